@@ -1,0 +1,45 @@
+// Observed diagrams: the last file read (RawScan) and the diagrams held for drawing.
+#pragma once
+
+#include <string>
+
+#include "model/results.hpp"
+#include "util/counted_table.hpp"
+#include "util/fixed_table.hpp"
+
+namespace kalidos {
+
+inline constexpr int kRawScanCapacity = 30000;
+inline constexpr int kMaxObservedDiagrams = 10;
+
+struct RawScan {
+    std::string fileName;  // full path; non-empty once a file was chosen
+    int pointCount = 0;
+    CountedTable<float> angle{kRawScanCapacity};      // 2θ, degrees
+    CountedTable<float> intensity{kRawScanCapacity};  // scaled to 0..100 after reading
+    std::string sampleIdentification;
+    std::string anode;
+    double lambda1 = 0, lambda2 = 0, ratio = 0, meanLambda = 0;
+    double firstAngle = 0, lastAngle = 0;
+    double imax = 0, imin = 0;
+};
+
+struct ObservedPoint {
+    double twoTheta = 0;
+    double intensity = 0;  // 0..100
+    double q = 0;
+};
+
+struct ObservedSlot {
+    std::string fileName;  // without directory, at most 50 characters
+    double lambda = 0;
+    Table<ObservedPoint, kPatternPoints> points;
+};
+
+struct ObservedPattern {
+    int count = 0;          // held diagrams, 0..10
+    int importCounter = 0;  // successful reads since the last erase
+    Table<ObservedSlot, kMaxObservedDiagrams> slots;
+};
+
+}  // namespace kalidos

@@ -1,0 +1,146 @@
+// The one in-memory description of the crystal and of the simulated experiment.
+#pragma once
+
+#include <string>
+
+#include "util/fixed_table.hpp"
+
+namespace kalidos {
+
+inline constexpr int kMaxAtoms = 400;
+inline constexpr int kMaxElements = 20;
+inline constexpr int kMaxWavelengths = 10;
+inline constexpr int kAnomalousWavelengths = 4;  // only these carry f' and f''
+inline constexpr int kMaxOperators = 192;        // 48 general positions x 4 centrings
+inline constexpr int kMaxCentrings = 3;
+
+// Short texts of the model hold at most this many characters.
+inline constexpr std::size_t kSymbolLength = 12;       // spaceGroupSymbol
+inline constexpr std::size_t kAtomSymbolLength = 4;    // atomSymbol, elementSymbols
+inline constexpr std::size_t kAtomLabelLength = 2;     // atomLabel
+inline constexpr std::size_t kOperatorTextLength = 24; // operatorTexts
+
+// Thirteen reals: the six entered values, then the derived reciprocal cell and volume.
+struct CellParameters {
+    double a = 0, b = 0, c = 0;                  // Å
+    double alpha = 0, beta = 0, gamma = 0;       // degrees
+    double aStar = 0, bStar = 0, cStar = 0;      // Å⁻¹, derived
+    double alphaStar = 0, betaStar = 0, gammaStar = 0;  // degrees, derived
+    double volume = 0;                           // Å³, derived
+};
+
+// x'_i = R_i1·x + R_i2·y + R_i3·z + t_i; row i of m holds R_i1 R_i2 R_i3 t_i (rows 0..2).
+struct SymmetryOperator {
+    double m[3][4] = {};
+};
+
+struct Vector3 {
+    double x = 0, y = 0, z = 0;
+};
+
+// Up to 10 wavelengths in Å with relative weights.
+struct WavelengthSet {
+    int count = 0;
+    Table<double, kMaxWavelengths> values;
+    Table<double, kMaxWavelengths> weights;
+    double shortest = 0;  // Å, 0 when the set is empty
+    double longest = 0;   // Å, 0 when the set is empty
+    double current = 0;   // the wavelength of the pass under way
+};
+
+// The nine coefficients of the four-Gaussian atomic scattering factor of one element.
+struct CromerCoefficients {
+    Table<double, 4> a;  // a1..a4
+    Table<double, 4> b;  // b1..b4, Å²
+    double c = 0;
+};
+
+enum class AbscissaMode { Theta = 0, TwoTheta = 1, Q = 2 };
+
+inline constexpr int kXrays = 1;
+inline constexpr int kNeutrons = 2;
+inline constexpr int kTubeSource = 0;
+inline constexpr int kSynchrotronSource = 1;
+
+struct StructureModel {
+    // Identity and files
+    std::string title;
+    std::string structureFileName;
+    std::string startDirectory;
+
+    // Crystal
+    std::string crystalSystem;    // "CUBI", "TETR", "ORTH", "HEXA", "RHOM", "MONO", "TRIC" or empty
+    std::string spaceGroupSymbol; // at most kSymbolLength characters
+    std::string symbolNotation;   // "HM" or "HALL"
+    std::string latticeLetter;    // P, A, B, C, I, F or R
+    CellParameters cell;
+    double cellMatrix[3][3] = {};  // reciprocal-cell orthogonalisation, row by row
+
+    // Atom table, column by column, atoms 1..atomCount
+    int atomCount = 0;
+    Table<std::string, kMaxAtoms> atomSymbol;
+    Table<std::string, kMaxAtoms> atomLabel;
+    Table<double, kMaxAtoms> atomX, atomY, atomZ;
+    Table<double, kMaxAtoms> atomB;
+    Table<double, kMaxAtoms> atomPopulation;
+    Table<double, kMaxAtoms> atomFermiLength;
+    Table<double, kMaxAtoms> atomMultiplicity;
+    Table<int, kMaxAtoms> atomElementIndex;
+
+    // Symmetry
+    int operatorCount = 0;
+    Table<SymmetryOperator, kMaxOperators> operators;
+    Table<std::string, kMaxOperators> operatorTexts;
+    bool centrosymmetric = false;
+    int inversionAdded = 0;
+    int centringCount = 0;
+    Table<Vector3, kMaxCentrings> centringVectors;
+
+    // Element table with its scattering data
+    int elementCount = 0;
+    Table<std::string, kMaxElements> elementSymbols;
+    Table<CromerCoefficients, kMaxElements> cromer;
+    Table<Table<double, kMaxElements>, kAnomalousWavelengths> fPrime;   // [wavelength][element]
+    Table<Table<double, kMaxElements>, kAnomalousWavelengths> fSecond;  // [wavelength][element]
+
+    // Radiation and wavelengths
+    int radiation = kXrays;
+    int xraySource = kTubeSource;
+    double polarisation = 0.5;
+    bool recalculatePending = false;
+    WavelengthSet wavelengths;
+    double typedWavelength = 0;
+    std::string anodeSymbol;
+
+    // Angular range and resolution curve
+    double twoTheta1 = 10, twoTheta2 = 50;            // shown (DisplayRange), degrees
+    double enteredTwoTheta1 = 10, enteredTwoTheta2 = 50;  // CalculationRange, degrees
+    double twoThetaWidth = 0;
+    double q1 = 0, q2 = 0;                  // Å⁻¹, shown
+    double enteredQ1 = 0, enteredQ2 = 0;    // Å⁻¹, as entered
+    double u = 0.001, v = 0, w = 0.005;
+
+    // Data-entry state
+    int focusedField = 1;
+    int importFormat = 1;
+};
+
+// The crystal-system list of the main window and the codes in the same positions.
+inline constexpr const char* kSystemNames[7] = {"Cubic", "Tetra.", "Ortho.", "Hexa.",
+                                                "Rhomb.", "Monoc.", "Tric."};
+inline constexpr const char* kSystemCodes[7] = {"CUBI", "TETR", "ORTH", "HEXA",
+                                                "RHOM", "MONO", "TRIC"};
+
+// Cuts a text to the first n characters, as the model's short texts are stored.
+inline std::string short_text(const std::string& text, std::size_t n)
+{
+    return text.size() <= n ? text : text.substr(0, n);
+}
+
+// Empties the operator table (count, texts, centring and flags).
+void clear_operator_table(StructureModel& model);
+
+// Sets every f' and f'' to zero for the wavelengths and elements in use.
+void zero_anomalous_factors(StructureModel& model);
+
+}  // namespace kalidos

@@ -1,0 +1,28 @@
+// How the core speaks to the user: warnings, beeps and the overwrite question.
+#pragma once
+
+#include <string>
+
+namespace kalidos {
+
+enum class Answer { Yes, No, Cancel };
+
+// The application implements this with message boxes; the tests with a recorder.
+class Messages {
+public:
+    virtual ~Messages() = default;
+    // The modal warning box with one OK button used for every message.
+    virtual void warning(const std::string& text) = 0;
+    virtual void beep() = 0;
+    // The only question the program asks: Yes, No or Cancel (overwrite confirmations).
+    virtual Answer ask(const std::string& text) = 0;
+};
+
+// Beep, then the warning box: the usual way a refusal is reported.
+inline void beep_and_warn(Messages& messages, const std::string& text)
+{
+    messages.beep();
+    messages.warning(text);
+}
+
+}  // namespace kalidos

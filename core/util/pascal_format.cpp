@@ -1,0 +1,92 @@
+#include "util/pascal_format.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace kalidos {
+namespace {
+
+std::string pad_left(std::string text, int width)
+{
+    if (static_cast<int>(text.size()) < width)
+        text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
+    return text;
+}
+
+// Adds one unit in the last place of a string of decimal digits (and a point), carrying leftwards.
+void increment_digits(std::string& digits)
+{
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] == '.')
+            continue;
+        if (digits[i] != '9') {
+            ++digits[i];
+            return;
+        }
+        digits[i] = '0';
+    }
+    digits.insert(0, 1, '1');
+}
+
+// The magnitude of x with exactly `decimals` decimals, rounded half away from zero.
+// glibc prints the exact binary value when asked for many digits, so the rounding digit is exact.
+std::string round_magnitude(double magnitude, int decimals)
+{
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals + 40, magnitude);
+    std::string exact(buffer);
+    const std::size_t point = exact.find('.');
+    const std::size_t keep = decimals > 0 ? point + 1 + static_cast<std::size_t>(decimals) : point;
+    const char next = exact[point + 1 + static_cast<std::size_t>(decimals)];
+    std::string kept = exact.substr(0, keep);
+    if (next >= '5')
+        increment_digits(kept);
+    return kept;
+}
+
+}  // namespace
+
+std::string fmt_int(long long n, int width)
+{
+    return pad_left(std::to_string(n), width);
+}
+
+std::string fmt_fixed(double x, int width, int decimals)
+{
+    if (std::isnan(x))
+        return pad_left("Nan", width);
+    if (std::isinf(x))
+        return pad_left(x > 0 ? "+Inf" : "-Inf", width);
+    std::string text = round_magnitude(std::fabs(x), decimals);
+    if (std::signbit(x))
+        text.insert(0, 1, '-');
+    return pad_left(text, width);
+}
+
+std::string fmt_exp13(double x)
+{
+    if (!std::isfinite(x))
+        return fmt_fixed(x, 13, 0);
+    const double magnitude = std::fabs(x);
+    int exponent = magnitude == 0 ? 0 : static_cast<int>(std::floor(std::log10(magnitude)));
+    std::string mantissa = round_magnitude(magnitude / std::pow(10.0, exponent), 4);
+    // log10 can be off by one near powers of ten, and rounding can reach 10.0000.
+    if (mantissa.size() > 6) {
+        ++exponent;
+        mantissa = round_magnitude(magnitude / std::pow(10.0, exponent), 4);
+    } else if (magnitude != 0 && mantissa[0] == '0') {
+        --exponent;
+        mantissa = round_magnitude(magnitude / std::pow(10.0, exponent), 4);
+    }
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "E%c%04d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    return std::string(x < 0 ? "-" : " ") + mantissa + tail;
+}
+
+std::string fmt_text(const std::string& text, int width)
+{
+    return pad_left(text, width);
+}
+
+}  // namespace kalidos
