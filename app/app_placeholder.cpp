@@ -1,0 +1,1 @@
+// Placeholder so the application library is never empty.
