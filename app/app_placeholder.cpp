@@ -1,1 +1,0 @@
-// Placeholder so the application library is never empty.
