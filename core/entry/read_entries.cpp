@@ -1,0 +1,181 @@
+#include "entry/read_entries.hpp"
+
+#include "computation/scattering.hpp"
+#include "entry/atom_entry.hpp"
+#include "entry/cell_entry.hpp"
+#include "entry/number_text.hpp"
+#include "entry/range_entry.hpp"
+
+namespace kalidos {
+
+std::string* field_text(EntryForm& form, int field)
+{
+    if (field >= 1 && field <= 6)
+        return &form.cell[static_cast<std::size_t>(field - 1)];
+    switch (field) {
+    case 7: return &form.lambda;
+    case 8: return &form.lower;
+    case 9: return &form.upper;
+    case 10: return &form.u;
+    case 11: return &form.v;
+    case 12: return &form.w;
+    default: return nullptr;
+    }
+}
+
+namespace {
+
+double* cell_value(CellParameters& cell, int field)
+{
+    double* values[6] = {&cell.a, &cell.b, &cell.c, &cell.alpha, &cell.beta, &cell.gamma};
+    return values[field - 1];
+}
+
+// The focused field must hold a number; a cell value is stored at once with the copies its
+// system asks for.
+bool check_focused_field(StructureModel& model, EntryForm& form, Messages& messages)
+{
+    const int field = model.focusedField;
+    const std::string* text = field_text(form, field);
+    if (!text)
+        return true;
+    if (field == 7 && trim(*text) == "Multiple")
+        return true;
+    const auto value = parse_real(normalise_number(*text));
+    if (!value) {
+        beep_and_warn(messages, "Typing error!");
+        return false;
+    }
+    if (field > 6)
+        return true;
+    const std::string typed = *text;
+    const std::string& system = model.crystalSystem;
+    if (field == 1) {
+        if (system == "CUBI" || system == "RHOM")
+            form.cell[1] = form.cell[2] = typed;
+        else if (system == "TETR" || system == "HEXA")
+            form.cell[1] = typed;
+    } else if (field == 4 && system == "RHOM") {
+        form.cell[4] = form.cell[5] = typed;
+    }
+    *cell_value(model.cell, field) = to_real48(*value);
+    return true;
+}
+
+void read_cell(StructureModel& model, const EntryForm& form)
+{
+    for (int field = 1; field <= 6; ++field) {
+        const std::string& text = form.cell[static_cast<std::size_t>(field - 1)];
+        if (!text.empty())
+            *cell_value(model.cell, field) = parse_real_prefix(normalise_number(text));
+    }
+}
+
+void read_wavelength(StructureModel& model, const EntryForm& form)
+{
+    const std::string text = trim(form.lambda);
+    if (text.empty() || text == "Multiple")
+        return;
+    const double lambda = parse_real_prefix(normalise_number(text));
+    WavelengthSet& set = model.wavelengths;
+    model.typedWavelength = lambda;
+    set.values[1] = lambda;
+    set.weights[1] = 1;
+    set.shortest = set.longest = lambda;
+    set.count = 1;
+}
+
+void read_resolution(StructureModel& model, const EntryForm& form)
+{
+    const std::pair<const std::string*, double*> fields[] = {
+        {&form.u, &model.u}, {&form.v, &model.v}, {&form.w, &model.w}};
+    for (const auto& [text, value] : fields)
+        if (!text->empty())
+            *value = parse_real_prefix(normalise_number(*text));
+}
+
+// True when the element table lists the atoms' elements in order of first appearance.
+bool element_table_current(const StructureModel& model)
+{
+    int count = 0;
+    for (int atom = 1; atom <= model.atomCount; ++atom) {
+        const int e = model.atomElementIndex[atom];
+        if (e < 1 || e > model.elementCount || model.elementSymbols[e] != to_upper(trim(model.atomSymbol[atom])))
+            return false;
+        if (e == count + 1)
+            ++count;
+        else if (e > count)
+            return false;
+    }
+    return count == model.elementCount;
+}
+
+// Atoms typed since the last rebuild may have changed the elements: their table is rebuilt and
+// the f' and f'' of the old elements, which no longer match its rows, are dropped.
+const TextGrid* current_element_table(Workspace& workspace, Messages& messages)
+{
+    StructureModel& model = workspace.model;
+    if (element_table_current(model))
+        return &workspace.anomalousGrid;
+    rebuild_element_table(model, messages);
+    for (int w = 1; w <= kAnomalousWavelengths; ++w) {
+        model.fPrime[w].fill(0);
+        model.fSecond[w].fill(0);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+EntryReadResult read_limits(Workspace& workspace, const EntryForm& form, Messages& messages)
+{
+    StructureModel& m = workspace.model;
+    const WavelengthSet& set = m.wavelengths;
+    if (set.shortest == 0 || set.longest == 0)
+        return {true, 0};
+    struct Limit {
+        const std::string& text;
+        double lambda;
+        double& twoTheta;
+        double& q;
+        double& enteredTwoTheta;
+        double& enteredQ;
+        int field;
+    };
+    const Limit limits[] = {{form.lower, set.longest, m.twoTheta1, m.q1, m.enteredTwoTheta1, m.enteredQ1, 8},
+                            {form.upper, set.shortest, m.twoTheta2, m.q2, m.enteredTwoTheta2, m.enteredQ2, 9}};
+    for (const Limit& limit : limits) {
+        if (limit.text.empty())
+            continue;
+        const double v = parse_real_prefix(normalise_number(limit.text));
+        const auto converted = convert_limit(v, workspace.abscissaMode, limit.lambda);
+        if (!converted) {
+            beep_and_warn(messages, "Typing error!");
+            return {false, limit.field};
+        }
+        limit.twoTheta = limit.enteredTwoTheta = converted->twoTheta;
+        limit.q = limit.enteredQ = converted->q;
+    }
+    return {true, 0};
+}
+
+EntryReadResult read_entries(Workspace& workspace, EntryForm& form, Messages& messages)
+{
+    StructureModel& model = workspace.model;
+    if (!check_focused_field(model, form, messages))
+        return {false, model.focusedField};
+    model.title = form.title;
+    apply_system(form, model);
+    read_cell(model, form);
+    if (!read_atom_rows(form, model, messages))
+        return {false, 0};
+    load_element_scattering_data(model, current_element_table(workspace, messages), messages);
+    read_wavelength(model, form);
+    const EntryReadResult limits = read_limits(workspace, form, messages);
+    if (!limits.complete)
+        return limits;
+    read_resolution(model, form);
+    return {true, 0};
+}
+
+}  // namespace kalidos
