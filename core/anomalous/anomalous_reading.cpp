@@ -2,7 +2,7 @@
 
 #include "anomalous/anomalous_grid.hpp"
 #include "util/data_files.hpp"
-#include "util/real_text.hpp"
+#include "entry/number_text.hpp"  // for parse_real
 #include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
@@ -61,21 +61,19 @@ AnomalousPanelOutcome acquire_anomalous_factors(Workspace& workspace, int tableI
 AnomalousButtonOutcome prepare_anomalous_reading(Workspace& workspace, const std::string& edit11Text,
                                                  Messages& messages)
 {
-    const auto first = edit11Text.find_first_not_of(" \t");
-    const std::string text =
-        first == std::string::npos ? "" : edit11Text.substr(first, edit11Text.find_last_not_of(" \t") - first + 1);
+    const std::string text = trim(edit11Text);
     if (text.empty() || text == "0.00000") {
         messages.warning("No WaveLength!");
         return AnomalousButtonOutcome::Refused;
     }
     StructureModel& model = workspace.model;
     if (text != "Multiple") {
-        double lambda = 0;
-        if (!convert_real(text, lambda) || lambda <= 0) {
+        const auto lambda = parse_real(text);
+        if (!lambda || *lambda <= 0) {
             messages.warning("Error on WaveLength!");
             return AnomalousButtonOutcome::Refused;
         }
-        set_single_wavelength(model, lambda);
+        set_single_wavelength(model, *lambda);
     }
     erase_anomalous_factors(workspace);
     if (model.atomCount == 0) {

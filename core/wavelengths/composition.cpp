@@ -5,7 +5,7 @@
 
 #include "anomalous/anomalous_grid.hpp"
 #include "util/pascal_format.hpp"
-#include "util/real_text.hpp"
+#include "entry/number_text.hpp"  // for parse_real
 #include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
@@ -37,10 +37,7 @@ void fill_composition_from_anode(CompositionForm& form, StructureModel& model, i
 
 namespace {
 
-bool is_blank(const std::string& text)
-{
-    return text.find_first_not_of(" \t") == std::string::npos;
-}
+bool is_blank(const std::string& text) { return trim(text).empty(); }
 
 std::string wavelength_edit(std::size_t row) { return "Edit" + std::to_string(row + 1); }
 std::string intensity_edit(std::size_t row) { return "Edit" + std::to_string(row + 5); }
@@ -105,10 +102,10 @@ CompositionOutcome apply_harmonics(CompositionForm& form, Messages& messages)
         form.wavelength[r].clear();
     for (auto& text : form.intensity)
         text.clear();
-    double lambda1 = 0;
-    if (!convert_real(form.wavelength[0], lambda1))
+    const auto lambda1 = parse_real(form.wavelength[0]);
+    if (!lambda1)
         return refuse(messages, "Read error", "Edit1");
-    const double half = lambda1 * 0.5;
+    const double half = *lambda1 * 0.5;
     form.wavelength[1] = fmt_fixed(half, 8, 5);
     form.wavelength[2] = fmt_fixed(half * 2 * 0.33333333333333333334, 8, 5);
     return {};
@@ -122,22 +119,22 @@ CompositionOutcome lit_composition(CompositionForm& form, Workspace& workspace, 
     for (std::size_t r = 0; r < kCompositionRows; ++r) {
         if (is_blank(form.wavelength[r]))
             continue;
-        double lambda = 0;
-        if (!convert_real(form.wavelength[r], lambda) || lambda <= 0)
+        const auto lambda = parse_real(form.wavelength[r]);
+        if (!lambda || *lambda <= 0)
             return refuse(messages, "Type error", wavelength_edit(r));
         if (is_blank(form.intensity[r]))
             return refuse(messages, "No percent on wavelength #" + std::to_string(r + 1), intensity_edit(r));
-        double intensity = 0;
-        if (!convert_real(form.intensity[r], intensity) || intensity < 0)
+        const auto intensity = parse_real(form.intensity[r]);
+        if (!intensity || *intensity < 0)
             return refuse(messages, "Type error", intensity_edit(r));
-        if (intensity == 0) {
+        if (*intensity == 0) {
             form.wavelength[r].clear();
             form.intensity[r].clear();
             continue;
         }
         ++mixture.count;
-        mixture.values[static_cast<std::size_t>(mixture.count)] = lambda;
-        mixture.weights[static_cast<std::size_t>(mixture.count)] = intensity;
+        mixture.values[static_cast<std::size_t>(mixture.count)] = *lambda;
+        mixture.weights[static_cast<std::size_t>(mixture.count)] = *intensity;
     }
     if (mixture.count == 0)
         return refuse(messages, "No Wavelength!", "");

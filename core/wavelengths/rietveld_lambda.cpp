@@ -1,7 +1,9 @@
 #include "wavelengths/rietveld_lambda.hpp"
 
+#include <optional>
+
 #include "util/pascal_format.hpp"
-#include "util/real_text.hpp"
+#include "entry/number_text.hpp"  // for parse_real
 
 namespace kalidos {
 
@@ -31,13 +33,9 @@ void clicklistbox(RietveldLambdaForm& form, int item)
 namespace {
 
 // λ1 and λ2 are informative only: an empty edit reads 0.
-bool convert_or_zero(const std::string& text, double& value)
+std::optional<double> parse_or_zero(const std::string& text)
 {
-    if (text.find_first_not_of(" \t") == std::string::npos) {
-        value = 0;
-        return true;
-    }
-    return convert_real(text, value);
+    return trim(text).empty() ? 0.0 : parse_real(text);
 }
 
 }  // namespace
@@ -50,23 +48,25 @@ RietveldLambdaOutcome lit_lambda(const RietveldLambdaForm& form, const std::func
         messages.warning("Read error in the Rietveld file!");
         return RietveldLambdaOutcome::FileUnreadable;
     }
-    double mean = 0, lambda1 = 0, lambda2 = 0;
-    if (!convert_real(form.edit57, mean) || mean <= 0) {
+    const auto mean = parse_real(form.edit57);
+    if (!mean || *mean <= 0) {
         messages.warning("Lambda error!");
         return RietveldLambdaOutcome::Stay;
     }
-    if (!convert_or_zero(form.edit51, lambda1)) {
+    const auto lambda1 = parse_or_zero(form.edit51);
+    if (!lambda1) {
         messages.warning("Lambda1 error!");
         return RietveldLambdaOutcome::Stay;
     }
-    if (!convert_or_zero(form.edit54, lambda2)) {
+    const auto lambda2 = parse_or_zero(form.edit54);
+    if (!lambda2) {
         messages.warning("Lambda2 error!");
         return RietveldLambdaOutcome::Stay;
     }
-    scan.meanLambda = mean;
+    scan.meanLambda = *mean;
     const bool chosen = form.anodeItem >= 0 && form.anodeItem < kRietveldAnodes;
-    scan.lambda1 = chosen ? lambda1 : 0;
-    scan.lambda2 = chosen ? lambda2 : 0;
+    scan.lambda1 = chosen ? *lambda1 : 0;
+    scan.lambda2 = chosen ? *lambda2 : 0;
     scan.anode = chosen ? rietveld_anode_table()[static_cast<std::size_t>(form.anodeItem)].anode : "?";
     scan.ratio = chosen ? 0.5 : 1;
     return RietveldLambdaOutcome::Accepted;
