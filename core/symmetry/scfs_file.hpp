@@ -1,0 +1,27 @@
+// Reading scfs.dat, the operator file the space-group interpreter writes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "model/structure_model.hpp"
+
+namespace kalidos {
+
+// Layout: line 1 free; one line of 12 numbers per representative operator
+// (R11 R12 R13 t1 R21 ... t3, blanks or commas between them); an empty line; 4 free lines;
+// one line per operator whose text from character 8 on is the X,Y,Z form.
+struct ScfsReadResult {
+    bool ok = false;
+    std::string message;  // when !ok
+};
+
+// Splits an operator line into its numbers (at most `capacity`); returns how many it found,
+// or -1 when there are more than `capacity` or a field is not a number.
+int parse_operator_line(const std::string& line, double* values, int capacity);
+
+// Replaces the operators of `model` (count, operators, inversionAdded := 0, centrosymmetric)
+// from the file. Centring and texts are left to the caller. On failure the table is untouched.
+ScfsReadResult read_scfs_file(const std::filesystem::path& file, StructureModel& model);
+
+}  // namespace kalidos
