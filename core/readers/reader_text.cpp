@@ -1,0 +1,182 @@
+#include "readers/reader_text.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace kalidos {
+
+TextLines split_text_lines(std::string_view text)
+{
+    TextLines lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\n' && text[i] != '\r')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Messages& messages)
+{
+    std::error_code error;
+    const bool regular = std::filesystem::is_regular_file(file, error);
+    const auto size = regular ? std::filesystem::file_size(file, error) : 0;
+    std::ifstream in(file, std::ios::binary);
+    if (!regular || error || !in) {
+        messages.warning("Cannot open the file " + file_name_only(file.string()));
+        return std::nullopt;
+    }
+    if (size > kMaxStructureFileBytes) {
+        messages.warning("The file " + file_name_only(file.string()) + " is too large to be a structure file");
+        return std::nullopt;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    return split_text_lines(content.str());
+}
+
+std::string file_name_only(const std::string& path)
+{
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\0'; }
+}  // namespace
+
+std::string trim(std::string_view text) { return trim_left(trim_right(text)); }
+
+std::string trim_left(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && is_blank(text[i]))
+        ++i;
+    return std::string(text.substr(i));
+}
+
+std::string trim_right(std::string_view text)
+{
+    std::size_t n = text.size();
+    while (n > 0 && is_blank(text[n - 1]))
+        --n;
+    return std::string(text.substr(0, n));
+}
+
+std::string to_upper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string to_lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+std::string slice(std::string_view text, std::size_t from, std::size_t count)
+{
+    if (from >= text.size())
+        return {};
+    return std::string(text.substr(from, count));
+}
+
+std::string remove_chars(std::string_view text, std::string_view chars)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (chars.find(c) == std::string_view::npos)
+            out.push_back(c);
+    return out;
+}
+
+std::vector<std::string> split_words(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        while (pos < text.size() && is_blank(text[pos]))
+            ++pos;
+        std::size_t end = pos;
+        while (end < text.size() && !is_blank(text[end]))
+            ++end;
+        if (end > pos)
+            words.emplace_back(text.substr(pos, end - pos));
+        pos = end;
+    }
+    return words;
+}
+
+bool parse_real(std::string_view text, double& value)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty() || text.front() == '+')
+        return false;
+    // from_chars also takes "inf", "nan" and hexadecimal forms: only digits, point, sign, exponent pass.
+    if (text.find_first_not_of("0123456789.-eE+") != std::string_view::npos)
+        return false;
+    double parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool parse_integer(std::string_view text, long long& value)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty() || text.front() == '+')
+        return false;
+    long long parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (error != std::errc() || end != text.data() + text.size())
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool parse_cif_number(std::string_view text, double& value)
+{
+    std::string bare = trim(remove_chars(text, "'\""));
+    const auto open = bare.find('(');
+    if (open != std::string::npos) {
+        const auto close = bare.find(')', open);
+        bare.erase(open, close == std::string::npos ? std::string::npos : close - open + 1);
+    }
+    bare = trim(bare);
+    const auto slash = bare.find('/');
+    if (slash == std::string::npos)
+        return parse_real(bare, value);
+    double numerator = 0, denominator = 0;
+    if (!parse_real(trim(bare.substr(0, slash)), numerator) || !parse_real(trim(bare.substr(slash + 1)), denominator)
+        || denominator == 0)
+        return false;
+    value = numerator / denominator;
+    return true;
+}
+
+}  // namespace kalidos
