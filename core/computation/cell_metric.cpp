@@ -1,0 +1,52 @@
+#include "computation/cell_metric.hpp"
+
+#include <cmath>
+
+namespace kalidos {
+
+void compute_cell_metric(StructureModel& model)
+{
+    CellParameters& cell = model.cell;
+    const double ca = std::cos(cell.alpha * kDegreesToRadians);
+    const double cb = std::cos(cell.beta * kDegreesToRadians);
+    const double cg = std::cos(cell.gamma * kDegreesToRadians);
+    const double sa = std::sin(cell.alpha * kDegreesToRadians);
+    const double sb = std::sin(cell.beta * kDegreesToRadians);
+    const double sg = std::sin(cell.gamma * kDegreesToRadians);
+
+    cell.volume = cell.a * cell.b * cell.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+    cell.aStar = cell.b * cell.c * sa / cell.volume;
+    cell.bStar = cell.a * cell.c * sb / cell.volume;
+    cell.cStar = cell.a * cell.b * sg / cell.volume;
+
+    const double cosAlphaStar = (cb * cg - ca) / (sb * sg);
+    const double cosBetaStar = (ca * cg - cb) / (sa * sg);
+    const double cosGammaStar = (ca * cb - cg) / (sa * sb);
+    const double betaStar = std::acos(cosBetaStar);    // radians
+    const double gammaStar = std::acos(cosGammaStar);  // radians
+    cell.alphaStar = std::acos(cosAlphaStar) * kRadiansToDegrees;
+    cell.betaStar = betaStar * kRadiansToDegrees;
+    cell.gammaStar = gammaStar * kRadiansToDegrees;
+
+    double (&m)[3][3] = model.cellMatrix;
+    m[0][0] = cell.aStar;
+    m[0][1] = cell.bStar * cosGammaStar;
+    m[0][2] = cell.cStar * cosBetaStar;
+    m[1][0] = 0;
+    m[1][1] = cell.bStar * std::sin(gammaStar);
+    m[1][2] = -cell.cStar * std::sin(betaStar) * ca;
+    m[2][0] = 0;
+    m[2][1] = 0;
+    m[2][2] = 1 / cell.c;
+}
+
+double reciprocal_length_squared(const StructureModel& model, int h, int k, int l)
+{
+    const double(&m)[3][3] = model.cellMatrix;
+    const double x = m[0][0] * h + m[0][1] * k + m[0][2] * l;
+    const double y = m[1][1] * k + m[1][2] * l;
+    const double z = m[2][2] * l;
+    return x * x + y * y + z * z;
+}
+
+}  // namespace kalidos
