@@ -187,9 +187,8 @@ bool generate_reflections(StructureModel& model, CountedTable<Reflection>& list,
 {
     list.count = 0;
     const std::vector<IntegerRotation> rotations = build_rotation_list(model);
-    model.latticeLetter = model.spaceGroupSymbol.substr(0, 1);
-    if (model.crystalSystem == "HEXA")
-        model.latticeLetter = "P";
+    // Hexagonal axes list "P"; an R group there is told by its symbol (lattice_absence_test).
+    model.latticeLetter = model.crystalSystem == "HEXA" ? std::string(1, 'P') : model.spaceGroupSymbol.substr(0, 1);
     compute_cell_metric(model);
 
     const double lambda = model.wavelengths.current;
