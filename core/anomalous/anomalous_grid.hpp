@@ -34,8 +34,8 @@ void show_anomalous(Workspace& workspace);
 void clear_anomalous_grid(const StructureModel& model, TextGrid& grid);
 void clear_anomalous_grid(Workspace& workspace);
 
-// rase_dif_ano without its picture and list: every f' and f'' := 0, then show_anomalous.
-// The caller blanks the diagram and clears the results list.
+// Every f' and f'' of the set in use := 0, then show_anomalous: the anomalous part of
+// reset_spectre_res, rase_dif_ano and the space-group button. The caller clears the results.
 void erase_anomalous_factors(Workspace& workspace);
 
 }  // namespace kalidos

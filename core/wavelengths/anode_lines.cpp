@@ -64,6 +64,7 @@ AnodeOutcome set_lambda(Workspace& workspace, int item)
     model.anodeSymbol = std::string(line.item).substr(0, 2);
     set_single_wavelength(model, line.lambda);
     set_q_limits_from_two_theta(model);
+    show_anomalous(workspace);
     return {AnodeChoice::LineChosen, fmt_fixed(line.lambda, 8, 5)};
 }
 

@@ -35,7 +35,8 @@ struct AnodeOutcome {
 // the anomalous grid (clear_anomalous_grid), zeroes every f' and f'' and empties the set; the
 // caller clears the displayed results. A line then becomes the single wavelength of weight 1,
 // sets `anodeSymbol` (its first two letters) and, when the upper 2θ limit is set, the Q limits
-// from the 2θ limits. After LineChosen the window runs read_entries, show_anomalous and show_range.
+// from the 2θ limits, and the grid is rewritten for it. After LineChosen the window puts
+// edit11Text into Edit11, then runs read_entries and show_range.
 AnodeOutcome set_lambda(Workspace& workspace, int item);
 
 }  // namespace kalidos

@@ -76,10 +76,12 @@ TEST(AnodeLines, CuKa1GivesOneWavelengthOfWeightOneAndZeroesTheFactors)
     EXPECT_DOUBLE_EQ(m.q2, q2);
     EXPECT_DOUBLE_EQ(m.enteredQ2, q2);
     EXPECT_DOUBLE_EQ(m.q1, kFourPi * std::sin(10 * 0.0087266584) / 1.54056);
-    // The grid was emptied, headers included, and shows the elements from row 2.
-    EXPECT_EQ(ws->anomalousGrid.cell(0, 1), "");
+    // The grid shows the new wavelength over zeroed values; the old second column is gone.
+    EXPECT_EQ(ws->anomalousGrid.cell(0, 1), " 1.5406");
+    EXPECT_EQ(ws->anomalousGrid.cell(0, 3), "");
     EXPECT_EQ(ws->anomalousGrid.cell(2, 0), "Fe");
-    EXPECT_EQ(ws->anomalousGrid.cell(3, 0), "O");
+    EXPECT_EQ(ws->anomalousGrid.cell(3, 2), " 0.000");
+    EXPECT_EQ(ws->anomalousGrid.cell(3, 4), "");
 }
 
 TEST(AnodeLines, WithoutUpperLimitTheQLimitsAreZero)
@@ -103,6 +105,10 @@ TEST(AnodeLines, MultipleItemEmptiesTheSetAndAsksForTheDialog)
     EXPECT_EQ(ws->model.wavelengths.shortest, 0);
     EXPECT_EQ(ws->model.typedWavelength, 0);
     EXPECT_EQ(ws->model.fPrime[2][1], 0);
+    // The grid is emptied, headings included, and keeps the element symbols.
+    EXPECT_EQ(ws->anomalousGrid.cell(0, 1), "");
+    EXPECT_EQ(ws->anomalousGrid.cell(2, 0), "Fe");
+    EXPECT_EQ(ws->anomalousGrid.cell(3, 0), "O");
 }
 
 TEST(AnodeLines, EmptyLastItemAndIndicesOutsideTheListChangeNothing)
