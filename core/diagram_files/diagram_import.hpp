@@ -1,0 +1,51 @@
+// Adding a measured diagram to the observed diagrams: the File › Open entry of the diagram
+// window (`lit_diagramme`), the resampling onto 1015 slots (`range_diagramme`) and the second
+// step of a Rietveld file that does not state its wavelength.
+#pragma once
+
+#include <string>
+
+#include "model/workspace.hpp"
+#include "ui/messages.hpp"
+
+namespace kalidos {
+
+// The kinds of the Open submenu, also the open dialog's filter index.
+enum class DiagramKind { Raw = 1, Philips = 2, Sim = 3, Rietveld = 4, Cpi = 5, Cpd = 6 };
+
+enum class ImportStatus {
+    Added,             // a slot was filled: redraw
+    Abandoned,         // nothing added (cancelled, refused or full): no redraw needed
+    WavelengthNeeded,  // a Rietveld file without header: ask the user, then complete_rietveld_import
+};
+
+struct ImportResult {
+    ImportStatus status = ImportStatus::Abandoned;
+    // The first diagram set the radiation and the range of the model: the main window must
+    // show its wavelength and range fields again.
+    bool radiationAdopted = false;
+};
+
+// Reads `fileName` (the name chosen in the open dialog; empty = cancelled) as a diagram of the
+// given kind (1..6) and adds it to the observed diagrams.
+ImportResult lit_diagramme(Workspace& workspace, Messages& messages, int kind, const std::string& fileName);
+
+// Adds the RawScan to the next ObservedSlot: first-diagram adoption of wavelength and range,
+// the 0.05 Å check against the current wavelengths, resampling of the points inside the
+// displayed 2θ range onto 1015 slots. Refuses (status Abandoned) an eleventh diagram.
+ImportResult range_diagramme(Workspace& workspace, Messages& messages);
+
+// What the user gave in the "Lambda missing" dialog for a Rietveld file without header.
+struct ScanWavelengths {
+    double meanLambda = 0;  // Å
+    double lambda1 = 0, lambda2 = 0, ratio = 0;
+    std::string anode;
+};
+
+// Step two of a Rietveld import that returned WavelengthNeeded: reads the file named in the
+// RawScan again ("Read error in the Rietveld file!" when that fails), takes the wavelengths
+// given, then runs range_diagramme.
+ImportResult complete_rietveld_import(Workspace& workspace, Messages& messages,
+                                      const ScanWavelengths& wavelengths);
+
+}  // namespace kalidos

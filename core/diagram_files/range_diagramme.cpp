@@ -1,0 +1,109 @@
+// The RawScan into the next ObservedSlot: adoption of the first diagram's radiation and range,
+// the wavelength check, and nearest-point resampling onto the 1015 slots.
+#include <cmath>
+#include <numbers>
+
+#include "diagram_files/diagram_import.hpp"
+#include "diagram_files/scan_reading.hpp"
+#include "util/pascal_format.hpp"
+
+namespace kalidos {
+namespace {
+
+constexpr double kHalfDegreeAdoption = 0.0087266584;   // degrees of 2θ to radians of θ (range limits)
+constexpr double kHalfDegreeResample = 0.0087266431;   // the same for the slots' Q
+constexpr double kWavelengthTolerance = 0.05;           // Å
+constexpr std::size_t kSlotNameLength = 50;
+
+double q_of(double twoTheta, double halfDegree, double lambda)
+{
+    return lambda > 0 ? 4 * std::numbers::pi * std::sin(twoTheta * halfDegree) / lambda : 0;
+}
+
+// The first diagram read while no radiation is defined sets the range and the wavelength.
+// A file that gives no wavelength (0) sets the range only.
+void adopt_radiation(StructureModel& model, const RawScan& scan)
+{
+    model.twoTheta1 = model.enteredTwoTheta1 = scan.firstAngle;
+    model.twoTheta2 = model.enteredTwoTheta2 = scan.lastAngle;
+    const double lambda = scan.meanLambda;
+    if (!(lambda > 0))
+        return;
+    WavelengthSet& set = model.wavelengths;
+    model.typedWavelength = lambda;
+    set.count = 1;
+    set.values[1] = lambda;
+    set.weights[1] = 1;  // a single wavelength weighs 1, whatever the set held before
+    set.shortest = set.longest = lambda;
+    model.q1 = model.enteredQ1 = q_of(model.twoTheta1, kHalfDegreeAdoption, lambda);
+    model.q2 = model.enteredQ2 = q_of(model.twoTheta2, kHalfDegreeAdoption, lambda);
+}
+
+void check_wavelength(const WavelengthSet& set, double lambda, Messages& messages)
+{
+    for (int i = 1; i <= set.count; ++i) {
+        if (std::fabs(set.values[i] - lambda) < kWavelengthTolerance)
+            return;
+    }
+    messages.warning("Warning: The read wavelength (" + fmt_fixed(lambda, 8, 5) +
+                     ") is different from the current one (" + fmt_fixed(set.values[1], 8, 5) + ")");
+}
+
+// Nearest raw point for each slot, between the first point at or above twoTheta1 and the last
+// at or below twoTheta2. A scan lying wholly outside the range leaves every slot at zero.
+void resample(const RawScan& scan, const StructureModel& model, ObservedSlot& slot)
+{
+    const int n = scan.pointCount;
+    int first = n + 1, last = 0;
+    for (int i = n; i >= 1; --i) {
+        if (scan.angle[i] >= model.twoTheta1)
+            first = i;
+    }
+    for (int i = 1; i <= n; ++i) {
+        if (scan.angle[i] <= model.twoTheta2)
+            last = i;
+    }
+    slot.points.fill(ObservedPoint{});
+    const int slots = kPatternPoints;
+    for (int g = 1; g <= slots; ++g) {
+        const long idx = std::lround(double(g) * (last - first) / (slots - 1) +
+                                     (double(slots) * first - last) / (slots - 1));
+        if (idx < first)
+            continue;
+        if (idx > last)
+            break;
+        const int i = static_cast<int>(idx);
+        slot.points[g] = {scan.angle[i], scan.intensity[i],
+                          q_of(scan.angle[i], kHalfDegreeResample, scan.meanLambda)};
+    }
+}
+
+}  // namespace
+
+ImportResult range_diagramme(Workspace& workspace, Messages& messages)
+{
+    ObservedPattern& observed = workspace.observed;
+    const RawScan& scan = workspace.rawScan;
+    if (observed.count >= kMaxObservedDiagrams) {
+        beep_and_warn(messages, "Ten observed diagrams are already shown: erase them before reading another one");
+        return {};
+    }
+    if (scan.pointCount < 1)
+        return {};
+    StructureModel& model = workspace.model;
+    ImportResult result{ImportStatus::Added, false};
+    ++observed.importCounter;
+    if (model.wavelengths.count == 0 && observed.importCounter == 1) {
+        adopt_radiation(model, scan);
+        result.radiationAdopted = true;
+    } else if (model.wavelengths.count > 0) {
+        check_wavelength(model.wavelengths, scan.meanLambda, messages);
+    }
+    ObservedSlot& slot = observed.slots[++observed.count];
+    slot.lambda = scan.meanLambda;
+    slot.fileName = short_text(file_name_only(scan.fileName), kSlotNameLength);
+    resample(scan, model, slot);
+    return result;
+}
+
+}  // namespace kalidos
