@@ -16,11 +16,6 @@ constexpr double kLargestAngle = 180.0;
 
 }  // namespace
 
-std::string file_name_only(const std::string& path)
-{
-    return std::filesystem::path(path).filename().string();
-}
-
 void refuse_file(Messages& messages, const std::string& path, const std::string& text)
 {
     beep_and_warn(messages, file_name_only(path) + ": " + text);

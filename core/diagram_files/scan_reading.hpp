@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "model/observed.hpp"
+#include "readers/reader_text.hpp"  // for file_name_only
 #include "ui/messages.hpp"
 
 namespace kalidos {
 
 // Larger than any diagram of 30000 points in any of the formats; a bigger file is not read.
 inline constexpr std::size_t kMaxDiagramFileBytes = 32u << 20;
-
-// The file's name without its folder.
-std::string file_name_only(const std::string& path);
 
 // Beep, then "<file name>: <text>".
 void refuse_file(Messages& messages, const std::string& path, const std::string& text);
