@@ -28,19 +28,12 @@ double b_from_anisotropic_u(const CellParameters& cell, const double u[6])
     const double volume = cell.a * cell.b * cell.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
     const double as = cell.b * cell.c * sa / volume, bs = cell.a * cell.c * sb / volume;
     const double cs = cell.a * cell.b * sg / volume;
-    const double cosAlphaStar = (cb * cg - ca) / (sb * sg);
-    const double cosBetaStar = (ca * cg - cb) / (sa * sg);
-    const double cosGammaStar = (ca * cb - cg) / (sa * sb);
-    // u = (U11, U22, U33, U12, U13, U23) against the direct and reciprocal terms in the same order.
-    const std::array<double, 6> uu = {u[0], u[1], u[2], u[5], u[4], u[3]};
-    const std::array<double, 6> g = {cell.a * cell.a, cell.b * cell.b, cell.c * cell.c,
-                                     cell.a * cell.b * cg, cell.c * cell.a * cb, cell.b * cell.c * ca};
-    const std::array<double, 6> h = {as * as, bs * bs, cs * cs, as * bs * cosGammaStar, as * cs * cosBetaStar,
-                                     bs * cs * cosAlphaStar};
-    double sum = 0;
-    for (std::size_t k = 0; k < 6; ++k)
-        sum += uu[k] * g[k] * h[k];
-    return kShelxEightPiSquared * sum / 3.0;
+    // Ueq = 1/3 Σij Uij a*i a*j (ai·aj): each cross term counts twice, with the direct angle only.
+    const double diagonal = u[0] * cell.a * cell.a * as * as + u[1] * cell.b * cell.b * bs * bs
+                          + u[2] * cell.c * cell.c * cs * cs;
+    const double cross = u[5] * cell.a * cell.b * cg * as * bs + u[4] * cell.a * cell.c * cb * as * cs
+                       + u[3] * cell.b * cell.c * ca * bs * cs;
+    return kShelxEightPiSquared * (diagonal + 2 * cross) / 3.0;
 }
 
 bool resolve_free_variable(double written, const std::vector<double>& freeVariables, double& value)

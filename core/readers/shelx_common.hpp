@@ -15,7 +15,8 @@ inline constexpr double kShelxEightPiSquared = 78.9567018248;
 // characters 1-2 are the symbol, 3-4 the label (O12 gives O and 12, CL1 gives CL and 1).
 void set_shelx_atom_name(StructureModel& model, int n, const std::string& name);
 
-// B from U11, U22, U33, U23, U13, U12 (ShelX order), averaged over the three axes of the cell.
+// B = 8π²·Ueq from U11, U22, U33, U23, U13, U12 (ShelX order), Ueq being the third of the trace
+// of U in the direct metric of the cell.
 double b_from_anisotropic_u(const CellParameters& cell, const double u[6]);
 
 // The value of a parameter written with the ShelX free-variable code: 10m + p with m ≥ 2 gives

@@ -52,6 +52,23 @@ TEST(ShelxInstructions, FreeVariablesResolveAsShelxWritesThem)
     EXPECT_FALSE(resolve_free_variable(41.0, fv, v));
 }
 
+TEST(ShelxInstructions, AnisotropicUGivesTheEquivalentIsotropicB)
+{
+    CellParameters hexagonal;
+    hexagonal.a = hexagonal.b = 16.193, hexagonal.c = 11.2421;
+    hexagonal.alpha = hexagonal.beta = 90, hexagonal.gamma = 120;
+    // U11 U22 U33 U23 U13 U12 of an iron site on the 3-fold axis; its published Ueq is 0.0188.
+    const double u[6] = {0.01569, 0.01569, 0.02514, 0, 0, 0.00785};
+    EXPECT_NEAR(b_from_anisotropic_u(hexagonal, u) / 78.9567018248, 0.018837, 2e-6);
+    CellParameters monoclinic;
+    monoclinic.a = 7, monoclinic.b = 9, monoclinic.c = 5;
+    monoclinic.alpha = monoclinic.gamma = 90, monoclinic.beta = 110;
+    // An isotropic U written in anisotropic form: Uij = U cos(angle between a*i and a*j),
+    // so U11 = U22 = U33 = U and U13 = U cos β* with β* = 180 - β.
+    const double uiso[6] = {0.02, 0.02, 0.02, 0, 0.02 * std::cos(70 * 0.017453316741046884), 0};
+    EXPECT_NEAR(b_from_anisotropic_u(monoclinic, uiso) / 78.9567018248, 0.02, 1e-6);
+}
+
 TEST(ShelxInstructions, AtomsWithFreeVariablesIsotropicAndAnisotropicU)
 {
     RecordingMessages messages;
@@ -76,7 +93,7 @@ TEST(ShelxInstructions, AtomsWithFreeVariablesIsotropicAndAnisotropicU)
     EXPECT_EQ(model->atomLabel[2], "12");
     EXPECT_DOUBLE_EQ(model->atomZ[2], 0.4);
     EXPECT_DOUBLE_EQ(model->atomPopulation[2], 0.25);
-    EXPECT_NEAR(model->atomB[2], 78.9567018248 * (0.01 + 0.02 + 0.03) / 3, 1e-9) << "orthogonal cell";
+    EXPECT_NEAR(model->atomB[2], 78.9567018248 * (0.01 + 0.02 + 0.03) / 3, 1e-6) << "orthogonal cell";
     EXPECT_EQ(model->atomSymbol[3], "FE");
     EXPECT_DOUBLE_EQ(model->atomX[3], 0.5);
     EXPECT_DOUBLE_EQ(model->atomY[3], -0.25);

@@ -1,0 +1,95 @@
+#include "readers/cif_atom_label.hpp"
+
+#include <array>
+#include <cctype>
+#include <string_view>
+
+#include "computation/scattering.hpp"
+#include "readers/reader_text.hpp"
+
+namespace kalidos {
+
+namespace {
+
+// Elements by atomic number up to Cf (those the X-ray table holds), then deuterium and dummy atoms.
+constexpr std::array<std::string_view, 100> kElements = {
+    "H",  "HE", "LI", "BE", "B",  "C",  "N",  "O",  "F",  "NE", "NA", "MG", "AL", "SI", "P",  "S",  "CL",
+    "AR", "K",  "CA", "SC", "TI", "V",  "CR", "MN", "FE", "CO", "NI", "CU", "ZN", "GA", "GE", "AS", "SE",
+    "BR", "KR", "RB", "SR", "Y",  "ZR", "NB", "MO", "TC", "RU", "RH", "PD", "AG", "CD", "IN", "SN", "SB",
+    "TE", "I",  "XE", "CS", "BA", "LA", "CE", "PR", "ND", "PM", "SM", "EU", "GD", "TB", "DY", "HO", "ER",
+    "TM", "YB", "LU", "HF", "TA", "W",  "RE", "OS", "IR", "PT", "AU", "HG", "TL", "PB", "BI", "PO", "AT",
+    "RN", "FR", "RA", "AC", "TH", "PA", "U",  "NP", "PU", "AM", "CM", "BK", "CF", "D",  "DU"};
+
+bool is_element(const std::string& upper)
+{
+    for (std::string_view e : kElements)
+        if (upper == e)
+            return true;
+    return false;
+}
+
+// FE becomes Fe.
+std::string element_case(const std::string& upper)
+{
+    std::string out = upper;
+    for (std::size_t i = 1; i < out.size(); ++i)
+        out[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(out[i])));
+    return out;
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_letter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
+}  // namespace
+
+ElementAndLabel element_and_label(const std::string& siteLabel)
+{
+    const std::string text = trim(siteLabel);
+    ElementAndLabel out;
+    const bool oneLetter = text.size() >= 2 && is_digit(text[1]);
+    std::string element = to_upper(slice(text, 0, oneLetter ? 1 : 2));
+    out.label = slice(text, oneLetter ? 1 : 2);
+    if (element.size() == 2 && !is_element(element))
+        element.resize(1);
+    out.decoded = is_element(element);
+    out.element = element_case(element);
+    return out;
+}
+
+std::string symbol_from_type_symbol(const std::string& typeSymbol)
+{
+    const std::string text = trim(typeSymbol);
+    std::size_t letters = 0;
+    while (letters < text.size() && letters < 2 && is_letter(text[letters]))
+        ++letters;
+    std::string element = to_upper(text.substr(0, letters));
+    std::size_t next = letters;
+    if (element.size() == 2 && !is_element(element)) {
+        element.resize(1);
+        next = 1;
+    }
+    if (element.empty() || !is_element(element))
+        return {};
+    std::size_t digitsEnd = next;
+    while (digitsEnd < text.size() && is_digit(text[digitsEnd]))
+        ++digitsEnd;
+    std::string charge = text.substr(next, digitsEnd - next);
+    const bool signed_ = digitsEnd < text.size() && (text[digitsEnd] == '+' || text[digitsEnd] == '-');
+    if (!signed_ || charge == "0")
+        return element_case(element);
+    if (charge.empty())
+        charge.push_back('1');  // O- is O1-
+    const char sign = text[digitsEnd];
+    std::string written = element, tableStyle = element;  // Fe3+ and the table's other spelling Ru+4
+    written.append(charge).push_back(sign);
+    tableStyle.push_back(sign);
+    tableStyle.append(charge);
+    for (const std::string& ion : {written, tableStyle}) {
+        const int row = find_xray_row(ion);
+        if (row > 0)
+            return xray_scattering_table()[static_cast<std::size_t>(row - 1)].symbol;
+    }
+    return element_case(element);
+}
+
+}  // namespace kalidos

@@ -1,0 +1,89 @@
+#include "readers/cif_blocks.hpp"
+
+#include <array>
+#include <fstream>
+#include <string_view>
+
+namespace kalidos {
+
+namespace {
+
+// Each line naming the cell or the symmetry scores one; a structure block scores two or more.
+int block_line_score(const std::string& lowerLine)
+{
+    static constexpr std::array<std::string_view, 6> kSymmetryTags = {
+        "_symmetry_equiv_pos_as_xyz",       "_space_group_symop_operation_xyz", "_symmetry_space_group_name_h-m",
+        "_space_group_name_h-m_alt",        "_symmetry_space_group_name_hall", "_space_group_name_hall"};
+    int score = contains(lowerLine, "_cell_length_a") ? 1 : 0;
+    for (std::string_view tag : kSymmetryTags)
+        if (contains(lowerLine, tag))
+            return score + 1;
+    return score;
+}
+
+bool opens_block(const std::string& lowerTrimmed) { return starts_with(lowerTrimmed, "data_"); }
+
+// A line "#END" closes a block; a comment that merely begins with it ("#END Tags that were not
+// found in dictionaries", written mid-block by a database) does not.
+bool closes_block(const std::string& lowerTrimmed) { return lowerTrimmed == "#end"; }
+
+}  // namespace
+
+std::vector<CifBlock> scan_cif_blocks(const TextLines& lines)
+{
+    std::vector<CifBlock> blocks;
+    const std::size_t count = lines.size();
+    std::size_t i = 0;
+    while (i < count) {
+        const std::string text = trim(lines[i]);
+        if (!opens_block(to_lower(text))) {
+            ++i;
+            continue;
+        }
+        int score = 0;
+        std::size_t j = i + 1;
+        for (; j < count; ++j) {
+            const std::string lower = to_lower(trim(lines[j]));
+            if (opens_block(lower) || closes_block(lower))
+                break;
+            score += block_line_score(lower);
+        }
+        const std::size_t last = j < count ? j : count - 1;
+        if (score > 1)
+            blocks.push_back({static_cast<int>(i + 1), static_cast<int>(last + 1), text.substr(5)});
+        i = (j < count && opens_block(to_lower(trim(lines[j])))) ? j : j + 1;
+    }
+    if (blocks.empty() && count > 0)
+        blocks.push_back({1, static_cast<int>(count), ""});
+    return blocks;
+}
+
+TextLines cif_block_lines(const TextLines& lines, const CifBlock& block)
+{
+    TextLines out;
+    const int last = std::min(block.lastLine, static_cast<int>(lines.size()));
+    for (int n = std::max(block.firstLine, 1); n <= last; ++n) {
+        std::string text = trim(lines[static_cast<std::size_t>(n - 1)]);
+        // The next block's header ends this one but is not part of it.
+        if (n == block.lastLine && n != block.firstLine && starts_with(to_lower(text), "data_"))
+            break;
+        if (!text.empty())
+            out.push_back(std::move(text));
+    }
+    out.emplace_back();
+    return out;
+}
+
+bool write_dummy_cif(const std::filesystem::path& directory, const TextLines& blockLines, Messages& messages)
+{
+    std::ofstream out(directory / kDummyCifName, std::ios::binary | std::ios::trunc);
+    for (const std::string& line : blockLines)
+        out << line << "\r\n";
+    if (!out) {
+        messages.warning(std::string("Cannot write the file ") + kDummyCifName);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kalidos
