@@ -1,0 +1,19 @@
+// Site multiplicities: how many distinct positions of the cell each atom of the asymmetric unit fills.
+#pragma once
+
+#include "model/results.hpp"
+#include "model/structure_model.hpp"
+
+namespace kalidos {
+
+// Fills atomMultiplicity (distinct images times population, the largest scaled to 1) and the
+// structure-factor scale K = M / operatorCount (M the largest before scaling; halved when
+// inversionAdded). Images are compared as positions in the crystal: 0.9999999 and 0 are one site.
+// With no operator or no populated atom there is nothing to scale: multiplicities and K stay 0.
+void compute_site_multiplicities(StructureModel& model, CalculationResults& results);
+
+// Distinct images of the point (x, y, z) under the operator table (and their inversions when
+// inversionAdded), within 0.001 along each axis modulo whole cell translations.
+int distinct_image_count(const StructureModel& model, double x, double y, double z);
+
+}  // namespace kalidos
