@@ -1,0 +1,249 @@
+#include "batch_options.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace kalidos::batch {
+namespace {
+
+std::string lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// A whole-text decimal number; from_chars never depends on the locale.
+std::optional<double> to_number(const std::string& text)
+{
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+class Parser {
+public:
+    explicit Parser(const std::vector<std::string>& arguments) : args_(arguments) {}
+    ParsedCommandLine run();
+
+private:
+    bool take_value(const std::string& option, std::string& value);
+    bool take_number(const std::string& option, double& value);
+    bool option(const std::string& name);
+    bool parse_mixture(const std::string& text);
+    void check_combinations();
+    void fail(const std::string& text)
+    {
+        if (result_.error.empty())
+            result_.error = text;
+    }
+
+    const std::vector<std::string>& args_;
+    std::size_t next_ = 0;
+    ParsedCommandLine result_;
+    int wavelengthSources_ = 0;
+};
+
+bool Parser::take_value(const std::string& option, std::string& value)
+{
+    if (next_ >= args_.size()) {
+        fail("option " + option + " needs a value");
+        return false;
+    }
+    value = args_[next_++];
+    return true;
+}
+
+bool Parser::take_number(const std::string& option, double& value)
+{
+    std::string text;
+    if (!take_value(option, text))
+        return false;
+    const auto number = to_number(text);
+    if (!number) {
+        fail("option " + option + ": \"" + text + "\" is not a number");
+        return false;
+    }
+    value = *number;
+    return true;
+}
+
+bool Parser::parse_mixture(const std::string& text)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string pair = text.substr(start, comma - start);
+        const std::size_t colon = pair.find(':');
+        const auto lambda = to_number(pair.substr(0, colon));
+        const auto intensity = colon == std::string::npos ? std::nullopt : to_number(pair.substr(colon + 1));
+        if (!lambda || !intensity) {
+            fail("option --mixture: \"" + pair + "\" is not LAMBDA:INTENSITY");
+            return false;
+        }
+        result_.options.mixture.push_back({*lambda, *intensity});
+        start = comma + 1;
+    }
+    if (result_.options.mixture.size() > 4) {
+        fail("option --mixture: at most 4 wavelengths");
+        return false;
+    }
+    return true;
+}
+
+// Handles one option (args_[next_ - 1] == name); false when it is not an option.
+bool Parser::option(const std::string& name)
+{
+    BatchOptions& o = result_.options;
+    std::string text;
+    double number = 0;
+    if (name == "--help" || name == "-h") {
+        o.help = true;
+    } else if (name == "--format") {
+        if (take_value(name, text)) {
+            o.format = lower(text);
+            if (o.format != "cry" && o.format != "shelx" && o.format != "cel" && o.format != "lzy" && o.format != "cif")
+                fail("option --format: expected cry, shelx, cel, lzy or cif, not \"" + text + "\"");
+        }
+    } else if (name == "--block") {
+        if (take_number(name, number)) {
+            if (number < 1 || number != std::floor(number) || number > 1e6)
+                fail("option --block: expected a block number from 1");
+            o.block = static_cast<int>(number);
+        }
+    } else if (name == "--list-blocks") {
+        o.listBlocks = true;
+    } else if (name == "--space-group") {
+        take_value(name, o.spaceGroup);
+    } else if (name == "--anode") {
+        ++wavelengthSources_;
+        take_value(name, o.anode);
+    } else if (name == "--lambda") {
+        ++wavelengthSources_;
+        if (take_number(name, number))
+            o.lambda = number;
+    } else if (name == "--mixture") {
+        ++wavelengthSources_;
+        if (take_value(name, text))
+            parse_mixture(text);
+    } else if (name == "--neutron") {
+        o.neutron = true;
+    } else if (name == "--synchrotron") {
+        if (take_number(name, number))
+            o.synchrotron = number;
+    } else if (name == "--range") {
+        if (take_number(name, o.twoTheta1))
+            take_number(name, o.twoTheta2);
+    } else if (name == "--uvw") {
+        if (take_number(name, o.u) && take_number(name, o.v))
+            take_number(name, o.w);
+    } else if (name == "--anomalous") {
+        if (take_value(name, text)) {
+            o.anomalous = lower(text);
+            if (o.anomalous != "brcow" && o.anomalous != "sasaki")
+                fail("option --anomalous: expected brcow or sasaki, not \"" + text + "\"");
+        }
+    } else if (name == "--data") {
+        take_value(name, o.dataDirectory);
+    } else if (name == "--listings") {
+        take_value(name, o.listingsDirectory);
+    } else if (name == "--export") {
+        take_value(name, o.exportFile);
+    } else if (name == "--observed") {
+        if (take_value(name, text))
+            o.observed.push_back(text);
+    } else if (name == "--json") {
+        take_value(name, o.jsonFile);
+    } else if (name == "--operators") {
+        o.operatorsOnly = true;
+    } else if (name == "--overwrite" || name == "--force") {
+        o.overwrite = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void Parser::check_combinations()
+{
+    const BatchOptions& o = result_.options;
+    if (wavelengthSources_ > 1)
+        fail("give only one of --anode, --lambda and --mixture");
+    if (o.neutron && !o.lambda)
+        fail("--neutron needs --lambda");
+    if (o.neutron && o.synchrotron)
+        fail("--synchrotron and --neutron cannot go together");
+    if (o.neutron && !o.anomalous.empty())
+        fail("--anomalous applies to X-rays only");
+    if (o.synchrotron && (*o.synchrotron < 0 || *o.synchrotron > 1))
+        fail("option --synchrotron: p must lie between 0 and 1");
+    if (o.lambda && *o.lambda <= 0)
+        fail("option --lambda: the wavelength must be positive");
+    if (o.observed.size() > 10)
+        fail("at most 10 observed diagrams");
+    if (!o.exportFile.empty() && export_kind(o.exportFile).empty())
+        fail("option --export: the file name must end in .sim, .cpi or .cpd");
+    if (o.structureFile.empty() && !o.help)
+        fail("no structure file given");
+}
+
+ParsedCommandLine Parser::run()
+{
+    bool onlyFiles = false;
+    while (next_ < args_.size() && result_.error.empty()) {
+        const std::string& arg = args_[next_++];
+        if (!onlyFiles && arg == "--") {
+            onlyFiles = true;
+        } else if (!onlyFiles && arg.size() > 1 && arg[0] == '-') {
+            if (!option(arg))
+                fail("unknown option " + arg);
+        } else if (result_.options.structureFile.empty()) {
+            result_.options.structureFile = arg;
+        } else {
+            fail("only one structure file can be given (\"" + arg + "\" is a second one)");
+        }
+    }
+    if (result_.error.empty())
+        check_combinations();
+    if (wavelengthSources_ == 0 && !result_.options.neutron)
+        result_.options.anode = "CuKa1";
+    return result_;
+}
+
+}  // namespace
+
+ParsedCommandLine parse_command_line(const std::vector<std::string>& arguments)
+{
+    return Parser(arguments).run();
+}
+
+std::string export_kind(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return {};
+    const std::string ext = lower(path.substr(dot + 1));
+    return ext == "sim" || ext == "cpi" || ext == "cpd" ? ext : std::string();
+}
+
+std::string format_from_extension(const std::string& path)
+{
+    static const std::map<std::string, std::string> formats = {
+        {".cry", "cry"}, {".ins", "shelx"}, {".inp", "shelx"}, {".res", "shelx"},
+        {".cel", "cel"}, {".lzy", "lzy"},   {".cif", "cif"}};
+    const std::size_t dot = path.rfind('.');
+    const std::size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    const auto found = formats.find(lower(path.substr(dot)));
+    return found == formats.end() ? std::string() : found->second;
+}
+
+}  // namespace kalidos::batch

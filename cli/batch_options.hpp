@@ -1,0 +1,63 @@
+// The command line of kalidos-batch: what to read, how to calculate, what to write.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kalidos::batch {
+
+// One line of a wavelength mixture: λ in Å and its relative intensity.
+struct MixtureLine {
+    double lambda = 0;
+    double intensity = 0;
+};
+
+struct BatchOptions {
+    std::string structureFile;
+    std::string format;       // cry, shelx, cel, lzy or cif; empty: from the extension
+    int block = 0;            // CIF data block, 1-based; 0: the first structure block
+    bool listBlocks = false;
+    std::string spaceGroup;   // Hermann-Mauguin or Hall; empty: the file's own
+
+    // Radiation: exactly one of anode, lambda, mixture gives the wavelengths.
+    std::string anode;                 // an item of the anode list; "CuKa1" when nothing is given
+    std::optional<double> lambda;      // Å
+    std::vector<MixtureLine> mixture;  // at most four lines
+    bool neutron = false;
+    std::optional<double> synchrotron; // polarisation p, 0..1
+
+    double twoTheta1 = 10, twoTheta2 = 50;  // degrees
+    double u = 0.001, v = 0, w = 0.005;
+    std::string anomalous;  // "", "brcow" or "sasaki"
+
+    std::string dataDirectory;      // empty: the installed data folder
+    std::string listingsDirectory;  // empty: the current folder
+    std::string exportFile;         // .sim, .cpi or .cpd
+    std::vector<std::string> observed;
+    std::string jsonFile;           // "-" for standard output
+    bool operatorsOnly = false;
+    bool overwrite = false;         // answer Yes to "This file already exists..." questions
+    bool help = false;
+};
+
+struct ParsedCommandLine {
+    BatchOptions options;
+    std::string error;  // non-empty: a usage error, to be reported with exit status 2
+};
+
+// Reads argv[1..argc-1]. Numbers must be plain decimal numbers; options that cannot go
+// together (two sources of wavelengths, a synchrotron with neutrons ...) are usage errors.
+ParsedCommandLine parse_command_line(const std::vector<std::string>& arguments);
+
+// The format named by the extension of `path` (cry, shelx, cel, lzy, cif); empty when unknown.
+std::string format_from_extension(const std::string& path);
+
+// "sim", "cpi" or "cpd" from the extension of an export file name; empty otherwise.
+std::string export_kind(const std::string& path);
+
+// The text printed by --help.
+std::string usage_text();
+
+}  // namespace kalidos::batch

@@ -1,0 +1,129 @@
+#include "result_json.hpp"
+
+#include "json_writer.hpp"
+
+namespace kalidos::batch {
+namespace {
+
+void write_cell(JsonWriter& json, const CellParameters& cell)
+{
+    json.key("cell").begin_object();
+    json.field("a", cell.a).field("b", cell.b).field("c", cell.c);
+    json.field("alpha", cell.alpha).field("beta", cell.beta).field("gamma", cell.gamma);
+    json.end_object();
+}
+
+void write_atoms(JsonWriter& json, const StructureModel& model)
+{
+    json.key("atoms").begin_array();
+    for (int i = 1; i <= model.atomCount; ++i) {
+        json.begin_object();
+        json.field("symbol", model.atomSymbol[i]).field("label", model.atomLabel[i]);
+        json.field("x", model.atomX[i]).field("y", model.atomY[i]).field("z", model.atomZ[i]);
+        json.field("b", model.atomB[i]).field("population", model.atomPopulation[i]);
+        json.field("multiplicity", model.atomMultiplicity[i]);
+        json.end_object();
+    }
+    json.end_array();
+}
+
+void write_operators(JsonWriter& json, const StructureModel& model)
+{
+    json.key("operators").begin_array();
+    for (int i = 1; i <= model.operatorCount; ++i)
+        json.value(model.operatorTexts[i]);
+    json.end_array();
+}
+
+void write_wavelengths(JsonWriter& json, const StructureModel& model)
+{
+    json.key("wavelengths").begin_array();
+    for (int i = 1; i <= model.wavelengths.count; ++i)
+        json.begin_object().field("lambda", model.wavelengths.values[i]).field("weight", model.wavelengths.weights[i]).end_object();
+    json.end_array();
+}
+
+void write_reflections(JsonWriter& json, const CalculationResults& results)
+{
+    json.key("reflections").begin_array();
+    for (const Reflection& r : results.merged) {
+        json.begin_object();
+        json.field("h", static_cast<int>(r.h)).field("k", static_cast<int>(r.k)).field("l", static_cast<int>(r.l));
+        json.field("multiplicity", static_cast<int>(r.multiplicity)).field("lambda", r.lambda);
+        json.field("d", r.d).field("two_theta", r.twoTheta).field("intensity", r.intensity);
+        json.end_object();
+    }
+    json.end_array();
+    json.key("peaks").begin_array();
+    for (const PeakEntry& p : results.peaks) {
+        json.begin_object();
+        json.field("h", static_cast<int>(p.h)).field("k", static_cast<int>(p.k)).field("l", static_cast<int>(p.l));
+        json.field("q", p.q).field("intensity", p.intensity);
+        json.end_object();
+    }
+    json.end_array();
+}
+
+void write_pattern(JsonWriter& json, const CalculatedPattern& pattern)
+{
+    json.key("pattern").begin_object();
+    json.key("two_theta").begin_array();
+    for (int i = 0; i < pattern.pointCount; ++i)
+        json.value(static_cast<double>(pattern.angles[i]));
+    json.end_array();
+    json.key("intensity").begin_array();
+    for (int i = 0; i < pattern.pointCount; ++i)
+        json.value(static_cast<double>(pattern.intensities[i]));
+    json.end_array();
+    json.end_object();
+}
+
+// The resampling leaves the slots before the first and after the last picked point at
+// zero; only the picked points are written.
+void write_observed_slot(JsonWriter& json, const ObservedSlot& slot)
+{
+    int first = 1;
+    int last = kPatternPoints;
+    while (first <= last && slot.points[first].twoTheta == 0 && slot.points[first].intensity == 0)
+        ++first;
+    while (last >= first && slot.points[last].twoTheta == 0 && slot.points[last].intensity == 0)
+        --last;
+    json.begin_object().field("file", slot.fileName).field("lambda", slot.lambda);
+    json.key("two_theta").begin_array();
+    for (int g = first; g <= last; ++g)
+        json.value(slot.points[g].twoTheta);
+    json.end_array();
+    json.key("intensity").begin_array();
+    for (int g = first; g <= last; ++g)
+        json.value(slot.points[g].intensity);
+    json.end_array();
+    json.end_object();
+}
+
+}  // namespace
+
+void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages)
+{
+    const StructureModel& model = workspace.model;
+    JsonWriter json(out);
+    json.begin_object();
+    json.field("title", model.title).field("crystal_system", model.crystalSystem);
+    json.field("space_group", model.spaceGroupSymbol);
+    write_cell(json, model.cell);
+    write_operators(json, model);
+    write_atoms(json, model);
+    write_wavelengths(json, model);
+    write_reflections(json, workspace.results);
+    write_pattern(json, workspace.results.pattern);
+    json.key("observed").begin_array();
+    for (int k = 1; k <= workspace.observed.count; ++k)
+        write_observed_slot(json, workspace.observed.slots[k]);
+    json.end_array();
+    json.key("messages").begin_array();
+    for (const std::string& text : messages)
+        json.value(text);
+    json.end_array();
+    json.end_object();
+}
+
+}  // namespace kalidos::batch

@@ -1,0 +1,17 @@
+// The JSON document of a run: the structure as calculated, the results, the observed diagrams.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "model/workspace.hpp"
+
+namespace kalidos::batch {
+
+// Writes title, crystal_system, space_group, cell, operators, atoms, wavelengths,
+// reflections (MergedReflections in order), peaks (PeakTable), pattern, observed and
+// messages. Result tables that the run did not fill are written empty.
+void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages);
+
+}  // namespace kalidos::batch

@@ -1,0 +1,72 @@
+// The --help text: every option, the exit statuses and the JSON document.
+#include "batch_options.hpp"
+
+namespace kalidos::batch {
+
+std::string usage_text()
+{
+    return R"(Usage: kalidos-batch [options] STRUCTURE_FILE
+
+Simulates the powder diagram of one structure with the same readers, space-group
+interpreter, calculation, listings and writers as the KALIDOS window, without a window.
+
+Structure file
+  --format cry|shelx|cel|lzy|cif   the format; by default it follows the extension
+                                   (.cry, .ins, .inp, .res, .cel, .lzy, .cif)
+  --block N                        the CIF data block to read (default: the first
+                                   structure block)
+  --list-blocks                    list the structure blocks of a CIF file and exit
+  --space-group SYMBOL             Hermann-Mauguin or Hall symbol; sets the group when
+                                   the file names none, or replaces the file's group
+  --operators                      print the operators of the group applied (after
+                                   centring), one per line, and exit
+
+Radiation (default: X-ray tube, CuKa1)
+  --anode ITEM                     an item of the anode list: MoKa1 MoKa2 MoKmoy MokBet
+                                   CuKa1 CuKa2 CuKmoy CukBet CoKa1 CoKa2 CoKmoy CokBet
+                                   FeKa1 FeKa2 FeKmoy FekBet CrKa1 CrKa2 CrKmoy CrkBet
+  --lambda L                       one wavelength, in angstroms
+  --mixture L1:I1,L2:I2,...        up to four wavelengths with their intensities, read
+                                   as the "Multiple wavelengths" dialog reads them
+  --neutron                        neutrons (give the wavelength with --lambda)
+  --synchrotron P                  X-ray synchrotron with polarisation p (0 <= p <= 1)
+  --anomalous brcow|sasaki         read f' and f'' from brcow.an or Sasaki.an
+
+Calculation
+  --range A B                      2-theta range in degrees (default 10 50)
+  --uvw U V W                      resolution curve (default 0.001 0 0.005)
+  --data DIR                       folder of spgr2.dat, the .pos files, csp.lst,
+                                   brcow.an and Sasaki.an (default: the installed
+                                   data folder)
+  --listings DIR                   where fstr.out and fstr2.out are written, together
+                                   with the scratch files scfs.dat and dummy.cif
+                                   (default: the current folder)
+
+Output
+  --export FILE                    write the calculated diagram; .sim, .cpi or .cpd
+                                   by the extension
+  --observed FILE                  read a measured diagram (.raw, .rd, .sim, .dat, .cpi,
+                                   .cpd) and resample it on the 2-theta range as the
+                                   diagram window does; may be given up to 10 times
+  --json FILE                      write the results as JSON to FILE, or to standard
+                                   output with -
+  --overwrite, --force             answer Yes when a file to be written exists; without
+                                   it the answer is No and the file is left alone
+  -h, --help                       show this text and exit
+
+Messages go to standard error, one per line, in the program's own words. A question
+is printed with the answer given to it.
+
+Exit status: 0 on success; 1 when a file cannot be read, a read or the calculation is
+refused, or a file cannot be written; 2 on a usage error.
+
+JSON: an object with title, crystal_system, space_group, cell {a, b, c, alpha, beta,
+gamma}, operators (texts), atoms [{symbol, label, x, y, z, b, population,
+multiplicity}], wavelengths [{lambda, weight}], reflections (merged, in order:
+[{h, k, l, multiplicity, lambda, d, two_theta, intensity}]), peaks [{h, k, l, q,
+intensity}], pattern {two_theta: [...], intensity: [...]}, observed [{file, lambda,
+two_theta: [...], intensity: [...]}] and messages (the texts of standard error).
+)";
+}
+
+}  // namespace kalidos::batch
