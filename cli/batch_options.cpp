@@ -82,13 +82,15 @@ bool Parser::parse_mixture(const std::string& text)
         const std::size_t comma = std::min(text.find(',', start), text.size());
         const std::string pair = text.substr(start, comma - start);
         const std::size_t colon = pair.find(':');
-        const auto lambda = to_number(pair.substr(0, colon));
-        const auto intensity = colon == std::string::npos ? std::nullopt : to_number(pair.substr(colon + 1));
+        const std::string lambdaText = pair.substr(0, colon);
+        const std::string intensityText = colon == std::string::npos ? std::string() : pair.substr(colon + 1);
+        const auto lambda = to_number(lambdaText);
+        const auto intensity = to_number(intensityText);
         if (!lambda || !intensity) {
             fail("option --mixture: \"" + pair + "\" is not LAMBDA:INTENSITY");
             return false;
         }
-        result_.options.mixture.push_back({*lambda, *intensity});
+        result_.options.mixture.push_back({*lambda, *intensity, lambdaText, intensityText});
         start = comma + 1;
     }
     if (result_.options.mixture.size() > 4) {

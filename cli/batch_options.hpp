@@ -9,9 +9,12 @@
 namespace kalidos::batch {
 
 // One line of a wavelength mixture: λ in Å and its relative intensity.
+// The texts are kept as typed: the composition dialog's own reading converts them.
 struct MixtureLine {
     double lambda = 0;
     double intensity = 0;
+    std::string lambdaText;
+    std::string intensityText;
 };
 
 struct BatchOptions {
