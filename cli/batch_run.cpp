@@ -1,13 +1,97 @@
 #include "batch_run.hpp"
 
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "batch_radiation.hpp"
+#include "model/workspace.hpp"
+#include "result_json.hpp"
+#include "util/data_files.hpp"
+
 namespace kalidos::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The window's start-up check of its data files: each missing file replaces the message of
+// an earlier one, and a missing file ends the program.
+bool check_data_files(const fs::path& dataDirectory, StreamMessages& messages)
+{
+    static const std::pair<const char*, const char*> files[] = {{"spgr2.dat", "File spgr2.dat not found"},
+                                                                {"brcow.an", "File Brcow.an not found"},
+                                                                {"Sasaki.an", "File Sasaki.an not found"},
+                                                                {"csp.lst", "File Csp.lst not found"}};
+    std::string pending;
+    for (const auto& [name, message] : files)
+        if (!data_file_exists(dataDirectory, name))
+            pending = message;
+    if (pending.empty())
+        return true;
+    beep_and_warn(messages, pending + " (in " + dataDirectory.string() + ")");
+    return false;
+}
+
+// The listings folder is the run's start directory: listings and scratch files go there.
+// Old listings are deleted first, as at the window's start-up.
+bool prepare_listings_directory(const fs::path& directory, StreamMessages& messages)
+{
+    std::error_code error;
+    fs::create_directories(directory, error);
+    if (!fs::is_directory(directory)) {
+        messages.note("Cannot use the listings folder " + directory.string());
+        return false;
+    }
+    for (const char* name : {"fstr2.out", "fstr.out"})
+        fs::remove(directory / name, error);
+    return true;
+}
+
+int exit_status(SetupResult result)
+{
+    switch (result) {
+    case SetupResult::Done: return kExitSuccess;
+    case SetupResult::Refused: return kExitRefused;
+    case SetupResult::UsageError: return kExitUsage;
+    }
+    return kExitRefused;
+}
+
+bool write_json(const std::string& target, const Workspace& workspace, StreamMessages& messages,
+                std::ostream& standardOutput)
+{
+    if (target == "-") {
+        write_result_json(standardOutput, workspace, messages.texts());
+        return static_cast<bool>(standardOutput.flush());
+    }
+    std::ofstream file(target, std::ios::binary);
+    if (file)
+        write_result_json(file, workspace, messages.texts());
+    if (!file || !file.flush()) {
+        messages.note("Cannot write " + target);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostream& standardOutput)
 {
-    (void)options;
-    (void)standardOutput;
-    messages.note("not wired yet");
-    return kExitRefused;
+    const fs::path data = fs::absolute(options.dataDirectory);
+    const fs::path listings = fs::absolute(options.listingsDirectory.empty() ? fs::current_path()
+                                                                              : fs::path(options.listingsDirectory));
+    if (!check_data_files(data, messages) || !prepare_listings_directory(listings, messages))
+        return kExitRefused;
+    std::unique_ptr<Workspace> workspace = make_workspace(listings.string());
+
+    int status = exit_status(set_radiation_and_range(*workspace, options, messages));
+    if (status == kExitSuccess && !options.anomalous.empty())
+        status = exit_status(read_anomalous_table(*workspace, options.anomalous, data, messages));
+    if (!options.jsonFile.empty() && !write_json(options.jsonFile, *workspace, messages, standardOutput))
+        status = kExitRefused;
+    return status;
 }
 
 }  // namespace kalidos::batch
