@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "batch_radiation.hpp"
+#include "batch_structure.hpp"
 #include "model/workspace.hpp"
 #include "result_json.hpp"
 #include "util/data_files.hpp"
@@ -86,6 +87,13 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         return kExitRefused;
     std::unique_ptr<Workspace> workspace = make_workspace(listings.string());
 
+    const LoadResult loaded = load_structure(*workspace, options, data, messages);
+    if (loaded != LoadResult::Loaded)
+        return loaded == LoadResult::UsageError ? kExitUsage : kExitRefused;
+    if (options.operatorsOnly) {
+        print_operators(workspace->model, standardOutput);
+        return workspace->model.operatorCount > 0 ? kExitSuccess : kExitRefused;
+    }
     int status = exit_status(set_radiation_and_range(*workspace, options, messages));
     if (status == kExitSuccess && !options.anomalous.empty())
         status = exit_status(read_anomalous_table(*workspace, options.anomalous, data, messages));
