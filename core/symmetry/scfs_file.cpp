@@ -60,8 +60,10 @@ int parse_operator_line(const std::string& line, double* values, int capacity)
         const std::size_t end = blank == std::string::npos ? text.size() : blank;
         if (end > pos) {
             double value = 0;
-            if (count == capacity || !symtext::parse_decimal(text.substr(pos, end - pos), value))
-                return -1;
+            if (count == capacity)
+                return kTooManyNumbers;
+            if (!symtext::parse_decimal(text.substr(pos, end - pos), value))
+                return kNotANumber;
             values[count++] = value;
         }
         pos = end + 1;
@@ -81,8 +83,10 @@ ScfsReadResult read_scfs_file(const std::filesystem::path& file, StructureModel&
     std::vector<SymmetryOperator> operators;
     while (read_line(in, line) && !line.empty()) {
         double values[kNumbersPerOperator] = {};
-        if (parse_operator_line(line, values, kNumbersPerOperator) != kNumbersPerOperator) {
-            result.message = "Invalid operator line in scfs.dat: " + line;
+        const int count = parse_operator_line(line, values, kNumbersPerOperator);
+        if (count != kNumbersPerOperator) {
+            result.message = (count == kTooManyNumbers ? "More than 12 numbers on an operator line of scfs.dat: "
+                                                       : "Invalid operator line in scfs.dat: ") + line;
             return result;
         }
         if (static_cast<int>(operators.size()) == kMaxOperators) {

@@ -16,8 +16,11 @@ struct ScfsReadResult {
     std::string message;  // when !ok
 };
 
+inline constexpr int kNotANumber = -1;
+inline constexpr int kTooManyNumbers = -2;
+
 // Splits an operator line into its numbers (at most `capacity`); returns how many it found,
-// or -1 when there are more than `capacity` or a field is not a number.
+// kTooManyNumbers when there are more than `capacity`, kNotANumber when a field is not one.
 int parse_operator_line(const std::string& line, double* values, int capacity);
 
 // Replaces the operators of `model` (count, operators, inversionAdded := 0, centrosymmetric)

@@ -69,4 +69,15 @@ GroupLookup look_up_and_apply_space_group(StructureModel& model, const std::stri
     return lookup;
 }
 
+int marked_standard_row(const std::vector<std::string>& standardRows, const std::string& symbol)
+{
+    if (symbol.empty())
+        return -1;
+    for (std::size_t i = 0; i < standardRows.size(); ++i) {
+        if (symtext::trim_right(standardRows[i]) == symbol)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 }  // namespace kalidos

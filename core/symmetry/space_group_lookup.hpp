@@ -39,4 +39,9 @@ GroupLookup look_up_and_apply_space_group(StructureModel& model, const std::stri
                                           const std::vector<std::string>& standardRows,
                                           const std::filesystem::path& dataDirectory, Messages& messages);
 
+// The standard row the dialog marks when it fills the list (without applying it): the first
+// whose text without trailing blanks equals `symbol` exactly; -1 when none does or the symbol
+// is empty.
+int marked_standard_row(const std::vector<std::string>& standardRows, const std::string& symbol);
+
 }  // namespace kalidos

@@ -28,8 +28,8 @@ TEST(ParseOperatorLine, LeadingPointsSignsAndCommas)
 TEST(ParseOperatorLine, RefusesTooManyNumbersAndNonNumbers)
 {
     double values[12] = {};
-    EXPECT_EQ(parse_operator_line("1 0 0 0 0 1 0 0 0 0 1 0 7", values, 12), -1);
-    EXPECT_EQ(parse_operator_line("1 0 0 x 0 1 0 0 0 0 1 0", values, 12), -1);
+    EXPECT_EQ(parse_operator_line("1 0 0 0 0 1 0 0 0 0 1 0 7", values, 12), kTooManyNumbers);
+    EXPECT_EQ(parse_operator_line("1 0 0 x 0 1 0 0 0 0 1 0", values, 12), kNotANumber);
     EXPECT_EQ(parse_operator_line("1   0", values, 12), 2);
 }
 
@@ -76,6 +76,8 @@ TEST(ReadScfsFile, FailuresLeaveTheTable)
     model.operators[1].m[0][0] = 7;
     EXPECT_FALSE(read_scfs_file(write_file("missing", "") / "absent", model).ok);
     EXPECT_FALSE(read_scfs_file(write_file("short", "t\n1 0 0 0 0 1 0 0 0 0 1\n\n"), model).ok);
+    const ScfsReadResult thirteen = read_scfs_file(write_file("long", "t\n1 0 0 0 0 1 0 0 0 0 1 0 0\n\n"), model);
+    EXPECT_EQ(thirteen.message, "More than 12 numbers on an operator line of scfs.dat: 1 0 0 0 0 1 0 0 0 0 1 0 0");
     std::string many = "t\n";
     for (int i = 0; i < 193; ++i)
         many += "1 0 0 0 0 1 0 0 0 0 1 0\n";

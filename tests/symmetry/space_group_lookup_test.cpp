@@ -106,6 +106,14 @@ TEST_F(SpaceGroupLookup, UnknownInTheSystemIsReportedAndEmptied)
     EXPECT_EQ(model.spaceGroupSymbol, "");
 }
 
+TEST(MarkedStandardRow, ExactTextOnly)
+{
+    const std::vector<std::string> rows{"P2", "P21", "P21/c"};
+    EXPECT_EQ(marked_standard_row(rows, "P21"), 1);
+    EXPECT_EQ(marked_standard_row(rows, "p21"), -1);
+    EXPECT_EQ(marked_standard_row(rows, ""), -1);
+}
+
 TEST_F(SpaceGroupLookup, NothingWithoutSystemOrSymbol)
 {
     EXPECT_EQ(look_up("", "P 1").source, GroupSource::None);
