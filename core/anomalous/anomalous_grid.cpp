@@ -20,9 +20,10 @@ int anomalous_grid_rows(const StructureModel& model)
 
 std::string grid_element_symbol(const std::string& elementSymbol)
 {
-    std::string shown = elementSymbol.substr(0, 2);
-    if (shown.size() == 2)
-        shown[1] = static_cast<char>(std::tolower(static_cast<unsigned char>(shown[1])));
+    // The whole symbol, so that an element and its ion (FE, FE3+) stay apart in the grid.
+    std::string shown = elementSymbol;
+    for (std::size_t i = 1; i < shown.size(); ++i)
+        shown[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(shown[i])));
     return shown;
 }
 

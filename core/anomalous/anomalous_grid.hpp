@@ -21,7 +21,8 @@ int anomalous_grid_columns(const WavelengthSet& set);
 // read-back never loses the values of the elements past the thirteenth.
 int anomalous_grid_rows(const StructureModel& model);
 
-// An element as the grid's first column shows it: two letters, the second in lower case ("FE" -> "Fe").
+// An element as the grid's first column shows it: the symbol with every letter after the first in
+// lower case ("FE" -> "Fe", "FE3+" -> "Fe3+").
 std::string grid_element_symbol(const std::string& elementSymbol);
 
 // show_anomalous: sizes the grid, empties it and writes the headers, the element symbols and

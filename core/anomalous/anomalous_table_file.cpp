@@ -12,9 +12,12 @@ namespace kalidos {
 std::string anomalous_key(std::string_view symbol)
 {
     std::string key;
-    for (char c : symbol.substr(0, 2)) {
-        if (c != ' ' && c != '\t' && c != '\0')
-            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char c : symbol) {
+        if (c == ' ' || c == '\t' || c == '\0')
+            continue;
+        if (!std::isalpha(static_cast<unsigned char>(c)) || key.size() == 2)
+            break;
+        key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     return key;
 }

@@ -28,8 +28,9 @@ struct AnomalousRecord {
     std::vector<AnomalousPoint> points;
 };
 
-// The look-up key of an element or ion symbol: its first two characters, blanks removed,
-// upper case ("Fe3+" and "FE" give "FE", "O2-" gives "O2" — the file then has no record for it).
+// The look-up key of an element or ion symbol: its element part, that is its leading letters
+// (at most two, blanks skipped) in upper case: "Fe3+" and "FE" give "FE", "O2-" and "O" give "O",
+// "C." gives "C". For a plain element this is its first two characters.
 std::string anomalous_key(std::string_view symbol);
 
 // Parses a whole table. A negative count, a count above 4100, a record cut short by the end of

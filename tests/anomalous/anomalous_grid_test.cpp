@@ -107,7 +107,8 @@ TEST(AnomalousGrid, ElementSymbolShownWithSecondLetterInLowerCase)
 {
     EXPECT_EQ(grid_element_symbol("FE"), "Fe");
     EXPECT_EQ(grid_element_symbol("O"), "O");
-    EXPECT_EQ(grid_element_symbol("FE3+"), "Fe");
+    EXPECT_EQ(grid_element_symbol("FE3+"), "Fe3+");
+    EXPECT_EQ(grid_element_symbol("O2-"), "O2-");
 }
 
 }  // namespace kalidos

@@ -97,7 +97,9 @@ TEST(AnomalousTableFile, KeysUseTheFirstTwoCharactersWithoutBlanksInUpperCase)
     EXPECT_EQ(anomalous_key("Fe"), "FE");
     EXPECT_EQ(anomalous_key("o "), "O");
     EXPECT_EQ(anomalous_key(std::string("O\0", 2)), "O");
-    EXPECT_EQ(anomalous_key("O2-"), "O2");
+    EXPECT_EQ(anomalous_key("O2-"), "O");  // an ion reads its element's record
+    EXPECT_EQ(anomalous_key("C."), "C");
+    EXPECT_EQ(anomalous_key(" SI4+"), "SI");
     EXPECT_EQ(anomalous_key(""), "");
 }
 
