@@ -1,0 +1,107 @@
+// The diagram window "Diffraction diagram": the picture, its spin buttons, readout, menus and mouse.
+#pragma once
+
+#include "diagram/diagram_services.hpp"
+#include "drawing/diagram_render.hpp"
+
+#include <QImage>
+#include <QMainWindow>
+
+class QAction;
+class QFrame;
+class QLineEdit;
+class QPushButton;
+
+namespace kalidos::app
+{
+
+class PictureWidget;
+class Tfdifference;
+class Tfprint;
+class UpDown;
+
+class Tfplecran : public QMainWindow
+{
+    Q_OBJECT
+  public:
+    Tfplecran(Workspace& workspace, DiagramServices services, QWidget* parent = nullptr);
+    ~Tfplecran() override;
+
+    // Operations of the main window and of the calculation.
+    void dessine();
+    void efface_ecran();
+    void reset_diag();
+    void initialise();
+    // After a calculation: a short window, the view reset to the calculated range, drawn and shown.
+    void show_after_calculation();
+    void set_selected_reflection(int s) { selected_ = s; }
+    int selected_reflection() const { return selected_; }
+
+    drawing::IntensityScale intensity_scale() const { return scale_; }
+    double vertical_scale() const { return verticalScale_; }
+    const drawing::RenderOutcome& last_drawing() const { return outcome_; }
+    bool difference_shown() const { return differenceShown_; }
+    const QImage& picture() const;
+    Tfdifference& difference_window() { return *difference_; }
+    Tfprint& print_window() { return *print_; }
+
+    // Handlers, under the names of their controls and menu items.
+    void change_echelle(int position);
+    void shifte_diagramme(int position);
+    void Linear1Click();
+    void Logarithmic1Click();
+    void Squareroot1Click();
+    void efface_diagramme_calcule();
+    void efface_diagrammes_raw();
+    void disp_difference();
+    void sauve_image();
+    void ImpressionDiagramme1Click();
+    void Aide();
+    void copy_picture();
+    void OnMouseDown(QPoint position, Qt::MouseButton button);
+    void Image1_OnMouseMove(QPoint position);
+    void ONMouseUp(QPoint position, Qt::MouseButton button);
+
+  protected:
+    bool event(QEvent* event) override;
+
+  private:
+    void creation();
+    void build_panel();
+    void build_menus();
+    void build_file_menu(QMenu* file);
+    void resize_picture();
+    void choose_scale(drawing::IntensityScale scale, QAction* chosen);
+    void index_peak(int releaseX);
+    void zoom_to(int releaseX);
+    void hide_difference();
+    drawing::DiagramOptions options() const;
+
+    Workspace& workspace_;
+    DiagramServices services_;
+    drawing::IntensityScale scale_ = drawing::IntensityScale::Linear;
+    double verticalScale_ = 1.0;
+    int selected_ = 0;
+    drawing::RenderOutcome outcome_;
+    QImage clean_; // the last drawing without markers: restored under a zoom box
+    bool dragging_ = false;
+    QPoint press_, release_;
+    bool differenceShown_ = false;
+    int rememberedHeight_ = 0;
+
+    PictureWidget* image_ = nullptr;
+    QFrame* panel_ = nullptr;
+    UpDown* upDown1_ = nullptr;
+    UpDown* upDown2_ = nullptr;
+    QPushButton* bitBtn1_ = nullptr;
+    QLineEdit* edit1_ = nullptr;
+    QLineEdit* edit3_ = nullptr;
+    QAction* linear_ = nullptr;
+    QAction* logarithmic_ = nullptr;
+    QAction* squareRoot_ = nullptr;
+    QAction* difference1_ = nullptr;
+    Tfdifference* difference_ = nullptr;
+    Tfprint* print_ = nullptr;
+};
+
+} // namespace kalidos::app

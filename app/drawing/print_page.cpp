@@ -1,0 +1,219 @@
+#include "drawing/print_page.hpp"
+
+#include "drawing/display_values.hpp"
+#include "drawing/palette.hpp"
+#include "util/pascal_format.hpp" // for fmt_fixed
+
+#include <QPolygon>
+
+namespace kalidos::drawing
+{
+namespace
+{
+
+constexpr double kPlotWidthCm = 25;
+constexpr double kPlotLeftCm = 2;
+constexpr double kPlotHeightCm = 18;
+
+const char* page_abscissa_title(AbscissaMode mode)
+{
+    switch (mode) {
+    case AbscissaMode::Theta:
+        return "Theta";
+    case AbscissaMode::TwoTheta:
+        return "2Theta";
+    case AbscissaMode::Q:
+        break;
+    }
+    return "4Pi.sin(Theta/lambda)";
+}
+
+const char* page_ordinate_title(IntensityScale scale)
+{
+    switch (scale) {
+    case IntensityScale::Linear:
+        return "Intensity";
+    case IntensityScale::Logarithmic:
+        return "Log(Intensity)";
+    case IntensityScale::SquareRoot:
+        break;
+    }
+    return "SQRT(Intensity)";
+}
+
+QPoint page_point(const PageMapping& mapping, double x, double intensity)
+{
+    return {page_column(mapping, x), page_row(mapping, intensity)};
+}
+
+void set_pen(QPainter& painter, const QColor& colour, int width)
+{
+    painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+}
+
+// Heading, title, comment, cell, space group, wavelength and the abscissa title.
+void draw_page_texts(QPainter& painter, const Workspace& workspace, const PageOptions& options,
+                     const PageMapping& mapping)
+{
+    const StructureModel& model = workspace.model;
+    const CellParameters& cell = model.cell;
+    auto write = [&painter](int x, int y, const std::string& text) {
+        text_out(painter, x, y, QString::fromStdString(text));
+    };
+    write(0, 2250, "Title: " + model.title);
+    write(page_column(mapping, (mapping.xmin + mapping.xmax) / 2) - 400, 0,
+          "KALIDOS. Powder diagram simulation");
+    write(0, 2200, options.comment);
+    write(1200, 2200, "a=" + fmt_fixed(cell.a, 7, 3));
+    write(1200, 2250, "b=" + fmt_fixed(cell.b, 7, 3));
+    write(1200, 2300, "c=" + fmt_fixed(cell.c, 7, 3));
+    write(1400, 2200, "alpha=" + fmt_fixed(cell.alpha, 7, 2));
+    write(1400, 2250, "beta =" + fmt_fixed(cell.beta, 7, 2));
+    write(1400, 2300, "gamma=" + fmt_fixed(cell.gamma, 7, 2));
+    write(1700, 2200, "Sp. Group: " + model.spaceGroupSymbol);
+    write(1700, 2250, "Lambda=" + fmt_fixed(model.typedWavelength, 9, 5));
+    write(3068, 2200, page_abscissa_title(options.mode));
+}
+
+// The abscissa axis with its ticks, the ordinate axis and the frame.
+void draw_page_axes(QPainter& painter, const PageMapping& mapping, double imax, double verticalScale)
+{
+    painter.drawLine(page_point(mapping, mapping.xmin, 0), page_point(mapping, mapping.xmax, 0));
+    for (double t : tick_values(mapping.xmin, mapping.xmax)) {
+        const QPoint foot = page_point(mapping, t, 0);
+        painter.drawLine(foot, foot + QPoint(0, 20));
+        text_out(painter, foot.x() - 40, foot.y() + 30, QString::fromStdString(page_tick_label(t)));
+    }
+    const double top = imax / verticalScale;
+    painter.drawLine(page_point(mapping, mapping.xmin, 0), page_point(mapping, mapping.xmin, top));
+    QPolygon frame;
+    frame << page_point(mapping, mapping.xmin, mapping.imin)
+          << page_point(mapping, mapping.xmax, mapping.imin) << page_point(mapping, mapping.xmax, top)
+          << page_point(mapping, mapping.xmin, top);
+    painter.drawPolyline(frame);
+}
+
+void draw_page_calculated(QPainter& painter, const Workspace& workspace, const PageOptions& options,
+                          const PageMapping& mapping)
+{
+    if (options.mode == AbscissaMode::Q) {
+        const std::vector<double> values = stick_display_values(workspace.results, options.scale);
+        set_pen(painter, Qt::black, 7);
+        for (int i = 1; i <= workspace.results.peaks.count; ++i) {
+            const double q = workspace.results.peaks[i].q;
+            if (q < mapping.xmin)
+                continue;
+            if (q > mapping.xmax)
+                break;
+            painter.drawLine(page_point(mapping, q, 0),
+                             page_point(mapping, q, values[static_cast<std::size_t>(i - 1)]));
+        }
+        set_pen(painter, Qt::black, 2);
+        return;
+    }
+    const CalculatedPattern& pattern = workspace.results.pattern;
+    const std::vector<double> values = calculated_display_values(pattern, options.scale);
+    const double factor = options.mode == AbscissaMode::Theta ? 0.5 : 1.0;
+    QPolygon line;
+    for (int i = 2; i <= pattern.pointCount; ++i) {
+        const double x = pattern.angles[i - 1] * factor;
+        if (x < mapping.xmin)
+            continue;
+        if (x > mapping.xmax)
+            break;
+        line << page_point(mapping, x, values[static_cast<std::size_t>(i - 1)]);
+    }
+    painter.drawPolyline(line);
+}
+
+void draw_page_observed(QPainter& painter, const Workspace& workspace, const PageOptions& options,
+                        PageMapping mapping, int k, int legendY)
+{
+    const ObservedSlot& slot = workspace.observed.slots[k];
+    const StructureModel& model = workspace.model;
+    const QPen previous = painter.pen();
+    painter.setPen(observed_colour(k));
+    text_out(painter, 20, legendY,
+             QString::fromStdString(slot.fileName + " (" + fmt_fixed(slot.lambda, 8, 5) + " Å)"));
+    QPen curvePen = previous;
+    curvePen.setColor(observed_colour(k));
+    painter.setPen(curvePen);
+    mapping.imin = 0;
+    mapping.ky = kPlotHeightCm * options.verticalScale / 100;
+    const std::vector<double> values = observed_display_values(slot, options.scale);
+    QPolygon line;
+    for (int i = 1; i <= kPatternPoints; ++i) {
+        const ObservedPoint& point = slot.points[i];
+        if (point.twoTheta < model.twoTheta1 || point.twoTheta > model.twoTheta2)
+            continue;
+        const double x = options.mode == AbscissaMode::Theta      ? point.twoTheta / 2
+                         : options.mode == AbscissaMode::TwoTheta ? point.twoTheta
+                                                                  : point.q;
+        line << page_point(mapping, x, values[static_cast<std::size_t>(i - 1)]);
+    }
+    painter.drawPolyline(line);
+    painter.setPen(previous);
+}
+
+} // namespace
+
+int page_column(const PageMapping& mapping, double x)
+{
+    const double span = mapping.xmax - mapping.xmin;
+    const double cm = (span != 0 ? (x - mapping.xmin) * kPlotWidthCm / span : 0.0) + kPlotLeftCm;
+    return static_cast<int>(cm * kDotsPerCm);
+}
+
+int page_row(const PageMapping& mapping, double intensity)
+{
+    // The 1.5 cm from the bottom edge is in the baseline row itself.
+    return kPageBaselineRow - static_cast<int>((intensity - mapping.imin) * mapping.ky * kDotsPerCm);
+}
+
+std::string page_tick_label(double value)
+{
+    return value >= 100 ? fmt_fixed(value, 5, 1) : fmt_fixed(value, 5, 2);
+}
+
+IntensityRange page_intensity_range(const CalculatedPattern& pattern)
+{
+    if (pattern.pointCount == 0)
+        return {};
+    IntensityRange range{0, 0};
+    for (int i = 2; i <= pattern.pointCount; ++i)
+        range.imax = std::max(range.imax, static_cast<double>(pattern.intensities[i - 1]));
+    if (range.imax <= range.imin)
+        range.imax = 100; // a flat pattern keeps the frame of an empty page
+    return range;
+}
+
+void render_print_page(QPainter& painter, const Workspace& workspace, const PageOptions& options)
+{
+    const AbscissaLimits limits = display_limits(workspace.model, options.mode);
+    const IntensityRange range = page_intensity_range(workspace.results.pattern);
+    const PageMapping mapping{limits.xmin, limits.xmax, range.imin,
+                              kPlotHeightCm * options.verticalScale / (range.imax - range.imin)};
+    painter.save();
+    QFont font("Arial");
+    font.setPixelSize(kPageFontPixels);
+    painter.setFont(font);
+    set_pen(painter, Qt::black, 2);
+    draw_page_texts(painter, workspace, options, mapping);
+    draw_page_axes(painter, mapping, range.imax, options.verticalScale);
+    set_pen(painter, Qt::black, 3);
+    text_out(painter, 20, 0, page_ordinate_title(options.scale));
+    int legendY = 100;
+    if (workspace.results.pattern.pointCount > 0) {
+        text_out(painter, 20, legendY,
+                 QString::fromStdString("As calculated (" +
+                                        fmt_fixed(workspace.model.wavelengths.values[1], 8, 5) + ")"));
+        draw_page_calculated(painter, workspace, options, mapping);
+    }
+    for (int k = 1; k <= workspace.observed.count; ++k) {
+        legendY += 70;
+        draw_page_observed(painter, workspace, options, mapping, k, legendY);
+    }
+    painter.restore();
+}
+
+} // namespace kalidos::drawing
