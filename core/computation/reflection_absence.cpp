@@ -32,23 +32,36 @@ bool fixes(const SymmetryOperator& op, int h, int k, int l)
 
 }  // namespace
 
-bool lattice_absence_test(const StructureModel& model, int h, int k, int l)
+char lattice_condition(const StructureModel& model)
+{
+    const char letter = centring_letter(model);
+    if (letter == 'R' && model.crystalSystem != "HEXA")
+        return model.crystalSystem == "RHOM" ? 'P' : '?';
+    switch (letter) {
+    case 'P': case 'I': case 'F': case 'A': case 'B': case 'C': case 'R': return letter;
+    default: return '?';
+    }
+}
+
+bool absent_by_lattice(char condition, int h, int k, int l)
 {
     if (h == 0 && k == 0 && l == 0)
         return true;
-    switch (centring_letter(model)) {
+    switch (condition) {
     case 'P': return false;
     case 'I': return !even(h + k + l);
     case 'F': return !(even(h + k) && even(k + l) && even(h + l));
     case 'A': return !even(k + l);
     case 'B': return !even(h + l);
     case 'C': return !even(h + k);
-    case 'R':
-        if (model.crystalSystem == "HEXA")
-            return (-h + k + l) % 3 != 0;  // obverse setting, tested as given
-        return model.crystalSystem != "RHOM";
+    case 'R': return (-h + k + l) % 3 != 0;  // hexagonal axes, obverse setting, tested as given
     default: return true;
     }
+}
+
+bool lattice_absence_test(const StructureModel& model, int h, int k, int l)
+{
+    return absent_by_lattice(lattice_condition(model), h, k, l);
 }
 
 bool general_absence_test(const StructureModel& model, int h, int k, int l)

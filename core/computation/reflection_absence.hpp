@@ -10,6 +10,11 @@ namespace kalidos {
 // rhombohedral axes and P never; any other letter always.
 bool lattice_absence_test(const StructureModel& model, int h, int k, int l);
 
+// The condition lattice_absence_test applies: the centring letter (R also for an R symbol in
+// hexagonal axes), 'P' for R in rhombohedral axes, '?' (every reflection absent) otherwise.
+char lattice_condition(const StructureModel& model);
+bool absent_by_lattice(char condition, int h, int k, int l);
+
 // True when a single atom on a general position gives (h k l) no intensity: some operator of the
 // table (centred copies included) leaves the indices unchanged, (h k l)·R = (h k l), and shifts the
 // phase, h·t not a whole number. This is exact; sums over trial positions have accidental zeros

@@ -22,47 +22,73 @@ struct Candidate {
     bool listedRegion = false;  // inside the region the listings have always used for this system
 };
 
+enum class System { Cubic, Tetragonal, Orthorhombic, Hexagonal, Rhombohedral, Monoclinic, Triclinic, Unknown };
+
+System system_of(const std::string& code)
+{
+    static const std::pair<const char*, System> codes[] = {
+        {"CUBI", System::Cubic},        {"TETR", System::Tetragonal},   {"ORTH", System::Orthorhombic},
+        {"HEXA", System::Hexagonal},    {"RHOM", System::Rhombohedral}, {"MONO", System::Monoclinic},
+        {"TRIC", System::Triclinic}};
+    for (const auto& [name, system] : codes)
+        if (code == name)
+            return system;
+    return System::Unknown;
+}
+
 // The enumeration region of each crystal system, whose representatives the listings keep
 // whenever it holds the form. It is not complete for every Laue class of its system, so the
 // rest of the half-space l >= 0 follows it.
-bool in_listed_region(const std::string& system, const Miller& m)
+bool in_listed_region(System system, const Miller& m)
 {
-    if (system == "CUBI")
-        return m.h >= 0 && m.k >= 0 && m.l >= m.k;
-    if (system == "TETR" || system == "ORTH")
-        return m.h >= 0 && m.k >= 0 && m.l >= 0;
-    if (system == "HEXA")
-        return m.h >= 0 && m.k >= m.h && m.l >= 0;
-    if (system == "RHOM")
-        return m.h >= 0 && m.k >= m.h;
-    if (system == "MONO")
-        return m.k >= 0 && m.l >= 0;
-    return system == "TRIC" && m.l >= 0;
+    switch (system) {
+    case System::Cubic: return m.h >= 0 && m.k >= 0 && m.l >= m.k;
+    case System::Tetragonal:
+    case System::Orthorhombic: return m.h >= 0 && m.k >= 0 && m.l >= 0;
+    case System::Hexagonal: return m.h >= 0 && m.k >= m.h && m.l >= 0;
+    case System::Rhombohedral: return m.h >= 0 && m.k >= m.h;
+    case System::Monoclinic: return m.k >= 0 && m.l >= 0;
+    case System::Triclinic: return m.l >= 0;
+    case System::Unknown: break;
+    }
+    return false;
 }
 
-bool known_system(const std::string& system)
-{
-    return system == "CUBI" || system == "TETR" || system == "ORTH" || system == "HEXA" || system == "RHOM" ||
-           system == "MONO" || system == "TRIC";
-}
+// The l of (h k l) inside the sphere q <= sMax² (one more on each side against rounding): q is a
+// quadratic in l, |v0 + l·c3|² with v0 = cellMatrix·(h, k, 0) and c3 its third column.
+struct LWindow {
+    const double (&m)[3][3];
+    double sMax2;
+    std::pair<int, int> operator()(int h, int k) const
+    {
+        const double v0[3] = {m[0][0] * h + m[0][1] * k, m[1][1] * k, 0};
+        const double c3[3] = {m[0][2], m[1][2], m[2][2]};
+        const double a = c3[0] * c3[0] + c3[1] * c3[1] + c3[2] * c3[2];
+        const double b = v0[0] * c3[0] + v0[1] * c3[1];
+        const double c = v0[0] * v0[0] + v0[1] * v0[1] - sMax2;
+        const double disc = b * b - a * c;
+        if (!(disc >= 0) || !(a > 0))
+            return {1, 0};
+        const double root = std::sqrt(disc);
+        return {static_cast<int>(std::floor((-b - root) / a)) - 1, static_cast<int>(std::ceil((-b + root) / a)) + 1};
+    }
+};
 
 template <class Visit>
-void visit_listed_region(const std::string& system, const IndexLimits& n, Visit visit)
+void visit_listed_region(System system, const IndexLimits& n, const LWindow& window, Visit visit)
 {
-    if (system == "MONO") {
-        for (int h = n.h; h >= -n.h; --h)
-            for (int k = 0; k <= n.k; ++k)
-                for (int l = 0; l <= n.l; ++l)
-                    visit(Miller{h, k, l});
-        return;
-    }
-    const int hFirst = system == "TRIC" ? -n.h : 0;
-    const int kLow = system == "TRIC" ? -n.k : 0;
-    const int lLow = system == "RHOM" ? -n.l : 0;
-    for (int h = hFirst; h <= n.h; ++h)
-        for (int k = (system == "HEXA" || system == "RHOM") ? h : kLow; k <= n.k; ++k)
-            for (int l = system == "CUBI" ? k : lLow; l <= n.l; ++l)
+    const bool monoclinic = system == System::Monoclinic, triclinic = system == System::Triclinic;
+    const int hCount = triclinic || monoclinic ? 2 * n.h + 1 : n.h + 1;
+    for (int i = 0; i < hCount; ++i) {
+        const int h = monoclinic ? n.h - i : (triclinic ? i - n.h : i);  // monoclinic: H down to -H
+        const int kFirst = system == System::Hexagonal || system == System::Rhombohedral ? h : (triclinic ? -n.k : 0);
+        for (int k = kFirst; k <= n.k; ++k) {
+            const auto [lo, hi] = window(h, k);
+            const int lFirst = system == System::Cubic ? k : (system == System::Rhombohedral ? -n.l : 0);
+            for (int l = std::max(lFirst, lo); l <= std::min(n.l, hi); ++l)
                 visit(Miller{h, k, l});
+        }
+    }
 }
 
 // The reflections the kept forms have claimed, over the index box (dense when it is small).
@@ -107,10 +133,14 @@ struct Range {
 bool enumerate_candidates(const StructureModel& model, const IndexLimits& n, const Range& range,
                           std::size_t maxCandidates, std::vector<Candidate>& out)
 {
-    const std::string& system = model.crystalSystem;
+    const System system = system_of(model.crystalSystem);
+    if (system == System::Unknown)
+        return true;  // an undefined system enumerates nothing
+    const char condition = lattice_condition(model);
+    const LWindow window{model.cellMatrix, range.sMax2};
     bool overflow = false;
     const auto consider = [&](const Miller& m, bool listed) {
-        if (overflow || lattice_absence_test(model, m.h, m.k, m.l))
+        if (overflow || absent_by_lattice(condition, m.h, m.k, m.l))
             return;
         const double q = reciprocal_length_squared(model, m.h, m.k, m.l);
         if (q < range.sMin2 || q > range.sMax2)
@@ -120,14 +150,14 @@ bool enumerate_candidates(const StructureModel& model, const IndexLimits& n, con
         else
             out.push_back({m, 1 / std::sqrt(q), listed});
     };
-    if (!known_system(system))
-        return true;  // an undefined system enumerates nothing
-    visit_listed_region(system, n, [&](const Miller& m) { consider(m, true); });
+    visit_listed_region(system, n, window, [&](const Miller& m) { consider(m, true); });
     for (int h = -n.h; h <= n.h; ++h)
-        for (int k = -n.k; k <= n.k; ++k)
-            for (int l = 0; l <= n.l; ++l)
+        for (int k = -n.k; k <= n.k; ++k) {
+            const auto [lo, hi] = window(h, k);
+            for (int l = std::max(0, lo); l <= std::min(n.l, hi); ++l)
                 if (!in_listed_region(system, Miller{h, k, l}))
                     consider(Miller{h, k, l}, false);
+        }
     return !overflow;
 }
 
@@ -207,6 +237,7 @@ bool generate_reflections(StructureModel& model, CountedTable<Reflection>& list,
     const std::size_t maxCandidates = 2 * static_cast<std::size_t>(kMaxReflections) * rotations.size();
     const double boxSize = (2.0 * limits.h + 1) * (2.0 * limits.k + 1) * (limits.l + 1.0);
     std::vector<Candidate> candidates;
+    candidates.reserve(std::min<std::size_t>(maxCandidates, 1 << 16));
     if (boxSize > 4e8 || !enumerate_candidates(model, limits, {sMin * sMin, sMax * sMax}, maxCandidates, candidates)) {
         fail_too_many(list, messages);
         return false;

@@ -30,10 +30,22 @@ void increment_digits(std::string& digits)
 }
 
 // The magnitude of x with exactly `decimals` decimals, rounded half away from zero.
+// Three more digits, correctly rounded by printf, decide the rounding unless they read exactly
+// 500 (a carry out of them is already in the kept digits). Only then are 40 more digits printed:
 // glibc prints the exact binary value when asked for many digits, so the rounding digit is exact.
+// The listings format tens of thousands of numbers per run, so the short path matters.
 std::string round_magnitude(double magnitude, int decimals)
 {
     char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals + 3, magnitude);
+    std::string text(buffer);
+    const std::string tail = text.substr(text.size() - 3);
+    if (tail != "500") {
+        std::string kept = text.substr(0, text.size() - (decimals > 0 ? 3 : 4));
+        if (tail[0] >= '5')
+            increment_digits(kept);
+        return kept;
+    }
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals + 40, magnitude);
     std::string exact(buffer);
     const std::size_t point = exact.find('.');
