@@ -268,3 +268,27 @@ TEST(CalculationDriver, ClearResultsEmptiesTheListAndTheDisplay)
 
 }  // namespace
 }  // namespace kalidos
+
+namespace kalidos {
+namespace {
+
+TEST(CalculationDriver, MoreThan40000MergedRecordsAreRefusedBeforeThePasses)
+{
+    const auto dir = testing::make_scratch_dir("driver-merged");
+    const double cell[6] = {58.5, 58.5, 58.5, 90, 90, 90};
+    auto ws = testing::make_structure(dir.string(), "F m -3 m", cell, {{"FE", 0.1, 0.2, 0.3, 0.5, 1}});
+    testing::set_wavelengths(ws->model, {1.5406, 1.5444, 1.5418, 1.5480, 1.5500}, {1, 1, 1, 1, 1});
+    ws->model.twoTheta1 = 5;
+    ws->model.twoTheta2 = 150;  // about 9500 reflections per wavelength
+    RecordingCalculationHost host;
+    RecordingMessages messages;
+    recalcule(*ws, host, messages);
+    ASSERT_EQ(messages.warnings.size(), 1u);
+    EXPECT_EQ(messages.warnings[0], "Too many reflections for all the wavelengths (more than 40000). Decrease the "
+                                    "theta range or the number of wavelengths");
+    EXPECT_EQ(ws->results.merged.count, 0);
+    EXPECT_EQ(ws->results.passIndex, 0);
+}
+
+}  // namespace
+}  // namespace kalidos
