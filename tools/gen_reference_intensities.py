@@ -71,6 +71,9 @@ FERMI = {"Na": 0.363, "Cl": 0.958, "Fe": 0.954, "S": 0.285, "Ca": 0.49, "W": 0.4
 
 def build_structure(group, cell, atoms):
     symmetry = crystal.symmetry(unit_cell=cell, space_group_symbol=group.replace(":", " :"))
+    # Sites are taken as given: no snapping of atoms near a special position onto it (the default
+    # 0.5 Å would move apatite's Ca1 at z = 0.001), only exact special positions are special.
+    symmetry = symmetry.special_position_settings(min_distance_sym_equiv=0.01)
     scatterers = []
     for number, (symbol, x, y, z, b, occupancy) in enumerate(atoms, start=1):
         scatterers.append(xray.scatterer(label=f"{symbol}{number}", site=(x, y, z),
@@ -105,7 +108,7 @@ def reflection_intensities(structure, radiation):
 def summed_peaks(reflections):
     peaks = []
     for d, intensity in sorted(reflections, reverse=True):
-        if peaks and abs(peaks[-1][0] - d) < 1e-5:
+        if peaks and abs(peaks[-1][0] - d) < 1e-9 * d:  # equal spacings only: forms 6e-6 apart stay apart
             peaks[-1][1] += intensity
         else:
             peaks.append([d, intensity])
@@ -124,7 +127,7 @@ def write_fixture(path, name, radiation, system, group, cell, atoms):
         for symbol, x, y, z, b, occupancy in atoms:
             out.write(f"atom {symbol} {x:.10g} {y:.10g} {z:.10g} {b:g} {occupancy:g}\n")
         for d, intensity in peaks:
-            out.write(f"peak {d:.6f} {intensity:.6f}\n")
+            out.write(f"peak {d:.7f} {intensity:.6f}\n")
 
 
 def main():
