@@ -132,8 +132,9 @@ TEST(Fuzz, DamagedFilesOnDiskThroughTheImport)
             RecordingMessages messages;
             const ImportResult result = lit_diagramme(*ws, messages, kind, path.string());
             EXPECT_EQ(result.status == ImportStatus::Added, ws->observed.count == 1) << name << k;
-            if (result.status != ImportStatus::Added)
+            if (result.status != ImportStatus::Added) {
                 EXPECT_FALSE(messages.warnings.empty()) << name << " cut " << k;
+            }
         }
     }
 }
