@@ -5,8 +5,11 @@
 #include <iostream>
 #include <memory>
 
+#include "batch_observed.hpp"
 #include "batch_radiation.hpp"
 #include "batch_structure.hpp"
+#include "computation/calculation_driver.hpp"
+#include "headless_host.hpp"
 #include "model/workspace.hpp"
 #include "result_json.hpp"
 #include "util/data_files.hpp"
@@ -59,6 +62,14 @@ int exit_status(SetupResult result)
     return kExitRefused;
 }
 
+// "Calcul.": complete when every pass ran and the profile was drawn.
+bool calculate(Workspace& workspace, StreamMessages& messages)
+{
+    HeadlessCalculationHost host(workspace.model, messages);
+    recalcule(workspace, host, messages);
+    return host.completed() && workspace.results.pattern.pointCount > 0;
+}
+
 bool write_json(const std::string& target, const Workspace& workspace, StreamMessages& messages,
                 std::ostream& standardOutput)
 {
@@ -85,6 +96,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
                                                                               : fs::path(options.listingsDirectory));
     if (!check_data_files(data, messages) || !prepare_listings_directory(listings, messages))
         return kExitRefused;
+    if (options.listBlocks)
+        return list_cif_blocks(options, messages, standardOutput);
     std::unique_ptr<Workspace> workspace = make_workspace(listings.string());
 
     const LoadResult loaded = load_structure(*workspace, options, data, messages);
@@ -97,6 +110,11 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
     int status = exit_status(set_radiation_and_range(*workspace, options, messages));
     if (status == kExitSuccess && !options.anomalous.empty())
         status = exit_status(read_anomalous_table(*workspace, options.anomalous, data, messages));
+    for (const std::string& file : options.observed)
+        if (status == kExitSuccess && !read_observed_diagram(*workspace, file, messages))
+            status = kExitRefused;
+    if (status == kExitSuccess && !calculate(*workspace, messages))
+        status = kExitRefused;
     if (!options.jsonFile.empty() && !write_json(options.jsonFile, *workspace, messages, standardOutput))
         status = kExitRefused;
     return status;

@@ -1,10 +1,10 @@
 #include "batch_structure.hpp"
 
+#include <optional>
+
 #include "computation/scattering.hpp"
-#include "readers/cry_file.hpp"
-#include "readers/lazy_pulverix_reader.hpp"
-#include "readers/powdercell_reader.hpp"
-#include "readers/shelx_readers.hpp"
+#include "readers/open_structure_file.hpp"
+#include "readers/reader_text.hpp"
 #include "symmetry/space_group_lookup.hpp"
 
 namespace kalidos::batch {
@@ -12,47 +12,39 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// File › Open's format numbers, as the model stores them.
 int import_format(const std::string& format)
 {
     if (format == "cry")
-        return 1;
+        return kFormatCry;
     if (format == "shelx")
-        return 2;
+        return kFormatShelx;
     if (format == "cel")
-        return 3;
+        return kFormatPowderCell;
     if (format == "lzy")
-        return 4;
-    return 6;
+        return kFormatLazyPulverix;
+    return kFormatCif;
 }
 
-// ShelX files go by their name: ".ins" or ".inp" to the instruction reader, ".res" to the result
-// reader, both in that order when both occur (compared with case); neither reads nothing.
-ReadStatus read_shelx(StructureModel& model, const fs::path& file, Messages& messages)
-{
-    const std::string name = file.string();
-    ReadStatus status = ReadStatus::Read;
-    if (name.find(".ins") != std::string::npos || name.find(".inp") != std::string::npos)
-        status = read_shelx_instructions(model, file, messages);
-    if (status == ReadStatus::Read && name.find(".res") != std::string::npos)
-        status = read_shelx_results(model, file, messages);
-    return status;
-}
+// --block N in place of the block window; without it the first structure block is read.
+class NumberedBlockChooser : public CifBlockChooser {
+public:
+    explicit NumberedBlockChooser(int block, StreamMessages& messages) : block_(block), messages_(messages) {}
+    int choose_cif_block(const std::vector<CifBlock>& blocks) override
+    {
+        if (block_ == 0)
+            return 1;
+        if (block_ > static_cast<int>(blocks.size())) {
+            messages_.note("The file holds " + std::to_string(blocks.size()) + " structure blocks; block " +
+                           std::to_string(block_) + " does not exist");
+            return 0;
+        }
+        return block_;
+    }
 
-ReadStatus run_reader(StructureModel& model, const std::string& format, const fs::path& file,
-                      const fs::path& dataDirectory, Messages& messages)
-{
-    if (format == "cry")
-        return read_cry_file(model, file, messages);
-    if (format == "shelx")
-        return read_shelx(model, file, messages);
-    if (format == "cel")
-        return read_powdercell(model, file, dataDirectory, messages);
-    if (format == "lzy")
-        return read_lazy_pulverix(model, file, messages);
-    beep_and_warn(messages, "The CIF reader is not available in this build");
-    return ReadStatus::Failed;
-}
+private:
+    int block_;
+    StreamMessages& messages_;
+};
 
 }  // namespace
 
@@ -66,33 +58,49 @@ bool apply_space_group(StructureModel& model, const std::string& symbol, const f
     return look_up_and_apply_space_group(model, symbol, dataDirectory, messages).applied;
 }
 
+std::string structure_format(const BatchOptions& options)
+{
+    return options.format.empty() ? format_from_extension(options.structureFile) : options.format;
+}
+
 LoadResult load_structure(Workspace& workspace, const BatchOptions& options, const fs::path& dataDirectory,
                           StreamMessages& messages)
 {
     StructureModel& model = workspace.model;
-    const std::string format = options.format.empty() ? format_from_extension(options.structureFile) : options.format;
+    const std::string format = structure_format(options);
     if (format.empty()) {
         messages.note("Cannot tell the format of " + options.structureFile + ": give --format");
         return LoadResult::UsageError;
     }
-    const fs::path file = options.structureFile;
-    if (!fs::is_regular_file(file)) {
+    if (!fs::is_regular_file(options.structureFile)) {
         messages.note("Cannot open " + options.structureFile);
         return LoadResult::Refused;
     }
     model.importFormat = import_format(format);
-    model.structureFileName = fs::absolute(file).string();
-    model.crystalSystem.clear();
-    model.spaceGroupSymbol.clear();
-    if (run_reader(model, format, file, dataDirectory, messages) == ReadStatus::Failed)
+    NumberedBlockChooser chooser(options.block, messages);
+    const OpenRequest request{model.importFormat, fs::absolute(options.structureFile).string(), dataDirectory};
+    if (open_structure_file(model, request, messages, &chooser) != OpenStatus::Read)
         return LoadResult::Refused;
-    if (!model.spaceGroupSymbol.empty() && !model.crystalSystem.empty())
-        look_up_and_apply_space_group(model, model.spaceGroupSymbol, dataDirectory, messages);
     if (!rebuild_element_table(model, messages))
         return LoadResult::Refused;
     if (!options.spaceGroup.empty() && !apply_space_group(model, options.spaceGroup, dataDirectory, messages))
         return LoadResult::Refused;
     return LoadResult::Loaded;
+}
+
+int list_cif_blocks(const BatchOptions& options, StreamMessages& messages, std::ostream& out)
+{
+    if (structure_format(options) != "cif") {
+        messages.note("--list-blocks needs a CIF file");
+        return 2;
+    }
+    const std::optional<TextLines> lines = read_text_lines(options.structureFile, messages);
+    if (!lines)
+        return 1;
+    const std::vector<CifBlock> blocks = scan_cif_blocks(*lines);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        out << i + 1 << ' ' << blocks[i].name << '\n';
+    return 0;
 }
 
 void print_operators(const StructureModel& model, std::ostream& out)

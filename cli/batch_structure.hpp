@@ -12,9 +12,9 @@ namespace kalidos::batch {
 
 enum class LoadResult { Loaded, Refused, UsageError };
 
-// The reader of the format (--format, or the extension), then the group named by the file
-// looked up and applied from the catalogue or the standard settings, then the element table.
-// `--space-group` then replaces the group.
+// File › Open with the format of --format or the extension, the block of --block for a CIF
+// with several (the first without it): the reader, the group named by the file looked up and
+// applied, the element table. `--space-group` then replaces the group.
 LoadResult load_structure(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,
                           StreamMessages& messages);
 
@@ -22,6 +22,13 @@ LoadResult load_structure(Workspace& workspace, const BatchOptions& options, con
 // lists; false when the symbol is unknown for the crystal system (reported).
 bool apply_space_group(StructureModel& model, const std::string& symbol, const std::filesystem::path& dataDirectory,
                        StreamMessages& messages);
+
+// --list-blocks: the structure blocks of a CIF, numbered as --block counts them, one per line.
+// Returns the exit status.
+int list_cif_blocks(const BatchOptions& options, StreamMessages& messages, std::ostream& out);
+
+// The format named by --format, or by the extension; empty when neither names one.
+std::string structure_format(const BatchOptions& options);
 
 // The operator texts of the group applied, one per line.
 void print_operators(const StructureModel& model, std::ostream& out);

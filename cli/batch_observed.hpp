@@ -1,0 +1,19 @@
+// Measured diagrams of a headless run: read and resampled as the diagram window's Open does.
+#pragma once
+
+#include "model/workspace.hpp"
+#include "stream_messages.hpp"
+
+namespace kalidos::batch {
+
+// The diagram window's kind (1 .raw, 2 .rd, 3 .sim, 4 .dat, 5 .cpi, 6 .cpd) from the file
+// name's extension, without regard to case; 0 when the extension names none.
+int diagram_kind_from_extension(const std::string& fileName);
+
+// lit_diagramme for one file. A Rietveld file that does not state its wavelength is given
+// the run's first wavelength, as a user would type it into the "Lambda missing" dialog
+// without choosing an anode (λ1 = λ2 = 0, anode "?", ratio 1). False when the file was
+// not added (the reason has been reported).
+bool read_observed_diagram(Workspace& workspace, const std::string& fileName, StreamMessages& messages);
+
+}  // namespace kalidos::batch
