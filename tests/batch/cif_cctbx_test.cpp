@@ -1,0 +1,192 @@
+// Every real CIF that loads gives, through kalidos-batch, the intensities cctbx computes from
+// the same file (references made by tools/gen_cif_references.py --all and committed).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "batch_program.hpp"
+#include "support/paths.hpp"
+
+namespace kalidos::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Files that load but give other intensities than cctbx's reading, and why.
+const std::map<std::string, std::string> kKnownDifferences = {
+    {"2-entries-AMCSD-global.cif",
+     "both blocks are named data_global: cctbx keeps only the last one (galena), the program reads the "
+     "first structure (grunerite)"},
+    {"cod_9008098.cif",
+     "rhombohedral cell with edges and angles unequal by 2e-4 A and 0.002 deg: reflections related by -3 "
+     "differ in d, and (0 2 1), (1 2 0), 1.1e-4 A apart in the program, fall into one peak in cctbx, "
+     "which gives the spacing of one representative of each form"},
+};
+
+// Files the program refuses to read or to calculate, and why.
+const std::map<std::string, std::string> kRefused = {
+    {"cod_9000307.cif",
+     "the group is named by its Hall symbol '-P 2n 2ac', which the catalogue does not list; the file's "
+     "operators are used, but the calculation takes the lattice letter from the symbol's first "
+     "character '-', which makes every reflection absent"},
+    {"cod_9000612.cif",
+     "the group is named by the Hall symbol '-P 1 (1/2*x+1/2*y,...)', which the catalogue does not list; "
+     "the file's operators are used, but the lattice letter '-' makes every reflection absent"},
+};
+
+struct Peak {
+    double d = 0;          // Å
+    double intensity = 0;  // strongest = 100
+};
+
+struct Reference {
+    double lambda = 0;
+    double twoTheta1 = 0, twoTheta2 = 0;
+    std::string unavailable;  // why cctbx gives no reference
+    std::vector<Peak> peaks;
+};
+
+Reference read_reference(const fs::path& path)
+{
+    Reference reference;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        fields >> key;
+        if (key == "lambda")
+            fields >> reference.lambda;
+        else if (key == "range")
+            fields >> reference.twoTheta1 >> reference.twoTheta2;
+        else if (key == "unavailable")
+            std::getline(fields, reference.unavailable);
+        else if (key == "peak") {
+            Peak peak;
+            fields >> peak.d >> peak.intensity;
+            reference.peaks.push_back(peak);
+        }
+    }
+    return reference;
+}
+
+// Spacings this close count as equal. The program turns degrees into radians with its own
+// constant (0.0174533167..., not pi/180), so a hexagonal cell's gamma is 120.00017 degrees for
+// it and reflections of one peak differ in d by up to about 1e-5 relative.
+constexpr double kEqualSpacing = 3e-5;
+
+std::vector<Peak> batch_reflections(const sajson::value& root)
+{
+    const sajson::value merged = member(root, "reflections");
+    std::vector<Peak> reflections;
+    for (std::size_t i = 0; i < merged.get_length(); ++i) {
+        const sajson::value r = merged.get_array_element(i);
+        reflections.push_back({number(r, "d"), number(r, "intensity")});
+    }
+    return reflections;
+}
+
+// One peak as both programs see it: the reflections of both lists chained by equal spacing,
+// so that a near coincidence falls into the same peak on both sides.
+struct PeakPair {
+    double d = 0;
+    double ours = 0, theirs = 0;  // strongest peak of each side = 100
+};
+
+std::vector<PeakPair> pair_peaks(const std::vector<Peak>& ours, const std::vector<Peak>& theirs)
+{
+    std::vector<std::pair<Peak, bool>> all;  // bool: ours
+    for (const Peak& p : ours)
+        all.push_back({p, true});
+    for (const Peak& p : theirs)
+        all.push_back({p, false});
+    std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first.d > b.first.d; });
+    std::vector<PeakPair> pairs;
+    double previous = 0;
+    for (const auto& [peak, isOurs] : all) {
+        if (pairs.empty() || previous - peak.d > kEqualSpacing * peak.d)
+            pairs.push_back({peak.d});
+        (isOurs ? pairs.back().ours : pairs.back().theirs) += peak.intensity;
+        previous = peak.d;
+    }
+    double strongestOurs = 0, strongestTheirs = 0;
+    for (const PeakPair& p : pairs) {
+        strongestOurs = std::max(strongestOurs, p.ours);
+        strongestTheirs = std::max(strongestTheirs, p.theirs);
+    }
+    for (PeakPair& p : pairs) {
+        p.ours *= 100 / strongestOurs;
+        p.theirs *= 100 / strongestTheirs;
+    }
+    return pairs;
+}
+
+// Empty when every peak of 1% or more on either side agrees within 0.1%.
+std::string compare_peaks(const std::vector<Peak>& ours, const std::vector<Peak>& theirs)
+{
+    std::ostringstream report;
+    int faults = 0;
+    for (const PeakPair& p : pair_peaks(ours, theirs)) {
+        if (std::max(p.ours, p.theirs) < 1 || std::abs(p.ours - p.theirs) <= 1e-3 * p.theirs)
+            continue;
+        if (++faults <= 4)
+            report << " d=" << p.d << " cctbx " << p.theirs << " ours " << p.ours << ";";
+    }
+    if (faults == 0)
+        return {};
+    return std::to_string(faults) + " peaks differ:" + report.str();
+}
+
+TEST(BatchCifVsCctbx, EveryLoadableCifAgreesOnPeaksOfOnePercentOrMore)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const fs::path dir = make_scratch_dir("batch_cif_cctbx");
+    const fs::path references = test_data_dir() / "batch" / "cif_references";
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(realdata_dir() / "cif"))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    int agreeing = 0;
+    for (const fs::path& file : files) {
+        const std::string name = file.filename().string();
+        const Reference reference = read_reference(references / ("cif_" + file.stem().string() + ".ref"));
+        if (!reference.unavailable.empty() || reference.peaks.empty()) {
+            std::cout << "  " << name << ": no cctbx reference:" << reference.unavailable << "\n";
+            continue;
+        }
+        std::ostringstream low, high, lambda;
+        low << reference.twoTheta1;
+        high << reference.twoTheta2;
+        lambda << reference.lambda;
+        const ProgramRun run =
+            run_batch_program({"--lambda", lambda.str(), "--range", low.str(), high.str(), "--json", "-", file.string()}, dir);
+        const auto refused = kRefused.find(name);
+        if (refused != kRefused.end()) {
+            EXPECT_NE(run.status, 0) << name << " now loads: take it off the list of refused files";
+            std::cout << "  " << name << ": refused as expected: " << refused->second << "\n";
+            continue;
+        }
+        EXPECT_EQ(run.status, 0) << name << ":\n" << run.err;
+        const JsonDocument json(run.out);
+        if (run.status != 0 || !json.valid())
+            continue;
+        const std::string difference = compare_peaks(batch_reflections(json.root()), reference.peaks);
+        const auto known = kKnownDifferences.find(name);
+        if (known != kKnownDifferences.end()) {
+            EXPECT_NE(difference, "") << name << " now agrees with cctbx: take it off the list of differences";
+            std::cout << "  " << name << ": differs as expected (" << known->second << "): " << difference << "\n";
+            continue;
+        }
+        EXPECT_EQ(difference, "") << name;
+        agreeing += difference.empty() ? 1 : 0;
+    }
+    std::cout << "  " << agreeing << " CIF files agree with cctbx\n";
+    EXPECT_GT(agreeing, 0);
+}
+
+}  // namespace
+}  // namespace kalidos::testing
