@@ -9,6 +9,7 @@
 #include "batch_radiation.hpp"
 #include "batch_structure.hpp"
 #include "computation/calculation_driver.hpp"
+#include "diagram_files/diagram_writers.hpp"
 #include "headless_host.hpp"
 #include "model/workspace.hpp"
 #include "result_json.hpp"
@@ -70,6 +71,17 @@ bool calculate(Workspace& workspace, StreamMessages& messages)
     return host.completed() && workspace.results.pattern.pointCount > 0;
 }
 
+// The diagram window's Save items; an existing file is replaced only with --overwrite.
+bool export_diagram(const Workspace& workspace, const std::string& file, StreamMessages& messages)
+{
+    const std::string kind = export_kind(file);
+    if (kind == "sim")
+        return export_diag_sim(workspace, messages, file);
+    if (kind == "cpi")
+        return ecrit_cpi(workspace, messages, file);
+    return ecrit_cpd(workspace, messages, file);
+}
+
 bool write_json(const std::string& target, const Workspace& workspace, StreamMessages& messages,
                 std::ostream& standardOutput)
 {
@@ -114,6 +126,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         if (status == kExitSuccess && !read_observed_diagram(*workspace, file, messages))
             status = kExitRefused;
     if (status == kExitSuccess && !calculate(*workspace, messages))
+        status = kExitRefused;
+    if (status == kExitSuccess && !options.exportFile.empty() && !export_diagram(*workspace, options.exportFile, messages))
         status = kExitRefused;
     if (!options.jsonFile.empty() && !write_json(options.jsonFile, *workspace, messages, standardOutput))
         status = kExitRefused;
