@@ -138,7 +138,8 @@ TEST(BatchRun, ARietveldFileWithoutWavelengthTakesTheRunsFirstWavelength)
                                               "--json", "-", fixture("cubic12.cif").string()},
                                              dir);
     ASSERT_EQ(run.status, 0) << run.err;
-    const sajson::value observed = member(JsonDocument(run.out).root(), "observed").get_array_element(0);
+    const JsonDocument json(run.out);  // the values below point into it
+    const sajson::value observed = member(json.root(), "observed").get_array_element(0);
     EXPECT_DOUBLE_EQ(number(observed, "lambda"), 1.54056);
     const std::vector<double> angles = numbers(member(observed, "two_theta"));
     const std::vector<double> counts = numbers(member(observed, "intensity"));
