@@ -49,10 +49,10 @@ bool resolve_free_variable(double written, const std::vector<double>& freeVariab
         value = written > 0 ? p : -p;
         return true;
     }
-    const auto index = static_cast<std::size_t>(m);
-    if (index > freeVariables.size())
+    // Compared as reals first: a huge written value has no integer index.
+    if (m > static_cast<double>(freeVariables.size()))
         return false;
-    const double fv = freeVariables[index - 1];
+    const double fv = freeVariables[static_cast<std::size_t>(m) - 1];
     value = written > 0 ? p * fv : p * (1.0 - fv);
     return true;
 }

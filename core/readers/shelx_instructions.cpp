@@ -66,7 +66,8 @@ ShelxHeader read_shelx_header(const TextLines& lines, std::size_t cellLine)
             read_sfac(rest_of(lines[i]), header.sfac);
         else if (key == "LATT") {
             const SplitNumbers numbers = split_numbers(rest_of(lines[i]));
-            if (numbers.count >= 1 && numbers.code == 0)
+            // LATT n with |n| from 1 (primitive) to 7 (C-centred); anything else is not a lattice.
+            if (numbers.count >= 1 && numbers.code == 0 && std::fabs(numbers[0]) <= 7 && numbers[0] != 0)
                 header.symmetry.latt = static_cast<int>(std::lround(numbers[0]));
         } else if (key == "SYMM") {
             if (auto op = parse_shelx_symm(rest_of(lines[i])))

@@ -50,6 +50,7 @@ TEST(ShelxInstructions, FreeVariablesResolveAsShelxWritesThem)
     ASSERT_TRUE(resolve_free_variable(0.123, fv, v));
     EXPECT_DOUBLE_EQ(v, 0.123);
     EXPECT_FALSE(resolve_free_variable(41.0, fv, v));
+    EXPECT_FALSE(resolve_free_variable(-1e300, fv, v));
 }
 
 TEST(ShelxInstructions, AnisotropicUGivesTheEquivalentIsotropicB)
