@@ -1,15 +1,17 @@
 #include "readers/cif_atom_label.hpp"
 
+#include "computation/scattering.hpp"
+#include "readers/reader_text.hpp"
+
 #include <array>
 #include <cctype>
 #include <string_view>
 
-#include "computation/scattering.hpp"
-#include "readers/reader_text.hpp"
+namespace kalidos
+{
 
-namespace kalidos {
-
-namespace {
+namespace
+{
 
 // Elements by atomic number up to Cf (those the X-ray table holds), then deuterium and dummy atoms.
 constexpr std::array<std::string_view, 100> kElements = {
@@ -37,10 +39,16 @@ std::string element_case(const std::string& upper)
     return out;
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_letter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool is_letter(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
 
-}  // namespace
+} // namespace
 
 ElementAndLabel element_and_label(const std::string& siteLabel)
 {
@@ -78,9 +86,9 @@ std::string symbol_from_type_symbol(const std::string& typeSymbol)
     if (!signed_ || charge == "0")
         return element_case(element);
     if (charge.empty())
-        charge.push_back('1');  // O- is O1-
+        charge.push_back('1'); // O- is O1-
     const char sign = text[digitsEnd];
-    std::string written = element, tableStyle = element;  // Fe3+ and the table's other spelling Ru+4
+    std::string written = element, tableStyle = element; // Fe3+ and the table's other spelling Ru+4
     written.append(charge).push_back(sign);
     tableStyle.push_back(sign);
     tableStyle.append(charge);
@@ -92,4 +100,4 @@ std::string symbol_from_type_symbol(const std::string& typeSymbol)
     return element_case(element);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

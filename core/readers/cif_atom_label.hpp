@@ -3,11 +3,12 @@
 
 #include <string>
 
-namespace kalidos {
+namespace kalidos
+{
 
 struct ElementAndLabel {
-    std::string element;  // "Fe", "O", or the undecodable letter(s) as found
-    std::string label;    // what follows the element in the site label
+    std::string element; // "Fe", "O", or the undecodable letter(s) as found
+    std::string label;   // what follows the element in the site label
     bool decoded = true;
 };
 
@@ -19,4 +20,4 @@ ElementAndLabel element_and_label(const std::string& siteLabel);
 // lists it, otherwise its element (O2- gives O); empty when it names no element.
 std::string symbol_from_type_symbol(const std::string& typeSymbol);
 
-}  // namespace kalidos
+} // namespace kalidos

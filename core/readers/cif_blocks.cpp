@@ -4,16 +4,18 @@
 #include <fstream>
 #include <string_view>
 
-namespace kalidos {
+namespace kalidos
+{
 
-namespace {
+namespace
+{
 
 // Each line naming the cell or the symmetry scores one; a structure block scores two or more.
 int block_line_score(const std::string& lowerLine)
 {
     static constexpr std::array<std::string_view, 6> kSymmetryTags = {
-        "_symmetry_equiv_pos_as_xyz",       "_space_group_symop_operation_xyz", "_symmetry_space_group_name_h-m",
-        "_space_group_name_h-m_alt",        "_symmetry_space_group_name_hall", "_space_group_name_hall"};
+        "_symmetry_equiv_pos_as_xyz", "_space_group_symop_operation_xyz", "_symmetry_space_group_name_h-m",
+        "_space_group_name_h-m_alt",  "_symmetry_space_group_name_hall",  "_space_group_name_hall"};
     int score = contains(lowerLine, "_cell_length_a") ? 1 : 0;
     for (std::string_view tag : kSymmetryTags)
         if (contains(lowerLine, tag))
@@ -21,13 +23,19 @@ int block_line_score(const std::string& lowerLine)
     return score;
 }
 
-bool opens_block(const std::string& lowerTrimmed) { return starts_with(lowerTrimmed, "data_"); }
+bool opens_block(const std::string& lowerTrimmed)
+{
+    return starts_with(lowerTrimmed, "data_");
+}
 
 // A line "#END" closes a block; a comment that merely begins with it ("#END Tags that were not
 // found in dictionaries", written mid-block by a database) does not.
-bool closes_block(const std::string& lowerTrimmed) { return lowerTrimmed == "#end"; }
+bool closes_block(const std::string& lowerTrimmed)
+{
+    return lowerTrimmed == "#end";
+}
 
-}  // namespace
+} // namespace
 
 std::vector<CifBlock> scan_cif_blocks(const TextLines& lines)
 {
@@ -86,4 +94,4 @@ bool write_dummy_cif(const std::filesystem::path& directory, const TextLines& bl
     return true;
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,19 +1,20 @@
 // Finding the structure blocks of a CIF and copying the chosen one to the scratch file dummy.cif.
 #pragma once
 
+#include "readers/reader_text.hpp"
+#include "ui/messages.hpp"
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "readers/reader_text.hpp"
-#include "ui/messages.hpp"
-
-namespace kalidos {
+namespace kalidos
+{
 
 struct CifBlock {
-    int firstLine = 0;  // 1-based number of the block's "data_" line
-    int lastLine = 0;   // the line that ended it: the next "data_" line, a line "#END" or the last line
-    std::string name;   // the "data_" line without its first 5 characters
+    int firstLine = 0; // 1-based number of the block's "data_" line
+    int lastLine = 0;  // the line that ended it: the next "data_" line, a line "#END" or the last line
+    std::string name;  // the "data_" line without its first 5 characters
 };
 
 // Blocks that hold a cell length and a symmetry item (operators or group name, old or new tag
@@ -28,4 +29,4 @@ inline constexpr const char* kDummyCifName = "dummy.cif";
 // Writes the block copy to dummy.cif in `directory`; false after a message when it cannot.
 bool write_dummy_cif(const std::filesystem::path& directory, const TextLines& blockLines, Messages& messages);
 
-}  // namespace kalidos
+} // namespace kalidos

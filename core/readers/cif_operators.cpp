@@ -1,14 +1,16 @@
 #include "readers/cif_operators.hpp"
 
+#include "symmetry/cif_coordinate.hpp"
+
 #include <array>
 #include <cmath>
 #include <string_view>
 
-#include "symmetry/cif_coordinate.hpp"
+namespace kalidos
+{
 
-namespace kalidos {
-
-namespace {
+namespace
+{
 
 bool is_operator_tag(std::string_view tag)
 {
@@ -68,7 +70,7 @@ bool decode_operator(const std::string& text, SymmetryOperator& op, std::string&
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string normalise_cif_operator(const std::string& value)
 {
@@ -87,7 +89,7 @@ bool read_cif_operators(StructureModel& model, const CifBlockData& block, Messag
         const std::string text = normalise_cif_operator(value);
         long long number = 0;
         if (text.empty() || parse_integer(text, number))
-            continue;  // the numbers of a loop written without its id column
+            continue; // the numbers of a loop written without its id column
         if (model.operatorCount == kMaxOperators) {
             messages.warning("The file lists more than 192 symmetry operators");
             clear_operator_table(model);
@@ -111,15 +113,15 @@ bool read_cif_operators(StructureModel& model, const CifBlockData& block, Messag
 
 std::string cif_group_name(const CifBlockData& block)
 {
-    for (const auto& [tag, value] : block.items) {
-        if (is_cif_null(value.text))
-            continue;
-        if (tag == "_symmetry_space_group_name_h-m" || tag == "_space_group_name_h-m_alt")
+    for (const auto& [tag, value] : block.items)
+        if ((tag == "_symmetry_space_group_name_h-m" || tag == "_space_group_name_h-m_alt") &&
+            !is_cif_null(value.text))
             return short_text(to_upper(remove_chars(value.text, "' \t()\"")), kSymbolLength);
-        if (tag == "_symmetry_space_group_name_hall" || tag == "_space_group_name_hall")
+    for (const auto& [tag, value] : block.items)
+        if ((tag == "_symmetry_space_group_name_hall" || tag == "_space_group_name_hall") &&
+            !is_cif_null(value.text))
             return short_text(trim(to_upper(remove_chars(value.text, "'"))), kSymbolLength);
-    }
     return {};
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,19 +1,21 @@
 #include "readers/cif_reader.hpp"
 
-#include <array>
-#include <string_view>
-
 #include "readers/cif_atom_label.hpp"
 #include "readers/cif_operators.hpp"
 #include "readers/cif_syntax.hpp"
 #include "readers/system_from_cell.hpp"
 
-namespace kalidos {
+#include <array>
+#include <string_view>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 constexpr std::size_t kTitleLength = 40;
-constexpr double kEightPiSquared = 78.95683520871486;  // B = 8π²U
+constexpr double kEightPiSquared = 78.95683520871486; // B = 8π²U
 
 std::string first_line_of(const CifValue& value)
 {
@@ -45,15 +47,15 @@ void read_title(StructureModel& model, const CifBlockData& block)
 
 bool read_cell(StructureModel& model, const CifBlockData& block, Messages& messages)
 {
-    static constexpr std::array<std::string_view, 6> kCellTags = {
-        "_cell_length_a", "_cell_length_b", "_cell_length_c", "_cell_angle_alpha", "_cell_angle_beta",
-        "_cell_angle_gamma"};
+    static constexpr std::array<std::string_view, 6> kCellTags = {"_cell_length_a",   "_cell_length_b",
+                                                                  "_cell_length_c",   "_cell_angle_alpha",
+                                                                  "_cell_angle_beta", "_cell_angle_gamma"};
     std::array<double, 6> values{};
     for (std::size_t k = 0; k < kCellTags.size(); ++k) {
         const CifValue* value = block.find(kCellTags[k]);
         const bool angle = k >= 3;
         if (value == nullptr && angle) {
-            values[k] = 90;  // an angle given as "?" or not given is a right angle
+            values[k] = 90; // an angle given as "?" or not given is a right angle
             continue;
         }
         if (value == nullptr || !parse_cif_number(value->text, values[k]) || (!angle && values[k] <= 0)) {
@@ -67,9 +69,10 @@ bool read_cell(StructureModel& model, const CifBlockData& block, Messages& messa
     return true;
 }
 
-}  // namespace
+} // namespace
 
-namespace {
+namespace
+{
 
 // The atom-site columns the reader uses; -1 when the loop lacks one.
 struct AtomSiteColumns {
@@ -121,8 +124,8 @@ bool store_site(StructureModel& model, const std::vector<std::string>& row, cons
     const std::string* labelText = cell_of(row, c.label >= 0 ? c.label : c.type);
     const std::string siteLabel = labelText != nullptr ? *labelText : std::string();
     double x = 0, y = 0, z = 0;
-    if (!parse_cif_number(*cell_of(row, c.x), x) || !parse_cif_number(*cell_of(row, c.y), y)
-        || !parse_cif_number(*cell_of(row, c.z), z)) {
+    if (!parse_cif_number(*cell_of(row, c.x), x) || !parse_cif_number(*cell_of(row, c.y), y) ||
+        !parse_cif_number(*cell_of(row, c.z), z)) {
         messages.warning("Cannot read the coordinates of the atom site " + siteLabel);
         return false;
     }
@@ -150,8 +153,8 @@ ReadStatus read_atom_sites(StructureModel& model, const CifBlockData& block, Mes
     const CifLoop single = found == nullptr ? single_site_loop(block) : CifLoop();
     const CifLoop& loop = found != nullptr ? *found : single;
     const AtomSiteColumns columns = atom_site_columns(loop);
-    if (columns.x < 0 || columns.y < 0 || columns.z < 0 || (columns.label < 0 && columns.type < 0)
-        || loop.rows.empty()) {
+    if (columns.x < 0 || columns.y < 0 || columns.z < 0 || (columns.label < 0 && columns.type < 0) ||
+        loop.rows.empty()) {
         messages.warning("No atom site found");
         return ReadStatus::Failed;
     }
@@ -170,7 +173,7 @@ ReadStatus read_atom_sites(StructureModel& model, const CifBlockData& block, Mes
     return ReadStatus::Read;
 }
 
-}  // namespace
+} // namespace
 
 ReadStatus read_cif_block(StructureModel& model, const TextLines& blockLines, Messages& messages)
 {
@@ -191,4 +194,4 @@ ReadStatus read_cif_block(StructureModel& model, const TextLines& blockLines, Me
     return status;
 }
 
-}  // namespace kalidos
+} // namespace kalidos

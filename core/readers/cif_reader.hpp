@@ -6,7 +6,8 @@
 #include "readers/reader_text.hpp"
 #include "ui/messages.hpp"
 
-namespace kalidos {
+namespace kalidos
+{
 
 inline constexpr int kMaxCifAtomSiteColumns = 64;
 
@@ -16,4 +17,4 @@ inline constexpr int kMaxCifAtomSiteColumns = 64;
 // beyond 400 atoms (the atoms read so far staying).
 ReadStatus read_cif_block(StructureModel& model, const TextLines& blockLines, Messages& messages);
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,16 +1,21 @@
 #include "readers/cif_syntax.hpp"
 
-namespace kalidos {
+namespace kalidos
+{
 
-namespace {
+namespace
+{
 
 struct Token {
     std::string text;
-    bool quoted = false;     // quotes or a text field: never a tag or a keyword
+    bool quoted = false; // quotes or a text field: never a tag or a keyword
     bool textField = false;
 };
 
-bool is_space(char c) { return c == ' ' || c == '\t'; }
+bool is_space(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // A quoted value ends at the same quote followed by a blank or the end of the line.
 std::size_t quote_end(const std::string& line, std::size_t open)
@@ -63,15 +68,18 @@ std::vector<Token> tokenize(const TextLines& lines)
     return tokens;
 }
 
-bool is_tag(const Token& t) { return !t.quoted && !t.text.empty() && t.text[0] == '_'; }
+bool is_tag(const Token& t)
+{
+    return !t.quoted && !t.text.empty() && t.text[0] == '_';
+}
 
 bool is_keyword(const Token& t)
 {
     if (t.quoted)
         return false;
     const std::string lower = to_lower(slice(t.text, 0, 7));
-    return lower == "loop_" || starts_with(lower, "data_") || starts_with(lower, "save_") || lower == "global_"
-        || lower == "stop_";
+    return lower == "loop_" || starts_with(lower, "data_") || starts_with(lower, "save_") ||
+           lower == "global_" || lower == "stop_";
 }
 
 std::size_t read_loop(const std::vector<Token>& tokens, std::size_t i, CifBlockData& block)
@@ -94,7 +102,7 @@ std::size_t read_loop(const std::vector<Token>& tokens, std::size_t i, CifBlockD
     return i;
 }
 
-}  // namespace
+} // namespace
 
 int CifLoop::column(std::string_view tag) const
 {
@@ -104,7 +112,10 @@ int CifLoop::column(std::string_view tag) const
     return -1;
 }
 
-bool is_cif_null(std::string_view value) { return value == "?" || value == "."; }
+bool is_cif_null(std::string_view value)
+{
+    return value == "?" || value == ".";
+}
 
 const CifValue* CifBlockData::find(std::string_view tag) const
 {
@@ -132,15 +143,16 @@ CifBlockData parse_cif_block(const TextLines& lines)
         if (!token.quoted && to_lower(token.text) == "loop_") {
             i = read_loop(tokens, i + 1, block);
         } else if (is_tag(token)) {
-            const bool hasValue = i + 1 < tokens.size() && !is_tag(tokens[i + 1]) && !is_keyword(tokens[i + 1]);
+            const bool hasValue =
+                i + 1 < tokens.size() && !is_tag(tokens[i + 1]) && !is_keyword(tokens[i + 1]);
             CifValue value{hasValue ? tokens[i + 1].text : "?", hasValue && tokens[i + 1].textField};
             block.items.emplace_back(to_lower(token.text), std::move(value));
             i += hasValue ? 2 : 1;
         } else {
-            ++i;  // a block header, a frame keyword or a stray value
+            ++i; // a block header, a frame keyword or a stray value
         }
     }
     return block;
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,16 +1,18 @@
 #include "readers/cry_file.hpp"
 
-#include <fstream>
-#include <sstream>
-
 #include "readers/split_numbers.hpp"
 #include "util/pascal_format.hpp"
 
-namespace kalidos {
+#include <fstream>
+#include <sstream>
 
-namespace {
+namespace kalidos
+{
 
-constexpr int kCryHeaderLines = 4;  // title, system, group, cell
+namespace
+{
+
+constexpr int kCryHeaderLines = 4; // title, system, group, cell
 
 void read_cry_header(StructureModel& model, const TextLines& lines)
 {
@@ -53,7 +55,7 @@ std::string read_error(int lineNumber, const std::string& fileName)
     return "Read error in line " + std::to_string(lineNumber) + " of " + file_name_only(fileName);
 }
 
-}  // namespace
+} // namespace
 
 ReadStatus read_cry_lines(StructureModel& model, const TextLines& lines, const std::string& fileName,
                           Messages& messages)
@@ -70,7 +72,7 @@ ReadStatus read_cry_lines(StructureModel& model, const TextLines& lines, const s
     model.atomCount = 0;
     for (std::size_t i = kCryHeaderLines; i < lines.size(); ++i) {
         if (trim(lines[i]).empty())
-            continue;  // blank lines (usually at the end) hold no atom
+            continue; // blank lines (usually at the end) hold no atom
         if (model.atomCount == kMaxAtoms) {
             messages.warning("The number of atoms is > 400!");
             return ReadStatus::Failed;
@@ -92,7 +94,8 @@ ReadStatus read_cry_file(StructureModel& model, const std::filesystem::path& fil
     return read_cry_lines(model, *lines, file.string(), messages);
 }
 
-namespace {
+namespace
+{
 
 // A number wider than its field would run into its neighbour; a blank keeps them apart.
 std::string field(double value, int width, int decimals)
@@ -110,7 +113,7 @@ std::string padded(const std::string& text, std::size_t width)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 std::string format_cry_text(const StructureModel& model)
 {
@@ -121,23 +124,24 @@ std::string format_cry_text(const StructureModel& model)
     out << field(cell.a, 9, 4) << field(cell.b, 9, 4) << field(cell.c, 9, 4) << field(cell.alpha, 8, 3)
         << field(cell.beta, 8, 3) << field(cell.gamma, 8, 3) << eol;
     for (int n = 1; n <= model.atomCount; ++n) {
-        out << padded(model.atomSymbol[n], 4) << padded(model.atomLabel[n], 2) << ' ' << field(model.atomX[n], 10, 6)
-            << field(model.atomY[n], 10, 6) << field(model.atomZ[n], 10, 6) << field(model.atomB[n], 9, 3)
-            << field(model.atomPopulation[n], 9, 4) << eol;
+        out << padded(model.atomSymbol[n], 4) << padded(model.atomLabel[n], 2) << ' '
+            << field(model.atomX[n], 10, 6) << field(model.atomY[n], 10, 6) << field(model.atomZ[n], 10, 6)
+            << field(model.atomB[n], 9, 3) << field(model.atomPopulation[n], 9, 4) << eol;
     }
     return out.str();
 }
 
-namespace {
+namespace
+{
 
 bool incomplete(const StructureModel& model)
 {
     const CellParameters& c = model.cell;
-    return c.a * c.b * c.c * c.alpha * c.beta * c.gamma == 0 || model.spaceGroupSymbol.empty()
-        || model.atomCount == 0;
+    return c.a * c.b * c.c * c.alpha * c.beta * c.gamma == 0 || model.spaceGroupSymbol.empty() ||
+           model.atomCount == 0;
 }
 
-}  // namespace
+} // namespace
 
 SaveResult save_structure_file(StructureModel& model, const std::string& chosenPath, Messages& messages)
 {
@@ -170,4 +174,4 @@ SaveResult save_structure_file(StructureModel& model, const std::string& chosenP
     return {SaveStatus::Saved, target};
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,15 +1,16 @@
 // The program's own structure file (.cry): title, system, group, cell and atoms, CR LF lines.
 #pragma once
 
-#include <filesystem>
-#include <string>
-
 #include "model/structure_model.hpp"
 #include "readers/reader_status.hpp"
 #include "readers/reader_text.hpp"
 #include "ui/messages.hpp"
 
-namespace kalidos {
+#include <filesystem>
+#include <string>
+
+namespace kalidos
+{
 
 // Fills the title, system, group symbol, cell and atom table. More than 400 atom lines:
 // "The number of atoms is > 400!" and failure, the atoms read so far staying in the model.
@@ -24,7 +25,7 @@ enum class SaveStatus { Saved, Incomplete, NoFileName, NotOverwritten, CannotWri
 
 struct SaveResult {
     SaveStatus status = SaveStatus::NoFileName;
-    std::filesystem::path writtenFile;  // set when saved
+    std::filesystem::path writtenFile; // set when saved
 };
 
 // The writing half of the Save command, after the entries were read into the model.
@@ -33,4 +34,4 @@ struct SaveResult {
 // gets ".cry" unless it already contains it; an existing file is overwritten only on Yes.
 SaveResult save_structure_file(StructureModel& model, const std::string& chosenPath, Messages& messages);
 
-}  // namespace kalidos
+} // namespace kalidos

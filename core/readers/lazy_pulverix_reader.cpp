@@ -3,9 +3,11 @@
 #include "readers/split_numbers.hpp"
 #include "readers/system_from_cell.hpp"
 
-namespace kalidos {
+namespace kalidos
+{
 
-namespace {
+namespace
+{
 
 std::string after_first_blank(const std::string& line)
 {
@@ -43,7 +45,7 @@ bool store_lazy_atom(StructureModel& model, const std::string& line)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 ReadStatus read_lazy_pulverix_lines(StructureModel& model, const TextLines& lines, Messages& messages)
 {
@@ -82,4 +84,4 @@ ReadStatus read_lazy_pulverix(StructureModel& model, const std::filesystem::path
     return read_lazy_pulverix_lines(model, *lines, messages);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

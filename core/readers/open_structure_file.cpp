@@ -1,8 +1,6 @@
 #include "readers/open_structure_file.hpp"
 
-#include <cctype>
-#include <system_error>
-
+#include "computation/cell_metric.hpp"
 #include "computation/scattering.hpp"
 #include "readers/cif_reader.hpp"
 #include "readers/cry_file.hpp"
@@ -13,16 +11,25 @@
 #include "symmetry/group_selection.hpp"
 #include "symmetry/space_group_lookup.hpp"
 
-namespace kalidos {
+#include <cctype>
+#include <system_error>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 std::filesystem::path work_directory(const StructureModel& model)
 {
-    return model.startDirectory.empty() ? std::filesystem::current_path() : std::filesystem::path(model.startDirectory);
+    return model.startDirectory.empty() ? std::filesystem::current_path()
+                                        : std::filesystem::path(model.startDirectory);
 }
 
-OpenStatus status_of(ReadStatus status) { return status == ReadStatus::Read ? OpenStatus::Read : OpenStatus::Failed; }
+OpenStatus status_of(ReadStatus status)
+{
+    return status == ReadStatus::Read ? OpenStatus::Read : OpenStatus::Failed;
+}
 
 // A name holding ".res" is a result file; any other is read as an instruction file, the form
 // today's result files share.
@@ -33,15 +40,21 @@ ReadStatus read_shelx_file(StructureModel& model, const std::filesystem::path& f
     return read_shelx_instructions(model, file, messages);
 }
 
-OpenStatus run_reader(StructureModel& model, const OpenRequest& request, Messages& messages, CifBlockChooser* chooser)
+OpenStatus run_reader(StructureModel& model, const OpenRequest& request, Messages& messages,
+                      CifBlockChooser* chooser)
 {
     const std::filesystem::path file = model.structureFileName;
     switch (request.format) {
-    case kFormatCry: return status_of(read_cry_file(model, file, messages));
-    case kFormatShelx: return status_of(read_shelx_file(model, file, messages));
-    case kFormatPowderCell: return status_of(read_powdercell(model, file, request.dataDirectory, messages));
-    case kFormatLazyPulverix: return status_of(read_lazy_pulverix(model, file, messages));
-    case kFormatCif: return read_cif_file(model, file, messages, chooser);
+    case kFormatCry:
+        return status_of(read_cry_file(model, file, messages));
+    case kFormatShelx:
+        return status_of(read_shelx_file(model, file, messages));
+    case kFormatPowderCell:
+        return status_of(read_powdercell(model, file, request.dataDirectory, messages));
+    case kFormatLazyPulverix:
+        return status_of(read_lazy_pulverix(model, file, messages));
+    case kFormatCif:
+        return read_cif_file(model, file, messages, chooser);
     default:
         messages.warning("This file format cannot be read");
         return OpenStatus::Failed;
@@ -57,9 +70,17 @@ std::string lattice_letter_of(const std::string& symbol)
     return {};
 }
 
+// The calculation reads the lattice letter from a symbol's first character: a Hall symbol of a
+// centrosymmetric group ("-P 2YBC") is kept without its sign, the operators holding the inversion.
+std::string computable_name(const std::string& name)
+{
+    return !name.empty() && name[0] == '-' ? trim(name.substr(1)) : name;
+}
+
 // Holds back the warnings of an attempt that may be superseded by a better one.
-class DeferredMessages : public Messages {
-public:
+class DeferredMessages : public Messages
+{
+  public:
     explicit DeferredMessages(Messages& target) : target_(target) {}
     void warning(const std::string& text) override { warnings_.push_back(text); }
     void beep() override { ++beeps_; }
@@ -72,7 +93,7 @@ public:
             target_.warning(text);
     }
 
-private:
+  private:
     Messages& target_;
     std::vector<std::string> warnings_;
     int beeps_ = 0;
@@ -84,13 +105,14 @@ void keep_file_operators(StructureModel& model, const OperatorTableCopy& fileTab
 {
     restore_operator_table(model, fileTable);
     if (lookup.applied) {
-        messages.warning("The operators listed in the file differ from those of " + model.spaceGroupSymbol
-                         + ": the file's operators are kept");
+        messages.warning("The operators listed in the file differ from those of " + model.spaceGroupSymbol +
+                         ": the file's operators are kept");
         return;
     }
-    model.spaceGroupSymbol = name;
+    model.spaceGroupSymbol = computable_name(name);
     model.latticeLetter = lattice_letter_of(name);
-    messages.warning("The " + std::to_string(fileTable.count) + " operators listed in the file are used for " + name);
+    messages.warning("The " + std::to_string(fileTable.count) +
+                     " operators listed in the file are used for " + name);
 }
 
 // The group named by the file, looked up in the catalogue and the standard list and applied. A
@@ -103,7 +125,8 @@ void apply_named_group(StructureModel& model, const OpenRequest& request, Messag
     const bool ownOperators = request.format == kFormatCif && model.operatorCount > 0;
     const OperatorTableCopy fileTable = copy_operator_table(model);
     DeferredMessages lookupMessages(messages);
-    const GroupLookup lookup = look_up_and_apply_space_group(model, name, request.dataDirectory, lookupMessages);
+    const GroupLookup lookup =
+        look_up_and_apply_space_group(model, name, request.dataDirectory, lookupMessages);
     if (ownOperators) {
         lookupMessages.replay();
         if (!lookup.applied || !same_operations(fileTable, copy_operator_table(model)))
@@ -115,15 +138,17 @@ void apply_named_group(StructureModel& model, const OpenRequest& request, Messag
         return;
     }
     DeferredMessages interpreterMessages(messages);
-    if (selecte_groupe_getspec(model, make_catalogue_row(name, "", ""), interpreterMessages).applied)
+    if (selecte_groupe_getspec(model, make_catalogue_row(name, "", ""), interpreterMessages).applied) {
+        model.spaceGroupSymbol = computable_name(model.spaceGroupSymbol);
         return;
+    }
     model.spaceGroupSymbol.clear();
     lookupMessages.replay();
     if (lookup.source == GroupSource::None)
         messages.warning("No crystal system fits the cell: the space group " + name + " is not applied");
 }
 
-}  // namespace
+} // namespace
 
 OpenStatus read_cif_file(StructureModel& model, const std::filesystem::path& file, Messages& messages,
                          CifBlockChooser* chooser)
@@ -166,10 +191,11 @@ OpenStatus open_structure_file(StructureModel& model, const OpenRequest& request
     const OpenStatus status = run_reader(model, request, messages, chooser);
     if (status != OpenStatus::Read)
         return status;
+    compute_cell_metric(model);
     apply_named_group(model, request, messages);
     if (!rebuild_element_table(model, messages))
         return OpenStatus::Failed;
     return OpenStatus::Read;
 }
 
-}  // namespace kalidos
+} // namespace kalidos

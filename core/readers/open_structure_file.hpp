@@ -1,22 +1,23 @@
 // File › Open: empty the crystal description, read a structure file, look its group up and apply it.
 #pragma once
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "model/structure_model.hpp"
 #include "readers/cif_blocks.hpp"
 #include "ui/messages.hpp"
 
-namespace kalidos {
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kalidos
+{
 
 // The File › Open formats, stored in `importFormat`.
 inline constexpr int kFormatCry = 1;
 inline constexpr int kFormatShelx = 2;
 inline constexpr int kFormatPowderCell = 3;
 inline constexpr int kFormatLazyPulverix = 4;
-inline constexpr int kFormatIcsd = 5;  // shown disabled: no reader
+inline constexpr int kFormatIcsd = 5; // shown disabled: no reader
 inline constexpr int kFormatCif = 6;
 
 // NoFile: no name chosen and none held. Failed: the reader refused (its message was shown); the
@@ -24,8 +25,9 @@ inline constexpr int kFormatCif = 6;
 enum class OpenStatus { NoFile, Failed, Cancelled, Read };
 
 // The block choice of a CIF with several structure blocks, implemented by the window.
-class CifBlockChooser {
-public:
+class CifBlockChooser
+{
+  public:
     virtual ~CifBlockChooser() = default;
     // The 1-based number of the chosen block; 0 when the window was closed without a choice.
     virtual int choose_cif_block(const std::vector<CifBlock>& blocks) = 0;
@@ -48,4 +50,4 @@ OpenStatus open_structure_file(StructureModel& model, const OpenRequest& request
 OpenStatus read_cif_file(StructureModel& model, const std::filesystem::path& file, Messages& messages,
                          CifBlockChooser* chooser);
 
-}  // namespace kalidos
+} // namespace kalidos

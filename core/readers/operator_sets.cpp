@@ -2,11 +2,13 @@
 
 #include <cmath>
 
-namespace kalidos {
+namespace kalidos
+{
 
-namespace {
+namespace
+{
 
-constexpr double kTranslationTolerance = 1e-3;  // files write 1/3 as 0.3333 or 0.33333
+constexpr double kTranslationTolerance = 1e-3; // files write 1/3 as 0.3333 or 0.33333
 
 bool same_operation(const SymmetryOperator& p, const SymmetryOperator& q)
 {
@@ -42,7 +44,7 @@ bool is_inversion(const SymmetryOperator& op)
     return same_operation(op, inversion);
 }
 
-}  // namespace
+} // namespace
 
 OperatorTableCopy copy_operator_table(const StructureModel& model)
 {
@@ -72,4 +74,4 @@ bool same_operations(const OperatorTableCopy& first, const OperatorTableCopy& se
     return included(first, second) && included(second, first);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -3,7 +3,8 @@
 
 #include "model/structure_model.hpp"
 
-namespace kalidos {
+namespace kalidos
+{
 
 // The operators 1..count of a table, with their texts, kept aside while another group is tried.
 struct OperatorTableCopy {
@@ -21,4 +22,4 @@ void restore_operator_table(StructureModel& model, const OperatorTableCopy& copy
 // translations, whatever their order and repetitions.
 bool same_operations(const OperatorTableCopy& first, const OperatorTableCopy& second);
 
-}  // namespace kalidos
+} // namespace kalidos

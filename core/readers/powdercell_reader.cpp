@@ -1,15 +1,17 @@
 #include "readers/powdercell_reader.hpp"
 
-#include <cctype>
-
 #include "readers/separate_label_digit.hpp"
 #include "readers/split_numbers.hpp"
 #include "readers/system_from_cell.hpp"
 #include "util/data_files.hpp"
 
-namespace kalidos {
+#include <cctype>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 constexpr int kGroupCount = 230;
 
@@ -62,7 +64,7 @@ bool store_cel_atom(StructureModel& model, const std::string& line)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string powdercell_default_symbol(const std::string& crystalSystem, long long number)
 {
@@ -71,16 +73,17 @@ std::string powdercell_default_symbol(const std::string& crystalSystem, long lon
         long long first, last;
         const char* symbol;
     };
-    static constexpr Range kRanges[] = {{"TRIC", 1, 2, "P1"},       {"MONO", 3, 15, "P2/M"},
-                                        {"ORTH", 16, 74, "P222"},   {"TETR", 75, 142, "P422"},
-                                        {"HEXA", 143, 194, "P6"},   {"CUBI", 195, 1000000, "P23"}};
+    static constexpr Range kRanges[] = {{"TRIC", 1, 2, "P1"},     {"MONO", 3, 15, "P2/M"},
+                                        {"ORTH", 16, 74, "P222"}, {"TETR", 75, 142, "P422"},
+                                        {"HEXA", 143, 194, "P6"}, {"CUBI", 195, 1000000, "P23"}};
     for (const Range& range : kRanges)
         if (crystalSystem == range.system)
             return number >= range.first && number <= range.last ? std::string() : range.symbol;
     return {};
 }
 
-namespace {
+namespace
+{
 
 // csp.lst line `number`: a whole number, then the symbol in the next 10 characters.
 bool symbol_from_csp(const std::filesystem::path& dataDirectory, long long number, std::string& symbol,
@@ -111,7 +114,8 @@ ReadStatus read_cel_group(StructureModel& model, const std::string* rgnrLine, co
     const auto words = split_words(after_first_word(*rgnrLine));
     long long number = 0;
     if (words.empty() || !parse_integer(words[0], number) || number < 1 || number > kGroupCount) {
-        messages.warning("The space-group number of " + file_name_only(fileName) + " is not a number from 1 to 230");
+        messages.warning("The space-group number of " + file_name_only(fileName) +
+                         " is not a number from 1 to 230");
         return ReadStatus::Read;
     }
     std::string symbol;
@@ -122,7 +126,7 @@ ReadStatus read_cel_group(StructureModel& model, const std::string* rgnrLine, co
     return ReadStatus::Read;
 }
 
-}  // namespace
+} // namespace
 
 ReadStatus read_powdercell_lines(StructureModel& model, const TextLines& lines, const std::string& fileName,
                                  const std::filesystem::path& dataDirectory, Messages& messages)
@@ -162,4 +166,4 @@ ReadStatus read_powdercell(StructureModel& model, const std::filesystem::path& f
     return read_powdercell_lines(model, *lines, file.string(), dataDirectory, messages);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,15 +1,16 @@
 // PowderCell structure files (.cel): cell, atoms and the space-group number.
 #pragma once
 
-#include <filesystem>
-#include <string>
-
 #include "model/structure_model.hpp"
 #include "readers/reader_status.hpp"
 #include "readers/reader_text.hpp"
 #include "ui/messages.hpp"
 
-namespace kalidos {
+#include <filesystem>
+#include <string>
+
+namespace kalidos
+{
 
 // The group number of the "RGNR" line becomes a symbol through csp.lst (found in
 // `dataDirectory`), replaced by the crystal system's default when it belongs to another system.
@@ -22,4 +23,4 @@ ReadStatus read_powdercell(StructureModel& model, const std::filesystem::path& f
 // number belongs to it or the system has no default ("RHOM").
 std::string powdercell_default_symbol(const std::string& crystalSystem, long long number);
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -8,7 +8,8 @@
 #include <sstream>
 #include <system_error>
 
-namespace kalidos {
+namespace kalidos
+{
 
 TextLines split_text_lines(std::string_view text)
 {
@@ -38,7 +39,8 @@ std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Mess
         return std::nullopt;
     }
     if (size > kMaxStructureFileBytes) {
-        messages.warning("The file " + file_name_only(file.string()) + " is too large to be a structure file");
+        messages.warning("The file " + file_name_only(file.string()) +
+                         " is too large to be a structure file");
         return std::nullopt;
     }
     std::ostringstream content;
@@ -52,11 +54,18 @@ std::string file_name_only(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-namespace {
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\0'; }
-}  // namespace
+namespace
+{
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\0';
+}
+} // namespace
 
-std::string trim(std::string_view text) { return trim_left(trim_right(text)); }
+std::string trim(std::string_view text)
+{
+    return trim_left(trim_right(text));
+}
 
 std::string trim_left(std::string_view text)
 {
@@ -90,9 +99,15 @@ std::string to_lower(std::string_view text)
     return out;
 }
 
-bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
 
-bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool starts_with(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 std::string slice(std::string_view text, std::size_t from, std::size_t count)
 {
@@ -172,11 +187,11 @@ bool parse_cif_number(std::string_view text, double& value)
     if (slash == std::string::npos)
         return parse_real(bare, value);
     double numerator = 0, denominator = 0;
-    if (!parse_real(trim(bare.substr(0, slash)), numerator) || !parse_real(trim(bare.substr(slash + 1)), denominator)
-        || denominator == 0)
+    if (!parse_real(trim(bare.substr(0, slash)), numerator) ||
+        !parse_real(trim(bare.substr(slash + 1)), denominator) || denominator == 0)
         return false;
     value = numerator / denominator;
     return true;
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,6 +1,8 @@
 // Text helpers shared by the structure-file readers: lines, trimming, case and number conversion.
 #pragma once
 
+#include "ui/messages.hpp"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -8,9 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/messages.hpp"
-
-namespace kalidos {
+namespace kalidos
+{
 
 using TextLines = std::vector<std::string>;
 
@@ -50,4 +51,4 @@ bool parse_integer(std::string_view text, long long& value);
 // ("0.1234(5)" gives 0.1234); a value "a/b" is the quotient of two decimal numbers.
 bool parse_cif_number(std::string_view text, double& value);
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,6 +1,7 @@
 #include "readers/separate_label_digit.hpp"
 
-namespace kalidos {
+namespace kalidos
+{
 
 void separate_label_digit(std::string& text)
 {
@@ -8,4 +9,4 @@ void separate_label_digit(std::string& text)
         text.insert(text.begin() + 1, ' ');
 }
 
-}  // namespace kalidos
+} // namespace kalidos

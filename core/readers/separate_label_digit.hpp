@@ -3,9 +3,10 @@
 
 #include <string>
 
-namespace kalidos {
+namespace kalidos
+{
 
 // When the second character is a digit 0-9 a blank is inserted before it; otherwise unchanged.
 void separate_label_digit(std::string& text);
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,13 +1,14 @@
 #include "readers/shelx_common.hpp"
 
+#include "readers/reader_text.hpp"
+#include "readers/separate_label_digit.hpp"
+
 #include <array>
 #include <cmath>
 #include <string_view>
 
-#include "readers/reader_text.hpp"
-#include "readers/separate_label_digit.hpp"
-
-namespace kalidos {
+namespace kalidos
+{
 
 void set_shelx_atom_name(StructureModel& model, int n, const std::string& name)
 {
@@ -20,19 +21,20 @@ void set_shelx_atom_name(StructureModel& model, int n, const std::string& name)
 
 double b_from_anisotropic_u(const CellParameters& cell, const double u[6])
 {
-    constexpr double kDegree = 0.017453316741046884;  // the program's degrees-to-radians factor
+    constexpr double kDegree = 0.017453316741046884; // the program's degrees-to-radians factor
     const double ca = std::cos(cell.alpha * kDegree), cb = std::cos(cell.beta * kDegree);
     const double cg = std::cos(cell.gamma * kDegree);
     const double sa = std::sin(cell.alpha * kDegree), sb = std::sin(cell.beta * kDegree);
     const double sg = std::sin(cell.gamma * kDegree);
-    const double volume = cell.a * cell.b * cell.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+    const double volume =
+        cell.a * cell.b * cell.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
     const double as = cell.b * cell.c * sa / volume, bs = cell.a * cell.c * sb / volume;
     const double cs = cell.a * cell.b * sg / volume;
     // Ueq = 1/3 Σij Uij a*i a*j (ai·aj): each cross term counts twice, with the direct angle only.
-    const double diagonal = u[0] * cell.a * cell.a * as * as + u[1] * cell.b * cell.b * bs * bs
-                          + u[2] * cell.c * cell.c * cs * cs;
-    const double cross = u[5] * cell.a * cell.b * cg * as * bs + u[4] * cell.a * cell.c * cb * as * cs
-                       + u[3] * cell.b * cell.c * ca * bs * cs;
+    const double diagonal = u[0] * cell.a * cell.a * as * as + u[1] * cell.b * cell.b * bs * bs +
+                            u[2] * cell.c * cell.c * cs * cs;
+    const double cross = u[5] * cell.a * cell.b * cg * as * bs + u[4] * cell.a * cell.c * cb * as * cs +
+                         u[3] * cell.b * cell.c * ca * bs * cs;
     return kShelxEightPiSquared * (diagonal + 2 * cross) / 3.0;
 }
 
@@ -74,4 +76,4 @@ bool is_shelx_instruction(const std::string& keyword)
     return false;
 }
 
-}  // namespace kalidos
+} // namespace kalidos

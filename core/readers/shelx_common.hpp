@@ -1,12 +1,13 @@
 // Pieces shared by the ShelX instruction-file and result-file readers.
 #pragma once
 
+#include "model/structure_model.hpp"
+
 #include <string>
 #include <vector>
 
-#include "model/structure_model.hpp"
-
-namespace kalidos {
+namespace kalidos
+{
 
 // 8π² as the displacement conversion B = 8π²U takes it.
 inline constexpr double kShelxEightPiSquared = 78.9567018248;
@@ -27,4 +28,4 @@ bool resolve_free_variable(double written, const std::vector<double>& freeVariab
 // Instructions of an instruction or result file that are not atoms (first four characters).
 bool is_shelx_instruction(const std::string& keyword);
 
-}  // namespace kalidos
+} // namespace kalidos

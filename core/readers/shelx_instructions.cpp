@@ -1,28 +1,36 @@
-#include <cctype>
-#include <cmath>
-#include <vector>
-
 #include "readers/shelx_common.hpp"
 #include "readers/shelx_readers.hpp"
 #include "readers/shelx_symmetry.hpp"
 #include "readers/split_numbers.hpp"
 #include "readers/system_from_cell.hpp"
 
-namespace kalidos {
+#include <cctype>
+#include <cmath>
+#include <vector>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 // What the lines before the atoms say: SFAC names, free variables and symmetry.
 struct ShelxHeader {
     std::vector<std::string> sfac;
     std::vector<double> freeVariables;
     ShelxSymmetry symmetry;
-    std::size_t atomStart = 0;  // index of the first line of the atom pass
+    std::size_t atomStart = 0; // index of the first line of the atom pass
 };
 
-std::string keyword_of(const std::string& line) { return trim(to_upper(slice(line, 0, 4))); }
+std::string keyword_of(const std::string& line)
+{
+    return trim(to_upper(slice(line, 0, 4)));
+}
 
-std::string rest_of(const std::string& line) { return slice(line, 4); }
+std::string rest_of(const std::string& line)
+{
+    return slice(line, 4);
+}
 
 bool read_title_and_cell(StructureModel& model, const TextLines& lines, std::size_t& cellLine)
 {
@@ -93,7 +101,8 @@ bool ends_atom_list(const std::string& line)
 // Q peaks of a difference map are named Q followed by their number: they are not atoms.
 bool is_peak_name(const std::string& name)
 {
-    return name.size() >= 2 && (name[0] == 'Q' || name[0] == 'q') && std::isdigit(static_cast<unsigned char>(name[1]));
+    return name.size() >= 2 && (name[0] == 'Q' || name[0] == 'q') &&
+           std::isdigit(static_cast<unsigned char>(name[1]));
 }
 
 // Joins continuation lines ("=") and separates numbers written against each other ("0.500-0.250").
@@ -116,9 +125,10 @@ std::string joined_atom_text(const TextLines& lines, std::size_t& i)
     return out;
 }
 
-}  // namespace
+} // namespace
 
-namespace {
+namespace
+{
 
 // ShelX's default isotropic U (Å²) for an atom line that gives none.
 constexpr double kDefaultU = 0.05;
@@ -126,7 +136,7 @@ constexpr double kDefaultU = 0.05;
 struct AtomPass {
     const ShelxHeader& header;
     std::vector<SymmetryOperator> operators;
-    double parentB = 0;  // B of the last atom that is not hydrogen, for riding U (negative values)
+    double parentB = 0; // B of the last atom that is not hydrogen, for riding U (negative values)
 };
 
 bool resolve_all(const SplitNumbers& numbers, const std::vector<double>& fv, std::array<double, 12>& out)
@@ -157,8 +167,10 @@ void store_atom(StructureModel& model, AtomPass& pass, const std::string& name, 
     set_shelx_atom_name(model, n, name);
     const double sfacNumber = numbers[0];
     const auto& sfac = pass.header.sfac;
-    if (sfacNumber >= 1 && sfacNumber <= static_cast<double>(sfac.size()) && sfacNumber == std::floor(sfacNumber))
-        model.atomSymbol[n] = short_text(to_upper(sfac[static_cast<std::size_t>(sfacNumber) - 1]), kAtomSymbolLength);
+    if (sfacNumber >= 1 && sfacNumber <= static_cast<double>(sfac.size()) &&
+        sfacNumber == std::floor(sfacNumber))
+        model.atomSymbol[n] =
+            short_text(to_upper(sfac[static_cast<std::size_t>(sfacNumber) - 1]), kAtomSymbolLength);
     model.atomX[n] = v[1];
     model.atomY[n] = v[2];
     model.atomZ[n] = v[3];
@@ -182,7 +194,7 @@ ReadStatus read_atoms(StructureModel& model, const TextLines& lines, AtomPass& p
     for (std::size_t i = pass.header.atomStart; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (trim(line).empty() || line[0] == ' ' || line[0] == '\t' || line[0] == '+')
-            continue;  // blank lines, continuations of instructions, included files
+            continue; // blank lines, continuations of instructions, included files
         if (ends_atom_list(line))
             break;
         const std::vector<std::string> words = split_words(line);
@@ -208,10 +220,10 @@ ReadStatus read_atoms(StructureModel& model, const TextLines& lines, AtomPass& p
     return ReadStatus::Read;
 }
 
-}  // namespace
+} // namespace
 
-ReadStatus read_shelx_instructions_lines(StructureModel& model, const TextLines& lines, const std::string& fileName,
-                                         Messages& messages)
+ReadStatus read_shelx_instructions_lines(StructureModel& model, const TextLines& lines,
+                                         const std::string& fileName, Messages& messages)
 {
     std::size_t cellLine = 0;
     if (!read_title_and_cell(model, lines, cellLine)) {
@@ -225,7 +237,8 @@ ReadStatus read_shelx_instructions_lines(StructureModel& model, const TextLines&
     return read_atoms(model, lines, pass, messages);
 }
 
-ReadStatus read_shelx_instructions(StructureModel& model, const std::filesystem::path& file, Messages& messages)
+ReadStatus read_shelx_instructions(StructureModel& model, const std::filesystem::path& file,
+                                   Messages& messages)
 {
     const auto lines = read_text_lines(file, messages);
     if (!lines)
@@ -233,4 +246,4 @@ ReadStatus read_shelx_instructions(StructureModel& model, const std::filesystem:
     return read_shelx_instructions_lines(model, *lines, file.string(), messages);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -3,15 +3,17 @@
 #include "readers/split_numbers.hpp"
 #include "readers/system_from_cell.hpp"
 
-namespace kalidos {
+namespace kalidos
+{
 
-namespace {
+namespace
+{
 
 // The two forms of the atom listing of an older result file.
 struct ListingForm {
-    const char* pairWord;      // searched with "ATOM" on one line
-    const char* header;        // the full header text
-    std::size_t linesSkipped;  // lines after each atom line
+    const char* pairWord;     // searched with "ATOM" on one line
+    const char* header;       // the full header text
+    std::size_t linesSkipped; // lines after each atom line
 };
 
 constexpr ListingForm kXyzForm{"x         y         z", "ATOM           x         y         z", 2};
@@ -77,10 +79,10 @@ ReadStatus read_listing_atoms(StructureModel& model, const TextLines& lines, std
     return ReadStatus::Read;
 }
 
-}  // namespace
+} // namespace
 
-ReadStatus read_shelx_results_lines(StructureModel& model, const TextLines& lines, const std::string& fileName,
-                                    Messages& messages)
+ReadStatus read_shelx_results_lines(StructureModel& model, const TextLines& lines,
+                                    const std::string& fileName, Messages& messages)
 {
     const ListingForm* form = find_listing_form(lines);
     if (form == nullptr)
@@ -101,4 +103,4 @@ ReadStatus read_shelx_results(StructureModel& model, const std::filesystem::path
     return read_shelx_results_lines(model, *lines, file.string(), messages);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,14 +1,16 @@
 #include "readers/shelx_symmetry.hpp"
 
+#include "readers/reader_text.hpp"
+
 #include <array>
 #include <cctype>
 #include <cmath>
 
-#include "readers/reader_text.hpp"
+namespace kalidos
+{
 
-namespace kalidos {
-
-namespace {
+namespace
+{
 
 // One coordinate such as "-X+1/2", ".3333333+Z" or "X-Y": a sum of signed terms, each a
 // coordinate letter or a number (decimal or fraction).
@@ -32,8 +34,8 @@ bool parse_symm_component(std::string text, double row[4])
             ++i;
         } else {
             std::size_t end = i;
-            while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.'
-                                         || text[end] == '/'))
+            while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) ||
+                                         text[end] == '.' || text[end] == '/'))
                 ++end;
             double value = 0;
             if (end == i || !parse_cif_number(text.substr(i, end - i), value))
@@ -58,17 +60,27 @@ SymmetryOperator inverted(const SymmetryOperator& op)
 std::vector<std::array<double, 3>> centring_vectors(int latt)
 {
     switch (std::abs(latt)) {
-    case 2: return {{0.5, 0.5, 0.5}};
-    case 3: return {{2.0 / 3, 1.0 / 3, 1.0 / 3}, {1.0 / 3, 2.0 / 3, 2.0 / 3}};
-    case 4: return {{0, 0.5, 0.5}, {0.5, 0, 0.5}, {0.5, 0.5, 0}};
-    case 5: return {{0, 0.5, 0.5}};
-    case 6: return {{0.5, 0, 0.5}};
-    case 7: return {{0.5, 0.5, 0}};
-    default: return {};
+    case 2:
+        return {{0.5, 0.5, 0.5}};
+    case 3:
+        return {{2.0 / 3, 1.0 / 3, 1.0 / 3}, {1.0 / 3, 2.0 / 3, 2.0 / 3}};
+    case 4:
+        return {{0, 0.5, 0.5}, {0.5, 0, 0.5}, {0.5, 0.5, 0}};
+    case 5:
+        return {{0, 0.5, 0.5}};
+    case 6:
+        return {{0.5, 0, 0.5}};
+    case 7:
+        return {{0.5, 0.5, 0}};
+    default:
+        return {};
     }
 }
 
-double fractional(double v) { return v - std::floor(v); }
+double fractional(double v)
+{
+    return v - std::floor(v);
+}
 
 // Distance between two fractional values on the circle of period 1.
 double periodic_gap(double u, double v)
@@ -77,7 +89,7 @@ double periodic_gap(double u, double v)
     return std::min(d, 1.0 - d);
 }
 
-}  // namespace
+} // namespace
 
 std::optional<SymmetryOperator> parse_shelx_symm(const std::string& text)
 {
@@ -87,8 +99,8 @@ std::optional<SymmetryOperator> parse_shelx_symm(const std::string& text)
         const std::size_t comma = r < 2 ? text.find(',', start) : std::string::npos;
         if (r < 2 && comma == std::string::npos)
             return std::nullopt;
-        if (!parse_symm_component(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
-                                  op.m[r]))
+        if (!parse_symm_component(
+                text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), op.m[r]))
             return std::nullopt;
         start = comma + 1;
     }
@@ -121,7 +133,7 @@ std::vector<SymmetryOperator> expand_shelx_symmetry(const ShelxSymmetry& symmetr
 
 double shelx_site_factor(const std::vector<SymmetryOperator>& operators, double x, double y, double z)
 {
-    constexpr double kSamePosition = 2e-3;  // fractional; files round special positions to 4-6 decimals
+    constexpr double kSamePosition = 2e-3; // fractional; files round special positions to 4-6 decimals
     std::vector<std::array<double, 3>> images;
     for (const auto& op : operators) {
         std::array<double, 3> p{};
@@ -129,8 +141,8 @@ double shelx_site_factor(const std::vector<SymmetryOperator>& operators, double 
             p[static_cast<std::size_t>(r)] = op.m[r][0] * x + op.m[r][1] * y + op.m[r][2] * z + op.m[r][3];
         bool seen = false;
         for (const auto& q : images)
-            if (periodic_gap(p[0], q[0]) < kSamePosition && periodic_gap(p[1], q[1]) < kSamePosition
-                && periodic_gap(p[2], q[2]) < kSamePosition)
+            if (periodic_gap(p[0], q[0]) < kSamePosition && periodic_gap(p[1], q[1]) < kSamePosition &&
+                periodic_gap(p[2], q[2]) < kSamePosition)
                 seen = true;
         if (!seen)
             images.push_back(p);
@@ -138,4 +150,4 @@ double shelx_site_factor(const std::vector<SymmetryOperator>& operators, double 
     return images.empty() ? 1.0 : static_cast<double>(operators.size()) / static_cast<double>(images.size());
 }
 
-}  // namespace kalidos
+} // namespace kalidos

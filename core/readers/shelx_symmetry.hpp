@@ -2,17 +2,18 @@
 // chemical occupancies the model holds.
 #pragma once
 
+#include "model/structure_model.hpp"
+
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "model/structure_model.hpp"
-
-namespace kalidos {
+namespace kalidos
+{
 
 struct ShelxSymmetry {
-    int latt = 1;                           // LATT n: |n| the centring, n > 0 centrosymmetric
-    std::vector<SymmetryOperator> symm;     // the SYMM operators, the identity not included
+    int latt = 1;                       // LATT n: |n| the centring, n > 0 centrosymmetric
+    std::vector<SymmetryOperator> symm; // the SYMM operators, the identity not included
 };
 
 // One SYMM line's text after the keyword ("-X+1/2, Y, .5-Z"); nothing when a part cannot be read.
@@ -25,4 +26,4 @@ std::vector<SymmetryOperator> expand_shelx_symmetry(const ShelxSymmetry& symmetr
 // general / site multiplicity that gives the chemical occupancy back (1 on a general position).
 double shelx_site_factor(const std::vector<SymmetryOperator>& operators, double x, double y, double z);
 
-}  // namespace kalidos
+} // namespace kalidos

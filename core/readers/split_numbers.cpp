@@ -1,10 +1,11 @@
 #include "readers/split_numbers.hpp"
 
-#include <string>
-
 #include "readers/reader_text.hpp"
 
-namespace kalidos {
+#include <string>
+
+namespace kalidos
+{
 
 SplitNumbers split_numbers(std::string_view line)
 {
@@ -36,4 +37,4 @@ SplitNumbers split_numbers(std::string_view line)
     return result;
 }
 
-}  // namespace kalidos
+} // namespace kalidos

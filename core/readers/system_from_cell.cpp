@@ -2,15 +2,23 @@
 
 #include <cmath>
 
-namespace kalidos {
+namespace kalidos
+{
 
-namespace {
+namespace
+{
 // Lengths in Å equal within this tolerance; angles are compared exactly as entered.
 constexpr double kLengthTolerance = 0.001;
 
-bool same(double x, double y) { return std::fabs(x - y) < kLengthTolerance; }
-bool differ(double x, double y) { return std::fabs(x - y) > kLengthTolerance; }
-}  // namespace
+bool same(double x, double y)
+{
+    return std::fabs(x - y) < kLengthTolerance;
+}
+bool differ(double x, double y)
+{
+    return std::fabs(x - y) > kLengthTolerance;
+}
+} // namespace
 
 std::string crystal_system_of_cell(const CellParameters& cell)
 {
@@ -44,4 +52,4 @@ void system_from_cell(StructureModel& model)
         model.crystalSystem = system;
 }
 
-}  // namespace kalidos
+} // namespace kalidos

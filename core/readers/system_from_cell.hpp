@@ -1,11 +1,12 @@
 // The crystal system guessed from the six cell values.
 #pragma once
 
-#include <string>
-
 #include "model/structure_model.hpp"
 
-namespace kalidos {
+#include <string>
+
+namespace kalidos
+{
 
 // "CUBI", "QUAD", "ORTH", "HEXA", "RHOM", "MONO" or "TRIC"; empty when the cell fits none of the
 // rules (a ≠ b = c with right angles), in which case the caller keeps its system.
@@ -14,4 +15,4 @@ std::string crystal_system_of_cell(const CellParameters& cell);
 // Sets `crystalSystem` from the cell ("QUAD" stored as "TETR"), or leaves it unchanged.
 void system_from_cell(StructureModel& model);
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,7 +1,3 @@
-#include <fstream>
-
-#include <gtest/gtest.h>
-
 #include "readers/cif_atom_label.hpp"
 #include "readers/cif_blocks.hpp"
 #include "readers/cif_operators.hpp"
@@ -11,9 +7,14 @@
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 
-namespace kalidos {
+#include <fstream>
+#include <gtest/gtest.h>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 using testing::RecordingMessages;
 
@@ -58,7 +59,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CifReader, ReadsTitleCellOperatorsNameAndSites)
 {
@@ -233,7 +234,8 @@ TEST(CifReader, RefusalsGiveTheirMessages)
 
 TEST(CifReader, FourHundredSitesReadAndTheNextIsRefused)
 {
-    std::string text = replaced(kMonoclinic, "Fe12 0.1234(5) 1/3 .5 Uani\nO1 -.25 0.2 0.3 Uiso\nOW 0.0 0.0 0.0 Uiso\n", "");
+    std::string text =
+        replaced(kMonoclinic, "Fe12 0.1234(5) 1/3 .5 Uani\nO1 -.25 0.2 0.3 Uiso\nOW 0.0 0.0 0.0 Uiso\n", "");
     for (int n = 0; n < 400; ++n)
         text += "C" + std::to_string(n) + " 0.1 0.2 0.3 Uiso\n";
     RecordingMessages messages;
@@ -247,8 +249,9 @@ TEST(CifReader, FourHundredSitesReadAndTheNextIsRefused)
 
 TEST(CifSyntax, QuotesTextFieldsCommentsAndLoops)
 {
-    const TextLines lines = split_text_lines("data_a\n_title 'it''s here' # comment\n_note\n;line one\nline two\n;\n"
-                                             "loop_ _x _y 1 'a b' 2 \"c\"\n_after 5\n_empty\n_next ?\n");
+    const TextLines lines =
+        split_text_lines("data_a\n_title 'it''s here' # comment\n_note\n;line one\nline two\n;\n"
+                         "loop_ _x _y 1 'a b' 2 \"c\"\n_after 5\n_empty\n_next ?\n");
     const CifBlockData block = parse_cif_block(lines);
     ASSERT_NE(block.find("_title"), nullptr);
     EXPECT_EQ(block.find("_title")->text, "it''s here");
@@ -291,10 +294,12 @@ TEST(CifBlocks, StructureBlocksAreFoundByTheirCellAndSymmetry)
     EXPECT_TRUE(scan_cif_blocks({}).empty());
 }
 
-namespace {
+namespace
+{
 
-class ScriptedChooser : public CifBlockChooser {
-public:
+class ScriptedChooser : public CifBlockChooser
+{
+  public:
     explicit ScriptedChooser(int answer) : answer_(answer) {}
     int choose_cif_block(const std::vector<CifBlock>& blocks) override
     {
@@ -304,11 +309,11 @@ public:
     }
     std::vector<std::string> offered;
 
-private:
+  private:
     int answer_;
 };
 
-}  // namespace
+} // namespace
 
 TEST(CifFile, SeveralBlocksAreChosenAndTheChoiceIsCopiedToDummyCif)
 {
@@ -350,4 +355,4 @@ TEST(CifFile, OneStructureBlockBesideAGlobalBlockNeedsNoChoice)
     EXPECT_EQ(model->atomCount, 3);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

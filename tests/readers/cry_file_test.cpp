@@ -1,15 +1,16 @@
-#include <fstream>
-#include <sstream>
-
-#include <gtest/gtest.h>
-
 #include "readers/cry_file.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 
-namespace kalidos {
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 using testing::RecordingMessages;
 
@@ -52,7 +53,7 @@ std::string cry_text_with_atoms(int atoms)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CryFile, WritesTheFixedColumnLayoutWithCrLf)
 {
@@ -112,7 +113,8 @@ TEST(CryFile, NumbersWiderThanTheirFieldsStaySeparate)
     model->atomZ[1] = -123.4567891;
     RecordingMessages messages;
     auto back = std::make_unique<StructureModel>();
-    ASSERT_EQ(read_cry_lines(*back, split_text_lines(format_cry_text(*model)), "x.cry", messages), ReadStatus::Read);
+    ASSERT_EQ(read_cry_lines(*back, split_text_lines(format_cry_text(*model)), "x.cry", messages),
+              ReadStatus::Read);
     EXPECT_DOUBLE_EQ(back->cell.a, 12345.6789);
     EXPECT_DOUBLE_EQ(back->atomB[1], 123456.5);
     EXPECT_NEAR(back->atomZ[1], -123.456789, 1e-9);
@@ -139,7 +141,8 @@ TEST(CryFile, TheCryRuleAndTheOverwriteQuestion)
 
     model->title = "changed";
     messages.answers = {Answer::Yes};
-    ASSERT_EQ(save_structure_file(*model, (dir / "quartz.cry.bak").string(), messages).status, SaveStatus::Saved);
+    ASSERT_EQ(save_structure_file(*model, (dir / "quartz.cry.bak").string(), messages).status,
+              SaveStatus::Saved);
     EXPECT_EQ(file_text(dir / "quartz.cry.bak").substr(0, 9), "changed\r\n");
 }
 
@@ -178,8 +181,9 @@ TEST(CryFile, ReadsTheHeaderAsTheFileWritesIt)
 {
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
-    const TextLines lines = split_text_lines("T\ntetragonal\n  P 42/m n m  extra text\n4.59 4.59 2.96 90 90 90 junk\n"
-                                             "TI    0 0 0 0.4 1\n\n   \n");
+    const TextLines lines =
+        split_text_lines("T\ntetragonal\n  P 42/m n m  extra text\n4.59 4.59 2.96 90 90 90 junk\n"
+                         "TI    0 0 0 0.4 1\n\n   \n");
     ASSERT_EQ(read_cry_lines(*model, lines, "r.cry", messages), ReadStatus::Read);
     EXPECT_EQ(model->crystalSystem, "TETR");
     EXPECT_EQ(model->spaceGroupSymbol, "P 42/m n m");
@@ -195,7 +199,8 @@ TEST(CryFile, FourHundredAtomsReadAndFourHundredAndOneFail)
 {
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
-    EXPECT_EQ(read_cry_lines(*model, split_text_lines(cry_text_with_atoms(400)), "a.cry", messages), ReadStatus::Read);
+    EXPECT_EQ(read_cry_lines(*model, split_text_lines(cry_text_with_atoms(400)), "a.cry", messages),
+              ReadStatus::Read);
     EXPECT_EQ(model->atomCount, 400);
     EXPECT_TRUE(messages.warnings.empty());
     EXPECT_EQ(read_cry_lines(*model, split_text_lines(cry_text_with_atoms(401)), "a.cry", messages),
@@ -211,8 +216,8 @@ TEST(CryFile, UnreadableNumbersAndShortFilesAreRefused)
     auto model = std::make_unique<StructureModel>();
     EXPECT_EQ(read_cry_lines(*model, split_text_lines("t\nCUBI\nP1\n5 5 x 90 90 90\n"), "b.cry", messages),
               ReadStatus::Failed);
-    EXPECT_EQ(read_cry_lines(*model, split_text_lines("t\nCUBI\nP1\n5 5 5 90 90 90\nC   1 0.1 0.2\n"), "b.cry",
-                             messages),
+    EXPECT_EQ(read_cry_lines(*model, split_text_lines("t\nCUBI\nP1\n5 5 5 90 90 90\nC   1 0.1 0.2\n"),
+                             "b.cry", messages),
               ReadStatus::Failed);
     EXPECT_EQ(read_cry_lines(*model, split_text_lines("t\nCUBI\n"), "b.cry", messages), ReadStatus::Failed);
     EXPECT_EQ(read_cry_file(*model, testing::test_data_dir() / "readers" / "absent.cry", messages),
@@ -227,7 +232,8 @@ TEST(CryFile, ReadsTheExampleFile)
 {
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
-    ASSERT_EQ(read_cry_file(*model, testing::test_data_dir() / "readers" / "silicon.cry", messages), ReadStatus::Read);
+    ASSERT_EQ(read_cry_file(*model, testing::test_data_dir() / "readers" / "silicon.cry", messages),
+              ReadStatus::Read);
     EXPECT_EQ(model->title, "Silicon at room temperature");
     EXPECT_EQ(model->spaceGroupSymbol, "F d -3 m");
     EXPECT_DOUBLE_EQ(model->cell.a, 5.431);
@@ -239,4 +245,4 @@ TEST(CryFile, ReadsTheExampleFile)
     EXPECT_DOUBLE_EQ(model->atomPopulation[1], 1.0);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,11 +1,5 @@
 // Every reader fed truncated and mutated copies of real and own files: each copy reads or is
 // refused with a message, and the model's counts stay within their tables.
-#include <fstream>
-#include <random>
-#include <sstream>
-
-#include <gtest/gtest.h>
-
 #include "readers/cif_blocks.hpp"
 #include "readers/cif_reader.hpp"
 #include "readers/cry_file.hpp"
@@ -15,9 +9,16 @@
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 
-namespace kalidos {
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 using testing::RecordingMessages;
 
@@ -44,8 +45,9 @@ std::vector<std::filesystem::path> seed_files()
     return files;
 }
 
-class Mutator {
-public:
+class Mutator
+{
+  public:
     explicit Mutator(unsigned seed) : random_(seed) {}
 
     std::string truncated(const std::string& text, int part, int parts)
@@ -58,10 +60,18 @@ public:
         const int edits = 1 + pick(6);
         for (int e = 0; e < edits && !text.empty(); ++e) {
             switch (pick(5)) {
-            case 0: text[index(text)] = kAlphabet[static_cast<std::size_t>(pick(sizeof kAlphabet - 1))]; break;
-            case 1: text[index(text)] = static_cast<char>(pick(256)); break;
-            case 2: text.erase(index(text), static_cast<std::size_t>(1 + pick(200))); break;
-            case 3: text.insert(index(text), std::string(static_cast<std::size_t>(1 + pick(300)), digit())); break;
+            case 0:
+                text[index(text)] = kAlphabet[static_cast<std::size_t>(pick(sizeof kAlphabet - 1))];
+                break;
+            case 1:
+                text[index(text)] = static_cast<char>(pick(256));
+                break;
+            case 2:
+                text.erase(index(text), static_cast<std::size_t>(1 + pick(200)));
+                break;
+            case 3:
+                text.insert(index(text), std::string(static_cast<std::size_t>(1 + pick(300)), digit()));
+                break;
             default: {
                 const std::size_t from = index(text);
                 text.insert(index(text), text.substr(from, static_cast<std::size_t>(1 + pick(2000))));
@@ -71,7 +81,7 @@ public:
         return text;
     }
 
-private:
+  private:
     static constexpr char kAlphabet[] = "0123456789.-+/()'\";_ \n\r\t=XYZxyz?#ATOMCELL";
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
     std::size_t index(const std::string& text)
@@ -112,7 +122,7 @@ void feed_every_reader(const std::string& text, const std::string& where)
         run("cif", [&](Messages& m) { return read_cif_block(*model, cif_block_lines(lines, block), m); });
 }
 
-}  // namespace
+} // namespace
 
 TEST(ReaderFuzz, TruncatedCopiesReadOrAreRefused)
 {
@@ -120,7 +130,8 @@ TEST(ReaderFuzz, TruncatedCopiesReadOrAreRefused)
         const std::string text = file_text(file);
         Mutator mutator(1);
         for (int part = 0; part < 7; ++part)
-            feed_every_reader(mutator.truncated(text, part, 7), file.filename().string() + " cut " + std::to_string(part));
+            feed_every_reader(mutator.truncated(text, part, 7),
+                              file.filename().string() + " cut " + std::to_string(part));
     }
 }
 
@@ -130,8 +141,9 @@ TEST(ReaderFuzz, MutatedCopiesReadOrAreRefused)
     for (const auto& file : seed_files()) {
         const std::string text = file_text(file);
         for (int copy = 0; copy < 40; ++copy)
-            feed_every_reader(mutator.mutated(text), file.filename().string() + " copy " + std::to_string(copy));
+            feed_every_reader(mutator.mutated(text),
+                              file.filename().string() + " copy " + std::to_string(copy));
     }
 }
 
-}  // namespace kalidos
+} // namespace kalidos

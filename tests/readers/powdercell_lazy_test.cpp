@@ -1,24 +1,29 @@
-#include <gtest/gtest.h>
-
 #include "readers/lazy_pulverix_reader.hpp"
 #include "readers/powdercell_reader.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 
-namespace kalidos {
+#include <gtest/gtest.h>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 using testing::RecordingMessages;
 
-std::filesystem::path fixtures() { return testing::test_data_dir() / "readers"; }
+std::filesystem::path fixtures()
+{
+    return testing::test_data_dir() / "readers";
+}
 
 ReadStatus read_cel(StructureModel& model, const std::string& text, RecordingMessages& messages)
 {
     return read_powdercell_lines(model, split_text_lines(text), "t.cel", fixtures(), messages);
 }
 
-}  // namespace
+} // namespace
 
 TEST(PowderCell, ReadsCellAtomsAndTheGroupThroughCspLst)
 {
@@ -88,7 +93,8 @@ TEST(PowderCell, RefusalsAndMessages)
 
     EXPECT_EQ(read_cel(*model, "CELL 5 5 5 90 90 90\nNa 11 0 0 0 1\nRGNR 231\n", messages), ReadStatus::Read);
     EXPECT_EQ(model->spaceGroupSymbol, "");
-    EXPECT_EQ(read_cel(*model, "CELL 5 5 5 90 90 90\nNa 11 0 zero 0 1\nRGNR 221\n", messages), ReadStatus::Failed);
+    EXPECT_EQ(read_cel(*model, "CELL 5 5 5 90 90 90\nNa 11 0 zero 0 1\nRGNR 221\n", messages),
+              ReadStatus::Failed);
     EXPECT_EQ(messages.warnings.back(), "Read error: Na 11 0 zero 0 1");
 
     std::string many = "CELL 5 5 5 90 90 90\n";
@@ -138,16 +144,18 @@ TEST(LazyPulverix, WordsAreMatchedAsWrittenAndErrorsRefuse)
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
     model->cell.a = 7;
-    ASSERT_EQ(read_lazy_pulverix_lines(*model, split_text_lines("cell 1 2 3 90 90 90\nTITLE CELL and ATOM test"),
-                                       messages),
+    ASSERT_EQ(read_lazy_pulverix_lines(
+                  *model, split_text_lines("cell 1 2 3 90 90 90\nTITLE CELL and ATOM test"), messages),
               ReadStatus::Read);
     EXPECT_DOUBLE_EQ(model->cell.a, 7) << "lower-case cell is no keyword; the previous cell stays";
     EXPECT_EQ(model->title, "CELL and ATOM test");
     EXPECT_EQ(model->atomCount, 0);
 
-    EXPECT_EQ(read_lazy_pulverix_lines(*model, split_text_lines("CELL 1 2 x 90 90 90"), messages), ReadStatus::Failed);
+    EXPECT_EQ(read_lazy_pulverix_lines(*model, split_text_lines("CELL 1 2 x 90 90 90"), messages),
+              ReadStatus::Failed);
     EXPECT_EQ(messages.warnings.back(), "Cell not found");
-    EXPECT_EQ(read_lazy_pulverix_lines(*model, split_text_lines("ATOM O  1  0.1 0.2"), messages), ReadStatus::Failed);
+    EXPECT_EQ(read_lazy_pulverix_lines(*model, split_text_lines("ATOM O  1  0.1 0.2"), messages),
+              ReadStatus::Failed);
     EXPECT_EQ(messages.warnings.back(), "Read error: ATOM O  1  0.1 0.2");
 
     std::string many;
@@ -158,4 +166,4 @@ TEST(LazyPulverix, WordsAreMatchedAsWrittenAndErrorsRefuse)
     EXPECT_EQ(model->atomCount, 400);
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,15 +1,16 @@
-#include <cmath>
-
-#include <gtest/gtest.h>
-
 #include "readers/open_structure_file.hpp"
 #include "readers/shelx_readers.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 
-namespace kalidos {
+#include <cmath>
+#include <gtest/gtest.h>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 using testing::RecordingMessages;
 
@@ -28,8 +29,9 @@ std::vector<std::filesystem::path> real_cifs()
 }
 
 // Chooses every block in turn.
-class EveryBlock : public CifBlockChooser {
-public:
+class EveryBlock : public CifBlockChooser
+{
+  public:
     int choose_cif_block(const std::vector<CifBlock>& blocks) override
     {
         count = static_cast<int>(blocks.size());
@@ -39,7 +41,7 @@ public:
     int count = 1;
 };
 
-}  // namespace
+} // namespace
 
 TEST(CifRealFiles, EveryBlockReadsOrIsRefusedWithAMessage)
 {
@@ -57,7 +59,8 @@ TEST(CifRealFiles, EveryBlockReadsOrIsRefusedWithAMessage)
                 EXPECT_FALSE(messages.warnings.empty()) << where;
                 continue;
             }
-            EXPECT_TRUE(messages.warnings.empty()) << where << ": " << ::testing::PrintToString(messages.warnings);
+            EXPECT_TRUE(messages.warnings.empty())
+                << where << ": " << ::testing::PrintToString(messages.warnings);
             EXPECT_GT(model->atomCount, 0) << where;
             EXPECT_GT(model->cell.a * model->cell.b * model->cell.c, 0) << where;
             EXPECT_FALSE(model->crystalSystem.empty()) << where;
@@ -101,4 +104,4 @@ TEST(CifRealFiles, TheSameStructureFromItsCifAndItsResultFile)
     }
 }
 
-}  // namespace kalidos
+} // namespace kalidos

@@ -1,11 +1,12 @@
-#include <gtest/gtest.h>
-
 #include "readers/reader_text.hpp"
 #include "readers/separate_label_digit.hpp"
 #include "readers/split_numbers.hpp"
 #include "readers/system_from_cell.hpp"
 
-namespace kalidos {
+#include <gtest/gtest.h>
+
+namespace kalidos
+{
 
 TEST(SplitNumbers, CommasAndBlanksSeparate)
 {
@@ -58,14 +59,15 @@ TEST(SeparateLabelDigit, InsertsABlankOnlyBeforeADigitInSecondPlace)
     EXPECT_EQ(o12, "O 12");
 }
 
-namespace {
+namespace
+{
 CellParameters cell(double a, double b, double c, double al, double be, double ga)
 {
     CellParameters p;
     p.a = a, p.b = b, p.c = c, p.alpha = al, p.beta = be, p.gamma = ga;
     return p;
 }
-}  // namespace
+} // namespace
 
 TEST(SystemFromCell, FollowsTheLengthAndAngleRules)
 {
@@ -121,4 +123,4 @@ TEST(ReaderText, LinesEndWithLfCrLfOrCr)
     EXPECT_EQ(file_name_only("C:\\data\\q.cif"), "q.cif");
 }
 
-}  // namespace kalidos
+} // namespace kalidos

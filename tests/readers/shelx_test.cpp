@@ -1,33 +1,34 @@
-#include <cmath>
-
-#include <gtest/gtest.h>
-
 #include "readers/shelx_common.hpp"
 #include "readers/shelx_readers.hpp"
 #include "readers/shelx_symmetry.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 
-namespace kalidos {
+#include <cmath>
+#include <gtest/gtest.h>
 
-namespace {
+namespace kalidos
+{
+
+namespace
+{
 
 using testing::RecordingMessages;
 
-constexpr const char* kHeader =
-    "TITL test structure\n"
-    "CELL 0.71073 10.0 12.0 14.0 90 90 90\n"
-    "LATT -1\n"
-    "SFAC C H O FE\n"
-    "UNIT 1 1 1 1\n"
-    "FVAR 1.0 0.75 0.4\n";
+constexpr const char* kHeader = "TITL test structure\n"
+                                "CELL 0.71073 10.0 12.0 14.0 90 90 90\n"
+                                "LATT -1\n"
+                                "SFAC C H O FE\n"
+                                "UNIT 1 1 1 1\n"
+                                "FVAR 1.0 0.75 0.4\n";
 
 ReadStatus read_ins(StructureModel& model, const std::string& atoms, RecordingMessages& messages)
 {
-    return read_shelx_instructions_lines(model, split_text_lines(std::string(kHeader) + atoms), "t.ins", messages);
+    return read_shelx_instructions_lines(model, split_text_lines(std::string(kHeader) + atoms), "t.ins",
+                                         messages);
 }
 
-}  // namespace
+} // namespace
 
 TEST(ShelxInstructions, FreeVariablesResolveAsShelxWritesThem)
 {
@@ -74,13 +75,12 @@ TEST(ShelxInstructions, AtomsWithFreeVariablesIsotropicAndAnisotropicU)
 {
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
-    const std::string atoms =
-        "C1    1    0.1000  0.2000  0.3000  21.00000  0.02\n"
-        "O12   3    0.1000  0.2000  31.000 -21.00000  0.01 0.02 =\n"
-        "   0.03 0.001 0.002 0.003\n"
-        "FE1   4    0.500-0.250 0.7 11.0 0.01 0.02 0.03\n"
-        "HKLF 4\n"
-        "C9    1    0.1 0.1 0.1 11 0.05\n";
+    const std::string atoms = "C1    1    0.1000  0.2000  0.3000  21.00000  0.02\n"
+                              "O12   3    0.1000  0.2000  31.000 -21.00000  0.01 0.02 =\n"
+                              "   0.03 0.001 0.002 0.003\n"
+                              "FE1   4    0.500-0.250 0.7 11.0 0.01 0.02 0.03\n"
+                              "HKLF 4\n"
+                              "C9    1    0.1 0.1 0.1 11 0.05\n";
     ASSERT_EQ(read_ins(*model, atoms, messages), ReadStatus::Read);
     EXPECT_TRUE(messages.warnings.empty());
     EXPECT_EQ(model->title, "test structure");
@@ -105,20 +105,19 @@ TEST(ShelxInstructions, InstructionsPeaksAndRidingHydrogens)
 {
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
-    const std::string atoms =
-        "PART 1\n"
-        "REM a remark C1 1 2 3\n"
-        "rem lower case too\n"
-        "HTAB O1 C1\n"
-        "SADI_CCF3 0.02 C1 C2 =\n"
-        "    C3 C4\n"
-        "O1    3    0.1 0.2 0.3 11.0 0.03\n"
-        "AFIX 137\n"
-        "H1A   2    0.1 0.2 0.3 11.0 -1.5\n"
-        "H1B   2    0.1 0.2 0.3 11.0 -1.5\n"
-        "AFIX 0\n"
-        "Q1    1    0.3 0.3 0.3 11.0 0.05 1.2\n"
-        "END\n";
+    const std::string atoms = "PART 1\n"
+                              "REM a remark C1 1 2 3\n"
+                              "rem lower case too\n"
+                              "HTAB O1 C1\n"
+                              "SADI_CCF3 0.02 C1 C2 =\n"
+                              "    C3 C4\n"
+                              "O1    3    0.1 0.2 0.3 11.0 0.03\n"
+                              "AFIX 137\n"
+                              "H1A   2    0.1 0.2 0.3 11.0 -1.5\n"
+                              "H1B   2    0.1 0.2 0.3 11.0 -1.5\n"
+                              "AFIX 0\n"
+                              "Q1    1    0.3 0.3 0.3 11.0 0.05 1.2\n"
+                              "END\n";
     ASSERT_EQ(read_ins(*model, atoms, messages), ReadStatus::Read);
     ASSERT_EQ(model->atomCount, 3);
     EXPECT_EQ(model->atomSymbol[2], "H");
@@ -132,9 +131,11 @@ TEST(ShelxInstructions, OccupanciesOnSpecialPositionsBecomeChemicalOccupancies)
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
     const std::string text =
-        "TITL\nCELL 0.71 5 5 5 90 90 90\nLATT 1\nSYMM -X, -Y, Z\nSYMM -X, Y, -Z\nSYMM X, -Y, -Z\nSFAC NA CL\nFVAR 1\n"
+        "TITL\nCELL 0.71 5 5 5 90 90 90\nLATT 1\nSYMM -X, -Y, Z\nSYMM -X, Y, -Z\nSYMM X, -Y, -Z\nSFAC NA "
+        "CL\nFVAR 1\n"
         "NA1 1 0 0 0 10.125 0.01\nCL1 2 0.5 0.5 0.5 10.125 0.01\nNA2 1 0.1 0.2 0.3 11 0.01\n";
-    ASSERT_EQ(read_shelx_instructions_lines(*model, split_text_lines(text), "s.ins", messages), ReadStatus::Read);
+    ASSERT_EQ(read_shelx_instructions_lines(*model, split_text_lines(text), "s.ins", messages),
+              ReadStatus::Read);
     ASSERT_EQ(model->atomCount, 3);
     EXPECT_NEAR(model->atomPopulation[1], 1.0, 1e-12);
     EXPECT_NEAR(model->atomPopulation[2], 1.0, 1e-12);
@@ -167,7 +168,8 @@ TEST(ShelxInstructions, RefusalsKeepToTheirMessages)
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
     model->structureFileName = "t.ins";
-    EXPECT_EQ(read_ins(*model, "C1 1 0.1 0.2 0.3 11 0.05\nC2 1 0.1 abc 0.3 11 0.05\n", messages), ReadStatus::Failed);
+    EXPECT_EQ(read_ins(*model, "C1 1 0.1 0.2 0.3 11 0.05\nC2 1 0.1 abc 0.3 11 0.05\n", messages),
+              ReadStatus::Failed);
     EXPECT_EQ(messages.warnings.back(), "read error: C2 1 0.1 abc 0.3 11 0.05");
     EXPECT_EQ(model->atomCount, 0);
     EXPECT_EQ(model->structureFileName, "");
@@ -190,12 +192,11 @@ TEST(ShelxResults, ReadsBothListingHeaders)
 {
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
-    const std::string xyz =
-        "TITL old listing\n CELL 1.54 5.0 5.0 5.0 90 90 90\n"
-        " ATOM           x         y         z\n(blank line after the header)\n"
-        " O12   0.1 0.2 0.3 1.0 0.01 0.02 0.03\n skipped\n skipped\n"
-        " CL1   0.5 0.5 0.5 0.5 0.03 0.03 0.03\n skipped\n skipped\n"
-        "\n";
+    const std::string xyz = "TITL old listing\n CELL 1.54 5.0 5.0 5.0 90 90 90\n"
+                            " ATOM           x         y         z\n(blank line after the header)\n"
+                            " O12   0.1 0.2 0.3 1.0 0.01 0.02 0.03\n skipped\n skipped\n"
+                            " CL1   0.5 0.5 0.5 0.5 0.03 0.03 0.03\n skipped\n skipped\n"
+                            "\n";
     ASSERT_EQ(read_shelx_results_lines(*model, split_text_lines(xyz), "r.res", messages), ReadStatus::Read);
     EXPECT_EQ(model->crystalSystem, "CUBI");
     ASSERT_EQ(model->atomCount, 2);
@@ -218,32 +219,33 @@ TEST(ShelxResults, MissingHeaderAndUnreadableRows)
 {
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
-    EXPECT_EQ(read_shelx_results_lines(*model, split_text_lines(" ATOM   X/A  Y/B (other spacing)\n X/A\n"), "d/r.res",
-                                       messages),
+    EXPECT_EQ(read_shelx_results_lines(*model, split_text_lines(" ATOM   X/A  Y/B (other spacing)\n X/A\n"),
+                                       "d/r.res", messages),
               ReadStatus::Failed);
     EXPECT_EQ(messages.warnings.back(), "No detected atom in the file r.res");
-    EXPECT_EQ(read_shelx_results_lines(*model,
-                                       split_text_lines(" ATOM      X/A\n-\n C1    0.1 0.2 0.3 1\n-\n C2    0.1 y\n"),
-                                       "r.res", messages),
+    EXPECT_EQ(read_shelx_results_lines(
+                  *model, split_text_lines(" ATOM      X/A\n-\n C1    0.1 0.2 0.3 1\n-\n C2    0.1 y\n"),
+                  "r.res", messages),
               ReadStatus::Failed);
     EXPECT_EQ(messages.warnings.back(), "error 0.1 y C2");
     EXPECT_EQ(model->atomCount, 1);
 }
 
-namespace {
+namespace
+{
 
 std::unique_ptr<StructureModel> read_real_shelx(const std::string& name, RecordingMessages& messages)
 {
     auto model = std::make_unique<StructureModel>();
     const auto path = testing::realdata_dir() / "shelx" / name;
     const bool results = name.find(".res") != std::string::npos;
-    const ReadStatus status =
-        results ? read_shelx_results(*model, path, messages) : read_shelx_instructions(*model, path, messages);
+    const ReadStatus status = results ? read_shelx_results(*model, path, messages)
+                                      : read_shelx_instructions(*model, path, messages);
     EXPECT_EQ(status, ReadStatus::Read) << name;
     return model;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ShelxRealFiles, EveryFileGivesCellAndAtoms)
 {
@@ -283,4 +285,4 @@ TEST(ShelxRealFiles, DisorderedChlorideTakesItsFreeVariable)
     EXPECT_NEAR(model->atomPopulation[8], 1 - 0.77327, 1e-5);
 }
 
-}  // namespace kalidos
+} // namespace kalidos
