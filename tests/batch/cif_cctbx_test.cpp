@@ -29,13 +29,6 @@ const std::map<std::string, std::string> kKnownDifferences = {
 
 // Files the program refuses to read or to calculate, and why.
 const std::map<std::string, std::string> kRefused = {
-    {"cod_9000307.cif",
-     "the group is named by its Hall symbol '-P 2n 2ac', which the catalogue does not list; the file's "
-     "operators are used, but the calculation takes the lattice letter from the symbol's first "
-     "character '-', which makes every reflection absent"},
-    {"cod_9000612.cif",
-     "the group is named by the Hall symbol '-P 1 (1/2*x+1/2*y,...)', which the catalogue does not list; "
-     "the file's operators are used, but the lattice letter '-' makes every reflection absent"},
 };
 
 struct Peak {

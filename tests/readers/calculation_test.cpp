@@ -98,7 +98,9 @@ std::vector<Peak> calculated_peaks(const CalculationResults& results)
     std::sort(peaks.begin(), peaks.end(), [](const Peak& a, const Peak& b) { return a.d > b.d; });
     std::vector<Peak> summed;
     for (const Peak& p : peaks) {
-        if (!summed.empty() && std::fabs(summed.back().d - p.d) < 1e-5)  // Å, as the references sum
+        // The program's degrees-to-radians factor is not exactly π/180: spacings that are equal in
+        // theory differ by a few parts in a million.
+        if (!summed.empty() && std::fabs(summed.back().d - p.d) < 5e-6 * p.d)
             summed.back().intensity += p.intensity;
         else
             summed.push_back(p);
