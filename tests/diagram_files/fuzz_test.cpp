@@ -30,8 +30,12 @@ std::string bytes_of(const std::filesystem::path& path)
     return text.str();
 }
 
+struct Outcomes {
+    long read = 0, refused = 0;
+};
+
 // A read either fills a scan whose values are all usable, or leaves the scan empty and says why.
-void check_one(const std::string& bytes, const std::string& what, RawScan& scan)
+void check_one(const std::string& bytes, const std::string& what, RawScan& scan, Outcomes& outcomes)
 {
     for (const ByteReader reader : kReaders) {
         RecordingMessages messages;
@@ -39,6 +43,7 @@ void check_one(const std::string& bytes, const std::string& what, RawScan& scan)
         if (reader(scan, bytes, messages)) {
             ASSERT_FALSE(messages.warnings.empty()) << what;
             ASSERT_EQ(scan.pointCount, 0) << what;
+            ++outcomes.refused;
             continue;
         }
         ASSERT_GE(scan.pointCount, 1) << what;
@@ -49,18 +54,20 @@ void check_one(const std::string& bytes, const std::string& what, RawScan& scan)
             ASSERT_LE(scan.intensity[i], 100.001f) << what;
         }
         ASSERT_TRUE(std::isfinite(scan.meanLambda) && std::isfinite(scan.firstAngle)) << what;
+        ++outcomes.read;
     }
 }
 
-void fuzz(const std::string& original, const std::string& name, RawScan& scan)
+void fuzz(const std::string& original, const std::string& name, RawScan& scan, Outcomes& outcomes)
 {
     std::mt19937 random(12345);
     const std::size_t size = original.size();
     // Truncations: every seventh byte through the headers (the first 1100), then sixteen cuts.
     for (std::size_t length = 0; length < std::min<std::size_t>(size, 1100); length += 7)
-        check_one(original.substr(0, length), name + " cut at " + std::to_string(length), scan);
+        check_one(original.substr(0, length), name + " cut at " + std::to_string(length), scan, outcomes);
     for (std::size_t k = 1; k < 16; ++k)
-        check_one(original.substr(0, size * k / 16), name + " cut at " + std::to_string(size * k / 16), scan);
+        check_one(original.substr(0, size * k / 16), name + " cut at " + std::to_string(size * k / 16), scan,
+                  outcomes);
     // Bit flips: mostly in the headers, some anywhere; one to four flips a copy.
     for (int copy = 0; copy < 120 && size > 0; ++copy) {
         std::string damaged = original;
@@ -70,7 +77,7 @@ void fuzz(const std::string& original, const std::string& name, RawScan& scan)
             const std::size_t at = std::uniform_int_distribution<std::size_t>(0, limit - 1)(random);
             damaged[at] = static_cast<char>(damaged[at] ^ (1 << (random() % 8)));
         }
-        check_one(damaged, name + " flip copy " + std::to_string(copy), scan);
+        check_one(damaged, name + " flip copy " + std::to_string(copy), scan, outcomes);
     }
 }
 
@@ -78,16 +85,21 @@ TEST(Fuzz, DamagedRealFilesReadOrAreRefused)
 {
     KALIDOS_REQUIRE_REALDATA();
     auto scan = std::make_unique<RawScan>();
+    Outcomes outcomes;
     int files = 0;
     for (const char* folder : {"raw", "raw/not_bruker", "rd", "cpi", "rietveld_dat"}) {
         for (const auto& entry : std::filesystem::directory_iterator(testing::realdata_dir() / folder)) {
             if (!entry.is_regular_file())
                 continue;
-            fuzz(bytes_of(entry.path()), entry.path().filename().string(), *scan);
+            fuzz(bytes_of(entry.path()), entry.path().filename().string(), *scan, outcomes);
             ++files;
         }
     }
     EXPECT_GE(files, 30);
+    RecordProperty("read", std::to_string(outcomes.read));
+    RecordProperty("refused", std::to_string(outcomes.refused));
+    EXPECT_GT(outcomes.read, 1000);  // damage that leaves a readable file must still read
+    EXPECT_GT(outcomes.refused, 1000);
 }
 
 TEST(Fuzz, DamagedWrittenFilesReadOrAreRefused)
@@ -107,11 +119,12 @@ TEST(Fuzz, DamagedWrittenFilesReadOrAreRefused)
         p.intensities[i] = static_cast<float>(i % 97);
     }
     auto scan = std::make_unique<RawScan>();
-    fuzz(sim_file_bytes(*ws), "written .sim", *scan);
+    Outcomes outcomes;
+    fuzz(sim_file_bytes(*ws), "written .sim", *scan, outcomes);
     std::string cpi;
     for (const std::string& line : cpi_file_lines(*ws))
         cpi += line + "\n";
-    fuzz(cpi, "written .cpi", *scan);
+    fuzz(cpi, "written .cpi", *scan, outcomes);
 }
 
 // The file-level path as the diagram window uses it: damaged copies on disk through lit_diagramme.
