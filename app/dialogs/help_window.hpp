@@ -1,0 +1,24 @@
+// The help window: this program's help pages, opened at the topic of the window that asks.
+#pragma once
+
+#include <QMainWindow>
+
+class QTextBrowser;
+
+namespace kalidos::app {
+
+class HelpWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+
+    // Topics 1 (main window), 3 (wavelengths), 14 (getting started), 17 (atom grid) and 18
+    // (anomalous grid); any other topic opens the contents.
+    void show_topic(int topic);
+    QString page_text() const;
+
+private:
+    QTextBrowser* browser_ = nullptr;
+};
+
+}  // namespace kalidos::app

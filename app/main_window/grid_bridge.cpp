@@ -1,0 +1,92 @@
+#include "main_window/grid_bridge.hpp"
+
+#include <QTableWidget>
+
+namespace kalidos::app {
+
+namespace {
+
+constexpr int kExactValueRole = Qt::UserRole;
+constexpr int kShownTextRole = Qt::UserRole + 1;
+
+QTableWidgetItem* item_at(QTableWidget& table, int row, int column)
+{
+    QTableWidgetItem* item = table.item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignCenter);
+        table.setItem(row, column, item);
+    }
+    return item;
+}
+
+}  // namespace
+
+void read_atom_table(const QTableWidget& table, AtomGrid& grid)
+{
+    const int rows = std::min(table.rowCount(), grid.rows() - 1);
+    const int columns = std::min(table.columnCount(), grid.columns());
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const QTableWidgetItem* item = table.item(r, c);
+            AtomCell& cell = grid.at(r + 1, c);
+            cell = AtomCell{};
+            if (!item)
+                continue;
+            cell.text = item->text().toStdString();
+            const QVariant value = item->data(kExactValueRole);
+            if (value.isValid()) {
+                cell.hasValue = true;
+                cell.value = value.toDouble();
+                cell.shown = item->data(kShownTextRole).toString().toStdString();
+            }
+        }
+    }
+}
+
+void write_atom_table(QTableWidget& table, const AtomGrid& grid)
+{
+    const int rows = std::min(table.rowCount(), grid.rows() - 1);
+    const int columns = std::min(table.columnCount(), grid.columns());
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const AtomCell& cell = grid.at(r + 1, c);
+            QTableWidgetItem* item = table.item(r, c);
+            if (!item && cell.text.empty())
+                continue;
+            item = item_at(table, r, c);
+            const QString text = QString::fromStdString(cell.text);
+            if (item->text() != text)
+                item->setText(text);
+            item->setData(kExactValueRole, cell.hasValue ? QVariant(cell.value) : QVariant());
+            item->setData(kShownTextRole, cell.hasValue ? QVariant(QString::fromStdString(cell.shown)) : QVariant());
+        }
+    }
+}
+
+void read_text_table(const QTableWidget& table, TextGrid& grid)
+{
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.columns(); ++c) {
+            const QTableWidgetItem* item = r < table.rowCount() && c < table.columnCount() ? table.item(r, c) : nullptr;
+            grid.set_cell(r, c, item ? item->text().toStdString() : std::string());
+        }
+}
+
+void write_text_table(QTableWidget& table, const TextGrid& grid)
+{
+    table.setRowCount(grid.rows());
+    table.setColumnCount(grid.columns());
+    for (int r = 0; r < grid.rows(); ++r)
+        for (int c = 0; c < grid.columns(); ++c) {
+            const QString text = QString::fromStdString(grid.cell(r, c));
+            QTableWidgetItem* item = table.item(r, c);
+            if (!item && text.isEmpty())
+                continue;
+            item = item_at(table, r, c);
+            if (item->text() != text)
+                item->setText(text);
+        }
+}
+
+}  // namespace kalidos::app

@@ -1,0 +1,21 @@
+// Copies between the Qt string grids and the data entry's grids of text cells.
+#pragma once
+
+#include "entry/atom_grid.hpp"
+#include "model/text_grid.hpp"
+
+class QTableWidget;
+
+namespace kalidos::app {
+
+// Table row r holds atom r + 1 (the header row is the table's own header). Each item keeps the
+// exact value it was written from and the text it showed, so that an unedited cell reads back
+// exactly.
+void read_atom_table(const QTableWidget& table, AtomGrid& grid);
+void write_atom_table(QTableWidget& table, const AtomGrid& grid);
+
+// The anomalous grid keeps its two header rows as cells: table row r is grid row r.
+void read_text_table(const QTableWidget& table, TextGrid& grid);
+void write_text_table(QTableWidget& table, const TextGrid& grid);
+
+}  // namespace kalidos::app

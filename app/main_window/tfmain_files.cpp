@@ -1,0 +1,139 @@
+// File › Open and Save of the main window: the dialogs, the readers and the refresh after a read.
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "dialogs/tfgroupes.hpp"
+#include "dialogs/tform3.hpp"
+#include "entry/cell_entry.hpp"
+#include "main_window/tfmain.hpp"
+#include "platform/wait_cursor.hpp"
+#include "readers/cry_file.hpp"
+#include "readers/lazy_pulverix_reader.hpp"
+#include "readers/powdercell_reader.hpp"
+#include "readers/shelx_readers.hpp"
+
+namespace kalidos::app {
+
+namespace {
+
+// The open dialog's types, in the order of the formats 1..6 (the ICSD item is never enabled).
+const std::vector<FileFilter>& open_filters()
+{
+    static const std::vector<FileFilter> filters = {
+        {"KalidoS format (*.cry)", "*.cry"},
+        {"Shelx format (*.inp, *.inp,*res)", "*.inp *.ins *.res"},
+        {"PowderCell format (*.cel)", "*.cel"},
+        {"Lazy-Pulverix format (*.lzy)", "*.lzy"},
+        {"ICSD format (*.ics)", "*.ics"},
+        {"Crystallographic Information File (*.cif)", "*.cif"}};
+    return filters;
+}
+
+std::string file_name_part(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// The reader of a format; ShelX goes by the name: instructions (.ins, .inp), then results (.res).
+ReadStatus read_structure(StructureModel& model, int format, const std::string& path, Messages& messages)
+{
+    switch (format) {
+    case 1: return read_cry_file(model, path, messages);
+    case 2: {
+        ReadStatus status = ReadStatus::Read;
+        if (path.find(".ins") != std::string::npos || path.find(".inp") != std::string::npos)
+            status = read_shelx_instructions(model, path, messages);
+        if (status == ReadStatus::Read && path.find(".res") != std::string::npos)
+            status = read_shelx_results(model, path, messages);
+        return status;
+    }
+    case 3: return read_powdercell(model, path, model.startDirectory, messages);
+    case 4: return read_lazy_pulverix(model, path, messages);
+    default: return ReadStatus::Failed;
+    }
+}
+
+}  // namespace
+
+// Shows the open dialog first: a cancelled dialog leaves the model and the window as they were.
+// Once a file is chosen the space group, the system, the grids and the results are emptied.
+bool Tfmain::run_open_dialog(int format, bool cif)
+{
+    StructureModel& model = workspace_.model;
+    FileRequest request;
+    request.title = "Open";
+    request.filters = open_filters();
+    request.filterIndex = format - 1;
+    request.directory = model.startDirectory;
+    const auto chosen = services_.fileDialogs->open_file(request);
+    if (!chosen || chosen->path.empty())
+        return false;
+    model.importFormat = format;
+    edit8_->clear();
+    edit9_->clear();
+    edit12_->clear();
+    model.crystalSystem.clear();
+    clear_results();
+    clear_grids();
+    model.structureFileName = chosen->path;
+    set_data_caption(file_name_part(chosen->path));
+    model.spaceGroupSymbol.clear();
+    (void)cif;
+    return true;
+}
+
+void Tfmain::open_structure(int format)
+{
+    if (!run_open_dialog(format, false))
+        return;
+    StructureModel& model = workspace_.model;
+    ReadStatus status;
+    {
+        WaitCursor hourglass;
+        status = read_structure(model, format, model.structureFileName, *services_.messages);
+    }
+    if (status == ReadStatus::Failed)
+        return;
+    after_structure_read();
+}
+
+// The refresh after a successful read: grids, system, group looked up and applied, elements,
+// anomalous grid, cell.
+void Tfmain::after_structure_read()
+{
+    StructureModel& model = workspace_.model;
+    if (model.crystalSystem == "QUAD")
+        model.crystalSystem = "TETR";
+    show_atoms();
+    const int system = system_index(model.crystalSystem);
+    if (system >= 0)
+        listBox2_->setCurrentRow(system);
+    else
+        listBox2_->clearSelection();
+    if (!model.spaceGroupSymbol.empty())
+        groupes_->init();
+    rebuild_elements();
+    show_anomalous();
+    show_cell();
+}
+
+void Tfmain::sauve_donnees()
+{
+    if (!read_entries())
+        return;
+    StructureModel& model = workspace_.model;
+    const CellParameters& c = model.cell;
+    if (c.a * c.b * c.c * c.alpha * c.beta * c.gamma == 0 || model.spaceGroupSymbol.empty() ||
+        model.atomCount == 0) {
+        beep_and_warn(*services_.messages, "Incomplete Data!");
+        return;
+    }
+    FileRequest request;
+    request.title = "Save";
+    request.filters = {{"Data file (*.cry)", "*.cry"}};
+    request.directory = model.startDirectory;
+    request.fileName = file_name_part(model.structureFileName);
+    const auto chosen = services_.fileDialogs->save_file(request);
+    const SaveResult result = save_structure_file(model, chosen ? chosen->path : std::string(), *services_.messages);
+    if (result.status == SaveStatus::Saved)
+        set_data_caption(file_name_part(result.writtenFile.string()));
+}
+
+}  // namespace kalidos::app

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds what is missing and starts KALIDOS in a working folder that holds the program's data files
+# and the bundled example structures.
+#   ./kalidos.sh [WORKING_FOLDER]        (default: ~/kalidos-work)
+set -euo pipefail
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+work="${1:-$HOME/kalidos-work}"
+build="$repo/build"
+
+if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
+    cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j2 --target kalidos
+
+# The program reads its data files from the folder it starts in and writes its listings there.
+mkdir -p "$work"
+if [ -d "$repo/data" ]; then
+    for file in "$repo"/data/*; do
+        case "$(basename "$file")" in
+            *.md|*.txt|*.py) continue ;;
+        esac
+        [ -f "$file" ] && cp -u "$file" "$work/"
+    done
+fi
+if [ -d "$repo/examples" ]; then
+    mkdir -p "$work/examples"
+    cp -u "$repo"/examples/* "$work/examples/" 2>/dev/null || true
+fi
+cd "$work"
+exec "$build/app/kalidos"
