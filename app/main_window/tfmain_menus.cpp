@@ -2,6 +2,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
+#include <QApplication>
+#include <QTableWidget>
 
 #include "main_window/tfmain.hpp"
 
@@ -65,6 +68,14 @@ void Tfmain::build_menus()
     connect(add_bar_item(bar, "Help1", "&Help"), &QAction::triggered, this, [this] { aide(14); });
     connect(add_bar_item(bar, "About1", "&About"), &QAction::triggered, this, &Tfmain::about);
     connect(add_bar_item(bar, "Quit2", "&Quit"), &QAction::triggered, this, &QWidget::close);
+
+    // Context help: the atom grid has topic 17, the anomalous grid 18, the rest of the window 1.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        QWidget* focus = QApplication::focusWidget();
+        const auto within = [focus](QWidget* grid) { return focus && (focus == grid || grid->isAncestorOf(focus)); };
+        aide(within(stringGrid1_) ? 17 : within(stringGrid2_) ? 18 : 1);
+    });
 }
 
 }  // namespace kalidos::app
