@@ -87,14 +87,7 @@ void Tfgroupes::init()
     if (model.crystalSystem.empty())
         return;
     const std::filesystem::path dataDir = model.startDirectory;
-    catalogue_ = read_catalogue_rows(dataDir, model.crystalSystem);
-    standard_ = read_standard_symbols(dataDir, model.crystalSystem);
-    listBox3_->clear();
-    for (const CatalogueRow& row : catalogue_)
-        listBox3_->addItem(QString::fromStdString(row.text));
-    listBox1_->clear();
-    for (const std::string& row : standard_)
-        listBox1_->addItem(QString::fromStdString(row));
+    fill_lists();
     if (model.spaceGroupSymbol.empty())
         return;
     const GroupLookup lookup = look_up_and_apply_space_group(model, model.spaceGroupSymbol, catalogue_, standard_,
@@ -105,6 +98,54 @@ void Tfgroupes::init()
         listBox1_->setCurrentRow(lookup.standardIndex);
     if (lookup.source == GroupSource::Catalogue || lookup.source == GroupSource::Standard)
         after_selection(SelectionResult{lookup.applied, lookup.fields});
+}
+
+void Tfgroupes::fill_lists()
+{
+    const StructureModel& model = workspace_.model;
+    catalogue_ = read_catalogue_rows(model.startDirectory, model.crystalSystem);
+    standard_ = read_standard_symbols(model.startDirectory, model.crystalSystem);
+    listBox3_->clear();
+    for (const CatalogueRow& row : catalogue_)
+        listBox3_->addItem(QString::fromStdString(row.text));
+    listBox1_->clear();
+    for (const std::string& row : standard_)
+        listBox1_->addItem(QString::fromStdString(row));
+}
+
+namespace {
+
+std::string squeezed(const std::string& text)
+{
+    std::string result;
+    for (char c : text)
+        if (c != ' ')
+            result += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
+
+}  // namespace
+
+void Tfgroupes::show_group_of_model()
+{
+    const StructureModel& model = workspace_.model;
+    listBox3_->clear();
+    listBox1_->clear();
+    if (!model.crystalSystem.empty())
+        fill_lists();
+    GroupFields fields{model.spaceGroupSymbol, {}, {}};
+    const std::string symbol = squeezed(model.spaceGroupSymbol);
+    for (std::size_t i = 0; i < catalogue_.size() && !symbol.empty(); ++i) {
+        const CatalogueRow& row = catalogue_[i];
+        if (squeezed(row.hermannMauguin) == symbol || squeezed(row.hall) == symbol) {
+            listBox3_->setCurrentRow(static_cast<int>(i));
+            fields = GroupFields{row.hermannMauguin, row.hall, row.number};
+            break;
+        }
+    }
+    show_operators();
+    if (on_group_applied)
+        on_group_applied(fields);
 }
 
 void Tfgroupes::selecte_groupe_getspec(int row)

@@ -24,6 +24,9 @@ public:
     // Fills both lists for the model's crystal system and applies the model's symbol when a list
     // knows it; also run without showing the dialog after a structure file was read.
     void init();
+    // Fills both lists and shows the model's group (applied already, by a structure reader) in
+    // the lists and the main window's fields, without applying it again.
+    void show_group_of_model();
     void selecte_groupe_getspec(int row);
     void selecte_groupe_HM(int row);
     // OK: false (the dialog stays) while no group is selected.
@@ -41,6 +44,7 @@ protected:
 private:
     void after_selection(const SelectionResult& result);
     void show_operators();
+    void fill_lists();
 
     Workspace& workspace_;
     Messages& messages_;

@@ -38,20 +38,20 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
     resize(340, 280);
 }
 
-void TForm3::choose(const std::vector<std::string>& names, std::function<void(int)> onChosen)
+int TForm3::choose_cif_block(const std::vector<CifBlock>& blocks)
 {
-    names_ = names;
-    onChosen_ = std::move(onChosen);
-    initialise();
-    show();
-    raise();
+    std::vector<std::string> names;
+    for (const CifBlock& block : blocks)
+        names.push_back(block.name);
+    initialise(names);
+    return exec();
 }
 
-void TForm3::initialise()
+void TForm3::initialise(const std::vector<std::string>& names)
 {
     listBox1_->clear();
     panel1_->show();
-    for (const std::string& name : names_) {
+    for (const std::string& name : names) {
         listBox1_->addItem(QString::fromStdString(name));
         QApplication::beep();
     }
@@ -62,15 +62,9 @@ void TForm3::BitBtn1Click()
     const int row = listBox1_->currentRow();
     if (row < 0 || listBox1_->selectedItems().isEmpty())
         return;
-    hide();
-    if (onChosen_)
-        onChosen_(row + 1);
+    done(row + 1);
 }
 
-void TForm3::BitBtn3Click()
-{
-    onChosen_ = nullptr;
-    hide();
-}
+void TForm3::BitBtn3Click() { done(0); }
 
 }  // namespace kalidos::app

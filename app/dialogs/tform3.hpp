@@ -2,31 +2,49 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 #include <string>
 #include <vector>
+
+// Transitional: the structure-file dispatcher lands in core/readers separately from the windows.
+#if __has_include("readers/open_structure_file.hpp")
+#define KALIDOS_HAVE_OPEN_DISPATCHER 1
+#include "readers/open_structure_file.hpp"
+#else
+namespace kalidos {
+struct CifBlock {
+    int firstLine = 0;
+    int lastLine = 0;
+    std::string name;
+};
+class CifBlockChooser {
+public:
+    virtual ~CifBlockChooser() = default;
+    virtual int choose_cif_block(const std::vector<CifBlock>& blocks) = 0;
+};
+}  // namespace kalidos
+#endif
 
 class QFrame;
 class QListWidget;
 
 namespace kalidos::app {
 
-class TForm3 : public QDialog {
+// Shown modally while a CIF is read: the reading waits for OK (a block) or Close (nothing read).
+class TForm3 : public QDialog, public CifBlockChooser {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
 
-    // Shows the block names; OK calls `onChosen` with the block number (from 1).
-    void choose(const std::vector<std::string>& names, std::function<void(int)> onChosen);
-    void initialise();
+    // The block number from 1, or 0 when the window was closed.
+    int choose_cif_block(const std::vector<CifBlock>& blocks) override;
+    // Fills the list with the names (one beep per block) and shows the panel.
+    void initialise(const std::vector<std::string>& names);
     // OK: nothing happens while no block is selected.
     void BitBtn1Click();
     // Close: nothing is read.
     void BitBtn3Click();
 
 private:
-    std::vector<std::string> names_;
-    std::function<void(int)> onChosen_;
     QFrame* panel1_ = nullptr;
     QListWidget* listBox1_ = nullptr;
 };

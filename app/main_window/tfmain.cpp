@@ -39,7 +39,11 @@ Tfmain::Tfmain(Workspace& workspace, MainServices services, QWidget* parent)
     move(0, 0);
 }
 
-Tfmain::~Tfmain() = default;
+Tfmain::~Tfmain()
+{
+    // Closing the window moves the focus: the data panel must not hear of it while it is destroyed.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void Tfmain::build_dialogs()
 {
@@ -90,8 +94,7 @@ void Tfmain::connect_entries()
     connect(stringGrid4_, &QTableWidget::currentCellChanged, this, on_select(kNeutrons));
     // Entering the data panel from elsewhere (the results list) empties the results list.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        QWidget* panel5 = findChild<QWidget*>("Panel5");
-        const auto inside = [panel5](QWidget* w) { return w && panel5 && panel5->isAncestorOf(w); };
+        const auto inside = [this](QWidget* w) { return w && panel5_->isAncestorOf(w); };
         if (inside(now) && !inside(old))
             acces_panel5();
     });

@@ -55,6 +55,10 @@ public:
     Workspace& workspace() { return workspace_; }
     void set_diagram_hooks(DiagramHooks hooks) { diagram_ = std::move(hooks); }
 
+    // Transitional: whether this build holds the calculation driver and the CIF dispatcher.
+    static bool calculation_available();
+    static bool cif_reading_available();
+
     // Start-up: false (after the message) when a data file is missing and the program must end.
     bool init_creation();
     void reset_donnees();
@@ -149,7 +153,7 @@ private:
     void show_source_line();
     void set_radiation_buttons(bool xrays);
     void set_limit_labels(int item);
-    bool run_open_dialog(int format, bool cif);
+    bool run_open_dialog(int format);
     void after_structure_read();
     std::string data_path(const std::string& name) const;
     void show_listing(const std::string& name);
@@ -188,6 +192,7 @@ private:
     QPushButton* bitBtn4_ = nullptr;
     QPushButton* color95Button4_ = nullptr;
     QFrame* panel4_ = nullptr;
+    QFrame* panel5_ = nullptr;
     QLabel* panel4Caption_ = nullptr;
     QLabel* panel7_ = nullptr;
     QFrame* panel2_ = nullptr;

@@ -4,13 +4,16 @@
 
 #include "dialogs/tfgroupes.hpp"
 #include "dialogs/tform3.hpp"
+#include "dialogs/tform3.hpp"
 #include "entry/cell_entry.hpp"
 #include "main_window/tfmain.hpp"
 #include "platform/wait_cursor.hpp"
 #include "readers/cry_file.hpp"
+#ifndef KALIDOS_HAVE_OPEN_DISPATCHER
 #include "readers/lazy_pulverix_reader.hpp"
 #include "readers/powdercell_reader.hpp"
 #include "readers/shelx_readers.hpp"
+#endif
 
 namespace kalidos::app {
 
@@ -31,30 +34,11 @@ const std::vector<FileFilter>& open_filters()
 
 std::string file_name_part(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-// The reader of a format; ShelX goes by the name: instructions (.ins, .inp), then results (.res).
-ReadStatus read_structure(StructureModel& model, int format, const std::string& path, Messages& messages)
-{
-    switch (format) {
-    case 1: return read_cry_file(model, path, messages);
-    case 2: {
-        ReadStatus status = ReadStatus::Read;
-        if (path.find(".ins") != std::string::npos || path.find(".inp") != std::string::npos)
-            status = read_shelx_instructions(model, path, messages);
-        if (status == ReadStatus::Read && path.find(".res") != std::string::npos)
-            status = read_shelx_results(model, path, messages);
-        return status;
-    }
-    case 3: return read_powdercell(model, path, model.startDirectory, messages);
-    case 4: return read_lazy_pulverix(model, path, messages);
-    default: return ReadStatus::Failed;
-    }
-}
-
 }  // namespace
 
 // Shows the open dialog first: a cancelled dialog leaves the model and the window as they were.
 // Once a file is chosen the space group, the system, the grids and the results are emptied.
-bool Tfmain::run_open_dialog(int format, bool cif)
+bool Tfmain::run_open_dialog(int format)
 {
     StructureModel& model = workspace_.model;
     FileRequest request;
@@ -75,24 +59,65 @@ bool Tfmain::run_open_dialog(int format, bool cif)
     model.structureFileName = chosen->path;
     set_data_caption(file_name_part(chosen->path));
     model.spaceGroupSymbol.clear();
-    (void)cif;
     return true;
 }
 
+#ifdef KALIDOS_HAVE_OPEN_DISPATCHER
+
 void Tfmain::open_structure(int format)
 {
-    if (!run_open_dialog(format, false))
+    if (!run_open_dialog(format))
         return;
     StructureModel& model = workspace_.model;
-    ReadStatus status;
+    OpenRequest request;
+    request.format = format;
+    request.fileName = model.structureFileName;
+    request.dataDirectory = model.startDirectory;
+    OpenStatus status;
     {
         WaitCursor hourglass;
-        status = read_structure(model, format, model.structureFileName, *services_.messages);
+        status = open_structure_file(model, request, *services_.messages, form3_);
+    }
+    if (status == OpenStatus::Read)
+        after_structure_read();
+}
+
+void Tfmain::cif_format() { open_structure(6); }
+
+bool Tfmain::cif_reading_available() { return true; }
+
+#else
+
+void Tfmain::open_structure(int format)
+{
+    if (!run_open_dialog(format))
+        return;
+    StructureModel& model = workspace_.model;
+    const std::string path = model.structureFileName;
+    Messages& messages = *services_.messages;
+    ReadStatus status = ReadStatus::Failed;
+    switch (format) {
+    case 1: status = read_cry_file(model, path, messages); break;
+    case 2:
+        status = path.find(".res") != std::string::npos ? read_shelx_results(model, path, messages)
+                                                        : read_shelx_instructions(model, path, messages);
+        break;
+    case 3: status = read_powdercell(model, path, model.startDirectory, messages); break;
+    case 4: status = read_lazy_pulverix(model, path, messages); break;
+    default: messages.warning("This file format cannot be read yet."); break;
     }
     if (status == ReadStatus::Failed)
         return;
+    if (!model.spaceGroupSymbol.empty())
+        groupes_->init();
     after_structure_read();
 }
+
+void Tfmain::cif_format() { open_structure(6); }
+
+bool Tfmain::cif_reading_available() { return false; }
+
+#endif
 
 // The refresh after a successful read: grids, system, group looked up and applied, elements,
 // anomalous grid, cell.
@@ -107,8 +132,8 @@ void Tfmain::after_structure_read()
         listBox2_->setCurrentRow(system);
     else
         listBox2_->clearSelection();
-    if (!model.spaceGroupSymbol.empty())
-        groupes_->init();
+    // The reader has looked the group up and applied it: the dialog only shows it.
+    groupes_->show_group_of_model();
     rebuild_elements();
     show_anomalous();
     show_cell();

@@ -264,10 +264,9 @@ void Tfmain::build_layout()
     auto* columns = new QHBoxLayout(central);
     columns->setContentsMargins(2, 2, 2, 2);
 
-    auto* panel5 = new QFrame;
-    panel5->setObjectName("Panel5");
-    panel5->installEventFilter(this);
-    auto* layout = new QGridLayout(panel5);
+    panel5_ = new QFrame;
+    panel5_->setObjectName("Panel5");
+    auto* layout = new QGridLayout(panel5_);
     layout->setContentsMargins(2, 2, 2, 2);
     panel7_ = new QLabel("Source: X ray tube");
     panel7_->setObjectName("Panel7");
@@ -301,7 +300,7 @@ void Tfmain::build_layout()
     layout->addWidget(build_atom_group(), 4, 0, 1, 2);
     layout->addWidget(build_anomalous_group(), 4, 2, 1, 2);
     layout->setRowStretch(4, 1);
-    columns->addWidget(panel5, 3);
+    columns->addWidget(panel5_, 3);
     columns->addWidget(build_results_panel(), 1);
     build_reading_panel(central);
 }

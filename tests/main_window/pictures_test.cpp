@@ -56,7 +56,7 @@ TEST_F(Pictures, MainWindowAndDialogs)
     save_picture(window->lambda_dialog(), "tflilambda");
     window->space_group_dialog().init();
     save_picture(window->space_group_dialog(), "tfgroupes");
-    window->block_dialog().choose({"block_one", "block_two"}, [](int) {});
+    window->block_dialog().initialise({"block_one", "block_two"});
     save_picture(window->block_dialog(), "tform3");
     std::ofstream(dir / "fstr.out") << "KALIDOS listing\n  h  k  l   2theta\n  1  1  1   28.442\n";
     window->listing_viewer().show_file(QString::fromStdString((dir / "fstr.out").string()));
