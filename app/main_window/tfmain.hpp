@@ -111,6 +111,8 @@ public:
     void Acquisition_f_ano();
     void cancel_panel2();
 
+    // Marks a row of the results list (the diagram window's peak indexing) without redrawing.
+    void select_result_line(int row);
     // Refreshes the results list from the workspace's lines.
     void show_results_list();
     // The results of the last calculation written again in the current unit.

@@ -39,6 +39,12 @@ void Tfmain::show_results_list()
         listBox3_->addItem(QString::fromStdString(line));
 }
 
+void Tfmain::select_result_line(int row)
+{
+    if (row >= 0 && row < listBox3_->count())
+        listBox3_->setCurrentRow(row);
+}
+
 void Tfmain::acces_panel5() { listBox3_->clear(); }
 
 void Tfmain::optionX()
