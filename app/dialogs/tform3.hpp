@@ -5,24 +5,7 @@
 #include <string>
 #include <vector>
 
-// Transitional: the structure-file dispatcher lands in core/readers separately from the windows.
-#if __has_include("readers/open_structure_file.hpp")
-#define KALIDOS_HAVE_OPEN_DISPATCHER 1
 #include "readers/open_structure_file.hpp"
-#else
-namespace kalidos {
-struct CifBlock {
-    int firstLine = 0;
-    int lastLine = 0;
-    std::string name;
-};
-class CifBlockChooser {
-public:
-    virtual ~CifBlockChooser() = default;
-    virtual int choose_cif_block(const std::vector<CifBlock>& blocks) = 0;
-};
-}  // namespace kalidos
-#endif
 
 class QFrame;
 class QListWidget;

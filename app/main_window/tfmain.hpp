@@ -55,10 +55,6 @@ public:
     Workspace& workspace() { return workspace_; }
     void set_diagram_hooks(DiagramHooks hooks) { diagram_ = std::move(hooks); }
 
-    // Transitional: whether this build holds the calculation driver and the CIF dispatcher.
-    static bool calculation_available();
-    static bool cif_reading_available();
-
     // Start-up: false (after the message) when a data file is missing and the program must end.
     bool init_creation();
     void reset_donnees();

@@ -6,16 +6,11 @@
 #include "dialogs/tfgroupes.hpp"
 #include "main_window/tfmain.hpp"
 
-// Transitional: the calculation driver lands in core/computation separately from the windows.
-#if __has_include("computation/calculation_driver.hpp")
-#define KALIDOS_HAVE_ENGINE 1
 #include "computation/calculation_driver.hpp"
 #include "computation/results_list.hpp"
-#endif
 
 namespace kalidos::app {
 
-#ifdef KALIDOS_HAVE_ENGINE
 
 namespace {
 
@@ -66,26 +61,10 @@ void Tfmain::recalcule()
     kalidos::recalcule(workspace_, host, *services_.messages);
 }
 
-bool Tfmain::calculation_available() { return true; }
-
 void Tfmain::rewrite_results_list()
 {
     fill_results_list(workspace_);
     show_results_list();
 }
-
-#else
-
-void Tfmain::recalcule()
-{
-    if (read_entries())
-        beep_and_warn(*services_.messages, "The calculation is not part of this build yet.");
-}
-
-void Tfmain::rewrite_results_list() { show_results_list(); }
-
-bool Tfmain::calculation_available() { return false; }
-
-#endif
 
 }  // namespace kalidos::app

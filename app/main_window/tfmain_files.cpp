@@ -9,11 +9,7 @@
 #include "main_window/tfmain.hpp"
 #include "platform/wait_cursor.hpp"
 #include "readers/cry_file.hpp"
-#ifndef KALIDOS_HAVE_OPEN_DISPATCHER
-#include "readers/lazy_pulverix_reader.hpp"
-#include "readers/powdercell_reader.hpp"
-#include "readers/shelx_readers.hpp"
-#endif
+#include "readers/open_structure_file.hpp"
 
 namespace kalidos::app {
 
@@ -62,8 +58,6 @@ bool Tfmain::run_open_dialog(int format)
     return true;
 }
 
-#ifdef KALIDOS_HAVE_OPEN_DISPATCHER
-
 void Tfmain::open_structure(int format)
 {
     if (!run_open_dialog(format))
@@ -82,42 +76,7 @@ void Tfmain::open_structure(int format)
         after_structure_read();
 }
 
-void Tfmain::cif_format() { open_structure(6); }
-
-bool Tfmain::cif_reading_available() { return true; }
-
-#else
-
-void Tfmain::open_structure(int format)
-{
-    if (!run_open_dialog(format))
-        return;
-    StructureModel& model = workspace_.model;
-    const std::string path = model.structureFileName;
-    Messages& messages = *services_.messages;
-    ReadStatus status = ReadStatus::Failed;
-    switch (format) {
-    case 1: status = read_cry_file(model, path, messages); break;
-    case 2:
-        status = path.find(".res") != std::string::npos ? read_shelx_results(model, path, messages)
-                                                        : read_shelx_instructions(model, path, messages);
-        break;
-    case 3: status = read_powdercell(model, path, model.startDirectory, messages); break;
-    case 4: status = read_lazy_pulverix(model, path, messages); break;
-    default: messages.warning("This file format cannot be read yet."); break;
-    }
-    if (status == ReadStatus::Failed)
-        return;
-    if (!model.spaceGroupSymbol.empty())
-        groupes_->init();
-    after_structure_read();
-}
-
-void Tfmain::cif_format() { open_structure(6); }
-
-bool Tfmain::cif_reading_available() { return false; }
-
-#endif
+void Tfmain::cif_format() { open_structure(kFormatCif); }
 
 // The refresh after a successful read: grids, system, group looked up and applied, elements,
 // anomalous grid, cell.

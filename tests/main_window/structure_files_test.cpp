@@ -14,13 +14,6 @@ namespace {
 
 using StructureFiles = MainWindowTest;
 
-// Transitional: the CIF dispatcher and the calculation driver land separately from the windows.
-#define REQUIRE_CIF_AND_CALCULATION()                                                           \
-    do {                                                                                        \
-        if (!Tfmain::cif_reading_available() || !Tfmain::calculation_available())               \
-            GTEST_SKIP() << "skipped: this build has no CIF dispatcher or calculation driver";  \
-    } while (0)
-
 std::string realdata_cif(const char* name)
 {
     return (kalidos::testing::realdata_dir() / "cif" / name).string();
@@ -29,7 +22,6 @@ std::string realdata_cif(const char* name)
 TEST_F(StructureFiles, RealCifIsReadShownAndCalculated)
 {
     KALIDOS_REQUIRE_REALDATA();
-    REQUIRE_CIF_AND_CALCULATION();
     dialogs.answers.push_back(ChosenFile{realdata_cif("cod_1011031.cif"), 5});
     window->cif_format();
     ASSERT_EQ(dialogs.requests.size(), 1u);
@@ -79,7 +71,6 @@ TEST_F(StructureFiles, CancelledDialogChangesNothing)
 TEST_F(StructureFiles, SavedCryIsWrittenInTheChosenFolderAndReadBack)
 {
     KALIDOS_REQUIRE_REALDATA();
-    REQUIRE_CIF_AND_CALCULATION();
     dialogs.answers.push_back(ChosenFile{realdata_cif("cod_1011031.cif"), 5});
     window->cif_format();
     ASSERT_EQ(ws->model.atomCount, 2);
@@ -124,7 +115,6 @@ void when_visible(QDialog& dialog, std::function<void()> action)
 TEST_F(StructureFiles, SeveralBlocksAskWhichOne)
 {
     KALIDOS_REQUIRE_REALDATA();
-    REQUIRE_CIF_AND_CALCULATION();
     TForm3& form3 = window->block_dialog();
     // Close: nothing is read.
     when_visible(form3, [&form3] { form3.BitBtn3Click(); });
