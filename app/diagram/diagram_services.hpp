@@ -1,6 +1,7 @@
 // What the diagram window asks of the rest of the program: dialogs, messages and the main window.
 #pragma once
 
+#include "diagram_files/diagram_import.hpp" // for ScanWavelengths
 #include "platform/file_dialogs.hpp"
 #include "ui/messages.hpp"
 
@@ -26,6 +27,8 @@ struct DiagramServices {
     std::function<void(int topic)> showHelp;
     // The first imported diagram set the radiation and the range: refresh the main window's fields.
     std::function<void()> radiationAdopted;
+    // The "Lambda missing" dialog for a Rietveld file without header; nothing when cancelled.
+    std::function<std::optional<ScanWavelengths>()> askScanWavelengths;
 };
 
 } // namespace kalidos::app

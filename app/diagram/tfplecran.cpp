@@ -161,6 +161,10 @@ void Tfplecran::build_menus()
 
 void Tfplecran::build_file_menu(QMenu* file)
 {
+    QMenu* open = file->addMenu("&Open");
+    open->menuAction()->setObjectName("Diagramimportation1");
+    build_open_menu(open);
+    file->addSeparator();
     connect(add_item(file, "ImpressionDiagramme1", "&Print"), &QAction::triggered, this,
             &Tfplecran::ImpressionDiagramme1Click);
     connect(add_item(file, "Saveimage1", "&Save image"), &QAction::triggered, this, &Tfplecran::sauve_image);

@@ -58,6 +58,8 @@ class Tfplecran : public QMainWindow
     void ImpressionDiagramme1Click();
     void Aide();
     void copy_picture();
+    // File › Open: reads a measured diagram of kind 1..6 and draws it beside the others.
+    void lit_diagramme(int kind);
     void OnMouseDown(QPoint position, Qt::MouseButton button);
     void Image1_OnMouseMove(QPoint position);
     void ONMouseUp(QPoint position, Qt::MouseButton button);
@@ -70,6 +72,7 @@ class Tfplecran : public QMainWindow
     void build_panel();
     void build_menus();
     void build_file_menu(QMenu* file);
+    void build_open_menu(QMenu* open);
     void resize_picture();
     void choose_scale(drawing::IntensityScale scale, QAction* chosen);
     void index_peak(int releaseX);

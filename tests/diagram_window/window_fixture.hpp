@@ -3,6 +3,7 @@
 
 #include "diagram/picture_widget.hpp"
 #include "diagram/tfplecran.hpp"
+#include "drawing/palette.hpp"
 #include "platform/scripted_file_dialogs.hpp"
 #include "sample_workspace.hpp"
 #include "support/recording_messages.hpp"

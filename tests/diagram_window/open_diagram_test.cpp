@@ -1,0 +1,107 @@
+// File › Open of the diagram window: the dialog's types, the reading, the redraw and the
+// "Lambda missing" path of a Rietveld file without header.
+#include "support/paths.hpp"
+#include "window_fixture.hpp"
+
+#include <QAction>
+#include <cmath>
+#include <fstream>
+
+namespace kalidos::testing
+{
+namespace
+{
+
+// A CPI file with one Gaussian peak over a flat background, 2θ from `start` to `end`.
+std::string write_cpi(const std::filesystem::path& path, double start, double end, double peak)
+{
+    std::ofstream out(path);
+    const double step = 0.02;
+    out << "SIETRONICS XRD SCAN\n"
+        << start << "\n"
+        << end << "\n"
+        << step << "\nCu\n1.54060\n00:00:00\n1\n"
+        << "SampleIdent measured\nSCANDATA\n";
+    for (double x = start; x <= end + 1e-9; x += step)
+        out << static_cast<int>(100 + 900 * std::exp(-std::pow((x - peak) / 0.2, 2))) << "\n";
+    return path.string();
+}
+
+TEST_F(DiagramWindowTest, OpenReadsTheChosenKindAndDrawsIt)
+{
+    const auto dir = make_scratch_dir("open-cpi");
+    open_window();
+    dialogs.answers = {std::nullopt, app::ChosenFile{write_cpi(dir / "scan.cpi", 10, 50, 25), 4}};
+    trigger("CPIformatcpi1"); // cancelled: nothing read
+    EXPECT_EQ(workspace->observed.count, 0);
+    trigger("CPIformatcpi1");
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests[1].filterIndex, 4);
+    ASSERT_EQ(dialogs.requests[1].filters.size(), 6u);
+    EXPECT_EQ(dialogs.requests[1].filters[2].caption, "KalidoIS format");
+    EXPECT_EQ(dialogs.requests[1].filters[5].patterns, "*.cpd");
+    ASSERT_EQ(workspace->observed.count, 1);
+    EXPECT_EQ(workspace->observed.slots[1].fileName, "scan.cpi");
+    EXPECT_EQ(window->last_drawing().curveCount, 1);
+    // The peak of the observed curve is drawn in red at full height.
+    const QPoint top = pixel(25, 100);
+    EXPECT_NE(topmost_row(window->picture(), top.x(), drawing::observed_colour(1), 1, view().baseline), -1);
+    EXPECT_TRUE(messages.warnings.empty());
+}
+
+TEST_F(DiagramWindowTest, FirstDiagramWithoutRadiationRefreshesTheMainWindow)
+{
+    const auto dir = make_scratch_dir("open-first");
+    workspace->model.wavelengths = WavelengthSet{};
+    int refreshed = 0;
+    app::DiagramServices services;
+    services.messages = &messages;
+    services.fileDialogs = &dialogs;
+    services.radiationAdopted = [&refreshed] { ++refreshed; };
+    window = std::make_unique<app::Tfplecran>(*workspace, services);
+    window->show();
+    dialogs.answers = {app::ChosenFile{write_cpi(dir / "first.cpd", 20, 40, 30), 5}};
+    trigger("CPDformatcpd1");
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_DOUBLE_EQ(workspace->model.wavelengths.values[1], 1.5406);
+    EXPECT_NEAR(workspace->model.twoTheta1, 20, 1e-9);
+    EXPECT_TRUE(window->last_drawing().drawn);
+    EXPECT_NEAR(view().xmax, 40, 0.01);
+}
+
+TEST_F(DiagramWindowTest, RietveldFileWithoutHeaderAsksForTheWavelength)
+{
+    const auto dir = make_scratch_dir("open-rietveld");
+    const auto path = dir / "neutrons.dat";
+    {
+        std::ofstream out(path);
+        out << "\nskipped\nskipped\nskipped\n10.0 0.1 50.0\n";
+        for (int i = 0; i <= 400; ++i)
+            out << (i == 200 ? 900 : 100) << (i % 10 == 9 ? "\n" : " ");
+        out << "\n";
+    }
+    int asked = 0;
+    std::optional<ScanWavelengths> answer;
+    app::DiagramServices services;
+    services.messages = &messages;
+    services.fileDialogs = &dialogs;
+    services.askScanWavelengths = [&] {
+        ++asked;
+        return answer;
+    };
+    window = std::make_unique<app::Tfplecran>(*workspace, services);
+    window->show();
+    dialogs.answers = {app::ChosenFile{path.string(), 3}, app::ChosenFile{path.string(), 3}};
+    trigger("RietVeldformatdat1"); // the dialog is cancelled
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(workspace->observed.count, 0);
+    answer = ScanWavelengths{1.5406, 1.5406, 0, 0, "Cu"};
+    trigger("RietVeldformatdat1");
+    EXPECT_EQ(asked, 2);
+    ASSERT_EQ(workspace->observed.count, 1);
+    EXPECT_DOUBLE_EQ(workspace->observed.slots[1].lambda, 1.5406);
+    EXPECT_EQ(window->last_drawing().curveCount, 1);
+}
+
+} // namespace
+} // namespace kalidos::testing
