@@ -10,8 +10,7 @@
 
 class QPrinter;
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
 // The running program passes its Qt services and the main window's hooks; tests pass recorders.
 // An unset hook does nothing.
@@ -31,4 +30,4 @@ struct DiagramServices {
     std::function<std::optional<ScanWavelengths>()> askScanWavelengths;
 };
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

@@ -3,8 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
 PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent)
 {
@@ -51,4 +50,4 @@ void PictureWidget::resizeEvent(QResizeEvent* event)
     Q_EMIT resized();
 }
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

@@ -4,11 +4,9 @@
 #include <QImage>
 #include <QWidget>
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
-class PictureWidget : public QWidget
-{
+class PictureWidget : public QWidget {
     Q_OBJECT
   public:
     explicit PictureWidget(QWidget* parent = nullptr);
@@ -36,4 +34,4 @@ class PictureWidget : public QWidget
     QImage picture_;
 };
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

@@ -6,11 +6,9 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
-namespace
-{
+namespace {
 constexpr int kDifferenceHeight = 200; // pixels
 }
 
@@ -47,4 +45,4 @@ const QImage& Tfdifference::picture() const
     return image_->picture();
 }
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

@@ -5,13 +5,11 @@
 
 #include <QWidget>
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
 class PictureWidget;
 
-class Tfdifference : public QWidget
-{
+class Tfdifference : public QWidget {
     Q_OBJECT
   public:
     explicit Tfdifference(QWidget* parent = nullptr);
@@ -26,4 +24,4 @@ class Tfdifference : public QWidget
     PictureWidget* image_ = nullptr;
 };
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

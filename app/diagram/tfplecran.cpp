@@ -18,10 +18,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace kalidos::app
-{
-namespace
-{
+namespace kalidos::app {
+namespace {
 
 constexpr int kCreatedHeight = 748; // pixels, the window's first height
 constexpr int kPanelHeight = 36;
@@ -36,7 +34,7 @@ QAction* add_item(QMenu* menu, const char* name, const char* caption)
     return action;
 }
 
-} // namespace
+}  // namespace
 
 Tfplecran::Tfplecran(Workspace& workspace, DiagramServices services, QWidget* parent)
     : QMainWindow(parent), workspace_(workspace), services_(std::move(services))
@@ -164,6 +162,9 @@ void Tfplecran::build_file_menu(QMenu* file)
     QMenu* open = file->addMenu("&Open");
     open->menuAction()->setObjectName("Diagramimportation1");
     build_open_menu(open);
+    QMenu* save = file->addMenu("&Save");
+    save->menuAction()->setObjectName("Diagramexportation1");
+    build_save_menu(save);
     file->addSeparator();
     connect(add_item(file, "ImpressionDiagramme1", "&Print"), &QAction::triggered, this,
             &Tfplecran::ImpressionDiagramme1Click);
@@ -191,4 +192,4 @@ drawing::DiagramOptions Tfplecran::options() const
     return {workspace_.abscissaMode, scale_, verticalScale_, selected_};
 }
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

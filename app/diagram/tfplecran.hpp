@@ -4,6 +4,8 @@
 #include "diagram/diagram_services.hpp"
 #include "drawing/diagram_render.hpp"
 
+#include <functional>
+
 #include <QImage>
 #include <QMainWindow>
 
@@ -12,16 +14,14 @@ class QFrame;
 class QLineEdit;
 class QPushButton;
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
 class PictureWidget;
 class Tfdifference;
 class Tfprint;
 class UpDown;
 
-class Tfplecran : public QMainWindow
-{
+class Tfplecran : public QMainWindow {
     Q_OBJECT
   public:
     Tfplecran(Workspace& workspace, DiagramServices services, QWidget* parent = nullptr);
@@ -73,6 +73,9 @@ class Tfplecran : public QMainWindow
     void build_menus();
     void build_file_menu(QMenu* file);
     void build_open_menu(QMenu* open);
+    void build_save_menu(QMenu* save);
+    void export_diagram(int filterIndex,
+                        bool (*writer)(const Workspace&, Messages&, const std::function<std::string()>&));
     void resize_picture();
     void choose_scale(drawing::IntensityScale scale, QAction* chosen);
     void index_peak(int releaseX);
@@ -107,4 +110,4 @@ class Tfplecran : public QMainWindow
     Tfprint* print_ = nullptr;
 };
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

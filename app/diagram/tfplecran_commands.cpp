@@ -10,10 +10,8 @@
 #include <QGuiApplication>
 #include <QPainter>
 
-namespace kalidos::app
-{
-namespace
-{
+namespace kalidos::app {
+namespace {
 
 constexpr int kHelpTopic = 3;
 
@@ -21,7 +19,7 @@ const std::vector<FileFilter> kPictureFilters = {
     {"Bitmaps", "*.bmp"}, {"PNG pictures", "*.png"}, {"SVG drawings", "*.svg"}, {"PDF documents", "*.pdf"}};
 const char* const kPictureExtensions[] = {".bmp", ".png", ".svg", ".pdf"};
 
-} // namespace
+}  // namespace
 
 void Tfplecran::choose_scale(drawing::IntensityScale scale, QAction* chosen)
 {
@@ -136,4 +134,4 @@ void Tfplecran::Aide()
         services_.showHelp(kHelpTopic);
 }
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

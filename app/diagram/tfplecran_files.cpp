@@ -1,14 +1,14 @@
-// The diagram window's File › Open submenu: measured diagrams of six kinds.
+// The diagram window's File › Open and File › Save submenus: measured diagrams read, the calculated one written.
 #include "diagram/tfplecran.hpp"
 #include "diagram_files/diagram_import.hpp"
+#include "diagram_files/diagram_writers.hpp"
+#include "diagram_files/diagram_writers.hpp"
 
 #include <QAction>
 #include <QMenu>
 
-namespace kalidos::app
-{
-namespace
-{
+namespace kalidos::app {
+namespace {
 
 constexpr int kFirstDiagramHeight = 290; // pixels: the window's height for a first diagram
 
@@ -27,7 +27,51 @@ const MenuItem kOpenItems[6] = {
     {"SimformatDUNTAR1", "Kalido&S format (*.sim)"},  {"RietVeldformatdat1", "Riet&Veld format (*.dat)"},
     {"CPIformatcpi1", "&CPI format (*.cpi)"},         {"CPDformatcpd1", "CP&D format (*.cpd)"}};
 
-} // namespace
+// The save dialog's types; each writer selects its own.
+const std::vector<FileFilter> kExportFilters = {{"Simulated diagram file", "*.sim"},
+                                                {"Reflections file (DIF)", "*.dif"},
+                                                {"Image file", "*.bmp"},
+                                                {"Simulated diagram file", "*.cpi"},
+                                                {"Simulated diagram", "*.cpd"}};
+
+using Writer = bool (*)(const Workspace&, Messages&, const FileNameChooser&);
+
+struct ExportItem {
+    const char* name;
+    const char* caption;
+    int filterIndex;  // from 0
+    Writer writer;
+};
+
+const ExportItem kSaveItems[3] = {{"DUNTARformatsim1", "DUNTAR format (*.sim)", 0, &export_diag_sim},
+                                  {"CPIformatcpi2", "CPI format (*.cpi)", 3, &ecrit_cpi},
+                                  {"Kalidosformatcpd1", "CPD format (*.cpd)", 4, &ecrit_cpd}};
+
+}  // namespace
+
+void Tfplecran::build_save_menu(QMenu* save)
+{
+    for (const ExportItem& item : kSaveItems) {
+        QAction* action = save->addAction(item.caption);
+        action->setObjectName(item.name);
+        connect(action, &QAction::triggered, this, [this, &item] { export_diagram(item.filterIndex, item.writer); });
+    }
+}
+
+void Tfplecran::export_diagram(int filterIndex, bool (*writer)(const Workspace&, Messages&, const FileNameChooser&))
+{
+    if (!services_.fileDialogs || !services_.messages)
+        return;
+    // The writer refuses an empty diagram before it asks for a name.
+    writer(workspace_, *services_.messages, [this, filterIndex] {
+        FileRequest request;
+        request.title = "Save the calculated diagram";
+        request.filters = kExportFilters;
+        request.filterIndex = filterIndex;
+        const auto chosen = services_.fileDialogs->save_file(request);
+        return chosen ? chosen->path : std::string();
+    });
+}
 
 void Tfplecran::build_open_menu(QMenu* open)
 {
@@ -66,4 +110,4 @@ void Tfplecran::lit_diagramme(int kind)
     dessine();
 }
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

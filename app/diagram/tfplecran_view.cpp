@@ -9,17 +9,15 @@
 #include <QPainter>
 #include <cmath>
 
-namespace kalidos::app
-{
-namespace
-{
+namespace kalidos::app {
+namespace {
 
 constexpr int kCalculatedHeight = 290;    // pixels, the window's height after a calculation
 constexpr int kScaleMaximum = 500;        // UpDown2's maximum: S = 50
 constexpr int kClickTolerance = 3;        // pixels: a shorter horizontal move is a click
 constexpr int kHeightChangeForReset = 50; // pixels
 
-} // namespace
+}  // namespace
 
 void Tfplecran::dessine()
 {
@@ -179,4 +177,4 @@ void Tfplecran::zoom_to(int releaseX)
     dessine();
 }
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

@@ -10,8 +10,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
 void print_page(QPrinter& printer, const Workspace& workspace, const drawing::PageOptions& options)
 {
@@ -75,4 +74,4 @@ void Tfprint::sortie()
     close();
 }
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

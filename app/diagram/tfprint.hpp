@@ -9,14 +9,12 @@
 class QLineEdit;
 class QPrinter;
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
 // Prints the page on a printer already set up: landscape, one page in page dots.
 void print_page(QPrinter& printer, const Workspace& workspace, const drawing::PageOptions& options);
 
-class Tfprint : public QDialog
-{
+class Tfprint : public QDialog {
     Q_OBJECT
   public:
     Tfprint(Workspace& workspace, std::function<bool(QPrinter&)> printDialog, QWidget* parent = nullptr);
@@ -33,4 +31,4 @@ class Tfprint : public QDialog
     QLineEdit* edit1_ = nullptr;
 };
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

@@ -2,8 +2,7 @@
 
 #include <QLineEdit>
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
 UpDown::UpDown(int minimum, int maximum, int increment, QWidget* parent) : QSpinBox(parent)
 {
@@ -21,4 +20,4 @@ void UpDown::stepBy(int steps)
     QSpinBox::stepBy(steps);
 }
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

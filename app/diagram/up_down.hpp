@@ -3,13 +3,11 @@
 
 #include <QSpinBox>
 
-namespace kalidos::app
-{
+namespace kalidos::app {
 
 // The diagram window reads the position shown when the user asks for a step, before the step
 // is applied, and may set a new position meanwhile: the step then applies to that position.
-class UpDown : public QSpinBox
-{
+class UpDown : public QSpinBox {
     Q_OBJECT
   public:
     UpDown(int minimum, int maximum, int increment, QWidget* parent = nullptr);
@@ -20,4 +18,4 @@ class UpDown : public QSpinBox
     void changeRequested(int position);
 };
 
-} // namespace kalidos::app
+}  // namespace kalidos::app

@@ -6,10 +6,8 @@
 #include <cmath>
 #include <utility>
 
-namespace kalidos::drawing
-{
-namespace
-{
+namespace kalidos::drawing {
+namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kFourPi = 12.566370614359172;
@@ -24,7 +22,7 @@ double two_theta_from_q(double q, double lambda)
     return std::asin(sine) * kRadianToTwoTheta;
 }
 
-} // namespace
+}  // namespace
 
 DiagramView make_view(int imageWidth, int imageHeight, double xmin, double xmax, double verticalScale)
 {
@@ -252,4 +250,4 @@ std::string cursor_readout(const DiagramView& view, const StructureModel& model,
     return text;
 }
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

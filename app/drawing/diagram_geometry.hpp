@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kalidos::drawing
-{
+namespace kalidos::drawing {
 
 inline constexpr int kLeftMargin = 10;   // pixels
 inline constexpr int kBottomMargin = 28; // pixels
@@ -103,4 +102,4 @@ void shift_display_range(StructureModel& model, AbscissaMode mode, int centre);
 std::string cursor_readout(const DiagramView& view, const StructureModel& model, AbscissaMode mode,
                            Pixel cursor);
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

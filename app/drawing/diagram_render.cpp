@@ -6,10 +6,8 @@
 
 #include <QPolygon>
 
-namespace kalidos::drawing
-{
-namespace
-{
+namespace kalidos::drawing {
+namespace {
 
 constexpr int kFontPixels = 11; // the picture's small sans-serif text
 
@@ -108,7 +106,7 @@ void draw_observed(QPainter& painter, const Workspace& workspace, const DiagramO
     painter.setPen(pen(Qt::black, 1));
 }
 
-} // namespace
+}  // namespace
 
 QFont picture_font()
 {
@@ -193,4 +191,4 @@ RenderOutcome render_diagram(QPainter& painter, QSize picture, const Workspace& 
     return outcome;
 }
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

@@ -7,8 +7,7 @@
 #include <QPainter>
 #include <QSize>
 
-namespace kalidos::drawing
-{
+namespace kalidos::drawing {
 
 // What the window shows besides the workspace's data.
 struct DiagramOptions {
@@ -46,4 +45,4 @@ void draw_reflection_marker(QPainter& painter, const DiagramView& view, int numb
 // The abscissa of merged reflection s in the unit of the mode; 0 when s is not a record.
 double selected_abscissa(const Workspace& workspace, AbscissaMode mode, int s);
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

@@ -4,8 +4,7 @@
 
 #include <QPolygon>
 
-namespace kalidos::drawing
-{
+namespace kalidos::drawing {
 
 void trace_difference(QPainter& painter, QSize picture, const DifferenceRows& rows)
 {
@@ -22,4 +21,4 @@ void trace_difference(QPainter& painter, QSize picture, const DifferenceRows& ro
     painter.restore();
 }
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

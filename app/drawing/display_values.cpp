@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace kalidos::drawing
-{
-namespace
-{
+namespace kalidos::drawing {
+namespace {
 
 // The scale of the calculated pattern and of the sticks, brought back to 0..100.
 double scaled_to_hundred(double v, IntensityScale scale)
@@ -22,7 +20,7 @@ double scaled_to_hundred(double v, IntensityScale scale)
     return std::sqrt(v) * 100 / std::sqrt(101.0);
 }
 
-} // namespace
+}  // namespace
 
 std::vector<double> calculated_display_values(const CalculatedPattern& pattern, IntensityScale scale)
 {
@@ -66,4 +64,4 @@ std::vector<double> observed_display_values(const ObservedSlot& slot, IntensityS
     return values;
 }
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

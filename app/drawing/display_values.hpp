@@ -5,8 +5,7 @@
 
 #include <vector>
 
-namespace kalidos::drawing
-{
+namespace kalidos::drawing {
 
 // The calculated pattern's points: I, log10(I + 1)·100/log10(101) or sqrt(I)·100/sqrt(101),
 // so that a full-scale 100 is drawn at 100, 100 and 99.5. Index 0 is point 1.
@@ -19,4 +18,4 @@ std::vector<double> stick_display_values(const CalculationResults& results, Inte
 // value of 100. A diagram whose values are all 0 stays flat. Index 0 is slot 1.
 std::vector<double> observed_display_values(const ObservedSlot& slot, IntensityScale scale);
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

@@ -2,8 +2,7 @@
 
 #include <QFontMetrics>
 
-namespace kalidos::drawing
-{
+namespace kalidos::drawing {
 
 QColor observed_colour(int k)
 {
@@ -25,4 +24,4 @@ void text_out_on(QPainter& painter, int x, int y, const QString& text, const QCo
     text_out(painter, x, y, text);
 }
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

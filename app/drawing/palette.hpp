@@ -5,8 +5,7 @@
 #include <QPainter>
 #include <QString>
 
-namespace kalidos::drawing
-{
+namespace kalidos::drawing {
 
 // Curve and legend colour of observed diagram k (1..10): red, blue, fuchsia, maroon, navy,
 // green, purple, olive, lime, aqua.
@@ -22,4 +21,4 @@ void text_out(QPainter& painter, int x, int y, const QString& text);
 // The same on an opaque background box (the markers' yellow labels).
 void text_out_on(QPainter& painter, int x, int y, const QString& text, const QColor& background);
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

@@ -7,10 +7,8 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
-namespace kalidos::drawing
-{
-namespace
-{
+namespace kalidos::drawing {
+namespace {
 
 bool save_svg(const QString& fileName, QSize size, const std::function<void(QPainter&)>& redraw)
 {
@@ -41,7 +39,7 @@ bool save_pdf(const QString& fileName, QSize size, const std::function<void(QPai
     return painter.end();
 }
 
-} // namespace
+}  // namespace
 
 PictureFormat picture_format_of(const QString& fileName, PictureFormat fallback)
 {
@@ -73,4 +71,4 @@ bool save_picture(const QString& fileName, PictureFormat format, const QImage& p
     return save_pdf(fileName, picture.size(), redraw);
 }
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

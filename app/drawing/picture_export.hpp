@@ -7,8 +7,7 @@
 
 class QPainter;
 
-namespace kalidos::drawing
-{
+namespace kalidos::drawing {
 
 enum class PictureFormat { Bitmap, Png, Svg, Pdf };
 
@@ -20,4 +19,4 @@ PictureFormat picture_format_of(const QString& fileName, PictureFormat fallback)
 bool save_picture(const QString& fileName, PictureFormat format, const QImage& picture,
                   const std::function<void(QPainter&)>& redraw);
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

@@ -6,10 +6,8 @@
 
 #include <QPolygon>
 
-namespace kalidos::drawing
-{
-namespace
-{
+namespace kalidos::drawing {
+namespace {
 
 constexpr double kPlotWidthCm = 25;
 constexpr double kPlotLeftCm = 2;
@@ -155,7 +153,7 @@ void draw_page_observed(QPainter& painter, const Workspace& workspace, const Pag
     painter.setPen(previous);
 }
 
-} // namespace
+}  // namespace
 
 int page_column(const PageMapping& mapping, double x)
 {
@@ -216,4 +214,4 @@ void render_print_page(QPainter& painter, const Workspace& workspace, const Page
     painter.restore();
 }
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

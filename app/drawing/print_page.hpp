@@ -6,8 +6,7 @@
 #include <QPainter>
 #include <string>
 
-namespace kalidos::drawing
-{
+namespace kalidos::drawing {
 
 inline constexpr double kDotsPerCm = 117.66;  // about 300 dots per inch
 inline constexpr int kPageBaselineRow = 2294; // round(21 cm − 1.5 cm) in dots from the top
@@ -46,4 +45,4 @@ IntensityRange page_intensity_range(const CalculatedPattern& pattern);
 // Draws the page on a painter whose unit is one page dot (117.66 per cm).
 void render_print_page(QPainter& painter, const Workspace& workspace, const PageOptions& options);
 
-} // namespace kalidos::drawing
+}  // namespace kalidos::drawing

@@ -14,14 +14,11 @@
 #include <cmath>
 #include <fstream>
 
-namespace kalidos::testing
-{
-namespace
-{
+namespace kalidos::testing {
+namespace {
 
 // The calculation shows its diagram through the window, as the main window does.
-class WindowHost : public RecordingCalculationHost
-{
+class WindowHost : public RecordingCalculationHost {
   public:
     explicit WindowHost(app::Tfplecran& window) : window_(window) {}
     void show_diagram() override
@@ -113,5 +110,5 @@ TEST_F(DiagramWindowTest, CalculatedRockSaltWithTwoMeasuredDiagrams)
     EXPECT_TRUE(page.save(QString::fromStdString((pictures / "rock_salt_printed_page.png").string())));
 }
 
-} // namespace
-} // namespace kalidos::testing
+}  // namespace
+}  // namespace kalidos::testing

@@ -5,10 +5,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace kalidos::drawing
-{
-namespace
-{
+namespace kalidos::drawing {
+namespace {
 
 TEST(IntensityScales, FullScaleHundredIsDrawnAtHundredHundredAndNinetyNineAndAHalf)
 {
@@ -68,5 +66,5 @@ TEST(IntensityScales, ObservedDiagramsFillTheSameHeightAndAFlatOneStaysFlat)
         ASSERT_DOUBLE_EQ(v, 0);
 }
 
-} // namespace
-} // namespace kalidos::drawing
+}  // namespace
+}  // namespace kalidos::drawing

@@ -5,10 +5,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace kalidos::drawing
-{
-namespace
-{
+namespace kalidos::drawing {
+namespace {
 
 using kalidos::testing::kSampleLambda;
 
@@ -206,5 +204,5 @@ TEST(Readout, ShowsTheAbscissaAndTheSpacingWhenOneWavelengthIsUsed)
               "2Th=   -0.39");
 }
 
-} // namespace
-} // namespace kalidos::drawing
+}  // namespace
+}  // namespace kalidos::drawing

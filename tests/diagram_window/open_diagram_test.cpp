@@ -7,10 +7,8 @@
 #include <cmath>
 #include <fstream>
 
-namespace kalidos::testing
-{
-namespace
-{
+namespace kalidos::testing {
+namespace {
 
 // A CPI file with one Gaussian peak over a flat background, 2θ from `start` to `end`.
 std::string write_cpi(const std::filesystem::path& path, double start, double end, double peak)
@@ -103,5 +101,51 @@ TEST_F(DiagramWindowTest, RietveldFileWithoutHeaderAsksForTheWavelength)
     EXPECT_EQ(window->last_drawing().curveCount, 1);
 }
 
-} // namespace
-} // namespace kalidos::testing
+}  // namespace
+}  // namespace kalidos::testing
+
+namespace kalidos::testing {
+namespace {
+
+std::string first_line(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();  // the text files are written with CR LF line ends
+    return line;
+}
+
+TEST_F(DiagramWindowTest, SaveWritesTheCalculatedDiagramInTheChosenFormat)
+{
+    const auto dir = make_scratch_dir("save-diagram");
+    open_window();
+    trigger("CPIformatcpi2");  // nothing calculated: refused before the dialog
+    EXPECT_EQ(messages.events, (std::vector<std::string>{"beep", "warning: No calculated diagram!"}));
+    EXPECT_TRUE(dialogs.requests.empty());
+
+    add_calculated_peaks(*workspace, {30}, {80});
+    dialogs.answers = {app::ChosenFile{(dir / "pattern").string(), 3}, app::ChosenFile{(dir / "pattern").string(), 0},
+                       std::nullopt};
+    trigger("CPIformatcpi2");
+    trigger("DUNTARformatsim1");
+    trigger("Kalidosformatcpd1");  // cancelled
+    ASSERT_EQ(dialogs.requests.size(), 3u);
+    EXPECT_EQ(dialogs.requests[0].filterIndex, 3);
+    EXPECT_EQ(dialogs.requests[1].filterIndex, 0);
+    EXPECT_EQ(dialogs.requests[2].filterIndex, 4);
+    EXPECT_EQ(dialogs.requests[0].filters[1].caption, "Reflections file (DIF)");
+    EXPECT_EQ(first_line(dir / "pattern.cpi"), "SIETRONICS XRD SCAN");
+    EXPECT_EQ(first_line(dir / "pattern.sim").substr(0, 4), "RAW2");
+    EXPECT_FALSE(std::filesystem::exists(dir / "pattern.cpd"));
+
+    // The .sim file reads back through File › Open as a diagram of the same shape.
+    dialogs.answers = {app::ChosenFile{(dir / "pattern.sim").string(), 2}};
+    trigger("SimformatDUNTAR1");
+    ASSERT_EQ(workspace->observed.count, 1);
+    EXPECT_EQ(window->last_drawing().curveCount, 2);
+}
+
+}  // namespace
+}  // namespace kalidos::testing

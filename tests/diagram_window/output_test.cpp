@@ -18,10 +18,8 @@
 #include <regex>
 #include <sstream>
 
-namespace kalidos::testing
-{
-namespace
-{
+namespace kalidos::testing {
+namespace {
 
 std::string read_all(const std::filesystem::path& path)
 {
@@ -167,5 +165,5 @@ TEST_F(DiagramWindowTest, WritesPicturesOfTheWindowAndOfThePrintedPage)
     EXPECT_TRUE(std::filesystem::exists(dir / "printed_page.png"));
 }
 
-} // namespace
-} // namespace kalidos::testing
+}  // namespace
+}  // namespace kalidos::testing

@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-namespace kalidos::testing
-{
+namespace kalidos::testing {
 
 RecordingEngine::RecordingEngine(PaintRecorder& recorder) : QPaintEngine(AllFeatures), recorder_(recorder) {}
 
@@ -82,4 +81,4 @@ int PaintRecorder::metric(PaintDeviceMetric metric) const
     return 0;
 }
 
-} // namespace kalidos::testing
+}  // namespace kalidos::testing

@@ -8,8 +8,7 @@
 #include <QString>
 #include <QVector>
 
-namespace kalidos::testing
-{
+namespace kalidos::testing {
 
 struct RecordedText {
     QString text;
@@ -25,8 +24,7 @@ struct RecordedLine {
 
 class PaintRecorder;
 
-class RecordingEngine : public QPaintEngine
-{
+class RecordingEngine : public QPaintEngine {
   public:
     explicit RecordingEngine(PaintRecorder& recorder);
     bool begin(QPaintDevice*) override { return true; }
@@ -44,8 +42,7 @@ class RecordingEngine : public QPaintEngine
 };
 
 // A device of a given size in pixels and a given resolution in dots per inch.
-class PaintRecorder : public QPaintDevice
-{
+class PaintRecorder : public QPaintDevice {
   public:
     PaintRecorder(QSize size, int dotsPerInch);
     QPaintEngine* paintEngine() const override { return &engine_; }
@@ -64,4 +61,4 @@ class PaintRecorder : public QPaintDevice
     mutable RecordingEngine engine_;
 };
 
-} // namespace kalidos::testing
+}  // namespace kalidos::testing

@@ -9,10 +9,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace kalidos::drawing
-{
-namespace
-{
+namespace kalidos::drawing {
+namespace {
 
 using kalidos::testing::PaintRecorder;
 using kalidos::testing::RecordedLine;
@@ -184,5 +182,5 @@ TEST(PrintedPage, QModeSticksAreSevenDotsWideAndZeroInLogarithmicScale)
     EXPECT_EQ(sticks[1]->points[1].y(), 2294); // intensity 0: a stick of height 0
 }
 
-} // namespace
-} // namespace kalidos::drawing
+}  // namespace
+}  // namespace kalidos::drawing

@@ -2,10 +2,8 @@
 
 #include <cmath>
 
-namespace kalidos::testing
-{
-namespace
-{
+namespace kalidos::testing {
+namespace {
 
 constexpr double kHalfDegree = 0.0087266584; // 2θ in degrees to θ in radians
 constexpr double kPeakWidth = 0.15;          // degrees 2θ
@@ -23,7 +21,7 @@ double q_of(double twoTheta)
     return 4 * M_PI * std::sin(twoTheta * kHalfDegree) / kSampleLambda;
 }
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<Workspace> make_empty_workspace()
 {
@@ -89,4 +87,4 @@ void add_observed_peak(Workspace& workspace, const std::string& name, double two
     workspace.rawScan.fileName = "/data/" + name;
 }
 
-} // namespace kalidos::testing
+}  // namespace kalidos::testing

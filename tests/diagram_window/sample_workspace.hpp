@@ -6,8 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace kalidos::testing
-{
+namespace kalidos::testing {
 
 inline constexpr double kSampleLambda = 1.5406; // Å
 
@@ -22,4 +21,4 @@ void add_calculated_peaks(Workspace& workspace, const std::vector<double>& twoTh
 // Adds an observed diagram over the 2θ range with one Gaussian peak at `twoTheta`, counts up to `height`.
 void add_observed_peak(Workspace& workspace, const std::string& name, double twoTheta, double height);
 
-} // namespace kalidos::testing
+}  // namespace kalidos::testing

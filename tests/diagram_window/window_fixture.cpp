@@ -2,8 +2,7 @@
 
 #include <QAction>
 
-namespace kalidos::testing
-{
+namespace kalidos::testing {
 
 void DiagramWindowTest::trigger(const char* action)
 {
@@ -20,4 +19,4 @@ int topmost_row(const QImage& picture, int column, const QColor& colour, int fro
     return -1;
 }
 
-} // namespace kalidos::testing
+}  // namespace kalidos::testing

@@ -14,11 +14,9 @@
 #include <memory>
 #include <vector>
 
-namespace kalidos::testing
-{
+namespace kalidos::testing {
 
-class DiagramWindowTest : public ::testing::Test
-{
+class DiagramWindowTest : public ::testing::Test {
   protected:
     void open_window(std::function<bool(QPrinter&)> printDialog = {})
     {
@@ -54,4 +52,4 @@ class DiagramWindowTest : public ::testing::Test
 // The topmost row of `column` painted in `colour` between rows `from` and `to`; −1 when none.
 int topmost_row(const QImage& picture, int column, const QColor& colour, int from, int to);
 
-} // namespace kalidos::testing
+}  // namespace kalidos::testing

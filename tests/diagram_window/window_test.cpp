@@ -9,10 +9,8 @@
 #include <QSpinBox>
 #include <cmath>
 
-namespace kalidos::testing
-{
-namespace
-{
+namespace kalidos::testing {
+namespace {
 
 const QColor kBlack(Qt::black);
 
@@ -251,5 +249,5 @@ TEST_F(DiagramWindowTest, PrintWithoutDiagramIsRefusedAndHelpOpensTopicThree)
     EXPECT_EQ(helpTopics, std::vector<int>{3});
 }
 
-} // namespace
-} // namespace kalidos::testing
+}  // namespace
+}  // namespace kalidos::testing
