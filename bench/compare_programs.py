@@ -15,7 +15,8 @@ after the other on the same machine: the ratios are side by side in one run. The
 also report the time spent inside their calculation call, without start-up and reading.
 
 The cases go from a small cell to the worst case the program's tables allow: 400 atoms on general
-positions of F m -3 m (192 operators with the centring), about 9000 independent reflections.
+positions of F m -3 m (192 operators with the centring) in a 60 Å cell, 2θ from 10 to 140 degrees:
+9581 reflections, just under the 9998 the reflection list holds (up to 145 degrees it would be 10002).
 pymatgen enumerates every reciprocal-lattice point of the conventional cell against every atom of
 the cell, so its largest cases take hours; it runs under a time limit, and a case that reaches it
 is reported as "> limit" with a lower bound for the ratio.
@@ -39,7 +40,7 @@ CASES = [
     ("P 21/c, 20 atoms", "P 1 21/c 1", (9.1, 11.3, 7.4, 90, 101.5, 90), 20, (10, 90)),
     ("F m -3 m, 25 atoms", "F m -3 m", (24.0,) * 3 + (90, 90, 90), 25, (10, 120)),
     ("F m -3 m, 100 atoms", "F m -3 m", (40.0,) * 3 + (90, 90, 90), 100, (10, 120)),
-    ("F m -3 m, 400 atoms", "F m -3 m", (60.0,) * 3 + (90, 90, 90), 400, (10, 145)),
+    ("F m -3 m, 400 atoms", "F m -3 m", (60.0,) * 3 + (90, 90, 90), 400, (10, 140)),
 ]
 
 CCTBX_SCRIPT = r'''

@@ -15,7 +15,8 @@ Structure file
                                    (.cry, .ins, .inp, .res, .cel, .lzy, .cif)
   --block N                        the CIF data block to read (default: the first
                                    structure block)
-  --list-blocks                    list the structure blocks of a CIF file and exit
+  --list-blocks                    list the structure blocks of a CIF file, numbered as
+                                   --block counts them, and exit
   --space-group SYMBOL             Hermann-Mauguin or Hall symbol; sets the group when
                                    the file names none, or replaces the file's group
   --operators                      print the operators of the group applied (after
@@ -47,7 +48,9 @@ Output
                                    by the extension
   --observed FILE                  read a measured diagram (.raw, .rd, .sim, .dat, .cpi,
                                    .cpd) and resample it on the 2-theta range as the
-                                   diagram window does; may be given up to 10 times
+                                   diagram window does; may be given up to 10 times. A
+                                   .dat file that does not state its wavelength is given
+                                   the run's first wavelength
   --json FILE                      write the results as JSON to FILE, or to standard
                                    output with -
   --overwrite, --force             answer Yes when a file to be written exists; without
