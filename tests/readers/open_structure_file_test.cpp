@@ -79,3 +79,104 @@ TEST(OpenStructureFile, ShelxNamesChooseTheReaderWithoutRegardToCase)
 }
 
 } // namespace kalidos
+
+namespace kalidos
+{
+
+namespace
+{
+
+// A monoclinic CIF whose name and operator loop are given by the caller.
+std::string monoclinic_cif(const std::string& nameLines, const std::vector<std::string>& operators)
+{
+    std::string text = "data_m\n_cell_length_a 7.1\n_cell_length_b 9.3\n_cell_length_c 5.6\n"
+                       "_cell_angle_alpha 90\n_cell_angle_beta 104.5\n_cell_angle_gamma 90\n" +
+                       nameLines;
+    if (!operators.empty()) {
+        text += "loop_\n_space_group_symop_operation_xyz\n";
+        for (const std::string& op : operators)
+            text += "'" + op + "'\n";
+    }
+    return text + "loop_\n_atom_site_label\n_atom_site_fract_x\n_atom_site_fract_y\n_atom_site_fract_z\n"
+                  "Fe1 0.1 0.2 0.3\nO1 0.25 0.05 0.4\n";
+}
+
+OpenStatus open_cif(StructureModel& model, const std::string& text, RecordingMessages& messages)
+{
+    const auto dir = testing::make_scratch_dir("open-cif-groups");
+    std::ofstream(dir / "m.cif") << text;
+    model.startDirectory = dir.string();
+    return open_structure_file(model, {kFormatCif, (dir / "m.cif").string(), testing::program_data_dir()},
+                               messages, nullptr);
+}
+
+const std::vector<std::string> kP21c = {"x, y, z", "-x, y+1/2, -z+1/2", "-x, -y, -z", "x, -y-1/2, z-1/2"};
+const std::vector<std::string> kP21n = {"x, y, z", "-x+1/2, y+1/2, -z+1/2", "-x, -y, -z",
+                                        "x-1/2, -y-1/2, z-1/2"};
+
+} // namespace
+
+TEST(OpenStructureFile, ANamedGroupWithTheFilesOperatorsIsAppliedFromTheLists)
+{
+    RecordingMessages messages;
+    auto model = std::make_unique<StructureModel>();
+    ASSERT_EQ(open_cif(*model, monoclinic_cif("_space_group_name_H-M_alt 'P 1 21/c 1'\n", kP21c), messages),
+              OpenStatus::Read);
+    EXPECT_TRUE(messages.warnings.empty()) << ::testing::PrintToString(messages.warnings);
+    EXPECT_EQ(model->crystalSystem, "MONO");
+    EXPECT_EQ(model->operatorCount, 4);
+    EXPECT_FALSE(model->symbolNotation.empty()) << "the group came from one of the lists";
+    EXPECT_EQ(model->structureFileName, "dummy.cif");
+}
+
+TEST(OpenStructureFile, TheFilesOwnOperatorsStayWhenTheNamedGroupDiffers)
+{
+    RecordingMessages messages;
+    auto model = std::make_unique<StructureModel>();
+    ASSERT_EQ(open_cif(*model, monoclinic_cif("_symmetry_space_group_name_H-M 'P 21/c'\n", kP21n), messages),
+              OpenStatus::Read);
+    ASSERT_EQ(messages.warnings.size(), 1u);
+    EXPECT_NE(messages.warnings[0].find("the file's operators are kept"), std::string::npos);
+    ASSERT_EQ(model->operatorCount, 4);
+    EXPECT_EQ(model->operatorTexts[2], "-X+1/2,Y+1/2,-Z+1/2");
+    EXPECT_DOUBLE_EQ(model->operators[2].m[0][3], 0.5);
+    EXPECT_EQ(model->centringCount, 0);
+    EXPECT_EQ(model->inversionAdded, 0);
+    EXPECT_TRUE(model->centrosymmetric);
+}
+
+TEST(OpenStructureFile, AnUnknownNameKeepsTheFilesOperatorsAndTheName)
+{
+    RecordingMessages messages;
+    auto model = std::make_unique<StructureModel>();
+    ASSERT_EQ(open_cif(*model,
+                       monoclinic_cif("_symmetry_space_group_name_Hall '-P 2ybc (x,y,z) junk'\n", kP21c),
+                       messages),
+              OpenStatus::Read);
+    ASSERT_EQ(messages.warnings.size(), 2u) << ::testing::PrintToString(messages.warnings);
+    EXPECT_EQ(messages.warnings[0], "-P 2YBC (X,Y unknown space group");
+    EXPECT_EQ(messages.warnings[1], "The 4 operators listed in the file are used for -P 2YBC (X,Y");
+    EXPECT_EQ(model->spaceGroupSymbol, "P 2YBC (X,Y")
+        << "kept without the sign: the lattice letter comes first";
+    EXPECT_EQ(model->latticeLetter, "P");
+    EXPECT_EQ(model->operatorCount, 4);
+}
+
+TEST(OpenStructureFile, ANameOutsideTheListsWithoutOperatorsGoesToTheInterpreter)
+{
+    RecordingMessages messages;
+    auto model = std::make_unique<StructureModel>();
+    ASSERT_EQ(open_cif(*model, monoclinic_cif("_symmetry_space_group_name_Hall '-P 2yn'\n", {}), messages),
+              OpenStatus::Read);
+    EXPECT_TRUE(messages.warnings.empty()) << ::testing::PrintToString(messages.warnings);
+    EXPECT_EQ(model->operatorCount, 4);
+    EXPECT_EQ(model->spaceGroupSymbol.substr(0, 1), "P");
+
+    ASSERT_EQ(open_cif(*model, monoclinic_cif("_symmetry_space_group_name_H-M 'Q 9'\n", {}), messages),
+              OpenStatus::Read);
+    EXPECT_EQ(messages.warnings, std::vector<std::string>{"Q9 unknown space group"});
+    EXPECT_EQ(model->spaceGroupSymbol, "");
+    EXPECT_EQ(model->operatorCount, 0);
+}
+
+} // namespace kalidos
