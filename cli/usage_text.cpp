@@ -17,8 +17,11 @@ Structure file
                                    structure block)
   --list-blocks                    list the structure blocks of a CIF file, numbered as
                                    --block counts them, and exit
-  --space-group SYMBOL             Hermann-Mauguin or Hall symbol; sets the group when
-                                   the file names none, or replaces the file's group
+  --space-group SYMBOL             Hermann-Mauguin symbol as the catalogue writes it
+                                   ("P 1 21/n 1"), Hall symbol ("-P 2yn") or a symbol of
+                                   the standard settings, looked up among the groups of
+                                   the file's crystal system; sets the group when the
+                                   file names none, or replaces the file's group
   --operators                      print the operators of the group applied (after
                                    centring), one per line, and exit
 
