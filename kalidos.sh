@@ -7,6 +7,19 @@ repo="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 work="${1:-$HOME/kalidos-work}"
 build="$repo/build"
 
+# The Debian packages of the build (the same list as README.md and .ci/run), installed when missing.
+packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev gemmi-dev libgtest-dev libgmock-dev libbenchmark-dev libxy-dev"
+missing=""
+for package in $packages; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -q
+    $sudo apt-get install -y -q$missing
+fi
+
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
