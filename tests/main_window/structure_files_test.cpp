@@ -136,3 +136,35 @@ TEST_F(StructureFiles, SeveralBlocksAskWhichOne)
 
 }  // namespace
 }  // namespace kalidos::app::testing
+
+namespace kalidos::app::testing {
+namespace {
+
+// The launcher's promise: a bundled example opens and calculates.
+TEST_F(StructureFiles, BundledSiliconExampleCalculates)
+{
+    const auto example = kalidos::testing::program_data_dir().parent_path() / "examples" / "silicon.cry";
+    ASSERT_TRUE(std::filesystem::exists(example));
+    dialogs.answers.push_back(ChosenFile{example.string(), 0});
+    window->open_structure(1);
+    ASSERT_EQ(ws->model.atomCount, 1) << (messages.warnings.empty() ? "" : messages.warnings.back());
+    EXPECT_EQ(ws->model.crystalSystem, "CUBI");
+    EXPECT_EQ(ws->model.operatorCount, 192);
+    EXPECT_FALSE(edit("Edit8")->text().isEmpty());
+    click_list_row("ListBox4", 5);  // CuKa1
+    child<QPushButton>("BitBtn1")->click();
+    ASSERT_EQ(ws->results.pattern.pointCount, kPatternPoints)
+        << (messages.warnings.empty() ? "" : messages.warnings.back());
+    // Si 111 at 2θ = 28.44° and no 200 (forbidden by the d glide).
+    bool has111 = false, has200 = false;
+    for (int i = 1; i <= ws->results.merged.count; ++i) {
+        const Reflection& r = ws->results.merged[i];
+        has111 = has111 || (r.h == 1 && r.k == 1 && r.l == 1 && std::abs(r.twoTheta - 28.44) < 0.01);
+        has200 = has200 || (r.h == 2 && r.k == 0 && r.l == 0);
+    }
+    EXPECT_TRUE(has111);
+    EXPECT_FALSE(has200);
+}
+
+}  // namespace
+}  // namespace kalidos::app::testing
