@@ -73,6 +73,18 @@ void read_text_table(const QTableWidget& table, TextGrid& grid)
         }
 }
 
+// Row 1 of the anomalous grid (the "Elem.", f' and f" headers) stands out: light green, red text.
+void paint_anomalous_header(QTableWidget& table)
+{
+    if (table.rowCount() < 2)
+        return;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        QTableWidgetItem* item = item_at(table, 1, c);
+        item->setBackground(kAnomalousHeaderColour);
+        item->setForeground(QColor(Qt::red));
+    }
+}
+
 void write_text_table(QTableWidget& table, const TextGrid& grid)
 {
     table.setRowCount(grid.rows());
@@ -87,6 +99,7 @@ void write_text_table(QTableWidget& table, const TextGrid& grid)
             if (item->text() != text)
                 item->setText(text);
         }
+    paint_anomalous_header(table);
 }
 
 }  // namespace kalidos::app

@@ -120,6 +120,28 @@ TEST_F(DataEntry, NewIronRowIsCompletedWhenLeft)
     EXPECT_TRUE(messages.warnings.empty());
 }
 
+TEST_F(DataEntry, AnomalousHeaderRowIsGreenWithRedText)
+{
+    QTableWidget* table = grid("StringGrid1");
+    table->setCurrentCell(0, 0);
+    QApplication::processEvents();
+    set_cell("StringGrid1", 0, 0, "Fe");
+    set_cell("StringGrid1", 0, 2, "0.25");
+    table->setCurrentCell(0, 3);
+    QApplication::processEvents();
+    ASSERT_EQ(ws->model.elementCount, 1);
+    QTableWidget* anomalous = grid("StringGrid2");
+    ASSERT_GE(anomalous->rowCount(), 3);
+    for (int c = 0; c < anomalous->columnCount(); ++c) {
+        ASSERT_NE(anomalous->item(1, c), nullptr) << c;
+        EXPECT_EQ(anomalous->item(1, c)->background().color(), QColor(232, 255, 214)) << c;
+        EXPECT_EQ(anomalous->item(1, c)->foreground().color(), QColor(Qt::red)) << c;
+    }
+    EXPECT_EQ(anomalous->item(1, 0)->text(), "Elem.");
+    ASSERT_NE(anomalous->item(2, 0), nullptr);
+    EXPECT_NE(anomalous->item(2, 0)->background().color(), QColor(232, 255, 214));  // only the header row
+}
+
 TEST_F(DataEntry, UnknownIonAndNucleusAreRefused)
 {
     QTableWidget* table = grid("StringGrid1");
