@@ -6,6 +6,7 @@
 #include <QPrinter>
 
 #include "diagram/tfplecran.hpp"
+#include "dialogs/scan_wavelength_request.hpp"
 #include "main_window/tfmain.hpp"
 #include "platform/qt_file_dialogs.hpp"
 #include "platform/qt_messages.hpp"
@@ -35,6 +36,7 @@ int main(int argc, char* argv[])
     services.selectResultLine = [&fmain](int row) { fmain.select_result_line(row); };
     services.showHelp = [&fmain](int topic) { fmain.aide(topic); };
     services.radiationAdopted = [&fmain] { fmain.show_range(); };
+    services.askScanWavelengths = [&fmain] { return ask_scan_wavelengths(fmain.lambda_dialog()); };
     Tfplecran plecran(*workspace, services);
 
     DiagramHooks hooks;

@@ -1,9 +1,12 @@
 // Start-up, the source dialog, the erase commands, the result viewers and help.
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include "dialogs/help_window.hpp"
 #include "dialogs/listing_viewer.hpp"
+#include "dialogs/scan_wavelength_request.hpp"
+#include "dialogs/tflilambda.hpp"
 #include "dialogs/tflp.hpp"
 #include "main_window_fixture.hpp"
 
@@ -124,6 +127,23 @@ TEST_F(Commands, EraseCoordinatesEmptiesTheGrids)
     EXPECT_EQ(cell("StringGrid1", 0, 0), "");
     ASSERT_TRUE(window->read_entries());
     EXPECT_EQ(ws->model.atomCount, 0);
+}
+
+TEST_F(Commands, LambdaMissingDialogAnswersTheTypedWavelength)
+{
+    Tflilambda& dialog = window->lambda_dialog();
+    QTimer::singleShot(0, [&dialog] {
+        dialog.findChild<QLineEdit*>("Edit57")->setText("1.5406");
+        dialog.findChild<QPushButton*>("BitBtn8")->click();
+    });
+    const std::optional<ScanWavelengths> answer = ask_scan_wavelengths(dialog);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_DOUBLE_EQ(answer->meanLambda, 1.5406);
+    EXPECT_EQ(answer->anode, "?");
+    EXPECT_FALSE(dialog.isVisible());
+
+    QTimer::singleShot(0, [&dialog] { dialog.hide(); });  // closed without OK
+    EXPECT_FALSE(ask_scan_wavelengths(dialog).has_value());
 }
 
 }  // namespace
