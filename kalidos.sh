@@ -8,7 +8,7 @@ work="${1:-$HOME/kalidos-work}"
 build="$repo/build"
 
 # The Debian packages of the build (the same list as README.md and .ci/run), installed when missing.
-packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev gemmi-dev libgtest-dev libgmock-dev libbenchmark-dev libxy-dev"
+packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev gemmi-dev libgtest-dev libgmock-dev libbenchmark-dev libxy-dev libpugixml-dev libzip-dev nlohmann-json3-dev libcli11-dev pybind11-dev python3-dev python3-numpy python3-distributed"
 missing=""
 for package in $packages; do
     dpkg -s "$package" >/dev/null 2>&1 || missing="$missing $package"
