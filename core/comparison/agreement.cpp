@@ -1,0 +1,315 @@
+#include "comparison/agreement.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "comparison/normal_equations.hpp"
+#include "comparison/point_weights.hpp"
+#include "util/pascal_format.hpp"
+
+namespace kalidos {
+namespace {
+
+constexpr int kMaxIterations = 60;
+constexpr int kMaxHalvings = 20;
+// Central differences of the calculation over ±h give the slope for the zero shift; h is
+// far below any peak width a diffractometer resolves.
+constexpr double kSlopeStep = 1e-4;  // degrees
+// Gauss-Newton only finds the zero shift from within about a peak width; the start is the best
+// of a scan over ±0.3° in steps of 0.02°, wider than the zero errors of aligned instruments.
+constexpr double kZeroSearchReach = 0.3, kZeroSearchStep = 0.02;
+constexpr double kZeroTolerance = 1e-10;     // degrees
+constexpr double kRelativeTolerance = 1e-13;
+// Weights from the fitted counts are recomputed until none moves by more than this share.
+constexpr int kMaxWeightPasses = 30;
+constexpr double kWeightTolerance = 1e-9;
+
+struct FitPoints {
+    std::vector<double> twoTheta, observed, weight;
+    std::vector<double> basis;  // (order + 1) Chebyshev values per point
+    int terms = 0;
+    double countingTime = 1;  // seconds per step for counts per second, else 1
+    ChebyshevInterval interval;
+    std::size_t size() const { return twoTheta.size(); }
+};
+
+struct Parameters {
+    double scale = 0, zero = 0;
+    std::vector<double> background;
+};
+
+std::string range_text(double low, double high)
+{
+    return fmt_fixed(low, 0, 2) + "-" + fmt_fixed(high, 0, 2) + "°";
+}
+
+std::string select_points(const MeasuredScan& scan, double low, double high, int terms, FitPoints& points)
+{
+    const std::vector<double> weights = point_weights(scan);
+    int inside = 0;
+    for (std::size_t i = 0; i < scan.twoTheta.size(); ++i) {
+        const double t = scan.twoTheta[i];
+        if (!(t >= low && t <= high))
+            continue;
+        ++inside;
+        if (weights[i] > 0) {
+            points.twoTheta.push_back(t);
+            points.observed.push_back(scan.intensity[i]);
+            points.weight.push_back(weights[i]);
+        }
+    }
+    if (inside == 0) {
+        const auto [lowest, highest] = std::minmax_element(scan.twoTheta.begin(), scan.twoTheta.end());
+        return "the calculated range (" + range_text(low, high) + ") does not overlap the observed diagram" +
+               (scan.twoTheta.empty() ? std::string() : " (" + range_text(*lowest, *highest) + ")");
+    }
+    if (points.size() == 0)
+        return "every observed point inside the calculated range has the weight 0";
+    const auto [lowest, highest] = std::minmax_element(points.twoTheta.begin(), points.twoTheta.end());
+    points.interval = {*lowest, *highest};
+    points.terms = terms;
+    points.basis.resize(points.size() * static_cast<std::size_t>(terms));
+    for (std::size_t i = 0; i < points.size(); ++i)
+        chebyshev_values(points.interval.reduced(points.twoTheta[i]),
+                         std::span(points.basis).subspan(i * terms, static_cast<std::size_t>(terms)));
+    return {};
+}
+
+std::vector<double> calculated_at(const CalculatedIntensity& calculated, const FitPoints& points, double zero)
+{
+    std::vector<double> shifted(points.size()), values(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        shifted[i] = points.twoTheta[i] - zero;
+    calculated(shifted, values);
+    return values;
+}
+
+double background_at(const FitPoints& points, const Parameters& p, std::size_t i)
+{
+    double sum = 0;
+    for (int k = 0; k < points.terms; ++k)
+        sum += p.background[k] * points.basis[i * points.terms + k];
+    return sum;
+}
+
+double weighted_squares(const FitPoints& points, const std::vector<double>& calc, const Parameters& p)
+{
+    double sum = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double r = points.observed[i] - p.scale * calc[i] - background_at(points, p, i);
+        sum += points.weight[i] * r * r;
+    }
+    return sum;
+}
+
+// The normal equations at `p`: columns scale, T_0..T_order and, with a slope, the zero shift.
+NormalEquations linearise(const FitPoints& points, const std::vector<double>& calc, const std::vector<double>* slope,
+                          const Parameters& p)
+{
+    const int n = 1 + points.terms + (slope ? 1 : 0);
+    NormalEquations equations(n);
+    std::vector<double> row(static_cast<std::size_t>(n));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        row[0] = calc[i];
+        std::copy_n(points.basis.begin() + static_cast<std::ptrdiff_t>(i * points.terms), points.terms, row.begin() + 1);
+        if (slope)
+            row[n - 1] = -p.scale * (*slope)[i];
+        const double r = points.observed[i] - p.scale * calc[i] - background_at(points, p, i);
+        equations.add(row, points.weight[i], r);
+    }
+    return equations;
+}
+
+Parameters moved(const Parameters& p, const std::vector<double>& step, double fraction, bool withZero)
+{
+    Parameters next = p;
+    next.scale += fraction * step[0];
+    for (std::size_t k = 0; k < next.background.size(); ++k)
+        next.background[k] += fraction * step[k + 1];
+    if (withZero)
+        next.zero += fraction * step.back();
+    return next;
+}
+
+// Scale and background for a fixed zero shift (the model is linear in them); false when singular.
+bool linear_fit(const FitPoints& points, const std::vector<double>& calc, Parameters& p)
+{
+    std::vector<double> step, inverse;
+    for (int pass = 0; pass < 2; ++pass) {  // the second pass removes the rounding of the first
+        if (!linearise(points, calc, nullptr, p).solve(step, inverse))
+            return false;
+        p = moved(p, step, 1, false);
+    }
+    return true;
+}
+
+double best_zero_start(const FitPoints& points, const CalculatedIntensity& calculated, Parameters p)
+{
+    double best = 0, bestSquares = INFINITY;
+    const int steps = static_cast<int>(std::lround(kZeroSearchReach / kZeroSearchStep));
+    for (int j = -steps; j <= steps; ++j) {
+        const double zero = j * kZeroSearchStep;
+        const std::vector<double> calc = calculated_at(calculated, points, zero);
+        if (!linear_fit(points, calc, p))
+            continue;
+        const double squares = weighted_squares(points, calc, p);
+        if (squares < bestSquares) {
+            bestSquares = squares;
+            best = zero;
+        }
+    }
+    return best;
+}
+
+std::vector<double> slope_at(const FitPoints& points, const CalculatedIntensity& calculated, double zero)
+{
+    // calc(2θ − Z) as a function of Z: its derivative is −calc′, taken here as a plain slope.
+    const std::vector<double> above = calculated_at(calculated, points, zero - kSlopeStep);
+    const std::vector<double> below = calculated_at(calculated, points, zero + kSlopeStep);
+    std::vector<double> slope(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        slope[i] = (above[i] - below[i]) / (2 * kSlopeStep);
+    return slope;
+}
+
+// Gauss-Newton on scale, background and zero shift, halving a step that does not lower Σw r².
+bool refine_with_zero(const FitPoints& points, const CalculatedIntensity& calculated, Parameters& p)
+{
+    std::vector<double> calc = calculated_at(calculated, points, p.zero);
+    if (!linear_fit(points, calc, p))
+        return false;
+    double squares = weighted_squares(points, calc, p);
+    std::vector<double> step, inverse;
+    for (int iteration = 0; iteration < kMaxIterations; ++iteration) {
+        const std::vector<double> slope = slope_at(points, calculated, p.zero);
+        if (!linearise(points, calc, &slope, p).solve(step, inverse))
+            return false;
+        double fraction = 1;
+        bool improved = false;
+        for (int h = 0; h < kMaxHalvings && !improved; ++h, fraction /= 2) {
+            const Parameters trial = moved(p, step, fraction, true);
+            std::vector<double> trialCalc = calculated_at(calculated, points, trial.zero);
+            const double trialSquares = weighted_squares(points, trialCalc, trial);
+            if (trialSquares <= squares) {
+                improved = true;
+                const bool done = std::fabs(trial.zero - p.zero) < kZeroTolerance ||
+                                  squares - trialSquares <= kRelativeTolerance * squares;
+                p = trial;
+                calc = std::move(trialCalc);
+                squares = trialSquares;
+                if (done)
+                    return true;
+            }
+        }
+        if (!improved)
+            return true;  // no step lowers the sum: at its minimum within rounding
+    }
+    return true;
+}
+
+void fill_result(const FitPoints& points, const std::vector<double>& calc, const std::vector<double>& inverse,
+                 const Parameters& p, bool withZero, Agreement& a)
+{
+    const std::size_t n = points.size();
+    const int parameters = 1 + points.terms + (withZero ? 1 : 0);
+    a.points = static_cast<int>(n);
+    a.parameters = parameters;
+    a.interval = points.interval;
+    AgreementCurves& c = a.curves;
+    c = {};
+    double wrr = 0, wyy = 0, rr = 0, yy = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double background = background_at(points, p, i);
+        const double yc = p.scale * calc[i] + background;
+        const double yo = points.observed[i], w = points.weight[i], r = yo - yc;
+        wrr += w * r * r;
+        wyy += w * yo * yo;
+        rr += r * r;
+        yy += yo * yo;
+        c.twoTheta.push_back(points.twoTheta[i]);
+        c.observed.push_back(yo);
+        c.calculated.push_back(yc);
+        c.background.push_back(background);
+        c.sigma.push_back(1 / std::sqrt(w));
+    }
+    const double freedom = static_cast<double>(n) - parameters;
+    a.chi2 = wrr / freedom;
+    a.rwp = wyy > 0 ? std::sqrt(wrr / wyy) : 0;
+    a.rp = yy > 0 ? std::sqrt(rr / yy) : 0;
+    a.rexp = wyy > 0 ? std::sqrt(freedom / wyy) : 0;
+    const int np = parameters;
+    auto su = [&](int k) { return std::sqrt(std::max(inverse[k * np + k], 0.0) * a.chi2); };
+    a.scale = {p.scale, su(0)};
+    a.background.clear();
+    for (int k = 0; k < points.terms; ++k)
+        a.background.push_back({p.background[k], su(k + 1)});
+    a.zeroShift = withZero ? FittedValue{p.zero, su(np - 1)} : FittedValue{};
+}
+
+// One least-squares pass at fixed weights: scale and background, and the zero shift by
+// Gauss-Newton when asked. Leaves the calculation at the fitted zero shift in `calc` and the
+// inverse normal matrix in `inverse`; false when a parameter is not determined.
+bool fit_pass(const FitPoints& points, const CalculatedIntensity& calculated, bool withZero, Parameters& p,
+              std::vector<double>& calc, std::vector<double>& inverse)
+{
+    if (withZero && !refine_with_zero(points, calculated, p))
+        return false;
+    calc = calculated_at(calculated, points, p.zero);
+    if (!withZero && !linear_fit(points, calc, p))
+        return false;
+    std::vector<double> step, slope;
+    if (withZero)
+        slope = slope_at(points, calculated, p.zero);
+    return linearise(points, calc, withZero ? &slope : nullptr, p).solve(step, inverse);
+}
+
+// Counting statistics: the variance of a count is the count the model expects there. The
+// first pass weighs by the observed counts; weighing by them to the end would pull every
+// fitted level down by about one count.
+bool reweigh_by_model(FitPoints& points, const std::vector<double>& calc, const Parameters& p)
+{
+    const double t = points.countingTime;
+    double largestChange = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double expected = p.scale * calc[i] + background_at(points, p, i);
+        const double weight = t * t / std::max(expected * t, 1.0);
+        largestChange = std::max(largestChange, std::fabs(weight - points.weight[i]) / points.weight[i]);
+        points.weight[i] = weight;
+    }
+    return largestChange > kWeightTolerance;
+}
+
+}  // namespace
+
+std::string fit_agreement(const MeasuredScan& scan, double calcLow, double calcHigh,
+                          const CalculatedIntensity& calculated, const AgreementSettings& settings,
+                          Agreement& result)
+{
+    if (settings.backgroundOrder < 0 || settings.backgroundOrder > kMaxBackgroundOrder)
+        return "the background order must lie between 0 and " + std::to_string(kMaxBackgroundOrder);
+    const int terms = settings.backgroundOrder + 1;
+    const int parameters = 1 + terms + (settings.fitZeroShift ? 1 : 0);
+    FitPoints points;
+    if (std::string why = select_points(scan, calcLow, calcHigh, terms, points); !why.empty())
+        return why;
+    if (points.size() <= static_cast<std::size_t>(parameters))
+        return std::to_string(points.size()) + " weighted points inside the calculated range for " +
+               std::to_string(parameters) + " parameters: at least " + std::to_string(parameters + 1) + " are needed";
+    Parameters p;
+    p.background.assign(static_cast<std::size_t>(terms), 0.0);
+    if (settings.fitZeroShift)
+        p.zero = best_zero_start(points, calculated, p);
+    std::vector<double> calc, inverse;
+    const bool counts = weight_source(scan) == WeightSource::Counts;
+    points.countingTime = scan.unit == "cps" ? scan.countingTime : 1;
+    for (int pass = 0; pass < kMaxWeightPasses; ++pass) {
+        if (!fit_pass(points, calculated, settings.fitZeroShift, p, calc, inverse))
+            return "the scale and background cannot be fitted: the calculation is flat or zero over the observed points";
+        if (!counts || !reweigh_by_model(points, calc, p))
+            break;
+    }
+    fill_result(points, calc, inverse, p, settings.fitZeroShift, result);
+    return {};
+}
+
+}  // namespace kalidos

@@ -1,0 +1,58 @@
+// Agreement between a calculation and a measured diagram: a weighted least-squares fit of
+// the scale, a Chebyshev background and optionally a zero shift, with the usual R factors.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "comparison/chebyshev.hpp"
+#include "model/measured_diagram.hpp"
+
+namespace kalidos {
+
+// Fills `intensity` with the calculated (unscaled) intensity at each 2θ of `twoTheta`
+// (degrees; the two spans have the same size). Any 2θ may be asked, also outside the
+// calculated range.
+using CalculatedIntensity = std::function<void(std::span<const double> twoTheta, std::span<double> intensity)>;
+
+inline constexpr int kMaxBackgroundOrder = 12;
+inline constexpr int kDefaultBackgroundOrder = 3;
+
+struct AgreementSettings {
+    int backgroundOrder = kDefaultBackgroundOrder;  // 0..12: T_0 .. T_order
+    bool fitZeroShift = false;
+};
+
+struct FittedValue {
+    double value = 0;
+    double su = 0;  // standard uncertainty; 0 for a value that was not fitted
+};
+
+// The fitted model at each observed point used: yc = scale·calc(2θ − Z) + background(2θ).
+struct AgreementCurves {
+    std::vector<double> twoTheta, observed, calculated, background, sigma;  // sigma = 1/√w
+};
+
+struct Agreement {
+    std::string fileName;
+    int points = 0;      // observed points with a weight above 0 inside the calculated range
+    int parameters = 0;
+    FittedValue scale;
+    FittedValue zeroShift;                 // degrees 2θ: 2θ_observed = 2θ_calculated + Z
+    std::vector<FittedValue> background;   // coefficients of T_0 .. T_order over `interval`
+    ChebyshevInterval interval;            // the 2θ interval of the points used
+    double rp = 0, rwp = 0, rexp = 0, chi2 = 0;
+    AgreementCurves curves;
+};
+
+// Fits `calculated`, known over [calcLow, calcHigh] degrees 2θ, to the points of `scan`
+// inside that interval. Returns an empty text and fills `result`, or returns why the fit
+// cannot be made (no overlap, every weight 0, fewer points than parameters, a parameter the
+// points do not determine) and leaves `result` as it was.
+std::string fit_agreement(const MeasuredScan& scan, double calcLow, double calcHigh,
+                          const CalculatedIntensity& calculated, const AgreementSettings& settings,
+                          Agreement& result);
+
+}  // namespace kalidos

@@ -1,0 +1,22 @@
+// The last calculation as a function of 2θ, for a comparison at the observed points.
+#pragma once
+
+#include "comparison/agreement.hpp"
+#include "model/workspace.hpp"
+
+namespace kalidos {
+
+// The peaks of MergedReflections with the shape and widths of the 1015-point pattern
+// (pseudo-Voigt, η = 0.5, H = √(U·tan²θ + V·tan θ + W), amplitude 0.1·intensity), unscaled,
+// at any 2θ. Reflections whose width is not positive contribute nothing (the synthesis has
+// refused them already). The peaks are copied: later changes of the workspace do not reach it.
+CalculatedIntensity calculated_intensity(const Workspace& workspace);
+
+// The 2θ interval of the last calculated pattern; low > high when there is none.
+struct CalculatedRange {
+    double low = 1, high = 0;
+    bool exists() const { return low <= high; }
+};
+CalculatedRange calculated_range(const Workspace& workspace);
+
+}  // namespace kalidos

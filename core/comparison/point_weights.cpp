@@ -1,0 +1,40 @@
+#include "comparison/point_weights.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kalidos {
+
+WeightSource weight_source(const MeasuredScan& scan)
+{
+    if (!scan.sigma.empty())
+        return WeightSource::StatedSigma;
+    if (scan.unit == "counts" || (scan.unit == "cps" && scan.countingTime > 0))
+        return WeightSource::Counts;
+    return WeightSource::Unit;
+}
+
+std::vector<double> point_weights(const MeasuredScan& scan)
+{
+    const std::size_t n = scan.intensity.size();
+    std::vector<double> weights(n, 1.0);
+    switch (weight_source(scan)) {
+    case WeightSource::StatedSigma:
+        for (std::size_t i = 0; i < n; ++i) {
+            const double s = i < scan.sigma.size() ? scan.sigma[i] : 0;
+            weights[i] = s > 0 && std::isfinite(s) ? 1 / (s * s) : 0;
+        }
+        break;
+    case WeightSource::Counts: {
+        const double time = scan.unit == "cps" ? scan.countingTime : 1;
+        for (std::size_t i = 0; i < n; ++i)
+            weights[i] = time * time / std::max(scan.intensity[i] * time, 1.0);
+        break;
+    }
+    case WeightSource::Unit:
+        break;
+    }
+    return weights;
+}
+
+}  // namespace kalidos

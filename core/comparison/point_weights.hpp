@@ -1,0 +1,23 @@
+// The weight of each measured point in a comparison, from what the file says of its errors.
+#pragma once
+
+#include <vector>
+
+#include "model/measured_diagram.hpp"
+
+namespace kalidos {
+
+enum class WeightSource {
+    StatedSigma,  // the file gives σ per point: w = 1/σ² (0 where σ is not positive)
+    Counts,       // counts (or counts per second with the counting time): σ² = counts, at least 1
+    Unit,         // nothing known: every weight 1
+};
+
+WeightSource weight_source(const MeasuredScan& scan);
+
+// One weight per point of `scan`. A count below 1 weighs as 1 count, so empty and
+// background-subtracted (negative) points keep a finite weight; counts per second with a
+// stated counting time t weigh t²/max(cps·t, 1).
+std::vector<double> point_weights(const MeasuredScan& scan);
+
+}  // namespace kalidos
