@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "model/sample_settings.hpp"
 #include "util/fixed_table.hpp"
 
 namespace kalidos {
@@ -119,6 +120,8 @@ struct StructureModel {
     double q1 = 0, q2 = 0;                  // Å⁻¹, shown
     double enteredQ1 = 0, enteredQ2 = 0;    // Å⁻¹, as entered
     double u = 0.001, v = 0, w = 0.005;
+
+    SampleSettings sample;  // preferred orientation and the isotropic switch
 
     // Data-entry state
     int focusedField = 1;
