@@ -1,104 +1,125 @@
 #include "diagram_files/measured_points.hpp"
 
-#include <algorithm>
 #include <cmath>
-#include <locale>
-#include <sstream>
-
-#include "diagram_files/scan_reading.hpp"  // for parse_number
 
 namespace kalidos {
 namespace {
 
-constexpr std::string_view kBlanks = " \t\r\n";
+// 2θ of a real scan lies within ±180 degrees; anything else is a damaged file or another axis.
+constexpr double kLargestAngle = 180.0;
 
-bool all_finite(const std::vector<double>& values)
+std::string point_text(std::size_t index) { return "point " + std::to_string(index + 1); }
+
+bool check_angles(const std::vector<double>& twoTheta, std::string& error)
 {
-    for (double v : values)
-        if (!std::isfinite(v))
-            return false;
-    return true;
-}
-
-bool usable_quantity(double value) { return std::isfinite(value) && value >= 0; }
-
-// The per-scan half of check_measured_diagram; `label` names the scan in the message.
-bool check_scan(const MeasuredScan& scan, const std::string& label, std::string& error)
-{
-    const std::size_t n = scan.twoTheta.size();
-    if (n == 0)
-        error = label + " has no points";
-    else if (n > kMaxMeasuredPoints)
-        error = label + " has " + std::to_string(n) + " points, more than the " +
-                std::to_string(kMaxMeasuredPoints) + " a diagram may hold";
-    else if (scan.intensity.size() != n)
-        error = label + " has " + std::to_string(scan.intensity.size()) + " intensities for " +
-                std::to_string(n) + " positions";
-    else if (!scan.sigma.empty() && scan.sigma.size() != n)
-        error = label + " has " + std::to_string(scan.sigma.size()) + " uncertainties for " +
-                std::to_string(n) + " positions";
-    else if (!all_finite(scan.twoTheta) || !all_finite(scan.intensity) || !all_finite(scan.sigma))
-        error = label + " holds a value that is not a finite number";
-    else if (!usable_quantity(scan.countingTime))
-        error = label + " states an unusable counting time";
-    else
-        return true;
-    return false;
-}
-
-}  // namespace
-
-std::optional<double> finite_number(std::string_view text)
-{
-    const std::size_t start = text.find_first_not_of(kBlanks);
-    if (start == std::string_view::npos)
-        return std::nullopt;
-    text = text.substr(start, text.find_last_not_of(kBlanks) - start + 1);
-    const std::optional<double> value = parse_number(text);
-    if (!value || !std::isfinite(*value))
-        return std::nullopt;
-    return value;
-}
-
-bool parse_number_list(std::string_view text, std::string_view what, std::vector<double>& values,
-                       std::string& error)
-{
-    values.clear();
-    std::size_t pos = text.find_first_not_of(kBlanks);
-    while (pos != std::string_view::npos) {
-        const std::size_t end = std::min(text.find_first_of(kBlanks, pos), text.size());
-        const std::string_view token = text.substr(pos, end - pos);
-        const std::optional<double> value = parse_number(token);
-        if (!value || !std::isfinite(*value)) {
-            error = std::string(what) + ": value " + std::to_string(values.size() + 1) + " (\"" +
-                    std::string(token.substr(0, 24)) + "\") is not a number";
+    for (std::size_t i = 0; i < twoTheta.size(); ++i) {
+        if (!std::isfinite(twoTheta[i]) || std::fabs(twoTheta[i]) > kLargestAngle) {
+            error = "the 2θ of " + point_text(i) + " is not an angle between -180 and 180 degrees";
             return false;
         }
-        if (values.size() == kMaxMeasuredPoints) {
-            error = std::string(what) + ": more than " + std::to_string(kMaxMeasuredPoints) + " values";
-            return false;
-        }
-        values.push_back(*value);
-        pos = text.find_first_not_of(kBlanks, end);
     }
     return true;
 }
 
-std::vector<double> grid_positions(double start, double step, std::size_t count)
+bool check_values(const MeasuredScan& scan, std::string& error)
 {
-    std::vector<double> positions(count);
-    for (std::size_t i = 0; i < count; ++i)
-        positions[i] = start + static_cast<double>(i) * step;
-    return positions;
+    const std::size_t n = scan.intensity.size();
+    if (!check_measured_count(n, error))
+        return false;
+    if (scan.twoTheta.size() != n) {
+        error = "the scan has " + std::to_string(n) + " intensities for " + std::to_string(scan.twoTheta.size()) +
+                " positions";
+        return false;
+    }
+    if (!scan.sigma.empty() && scan.sigma.size() != n) {
+        error = "the scan has " + std::to_string(scan.sigma.size()) + " uncertainties for " + std::to_string(n) +
+                " intensities";
+        return false;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!std::isfinite(scan.intensity[i])) {
+            error = "the intensity of " + point_text(i) + " is not a number";
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < scan.sigma.size(); ++i) {
+        if (scan.sigma[i] < 0 || std::isinf(scan.sigma[i])) {
+            error = "the uncertainty of " + point_text(i) + " is negative or infinite";
+            return false;
+        }
+    }
+    if (!std::isfinite(scan.countingTime) || scan.countingTime < 0) {
+        error = "the counting time is not a usable number";
+        return false;
+    }
+    return check_angles(scan.twoTheta, error);
 }
 
-std::string number_text(double value)
+bool check_wavelengths(const MeasuredWavelengths& waves, std::string& error)
 {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out.precision(10);
-    out << value;
-    return out.str();
+    for (const double value : {waves.lambda1, waves.lambda2, waves.ratio}) {
+        if (!std::isfinite(value) || value < 0) {
+            error = "a wavelength or the Kα2/Kα1 ratio is not a usable number";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool check_measured_count(std::size_t count, std::string& error)
+{
+    if (count == 0) {
+        error = "the scan holds no points";
+        return false;
+    }
+    if (count > kMaxMeasuredPoints) {
+        error = std::to_string(count) + " points, more than the " + std::to_string(kMaxMeasuredPoints) +
+                " a diagram may hold";
+        return false;
+    }
+    return true;
+}
+
+bool store_grid_points(MeasuredScan& scan, double start, double step, std::vector<double> intensity,
+                       std::vector<double> sigma, std::string& error)
+{
+    if (!std::isfinite(start) || !std::isfinite(step) || step == 0) {
+        error = "the start angle or the step of the scan is not a usable number";
+        return false;
+    }
+    if (!check_measured_count(intensity.size(), error))
+        return false;
+    std::vector<double> twoTheta(intensity.size());
+    for (std::size_t i = 0; i < twoTheta.size(); ++i)
+        twoTheta[i] = start + static_cast<double>(i) * step;
+    return store_listed_points(scan, std::move(twoTheta), std::move(intensity), std::move(sigma), error);
+}
+
+bool store_listed_points(MeasuredScan& scan, std::vector<double> twoTheta, std::vector<double> intensity,
+                         std::vector<double> sigma, std::string& error)
+{
+    scan.twoTheta = std::move(twoTheta);
+    scan.intensity = std::move(intensity);
+    scan.sigma = std::move(sigma);
+    return check_values(scan, error);
+}
+
+bool check_monotonic(const std::vector<double>& twoTheta, std::string& error)
+{
+    int direction = 0;
+    for (std::size_t i = 1; i < twoTheta.size(); ++i) {
+        const double step = twoTheta[i] - twoTheta[i - 1];
+        const int sign = (step > 0) - (step < 0);
+        if (sign != 0 && direction != 0 && sign != direction) {
+            error = "the 2θ of " + point_text(i) + " turns back from the direction of the scan";
+            return false;
+        }
+        if (direction == 0)
+            direction = sign;
+    }
+    return true;
 }
 
 bool check_measured_diagram(const MeasuredDiagram& diagram, std::string& error)
@@ -107,18 +128,14 @@ bool check_measured_diagram(const MeasuredDiagram& diagram, std::string& error)
         error = "the file holds no scan";
         return false;
     }
-    const MeasuredWavelengths& w = diagram.wavelengths;
-    if (!usable_quantity(w.lambda1) || !usable_quantity(w.lambda2) || !usable_quantity(w.ratio)) {
-        error = "the file states an unusable wavelength or Kα2/Kα1 ratio";
-        return false;
-    }
-    for (std::size_t k = 0; k < diagram.scans.size(); ++k) {
-        const std::string label =
-            diagram.scans.size() == 1 ? std::string("the scan") : "scan " + std::to_string(k + 1);
-        if (!check_scan(diagram.scans[k], label, error))
+    for (std::size_t s = 0; s < diagram.scans.size(); ++s) {
+        if (!check_values(diagram.scans[s], error)) {
+            if (diagram.scans.size() > 1)
+                error = "scan " + std::to_string(s + 1) + ": " + error;
             return false;
+        }
     }
-    return true;
+    return check_wavelengths(diagram.wavelengths, error);
 }
 
 }  // namespace kalidos

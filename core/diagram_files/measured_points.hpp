@@ -1,35 +1,35 @@
-// What the readers of measured diagrams share: number lists, the step grid and the checks a
-// diagram passes before a reader hands it out.
+// The one way the readers of today's measured formats store a scan's points: counts, finite
+// values and the 2 million point ceiling are checked here, once for every format.
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "model/measured_diagram.hpp"
 
 namespace kalidos {
 
-// A finite number written with a decimal point (surrounding blanks allowed); nothing otherwise.
-std::optional<double> finite_number(std::string_view text);
+// False, with `error` set, unless 1 <= count <= kMaxMeasuredPoints.
+bool check_measured_count(std::size_t count, std::string& error);
 
-// The blank-separated numbers of `text` (one XML element's list, one text column) into `values`.
-// False, with `error` naming `what`, when a token is not a finite number or when there are more
-// than kMaxMeasuredPoints of them.
-bool parse_number_list(std::string_view text, std::string_view what, std::vector<double>& values,
-                       std::string& error);
+// Points on a grid: 2θ_i = start + i·step (i from 0), the step's sign kept for downward scans.
+// `sigma` is empty or holds one value per intensity.
+bool store_grid_points(MeasuredScan& scan, double start, double step, std::vector<double> intensity,
+                       std::vector<double> sigma, std::string& error);
 
-// start + i·step for i < count; each position computed on its own, so no rounding accumulates.
-std::vector<double> grid_positions(double start, double step, std::size_t count);
+// Points as the file lists them, one 2θ per intensity.
+bool store_listed_points(MeasuredScan& scan, std::vector<double> twoTheta, std::vector<double> intensity,
+                         std::vector<double> sigma, std::string& error);
 
-// A number as messages show it: up to 10 significant digits, no trailing zeros.
-std::string number_text(double value);
+// False, with `error` naming the point, when listed 2θ values turn back: a scan runs one way
+// (equal neighbours allowed, as printing with few digits makes them).
+bool check_monotonic(const std::vector<double>& twoTheta, std::string& error);
 
-// Every reader's last word: at least one scan, each with points, as many intensities (and σ, when
-// given) as positions, every value finite, at most kMaxMeasuredPoints points per scan, and
-// wavelengths and counting times that are finite and not negative.
+// What every reader's result must satisfy: at least one scan, each with 1..kMaxMeasuredPoints
+// points, as many 2θ (finite, within ±180°) as intensities (finite), σ empty or one per point and
+// either NaN (the file marks that point's σ unknown) or finite and not negative, and finite,
+// non-negative wavelengths and counting times.
 bool check_measured_diagram(const MeasuredDiagram& diagram, std::string& error);
 
 }  // namespace kalidos

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "diagram_files/measured_points.hpp"  // for finite_number
+#include "diagram_files/measured_numbers.hpp"  // for finite_number
 
 namespace kalidos {
 namespace {

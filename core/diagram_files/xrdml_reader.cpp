@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "diagram_files/measured_numbers.hpp"
 #include "diagram_files/measured_points.hpp"
 #include "diagram_files/measured_readers.hpp"
 #include "diagram_files/xml_tree.hpp"
@@ -49,16 +50,18 @@ pugi::xml_node positions_of(pugi::xml_node dataPoints, std::string_view axis)
     return found;
 }
 
-// The 2θ of `count` points: a list of positions, or first and last point of an even grid.
-bool read_two_theta(pugi::xml_node dataPoints, std::size_t count, std::vector<double>& twoTheta,
-                    std::string& error)
+// Stores the intensities at their 2θ: a list of positions, or first and last point of an even grid.
+bool store_points(pugi::xml_node dataPoints, std::vector<double> intensity, MeasuredScan& scan,
+                  std::string& error)
 {
     const pugi::xml_node positions = positions_of(dataPoints, "2Theta");
     if (!positions) {
         error = "no 2θ axis: the scan gives no 2Theta positions";
         return false;
     }
+    const std::size_t count = intensity.size();
     if (const pugi::xml_node list = child_named(positions, "listPositions")) {
+        std::vector<double> twoTheta;
         if (!parse_number_list(list.child_value(), "the 2θ positions", twoTheta, error))
             return false;
         if (twoTheta.size() != count) {
@@ -66,7 +69,7 @@ bool read_two_theta(pugi::xml_node dataPoints, std::size_t count, std::vector<do
                     std::to_string(twoTheta.size()) + " 2θ positions";
             return false;
         }
-        return true;
+        return store_listed_points(scan, std::move(twoTheta), std::move(intensity), {}, error);
     }
     const std::optional<double> start = number_in(child_named(positions, "startPosition"));
     const std::optional<double> end = number_in(child_named(positions, "endPosition"));
@@ -77,13 +80,14 @@ bool read_two_theta(pugi::xml_node dataPoints, std::size_t count, std::vector<do
                        : "the 2θ axis states neither a list nor a start and an end position";
         return false;
     }
-    if (*start == *end && count > 1) {
+    if (count == 1)
+        return store_listed_points(scan, {*start}, std::move(intensity), {}, error);
+    if (*start == *end) {
         error = "no 2θ axis: 2θ stays at " + number_text(*start) + "° during the scan";
         return false;
     }
-    twoTheta = grid_positions(*start, count > 1 ? (*end - *start) / static_cast<double>(count - 1) : 0,
-                              count);
-    return true;
+    const double step = (*end - *start) / static_cast<double>(count - 1);
+    return store_grid_points(scan, *start, step, std::move(intensity), {}, error);
 }
 
 // Raw counts times the beam attenuation factors: one per point, or one for the whole scan.
@@ -112,7 +116,8 @@ bool apply_attenuation(pugi::xml_node dataPoints, std::vector<double>& counts, s
 }
 
 // The intensities of schema 1.x as they stand, or the counts of schema 2.x after attenuation.
-bool read_intensities(pugi::xml_node dataPoints, MeasuredScan& scan, std::string& error)
+bool read_intensities(pugi::xml_node dataPoints, std::vector<double>& values, std::string& unit,
+                      std::string& error)
 {
     const pugi::xml_node intensities = child_named(dataPoints, "intensities");
     const pugi::xml_node counts = intensities ? intensities : child_named(dataPoints, "counts");
@@ -120,15 +125,15 @@ bool read_intensities(pugi::xml_node dataPoints, MeasuredScan& scan, std::string
         error = "the scan holds neither intensities nor counts";
         return false;
     }
-    if (!parse_number_list(counts.child_value(), "the intensities", scan.intensity, error))
+    if (!parse_number_list(counts.child_value(), "the intensities", values, error))
         return false;
-    if (scan.intensity.empty()) {
+    if (values.empty()) {
         error = "the scan's list of intensities is empty";
         return false;
     }
-    const std::string_view unit = counts.attribute("unit").value();
-    scan.unit = unit == "counts" || unit == "cps" ? std::string(unit) : std::string();
-    return intensities || apply_attenuation(dataPoints, scan.intensity, error);
+    const std::string_view stated = counts.attribute("unit").value();
+    unit = stated == "counts" || stated == "cps" ? std::string(stated) : std::string();
+    return intensities || apply_attenuation(dataPoints, values, error);
 }
 
 // A scan's name: its number in the file and, in an area measurement, where the stepped axis stood.
@@ -155,8 +160,9 @@ bool read_scan(pugi::xml_node scanNode, std::size_t number, const MeasurementCon
         error = "the scan has no data points";
         return false;
     }
-    if (!read_intensities(dataPoints, scan, error) ||
-        !read_two_theta(dataPoints, scan.intensity.size(), scan.twoTheta, error))
+    std::vector<double> intensity;
+    if (!read_intensities(dataPoints, intensity, scan.unit, error) ||
+        !store_points(dataPoints, std::move(intensity), scan, error))
         return false;
     scan.countingTime = number_in(child_named(dataPoints, "commonCountingTime")).value_or(0);
     scan.name = scan_name(scanNode, dataPoints, number, context);
