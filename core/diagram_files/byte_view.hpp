@@ -28,6 +28,7 @@ public:
     std::int16_t i16(std::size_t offset) const { return get<std::int16_t>(offset); }
     std::uint16_t u16(std::size_t offset) const { return get<std::uint16_t>(offset); }
     std::int32_t i32(std::size_t offset) const { return get<std::int32_t>(offset); }
+    std::uint32_t u32(std::size_t offset) const { return get<std::uint32_t>(offset); }
     float f32(std::size_t offset) const { return get<float>(offset); }
     double f64(std::size_t offset) const { return get<double>(offset); }
 
