@@ -47,6 +47,18 @@ bool starts_with_nocase(std::string_view text, std::string_view prefix)
            });
 }
 
+double header_number(const HeaderKeys& keys, std::string_view key)
+{
+    const auto found = keys.find(key);
+    return found == keys.end() ? 0 : parse_number(found->second).value_or(0);
+}
+
+std::string header_value(const HeaderKeys& keys, std::string_view key)
+{
+    const auto found = keys.find(key);
+    return found == keys.end() ? std::string() : found->second;
+}
+
 std::string latin1_to_utf8(std::string_view text)
 {
     std::string out;

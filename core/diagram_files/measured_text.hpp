@@ -2,6 +2,8 @@
 // point or comma, and the "<key><separator><value>" header lines of several formats.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,15 @@ std::string_view unquoted(std::string_view value);
 
 // True when `text` starts with `prefix`, letters compared without case.
 bool starts_with_nocase(std::string_view text, std::string_view prefix);
+
+// The `key -> value` header of a text format (RAS `*KEY "value"`, UXD `_KEY=value`).
+using HeaderKeys = std::map<std::string, std::string, std::less<>>;
+
+// The value of `key` as a number; 0 when absent or not a number.
+double header_number(const HeaderKeys& keys, std::string_view key);
+
+// The value of `key`; empty when absent.
+std::string header_value(const HeaderKeys& keys, std::string_view key);
 
 // Latin-1 header text (UXD, GSAS titles) as UTF-8, so names show as written.
 std::string latin1_to_utf8(std::string_view text);

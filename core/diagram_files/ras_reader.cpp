@@ -14,26 +14,14 @@
 namespace kalidos {
 namespace {
 
-using RasHeader = std::map<std::string, std::string, std::less<>>;
-
-double header_number(const RasHeader& header, std::string_view key)
-{
-    const auto found = header.find(key);
-    return found == header.end() ? 0 : parse_number(found->second).value_or(0);
-}
-
-std::string header_text(const RasHeader& header, std::string_view key)
-{
-    const auto found = header.find(key);
-    return found == header.end() ? std::string() : found->second;
-}
+using RasHeader = HeaderKeys;
 
 // The scan axis must be 2θ ("TwoTheta", "TwoThetaTheta", "TwoThetaOmega", "2-Theta"); a file
 // without the key is taken as one.
 bool check_axis(const RasHeader& header, std::string& error)
 {
-    const std::string internal = header_text(header, "MEAS_SCAN_AXIS_X_INTERNAL");
-    const std::string shown = header_text(header, "MEAS_SCAN_AXIS_X");
+    const std::string internal = header_value(header, "MEAS_SCAN_AXIS_X_INTERNAL");
+    const std::string shown = header_value(header, "MEAS_SCAN_AXIS_X");
     if (internal.empty() ? (shown.empty() || shown.starts_with("2-Theta") || shown.starts_with("2Theta"))
                          : internal.starts_with("TwoTheta"))
         return true;
@@ -47,7 +35,7 @@ double counting_time(const RasHeader& header)
 {
     const double speed = header_number(header, "MEAS_SCAN_SPEED");
     const double step = std::fabs(header_number(header, "MEAS_SCAN_STEP"));
-    const std::string unit = header_text(header, "MEAS_SCAN_SPEED_UNIT");
+    const std::string unit = header_value(header, "MEAS_SCAN_SPEED_UNIT");
     if (unit == "deg/min" && speed > 0)
         return 60 * step / speed;
     if (unit == "sec" || unit == "s")
@@ -57,8 +45,8 @@ double counting_time(const RasHeader& header)
 
 void read_radiation(const RasHeader& header, MeasuredWavelengths& waves)
 {
-    const std::string type = header_text(header, "MEAS_COND_XG_WAVE_TYPE");
-    waves.anode = header_text(header, "HW_XG_TARGET_NAME");
+    const std::string type = header_value(header, "MEAS_COND_XG_WAVE_TYPE");
+    waves.anode = header_value(header, "HW_XG_TARGET_NAME");
     waves.lambda1 = header_number(header, type == "Kb" ? "HW_XG_WAVE_LENGTH_BETA" : "HW_XG_WAVE_LENGTH_ALPHA1");
     // "Ka" is the doublet; the file never states the Kα2/Kα1 ratio, so it stays 0 (not stated).
     waves.lambda2 = type == "Ka" ? header_number(header, "HW_XG_WAVE_LENGTH_ALPHA2") : 0;
@@ -167,8 +155,8 @@ private:
             return false;
         }
         MeasuredScan scan;
-        scan.name = shift_jis_to_utf8(header_text(header_, "FILE_SAMPLE"));
-        const std::string unit = header_text(header_, "MEAS_SCAN_UNIT_Y");
+        scan.name = shift_jis_to_utf8(header_value(header_, "FILE_SAMPLE"));
+        const std::string unit = header_value(header_, "MEAS_SCAN_UNIT_Y");
         scan.unit = unit == "counts" || unit == "cps" ? unit : std::string();
         scan.countingTime = counting_time(header_);
         if (!check_monotonic(rows_.x, error) ||

@@ -2,7 +2,7 @@
 // `_DRIVE` and its points after a data marker (`_2THETACOUNTS`, `_2THETACPS`: 2θ and intensity
 // per line; `_COUNTS`, `_CPS`: intensities only, 2θ from `_START` and `_STEPSIZE`).
 #include <cmath>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,18 +14,13 @@
 namespace kalidos {
 namespace {
 
-using UxdKeys = std::map<std::string, std::string, std::less<>>;
+using UxdKeys = HeaderKeys;
 
-double key_number(const UxdKeys& keys, std::string_view key)
-{
-    const auto found = keys.find(key);
-    return found == keys.end() ? 0 : parse_number(found->second).value_or(0);
-}
+double key_number(const UxdKeys& keys, std::string_view key) { return header_number(keys, key); }
 
 std::string key_text(const UxdKeys& keys, std::string_view key)
 {
-    const auto found = keys.find(key);
-    return found == keys.end() ? std::string() : latin1_to_utf8(unquoted(found->second));
+    return latin1_to_utf8(unquoted(header_value(keys, key)));
 }
 
 // The printed 2θ has five significant characters ("3.016", "39.97"): half a unit of its last
