@@ -14,7 +14,7 @@ struct Format {
     MeasuredReader reader;
 };
 
-const Format kFormats[] = {{"xrdml", ".xrdml", read_xrdml}};
+const Format kFormats[] = {{"xrdml", ".xrdml", read_xrdml}, {"brml", ".brml", read_brml}};
 
 void check_truncations(const Format& format, const std::filesystem::path& path, const std::string& bytes)
 {
