@@ -3,6 +3,8 @@
 // step of a Rietveld file that does not state its wavelength.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "model/workspace.hpp"
@@ -34,6 +36,29 @@ ImportResult lit_diagramme(Workspace& workspace, Messages& messages, int kind, c
 // the 0.05 Å check against the current wavelengths, resampling of the points inside the
 // displayed 2θ range onto 1015 slots. Refuses (status Abandoned) an eleventh diagram.
 ImportResult range_diagramme(Workspace& workspace, Messages& messages);
+
+// What range_diagramme needs of a scan, whether it comes from the RawScan or from a diagram
+// at its own resolution.
+struct ScanHeader {
+    std::string fileName;  // full path
+    double firstAngle = 0, lastAngle = 0;  // degrees 2θ
+    double meanLambda = 0;                 // Å; 0 when unknown
+    std::shared_ptr<const MeasuredDiagram> measured;
+    int scanIndex = 0;
+};
+struct ScanPoints {
+    int count = 0;
+    std::function<double(int)> angle;      // point i = 1..count, degrees 2θ
+    std::function<double(int)> intensity;  // scaled to 0..100
+};
+
+// range_diagramme's work on any points: adoption, wavelength check, resampling into the next
+// slot, which also keeps `header.measured`.
+ImportResult add_observed_slot(Workspace& workspace, Messages& messages, const ScanHeader& header,
+                               const ScanPoints& points);
+
+// The RawScan's wavelengths as a measured diagram states them (one λ when only the mean is known).
+void describe_scan_wavelengths(const RawScan& scan, MeasuredDiagram& diagram);
 
 // What the user gave in the "Lambda missing" dialog for a Rietveld file without header.
 struct ScanWavelengths {

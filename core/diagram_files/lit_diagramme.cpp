@@ -22,6 +22,19 @@ bool first_line_is_empty(const std::string& fileName, Messages& messages, bool& 
     return true;
 }
 
+// The format's short name and the unit of its intensities: the binary and Rietveld files hold
+// counts per step; CPI, CPD and .sim files may hold any values (this program writes its
+// calculated 0..100 diagrams into them).
+void name_format(RawScan& scan, DiagramKind kind)
+{
+    static const char* const names[] = {"", "raw", "rd", "sim", "dat", "cpi", "cpd"};
+    if (!scan.measured)
+        return;
+    scan.measured->format = names[static_cast<int>(kind)];
+    const bool counts = kind == DiagramKind::Raw || kind == DiagramKind::Philips || kind == DiagramKind::Rietveld;
+    scan.measured->scans.front().unit = counts ? "counts" : "";
+}
+
 }  // namespace
 
 ImportResult lit_diagramme(Workspace& workspace, Messages& messages, int kind, const std::string& fileName)
@@ -57,6 +70,7 @@ ImportResult lit_diagramme(Workspace& workspace, Messages& messages, int kind, c
     }
     if (error)
         return {};
+    name_format(scan, static_cast<DiagramKind>(kind));
     return range_diagramme(workspace, messages);
 }
 
@@ -73,6 +87,7 @@ ImportResult complete_rietveld_import(Workspace& workspace, Messages& messages,
     scan.lambda2 = wavelengths.lambda2;
     scan.ratio = wavelengths.ratio;
     scan.anode = wavelengths.anode;
+    name_format(scan, DiagramKind::Rietveld);
     return range_diagramme(workspace, messages);
 }
 

@@ -22,11 +22,11 @@ double q_of(double twoTheta, double halfDegree, double lambda)
 
 // The first diagram read while no radiation is defined sets the range and the wavelength.
 // A file that gives no wavelength (0) sets the range only.
-void adopt_radiation(StructureModel& model, const RawScan& scan)
+void adopt_radiation(StructureModel& model, const ScanHeader& header)
 {
-    model.twoTheta1 = model.enteredTwoTheta1 = scan.firstAngle;
-    model.twoTheta2 = model.enteredTwoTheta2 = scan.lastAngle;
-    const double lambda = scan.meanLambda;
+    model.twoTheta1 = model.enteredTwoTheta1 = header.firstAngle;
+    model.twoTheta2 = model.enteredTwoTheta2 = header.lastAngle;
+    const double lambda = header.meanLambda;
     if (!(lambda > 0))
         return;
     WavelengthSet& set = model.wavelengths;
@@ -51,16 +51,16 @@ void check_wavelength(const WavelengthSet& set, double lambda, Messages& message
 
 // Nearest raw point for each slot, between the first point at or above twoTheta1 and the last
 // at or below twoTheta2. A scan lying wholly outside the range leaves every slot at zero.
-void resample(const RawScan& scan, const StructureModel& model, ObservedSlot& slot)
+void resample(const ScanPoints& scan, double meanLambda, const StructureModel& model, ObservedSlot& slot)
 {
-    const int n = scan.pointCount;
+    const int n = scan.count;
     int first = n + 1, last = 0;
     for (int i = n; i >= 1; --i) {
-        if (scan.angle[i] >= model.twoTheta1)
+        if (scan.angle(i) >= model.twoTheta1)
             first = i;
     }
     for (int i = 1; i <= n; ++i) {
-        if (scan.angle[i] <= model.twoTheta2)
+        if (scan.angle(i) <= model.twoTheta2)
             last = i;
     }
     slot.points.fill(ObservedPoint{});
@@ -73,37 +73,58 @@ void resample(const RawScan& scan, const StructureModel& model, ObservedSlot& sl
         if (idx > last)
             break;
         const int i = static_cast<int>(idx);
-        slot.points[g] = {scan.angle[i], scan.intensity[i],
-                          q_of(scan.angle[i], kHalfDegreeResample, scan.meanLambda)};
+        slot.points[g] = {scan.angle(i), scan.intensity(i), q_of(scan.angle(i), kHalfDegreeResample, meanLambda)};
     }
 }
 
 }  // namespace
 
-ImportResult range_diagramme(Workspace& workspace, Messages& messages)
+ImportResult add_observed_slot(Workspace& workspace, Messages& messages, const ScanHeader& header,
+                               const ScanPoints& points)
 {
     ObservedPattern& observed = workspace.observed;
-    const RawScan& scan = workspace.rawScan;
     if (observed.count >= kMaxObservedDiagrams) {
         beep_and_warn(messages, "Ten observed diagrams are already shown: erase them before reading another one");
         return {};
     }
-    if (scan.pointCount < 1)
+    if (points.count < 1)
         return {};
     StructureModel& model = workspace.model;
     ImportResult result{ImportStatus::Added, false};
     ++observed.importCounter;
     if (model.wavelengths.count == 0 && observed.importCounter == 1) {
-        adopt_radiation(model, scan);
+        adopt_radiation(model, header);
         result.radiationAdopted = true;
     } else if (model.wavelengths.count > 0) {
-        check_wavelength(model.wavelengths, scan.meanLambda, messages);
+        check_wavelength(model.wavelengths, header.meanLambda, messages);
     }
     ObservedSlot& slot = observed.slots[++observed.count];
-    slot.lambda = scan.meanLambda;
-    slot.fileName = short_text(file_name_only(scan.fileName), kSlotNameLength);
-    resample(scan, model, slot);
+    slot.lambda = header.meanLambda;
+    slot.fileName = short_text(file_name_only(header.fileName), kSlotNameLength);
+    slot.measured = header.measured;
+    slot.scan = header.scanIndex;
+    resample(points, header.meanLambda, model, slot);
     return result;
+}
+
+ImportResult range_diagramme(Workspace& workspace, Messages& messages)
+{
+    const RawScan& scan = workspace.rawScan;
+    if (scan.measured)
+        describe_scan_wavelengths(scan, *scan.measured);
+    const ScanHeader header{scan.fileName, scan.firstAngle, scan.lastAngle, scan.meanLambda, scan.measured, 0};
+    const ScanPoints points{scan.pointCount, [&](int i) { return double(scan.angle[i]); },
+                            [&](int i) { return double(scan.intensity[i]); }};
+    return add_observed_slot(workspace, messages, header, points);
+}
+
+void describe_scan_wavelengths(const RawScan& scan, MeasuredDiagram& diagram)
+{
+    MeasuredWavelengths& w = diagram.wavelengths;
+    w.lambda1 = scan.lambda1 > 0 ? scan.lambda1 : scan.meanLambda;
+    w.lambda2 = scan.lambda1 > 0 ? scan.lambda2 : 0;
+    w.ratio = scan.lambda1 > 0 ? scan.ratio : 0;
+    w.anode = scan.anode;
 }
 
 }  // namespace kalidos

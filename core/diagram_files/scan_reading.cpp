@@ -14,6 +14,21 @@ namespace {
 // 2θ of a real scan lies within ±180 degrees; anything else is a damaged header.
 constexpr double kLargestAngle = 180.0;
 
+// The points as read, kept before finish_scan scales the RawScan's copy to 0..100.
+void keep_measured_points(RawScan& scan)
+{
+    auto diagram = std::make_shared<MeasuredDiagram>();
+    diagram->fileName = scan.fileName;
+    MeasuredScan& points = diagram->scans.emplace_back();
+    points.twoTheta.reserve(static_cast<std::size_t>(scan.pointCount));
+    points.intensity.reserve(static_cast<std::size_t>(scan.pointCount));
+    for (int i = 1; i <= scan.pointCount; ++i) {
+        points.twoTheta.push_back(scan.angle[i]);
+        points.intensity.push_back(scan.intensity[i]);
+    }
+    scan.measured = std::move(diagram);
+}
+
 }  // namespace
 
 void refuse_file(Messages& messages, const std::string& path, const std::string& text)
@@ -166,6 +181,7 @@ bool finish_scan(RawScan& scan, Messages& messages)
                     "every intensity equals " + fmt_fixed(imax, 0, 5) + ": the diagram cannot be scaled");
         return false;
     }
+    keep_measured_points(scan);
     for (float& value : scan.intensity)
         value = static_cast<float>((value - imin) * 100 / (imax - imin));
     scan.imax = imax;

@@ -1,8 +1,10 @@
 // Observed diagrams: the last file read (RawScan) and the diagrams held for drawing.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "model/measured_diagram.hpp"
 #include "model/results.hpp"
 #include "util/counted_table.hpp"
 #include "util/fixed_table.hpp"
@@ -22,6 +24,8 @@ struct RawScan {
     double lambda1 = 0, lambda2 = 0, ratio = 0, meanLambda = 0;
     double firstAngle = 0, lastAngle = 0;
     double imax = 0, imin = 0;
+    // The file's points as read (before the 0..100 scaling), its format and wavelengths.
+    std::shared_ptr<MeasuredDiagram> measured;
 };
 
 struct ObservedPoint {
@@ -34,6 +38,9 @@ struct ObservedSlot {
     std::string fileName;  // without directory, at most 50 characters
     double lambda = 0;
     Table<ObservedPoint, kPatternPoints> points;
+    // The diagram at its own resolution (every scan of the file, unscaled) and the scan shown.
+    std::shared_ptr<const MeasuredDiagram> measured;
+    int scan = 0;  // 0-based
 };
 
 struct ObservedPattern {
