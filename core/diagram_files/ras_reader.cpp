@@ -8,6 +8,7 @@
 #include "diagram_files/measured_points.hpp"
 #include "diagram_files/measured_readers.hpp"
 #include "diagram_files/measured_text.hpp"
+#include "diagram_files/ras_rows.hpp"
 #include "diagram_files/scan_reading.hpp"  // for split_lines, split_tokens, parse_number
 #include "diagram_files/shift_jis.hpp"
 
@@ -61,28 +62,6 @@ void read_header_line(std::string_view line, RasHeader& header)
     header[std::string(line.substr(1, blank - 1))] = std::string(unquoted(line.substr(blank + 1)));
 }
 
-struct RasRows {
-    std::vector<double> x, y;
-};
-
-// A row of 2θ, intensity and an optional attenuator factor, which multiplies the intensity.
-bool read_row(std::string_view line, std::size_t number, RasRows& rows, std::string& error)
-{
-    const auto tokens = split_tokens(line, " \t");
-    std::optional<double> values[3] = {1.0, 1.0, 1.0};
-    for (std::size_t i = 0; i < tokens.size() && i < 3; ++i)
-        values[i] = parse_number(tokens[i]);
-    if (tokens.size() < 2 || tokens.size() > 3 || !values[0] || !values[1] || !values[2]) {
-        error = "line " + std::to_string(number) + " is not a row of 2θ, intensity and attenuator";
-        return false;
-    }
-    if (rows.x.size() == kMaxMeasuredPoints)
-        return check_measured_count(kMaxMeasuredPoints + 1, error);
-    rows.x.push_back(*values[0]);
-    rows.y.push_back(*values[1] * *values[2]);
-    return true;
-}
-
 class RasParser {
 public:
     explicit RasParser(MeasuredDiagram& diagram) : diagram_(diagram) {}
@@ -120,7 +99,7 @@ private:
         case State::Rows:
             if (line == "*RAS_INT_END")
                 return finish_scan(error);
-            return line.empty() || read_row(line, number, rows_, error);
+            return line.empty() || read_ras_row(line, number, rows_, error);
         case State::Done:
             return true;
         }

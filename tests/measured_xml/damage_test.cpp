@@ -4,6 +4,7 @@
 #include <random>
 
 #include "measured_files.hpp"
+#include "zip_fixture.hpp"
 
 namespace kalidos::testing {
 namespace {
@@ -14,7 +15,8 @@ struct Format {
     MeasuredReader reader;
 };
 
-const Format kFormats[] = {{"xrdml", ".xrdml", read_xrdml}, {"brml", ".brml", read_brml}};
+const Format kFormats[] = {
+    {"xrdml", ".xrdml", read_xrdml}, {"brml", ".brml", read_brml}, {"ras", ".rasx", read_rasx}};
 
 void check_truncations(const Format& format, const std::filesystem::path& path, const std::string& bytes)
 {
@@ -63,6 +65,26 @@ TEST(MeasuredDamage, TruncatedCopiesAreRefusedAndFlippedCopiesNeverMisread)
             refused += check_bit_flips(format, path, bytes);
         }
         EXPECT_GT(refused, 0u) << format.folder;
+    }
+}
+
+// Each member a reader needs, taken out of a copy of every real archive, is named in the refusal.
+TEST(MeasuredDamage, ArchivesMissingAMemberAreRefusedNamingIt)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const std::pair<Format, std::vector<std::string>> needs[] = {
+        {kFormats[1], {"Experiment0/DataContainer.xml", "Experiment0/RawData0.xml"}},
+        {kFormats[2], {"Data0/MesurementConditions0.xml", "Data0/Profile0.txt"}},
+    };
+    for (const auto& [format, members] : needs) {
+        for (const auto& path : modern_files(format.folder, format.extension)) {
+            const std::string bytes = bytes_of(path);
+            for (const std::string& member : members) {
+                const std::string message = refusal(format.reader, zip_without(bytes, member));
+                EXPECT_NE(message.find(member.substr(member.find('/') + 1)), std::string::npos)
+                    << path.filename() << " without " << member << ": " << message;
+            }
+        }
     }
 }
 
