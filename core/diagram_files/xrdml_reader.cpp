@@ -69,7 +69,8 @@ bool store_points(pugi::xml_node dataPoints, std::vector<double> intensity, Meas
                     std::to_string(twoTheta.size()) + " 2θ positions";
             return false;
         }
-        return store_listed_points(scan, std::move(twoTheta), std::move(intensity), {}, error);
+        return check_monotonic(twoTheta, error) &&
+               store_listed_points(scan, std::move(twoTheta), std::move(intensity), {}, error);
     }
     const std::optional<double> start = number_in(child_named(positions, "startPosition"));
     const std::optional<double> end = number_in(child_named(positions, "endPosition"));

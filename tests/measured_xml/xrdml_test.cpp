@@ -194,6 +194,8 @@ TEST(Xrdml, RefusesRockingCurvesAndInconsistentScansWithAReason)
          "3 intensities for 2 2θ positions"},
         {kTwoTheta + "<beamAttenuationFactors>1 1</beamAttenuationFactors><counts>1 2 3</counts>",
          "2 beam attenuation factors for 3 counts"},
+        {"<positions axis=\"2Theta\"><listPositions>1 2 1.5</listPositions></positions><counts>1 2 3</counts>",
+         "point 3 turns back"},
         {kTwoTheta + "<counts>1 2x 3</counts>", "value 2 (\"2x\") is not a number"},
         {kTwoTheta + "<counts>1 nan 3</counts>", "is not a number"},
         {kTwoTheta + "<counts> </counts>", "empty"},
