@@ -6,6 +6,7 @@
 #include <map>
 
 #include "diagram_files/diagram_import.hpp"
+#include "readers/reader_text.hpp"  // for file_name_only
 
 namespace kalidos::batch {
 
@@ -21,9 +22,13 @@ int diagram_kind_from_extension(const std::string& fileName)
     return found == kinds.end() ? 0 : static_cast<int>(found->second);
 }
 
-bool read_observed_diagram(Workspace& workspace, const std::string& fileName, StreamMessages& messages)
+bool read_observed_diagram(Workspace& workspace, const std::string& fileName, int scan, StreamMessages& messages)
 {
     const int kind = diagram_kind_from_extension(fileName);
+    if (kind != 0 && scan != 1) {
+        messages.note(file_name_only(fileName) + ": the file holds 1 scan, not a scan " + std::to_string(scan));
+        return false;
+    }
     if (kind == 0) {
         messages.note("Unknown kind of diagram file (expected .raw, .rd, .sim, .dat, .cpi or .cpd): " + fileName);
         return false;

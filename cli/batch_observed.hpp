@@ -13,7 +13,8 @@ int diagram_kind_from_extension(const std::string& fileName);
 // lit_diagramme for one file. A Rietveld file that does not state its wavelength is given
 // the run's first wavelength, as a user would type it into the "Lambda missing" dialog
 // without choosing an anode (λ1 = λ2 = 0, anode "?", ratio 1). False when the file was
-// not added (the reason has been reported).
-bool read_observed_diagram(Workspace& workspace, const std::string& fileName, StreamMessages& messages);
+// not added (the reason has been reported). `scan` (from 1) picks a scan of a multi-scan
+// file; a file with fewer scans is refused.
+bool read_observed_diagram(Workspace& workspace, const std::string& fileName, int scan, StreamMessages& messages);
 
 }  // namespace kalidos::batch

@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 
+#include "comparison/column_export.hpp"
+
 namespace kalidos::batch {
 namespace {
 
@@ -38,6 +40,8 @@ private:
     bool take_number(const std::string& option, double& value);
     bool option(const std::string& name);
     bool parse_mixture(const std::string& text);
+    bool take_count(const std::string& option, int low, int high, int& value);
+    void parse_fit(const std::string& text);
     void check_combinations();
     void fail(const std::string& text)
     {
@@ -49,6 +53,7 @@ private:
     std::size_t next_ = 0;
     ParsedCommandLine result_;
     int wavelengthSources_ = 0;
+    bool backgroundGiven_ = false;
 };
 
 bool Parser::take_value(const std::string& option, std::string& value)
@@ -98,6 +103,37 @@ bool Parser::parse_mixture(const std::string& text)
         return false;
     }
     return true;
+}
+
+bool Parser::take_count(const std::string& option, int low, int high, int& value)
+{
+    double number = 0;
+    if (!take_number(option, number))
+        return false;
+    if (number < low || number > high || number != std::floor(number)) {
+        fail("option " + option + ": expected a whole number from " + std::to_string(low) + " to " +
+             std::to_string(high));
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
+
+// The parameters a comparison refines beyond the scale and background, comma-separated.
+void Parser::parse_fit(const std::string& text)
+{
+    static const std::vector<std::string> known = {"zero"};
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string name = lower(text.substr(start, comma - start));
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            fail("option --fit: \"" + name + "\" is not a parameter that can be fitted (zero)");
+            return;
+        }
+        result_.options.fit.push_back(name);
+        start = comma + 1;
+    }
 }
 
 // Handles one option (args_[next_ - 1] == name); false when it is not an option.
@@ -161,6 +197,17 @@ bool Parser::option(const std::string& name)
     } else if (name == "--observed") {
         if (take_value(name, text))
             o.observed.push_back(text);
+    } else if (name == "--scan") {
+        take_count(name, 1, 1000000, o.scan);
+    } else if (name == "--compare") {
+        o.compare = true;
+    } else if (name == "--fit") {
+        if (take_value(name, text))
+            parse_fit(text);
+    } else if (name == "--background") {
+        backgroundGiven_ = take_count(name, 0, 12, o.backgroundOrder);
+    } else if (name == "--export-xy") {
+        take_value(name, o.exportXy);
     } else if (name == "--json") {
         take_value(name, o.jsonFile);
     } else if (name == "--operators") {
@@ -192,6 +239,12 @@ void Parser::check_combinations()
         fail("at most 10 observed diagrams");
     if (!o.exportFile.empty() && export_kind(o.exportFile).empty())
         fail("option --export: the file name must end in .sim, .cpi or .cpd");
+    if (!o.exportXy.empty() && !column_layout(o.exportXy))
+        fail("option --export-xy: the file name must end in .xy, .xye or .csv");
+    if ((!o.fit.empty() || backgroundGiven_) && !o.compare)
+        fail(std::string(o.fit.empty() ? "--background" : "--fit") + " needs --compare");
+    if (o.compare && o.observed.empty())
+        fail("--compare needs at least one --observed diagram");
     if (o.structureFile.empty() && !o.help)
         fail("no structure file given");
 }

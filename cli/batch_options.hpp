@@ -39,6 +39,11 @@ struct BatchOptions {
     std::string listingsDirectory;  // empty: the current folder
     std::string exportFile;         // .sim, .cpi or .cpd
     std::vector<std::string> observed;
+    int scan = 1;                   // the scan of a multi-scan observed file, from 1
+    bool compare = false;           // fit each observed diagram against the calculation
+    std::vector<std::string> fit;   // refined beyond scale and background: "zero"
+    int backgroundOrder = 3;        // Chebyshev order of the comparison's background, 0..12
+    std::string exportXy;           // .xy, .xye or .csv columns of the calculation (and comparison)
     std::string jsonFile;           // "-" for standard output
     bool operatorsOnly = false;
     bool overwrite = false;         // answer Yes to "This file already exists..." questions

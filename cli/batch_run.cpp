@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "batch_compare.hpp"
 #include "batch_observed.hpp"
 #include "batch_radiation.hpp"
 #include "batch_structure.hpp"
@@ -82,16 +83,16 @@ bool export_diagram(const Workspace& workspace, const std::string& file, StreamM
     return ecrit_cpd(workspace, messages, file);
 }
 
-bool write_json(const std::string& target, const Workspace& workspace, StreamMessages& messages,
-                std::ostream& standardOutput)
+bool write_json(const std::string& target, const Workspace& workspace, bool agreementList,
+                StreamMessages& messages, std::ostream& standardOutput)
 {
     if (target == "-") {
-        write_result_json(standardOutput, workspace, messages.texts());
+        write_result_json(standardOutput, workspace, messages.texts(), agreementList);
         return static_cast<bool>(standardOutput.flush());
     }
     std::ofstream file(target, std::ios::binary);
     if (file)
-        write_result_json(file, workspace, messages.texts());
+        write_result_json(file, workspace, messages.texts(), agreementList);
     if (!file || !file.flush()) {
         messages.note("Cannot write " + target);
         return false;
@@ -123,13 +124,18 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
     if (status == kExitSuccess && !options.anomalous.empty())
         status = exit_status(read_anomalous_table(*workspace, options.anomalous, data, messages));
     for (const std::string& file : options.observed)
-        if (status == kExitSuccess && !read_observed_diagram(*workspace, file, messages))
+        if (status == kExitSuccess && !read_observed_diagram(*workspace, file, options.scan, messages))
             status = kExitRefused;
     if (status == kExitSuccess && !calculate(*workspace, messages))
         status = kExitRefused;
     if (status == kExitSuccess && !options.exportFile.empty() && !export_diagram(*workspace, options.exportFile, messages))
         status = kExitRefused;
-    if (!options.jsonFile.empty() && !write_json(options.jsonFile, *workspace, messages, standardOutput))
+    if (status == kExitSuccess && options.compare && !compare_with_observed(*workspace, options, messages))
+        status = kExitRefused;
+    if (status == kExitSuccess && !options.exportXy.empty() && !export_columns(*workspace, options.exportXy, messages))
+        status = kExitRefused;
+    if (!options.jsonFile.empty() &&
+        !write_json(options.jsonFile, *workspace, options.compare, messages, standardOutput))
         status = kExitRefused;
     return status;
 }

@@ -1,5 +1,6 @@
 #include "result_json.hpp"
 
+#include "comparison_json.hpp"
 #include "json_writer.hpp"
 
 namespace kalidos::batch {
@@ -97,12 +98,14 @@ void write_observed_slot(JsonWriter& json, const ObservedSlot& slot)
     for (int g = first; g <= last; ++g)
         json.value(slot.points[g].intensity);
     json.end_array();
+    write_measured_fields(json, slot);
     json.end_object();
 }
 
 }  // namespace
 
-void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages)
+void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages,
+                       bool agreementList)
 {
     const StructureModel& model = workspace.model;
     JsonWriter json(out);
@@ -119,6 +122,8 @@ void write_result_json(std::ostream& out, const Workspace& workspace, const std:
     for (int k = 1; k <= workspace.observed.count; ++k)
         write_observed_slot(json, workspace.observed.slots[k]);
     json.end_array();
+    if (agreementList)
+        write_agreement_list(json, workspace.agreements);
     json.key("messages").begin_array();
     for (const std::string& text : messages)
         json.value(text);

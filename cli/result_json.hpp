@@ -11,7 +11,9 @@ namespace kalidos::batch {
 
 // Writes title, crystal_system, space_group, cell, operators, atoms, wavelengths,
 // reflections (MergedReflections in order), peaks (PeakTable), pattern, observed and
-// messages. Result tables that the run did not fill are written empty.
-void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages);
+// messages; with `agreementList`, the comparisons made (agreement) after the observed
+// diagrams. Result tables that the run did not fill are written empty.
+void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages,
+                       bool agreementList = false);
 
 }  // namespace kalidos::batch

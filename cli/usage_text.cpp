@@ -54,6 +54,20 @@ Output
                                    diagram window does; may be given up to 10 times. A
                                    .dat file that does not state its wavelength is given
                                    the run's first wavelength
+  --scan N                         the scan of a multi-scan observed file (default 1); a
+                                   file with fewer scans is refused
+  --compare                        fit each observed diagram against the calculation:
+                                   scale and Chebyshev background by weighted least
+                                   squares; the figures go to fstr.out and the JSON
+  --fit LIST                       with --compare, refine also (comma-separated): zero
+                                   (the zero shift Z, 2-theta observed = calculated + Z)
+  --background N                   with --compare, the background's order, 0 to 12
+                                   (default 3)
+  --export-xy FILE                 write columns of numbers (.xy, .xye or .csv by the
+                                   extension) with a header line: two_theta calculated
+                                   (.xye adds sigma = sqrt(calculated)); after --compare,
+                                   two_theta observed calculated background difference
+                                   sigma at the points of the first diagram compared
   --json FILE                      write the results as JSON to FILE, or to standard
                                    output with -
   --overwrite, --force             answer Yes when a file to be written exists; without
@@ -71,7 +85,11 @@ gamma}, operators (texts), atoms [{symbol, label, x, y, z, b, population,
 multiplicity}], wavelengths [{lambda, weight}], reflections (merged, in order:
 [{h, k, l, multiplicity, lambda, d, two_theta, intensity}]), peaks [{h, k, l, q,
 intensity}], pattern {two_theta: [...], intensity: [...]}, observed [{file, lambda,
-two_theta: [...], intensity: [...]}] and messages (the texts of standard error).
+two_theta: [...], intensity: [...], format, scan, wavelengths [{lambda, weight}],
+measured {two_theta: [...], intensity: [...], sigma: [...] when the file states it}],
+with --compare agreement [{file, scan, points, scale, scale_su, zero_shift,
+zero_shift_su, background: [...], background_su: [...], rp, rwp, rexp, chi2}] and
+messages (the texts of standard error).
 )";
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "comparison/chebyshev.hpp"
+#include "model/agreement.hpp"
 #include "model/measured_diagram.hpp"
 
 namespace kalidos {
@@ -23,28 +24,6 @@ inline constexpr int kDefaultBackgroundOrder = 3;
 struct AgreementSettings {
     int backgroundOrder = kDefaultBackgroundOrder;  // 0..12: T_0 .. T_order
     bool fitZeroShift = false;
-};
-
-struct FittedValue {
-    double value = 0;
-    double su = 0;  // standard uncertainty; 0 for a value that was not fitted
-};
-
-// The fitted model at each observed point used: yc = scale·calc(2θ − Z) + background(2θ).
-struct AgreementCurves {
-    std::vector<double> twoTheta, observed, calculated, background, sigma;  // sigma = 1/√w
-};
-
-struct Agreement {
-    std::string fileName;
-    int points = 0;      // observed points with a weight above 0 inside the calculated range
-    int parameters = 0;
-    FittedValue scale;
-    FittedValue zeroShift;                 // degrees 2θ: 2θ_observed = 2θ_calculated + Z
-    std::vector<FittedValue> background;   // coefficients of T_0 .. T_order over `interval`
-    ChebyshevInterval interval;            // the 2θ interval of the points used
-    double rp = 0, rwp = 0, rexp = 0, chi2 = 0;
-    AgreementCurves curves;
 };
 
 // Fits `calculated`, known over [calcLow, calcHigh] degrees 2θ, to the points of `scan`

@@ -3,14 +3,9 @@
 
 #include <span>
 
-namespace kalidos {
+#include "model/agreement.hpp"  // for ChebyshevInterval
 
-// The abscissa interval [low, high] mapped onto [-1, 1], where the polynomials are bounded
-// and nearly orthogonal over evenly spaced points.
-struct ChebyshevInterval {
-    double low = 0, high = 0;
-    double reduced(double x) const { return high > low ? 2 * (x - low) / (high - low) - 1 : 0; }
-};
+namespace kalidos {
 
 // T_0(u) ... T_n(u) into `values` (n + 1 = values.size()), by the three-term recurrence.
 void chebyshev_values(double u, std::span<double> values);

@@ -218,6 +218,7 @@ void recalcule(Workspace& workspace, CalculationHost& host, Messages& messages)
         return;
     host.set_busy(true);
     res.merged.count = 0;
+    workspace.agreements.clear();  // they compared the previous calculation
     CalculationRun run;
     if (!open_listings(run.files, m.startDirectory)) {
         host.set_busy(false);

@@ -4,7 +4,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "model/agreement.hpp"
 #include "model/observed.hpp"
 #include "model/results.hpp"
 #include "model/structure_model.hpp"
@@ -20,6 +22,9 @@ struct Workspace {
     CalculationResults results;
     RawScan rawScan;
     ObservedPattern observed;
+    // The last comparison of the calculation with the observed diagrams; empty when none was
+    // made since the last calculation.
+    std::vector<Agreement> agreements;
     // The abscissa unit shown by the main window's radio group; the model stores both units.
     AbscissaMode abscissaMode = AbscissaMode::TwoTheta;
     // The anomalous-dispersion grid's cells: the window shows them, the calculation reads them back.

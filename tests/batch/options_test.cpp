@@ -88,6 +88,12 @@ TEST(BatchOptions, UsageErrors)
         {"a.cif", "--block", "0"},
         {"a.cif", "--block", "1.5"},
         {"a.cif", "--export", "out.png"},
+        {"a.cif", "--export-xy", "out.txt"},
+        {"a.cif", "--observed", "o.rd", "--compare", "--fit", "zero,cell"},  // not (yet) a parameter
+        {"a.cif", "--observed", "o.rd", "--compare", "--background", "13"},
+        {"a.cif", "--observed", "o.rd", "--background", "2"},             // without --compare
+        {"a.cif", "--compare"},                                           // nothing to compare
+        {"a.cif", "--scan", "0"},
     };
     for (const auto& arguments : wrong) {
         std::string line;
