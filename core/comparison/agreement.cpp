@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "comparison/normal_equations.hpp"
 #include "comparison/point_weights.hpp"
@@ -22,7 +23,7 @@ constexpr double kZeroTolerance = 1e-10;     // degrees
 constexpr double kRelativeTolerance = 1e-13;
 // Weights from the fitted counts are recomputed until none moves by more than this share.
 constexpr int kMaxWeightPasses = 30;
-constexpr double kWeightTolerance = 1e-9;
+constexpr double kWeightTolerance = 1e-7;
 
 struct FitPoints {
     std::vector<double> twoTheta, observed, weight;
@@ -143,13 +144,34 @@ bool linear_fit(const FitPoints& points, const std::vector<double>& calc, Parame
     return true;
 }
 
+// calc(2θ − Z) by linear interpolation between the values at the points themselves (which
+// must rise): good enough to choose where Gauss-Newton starts, and one evaluation in all.
+std::vector<double> shifted_by_interpolation(const FitPoints& points, const std::vector<double>& calc, double zero)
+{
+    const std::vector<double>& t = points.twoTheta;
+    std::vector<double> values(t.size());
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const double x = t[i] - zero;
+        while (j + 2 < t.size() && t[j + 1] < x)
+            ++j;
+        const double f = std::clamp((x - t[j]) / (t[j + 1] - t[j]), 0.0, 1.0);
+        values[i] = calc[j] + f * (calc[j + 1] - calc[j]);
+    }
+    return values;
+}
+
 double best_zero_start(const FitPoints& points, const CalculatedIntensity& calculated, Parameters p)
 {
+    const bool rising = points.size() > 1 && std::adjacent_find(points.twoTheta.begin(), points.twoTheta.end(),
+                                                                std::greater_equal<double>()) == points.twoTheta.end();
+    const std::vector<double> unshifted = calculated_at(calculated, points, 0);
     double best = 0, bestSquares = INFINITY;
     const int steps = static_cast<int>(std::lround(kZeroSearchReach / kZeroSearchStep));
     for (int j = -steps; j <= steps; ++j) {
         const double zero = j * kZeroSearchStep;
-        const std::vector<double> calc = calculated_at(calculated, points, zero);
+        const std::vector<double> calc = rising ? shifted_by_interpolation(points, unshifted, zero)
+                                                : calculated_at(calculated, points, zero);
         if (!linear_fit(points, calc, p))
             continue;
         const double squares = weighted_squares(points, calc, p);
@@ -172,17 +194,21 @@ std::vector<double> slope_at(const FitPoints& points, const CalculatedIntensity&
     return slope;
 }
 
+// The calculation at the current zero shift and its slope, kept between the steps.
+struct ZeroState {
+    std::vector<double> calc, slope;
+};
+
 // Gauss-Newton on scale, background and zero shift, halving a step that does not lower Σw r².
-bool refine_with_zero(const FitPoints& points, const CalculatedIntensity& calculated, Parameters& p)
+// On return `state` holds the calculation at the final zero shift and the slope of the last
+// step (taken at most one converged step away).
+bool refine_with_zero(const FitPoints& points, const CalculatedIntensity& calculated, Parameters& p, ZeroState& state)
 {
-    std::vector<double> calc = calculated_at(calculated, points, p.zero);
-    if (!linear_fit(points, calc, p))
-        return false;
-    double squares = weighted_squares(points, calc, p);
+    double squares = weighted_squares(points, state.calc, p);
     std::vector<double> step, inverse;
     for (int iteration = 0; iteration < kMaxIterations; ++iteration) {
-        const std::vector<double> slope = slope_at(points, calculated, p.zero);
-        if (!linearise(points, calc, &slope, p).solve(step, inverse))
+        state.slope = slope_at(points, calculated, p.zero);
+        if (!linearise(points, state.calc, &state.slope, p).solve(step, inverse))
             return false;
         double fraction = 1;
         bool improved = false;
@@ -195,7 +221,7 @@ bool refine_with_zero(const FitPoints& points, const CalculatedIntensity& calcul
                 const bool done = std::fabs(trial.zero - p.zero) < kZeroTolerance ||
                                   squares - trialSquares <= kRelativeTolerance * squares;
                 p = trial;
-                calc = std::move(trialCalc);
+                state.calc = std::move(trialCalc);
                 squares = trialSquares;
                 if (done)
                     return true;
@@ -205,6 +231,20 @@ bool refine_with_zero(const FitPoints& points, const CalculatedIntensity& calcul
             return true;  // no step lowers the sum: at its minimum within rounding
     }
     return true;
+}
+
+// One least-squares pass at fixed weights: scale and background, and the zero shift by
+// Gauss-Newton when asked; `state.calc` holds the calculation at the current zero shift.
+// Fills the inverse normal matrix; false when a parameter is not determined.
+bool fit_pass(const FitPoints& points, const CalculatedIntensity& calculated, bool withZero, Parameters& p,
+              ZeroState& state, std::vector<double>& inverse)
+{
+    if (!linear_fit(points, state.calc, p))
+        return false;
+    if (withZero && !refine_with_zero(points, calculated, p, state))
+        return false;
+    std::vector<double> step;
+    return linearise(points, state.calc, withZero ? &state.slope : nullptr, p).solve(step, inverse);
 }
 
 void fill_result(const FitPoints& points, const std::vector<double>& calc, const std::vector<double>& inverse,
@@ -246,23 +286,6 @@ void fill_result(const FitPoints& points, const std::vector<double>& calc, const
     a.zeroShift = withZero ? FittedValue{p.zero, su(np - 1)} : FittedValue{};
 }
 
-// One least-squares pass at fixed weights: scale and background, and the zero shift by
-// Gauss-Newton when asked. Leaves the calculation at the fitted zero shift in `calc` and the
-// inverse normal matrix in `inverse`; false when a parameter is not determined.
-bool fit_pass(const FitPoints& points, const CalculatedIntensity& calculated, bool withZero, Parameters& p,
-              std::vector<double>& calc, std::vector<double>& inverse)
-{
-    if (withZero && !refine_with_zero(points, calculated, p))
-        return false;
-    calc = calculated_at(calculated, points, p.zero);
-    if (!withZero && !linear_fit(points, calc, p))
-        return false;
-    std::vector<double> step, slope;
-    if (withZero)
-        slope = slope_at(points, calculated, p.zero);
-    return linearise(points, calc, withZero ? &slope : nullptr, p).solve(step, inverse);
-}
-
 // Counting statistics: the variance of a count is the count the model expects there. The
 // first pass weighs by the observed counts; weighing by them to the end would pull every
 // fitted level down by about one count.
@@ -299,16 +322,17 @@ std::string fit_agreement(const MeasuredScan& scan, double calcLow, double calcH
     p.background.assign(static_cast<std::size_t>(terms), 0.0);
     if (settings.fitZeroShift)
         p.zero = best_zero_start(points, calculated, p);
-    std::vector<double> calc, inverse;
+    std::vector<double> inverse;
+    ZeroState state{calculated_at(calculated, points, p.zero), {}};
     const bool counts = weight_source(scan) == WeightSource::Counts;
     points.countingTime = scan.unit == "cps" ? scan.countingTime : 1;
     for (int pass = 0; pass < kMaxWeightPasses; ++pass) {
-        if (!fit_pass(points, calculated, settings.fitZeroShift, p, calc, inverse))
+        if (!fit_pass(points, calculated, settings.fitZeroShift, p, state, inverse))
             return "the scale and background cannot be fitted: the calculation is flat or zero over the observed points";
-        if (!counts || !reweigh_by_model(points, calc, p))
+        if (!counts || !reweigh_by_model(points, state.calc, p))
             break;
     }
-    fill_result(points, calc, inverse, p, settings.fitZeroShift, result);
+    fill_result(points, state.calc, inverse, p, settings.fitZeroShift, result);
     return {};
 }
 

@@ -11,6 +11,8 @@ namespace {
 
 constexpr double kHalfDegreesToRadians = 0.008726658370523442;
 constexpr double kEta = 0.5;
+// Beyond |x| = 34, 2^(-x²) is 0 in double precision: the Gaussian part is skipped there.
+constexpr double kGaussianReach2 = 34.0 * 34.0;
 
 struct Peak {
     double position, halfWidth, amplitude;
@@ -22,7 +24,8 @@ double sum_of_peaks(const std::vector<Peak>& peaks, double twoTheta)
     for (const Peak& p : peaks) {
         const double x = (twoTheta - p.position) / p.halfWidth;
         const double x2 = x * x;
-        sum += p.amplitude * (kEta / (1 + x2) + (1 - kEta) * std::exp2(-x2));
+        const double gauss = x2 < kGaussianReach2 ? (1 - kEta) * std::exp2(-x2) : 0.0;
+        sum += p.amplitude * (kEta / (1 + x2) + gauss);
     }
     return sum;
 }
