@@ -5,7 +5,8 @@ Each CIF of realdata/cif listed below is read with iotbx.cif (Debian python3-cct
 and cell come from cctbx's own reading of the file's symmetry items. The sites are taken with the
 conventions the program's CIF import follows, so that both sides describe the same structure:
   - the element or ion: _atom_site_type_symbol when present (an ion when the program's X-ray
-    table lists it, its element otherwise), else the element at the start of the label;
+    table lists it, also with a trailing "." as O2-. for O2-, whose coefficients are then the
+    program's on this side too; its element otherwise), else the element at the start of the label;
   - isotropic B = 8 pi^2 U_iso_or_equiv (or _atom_site_B_iso_or_equiv; 1 when neither is given),
     even for atoms refined anisotropically;
   - occupancy from _atom_site_occupancy, 1 when absent.
@@ -19,7 +20,9 @@ Rebuild and compare with the committed fixtures:
     diff /tmp/ref/cif_cod_2240189.ref tests/data/readers/cif_cod_2240189.ref   (and so on)
 
 With --all, every CIF of the folder gets a reference (the batch runner's comparison with cctbx,
-tests/data/batch/cif_references); a file cctbx cannot read gets a reference holding only the line
+tests/data/batch/cif_references), with the neutron peaks too ("neutron_peak" lines: the same
+structure with the program's Fermi lengths as constant form factors, LP 1 / (sin^2 θ cos θ), at
+the same wavelength); a file cctbx cannot read gets a reference holding only the line
 "unavailable" and cctbx's reason. A block whose symmetry items cctbx cannot interpret (an H-M name
 without operators that it does not know as written) takes its group from the H-M name through
 sgtbx, a centred triclinic name such as "A -1" through its Hall symbol "-A 1":
@@ -32,7 +35,8 @@ import re
 import sys
 
 import iotbx.cif
-from cctbx import crystal, miller, xray
+from cctbx import crystal, eltbx, miller, xray
+import cctbx.eltbx.xray_scattering  # noqa: F401  (eltbx.xray_scattering.gaussian)
 from cctbx.array_family import flex
 from iotbx.cif import builders
 
@@ -48,6 +52,9 @@ Zr4+ Nb3+ Nb5+ Mo3+ Mo5+ Mo6+ Ru3+ Ru+4 Rh3+ Rh4+ Pd2+ Pd4+ Ag1+ Ag2+ Cd2+ In3+ 
 Cs1+ Ba2+ La3+ Ce3+ Ce4+ Pr3+ Pr4+ Nd3+ Pm3+ Sm3+ Eu2+ Eu3+ Gd3+ Tb3+ Dy3+ Ho3+ Er3+ Tm3+ Yb2+ Yb3+ Lu3+
 Hf4+ Ta5+ W6+ Os4+ Ir3+ Ir4+ Pt2+ Pt4+ Au1+ Au3+ Hg1+ Hg2+ Tl1+ Tl3+ Pb2+ Pb4+ Bi3+ Bi5+ Ra2+ Ac3+ Th4+
 U3+ U4+ U6+ Np3+ Np4+ Np6+ Pu3+ Pu4+ Pu6+""".split())
+# Ions the program finds through its rows written with a trailing ".": O2- is the row O2-.
+# (the older two-Gaussian fit). cctbx's own O2- differs, so both sides use the program's row.
+PROGRAM_DOT_ROWS = {"O2-": ((4.758, 7.831), (3.637, 30.05), (0, 0), (0, 0), 1.594)}
 # cctbx's it1992 labels where they differ from the program's.
 CCTBX_LABEL = {"Ru+4": "Ru4+"}
 ELEMENTS = set("""H He Li Be B C N O F Ne Na Mg Al Si P S Cl Ar K Ca Sc Ti V Cr Mn Fe Co Ni Cu Zn Ga Ge
@@ -71,9 +78,19 @@ def scattering_type(type_symbol, label):
         return element
     charge = charge or "1"
     for ion in (element + charge + sign, element + sign + charge):
-        if ion in PROGRAM_IONS:
+        if ion in PROGRAM_IONS or ion in PROGRAM_DOT_ROWS:
             return CCTBX_LABEL.get(ion, ion)
     return element
+
+
+def program_dot_rows(structure):
+    """The program's own rows for the ions it finds with a trailing ".", for the types present."""
+    used = set(structure.scatterers().extract_scattering_types())
+    rows = {}
+    for ion, (*pairs, c) in PROGRAM_DOT_ROWS.items():
+        if ion in used:
+            rows[ion] = eltbx.xray_scattering.gaussian([a for a, _ in pairs], [b for _, b in pairs], c)
+    return rows
 
 
 def number(text, default):
@@ -104,9 +121,33 @@ def sites(block):
     return result
 
 
-def intensities(structure):
+def program_fermi_lengths():
+    """The program's nucleus table, read from its source: {"FE": 0.954, ...}."""
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "core", "computation",
+                          "neutron_scattering_table.cpp")
+    with open(source) as text:
+        return {name: float(value) for name, value in re.findall(r'\{"([A-Z.]+)", (-?[\d.]+)\}', text.read())}
+
+
+def nucleus_lengths(structure):
+    """Constant form factors holding the program's Fermi length of each type's element; the
+    first element the program does not know, or None."""
+    table = program_fermi_lengths()
+    lengths = {}
+    for kind in set(structure.scatterers().extract_scattering_types()):
+        element = element_of(kind).upper()
+        if element not in table:
+            return None, element
+        lengths[kind] = eltbx.xray_scattering.gaussian(table[element])
+    return lengths, None
+
+
+def intensities(structure, radiation="xray"):
     d_min = WAVELENGTH / (2 * math.sin(math.radians(TWO_THETA_MAX / 2)))
-    structure.scattering_type_registry(table="it1992")
+    if radiation == "neutron":
+        structure.scattering_type_registry(custom_dict=nucleus_lengths(structure)[0])
+    else:
+        structure.scattering_type_registry(table="it1992", custom_dict=program_dot_rows(structure))
     indices = miller.build_set(structure.crystal_symmetry(), anomalous_flag=False, d_min=d_min * 0.999)
     f_calc = indices.structure_factors_from_scatterers(structure, algorithm="direct").f_calc()
     peaks = []
@@ -114,7 +155,9 @@ def intensities(structure):
         theta = math.asin(WAVELENGTH / (2 * d))
         if not TWO_THETA_MIN <= math.degrees(2 * theta) <= TWO_THETA_MAX:
             continue
-        lp = (1 + math.cos(2 * theta) ** 2) * 0.5 / (math.sin(theta) ** 2 * math.cos(theta))
+        lp = 1 / (math.sin(theta) ** 2 * math.cos(theta))
+        if radiation == "xray":
+            lp *= (1 + math.cos(2 * theta) ** 2) * 0.5
         intensity = m * abs(f) ** 2 * lp
         if peaks and abs(peaks[-1][0] - d) < 1e-5:
             peaks[-1][1] += intensity
@@ -149,8 +192,22 @@ def block_symmetry(block):
     return crystal.symmetry(unit_cell=cell, space_group_symbol=symbol)
 
 
-def write_reference(cif_path, out_dir):
-    model = iotbx.cif.reader(file_path=cif_path, strict=False).model()
+def distinct_block_names(text):
+    """The CIF text with repeated block names numbered (data_global, data_global_2, ...): iotbx
+    keeps only the last of blocks of one name, the program reads the first structure."""
+    seen = {}
+
+    def rename(match):
+        name = match.group(1).lower()
+        seen[name] = seen.get(name, 0) + 1
+        return match.group(0) if seen[name] == 1 else f"{match.group(0)}_{seen[name]}"
+    return re.sub(r"(?im)^data_(\S+)", rename, text)
+
+
+def write_reference(cif_path, out_dir, neutrons=False):
+    with open(cif_path, encoding="latin-1") as cif:
+        text = distinct_block_names(cif.read())
+    model = iotbx.cif.reader(input_string=text, strict=False).model()
     name, block = next((k, b) for k, b in model.items() if b.get("_atom_site_label") is not None)
     symmetry = block_symmetry(block)
     atoms = sites(block)
@@ -168,13 +225,20 @@ def write_reference(cif_path, out_dir):
             out.write(f"atom {label} {kind} {site[0]:.6g} {site[1]:.6g} {site[2]:.6g} {b:.6g} {occupancy:g}\n")
         for d, intensity in intensities(structure):
             out.write(f"peak {d:.6f} {intensity:.6f}\n")
+        if neutrons:
+            lengths, unknown = nucleus_lengths(structure)
+            if lengths is None:
+                out.write(f"neutron_unavailable the program has no Fermi length for {unknown}\n")
+                return
+            for d, intensity in intensities(structure, "neutron"):
+                out.write(f"neutron_peak {d:.6f} {intensity:.6f}\n")
 
 
 def write_all_references(cif_dir, out_dir):
     os.makedirs(out_dir, exist_ok=True)
     for name in sorted(f for f in os.listdir(cif_dir) if f.endswith(".cif")):
         try:
-            write_reference(os.path.join(cif_dir, name), out_dir)
+            write_reference(os.path.join(cif_dir, name), out_dir, neutrons=True)
         except Exception as error:  # cctbx refuses the file: say why instead of a reference
             reason = " ".join(str(error).split())
             with open(os.path.join(out_dir, "cif_" + os.path.splitext(name)[0] + ".ref"), "w") as out:

@@ -1,5 +1,7 @@
 #include "computation/scattering.hpp"
 
+#include "computation/atom_symbol_keys.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -56,7 +58,7 @@ int find_xray_row(const std::string& key)
 
 int find_nucleus(const std::string& atomSymbol, Messages& messages)
 {
-    const std::string key = trimmed_upper(atomSymbol).substr(0, 2);
+    const std::string key = nucleus_key(atomSymbol);
     const auto& table = neutron_scattering_table();
     for (int i = 0; i < kNeutronTableRows; ++i) {
         if (trimmed_upper(table[static_cast<std::size_t>(i)].name) == key)
@@ -70,7 +72,7 @@ bool rebuild_element_table(StructureModel& model, Messages& messages)
 {
     model.elementCount = 0;
     for (int n = 1; n <= model.atomCount; ++n) {
-        const std::string key = short_text(trimmed_upper(model.atomSymbol[n]), kAtomSymbolLength);
+        const std::string key = xray_key(model.atomSymbol[n]);
         int row = 1;
         while (row <= model.elementCount && model.elementSymbols[row] != key)
             ++row;

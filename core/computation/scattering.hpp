@@ -30,12 +30,12 @@ const std::array<NeutronScatteringRow, kNeutronTableRows>& neutron_scattering_ta
 // The 1-based row whose symbol, upper-cased and trimmed, equals `key` exactly; 0 when none does.
 int find_xray_row(const std::string& key);
 
-// The 1-based neutron row of an atom symbol (key: trimmed, upper case, first two characters).
+// The 1-based neutron row of an atom symbol (key: its element part, nucleus_key).
 // When absent: beep, "Nucleus <key> not found!", and 0.
 int find_nucleus(const std::string& atomSymbol, Messages& messages);
 
-// Rebuilds the element table from the atom table (key: the symbol's first two characters, upper
-// case, in order of first appearance) and sets every atomElementIndex. A 21st distinct element is
+// Rebuilds the element table from the atom table (key: the symbol's X-ray key, xray_key, in order
+// of first appearance, so that O2- and O2-. are one element listed as the row used) and sets every atomElementIndex. A 21st distinct element is
 // refused with a message; the table then holds the first 20 and the result is false.
 bool rebuild_element_table(StructureModel& model, Messages& messages);
 

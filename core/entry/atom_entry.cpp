@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "computation/atom_symbol_keys.hpp"
 #include "computation/scattering.hpp"
 #include "entry/number_text.hpp"
 #include "util/pascal_format.hpp"
@@ -9,8 +10,6 @@
 namespace kalidos {
 
 namespace {
-
-std::string nucleus_key(const std::string& symbol) { return to_upper(trim(symbol)).substr(0, 2); }
 
 std::string element_key(const std::string& symbol)
 {
@@ -83,7 +82,7 @@ bool read_atom_rows(EntryForm& form, StructureModel& model, Messages& messages)
             break;
         std::string symbol = grid.text(row, kColSymbol);
         symbol = element_key(symbol.substr(symbol.find_first_not_of(' ')));
-        elements.insert(symbol);
+        elements.insert(xray_key(symbol));
         if (elements.size() > static_cast<std::size_t>(kMaxElements)) {
             beep_and_warn(messages, "More than " + std::to_string(kMaxElements) + " elements at row " +
                                         std::to_string(row) + "!");

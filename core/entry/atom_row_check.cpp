@@ -1,4 +1,5 @@
 // Checking an atom row when the user leaves it, and inserting a row.
+#include "computation/atom_symbol_keys.hpp"
 #include "computation/scattering.hpp"
 #include "entry/atom_entry.hpp"
 #include "entry/number_text.hpp"
@@ -58,7 +59,7 @@ RowCheck check_atom_row(EntryForm& form, int radiation, int leftRow, int leftCol
     complete_row(grid, leftRow);
     const std::string key = short_text(to_upper(symbol), kAtomSymbolLength);
     const auto length = nucleus_fermi_length(key);
-    if (!neutron && find_xray_row(key) == 0) {
+    if (!neutron && find_xray_row(xray_key(key)) == 0) {
         grid.set_text(leftRow, leftColumn, "");
         beep_and_warn(messages, "Unknown Ion: " + key);
         return RowCheck::Stop;
@@ -73,7 +74,7 @@ RowCheck check_atom_row(EntryForm& form, int radiation, int leftRow, int leftCol
     if (neutron)
         show_nucleus(grid, leftRow, capitalised(symbol), *length);
     else if (length)
-        show_nucleus(other, leftRow, key.substr(0, 2), *length);
+        show_nucleus(other, leftRow, nucleus_key(key), *length);
     return RowCheck::ReadAndRebuild;
 }
 

@@ -1,5 +1,6 @@
 #include "entry/read_entries.hpp"
 
+#include "computation/atom_symbol_keys.hpp"
 #include "computation/scattering.hpp"
 #include "entry/atom_entry.hpp"
 #include "entry/cell_entry.hpp"
@@ -100,7 +101,7 @@ bool element_table_current(const StructureModel& model)
     int count = 0;
     for (int atom = 1; atom <= model.atomCount; ++atom) {
         const int e = model.atomElementIndex[atom];
-        if (e < 1 || e > model.elementCount || model.elementSymbols[e] != to_upper(trim(model.atomSymbol[atom])))
+        if (e < 1 || e > model.elementCount || model.elementSymbols[e] != xray_key(model.atomSymbol[atom]))
             return false;
         if (e == count + 1)
             ++count;

@@ -1,11 +1,10 @@
 #include "readers/cif_atom_label.hpp"
 
+#include "computation/atom_symbol_keys.hpp"
 #include "computation/scattering.hpp"
 #include "readers/reader_text.hpp"
 
-#include <array>
 #include <cctype>
-#include <string_view>
 
 namespace kalidos
 {
@@ -13,21 +12,10 @@ namespace kalidos
 namespace
 {
 
-// Elements by atomic number up to Cf (those the X-ray table holds), then deuterium and dummy atoms.
-constexpr std::array<std::string_view, 100> kElements = {
-    "H",  "HE", "LI", "BE", "B",  "C",  "N",  "O",  "F",  "NE", "NA", "MG", "AL", "SI", "P",  "S",  "CL",
-    "AR", "K",  "CA", "SC", "TI", "V",  "CR", "MN", "FE", "CO", "NI", "CU", "ZN", "GA", "GE", "AS", "SE",
-    "BR", "KR", "RB", "SR", "Y",  "ZR", "NB", "MO", "TC", "RU", "RH", "PD", "AG", "CD", "IN", "SN", "SB",
-    "TE", "I",  "XE", "CS", "BA", "LA", "CE", "PR", "ND", "PM", "SM", "EU", "GD", "TB", "DY", "HO", "ER",
-    "TM", "YB", "LU", "HF", "TA", "W",  "RE", "OS", "IR", "PT", "AU", "HG", "TL", "PB", "BI", "PO", "AT",
-    "RN", "FR", "RA", "AC", "TH", "PA", "U",  "NP", "PU", "AM", "CM", "BK", "CF", "D",  "DU"};
-
+// The elements the tables know, and dummy atoms.
 bool is_element(const std::string& upper)
 {
-    for (std::string_view e : kElements)
-        if (upper == e)
-            return true;
-    return false;
+    return is_element_name(upper) || upper == "DU";
 }
 
 // FE becomes Fe.
@@ -93,9 +81,8 @@ std::string symbol_from_type_symbol(const std::string& typeSymbol)
     tableStyle.push_back(sign);
     tableStyle.append(charge);
     for (const std::string& ion : {written, tableStyle}) {
-        const int row = find_xray_row(ion);
-        if (row > 0)
-            return xray_scattering_table()[static_cast<std::size_t>(row - 1)].symbol;
+        if (find_xray_row(xray_key(ion)) > 0)
+            return element_case(element) + ion.substr(element.size());
     }
     return element_case(element);
 }

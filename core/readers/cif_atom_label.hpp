@@ -16,8 +16,8 @@ struct ElementAndLabel {
 // element is dropped); a first letter that is no element is not decoded.
 ElementAndLabel element_and_label(const std::string& siteLabel);
 
-// The symbol of an `_atom_site_type_symbol` value: the ion (Fe3+, O1-, Ru+4) when the X-ray table
-// lists it, otherwise its element (O2- gives O); empty when it names no element.
+// The symbol of an `_atom_site_type_symbol` value: the ion (Fe3+, O1-, Ru+4, O2-) when the X-ray
+// table has a row for it (O2- finds O2-.), otherwise its element; empty when it names no element.
 std::string symbol_from_type_symbol(const std::string& typeSymbol);
 
 } // namespace kalidos

@@ -26,6 +26,19 @@ TEST(CheckAtomRow, NewIronRowIsCompletedAndMirrored)
     EXPECT_TRUE(messages.warnings.empty());
 }
 
+TEST(CheckAtomRow, IonsFindTheirRowsInBothGrids)
+{
+    auto form = std::make_unique<EntryForm>();
+    testing::RecordingMessages messages;
+    form->xray.set_text(1, kColSymbol, "O2-");
+    EXPECT_EQ(check_atom_row(*form, kXrays, 1, kColX, 2, messages), RowCheck::ReadAndRebuild);
+    EXPECT_EQ(form->neutron.text(1, kColSymbol), "O");
+    form->neutron.set_text(2, kColSymbol, "K1+");
+    EXPECT_EQ(check_atom_row(*form, kNeutrons, 2, kColX, 3, messages), RowCheck::ReadAndRebuild);
+    EXPECT_EQ(form->neutron.text(2, kColFermi), "   0.371");
+    EXPECT_TRUE(messages.warnings.empty());
+}
+
 TEST(CheckAtomRow, UnknownIonAndNucleusEmptyTheCellLeft)
 {
     auto form = std::make_unique<EntryForm>();

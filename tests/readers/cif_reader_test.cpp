@@ -149,7 +149,7 @@ Cu1 Cu0 0.1 0.2 0.3 0.6 1
     EXPECT_EQ(model->atomLabel[1], "1");
     EXPECT_DOUBLE_EQ(model->atomB[1], 0.45);
     EXPECT_DOUBLE_EQ(model->atomPopulation[1], 0.773);
-    EXPECT_EQ(model->atomSymbol[2], "O") << "O2- is not in the X-ray table";
+    EXPECT_EQ(model->atomSymbol[2], "O2-") << "the X-ray table's row O2-.";
     EXPECT_DOUBLE_EQ(model->atomPopulation[2], 1.0);
     EXPECT_EQ(model->atomSymbol[3], "K1+");
     EXPECT_EQ(model->atomSymbol[4], "Ru+4");

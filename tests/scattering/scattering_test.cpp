@@ -1,4 +1,5 @@
 #include "computation/scattering.hpp"
+#include "computation/atom_symbol_keys.hpp"
 
 #include <cmath>
 #include <set>
@@ -73,32 +74,55 @@ TEST(ScatteringLookups, FirstExactMatchWins)
     EXPECT_EQ(find_xray_row("XX"), 0);
 }
 
-TEST(ScatteringLookups, NucleusKeyIsTheFirstTwoCharacters)
+TEST(ScatteringLookups, XrayKeyTriesTheRowWithATrailingDotAfterTheExactOne)
+{
+    EXPECT_EQ(xray_key(" o2- "), "O2-.");
+    EXPECT_EQ(xray_key("O2-."), "O2-.");
+    EXPECT_EQ(xray_key("H"), "H");
+    EXPECT_EQ(xray_key("C"), "C");
+    EXPECT_EQ(xray_key("Si"), "SI");
+    EXPECT_EQ(xray_key("Fe3+"), "FE3+");
+    EXPECT_EQ(xray_key("Xx"), "XX");
+}
+
+TEST(ScatteringLookups, NucleusIsTheElementPartOfTheSymbol)
 {
     RecordingMessages messages;
     const auto& table = neutron_scattering_table();
-    EXPECT_DOUBLE_EQ(table[static_cast<std::size_t>(find_nucleus("Fe3+", messages) - 1)].fermiLength, 0.954);
+    const auto name = [&](const char* symbol) {
+        const int row = find_nucleus(symbol, messages);
+        return row == 0 ? std::string("-") : std::string(table[static_cast<std::size_t>(row - 1)].name);
+    };
+    EXPECT_EQ(name("Fe3+"), "FE");
+    EXPECT_EQ(name("K1+"), "K");
+    EXPECT_EQ(name("Co2+"), "CO");
+    EXPECT_EQ(name("O2-"), "O");
+    EXPECT_EQ(name("N3-"), "N");
+    EXPECT_EQ(name("H1-"), "H");
+    EXPECT_EQ(name("OW"), "O");
     EXPECT_DOUBLE_EQ(table[static_cast<std::size_t>(find_nucleus(" d ", messages) - 1)].fermiLength, 0.667);
-    EXPECT_STREQ(table[101].name, "CU.");
     EXPECT_TRUE(messages.warnings.empty());
-    EXPECT_EQ(find_nucleus("H1-", messages), 0);
-    ASSERT_EQ(messages.warnings.size(), 1u);
-    EXPECT_EQ(messages.warnings[0], "Nucleus H1 not found!");
-    EXPECT_EQ(messages.beeps, 1);
+    EXPECT_EQ(name("He"), "-");
+    EXPECT_EQ(name("Qq1+"), "-");
+    EXPECT_EQ(messages.warnings, (std::vector<std::string>{"Nucleus HE not found!", "Nucleus QQ not found!"}));
+    EXPECT_EQ(messages.beeps, 2);
 }
 
 TEST(ElementTable, IsKeyedByTheWholeSymbolInOrderOfAppearance)
 {
     StructureModel model;
     RecordingMessages messages;
-    set_atoms(model, {"Fe", "o2-", "FE3+", "O2-", "fe"});
+    set_atoms(model, {"Fe", "o2-", "FE3+", "O2-.", "fe"});
     ASSERT_TRUE(rebuild_element_table(model, messages));
     ASSERT_EQ(model.elementCount, 3);
     EXPECT_EQ(model.elementSymbols[1], "FE");
-    EXPECT_EQ(model.elementSymbols[2], "O2-");
+    EXPECT_EQ(model.elementSymbols[2], "O2-.");  // the row used
     EXPECT_EQ(model.elementSymbols[3], "FE3+");
     EXPECT_EQ(model.atomElementIndex[4], 2);
     EXPECT_EQ(model.atomElementIndex[5], 1);
+    load_element_scattering_data(model, nullptr, messages);
+    EXPECT_TRUE(messages.warnings.empty());
+    EXPECT_DOUBLE_EQ(model.cromer[2].a[1], 4.758);  // O2-., not neutral O
 }
 
 TEST(ElementTable, RefusesATwentyFirstElement)
