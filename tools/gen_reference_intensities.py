@@ -8,7 +8,8 @@ program's LP (X-ray tube: (1 + cos^2 2θ)/2 / (sin^2 θ cos θ); neutrons: 1 / (
 Reflections of equal d are summed, and the strongest peak is scaled to 100.
 
 The structures are test cases, not refined structures: any consistent description serves, and
-they cover the seven crystal systems, the Laue classes m-3, 4/m, 6/m, -3, -3m (in rhombohedral and
+they cover the seven crystal systems, the largest structure (400 atoms of F m -3 m, each at least
+0.3 Å from any special position), the Laue classes m-3, 4/m, 6/m, -3, -3m (in rhombohedral and
 hexagonal axes), 2/m and -1, special positions and partial occupancies.
 
 Rebuild and compare with the committed fixtures:
@@ -67,6 +68,28 @@ STRUCTURES = {
 FERMI = {"Na": 0.363, "Cl": 0.958, "Fe": 0.954, "S": 0.285, "Ca": 0.49, "W": 0.477, "O": 0.58,
          "Ti": -0.337, "Mg": 0.538, "Si": 0.415, "P": 0.513, "F": 0.566, "Al": 0.345, "Cu": 0.769,
          "Zn": 0.57, "Ba": 0.528}
+
+
+def crowded_cubic_atoms(count=400, cell=12.0, clearance=0.3):
+    """`count` atoms of F m -3 m placed at random, each at least `clearance` Å from every special
+    position (no image of it under the group closer than twice that): the worst case in size, with
+    every atom on the general position."""
+    from cctbx import sgtbx, uctbx
+    import random
+    generator = random.Random(400)
+    group = sgtbx.space_group_info("F m -3 m").group()
+    unit_cell = uctbx.unit_cell((cell, cell, cell, 90, 90, 90))
+    symbols = sorted(FERMI)
+    atoms = []
+    while len(atoms) < count:
+        site = tuple(round(generator.random(), 4) for _ in range(3))
+        if sgtbx.site_symmetry(unit_cell, group, site, 2 * clearance).is_point_group_1():
+            atoms.append((symbols[len(atoms) % len(symbols)], *site, round(generator.uniform(0.2, 1.5), 2),
+                          round(generator.uniform(0.3, 1.0), 2)))
+    return atoms
+
+
+STRUCTURES["crowded_cubic"] = ("CUBI", "F m -3 m", (12, 12, 12, 90, 90, 90), crowded_cubic_atoms())
 
 
 def build_structure(group, cell, atoms):

@@ -13,7 +13,8 @@ namespace kalidos {
 void compute_site_multiplicities(StructureModel& model, CalculationResults& results);
 
 // Distinct images of the point (x, y, z) under the operator table (and their inversions when
-// inversionAdded), within 0.001 along each axis modulo whole cell translations.
+// inversionAdded), modulo whole cell translations, counted as whole orbits: a site within 0.001
+// along each axis of a special position takes its multiplicity (site_multiplicity).
 int distinct_image_count(const StructureModel& model, double x, double y, double z);
 
 }  // namespace kalidos

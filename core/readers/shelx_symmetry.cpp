@@ -1,5 +1,6 @@
 #include "readers/shelx_symmetry.hpp"
 
+#include "computation/site_symmetry.hpp"
 #include "readers/reader_text.hpp"
 
 #include <array>
@@ -77,18 +78,6 @@ std::vector<std::array<double, 3>> centring_vectors(int latt)
     }
 }
 
-double fractional(double v)
-{
-    return v - std::floor(v);
-}
-
-// Distance between two fractional values on the circle of period 1.
-double periodic_gap(double u, double v)
-{
-    const double d = std::fabs(fractional(u) - fractional(v));
-    return std::min(d, 1.0 - d);
-}
-
 } // namespace
 
 std::optional<SymmetryOperator> parse_shelx_symm(const std::string& text)
@@ -134,20 +123,9 @@ std::vector<SymmetryOperator> expand_shelx_symmetry(const ShelxSymmetry& symmetr
 double shelx_site_factor(const std::vector<SymmetryOperator>& operators, double x, double y, double z)
 {
     constexpr double kSamePosition = 2e-3; // fractional; files round special positions to 4-6 decimals
-    std::vector<std::array<double, 3>> images;
-    for (const auto& op : operators) {
-        std::array<double, 3> p{};
-        for (int r = 0; r < 3; ++r)
-            p[static_cast<std::size_t>(r)] = op.m[r][0] * x + op.m[r][1] * y + op.m[r][2] * z + op.m[r][3];
-        bool seen = false;
-        for (const auto& q : images)
-            if (periodic_gap(p[0], q[0]) < kSamePosition && periodic_gap(p[1], q[1]) < kSamePosition &&
-                periodic_gap(p[2], q[2]) < kSamePosition)
-                seen = true;
-        if (!seen)
-            images.push_back(p);
-    }
-    return images.empty() ? 1.0 : static_cast<double>(operators.size()) / static_cast<double>(images.size());
+    if (operators.empty())
+        return 1.0;
+    return static_cast<double>(operators.size()) / site_multiplicity(operators, x, y, z, kSamePosition);
 }
 
 } // namespace kalidos

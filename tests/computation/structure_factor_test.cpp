@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
+#include <array>
 #include <random>
+#include <set>
 
 #include "computation/parallel_for.hpp"
 #include "computation/reflection_generation.hpp"
@@ -154,6 +157,66 @@ TEST(SiteMultiplicity, ImagesAreComparedAcrossTheCellEdge)
     EXPECT_EQ(distinct_image_count(m, 0.5, 0, 0), 1);
     m.operators[2].m[0][3] = 0.5;
     EXPECT_EQ(distinct_image_count(m, 0.2, 0, 0), 2);
+}
+
+// Images of an exact position, counted exactly.
+int exact_image_count(const StructureModel& m, const std::array<double, 3>& p)
+{
+    std::vector<std::array<double, 3>> images;
+    for (int j = 1; j <= m.operatorCount; ++j) {
+        std::array<double, 3> q{};
+        for (int i = 0; i < 3; ++i) {
+            const auto& r = m.operators[j].m[i];
+            const double v = r[0] * p[0] + r[1] * p[1] + r[2] * p[2] + r[3];
+            q[static_cast<std::size_t>(i)] = v - std::floor(v + 1e-9);
+        }
+        if (std::none_of(images.begin(), images.end(), [&](const auto& o) {
+                return std::fabs(o[0] - q[0]) + std::fabs(o[1] - q[1]) + std::fabs(o[2] - q[2]) < 1e-7;
+            }))
+            images.push_back(q);
+    }
+    return static_cast<int>(images.size());
+}
+
+TEST(SiteMultiplicity, SitesNearSpecialPositionsCountWholeOrbits)
+{
+    // Every Wyckoff position of each group, free parameters generic.
+    const std::vector<std::pair<std::string, std::vector<std::array<double, 3>>>> groups = {
+        {"F m -3 m", {{0, 0, 0}, {.5, .5, .5}, {.25, .25, .25}, {0, .25, .25}, {.13, 0, 0}, {.13, .13, .13},
+                      {.13, .25, .25}, {0, .13, .13}, {.5, .13, .13}, {0, .13, .29}, {.13, .13, .29}, {.07, .13, .29}}},
+        {"P 6/m m m", {{0, 0, 0}, {0, 0, .5}, {1. / 3, 2. / 3, 0}, {1. / 3, 2. / 3, .5}, {0, 0, .13}, {.5, 0, 0},
+                       {.5, 0, .5}, {1. / 3, 2. / 3, .13}, {.5, 0, .13}, {.13, 0, 0}, {.13, 0, .5}, {.13, .26, 0},
+                       {.13, .26, .5}, {.13, 0, .29}, {.13, .26, .29}, {.13, .31, 0}, {.13, .31, .5}, {.13, .31, .29}}},
+        {"I 41/a m d:2", {{0, .75, .125}, {0, .25, .375}, {0, 0, 0}, {0, 0, .5}, {0, .25, .13}, {.13, 0, 0},
+                          {.13, .38, .875}, {0, .13, .29}, {.07, .13, .29}}},
+    };
+    const double cell[6] = {12, 12, 12, 90, 90, 90};
+    const double hexagonal[6] = {12, 12, 9, 90, 90, 120};
+    std::mt19937 random(12);
+    std::uniform_real_distribution<double> unit(-1, 1), size(0.0002, 0.0012);
+    for (const auto& [group, positions] : groups) {
+        auto ws = testing::make_structure(".", group, group[0] == 'P' ? hexagonal : cell, {});
+        const StructureModel& m = ws->model;
+        std::set<int> wyckoff;
+        for (const auto& p : positions)
+            wyckoff.insert(exact_image_count(m, p));
+        for (const auto& p : positions) {
+            const int special = exact_image_count(m, p);
+            for (int trial = 0; trial < 25; ++trial) {
+                std::array<double, 3> d{unit(random), unit(random), unit(random)};
+                const double scale = size(random) / std::max({std::fabs(d[0]), std::fabs(d[1]), std::fabs(d[2])});
+                for (double& v : d)
+                    v *= scale;
+                const int count = distinct_image_count(m, p[0] + d[0], p[1] + d[1], p[2] + d[2]);
+                const double offset = std::max({std::fabs(d[0]), std::fabs(d[1]), std::fabs(d[2])});
+                EXPECT_EQ(wyckoff.count(count), 1u) << group << ": " << count << " images " << offset << " from "
+                                                    << p[0] << " " << p[1] << " " << p[2];
+                if (offset <= 0.001) {
+                    EXPECT_EQ(count, special) << group << ": " << offset << " from " << p[0] << " " << p[1] << " " << p[2];
+                }
+            }
+        }
+    }
 }
 
 TEST(SiteMultiplicity, PopulationsScaleAndTheLargestBecomesOne)
