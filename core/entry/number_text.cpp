@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace kalidos {
 
@@ -59,8 +60,9 @@ double to_double(const std::string& s, std::size_t length)
     // from_chars does not take a leading '+'.
     const std::size_t skip = (length > 0 && s[0] == '+') ? 1 : 0;
     double value = 0;
-    std::from_chars(s.data() + skip, s.data() + length, value);
-    return value;
+    const auto result = std::from_chars(s.data() + skip, s.data() + length, value);
+    // A number beyond the range of a double (1e400) is no number, not 0.
+    return result.ec == std::errc::result_out_of_range ? std::numeric_limits<double>::quiet_NaN() : value;
 }
 
 }  // namespace
@@ -71,7 +73,10 @@ std::optional<double> parse_real(const std::string& text)
     const std::size_t length = number_length(s);
     if (length == 0 || length != s.size())
         return std::nullopt;
-    return to_double(s, length);
+    const double value = to_double(s, length);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 double parse_real_prefix(const std::string& text)

@@ -1,5 +1,7 @@
 #include "readers/cif_reader.hpp"
 
+#include <optional>
+
 #include "readers/cif_atom_label.hpp"
 #include "readers/cif_operators.hpp"
 #include "readers/cif_syntax.hpp"
@@ -112,10 +114,16 @@ const std::string* cell_of(const std::vector<std::string>& row, int column)
     return column < 0 ? nullptr : &row[static_cast<std::size_t>(column)];
 }
 
-double number_or(const std::string* text, double fallback)
+// An optional item of a site: `fallback` when the column is absent or the value null ('?', '.');
+// none when a value is there but is no finite number.
+std::optional<double> number_or(const std::string* text, double fallback)
 {
+    if (text == nullptr || is_cif_null(*text))
+        return fallback;
     double value = 0;
-    return text != nullptr && parse_cif_number(*text, value) ? value : fallback;
+    if (!parse_cif_number(*text, value))
+        return std::nullopt;
+    return value;
 }
 
 bool store_site(StructureModel& model, const std::vector<std::string>& row, const AtomSiteColumns& c,
@@ -129,6 +137,14 @@ bool store_site(StructureModel& model, const std::vector<std::string>& row, cons
         messages.warning("Cannot read the coordinates of the atom site " + siteLabel);
         return false;
     }
+    const auto u = number_or(cell_of(row, c.u), -1);
+    const auto b = number_or(cell_of(row, c.b), 1.0);
+    const auto occupancy = number_or(cell_of(row, c.occupancy), 1.0);
+    for (const auto& [value, item] : {std::pair{u, "U"}, std::pair{b, "B"}, std::pair{occupancy, "occupancy"}})
+        if (!value) {
+            messages.warning(std::string("Cannot read the ") + item + " of the atom site " + siteLabel);
+            return false;
+        }
     const int n = ++model.atomCount;
     const ElementAndLabel fromLabel = element_and_label(siteLabel);
     const std::string* type = cell_of(row, c.type);
@@ -140,9 +156,8 @@ bool store_site(StructureModel& model, const std::vector<std::string>& row, cons
     model.atomX[n] = x;
     model.atomY[n] = y;
     model.atomZ[n] = z;
-    const double u = number_or(cell_of(row, c.u), -1);
-    model.atomB[n] = u >= 0 ? kEightPiSquared * u : number_or(cell_of(row, c.b), 1.0);
-    model.atomPopulation[n] = number_or(cell_of(row, c.occupancy), 1.0);
+    model.atomB[n] = *u >= 0 ? kEightPiSquared * *u : *b;
+    model.atomPopulation[n] = *occupancy;
     return true;
 }
 

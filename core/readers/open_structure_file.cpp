@@ -1,4 +1,5 @@
 #include "readers/open_structure_file.hpp"
+#include "readers/model_number_check.hpp"
 
 #include "computation/cell_metric.hpp"
 #include "computation/scattering.hpp"
@@ -188,9 +189,12 @@ OpenStatus open_structure_file(StructureModel& model, const OpenRequest& request
     model.spaceGroupSymbol.clear();
     // The previous structure's operators must not serve the new one when no group gets applied.
     clear_operator_table(model);
+    const std::string shownName = std::filesystem::path(model.structureFileName).filename().string();
     const OpenStatus status = run_reader(model, request, messages, chooser);
     if (status != OpenStatus::Read)
         return status;
+    if (!check_model_numbers(model, shownName, messages))
+        return OpenStatus::Failed;
     compute_cell_metric(model);
     apply_named_group(model, request, messages);
     if (!rebuild_element_table(model, messages))

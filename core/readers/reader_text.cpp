@@ -188,8 +188,9 @@ bool parse_cif_number(std::string_view text, double& value)
         return parse_real(bare, value);
     double numerator = 0, denominator = 0;
     if (!parse_real(trim(bare.substr(0, slash)), numerator) ||
-        !parse_real(trim(bare.substr(slash + 1)), denominator) || denominator == 0)
-        return false;
+        !parse_real(trim(bare.substr(slash + 1)), denominator) || denominator == 0 ||
+        !std::isfinite(numerator / denominator))
+        return false;  // 1e300/1e-300 is as unreadable as any other non-number
     value = numerator / denominator;
     return true;
 }

@@ -30,6 +30,7 @@ TEST(ParseReal, WholeTextMustBeANumber)
     EXPECT_FALSE(parse_real("-"));
     EXPECT_FALSE(parse_real("."));
     EXPECT_FALSE(parse_real("Multiple"));
+    EXPECT_FALSE(parse_real("1e400")) << "beyond a double: no number, not 0";
 }
 
 TEST(ParseReal, UncheckedConversionKeepsTheValidBeginning)

@@ -180,3 +180,47 @@ TEST(OpenStructureFile, ANameOutsideTheListsWithoutOperatorsGoesToTheInterpreter
 }
 
 } // namespace kalidos
+
+namespace kalidos
+{
+
+// A number that is not finite, or that arithmetic would make infinite, refuses the read in every
+// reader with a message naming the item.
+TEST(OpenStructureFile, EveryReaderRefusesNumbersThatAreNotFiniteOrOutOfRange)
+{
+    const auto dir = testing::make_scratch_dir("open-finite");
+    const auto file = [&](const std::string& name, const std::string& text) {
+        std::ofstream(dir / name) << text;
+        return (dir / name).string();
+    };
+    struct Case {
+        int format;
+        std::string name, text, item;
+    };
+    const std::string cif = "data_t\n_cell_length_a 5\n_cell_length_b 5\n_cell_length_c 5\n_cell_angle_alpha 90\n"
+                            "_cell_angle_beta 90\n_cell_angle_gamma 90\n_symmetry_space_group_name_H-M 'P 1'\n"
+                            "loop_\n_atom_site_label\n_atom_site_fract_x\n_atom_site_fract_y\n_atom_site_fract_z\n"
+                            "_atom_site_occupancy\nNa1 0 0 0 1\nCl1 0.5 0.5 0.5 ";
+    const std::vector<Case> cases = {
+        {kFormatCif, "q.cif", cif + "1e300/1e-300\n", "Cl1"},
+        {kFormatCry, "b.cry", "t\nCUBI\nP1\n5 5 5 90 90 90\nNA  1 0 0 0 1e300 1\n", "the B of the atom NA1"},
+        {kFormatShelx, "u.ins", "TITL t\nCELL 0.7 5 6 7 90 90 90\nSFAC C\nFVAR 1 1e300\nC1 1 0.1 0.2 0.3 21 0.02\nHKLF 4\n",
+         "the population of the atom C1"},
+        {kFormatPowderCell, "x.cel", "CELL 5 5 5 90 90 90\nTi1 22 1e300 0 0 0.4\nRGNR 1\n", "the x of the atom Ti1"},
+        {kFormatLazyPulverix, "p.lzy", "CELL 5 5 5 90 90 90\nSPCGRP P 1\nATOM MG 1 0 0 0 1e9 0.4\n",
+         "the population of the atom MG1"},
+        {kFormatCry, "a.cry", "t\nCUBI\nP1\n5 5 5 90 190 90\nNA  1 0 0 0 1 1\n", "the cell angle beta"},
+    };
+    for (const Case& c : cases) {
+        RecordingMessages messages;
+        auto model = std::make_unique<StructureModel>();
+        model->startDirectory = dir.string();
+        EXPECT_EQ(open_structure_file(*model, {c.format, file(c.name, c.text), fixtures()}, messages, nullptr),
+                  OpenStatus::Failed)
+            << c.name;
+        ASSERT_FALSE(messages.warnings.empty()) << c.name;
+        EXPECT_NE(messages.warnings.back().find(c.item), std::string::npos) << c.name << ": " << messages.warnings.back();
+    }
+}
+
+} // namespace kalidos

@@ -1,0 +1,18 @@
+// The last check of a structure read from a file: every number finite and in its range.
+#pragma once
+
+#include <string>
+
+#include "model/structure_model.hpp"
+#include "ui/messages.hpp"
+
+namespace kalidos {
+
+// False, with a message naming the item and the file, when a cell parameter or an atom's
+// coordinate, B or population is not finite or out of its range (lengths in (0, 1e6] Å, angles in
+// (0, 180) degrees, coordinates, B and populations within ±1e6). Arithmetic on such a number
+// (a CIF quotient 1e300/1e-300, a ShelX U of 1e307 turned into B) would give infinities and NaN
+// intensities. The atoms before the first bad one are kept; a bad cell leaves no atom.
+bool check_model_numbers(StructureModel& model, const std::string& fileName, Messages& messages);
+
+}  // namespace kalidos
