@@ -18,6 +18,8 @@ constexpr std::array<std::string_view, 99> kElementNames = {
     "TM", "YB", "LU", "HF", "TA", "W",  "RE", "OS", "IR", "PT", "AU", "HG", "TL", "PB", "BI", "PO", "AT",
     "RN", "FR", "RA", "AC", "TH", "PA", "U",  "NP", "PU", "AM", "CM", "BK", "CF", "D"};
 
+}  // namespace
+
 std::string trimmed_upper(const std::string& text)
 {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -29,8 +31,6 @@ std::string trimmed_upper(const std::string& text)
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return key;
 }
-
-}  // namespace
 
 bool is_element_name(std::string_view upper)
 {

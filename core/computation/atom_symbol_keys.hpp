@@ -6,6 +6,9 @@
 
 namespace kalidos {
 
+// The text without surrounding blanks, in upper case: how the tables compare symbols.
+std::string trimmed_upper(const std::string& text);
+
 // True for the upper-case symbol of an element the scattering tables can know (H to Cf) or D.
 bool is_element_name(std::string_view upper);
 

@@ -10,18 +10,6 @@
 namespace kalidos {
 namespace {
 
-std::string trimmed_upper(const std::string& text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    std::string key = text.substr(first, last - first + 1);
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return key;
-}
-
 // A grid cell as f' or f'': an empty or unreadable cell gives 0, as it always has.
 double cell_value(const TextGrid& grid, int row, int column)
 {
