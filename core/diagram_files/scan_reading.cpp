@@ -47,7 +47,7 @@ bool read_into_scan(RawScan& scan, Messages& messages, const std::function<bool(
     return false;
 }
 
-bool load_diagram_file(const std::string& path, std::string& bytes, Messages& messages)
+bool load_diagram_file(const std::string& path, std::string& bytes, Messages& messages, std::uintmax_t largest)
 {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
@@ -55,7 +55,7 @@ bool load_diagram_file(const std::string& path, std::string& bytes, Messages& me
         refuse_file(messages, path, "the file cannot be read");
         return false;
     }
-    if (size > kMaxDiagramFileBytes) {
+    if (size > largest) {
         refuse_file(messages, path, "the file is too large for a diagram file");
         return false;
     }

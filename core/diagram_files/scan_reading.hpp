@@ -1,6 +1,7 @@
 // What the diagram-file readers share: loading, refusals, the points and the 0..100 scaling.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,8 +20,10 @@ inline constexpr std::size_t kMaxDiagramFileBytes = 32u << 20;
 // Beep, then "<file name>: <text>".
 void refuse_file(Messages& messages, const std::string& path, const std::string& text);
 
-// The whole file into `bytes`; false, with a message, when it cannot be read.
-bool load_diagram_file(const std::string& path, std::string& bytes, Messages& messages);
+// The whole file into `bytes`; false, with a message, when it cannot be read or is larger than
+// `largest` bytes.
+bool load_diagram_file(const std::string& path, std::string& bytes, Messages& messages,
+                       std::uintmax_t largest = kMaxDiagramFileBytes);
 
 // The frame of every reader: `read` fills a fresh RawScan (header cleared, same file name),
 // which is checked and scaled by finish_scan and then replaces `scan`. A refused file leaves
