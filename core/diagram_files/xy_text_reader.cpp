@@ -99,6 +99,9 @@ bool read_rows(const std::vector<std::string_view>& lines, std::size_t first, Co
                std::string& error)
 {
     int width = 0;
+    const std::size_t rows = std::min(lines.size() - first, kMaxMeasuredPoints);
+    columns.x.reserve(rows);
+    columns.y.reserve(rows);
     for (std::size_t i = first; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         if (is_comment(line) || trim_blanks(line).empty())
