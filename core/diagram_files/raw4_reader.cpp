@@ -104,8 +104,11 @@ bool read_range(const ByteView& file, std::size_t& at, MeasuredScan& scan, Measu
     std::vector<Record> records;
     const std::size_t recordsLength = file.u32(at + 140);
     const std::size_t recordsEnd = at + kRangeHeader + recordsLength;
-    if (!file.fits(at + kRangeHeader, recordsLength) ||
-        !walk_records(file, at + kRangeHeader, recordsEnd, records, error))
+    if (!file.fits(at + kRangeHeader, recordsLength)) {
+        error = "the file ends within the records of a range: it was cut short";
+        return false;
+    }
+    if (!walk_records(file, at + kRangeHeader, recordsEnd, records, error))
         return false;
     std::vector<double> values;
     if (!read_data(file, recordsEnd, file.u32(at + 88), file.u32(at + 136), values, error))
@@ -132,7 +135,11 @@ bool read_raw4(std::string_view bytes, MeasuredDiagram& diagram, std::string& er
     }
     const std::size_t metaEnd = kFileHeader + file.u32(56);
     std::vector<Record> records;
-    if (!file.fits(kFileHeader, metaEnd - kFileHeader) || !walk_records(file, kFileHeader, metaEnd, records, error))
+    if (!file.fits(kFileHeader, metaEnd - kFileHeader)) {
+        error = "the file ends within its metadata records: it was cut short";
+        return false;
+    }
+    if (!walk_records(file, kFileHeader, metaEnd, records, error))
         return false;
     std::string sample;
     for (const Record& record : records) {

@@ -113,8 +113,9 @@ TEST(MeasuredFileDamage, CutShortAndFlippedCopies)
             MeasuredDiagram diagram;
             std::string error;
             // Formats that announce their size or end marker refuse every cut; columns cannot tell.
-            if (structured)
+            if (structured) {
                 EXPECT_FALSE(file.reader(shortened, diagram, error)) << file.path << " cut at " << cut;
+            }
             expect_refused_or_sound(file.reader, shortened, std::string(file.path) + " cut");
             std::string flipped = bytes;
             for (int f = 0; f <= k % 4; ++f)

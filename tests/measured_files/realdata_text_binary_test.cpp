@@ -67,7 +67,8 @@ TEST(RealMeasuredFiles, PlainColumnsAsXylibReadsThem)
     KALIDOS_REQUIRE_REALDATA();
     for (const char* name : {"modern/xy/easydiff_hrpt.xye", "modern/xy/importtool_Si_Cu_sputter_exported.xy",
                              "modern/xy/cheminfo_MG1-Cu2O-28_bg_subtracted.xy",
-                             "modern/xrdml/ground_truth/yadg_210520step1_30min.xy"}) {
+                             "modern/xrdml/ground_truth/yadg_210520step1_30min.xy",
+                             "raw/ground_truth/v2_qarr_QTZQUIN.asc", "rietveld_dat/xy_fityk_SiC_Zn.dat"}) {
         const auto diagram = read_real(read_xy_text, name);
         if (kHaveXylib)
             expect_like_xylib(diagram.scans[0], name, "text", 0);
