@@ -29,7 +29,9 @@ bool read_uxd(std::string_view bytes, MeasuredDiagram& diagram, std::string& err
 bool read_powder_cif(std::string_view bytes, MeasuredDiagram& diagram, std::string& error); // _pd_meas_*, _pd_proc_*
 
 // The format of a file recognised from its content (its name only breaks ties between text
-// layouts that look alike); an empty string when no reader claims it.
+// layouts that look alike); an empty string when no reader claims it. The names are those of
+// MeasuredDiagram::format, and "raw" for Bruker RAW 1 to 3, which read_measured_file reads
+// through xylib (the described RAW reader remains the window's way for those files).
 std::string detect_measured_format(std::string_view bytes, std::string_view fileName);
 
 // Reads `path` in whatever format its content shows, through the reader above or xylib where

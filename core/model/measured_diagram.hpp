@@ -19,7 +19,8 @@ struct MeasuredScan {
     std::string name;                 // the scan's name or number as the file gives it; may be empty
     std::vector<double> twoTheta;     // degrees
     std::vector<double> intensity;    // counts, counts per second or arbitrary units (see `unit`)
-    std::vector<double> sigma;        // empty when the file gives none; else one per point
+    std::vector<double> sigma;        // empty when the file gives none; else one per point, NaN
+                                      // where the file marks that point's σ unknown (.xye "NaN")
     std::string unit;                 // "counts", "cps" or empty when unknown
     double countingTime = 0;          // seconds per step; 0 when not stated
 };
