@@ -93,3 +93,21 @@ TEST(MeasuredTextLayouts, GsasConstantFxyeUxdIntensitiesAndSeveralRasScans)
 
 }  // namespace
 }  // namespace kalidos
+
+namespace kalidos {
+namespace {
+
+// Two million points read; one more is refused with the limit named.
+TEST(MeasuredTextLayouts, TwoMillionPointsAndNoMore)
+{
+    std::string text;
+    text.reserve(2'000'001 * 14);
+    for (std::size_t i = 0; i < kMaxMeasuredPoints; ++i)
+        text += std::to_string(static_cast<double>(i) * 5e-5) + " 1\n";
+    EXPECT_EQ(testing::read_or_fail(read_xy_text, text, "2 million rows").scans[0].twoTheta.size(), kMaxMeasuredPoints);
+    text += "100.1 1\n";
+    EXPECT_NE(refusal(read_xy_text, text).find("2000000"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kalidos
