@@ -3,7 +3,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <limits>
 
 namespace kalidos {
 
@@ -55,14 +54,16 @@ std::size_t number_length(const std::string& s)
     return end;
 }
 
-double to_double(const std::string& s, std::size_t length)
+// A number beyond the range of a double (1e400) gives none.
+std::optional<double> to_double(const std::string& s, std::size_t length)
 {
     // from_chars does not take a leading '+'.
     const std::size_t skip = (length > 0 && s[0] == '+') ? 1 : 0;
     double value = 0;
     const auto result = std::from_chars(s.data() + skip, s.data() + length, value);
-    // A number beyond the range of a double (1e400) is no number, not 0.
-    return result.ec == std::errc::result_out_of_range ? std::numeric_limits<double>::quiet_NaN() : value;
+    if (result.ec == std::errc::result_out_of_range || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 }  // namespace
@@ -73,10 +74,7 @@ std::optional<double> parse_real(const std::string& text)
     const std::size_t length = number_length(s);
     if (length == 0 || length != s.size())
         return std::nullopt;
-    const double value = to_double(s, length);
-    if (!std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return to_double(s, length);
 }
 
 double parse_real_prefix(const std::string& text)
@@ -85,7 +83,7 @@ double parse_real_prefix(const std::string& text)
     while (start < text.size() && text[start] == ' ')
         ++start;
     const std::string s = text.substr(start);
-    return to_double(s, number_length(s));
+    return to_double(s, number_length(s)).value_or(0.0);  // read as the unreadable text it is
 }
 
 double to_real48(double value)

@@ -6,6 +6,7 @@
 #include "entry/cell_entry.hpp"
 #include "entry/number_text.hpp"
 #include "entry/range_entry.hpp"
+#include "readers/model_number_check.hpp"
 
 namespace kalidos {
 
@@ -169,6 +170,10 @@ EntryReadResult read_entries(Workspace& workspace, EntryForm& form, Messages& me
     apply_system(form, model);
     read_cell(model, form);
     if (!read_atom_rows(form, model, messages))
+        return {false, 0};
+    // A huge but finite typed value (a cell of 1e300, a population of 1e300) would still
+    // overflow the sums: refused here as a file's would be.
+    if (!check_model_numbers(model, "in the entries", messages))
         return {false, 0};
     load_element_scattering_data(model, current_element_table(workspace, messages), messages);
     read_wavelength(model, form);

@@ -193,7 +193,7 @@ OpenStatus open_structure_file(StructureModel& model, const OpenRequest& request
     const OpenStatus status = run_reader(model, request, messages, chooser);
     if (status != OpenStatus::Read)
         return status;
-    if (!check_model_numbers(model, shownName, messages))
+    if (!check_model_numbers(model, "in " + shownName, messages))
         return OpenStatus::Failed;
     compute_cell_metric(model);
     apply_named_group(model, request, messages);

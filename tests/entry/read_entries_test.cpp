@@ -130,6 +130,20 @@ TEST_F(ReadEntries, AtomCellThatDoesNotConvertIsReportedByRowAndColumn)
     EXPECT_EQ(ws->model.wavelengths.count, 0);  // not reached
 }
 
+TEST_F(ReadEntries, NumbersBeyondTheirRangeAreRefused)
+{
+    atom(1, "Fe", "1e400");  // beyond a double: no number
+    EXPECT_FALSE(read().complete);
+    EXPECT_EQ(messages.warnings, std::vector<std::string>{"Type error at row 1 colon 3"});
+    atom(1, "Fe", "0.1", "1e300");  // a number, but the sums would overflow
+    EXPECT_FALSE(read().complete);
+    EXPECT_EQ(messages.warnings.back(), "Unusable value in the entries: the population of the atom FE = 1e+300");
+    atom(1, "Fe", "0.1");
+    form->cell[0] = "-5";
+    EXPECT_FALSE(read().complete);
+    EXPECT_EQ(messages.warnings.back(), "Unusable value in the entries: the cell length a = -5");
+}
+
 TEST_F(ReadEntries, TwentyFirstElementStopsTheRead)
 {
     const char* symbols[] = {"H", "He", "Li", "Be", "B", "C", "N", "O", "F", "Ne", "Na",
