@@ -74,6 +74,8 @@ TEST(BatchOptions, UsageErrors)
         {"a.cif", "--range", "10"},                      // missing value
         {"a.cif", "--lambda", "1,54"},                   // not a number
         {"a.cif", "--lambda", "1.5x"},                   // trailing garbage
+        {"a.cif", "--lambda", "1e400"},                  // beyond a double
+        {"a.cif", "--range", "10", "inf"},               // not finite
         {"a.cif", "--lambda", "-1"},                     // not positive
         {"a.cif", "--anode", "CuKa1", "--lambda", "1"},  // two wavelength sources
         {"a.cif", "--neutron"},                          // neutrons without a wavelength
