@@ -14,14 +14,17 @@ namespace kalidos::app {
 
 void print_page(QPrinter& printer, const Workspace& workspace, const drawing::PageOptions& options)
 {
-    printer.setPageOrientation(QPageLayout::Landscape);
     QPainter painter;
     if (!painter.begin(&printer))
         return; // the platform's print service has reported the failure
-    // The page is composed in dots of 117.66 per centimetre whatever the printer's resolution.
+    // The page is composed landscape in dots of 117.66 per centimetre whatever the printer's
+    // resolution, on the paper chosen in the print dialog.
+    const QPageLayout layout = printer.pageLayout();
+    drawing::PageOptions onPaper = options;
+    onPaper.pageDots = drawing::landscape_page_dots(layout.paintRect(QPageLayout::Millimeter).size());
     const double scale = printer.resolution() / (drawing::kDotsPerCm * 2.54);
-    painter.scale(scale, scale);
-    drawing::render_print_page(painter, workspace, options);
+    painter.setTransform(drawing::sheet_transform(layout.paintRectPixels(printer.resolution()).size(), scale));
+    drawing::render_print_page(painter, workspace, onPaper);
     painter.end();
 }
 

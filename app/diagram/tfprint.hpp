@@ -11,7 +11,8 @@ class QPrinter;
 
 namespace kalidos::app {
 
-// Prints the page on a printer already set up: landscape, one page in page dots.
+// Prints the page on a printer already set up: one page composed landscape in page dots, turned on
+// portrait paper.
 void print_page(QPrinter& printer, const Workspace& workspace, const drawing::PageOptions& options);
 
 class Tfprint : public QDialog {

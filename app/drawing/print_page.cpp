@@ -1,6 +1,7 @@
 #include "drawing/print_page.hpp"
 
 #include "drawing/display_values.hpp"
+#include "drawing/page_layout.hpp"
 #include "drawing/palette.hpp"
 #include "util/pascal_format.hpp" // for fmt_fixed
 
@@ -10,7 +11,6 @@ namespace kalidos::drawing {
 namespace {
 
 constexpr double kPlotWidthCm = 25;
-constexpr double kPlotLeftCm = 2;
 constexpr double kPlotHeightCm = 18;
 
 const char* page_abscissa_title(AbscissaMode mode)
@@ -49,28 +49,48 @@ void set_pen(QPainter& painter, const QColor& colour, int width)
     painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
 }
 
-// Heading, title, comment, cell, space group, wavelength and the abscissa title.
-void draw_page_texts(QPainter& painter, const Workspace& workspace, const PageOptions& options,
-                     const PageMapping& mapping)
+QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// Heading, axis titles, legend and the structure summary: title, comment, cell, space group and
+// wavelength.
+PageWording page_wording(const Workspace& workspace, const PageOptions& options)
 {
     const StructureModel& model = workspace.model;
     const CellParameters& cell = model.cell;
-    auto write = [&painter](int x, int y, const std::string& text) {
-        text_out(painter, x, y, QString::fromStdString(text));
-    };
-    write(0, 2250, "Title: " + model.title);
-    write(page_column(mapping, (mapping.xmin + mapping.xmax) / 2) - 400, 0,
-          "KALIDOS. Powder diagram simulation");
-    write(0, 2200, options.comment);
-    write(1200, 2200, "a=" + fmt_fixed(cell.a, 7, 3));
-    write(1200, 2250, "b=" + fmt_fixed(cell.b, 7, 3));
-    write(1200, 2300, "c=" + fmt_fixed(cell.c, 7, 3));
-    write(1400, 2200, "alpha=" + fmt_fixed(cell.alpha, 7, 2));
-    write(1400, 2250, "beta =" + fmt_fixed(cell.beta, 7, 2));
-    write(1400, 2300, "gamma=" + fmt_fixed(cell.gamma, 7, 2));
-    write(1700, 2200, "Sp. Group: " + model.spaceGroupSymbol);
-    write(1700, 2250, "Lambda=" + fmt_fixed(model.typedWavelength, 9, 5));
-    write(3068, 2200, page_abscissa_title(options.mode));
+    PageWording wording;
+    wording.heading = "KALIDOS. Powder diagram simulation";
+    wording.ordinateTitle = page_ordinate_title(options.scale);
+    wording.abscissaTitle = page_abscissa_title(options.mode);
+    if (workspace.results.pattern.pointCount > 0)
+        wording.legend.push_back(
+            {qs("As calculated (" + fmt_fixed(model.wavelengths.values[1], 8, 5) + ")"), Qt::black, {}, {}});
+    for (int k = 1; k <= workspace.observed.count; ++k) {
+        const ObservedSlot& slot = workspace.observed.slots[k];
+        wording.legend.push_back(
+            {qs(slot.fileName + " (" + fmt_fixed(slot.lambda, 8, 5) + " Å)"), observed_colour(k), {}, {}});
+    }
+    wording.summary = {{qs("Title: " + model.title), qs(options.comment)},
+                       {qs("a=" + fmt_fixed(cell.a, 7, 3)), qs("alpha=" + fmt_fixed(cell.alpha, 7, 2))},
+                       {qs("b=" + fmt_fixed(cell.b, 7, 3)), qs("beta =" + fmt_fixed(cell.beta, 7, 2))},
+                       {qs("c=" + fmt_fixed(cell.c, 7, 3)), qs("gamma=" + fmt_fixed(cell.gamma, 7, 2))},
+                       {qs("Sp. Group: " + model.spaceGroupSymbol),
+                        qs("Lambda=" + fmt_fixed(model.typedWavelength, 9, 5))}};
+    return wording;
+}
+
+void draw_page_texts(QPainter& painter, const PagePlan& plan)
+{
+    const QPen previous = painter.pen();
+    for (const PageText& text : plan.texts) {
+        painter.setFont(text.font);
+        painter.setPen(text.colour);
+        text_out(painter, text.topLeft.x(), text.topLeft.y(), text.text);
+    }
+    painter.setFont(plan.font);
+    painter.setPen(previous);
 }
 
 // The abscissa axis with its ticks, the ordinate axis and the frame.
@@ -80,7 +100,7 @@ void draw_page_axes(QPainter& painter, const PageMapping& mapping, double imax, 
     for (double t : tick_values(mapping.xmin, mapping.xmax)) {
         const QPoint foot = page_point(mapping, t, 0);
         painter.drawLine(foot, foot + QPoint(0, 20));
-        text_out(painter, foot.x() - 40, foot.y() + 30, QString::fromStdString(page_tick_label(t)));
+        text_out(painter, foot.x() - 40, foot.y() + kTickLabelGap, QString::fromStdString(page_tick_label(t)));
     }
     const double top = imax / verticalScale;
     painter.drawLine(page_point(mapping, mapping.xmin, 0), page_point(mapping, mapping.xmin, top));
@@ -125,14 +145,11 @@ void draw_page_calculated(QPainter& painter, const Workspace& workspace, const P
 }
 
 void draw_page_observed(QPainter& painter, const Workspace& workspace, const PageOptions& options,
-                        PageMapping mapping, int k, int legendY)
+                        PageMapping mapping, int k)
 {
     const ObservedSlot& slot = workspace.observed.slots[k];
     const StructureModel& model = workspace.model;
     const QPen previous = painter.pen();
-    painter.setPen(observed_colour(k));
-    text_out(painter, 20, legendY,
-             QString::fromStdString(slot.fileName + " (" + fmt_fixed(slot.lambda, 8, 5) + " Å)"));
     QPen curvePen = previous;
     curvePen.setColor(observed_colour(k));
     painter.setPen(curvePen);
@@ -158,14 +175,13 @@ void draw_page_observed(QPainter& painter, const Workspace& workspace, const Pag
 int page_column(const PageMapping& mapping, double x)
 {
     const double span = mapping.xmax - mapping.xmin;
-    const double cm = (span != 0 ? (x - mapping.xmin) * kPlotWidthCm / span : 0.0) + kPlotLeftCm;
+    const double cm = (span != 0 ? (x - mapping.xmin) * kPlotWidthCm / span : 0.0) + mapping.leftCm;
     return static_cast<int>(cm * kDotsPerCm);
 }
 
 int page_row(const PageMapping& mapping, double intensity)
 {
-    // The 1.5 cm from the bottom edge is in the baseline row itself.
-    return kPageBaselineRow - static_cast<int>((intensity - mapping.imin) * mapping.ky * kDotsPerCm);
+    return mapping.baselineRow - static_cast<int>((intensity - mapping.imin) * mapping.ky * kDotsPerCm);
 }
 
 std::string page_tick_label(double value)
@@ -185,32 +201,45 @@ IntensityRange page_intensity_range(const CalculatedPattern& pattern)
     return range;
 }
 
+QSize landscape_page_dots(QSizeF millimetres)
+{
+    const auto dots = [](double mm) { return static_cast<int>(mm / 10 * kDotsPerCm); };
+    const double across = std::max(millimetres.width(), millimetres.height());
+    const double down = std::min(millimetres.width(), millimetres.height());
+    return {dots(across), dots(down)};
+}
+
+QTransform sheet_transform(QSizeF sheetPixels, double pixelsPerDot)
+{
+    QTransform transform;
+    if (sheetPixels.height() > sheetPixels.width())
+        transform.translate(0, sheetPixels.height()).rotate(-90);
+    return transform.scale(pixelsPerDot, pixelsPerDot);
+}
+
 void render_print_page(QPainter& painter, const Workspace& workspace, const PageOptions& options)
 {
     const AbscissaLimits limits = display_limits(workspace.model, options.mode);
     const IntensityRange range = page_intensity_range(workspace.results.pattern);
+    const PagePlan plan = plan_page(page_wording(workspace, options), options.pageDots, painter.device());
     const PageMapping mapping{limits.xmin, limits.xmax, range.imin,
-                              kPlotHeightCm * options.verticalScale / (range.imax - range.imin)};
+                              kPlotHeightCm * options.verticalScale / (range.imax - range.imin),
+                              plan.plotLeftCm, plan.baselineRow};
     painter.save();
-    QFont font("Arial");
-    font.setPixelSize(kPageFontPixels);
-    painter.setFont(font);
+    painter.setFont(plan.font);
     set_pen(painter, Qt::black, 2);
-    draw_page_texts(painter, workspace, options, mapping);
+    draw_page_texts(painter, plan);
     draw_page_axes(painter, mapping, range.imax, options.verticalScale);
+    // Curves stay between the texts above the plot and the tick labels, even when S lifts them
+    // over the frame.
+    const int left = page_column(mapping, mapping.xmin);
+    painter.setClipRect(QRect(left - 10, plan.curveTop, page_column(mapping, mapping.xmax) - left + 20,
+                              plan.baselineRow + 10 - plan.curveTop));
     set_pen(painter, Qt::black, 3);
-    text_out(painter, 20, 0, page_ordinate_title(options.scale));
-    int legendY = 100;
-    if (workspace.results.pattern.pointCount > 0) {
-        text_out(painter, 20, legendY,
-                 QString::fromStdString("As calculated (" +
-                                        fmt_fixed(workspace.model.wavelengths.values[1], 8, 5) + ")"));
+    if (workspace.results.pattern.pointCount > 0)
         draw_page_calculated(painter, workspace, options, mapping);
-    }
-    for (int k = 1; k <= workspace.observed.count; ++k) {
-        legendY += 70;
-        draw_page_observed(painter, workspace, options, mapping, k, legendY);
-    }
+    for (int k = 1; k <= workspace.observed.count; ++k)
+        draw_page_observed(painter, workspace, options, mapping, k);
     painter.restore();
 }
 

@@ -4,6 +4,7 @@
 #include "drawing/diagram_geometry.hpp"
 
 #include <QPainter>
+#include <QTransform>
 #include <string>
 
 namespace kalidos::drawing {
@@ -14,12 +15,14 @@ inline constexpr int kPageWidthDots = 3494;   // A4 landscape, 29.7 cm
 inline constexpr int kPageHeightDots = 2471;  // 21 cm
 inline constexpr int kPageFontPixels = 33;    // 8 points at 117.66 dots per cm
 
-// Page mapping: the abscissa range over 25 cm from 2 cm; intensities over 18 cm·S from the
-// baseline. Truncation, not rounding, as the page is composed dot by dot.
+// Page mapping: the abscissa range over 25 cm from `leftCm`; intensities over 18 cm·S up from the
+// baseline row. Truncation, not rounding, as the page is composed dot by dot.
 struct PageMapping {
     double xmin = 0, xmax = 0;
     double imin = 0;
     double ky = 0; // cm per intensity unit
+    double leftCm = 2;
+    int baselineRow = kPageBaselineRow;
 };
 int page_column(const PageMapping& mapping, double x);
 int page_row(const PageMapping& mapping, double intensity);
@@ -33,7 +36,14 @@ struct PageOptions {
     IntensityScale scale = IntensityScale::Linear;
     double verticalScale = 1.0; // S
     std::string comment;
+    QSize pageDots{kPageWidthDots, kPageHeightDots}; // the paper, landscape
 };
+
+// The paper's size in page dots with its longer side across, from its size in millimetres.
+QSize landscape_page_dots(QSizeF millimetres);
+// Maps the landscape page onto a sheet of `sheetPixels` at `pixelsPerDot`: a portrait sheet
+// carries the page turned a quarter, its top along the sheet's left side.
+QTransform sheet_transform(QSizeF sheetPixels, double pixelsPerDot);
 
 // The intensity range of the frame: 0 to the largest calculated point after the first, or
 // 0..100 without a calculated diagram.

@@ -4,12 +4,21 @@
 
 namespace kalidos::testing {
 
+namespace {
+
+QRectF clip_rect(const QPainter& painter)
+{
+    return painter.hasClipping() ? painter.transform().mapRect(painter.clipBoundingRect()) : QRectF();
+}
+
+}  // namespace
+
 RecordingEngine::RecordingEngine(PaintRecorder& recorder) : QPaintEngine(AllFeatures), recorder_(recorder) {}
 
 void RecordingEngine::drawTextItem(const QPointF& p, const QTextItem& textItem)
 {
     const QPointF where = painter()->transform().map(p);
-    recorder_.texts.push_back({textItem.text(), where, painter()->pen().color()});
+    recorder_.texts.push_back({textItem.text(), where, painter()->pen().color(), textItem.font()});
 }
 
 void RecordingEngine::drawLines(const QLineF* lines, int lineCount)
@@ -18,12 +27,13 @@ void RecordingEngine::drawLines(const QLineF* lines, int lineCount)
     for (int i = 0; i < lineCount; ++i)
         recorder_.lines.push_back({{transform.map(lines[i].p1()), transform.map(lines[i].p2())},
                                    painter()->pen().color(),
-                                   painter()->pen().widthF()});
+                                   painter()->pen().widthF(),
+                                   clip_rect(*painter())});
 }
 
 void RecordingEngine::drawPolygon(const QPointF* points, int pointCount, PolygonDrawMode mode)
 {
-    RecordedLine line{{}, painter()->pen().color(), painter()->pen().widthF()};
+    RecordedLine line{{}, painter()->pen().color(), painter()->pen().widthF(), clip_rect(*painter())};
     for (int i = 0; i < pointCount; ++i)
         line.points.push_back(painter()->transform().map(points[i]));
     if (mode != PolylineMode && pointCount > 0)
@@ -36,7 +46,7 @@ void RecordingEngine::drawRects(const QRectF* rects, int rectCount)
     for (int i = 0; i < rectCount; ++i) {
         const QPolygonF outline = painter()->transform().map(QPolygonF(rects[i]));
         recorder_.lines.push_back({QVector<QPointF>(outline.begin(), outline.end()), painter()->pen().color(),
-                                   painter()->pen().widthF()});
+                                   painter()->pen().widthF(), clip_rect(*painter())});
     }
 }
 

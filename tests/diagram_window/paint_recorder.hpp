@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPointF>
@@ -14,12 +15,14 @@ struct RecordedText {
     QString text;
     QPointF baseline; // left end of the text's baseline
     QColor colour;
+    QFont font;
 };
 
 struct RecordedLine {
     QVector<QPointF> points; // two for a line, more for a polyline
     QColor colour;
     double penWidth = 0;
+    QRectF clip; // the painter's clip when the line was drawn; null without clipping
 };
 
 class PaintRecorder;

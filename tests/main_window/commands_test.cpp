@@ -115,6 +115,8 @@ TEST_F(Commands, HelpOpensAtItsTopics)
     }
     window->aide(14);
     EXPECT_TRUE(window->help_window().page_text().contains("Getting started"));
+    // U, V, W give the half width H that the profile draws at half height (Profile tests).
+    EXPECT_TRUE(window->help_window().page_text().contains("FWHM = 2H"));
     window->aide(17);
     EXPECT_TRUE(window->help_window().page_text().contains("Typing atoms"));
 }
