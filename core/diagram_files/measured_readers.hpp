@@ -31,7 +31,7 @@ bool read_powder_cif(std::string_view bytes, MeasuredDiagram& diagram, std::stri
 // The format of a file recognised from its content (its name only breaks ties between text
 // layouts that look alike); an empty string when no reader claims it. The names are those of
 // MeasuredDiagram::format, and "raw" for Bruker RAW 1 to 3, which read_measured_file reads
-// through xylib (the described RAW reader remains the window's way for those files).
+// through the described RAW reader, its limits included.
 std::string detect_measured_format(std::string_view bytes, std::string_view fileName);
 
 // Reads `path` in whatever format its content shows, through the reader above or xylib where

@@ -41,7 +41,7 @@ TEST(MeasuredFileDetection, ContentDecidesAndTheExtensionOnlyBreaksTies)
     for (const RealFile& file : kRealFiles)
         EXPECT_EQ(detect_measured_format(file_bytes(real_file(file.path)), "renamed.txt"), file.format) << file.path;
     EXPECT_EQ(detect_measured_format(file_bytes(real_file("modern/gsas/addie_GSAS_NaNO3_230C.gsa")), "x.dat"), "gsas");
-    EXPECT_EQ(detect_measured_format(file_bytes(real_file("raw/v3_xylib_BT86.raw")), "x.raw"), "raw");
+    EXPECT_EQ(detect_measured_format(file_bytes(real_file("raw/v2_qarr_QTZQUIN.RAW")), "x.dat"), "raw");
     EXPECT_EQ(detect_measured_format(file_bytes(real_file("modern/brml/cheminfo_test.brml")), "x.xy"), "brml");
     EXPECT_EQ(detect_measured_format(file_bytes(real_file("modern/ras/fairmat_TwoTheta_scan_powder.rasx")), "x.xy"),
               "rasx");
@@ -66,13 +66,16 @@ TEST(MeasuredFileDetection, OpeningTellsTheFileAndLeavesTheDiagramAsItWas)
     EXPECT_EQ(diagram.format, "uxd");
     EXPECT_EQ(diagram.fileName, real_file("modern/uxd/xylib_BT86_.UXD").string());
 
-    // Bruker RAW 3 through xylib: all three ranges, the tube's wavelengths.
+    // Bruker RAW 3 through the described reader: its points as read, its Kα1.
     MeasuredDiagram raw;
-    ASSERT_TRUE(read_measured_file(real_file("raw/v3_xylib_format1_3ranges.raw").string(), raw, messages));
-    ASSERT_EQ(raw.scans.size(), 3u);
-    EXPECT_EQ(raw.scans[1].twoTheta.size(), 26u);
-    EXPECT_DOUBLE_EQ(raw.scans[1].countingTime, 0.2);
-    EXPECT_DOUBLE_EQ(raw.wavelengths.ratio, 0.5);
+    ASSERT_TRUE(read_measured_file(real_file("raw/v3_xylib_BT86.raw").string(), raw, messages));
+    EXPECT_EQ(raw.format, "raw");
+    const XyColumns theirs = xylib_columns(real_file("raw/v3_xylib_BT86.raw"), "bruker_raw");
+    ASSERT_EQ(raw.scans[0].intensity.size(), 2374u);
+    if (!theirs.y.empty()) {
+        EXPECT_EQ(raw.scans[0].intensity, theirs.y);
+    }
+    EXPECT_FLOAT_EQ(static_cast<float>(raw.wavelengths.lambda1), 1.5406f);
 
     for (const char* refused : {"modern/gsas/addie_GSAS_NaNO3_230C.gsa", "raw/not_bruker/stoe_xrdpattern_stoe.raw"}) {
         const MeasuredDiagram before = diagram;
