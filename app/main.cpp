@@ -37,6 +37,7 @@ int main(int argc, char* argv[])
     services.showHelp = [&fmain](int topic) { fmain.aide(topic); };
     services.radiationAdopted = [&fmain] { fmain.show_range(); };
     services.askScanWavelengths = [&fmain] { return ask_scan_wavelengths(fmain.lambda_dialog()); };
+    services.resultsListChanged = [&fmain] { fmain.show_results_list(); };
     Tfplecran plecran(*workspace, services);
 
     DiagramHooks hooks;

@@ -26,6 +26,8 @@ struct DiagramServices {
     std::function<void(int topic)> showHelp;
     // The first imported diagram set the radiation and the range: refresh the main window's fields.
     std::function<void()> radiationAdopted;
+    // Lines were added to the results list (a comparison's figures): show it again.
+    std::function<void()> resultsListChanged;
     // The "Lambda missing" dialog for a Rietveld file without header; nothing when cancelled.
     std::function<std::optional<ScanWavelengths>()> askScanWavelengths;
 };

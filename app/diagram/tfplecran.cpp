@@ -148,6 +148,7 @@ void Tfplecran::build_menus()
     connect(add_item(erase, "Observeddiagrams1", "&Observed diagrams"), &QAction::triggered, this,
             &Tfplecran::efface_diagrammes_raw);
 
+    build_compare_menu(bar);
     difference1_ = bar->addAction("&Difference");
     difference1_->setObjectName("Difference1");
     difference1_->setCheckable(true);

@@ -12,6 +12,7 @@
 class QAction;
 class QFrame;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
 
 namespace kalidos::app {
@@ -60,6 +61,12 @@ class Tfplecran : public QMainWindow {
     void copy_picture();
     // File › Open: reads a measured diagram of kind 1..6 and draws it beside the others.
     void lit_diagramme(int kind);
+    // Compare: fits the observed diagrams against the calculation (scale, background and, when
+    // asked, the zero shift), lists the figures and draws the first comparison made.
+    void compare(bool withZeroShift);
+    bool comparison_shown() const { return comparisonShown_; }
+    // File › Save › Columns: the calculation, or the first comparison, as .xy, .xye or .csv.
+    void export_columns();
     void OnMouseDown(QPoint position, Qt::MouseButton button);
     void Image1_OnMouseMove(QPoint position);
     void ONMouseUp(QPoint position, Qt::MouseButton button);
@@ -74,6 +81,7 @@ class Tfplecran : public QMainWindow {
     void build_file_menu(QMenu* file);
     void build_open_menu(QMenu* open);
     void build_save_menu(QMenu* save);
+    void build_compare_menu(QMenuBar* bar);
     void export_diagram(int filterIndex,
                         bool (*writer)(const Workspace&, Messages&, const std::function<std::string()>&));
     void resize_picture();
@@ -93,6 +101,7 @@ class Tfplecran : public QMainWindow {
     bool dragging_ = false;
     QPoint press_, release_;
     bool differenceShown_ = false;
+    bool comparisonShown_ = false;  // the picture shows workspace.agreements.front()
     int rememberedHeight_ = 0;
 
     PictureWidget* image_ = nullptr;

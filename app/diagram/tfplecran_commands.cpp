@@ -58,6 +58,7 @@ void Tfplecran::efface_diagrammes_raw()
 {
     workspace_.observed.count = 0;
     workspace_.observed.importCounter = 0;
+    comparisonShown_ = false;
     hide_difference();
     dessine();
 }
@@ -65,6 +66,7 @@ void Tfplecran::efface_diagrammes_raw()
 void Tfplecran::efface_diagramme_calcule()
 {
     workspace_.results.pattern.pointCount = 0;
+    comparisonShown_ = false;
     hide_difference();
     dessine();
 }

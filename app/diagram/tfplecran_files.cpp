@@ -56,6 +56,9 @@ void Tfplecran::build_save_menu(QMenu* save)
         action->setObjectName(item.name);
         connect(action, &QAction::triggered, this, [this, &item] { export_diagram(item.filterIndex, item.writer); });
     }
+    QAction* columns = save->addAction("Columns (*.xy, *.xye, *.csv)");
+    columns->setObjectName("Columnsxy1");
+    connect(columns, &QAction::triggered, this, &Tfplecran::export_columns);
 }
 
 void Tfplecran::export_diagram(int filterIndex, bool (*writer)(const Workspace&, Messages&, const FileNameChooser&))

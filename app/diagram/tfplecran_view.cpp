@@ -2,6 +2,7 @@
 #include "diagram/picture_widget.hpp"
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfplecran.hpp"
+#include "drawing/comparison_render.hpp"
 #include "diagram/up_down.hpp"
 #include "drawing/palette.hpp" // for kZoomBox
 
@@ -23,8 +24,11 @@ void Tfplecran::dessine()
 {
     image_->fit_picture();
     QPainter painter(&image_->picture());
+    const bool comparison = comparisonShown_ && !workspace_.agreements.empty();
     drawing::RenderOutcome outcome =
-        drawing::render_diagram(painter, image_->picture().size(), workspace_, options());
+        comparison ? drawing::render_comparison(painter, image_->picture().size(), workspace_,
+                                                workspace_.agreements.front(), options())
+                   : drawing::render_diagram(painter, image_->picture().size(), workspace_, options());
     painter.end();
     if (!outcome.drawn)
         return; // nothing to show yet: the picture stays as it was

@@ -112,3 +112,55 @@ TEST_F(DiagramWindowTest, CalculatedRockSaltWithTwoMeasuredDiagrams)
 
 }  // namespace
 }  // namespace kalidos::testing
+
+namespace kalidos::testing {
+namespace {
+
+// Compare: the fitted calculation over a measured diagram, the figures in the results list,
+// fstr.out and the legend, and the comparison's columns saved.
+TEST_F(DiagramWindowTest, CompareFitsAMeasuredDiagramAndDrawsTheDifference)
+{
+    const auto dir = make_scratch_dir("picture-compare");
+    workspace = make_rock_salt(dir.string());
+    workspace->model.typedWavelength = 1.5406;
+    open_window();
+    WindowHost host(*window);
+    recalcule(*workspace, host, messages);
+    ASSERT_EQ(workspace->results.pattern.pointCount, kPatternPoints);
+    const auto text_of = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    trigger("Comparescale1");
+    EXPECT_EQ(messages.warnings.back(), "No observed diagram to compare with!");
+    EXPECT_FALSE(window->comparison_shown());
+
+    dialogs.answers = {app::ChosenFile{write_measured_scan(*workspace, dir / "measured_a.cpi", 0.12, 8), 4}};
+    trigger("CPIformatcpi1");
+    ASSERT_EQ(workspace->observed.count, 1);
+    const std::size_t listed = workspace->results.resultsList.size();
+    trigger("Comparezero1");
+    ASSERT_EQ(workspace->agreements.size(), 1u) << ::testing::PrintToString(messages.warnings);
+    EXPECT_TRUE(window->comparison_shown());
+    const Agreement& a = workspace->agreements.front();
+    const double shift = std::round(0.12 / workspace->results.pattern.step) * workspace->results.pattern.step;
+    EXPECT_NEAR(a.zeroShift.value, shift, 0.01);
+    EXPECT_LT(a.rwp, 0.1) << a.rwp;
+    EXPECT_EQ(workspace->results.resultsList.at(listed + 1), "Agreement with measured_a.cpi (scan 1)");
+    EXPECT_NE(text_of(dir / "fstr.out").find("Agreement with measured_a.cpi"), std::string::npos);
+
+    const auto pictures = std::filesystem::path(KALIDOS_PICTURE_DIR);
+    std::filesystem::create_directories(pictures);
+    EXPECT_TRUE(window->grab().save(QString::fromStdString((pictures / "rock_salt_compare.png").string())));
+
+    dialogs.answers = {app::ChosenFile{(dir / "compared").string(), 2}};
+    trigger("Columnsxy1");
+    const std::string columns = text_of(dir / "compared.csv");
+    EXPECT_EQ(columns.rfind("two_theta,observed,calculated,background,difference,sigma\n", 0), 0u);
+
+    trigger("Observeddiagrams1");
+    EXPECT_FALSE(window->comparison_shown());
+}
+
+}  // namespace
+}  // namespace kalidos::testing
