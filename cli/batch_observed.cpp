@@ -6,9 +6,27 @@
 #include <map>
 
 #include "diagram_files/diagram_import.hpp"
+#include "diagram_files/measured_import.hpp"
+#include "diagram_files/measured_readers.hpp"
 #include "readers/reader_text.hpp"  // for file_name_only
 
 namespace kalidos::batch {
+
+namespace {
+
+// Any other format, recognised by its content; a file without wavelength takes the run's first.
+bool read_measured_diagram(Workspace& workspace, const std::string& fileName, int scan, StreamMessages& messages)
+{
+    auto diagram = std::make_shared<MeasuredDiagram>();
+    if (!read_measured_file(fileName, *diagram, messages))
+        return false;
+    diagram->fileName = fileName;
+    if (!diagram->wavelengths.stated())
+        give_wavelengths(*diagram, {workspace.model.wavelengths.values[1], 0, 0, 1, "?"});
+    return add_measured_diagram(workspace, messages, std::move(diagram), scan - 1).status == ImportStatus::Added;
+}
+
+}  // namespace
 
 int diagram_kind_from_extension(const std::string& fileName)
 {
@@ -29,10 +47,8 @@ bool read_observed_diagram(Workspace& workspace, const std::string& fileName, in
         messages.note(file_name_only(fileName) + ": the file holds 1 scan, not a scan " + std::to_string(scan));
         return false;
     }
-    if (kind == 0) {
-        messages.note("Unknown kind of diagram file (expected .raw, .rd, .sim, .dat, .cpi or .cpd): " + fileName);
-        return false;
-    }
+    if (kind == 0)
+        return read_measured_diagram(workspace, fileName, scan, messages);
     ImportResult result = lit_diagramme(workspace, messages, kind, fileName);
     if (result.status == ImportStatus::WavelengthNeeded) {
         ScanWavelengths given;

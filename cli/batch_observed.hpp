@@ -10,7 +10,8 @@ namespace kalidos::batch {
 // name's extension, without regard to case; 0 when the extension names none.
 int diagram_kind_from_extension(const std::string& fileName);
 
-// lit_diagramme for one file. A Rietveld file that does not state its wavelength is given
+// lit_diagramme for one file of the described kinds (by extension); any other file is read
+// in the format its content shows, at its own resolution. A Rietveld file that does not state its wavelength is given
 // the run's first wavelength, as a user would type it into the "Lambda missing" dialog
 // without choosing an anode (λ1 = λ2 = 0, anode "?", ratio 1). False when the file was
 // not added (the reason has been reported). `scan` (from 1) picks a scan of a multi-scan

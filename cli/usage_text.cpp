@@ -50,10 +50,12 @@ Output
   --export FILE                    write the calculated diagram; .sim, .cpi or .cpd
                                    by the extension
   --observed FILE                  read a measured diagram (.raw, .rd, .sim, .dat, .cpi,
-                                   .cpd) and resample it on the 2-theta range as the
-                                   diagram window does; may be given up to 10 times. A
-                                   .dat file that does not state its wavelength is given
-                                   the run's first wavelength
+                                   .cpd by the extension; any other format by its
+                                   content: XRDML, RAW4, BRML, RAS, RASX, x-y columns,
+                                   GSAS, UXD, powder CIF) and resample it on the 2-theta
+                                   range as the diagram window does; may be given up to
+                                   10 times. A file that does not state its wavelength is
+                                   given the run's first wavelength
   --scan N                         the scan of a multi-scan observed file (default 1); a
                                    file with fewer scans is refused
   --compare                        fit each observed diagram against the calculation:

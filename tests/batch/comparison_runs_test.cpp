@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <sstream>
 
 #include "batch_program.hpp"
@@ -65,6 +66,41 @@ TEST(BatchComparison, MeasuredPointsAgreementAndRefusals)
         << apart.err;
     EXPECT_EQ(run_batch_program({"--observed", dat, "--scan", "2", cif}, dir).status, 1);
     EXPECT_EQ(run_batch_program({"--fit", "zero", cif}, dir).status, 2);
+}
+
+// A plain-column file is recognised by its content and keeps its stated σ; --scan picks a scan
+// of a multi-scan file.
+TEST(BatchComparison, TodaysFormatsAtTheirOwnResolution)
+{
+    const fs::path dir = make_scratch_dir("batch_today");
+    {
+        std::ofstream out(dir / "scan.xye");
+        for (int i = 0; i <= 400; ++i)
+            out << 9 + i * 0.01 << " " << 100 + (i % 7) << " " << 10 + (i % 3) << "\n";
+    }
+    const std::string cif = fixture("cubic12.cif").string();
+    const ProgramRun run = run_batch_program({"--range", "9", "13", "--observed", (dir / "scan.xye").string(),
+                                              "--compare", "--json", "-", cif},
+                                             dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const JsonDocument json(run.out);
+    const sajson::value observed = member(json.root(), "observed").get_array_element(0);
+    const sajson::value measured = member(observed, "measured");
+    EXPECT_EQ(numbers(member(measured, "two_theta")).size(), 401u);
+    EXPECT_EQ(numbers(member(measured, "sigma"))[2], 12);
+    EXPECT_EQ(number(member(json.root(), "agreement").get_array_element(0), "points"), 401);
+    EXPECT_EQ(run_batch_program({"--observed", (dir / "scan.xye").string(), "--scan", "2", cif}, dir).status, 1);
+
+    if (!have_realdata())
+        return;
+    const std::string mesh = (realdata_dir() / "modern" / "xrdml" / "fairmat_m82762_mesh_101scans.xrdml").string();
+    const ProgramRun third = run_batch_program({"--observed", mesh, "--scan", "3", "--json", "-", cif}, dir);
+    ASSERT_EQ(third.status, 0) << third.err;
+    const JsonDocument thirdJson(third.out);  // the values below point into it
+    const sajson::value entry = member(thirdJson.root(), "observed").get_array_element(0);
+    EXPECT_EQ(text(entry, "format"), "xrdml");
+    EXPECT_EQ(number(entry, "scan"), 3);
+    EXPECT_EQ(numbers(member(member(entry, "measured"), "intensity")).size(), 255u);
 }
 
 // The centroid of y − background over [low, high]: unlike the maximum it does not move when
