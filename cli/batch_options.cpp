@@ -42,6 +42,7 @@ private:
     bool parse_mixture(const std::string& text);
     bool take_count(const std::string& option, int low, int high, int& value);
     void parse_fit(const std::string& text);
+    void parse_preferred(const std::string& option);
     void check_combinations();
     void fail(const std::string& text)
     {
@@ -136,6 +137,26 @@ void Parser::parse_fit(const std::string& text)
     }
 }
 
+// --preferred H K L R [F]: F is taken when the next argument is a number.
+void Parser::parse_preferred(const std::string& option)
+{
+    PreferredOrientation& p = result_.options.sample.preferred;
+    double h = 0, k = 0, l = 0;
+    if (!take_number(option, h) || !take_number(option, k) || !take_number(option, l) ||
+        !take_number(option, p.ratio))
+        return;
+    if (next_ < args_.size() && to_number(args_[next_]))
+        take_number(option, p.fraction);
+    const auto whole = [](double x) { return x == std::floor(x) && std::fabs(x) <= 1000; };
+    if (!whole(h) || !whole(k) || !whole(l) || (h == 0 && k == 0 && l == 0))
+        fail("option --preferred: H K L must be whole numbers, not all 0");
+    else if (!(p.ratio > 0))
+        fail("option --preferred: the ratio R must be positive");
+    else if (p.fraction < 0 || p.fraction > 1)
+        fail("option --preferred: the fraction F must lie between 0 and 1");
+    p.h = static_cast<int>(h), p.k = static_cast<int>(k), p.l = static_cast<int>(l);
+}
+
 // Handles one option (args_[next_ - 1] == name); false when it is not an option.
 bool Parser::option(const std::string& name)
 {
@@ -188,6 +209,10 @@ bool Parser::option(const std::string& name)
             if (o.anomalous != "brcow" && o.anomalous != "sasaki")
                 fail("option --anomalous: expected brcow or sasaki, not \"" + text + "\"");
         }
+    } else if (name == "--preferred") {
+        parse_preferred(name);
+    } else if (name == "--isotropic") {
+        o.sample.isotropic = true;
     } else if (name == "--data") {
         take_value(name, o.dataDirectory);
     } else if (name == "--listings") {

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/sample_settings.hpp"
+
 namespace kalidos::batch {
 
 // One line of a wavelength mixture: λ in Å and its relative intensity.
@@ -34,6 +36,7 @@ struct BatchOptions {
     double twoTheta1 = 10, twoTheta2 = 50;  // degrees
     double u = 0.001, v = 0, w = 0.005;
     std::string anomalous;  // "", "brcow" or "sasaki"
+    SampleSettings sample;  // --preferred, --isotropic
 
     std::string dataDirectory;      // empty: the installed data folder
     std::string listingsDirectory;  // empty: the current folder

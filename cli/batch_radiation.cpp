@@ -83,6 +83,7 @@ SetupResult set_radiation_and_range(Workspace& workspace, const BatchOptions& op
     model.u = options.u;
     model.v = options.v;
     model.w = options.w;
+    model.sample = options.sample;
     return SetupResult::Done;
 }
 

@@ -3,6 +3,8 @@
 #include "comparison_json.hpp"
 #include "json_writer.hpp"
 
+#include "computation/preferred_orientation.hpp"
+
 namespace kalidos::batch {
 namespace {
 
@@ -44,14 +46,16 @@ void write_wavelengths(JsonWriter& json, const StructureModel& model)
     json.end_array();
 }
 
-void write_reflections(JsonWriter& json, const CalculationResults& results)
+void write_reflections(JsonWriter& json, const StructureModel& model, const CalculationResults& results)
 {
+    const PreferredOrientationFactors preferred(model);
     json.key("reflections").begin_array();
     for (const Reflection& r : results.merged) {
         json.begin_object();
         json.field("h", static_cast<int>(r.h)).field("k", static_cast<int>(r.k)).field("l", static_cast<int>(r.l));
         json.field("multiplicity", static_cast<int>(r.multiplicity)).field("lambda", r.lambda);
         json.field("d", r.d).field("two_theta", r.twoTheta).field("intensity", r.intensity);
+        json.field("po_factor", preferred(r.h, r.k, r.l));
         json.end_object();
     }
     json.end_array();
@@ -116,7 +120,7 @@ void write_result_json(std::ostream& out, const Workspace& workspace, const std:
     write_operators(json, model);
     write_atoms(json, model);
     write_wavelengths(json, model);
-    write_reflections(json, workspace.results);
+    write_reflections(json, model, workspace.results);
     write_pattern(json, workspace.results.pattern);
     json.key("observed").begin_array();
     for (int k = 1; k <= workspace.observed.count; ++k)

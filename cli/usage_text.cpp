@@ -39,6 +39,12 @@ Radiation (default: X-ray tube, CuKa1)
 Calculation
   --range A B                      2-theta range in degrees (default 10 50)
   --uvw U V W                      resolution curve (default 0.001 0 0.005)
+  --preferred H K L R [F]          March-Dollase preferred orientation about the
+                                   reciprocal direction (H K L): ratio R (< 1 platelets,
+                                   > 1 needles, 1 none) and oriented fraction F (0..1,
+                                   default 1)
+  --isotropic                      calculate every atom with its isotropic B (B_eq for
+                                   atoms read with anisotropic displacement)
   --data DIR                       folder of spgr2.dat, the .pos files, csp.lst,
                                    brcow.an and Sasaki.an (default: the installed
                                    data folder)
@@ -85,7 +91,8 @@ refused, or a file cannot be written; 2 on a usage error.
 JSON: an object with title, crystal_system, space_group, cell {a, b, c, alpha, beta,
 gamma}, operators (texts), atoms [{symbol, label, x, y, z, b, population,
 multiplicity}], wavelengths [{lambda, weight}], reflections (merged, in order:
-[{h, k, l, multiplicity, lambda, d, two_theta, intensity}]), peaks [{h, k, l, q,
+[{h, k, l, multiplicity, lambda, d, two_theta, intensity, po_factor}]: intensity
+includes the preferred-orientation factor po_factor), peaks [{h, k, l, q,
 intensity}], pattern {two_theta: [...], intensity: [...]}, observed [{file, lambda,
 two_theta: [...], intensity: [...], format, scan, wavelengths [{lambda, weight}],
 measured {two_theta: [...], intensity: [...], sigma: [...] when the file states it}],

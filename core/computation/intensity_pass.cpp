@@ -5,6 +5,7 @@
 
 #include "computation/listing_header.hpp"
 #include "computation/listing_sections.hpp"
+#include "computation/preferred_orientation.hpp"
 #include "computation/reflection_generation.hpp"
 #include "computation/scattering.hpp"
 
@@ -99,6 +100,7 @@ bool xray_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngine&
     StructureModel& m = workspace.model;
     CalculationResults& res = workspace.results;
     engine.prepare(res.reflections);
+    const PreferredOrientationFactors preferred(m);
     res.passValues.count = res.reflections.count;
     for (int i = 1; i <= res.reflections.count; ++i) {
         Reflection& r = res.reflections[i];
@@ -108,7 +110,7 @@ bool xray_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngine&
         xray_values(m, res.passIndex, res.structureFactorScale, engine.sums(r), a.s, v);
         const double f2 = (v.aPlus * v.aPlus + v.bPlus * v.bPlus + v.aMinus * v.aMinus + v.bMinus * v.bMinus) / 2;
         v.lp = lorentz_polarisation(m, a.theta);
-        r.intensity = std::max(r.multiplicity * f2 * v.lp, kMinimumIntensity);
+        r.intensity = std::max(r.multiplicity * f2 * v.lp * preferred(r.h, r.k, r.l), kMinimumIntensity);
         v.fPlus = std::sqrt(v.aPlus * v.aPlus + v.bPlus * v.bPlus);
         v.fMinus = std::sqrt(v.aMinus * v.aMinus + v.bMinus * v.bMinus);
         v.fMean = (v.fPlus + v.fMinus) / 2;
@@ -127,6 +129,7 @@ bool neutron_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngi
     StructureModel& m = workspace.model;
     CalculationResults& res = workspace.results;
     engine.prepare(res.reflections);
+    const PreferredOrientationFactors preferred(m);
     res.passValues.count = res.reflections.count;
     for (int i = 1; i <= res.reflections.count; ++i) {
         Reflection& r = res.reflections[i];
@@ -137,7 +140,8 @@ bool neutron_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngi
         v.a = sums[0] * res.structureFactorScale;
         v.b = sums[1] * res.structureFactorScale;
         v.lp = lorentz_polarisation(m, a.theta);
-        r.intensity = std::max(r.multiplicity * (v.a * v.a + v.b * v.b) * v.lp, kMinimumIntensity);
+        r.intensity = std::max(r.multiplicity * (v.a * v.a + v.b * v.b) * v.lp * preferred(r.h, r.k, r.l),
+                               kMinimumIntensity);
         v.f = std::sqrt(v.a * v.a + v.b * v.b);
     }
     const float imax = largest_intensity(res.reflections);

@@ -11,7 +11,8 @@ namespace kalidos {
 inline constexpr const char* kNoReflection = "No reflection calculated in the given Theta range!";
 
 // X-rays (tube or synchrotron) for the wavelength `current` and pass `results.passIndex`:
-// generates the reflection list, gives each reflection its 2θ, LP, A±, B±, F± and intensity
+// generates the reflection list, gives each reflection its 2θ, LP, A±, B±, F± and intensity (with
+// its preferred-orientation factor)
 // (at least 0.05), writes the sections of both listings (and the header of fstr.out on the first
 // pass). False when generation failed ("No reflection calculated in the given Theta range!").
 bool xray_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngine& engine, Messages& messages);
