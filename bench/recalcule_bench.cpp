@@ -47,7 +47,7 @@ void set_fm3m(StructureModel& m)
     m.latticeLetter = "F";
 }
 
-std::unique_ptr<Workspace> worst_case(int radiation)
+std::unique_ptr<Workspace> worst_case(int radiation, bool anisotropic = false)
 {
     const auto dir = std::filesystem::temp_directory_path() / "kalidos-bench";
     std::filesystem::create_directories(dir);
@@ -69,6 +69,14 @@ std::unique_ptr<Workspace> worst_case(int radiation)
         m.atomZ[n] = unit(random);
         m.atomB[n] = 0.3 + unit(random);
         m.atomPopulation[n] = 1;
+        if (anisotropic) {  // a general tensor: every component set, positive definite
+            AnisotropicDisplacement& t = m.atomAnisotropic[n];
+            t.present = true;
+            const double diagonal = 0.005 + 0.01 * unit(random);
+            t.u[0] = t.u[1] = t.u[2] = diagonal;
+            for (int i = 3; i < 6; ++i)
+                t.u[i] = 0.4 * diagonal * (unit(random) - 0.5);
+        }
         const int nucleus = find_nucleus(symbols[n % 4], messages);
         m.atomFermiLength[n] = neutron_scattering_table()[static_cast<std::size_t>(nucleus - 1)].fermiLength;
     }
@@ -88,10 +96,10 @@ std::unique_ptr<Workspace> worst_case(int radiation)
     return ws;
 }
 
-void run_recalcule(benchmark::State& state, int radiation)
+void run_recalcule(benchmark::State& state, int radiation, bool anisotropic = false)
 {
     set_computation_threads(static_cast<int>(state.range(0)));
-    auto ws = worst_case(radiation);
+    auto ws = worst_case(radiation, anisotropic);
     RecordingCalculationHost host;
     SilentMessages messages;
     for (auto _ : state) {
@@ -108,6 +116,10 @@ void BM_RecalculeXrayFourWavelengths(benchmark::State& state) { run_recalcule(st
 void BM_RecalculeNeutronsFourWavelengths(benchmark::State& state) { run_recalcule(state, kNeutrons); }
 BENCHMARK(BM_RecalculeXrayFourWavelengths)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RecalculeNeutronsFourWavelengths)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same X-ray case with every atom anisotropic: one exp(-mᵀβm) per atom and rotation pair.
+void BM_RecalculeXrayFourWavelengthsAnisotropic(benchmark::State& state) { run_recalcule(state, kXrays, true); }
+BENCHMARK(BM_RecalculeXrayFourWavelengthsAnisotropic)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The structure factors summed literally, atom by atom and operator by operator, for the first
 // 100 reflections of one pass: the baseline of the engine (scale by reflections × wavelengths).

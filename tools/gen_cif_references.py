@@ -7,8 +7,8 @@ conventions the program's CIF import follows, so that both sides describe the sa
   - the element or ion: _atom_site_type_symbol when present (an ion when the program's X-ray
     table lists it, also with a trailing "." as O2-. for O2-, whose coefficients are then the
     program's on this side too; its element otherwise), else the element at the start of the label;
-  - isotropic B = 8 pi^2 U_iso_or_equiv (or _atom_site_B_iso_or_equiv; 1 when neither is given),
-    even for atoms refined anisotropically;
+  - isotropic B = 8 pi^2 U_iso_or_equiv (or _atom_site_B_iso_or_equiv; when neither is given, B_eq of
+    the site's aniso U_ij or B_ij, else 1), even for atoms refined anisotropically;
   - occupancy from _atom_site_occupancy, 1 when absent.
 Form factors it1992, f' = f'' = 0, structure factors by direct summation over the whole group.
 Intensity = multiplicity x |F|^2 x LP with the program's tube LP (1 + cos^2 2θ)/2 / (sin^2 θ cos θ),
@@ -35,7 +35,7 @@ import re
 import sys
 
 import iotbx.cif
-from cctbx import crystal, eltbx, miller, xray
+from cctbx import adptbx, crystal, eltbx, miller, xray
 import cctbx.eltbx.xray_scattering  # noqa: F401  (eltbx.xray_scattering.gaussian)
 from cctbx.array_family import flex
 from iotbx.cif import builders
@@ -104,7 +104,27 @@ def column(block, tag, count):
     return list(values) if values is not None else [None] * count
 
 
-def sites(block):
+def equivalent_b(block, unit_cell):
+    """B_eq = 8 pi^2 U_eq of the sites in the aniso loop (U_ij or B_ij), by label."""
+    labels = block.get("_atom_site_aniso_label")
+    if labels is None or unit_cell is None:
+        return {}
+    for form, factor in (("U", 1.0), ("B", 1 / (8 * math.pi ** 2))):
+        columns = [block.get(f"_atom_site_aniso_{form}_{s}") for s in ("11", "22", "33", "12", "13", "23")]
+        if all(c is not None for c in columns):
+            break
+    else:
+        return {}
+    result = {}
+    for i, label in enumerate(labels):
+        u_cif = [number(c[i], None) for c in columns]
+        if None not in u_cif:
+            u_cart = adptbx.u_cif_as_u_cart(unit_cell, tuple(v * factor for v in u_cif))
+            result[label] = 8 * math.pi ** 2 * adptbx.u_cart_as_u_iso(u_cart)
+    return result
+
+
+def sites(block, unit_cell=None):
     labels = list(block.get("_atom_site_label"))
     n = len(labels)
     types = column(block, "_atom_site_type_symbol", n)
@@ -115,7 +135,9 @@ def sites(block):
     result = []
     for i, label in enumerate(labels):
         u = number(us[i], None)
-        b = 8 * math.pi ** 2 * u if u is not None else number(bs[i], 1.0)
+        b = 8 * math.pi ** 2 * u if u is not None else number(bs[i], None)
+        if b is None:  # no isotropic value: B_eq of the tensor, else 1
+            b = equivalent_b(block, unit_cell).get(label, 1.0)
         result.append((label, scattering_type(types[i], label), [number(c[i], 0) for c in xyz], b,
                        number(occupancies[i], 1.0)))
     return result
@@ -210,7 +232,7 @@ def write_reference(cif_path, out_dir, neutrons=False):
     model = iotbx.cif.reader(input_string=text, strict=False).model()
     name, block = next((k, b) for k, b in model.items() if b.get("_atom_site_label") is not None)
     symmetry = block_symmetry(block)
-    atoms = sites(block)
+    atoms = sites(block, symmetry.unit_cell())
     scatterers = flex.xray_scatterer([
         xray.scatterer(label=label, site=site, u=b / (8 * math.pi ** 2), occupancy=occupancy,
                        scattering_type=kind) for label, kind, site, b, occupancy in atoms])

@@ -8,6 +8,29 @@ namespace {
 
 constexpr int kExactValueRole = Qt::UserRole;
 constexpr int kShownTextRole = Qt::UserRole + 1;
+constexpr int kTensorRole = Qt::UserRole + 2;  // the six U^ij of an anisotropic atom's B cell
+
+QVariant tensor_data(const AnisotropicDisplacement& tensor)
+{
+    if (!tensor.present)
+        return {};
+    QVariantList values;
+    for (double u : tensor.u)
+        values.append(u);
+    return values;
+}
+
+AnisotropicDisplacement tensor_of(const QVariant& data)
+{
+    AnisotropicDisplacement tensor;
+    const QVariantList values = data.toList();
+    if (values.size() != 6)
+        return tensor;
+    tensor.present = true;
+    for (int i = 0; i < 6; ++i)
+        tensor.u[i] = values[i].toDouble();
+    return tensor;
+}
 
 QTableWidgetItem* item_at(QTableWidget& table, int row, int column)
 {
@@ -40,6 +63,7 @@ void read_atom_table(const QTableWidget& table, AtomGrid& grid)
                 cell.value = value.toDouble();
                 cell.shown = item->data(kShownTextRole).toString().toStdString();
             }
+            cell.tensor = tensor_of(item->data(kTensorRole));
         }
     }
 }
@@ -60,6 +84,7 @@ void write_atom_table(QTableWidget& table, const AtomGrid& grid)
                 item->setText(text);
             item->setData(kExactValueRole, cell.hasValue ? QVariant(cell.value) : QVariant());
             item->setData(kShownTextRole, cell.hasValue ? QVariant(QString::fromStdString(cell.shown)) : QVariant());
+            item->setData(kTensorRole, tensor_data(cell.tensor));
         }
     }
 }

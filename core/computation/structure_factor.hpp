@@ -20,7 +20,8 @@ struct NeutronStructureFactor {
 };
 
 // F(h k l) and F(-h -k -l) at s = 1/(2d) with the f' and f'' of wavelength pass `pass`, each atom
-// weighted by exp(-B s²)·atomMultiplicity, the sum scaled by K.
+// weighted by exp(-B s²)·atomMultiplicity (an atom with a tensor by exp(-mᵀβm) of each operator's
+// image m = (h k l)·R instead of exp(-B s²)), the sum scaled by K.
 XrayStructureFactor xray_structure_factor(const StructureModel& model, int pass, double scaleK, int h, int k,
                                           int l, double s);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "computation/displacement_tensor.hpp"
 #include "computation/parallel_for.hpp"
 #include "computation/structure_factor.hpp"
 
@@ -41,6 +42,21 @@ void accumulate(int atoms, const double* xr, const double* xi, const double* yr,
     }
 }
 
+// The same with each atom's term damped by its own factor for this rotation.
+void accumulate_damped(int atoms, const double* xr, const double* xi, const double* yr, const double* yi,
+                       const double* zr, const double* zi, const double* damping, double alpha, double beta,
+                       double gamma, double delta, double* __restrict accRe, double* __restrict accIm)
+{
+    for (int n = 0; n < atoms; ++n) {
+        const double pr = xr[n] * yr[n] - xi[n] * yi[n];
+        const double pi = xr[n] * yi[n] + xi[n] * yr[n];
+        const double er = (pr * zr[n] - pi * zi[n]) * damping[n];
+        const double ei = (pr * zi[n] + pi * zr[n]) * damping[n];
+        accRe[n] += er * alpha + ei * beta;
+        accIm[n] += er * gamma + ei * delta;
+    }
+}
+
 }  // namespace
 
 StructureFactorEngine::StructureFactorEngine(const StructureModel& model, Grouping grouping)
@@ -69,6 +85,46 @@ StructureFactorEngine::StructureFactorEngine(const StructureModel& model, Groupi
     for (int j = 1; j <= model.operatorCount; ++j)
         operators_.push_back(model.operators[j]);
     build_rotation_classes(model);
+    read_tensors(model);
+}
+
+void StructureFactorEngine::read_tensors(const StructureModel& model)
+{
+    const ReciprocalLengths star = reciprocal_lengths(model.cell);
+    for (auto& component : beta_)
+        component.assign(static_cast<std::size_t>(atoms_), 0.0);
+    for (int n = 1; n <= atoms_; ++n) {
+        if (!uses_tensor(model, n))
+            continue;
+        double beta[6];
+        beta_of(star, model.atomAnisotropic[n], beta);
+        const std::size_t a = static_cast<std::size_t>(n - 1);
+        for (int i = 0; i < 6; ++i)
+            beta_[i][a] = beta[i];
+        b_[a] = 0;  // the tensor replaces exp(-B s²)
+        anisotropic_ = true;
+    }
+}
+
+// exp(-mᵀβm) of every atom for the image m; exactly 1 for an atom without a tensor.
+void StructureFactorEngine::fill_damping(const int m[3], double* damping) const
+{
+    const double m0 = m[0], m1 = m[1], m2 = m[2];
+    const double w[6] = {m0 * m0, m1 * m1, m2 * m2, 2 * m0 * m1, 2 * m0 * m2, 2 * m1 * m2};
+    const double *b0 = beta_[0].data(), *b1 = beta_[1].data(), *b2 = beta_[2].data();
+    const double *b3 = beta_[3].data(), *b4 = beta_[4].data(), *b5 = beta_[5].data();
+    for (int n = 0; n < atoms_; ++n)
+        damping[n] = std::exp(-(b0[n] * w[0] + b1[n] * w[1] + b2[n] * w[2] + b3[n] * w[3] + b4[n] * w[4] +
+                                b5[n] * w[5]));
+}
+
+double StructureFactorEngine::damping_of(std::size_t a, const SymmetryOperator& op, const Request& q) const
+{
+    double m[3];
+    for (int j = 0; j < 3; ++j)
+        m[j] = q.h * op.m[0][j] + q.k * op.m[1][j] + q.l * op.m[2][j];
+    const double beta[6] = {beta_[0][a], beta_[1][a], beta_[2][a], beta_[3][a], beta_[4][a], beta_[5][a]};
+    return std::exp(-beta_form(beta, m[0], m[1], m[2]));
 }
 
 void StructureFactorEngine::build_rotation_classes(const StructureModel& model)
@@ -160,21 +216,23 @@ void StructureFactorEngine::prepare(const CountedTable<Reflection>& list)
     if (integralRotations_ && reach > tableReach_)
         build_tables(reach);
     parallel_for(static_cast<int>(requests.size()), [&](int begin, int end) {
-        std::vector<double> accRe(static_cast<std::size_t>(atoms_)), accIm(static_cast<std::size_t>(atoms_));
-        std::vector<double> classRe(classes_.size()), classIm(classes_.size());
+        const std::size_t atoms = static_cast<std::size_t>(atoms_);
+        Scratch scratch{std::vector<double>(atoms), std::vector<double>(atoms), std::vector<double>(classes_.size()),
+                        std::vector<double>(classes_.size()), std::vector<double>(anisotropic_ ? atoms : 0)};
         for (int i = begin; i < end; ++i) {
             const Request& request = requests[static_cast<std::size_t>(i)];
             if (integralRotations_)
-                compute(request, accRe, accIm, classRe, classIm);
+                compute(request, scratch);
             else
                 compute_direct(request);
         }
     });
 }
 
-void StructureFactorEngine::compute(const Request& q, std::vector<double>& accRe, std::vector<double>& accIm,
-                                    std::vector<double>& classRe, std::vector<double>& classIm)
+void StructureFactorEngine::compute(const Request& q, Scratch& scratch)
 {
+    std::vector<double>&accRe = scratch.accRe, &accIm = scratch.accIm;
+    std::vector<double>&classRe = scratch.classRe, &classIm = scratch.classIm;
     for (std::size_t c = 0; c < classes_.size(); ++c) {
         double re = 0, im = 0;
         for (const Vector3& t : classes_[c].translations) {
@@ -200,6 +258,13 @@ void StructureFactorEngine::compute(const Request& q, std::vector<double>& accRe
         const std::size_t rows[3] = {static_cast<std::size_t>(m[0] + tableReach_) * stride,
                                      static_cast<std::size_t>(m[1] + tableReach_) * stride,
                                      static_cast<std::size_t>(m[2] + tableReach_) * stride};
+        if (anisotropic_) {
+            fill_damping(m, scratch.damping.data());
+            accumulate_damped(atoms_, &tableRe_[0][rows[0]], &tableIm_[0][rows[0]], &tableRe_[1][rows[1]],
+                              &tableIm_[1][rows[1]], &tableRe_[2][rows[2]], &tableIm_[2][rows[2]],
+                              scratch.damping.data(), tr + ur, ui - ti, ti + ui, tr - ur, accRe.data(), accIm.data());
+            continue;
+        }
         accumulate(atoms_, &tableRe_[0][rows[0]], &tableIm_[0][rows[0]], &tableRe_[1][rows[1]],
                    &tableIm_[1][rows[1]], &tableRe_[2][rows[2]], &tableIm_[2][rows[2]], tr + ur, ui - ti, ti + ui,
                    tr - ur, accRe.data(), accIm.data());
@@ -227,8 +292,9 @@ void StructureFactorEngine::compute_direct(const Request& q)
             const double x2 = m[1][0] * x_[a] + m[1][1] * y_[a] + m[1][2] * z_[a] + m[1][3];
             const double x3 = m[2][0] * x_[a] + m[2][1] * y_[a] + m[2][2] * z_[a] + m[2][3];
             const double phi = kPhaseTwoPi * (q.h * x1 + q.k * x2 + q.l * x3);
-            re += std::cos(phi);
-            im += std::sin(phi);
+            const double damping = anisotropic_ ? damping_of(a, op, q) : 1.0;
+            re += damping * std::cos(phi);
+            im += damping * std::sin(phi);
         }
         const double w = weight_[a] * std::exp(-b_[a] * q.s * q.s);
         const std::size_t g = 2 * static_cast<std::size_t>(group_[a]);

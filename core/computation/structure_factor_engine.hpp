@@ -18,6 +18,8 @@ namespace kalidos {
 // The arithmetic is that of the direct sum, reordered: the operators sharing a rotation R share
 // exp(i·c·(h k l)R·x), which factorises into per-atom tables E_x[h']·E_y[k']·E_z[l'], times the
 // atom-independent Σ_j exp(i·c·(h k l)·t_j); an operator -R gives the conjugate factor.
+// Atoms with an anisotropic tensor (uses_tensor) have no exp(-B s²); each rotation's image m of
+// (h k l) gives them their own exp(-mᵀβm) instead, the same for R and -R since the form is even.
 // Reflections are split between threads in fixed blocks and each is summed whole by one thread
 // in a fixed order, so the results do not depend on the number of threads.
 class StructureFactorEngine {
@@ -48,11 +50,18 @@ private:
         std::size_t slot;
     };
 
+    // Per-thread work arrays of compute.
+    struct Scratch {
+        std::vector<double> accRe, accIm, classRe, classIm, damping;
+    };
+
     void build_rotation_classes(const StructureModel& model);
+    void read_tensors(const StructureModel& model);
     void build_tables(int reach);
-    void compute(const Request& request, std::vector<double>& accRe, std::vector<double>& accIm,
-                 std::vector<double>& classRe, std::vector<double>& classIm);
+    void compute(const Request& request, Scratch& scratch);
     void compute_direct(const Request& request);
+    void fill_damping(const int m[3], double* damping) const;
+    double damping_of(std::size_t atom, const SymmetryOperator& op, const Request& request) const;
     int reach_of(int h, int k, int l) const;
     static long long key(int h, int k, int l);
 
@@ -61,6 +70,9 @@ private:
     std::vector<double> x_, y_, z_, b_, weight_;
     std::vector<int> group_;
     int groups_ = 0;
+    // β_ij of each atom (order 11 22 33 12 13 23; all 0 without a tensor), and whether any has one.
+    std::vector<double> beta_[6];
+    bool anisotropic_ = false;
     // Operators
     std::vector<SymmetryOperator> operators_;
     std::vector<RotationClass> classes_;

@@ -27,6 +27,12 @@ std::optional<double> cell_number(const AtomCell& cell)
     return to_real48(*value);
 }
 
+void set_b(AtomGrid& grid, int row, const std::string& text, const StructureModel& m, int atom)
+{
+    grid.set_number(row, kColB, text, m.atomB[atom]);
+    grid.at(row, kColB).tensor = m.atomAnisotropic[atom];
+}
+
 void write_row(AtomGrid& grid, int row, const StructureModel& m, int atom, bool neutron)
 {
     grid.set_text(row, kColSymbol, capitalised(m.atomSymbol[atom]));
@@ -34,7 +40,7 @@ void write_row(AtomGrid& grid, int row, const StructureModel& m, int atom, bool 
     grid.set_number(row, kColX, fmt_fixed(m.atomX[atom], 9, 5), m.atomX[atom]);
     grid.set_number(row, kColY, fmt_fixed(m.atomY[atom], 9, 5), m.atomY[atom]);
     grid.set_number(row, kColZ, fmt_fixed(m.atomZ[atom], 9, 5), m.atomZ[atom]);
-    grid.set_number(row, kColB, fmt_fixed(m.atomB[atom], 8, 2), m.atomB[atom]);
+    set_b(grid, row, fmt_fixed(m.atomB[atom], 8, 2), m, atom);
     grid.set_number(row, kColPopulation, fmt_fixed(m.atomPopulation[atom], 8, 3), m.atomPopulation[atom]);
     if (neutron)
         grid.set_number(row, kColFermi, fmt_fixed(m.atomFermiLength[atom], 8, 3), m.atomFermiLength[atom]);
@@ -56,6 +62,20 @@ std::optional<double> nucleus_fermi_length(const std::string& symbol)
     return std::nullopt;
 }
 
+void settle_edited_tensor(AtomGrid& grid, int row, Messages& messages)
+{
+    AtomCell& cell = grid.at(row, kColB);
+    if (!cell.tensor.present || (cell.hasValue && cell.text == cell.shown))
+        return;
+    const std::string question = "The atom of row " + std::to_string(row) +
+                                 " has an anisotropic displacement. Make it isotropic with B = " + trim(cell.text) +
+                                 "? (No keeps the tensor and its B_eq)";
+    if (messages.ask(question) == Answer::Yes)
+        cell.tensor = AnisotropicDisplacement{};
+    else
+        cell.text = cell.shown;
+}
+
 bool read_atom_rows(EntryForm& form, StructureModel& model, Messages& messages)
 {
     const bool neutron = model.radiation == kNeutrons;
@@ -67,6 +87,7 @@ bool read_atom_rows(EntryForm& form, StructureModel& model, Messages& messages)
     for (int row = 1; row < grid.rows() && complete; ++row) {
         if (trim(grid.text(row, kColSymbol)).empty())
             continue;
+        settle_edited_tensor(grid, row, messages);
         double values[8] = {};
         for (int column = kColX; column <= lastColumn; ++column) {
             const auto value = cell_number(grid.at(row, column));
@@ -99,6 +120,7 @@ bool read_atom_rows(EntryForm& form, StructureModel& model, Messages& messages)
         model.atomY[atom] = fractional_part(values[kColY]);
         model.atomZ[atom] = fractional_part(values[kColZ]);
         model.atomB[atom] = values[kColB];
+        model.atomAnisotropic[atom] = grid.at(row, kColB).tensor;
         model.atomPopulation[atom] = values[kColPopulation];
         if (neutron)
             model.atomFermiLength[atom] = values[kColFermi];
@@ -118,7 +140,7 @@ void show_atoms(EntryForm& form, StructureModel& model, Messages& messages)
         write_row(form.neutron, atom, model, atom, false);
         // B and the population as the refresh after a file read shows them.
         for (AtomGrid* grid : {&form.xray, &form.neutron}) {
-            grid->set_number(atom, kColB, fmt_fixed(model.atomB[atom], 6, 2), model.atomB[atom]);
+            set_b(*grid, atom, fmt_fixed(model.atomB[atom], 6, 2), model, atom);
             grid->set_number(atom, kColPopulation, fmt_fixed(model.atomPopulation[atom], 5, 2),
                              model.atomPopulation[atom]);
         }

@@ -18,6 +18,10 @@ AtomGrid& radiation_grid(EntryForm& form, int radiation);
 // message; the atoms read before stay. Then the grid is rewritten from the table.
 bool read_atom_rows(EntryForm& form, StructureModel& model, Messages& messages);
 
+// The B cell of `row` was edited while it carries a tensor: the user is asked whether the atom
+// becomes isotropic with the B typed (Yes), or keeps its tensor and the B_eq shown before.
+void settle_edited_tensor(AtomGrid& grid, int row, Messages& messages);
+
 // Writes the atom table into both grids with the Fermi length of each atom's nucleus; an atom
 // whose nucleus is unknown is reported and ends the display there.
 void show_atoms(EntryForm& form, StructureModel& model, Messages& messages);

@@ -56,6 +56,7 @@ RowCheck check_atom_row(EntryForm& form, int radiation, int leftRow, int leftCol
         return RowCheck::ReadAndRebuild;
     }
     grid.set_text(leftRow, kColSymbol, capitalised(symbol));
+    settle_edited_tensor(grid, leftRow, messages);
     complete_row(grid, leftRow);
     const std::string key = short_text(to_upper(symbol), kAtomSymbolLength);
     const auto length = nucleus_fermi_length(key);

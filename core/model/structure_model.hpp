@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "model/anisotropic_displacement.hpp"
 #include "model/sample_settings.hpp"
 #include "util/fixed_table.hpp"
 
@@ -82,7 +83,8 @@ struct StructureModel {
     Table<std::string, kMaxAtoms> atomSymbol;
     Table<std::string, kMaxAtoms> atomLabel;
     Table<double, kMaxAtoms> atomX, atomY, atomZ;
-    Table<double, kMaxAtoms> atomB;
+    Table<double, kMaxAtoms> atomB;  // B_eq for the atoms with a tensor
+    Table<AnisotropicDisplacement, kMaxAtoms> atomAnisotropic;
     Table<double, kMaxAtoms> atomPopulation;
     Table<double, kMaxAtoms> atomFermiLength;
     Table<double, kMaxAtoms> atomMultiplicity;

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "computation/displacement_tensor.hpp"
+#include "readers/cif_anisotropic.hpp"
 #include "readers/cif_atom_label.hpp"
 #include "readers/cif_operators.hpp"
 #include "readers/cif_syntax.hpp"
@@ -127,7 +129,7 @@ std::optional<double> number_or(const std::string* text, double fallback)
 }
 
 bool store_site(StructureModel& model, const std::vector<std::string>& row, const AtomSiteColumns& c,
-                Messages& messages)
+                std::vector<CifSite>& sites, Messages& messages)
 {
     const std::string* labelText = cell_of(row, c.label >= 0 ? c.label : c.type);
     const std::string siteLabel = labelText != nullptr ? *labelText : std::string();
@@ -157,6 +159,8 @@ bool store_site(StructureModel& model, const std::vector<std::string>& row, cons
     model.atomY[n] = y;
     model.atomZ[n] = z;
     model.atomB[n] = *u >= 0 ? kEightPiSquared * *u : *b;
+    const std::string* bText = cell_of(row, c.b);
+    sites.push_back({siteLabel, *u >= 0 || (bText != nullptr && !is_cif_null(*bText))});
     model.atomPopulation[n] = *occupancy;
     return true;
 }
@@ -177,14 +181,17 @@ ReadStatus read_atom_sites(StructureModel& model, const CifBlockData& block, Mes
         messages.warning("The atom-site loop has more than 64 columns");
         return ReadStatus::Failed;
     }
+    clear_tensors(model);
+    std::vector<CifSite> sites;
     for (const auto& row : loop.rows) {
         if (model.atomCount == kMaxAtoms) {
             messages.warning("The number of atoms is > 400!");
             return ReadStatus::Failed;
         }
-        if (!store_site(model, row, columns, messages))
+        if (!store_site(model, row, columns, sites, messages))
             return ReadStatus::Failed;
     }
+    read_cif_tensors(model, block, sites);
     return ReadStatus::Read;
 }
 

@@ -141,6 +141,18 @@ bool incomplete(const StructureModel& model)
            model.atomCount == 0;
 }
 
+// The .cry layout has one B per atom: a saved tensor is lost, and the user is told so.
+void tell_tensors_written_as_b_eq(const StructureModel& model, Messages& messages)
+{
+    int tensors = 0;
+    for (int n = 1; n <= model.atomCount; ++n)
+        tensors += model.atomAnisotropic[n].present ? 1 : 0;
+    if (tensors > 0)
+        messages.warning("The anisotropic displacement of " + std::to_string(tensors) +
+                         (tensors == 1 ? " atom is" : " atoms are") +
+                         " written as B_eq: the .cry file has no place for the tensors");
+}
+
 } // namespace
 
 SaveResult save_structure_file(StructureModel& model, const std::string& chosenPath, Messages& messages)
@@ -171,6 +183,7 @@ SaveResult save_structure_file(StructureModel& model, const std::string& chosenP
         messages.warning("Cannot write the file " + model.structureFileName);
         return {SaveStatus::CannotWrite, {}};
     }
+    tell_tensors_written_as_b_eq(model, messages);
     return {SaveStatus::Saved, target};
 }
 

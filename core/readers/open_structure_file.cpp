@@ -2,6 +2,7 @@
 #include "readers/model_number_check.hpp"
 
 #include "computation/cell_metric.hpp"
+#include "computation/displacement_tensor.hpp"
 #include "computation/scattering.hpp"
 #include "readers/cif_reader.hpp"
 #include "readers/cry_file.hpp"
@@ -45,6 +46,7 @@ OpenStatus run_reader(StructureModel& model, const OpenRequest& request, Message
                       CifBlockChooser* chooser)
 {
     const std::filesystem::path file = model.structureFileName;
+    clear_tensors(model);  // only the readers that find tensors give them again
     switch (request.format) {
     case kFormatCry:
         return status_of(read_cry_file(model, file, messages));

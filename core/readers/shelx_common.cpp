@@ -3,6 +3,7 @@
 #include "readers/reader_text.hpp"
 #include "readers/separate_label_digit.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string_view>
@@ -36,6 +37,15 @@ double b_from_anisotropic_u(const CellParameters& cell, const double u[6])
     const double cross = u[5] * cell.a * cell.b * cg * as * bs + u[4] * cell.a * cell.c * cb * as * cs +
                          u[3] * cell.b * cell.c * ca * bs * cs;
     return kShelxEightPiSquared * (diagonal + 2 * cross) / 3.0;
+}
+
+AnisotropicDisplacement shelx_tensor(const double u[6])
+{
+    AnisotropicDisplacement tensor;
+    tensor.present = true;
+    const double ordered[6] = {u[0], u[1], u[2], u[5], u[4], u[3]};
+    std::copy(ordered, ordered + 6, tensor.u);
+    return tensor;
 }
 
 bool resolve_free_variable(double written, const std::vector<double>& freeVariables, double& value)

@@ -20,6 +20,9 @@ void set_shelx_atom_name(StructureModel& model, int n, const std::string& name);
 // of U in the direct metric of the cell.
 double b_from_anisotropic_u(const CellParameters& cell, const double u[6]);
 
+// The tensor of the six U values of an atom line (ShelX order U11 U22 U33 U23 U13 U12).
+AnisotropicDisplacement shelx_tensor(const double u[6]);
+
 // The value of a parameter written with the ShelX free-variable code: 10m + p with m ≥ 2 gives
 // p·fv(m), −(10m + p) gives p·(1 − fv(m)), 10 + p is p held fixed, anything else stays as written.
 // False when fv(m) is not among the values of the FVAR lines.

@@ -1,3 +1,4 @@
+#include "computation/displacement_tensor.hpp"
 #include "readers/shelx_common.hpp"
 #include "readers/shelx_readers.hpp"
 #include "readers/shelx_symmetry.hpp"
@@ -177,6 +178,10 @@ void store_atom(StructureModel& model, AtomPass& pass, const std::string& name, 
     const double occupancy = numbers.count >= 5 ? v[4] : 1.0;
     model.atomPopulation[n] = occupancy * shelx_site_factor(pass.operators, v[1], v[2], v[3]);
     model.atomB[n] = atom_b(model, numbers, v, pass.parentB);
+    if (numbers.count >= 11) {
+        const double u[6] = {v[5], v[6], v[7], v[8], v[9], v[10]};
+        model.atomAnisotropic[n] = shelx_tensor(u);
+    }
     if (model.atomSymbol[n] != "H" && model.atomSymbol[n] != "D")
         pass.parentB = model.atomB[n];
 }
@@ -234,6 +239,7 @@ ReadStatus read_shelx_instructions_lines(StructureModel& model, const TextLines&
     const ShelxHeader header = read_shelx_header(lines, cellLine);
     AtomPass pass{header, expand_shelx_symmetry(header.symmetry)};
     model.atomCount = 0;
+    clear_tensors(model);
     return read_atoms(model, lines, pass, messages);
 }
 

@@ -1,3 +1,4 @@
+#include "computation/displacement_tensor.hpp"
 #include "readers/shelx_common.hpp"
 #include "readers/shelx_readers.hpp"
 #include "readers/split_numbers.hpp"
@@ -52,6 +53,7 @@ ReadStatus read_listing_atoms(StructureModel& model, const TextLines& lines, std
                               const ListingForm& form, Messages& messages)
 {
     model.atomCount = 0;
+    clear_tensors(model);
     for (std::size_t i = headerLine + 2; i < lines.size(); i += 1 + form.linesSkipped) {
         const std::string& line = lines[i];
         const std::string name = slice(line, 1, 4);
@@ -75,6 +77,7 @@ ReadStatus read_listing_atoms(StructureModel& model, const TextLines& lines, std
         set_shelx_atom_name(model, n, name);
         const double u[6] = {numbers[4], numbers[5], numbers[6], numbers[7], numbers[8], numbers[9]};
         model.atomB[n] = b_from_anisotropic_u(model.cell, u);
+        model.atomAnisotropic[n] = shelx_tensor(u);
     }
     return ReadStatus::Read;
 }

@@ -1,5 +1,6 @@
 // Every real CIF that loads gives, through kalidos-batch, the intensities cctbx computes from
-// the same file (references made by tools/gen_cif_references.py --all and committed).
+// the same file (references made by tools/gen_cif_references.py --all and, for the files with
+// anisotropic displacement, tools/gen_aniso_references.py, and committed).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -124,7 +125,8 @@ std::string compare_peaks(const std::vector<Peak>& ours, const std::vector<Peak>
 
 // The peaks kalidos-batch gives for `file` with the reference's wavelength and range; empty with
 // a test failure when the run is refused.
-std::vector<Peak> batch_peaks(const fs::path& file, const Reference& reference, bool neutrons, const fs::path& dir)
+std::vector<Peak> batch_peaks(const fs::path& file, const Reference& reference, bool neutrons, const fs::path& dir,
+                              const std::vector<std::string>& options = {"--isotropic"})
 {
     std::ostringstream low, high, lambda;
     low << reference.twoTheta1;
@@ -133,6 +135,7 @@ std::vector<Peak> batch_peaks(const fs::path& file, const Reference& reference, 
     std::vector<std::string> arguments{"--lambda", lambda.str(), "--range", low.str(), high.str(), "--json", "-"};
     if (neutrons)
         arguments.push_back("--neutron");
+    arguments.insert(arguments.end(), options.begin(), options.end());
     arguments.push_back(file.string());
     const ProgramRun run = run_batch_program(arguments, dir);
     EXPECT_EQ(run.status, 0) << file.filename() << (neutrons ? " (neutrons)" : "") << ":\n" << run.err;
@@ -143,7 +146,8 @@ std::vector<Peak> batch_peaks(const fs::path& file, const Reference& reference, 
 }
 
 // X-rays with the program's rows for ions (O2-. on both sides), neutrons with its Fermi lengths on
-// both sides; every file calculates with neutrons, even one cctbx cannot read.
+// both sides; every file calculates with neutrons, even one cctbx cannot read. The references give
+// every atom its isotropic B: the isotropic switch is the calculation they describe.
 TEST(BatchCifVsCctbx, EveryLoadableCifAgreesOnPeaksOfOnePercentOrMore)
 {
     KALIDOS_REQUIRE_REALDATA();
@@ -173,6 +177,28 @@ TEST(BatchCifVsCctbx, EveryLoadableCifAgreesOnPeaksOfOnePercentOrMore)
     std::cout << "  " << agreeing << " CIF files agree with cctbx, " << neutronAgreeing << " with neutrons\n";
     EXPECT_GT(agreeing, 0);
     EXPECT_GT(neutronAgreeing, 0);
+}
+
+// The CIFs with an aniso loop, calculated by default (with their tensors) against cctbx's
+// anisotropic direct summation (tools/gen_aniso_references.py).
+TEST(BatchCifVsCctbx, AnisotropicDisplacementAgreesOnPeaksOfOnePercentOrMore)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const fs::path dir = make_scratch_dir("batch_cif_aniso");
+    const fs::path references = test_data_dir() / "batch" / "cif_aniso_references";
+    int agreeing = 0;
+    for (const auto& entry : fs::directory_iterator(references)) {
+        const Reference reference = read_reference(entry.path());
+        const std::string name = entry.path().stem().string().substr(4) + ".cif";  // cif_<stem>.ref
+        if (!reference.unavailable.empty())
+            continue;
+        const std::string difference = unexpected_difference(
+            name, batch_peaks(realdata_dir() / "cif" / name, reference, false, dir, {}), reference.peaks, "X-rays");
+        EXPECT_EQ(difference, "") << name;
+        agreeing += difference.empty() ? 1 : 0;
+    }
+    std::cout << "  " << agreeing << " CIF files with tensors agree with cctbx\n";
+    EXPECT_GE(agreeing, 12);
 }
 
 }  // namespace

@@ -84,6 +84,7 @@ std::unique_ptr<Workspace> open_and_calculate(const std::filesystem::path& file,
     m.typedWavelength = lambda;
     m.twoTheta1 = m.enteredTwoTheta1 = twoTheta1;
     m.twoTheta2 = m.enteredTwoTheta2 = twoTheta2;
+    m.sample.isotropic = true;  // the references give every atom its isotropic B
     RecordingCalculationHost host;
     recalcule(*ws, host, messages);
     return ws;
