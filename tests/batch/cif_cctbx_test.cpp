@@ -192,8 +192,8 @@ TEST(BatchCifVsCctbx, AnisotropicDisplacementAgreesOnPeaksOfOnePercentOrMore)
         const std::string name = entry.path().stem().string().substr(4) + ".cif";  // cif_<stem>.ref
         if (!reference.unavailable.empty())
             continue;
-        const std::string difference = unexpected_difference(
-            name, batch_peaks(realdata_dir() / "cif" / name, reference, false, dir, {}), reference.peaks, "X-rays");
+        const std::string difference =
+            compare_peaks(batch_peaks(realdata_dir() / "cif" / name, reference, false, dir, {}), reference.peaks);
         EXPECT_EQ(difference, "") << name;
         agreeing += difference.empty() ? 1 : 0;
     }
