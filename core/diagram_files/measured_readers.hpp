@@ -34,9 +34,10 @@ bool read_powder_cif(std::string_view bytes, MeasuredDiagram& diagram, std::stri
 // through the described RAW reader, its limits included.
 std::string detect_measured_format(std::string_view bytes, std::string_view fileName);
 
-// Reads `path` in whatever format its content shows, through the reader above or xylib where
-// xylib reads the format completely. Refusals are told through `messages` as "<file name>:
-// <what is wrong>"; false then, and `diagram` is left as it was.
+// Reads `path` (at most 256 MB) in whatever format its content shows, through the reader above
+// (Bruker RAW 1 to 3 through the described reader). xylib is not used at run time: of these
+// formats it reads none both completely and rightly. Refusals are told through `messages` as
+// "<file name>: <what is wrong>"; false then, and `diagram` is left as it was.
 bool read_measured_file(const std::string& path, MeasuredDiagram& diagram, Messages& messages);
 
 }  // namespace kalidos
