@@ -18,45 +18,18 @@ import os
 import sys
 
 import iotbx.cif
-from cctbx import adptbx, xray
+from cctbx import xray
 from cctbx.array_family import flex
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gen_cif_references import (TWO_THETA_MAX, TWO_THETA_MIN, WAVELENGTH, block_symmetry, intensities,  # noqa: E402
-                                number, sites)
-
-SUFFIXES = ("11", "22", "33", "12", "13", "23")
-
-
-def tensors(block, unit_cell):
-    """U* of every site named in the aniso loop, by label."""
-    labels = block.get("_atom_site_aniso_label")
-    if labels is None:
-        return {}
-    for form, scale in (("U", None), ("B", 1 / (8 * math.pi ** 2)), ("beta", "beta")):
-        columns = [block.get(f"_atom_site_aniso_{form}_{s}") for s in SUFFIXES]
-        if all(c is not None for c in columns):
-            break
-    else:
-        return {}
-    result = {}
-    for i, label in enumerate(labels):
-        values = [number(c[i], None) for c in columns]
-        if any(v is None for v in values):
-            continue
-        if scale == "beta":
-            result[label] = adptbx.beta_as_u_star(tuple(values))
-        else:
-            factor = 1.0 if scale is None else scale
-            result[label] = adptbx.u_cif_as_u_star(unit_cell, tuple(v * factor for v in values))
-    return result
-
+from gen_cif_references import (TWO_THETA_MAX, TWO_THETA_MIN, WAVELENGTH, aniso_tensors,  # noqa: E402
+                                block_symmetry, intensities, sites)
 
 def write_reference(cif_path, out_dir):
     model = iotbx.cif.reader(file_path=cif_path, strict=False).model()
     name, block = next((k, b) for k, b in model.items() if b.get("_atom_site_label") is not None)
     symmetry = block_symmetry(block)
-    anisotropic = tensors(block, symmetry.unit_cell())
+    anisotropic = aniso_tensors(block, symmetry.unit_cell())
     if not anisotropic:
         return False
     scatterers = flex.xray_scatterer()

@@ -104,12 +104,12 @@ def column(block, tag, count):
     return list(values) if values is not None else [None] * count
 
 
-def equivalent_b(block, unit_cell):
-    """B_eq = 8 pi^2 U_eq of the sites in the aniso loop (U_ij or B_ij), by label."""
+def aniso_tensors(block, unit_cell):
+    """U* of every site named in the aniso loop (U_ij, B_ij or beta_ij), by label."""
     labels = block.get("_atom_site_aniso_label")
     if labels is None or unit_cell is None:
         return {}
-    for form, factor in (("U", 1.0), ("B", 1 / (8 * math.pi ** 2))):
+    for form, factor in (("U", 1.0), ("B", 1 / (8 * math.pi ** 2)), ("beta", None)):
         columns = [block.get(f"_atom_site_aniso_{form}_{s}") for s in ("11", "22", "33", "12", "13", "23")]
         if all(c is not None for c in columns):
             break
@@ -117,11 +117,20 @@ def equivalent_b(block, unit_cell):
         return {}
     result = {}
     for i, label in enumerate(labels):
-        u_cif = [number(c[i], None) for c in columns]
-        if None not in u_cif:
-            u_cart = adptbx.u_cif_as_u_cart(unit_cell, tuple(v * factor for v in u_cif))
-            result[label] = 8 * math.pi ** 2 * adptbx.u_cart_as_u_iso(u_cart)
+        values = [number(c[i], None) for c in columns]
+        if None in values:
+            continue
+        if factor is None:
+            result[label] = adptbx.beta_as_u_star(tuple(values))
+        else:
+            result[label] = adptbx.u_cif_as_u_star(unit_cell, tuple(v * factor for v in values))
     return result
+
+
+def equivalent_b(block, unit_cell):
+    """B_eq = 8 pi^2 U_eq of the sites in the aniso loop, by label."""
+    return {label: 8 * math.pi ** 2 * adptbx.u_star_as_u_iso(unit_cell, u_star)
+            for label, u_star in aniso_tensors(block, unit_cell).items()}
 
 
 def sites(block, unit_cell=None):
