@@ -8,6 +8,7 @@
 #include <map>
 
 #include "comparison/column_export.hpp"
+#include "entry/typed_ranges.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -44,6 +45,7 @@ private:
     void parse_fit(const std::string& text);
     void parse_preferred(const std::string& option);
     void check_combinations();
+    void check_ranges();
     void fail(const std::string& text)
     {
         if (result_.error.empty())
@@ -260,6 +262,7 @@ void Parser::check_combinations()
         fail("option --synchrotron: p must lie between 0 and 1");
     if (o.lambda && *o.lambda <= 0)
         fail("option --lambda: the wavelength must be positive");
+    check_ranges();
     if (o.observed.size() > 10)
         fail("at most 10 observed diagrams");
     if (!o.exportFile.empty() && export_kind(o.exportFile).empty())
@@ -272,6 +275,21 @@ void Parser::check_combinations()
         fail("--compare needs at least one --observed diagram");
     if (o.structureFile.empty() && !o.help)
         fail("no structure file given");
+}
+
+// The ranges the main window's entries accept (typed_ranges.hpp), said with the option's name.
+void Parser::check_ranges()
+{
+    const BatchOptions& o = result_.options;
+    if (o.lambda && !wavelength_in_range(*o.lambda))
+        fail("option --lambda: the wavelength must be at most 1e6 angstroms");
+    for (const MixtureLine& line : o.mixture)
+        if (!wavelength_in_range(line.lambda))
+            fail("option --mixture: the wavelength " + line.lambdaText + " must lie between 0 and 1e6 angstroms");
+    if (!two_theta_in_range(o.twoTheta1) || !two_theta_in_range(o.twoTheta2))
+        fail("option --range: the limits must lie between -180 and 180 degrees");
+    if (!resolution_in_range(o.u) || !resolution_in_range(o.v) || !resolution_in_range(o.w))
+        fail("option --uvw: U, V and W must lie between -1e6 and 1e6");
 }
 
 ParsedCommandLine Parser::run()

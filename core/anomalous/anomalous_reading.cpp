@@ -3,6 +3,7 @@
 #include "anomalous/anomalous_grid.hpp"
 #include "util/data_files.hpp"
 #include "entry/number_text.hpp"  // for parse_real
+#include "entry/typed_ranges.hpp"
 #include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
@@ -57,7 +58,8 @@ AnomalousPanelOutcome acquire_anomalous_factors(Workspace& workspace, int tableI
     return AnomalousPanelOutcome::Done;
 }
 
-// A wavelength of 0 or below has no photon energy: it is refused like an unreadable one.
+// A wavelength of 0 or below has no photon energy: it is refused like an unreadable one, and
+// so is one beyond the range the entries accept.
 AnomalousButtonOutcome prepare_anomalous_reading(Workspace& workspace, const std::string& edit11Text,
                                                  Messages& messages)
 {
@@ -69,7 +71,7 @@ AnomalousButtonOutcome prepare_anomalous_reading(Workspace& workspace, const std
     StructureModel& model = workspace.model;
     if (text != "Multiple") {
         const auto lambda = parse_real(text);
-        if (!lambda || *lambda <= 0) {
+        if (!lambda || *lambda <= 0 || !wavelength_in_range(*lambda)) {
             messages.warning("Error on WaveLength!");
             return AnomalousButtonOutcome::Refused;
         }

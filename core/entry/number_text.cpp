@@ -77,13 +77,16 @@ std::optional<double> parse_real(const std::string& text)
     return to_double(s, length);
 }
 
-double parse_real_prefix(const std::string& text)
+std::optional<double> parse_real_prefix(const std::string& text)
 {
     std::size_t start = 0;
     while (start < text.size() && text[start] == ' ')
         ++start;
     const std::string s = text.substr(start);
-    return to_double(s, number_length(s)).value_or(0.0);  // read as the unreadable text it is
+    const std::size_t length = number_length(s);
+    if (length == 0)
+        return 0.0;  // no number at all reads 0, as it always has
+    return to_double(s, length);
 }
 
 double to_real48(double value)

@@ -15,8 +15,9 @@ std::string normalise_number(std::string text);
 std::optional<double> parse_real(const std::string& text);
 
 // The value of the text's longest valid beginning, 0 when there is none: the unchecked
-// conversion of the edits that are not being checked ("12abc" reads 12).
-double parse_real_prefix(const std::string& text);
+// conversion of the edits that are not being checked ("12abc" reads 12). Nothing when that
+// beginning is a number beyond a double ("1e400"): it must be refused, not read as 0.
+std::optional<double> parse_real_prefix(const std::string& text);
 
 // A value rounded to the 40-bit mantissa of the 6-byte real that typed values pass through
 // (about 12 significant digits).

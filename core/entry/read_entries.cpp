@@ -1,11 +1,15 @@
 #include "entry/read_entries.hpp"
 
+#include <cmath>
+
+#include "anomalous/anomalous_grid_check.hpp"
 #include "computation/atom_symbol_keys.hpp"
 #include "computation/scattering.hpp"
 #include "entry/atom_entry.hpp"
 #include "entry/cell_entry.hpp"
 #include "entry/number_text.hpp"
 #include "entry/range_entry.hpp"
+#include "entry/typed_ranges.hpp"
 #include "readers/model_number_check.hpp"
 
 namespace kalidos {
@@ -64,36 +68,66 @@ bool check_focused_field(StructureModel& model, EntryForm& form, Messages& messa
     return true;
 }
 
-void read_cell(StructureModel& model, const EntryForm& form)
+// The field of a cell value beyond a double, after "Typing error!"; 0 when all were read.
+int read_cell(StructureModel& model, const EntryForm& form, Messages& messages)
 {
     for (int field = 1; field <= 6; ++field) {
         const std::string& text = form.cell[static_cast<std::size_t>(field - 1)];
-        if (!text.empty())
-            *cell_value(model.cell, field) = parse_real_prefix(normalise_number(text));
+        if (text.empty())
+            continue;
+        const auto value = parse_real_prefix(normalise_number(text));
+        if (!value) {
+            beep_and_warn(messages, "Typing error!");
+            return field;
+        }
+        *cell_value(model.cell, field) = *value;
     }
+    return 0;
 }
 
-void read_wavelength(StructureModel& model, const EntryForm& form)
+// A negative wavelength, or one beyond a double or kLargestTypedValue, is refused as the
+// anomalous-dispersion button refuses an unreadable one.
+bool read_wavelength(StructureModel& model, const EntryForm& form, Messages& messages)
 {
     const std::string text = trim(form.lambda);
     if (text.empty() || text == "Multiple")
-        return;
-    const double lambda = parse_real_prefix(normalise_number(text));
+        return true;
+    const auto lambda = parse_real_prefix(normalise_number(text));
+    if (!lambda || !wavelength_in_range(*lambda)) {
+        beep_and_warn(messages, "Error on WaveLength!");
+        return false;
+    }
     WavelengthSet& set = model.wavelengths;
-    model.typedWavelength = lambda;
-    set.values[1] = lambda;
+    model.typedWavelength = *lambda;
+    set.values[1] = *lambda;
     set.weights[1] = 1;
-    set.shortest = set.longest = lambda;
+    set.shortest = set.longest = *lambda;
     set.count = 1;
+    return true;
 }
 
-void read_resolution(StructureModel& model, const EntryForm& form)
+// The field of a U, V or W beyond a double or its range, after "Bad u,v,w values (u out of
+// range!)" naming it; 0 when all were read. What was read before stays.
+int read_resolution(StructureModel& model, const EntryForm& form, Messages& messages)
 {
-    const std::pair<const std::string*, double*> fields[] = {
-        {&form.u, &model.u}, {&form.v, &model.v}, {&form.w, &model.w}};
-    for (const auto& [text, value] : fields)
-        if (!text->empty())
-            *value = parse_real_prefix(normalise_number(*text));
+    struct Field {
+        const std::string& text;
+        double& value;
+        const char* name;
+        int field;
+    };
+    const Field fields[] = {{form.u, model.u, "u", 10}, {form.v, model.v, "v", 11}, {form.w, model.w, "w", 12}};
+    for (const Field& f : fields) {
+        if (f.text.empty())
+            continue;
+        const auto value = parse_real_prefix(normalise_number(f.text));
+        if (!value || !resolution_in_range(*value)) {
+            beep_and_warn(messages, std::string("Bad u,v,w values (") + f.name + " out of range!)");
+            return f.field;
+        }
+        f.value = *value;
+    }
+    return 0;
 }
 
 // True when the element table lists the atoms' elements in order of first appearance.
@@ -149,9 +183,9 @@ EntryReadResult read_limits(Workspace& workspace, const EntryForm& form, Message
     for (const Limit& limit : limits) {
         if (limit.text.empty())
             continue;
-        const double v = parse_real_prefix(normalise_number(limit.text));
-        const auto converted = convert_limit(v, workspace.abscissaMode, limit.lambda);
-        if (!converted) {
+        const auto v = parse_real_prefix(normalise_number(limit.text));
+        const auto converted = v ? convert_limit(*v, workspace.abscissaMode, limit.lambda) : std::nullopt;
+        if (!converted || !two_theta_in_range(converted->twoTheta) || !std::isfinite(converted->q)) {
             beep_and_warn(messages, "Typing error!");
             return {false, limit.field};
         }
@@ -168,19 +202,25 @@ EntryReadResult read_entries(Workspace& workspace, EntryForm& form, Messages& me
         return {false, model.focusedField};
     model.title = form.title;
     apply_system(form, model);
-    read_cell(model, form);
+    if (const int field = read_cell(model, form, messages))
+        return {false, field};
     if (!read_atom_rows(form, model, messages))
         return {false, 0};
     // A huge but finite typed value (a cell of 1e300, a population of 1e300) would still
     // overflow the sums: refused here as a file's would be.
     if (!check_model_numbers(model, "in the entries", messages))
         return {false, 0};
-    load_element_scattering_data(model, current_element_table(workspace, messages), messages);
-    read_wavelength(model, form);
+    const TextGrid* anomalousGrid = current_element_table(workspace, messages);
+    if (anomalousGrid && !check_anomalous_grid(model, *anomalousGrid, messages))
+        return {false, 0};
+    load_element_scattering_data(model, anomalousGrid, messages);
+    if (!read_wavelength(model, form, messages))
+        return {false, 7};
     const EntryReadResult limits = read_limits(workspace, form, messages);
     if (!limits.complete)
         return limits;
-    read_resolution(model, form);
+    if (const int field = read_resolution(model, form, messages))
+        return {false, field};
     return {true, 0};
 }
 

@@ -6,6 +6,7 @@
 #include "anomalous/anomalous_grid.hpp"
 #include "util/pascal_format.hpp"
 #include "entry/number_text.hpp"  // for parse_real
+#include "entry/typed_ranges.hpp"
 #include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
@@ -111,7 +112,7 @@ CompositionOutcome apply_harmonics(CompositionForm& form, Messages& messages)
     return {};
 }
 
-// A wavelength must be positive (its energy 12400/λ and Q divide by it); an intensity may be 0
+// A wavelength must be positive and at most kLargestTypedValue (its energy 12400/λ and Q divide by it); an intensity may be 0
 // (the row is dropped) but not negative (the weights could then sum to 0).
 CompositionOutcome lit_composition(CompositionForm& form, Workspace& workspace, Messages& messages)
 {
@@ -120,7 +121,7 @@ CompositionOutcome lit_composition(CompositionForm& form, Workspace& workspace, 
         if (is_blank(form.wavelength[r]))
             continue;
         const auto lambda = parse_real(form.wavelength[r]);
-        if (!lambda || *lambda <= 0)
+        if (!lambda || *lambda <= 0 || !wavelength_in_range(*lambda))
             return refuse(messages, "Type error", wavelength_edit(r));
         if (is_blank(form.intensity[r]))
             return refuse(messages, "No percent on wavelength #" + std::to_string(r + 1), intensity_edit(r));

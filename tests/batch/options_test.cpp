@@ -105,6 +105,27 @@ TEST(BatchOptions, UsageErrors)
     }
 }
 
+TEST(BatchOptions, NumbersNotFiniteOrOutOfTheirRangeNameTheOption)
+{
+    const std::pair<std::vector<std::string>, std::string> wrong[] = {
+        {{"--lambda", "inf"}, "option --lambda"},
+        {{"--lambda", "2e6"}, "option --lambda"},
+        {{"--mixture", "1.5:nan"}, "option --mixture"},
+        {{"--mixture", "1.5:1,1e400:1"}, "option --mixture"},
+        {{"--mixture", "1.5:1,2e6:1"}, "option --mixture"},
+        {{"--range", "10", "1e400"}, "option --range"},
+        {{"--range", "-200", "50"}, "option --range"},
+        {{"--uvw", "0.01", "nan", "0.004"}, "option --uvw"},
+        {{"--uvw", "0.01", "0", "1e300"}, "option --uvw"},
+    };
+    for (auto [arguments, option] : wrong) {
+        arguments.insert(arguments.begin(), "a.cif");
+        const std::string error = parse(arguments).error;
+        EXPECT_EQ(error.rfind(option, 0), 0u) << arguments[1] << " " << arguments[2] << ": " << error;
+    }
+    EXPECT_EQ(parse({"a.cif", "--range", "-180", "180", "--uvw", "1e6", "-1e6", "0"}).error, "");
+}
+
 TEST(BatchOptions, HelpNeedsNoFileAndSynchrotronBoundsAreIncluded)
 {
     EXPECT_TRUE(parse({"--help"}).options.help);

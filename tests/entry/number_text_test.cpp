@@ -39,6 +39,7 @@ TEST(ParseReal, UncheckedConversionKeepsTheValidBeginning)
     EXPECT_EQ(parse_real_prefix("  5.25xyz"), 5.25);
     EXPECT_EQ(parse_real_prefix("2e"), 2.0);
     EXPECT_EQ(parse_real_prefix("abc"), 0.0);
+    EXPECT_FALSE(parse_real_prefix("1e400abc")) << "beyond a double: refused, not read as 0";
 }
 
 TEST(Real48, KeepsAboutTwelveDigits)

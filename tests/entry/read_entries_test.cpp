@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "entry/atom_entry.hpp"
 #include "entry/cell_entry.hpp"
@@ -142,6 +143,39 @@ TEST_F(ReadEntries, NumbersBeyondTheirRangeAreRefused)
     form->cell[0] = "-5";
     EXPECT_FALSE(read().complete);
     EXPECT_EQ(messages.warnings.back(), "Unusable value in the entries: the cell length a = -5");
+}
+
+TEST_F(ReadEntries, UnfocusedNumbersBeyondADoubleOrTheirRangeAreRefused)
+{
+    atom(1, "Fe", "0.1");
+    const std::tuple<std::string EntryForm::*, const char*, int, std::string> cases[] = {
+        {&EntryForm::lambda, "1e400", 7, "Error on WaveLength!"},
+        {&EntryForm::lambda, "-1.5", 7, "Error on WaveLength!"},
+        {&EntryForm::upper, "1e400", 9, "Typing error!"},
+        {&EntryForm::upper, "190", 9, "Typing error!"},  // no 2-theta beyond 180
+        {&EntryForm::u, "1e400", 10, "Bad u,v,w values (u out of range!)"},
+        {&EntryForm::w, "-2e6", 12, "Bad u,v,w values (w out of range!)"},
+    };
+    for (const auto& [field, text, refocus, message] : cases) {
+        SetUp();
+        atom(1, "Fe", "0.1");
+        form->lambda = "1.5406";
+        (*form).*field = text;
+        const EntryReadResult result = read();
+        EXPECT_FALSE(result.complete) << text;
+        EXPECT_EQ(result.refocusField, refocus) << text;
+        EXPECT_EQ(messages.warnings.back(), message) << text;
+    }
+    EXPECT_EQ(ws->model.w, 0.005);  // the refused value is not stored
+    form->w = "0.005";
+    form->cell[0] = "1e400";  // no longer read as 0
+    EXPECT_EQ(read().refocusField, 1);
+    form->cell[0] = "5.431";
+    ASSERT_TRUE(read().complete);  // the element table is rebuilt, the grid's values dropped
+    ASSERT_TRUE(read().complete);  // now they are read back
+    ws->anomalousGrid.set_cell(2, 2, "inf");
+    EXPECT_FALSE(read().complete);
+    EXPECT_EQ(messages.warnings.back(), "Unusable value in the anomalous dispersion grid: f'' of Fe, wavelength 1 = inf");
 }
 
 TEST_F(ReadEntries, TwentyFirstElementStopsTheRead)
