@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
+#include <QInputDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -38,6 +39,17 @@ int main(int argc, char* argv[])
     services.radiationAdopted = [&fmain] { fmain.show_range(); };
     services.askScanWavelengths = [&fmain] { return ask_scan_wavelengths(fmain.lambda_dialog()); };
     services.resultsListChanged = [&fmain] { fmain.show_results_list(); };
+    services.chooseScan = [&fmain](const std::vector<std::string>& names) -> std::optional<int> {
+        QStringList items;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            items << QString("Scan %1 %2").arg(i + 1).arg(QString::fromStdString(names[i]));
+        bool accepted = false;
+        const QString item = QInputDialog::getItem(&fmain, "Scan", "The file holds several scans:", items, 0, false,
+                                                   &accepted);
+        if (!accepted)
+            return std::nullopt;
+        return static_cast<int>(items.indexOf(item));
+    };
     Tfplecran plecran(*workspace, services);
 
     DiagramHooks hooks;

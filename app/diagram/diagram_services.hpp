@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QPrinter;
 
@@ -26,6 +28,9 @@ struct DiagramServices {
     std::function<void(int topic)> showHelp;
     // The first imported diagram set the radiation and the range: refresh the main window's fields.
     std::function<void()> radiationAdopted;
+    // Which scan of a file holding several to show (from 0; the names as the file gives them,
+    // possibly empty); nothing when cancelled. Unset: the first.
+    std::function<std::optional<int>(const std::vector<std::string>& scanNames)> chooseScan;
     // Lines were added to the results list (a comparison's figures): show it again.
     std::function<void()> resultsListChanged;
     // The "Lambda missing" dialog for a Rietveld file without header; nothing when cancelled.

@@ -61,6 +61,8 @@ class Tfplecran : public QMainWindow {
     void copy_picture();
     // File › Open: reads a measured diagram of kind 1..6 and draws it beside the others.
     void lit_diagramme(int kind);
+    // File › Open › All diagram files: any format, recognised by its content.
+    void lit_diagramme_any();
     // Compare: fits the observed diagrams against the calculation (scale, background and, when
     // asked, the zero shift), lists the figures and draws the first comparison made.
     void compare(bool withZeroShift);
@@ -82,6 +84,9 @@ class Tfplecran : public QMainWindow {
     void build_open_menu(QMenu* open);
     void build_save_menu(QMenu* save);
     void build_compare_menu(QMenuBar* bar);
+    void open_described(int kind, const std::string& path);
+    void open_measured(const std::string& path);
+    void after_import(const ImportResult& result);
     void export_diagram(int filterIndex,
                         bool (*writer)(const Workspace&, Messages&, const std::function<std::string()>&));
     void resize_picture();

@@ -78,6 +78,9 @@ void Tfplecran::export_diagram(int filterIndex, bool (*writer)(const Workspace&,
 
 void Tfplecran::build_open_menu(QMenu* open)
 {
+    QAction* all = open->addAction("&All diagram files");
+    all->setObjectName("Alldiagramfiles1");
+    connect(all, &QAction::triggered, this, &Tfplecran::lit_diagramme_any);
     for (int kind = 1; kind <= 6; ++kind) {
         QAction* item = open->addAction(kOpenItems[kind - 1].caption);
         item->setObjectName(kOpenItems[kind - 1].name);
@@ -98,7 +101,12 @@ void Tfplecran::lit_diagramme(int kind)
     const auto chosen = services_.fileDialogs->open_file(request);
     if (!chosen || chosen->path.empty())
         return; // cancelled: nothing read, nothing redrawn
-    ImportResult result = kalidos::lit_diagramme(workspace_, *services_.messages, kind, chosen->path);
+    open_described(kind, chosen->path);
+}
+
+void Tfplecran::open_described(int kind, const std::string& path)
+{
+    ImportResult result = kalidos::lit_diagramme(workspace_, *services_.messages, kind, path);
     if (result.status == ImportStatus::WavelengthNeeded) {
         const auto wavelengths =
             services_.askScanWavelengths ? services_.askScanWavelengths() : std::optional<ScanWavelengths>{};
@@ -106,6 +114,11 @@ void Tfplecran::lit_diagramme(int kind)
             return;
         result = complete_rietveld_import(workspace_, *services_.messages, *wavelengths);
     }
+    after_import(result);
+}
+
+void Tfplecran::after_import(const ImportResult& result)
+{
     if (result.status != ImportStatus::Added)
         return;
     if (result.radiationAdopted && services_.radiationAdopted)

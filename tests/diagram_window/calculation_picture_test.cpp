@@ -164,3 +164,32 @@ TEST_F(DiagramWindowTest, CompareFitsAMeasuredDiagramAndDrawsTheDifference)
 
 }  // namespace
 }  // namespace kalidos::testing
+
+namespace kalidos::testing {
+namespace {
+
+// All diagram files: a plain-column file recognised by its content goes through the Lambda
+// missing dialog (cancelled: nothing changes) and keeps its points at its own resolution.
+TEST_F(DiagramWindowTest, AllDiagramFilesOpensAnyFormatAndAsksForAMissingWavelength)
+{
+    const auto dir = make_scratch_dir("open-any");
+    {
+        std::ofstream out(dir / "scan.xy");
+        for (int i = 0; i <= 40000; ++i)
+            out << 10 + i * 0.001 << " " << 50 + (i % 11) << "\n";
+    }
+    open_window();
+    dialogs.answers = {app::ChosenFile{(dir / "scan.xy").string(), 0}, app::ChosenFile{(dir / "scan.xy").string(), 0}};
+    trigger("Alldiagramfiles1");
+    EXPECT_EQ(workspace->observed.count, 0);
+    givenWavelengths = ScanWavelengths{1.5406, 0, 0, 1, "?"};
+    trigger("Alldiagramfiles1");
+    ASSERT_EQ(workspace->observed.count, 1) << ::testing::PrintToString(messages.warnings);
+    const ObservedSlot& slot = workspace->observed.slots[1];
+    EXPECT_EQ(slot.measured->format, "xy");
+    EXPECT_EQ(slot.measured->scans[0].twoTheta.size(), 40001u);
+    EXPECT_DOUBLE_EQ(slot.lambda, 1.5406);
+}
+
+}  // namespace
+}  // namespace kalidos::testing

@@ -26,6 +26,7 @@ class DiagramWindowTest : public ::testing::Test {
         services.printDialog = std::move(printDialog);
         services.selectResultLine = [this](int index) { selectedRows.push_back(index); };
         services.showHelp = [this](int topic) { helpTopics.push_back(topic); };
+        services.askScanWavelengths = [this] { return givenWavelengths; };
         window = std::make_unique<app::Tfplecran>(*workspace, services);
         window->resize(1040, 420);
         window->show();
@@ -46,6 +47,7 @@ class DiagramWindowTest : public ::testing::Test {
     app::ScriptedFileDialogs dialogs;
     std::vector<int> selectedRows;
     std::vector<int> helpTopics;
+    std::optional<ScanWavelengths> givenWavelengths;  // the Lambda missing dialog's answer; none = cancelled
     std::unique_ptr<app::Tfplecran> window;
 };
 

@@ -1,0 +1,80 @@
+// File › Open › All diagram files: a measured diagram in any format, recognised by its content.
+#include "diagram/tfplecran.hpp"
+#include "diagram_files/measured_import.hpp"
+#include "diagram_files/measured_readers.hpp"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+namespace kalidos::app {
+namespace {
+
+constexpr int kFirstDiagramHeight = 290;  // pixels: the window's height for a first diagram
+
+const std::vector<FileFilter> kAnyDiagramFilters = {
+    {"All diagram files",
+     "*.raw *.rd *.sim *.dat *.cpi *.cpd *.xrdml *.brml *.ras *.rasx *.xy *.xye *.csv *.txt *.gsa *.gss *.fxye "
+     "*.uxd *.cif"},
+    {"All files", "*"}};
+
+// The described kinds keep their own readers and limits: they are told by their extension.
+int described_kind(const std::string& path)
+{
+    static const std::map<std::string, int> kinds = {{".raw", 1}, {".rd", 2},  {".sim", 3},
+                                                     {".dat", 4}, {".cpi", 5}, {".cpd", 6}};
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto found = kinds.find(extension);
+    return found == kinds.end() ? 0 : found->second;
+}
+
+}  // namespace
+
+void Tfplecran::lit_diagramme_any()
+{
+    if (!services_.fileDialogs || !services_.messages)
+        return;
+    if (workspace_.results.pattern.pointCount == 0 && workspace_.observed.count == 0)
+        resize(width(), kFirstDiagramHeight);
+    FileRequest request;
+    request.title = "Open a diagram";
+    request.filters = kAnyDiagramFilters;
+    const auto chosen = services_.fileDialogs->open_file(request);
+    if (!chosen || chosen->path.empty())
+        return;
+    if (const int kind = described_kind(chosen->path))
+        open_described(kind, chosen->path);
+    else
+        open_measured(chosen->path);
+}
+
+// Read, then the scan and the wavelengths asked when needed; a refusal or a cancel changes nothing.
+void Tfplecran::open_measured(const std::string& path)
+{
+    auto diagram = std::make_shared<MeasuredDiagram>();
+    if (!read_measured_file(path, *diagram, *services_.messages))
+        return;
+    diagram->fileName = path;
+    int scan = 0;
+    if (diagram->scans.size() > 1 && services_.chooseScan) {
+        std::vector<std::string> names;
+        for (const MeasuredScan& s : diagram->scans)
+            names.push_back(s.name);
+        const std::optional<int> picked = services_.chooseScan(names);
+        if (!picked)
+            return;
+        scan = *picked;
+    }
+    if (!diagram->wavelengths.stated()) {
+        const auto given =
+            services_.askScanWavelengths ? services_.askScanWavelengths() : std::optional<ScanWavelengths>{};
+        if (!given)
+            return;
+        give_wavelengths(*diagram, *given);
+    }
+    after_import(add_measured_diagram(workspace_, *services_.messages, std::move(diagram), scan));
+}
+
+}  // namespace kalidos::app
