@@ -84,6 +84,8 @@ class Tfplecran : public QMainWindow {
     void build_open_menu(QMenu* open);
     void build_save_menu(QMenu* save);
     void build_compare_menu(QMenuBar* bar);
+    // The open dialog (the window made short for a first diagram); empty when cancelled.
+    std::string choose_diagram_file(const std::vector<FileFilter>& filters, int filterIndex);
     void open_described(int kind, const std::string& path);
     void open_measured(const std::string& path);
     void after_import(const ImportResult& result);

@@ -88,20 +88,25 @@ void Tfplecran::build_open_menu(QMenu* open)
     }
 }
 
-void Tfplecran::lit_diagramme(int kind)
+std::string Tfplecran::choose_diagram_file(const std::vector<FileFilter>& filters, int filterIndex)
 {
     if (!services_.fileDialogs || !services_.messages)
-        return;
+        return {};
     if (workspace_.results.pattern.pointCount == 0 && workspace_.observed.count == 0)
         resize(width(), kFirstDiagramHeight);
     FileRequest request;
     request.title = "Open a diagram";
-    request.filters = kDiagramFilters;
-    request.filterIndex = kind - 1;
+    request.filters = filters;
+    request.filterIndex = filterIndex;
     const auto chosen = services_.fileDialogs->open_file(request);
-    if (!chosen || chosen->path.empty())
-        return; // cancelled: nothing read, nothing redrawn
-    open_described(kind, chosen->path);
+    return chosen ? chosen->path : std::string();
+}
+
+void Tfplecran::lit_diagramme(int kind)
+{
+    const std::string path = choose_diagram_file(kDiagramFilters, kind - 1);
+    if (!path.empty())  // else cancelled: nothing read, nothing redrawn
+        open_described(kind, path);
 }
 
 void Tfplecran::open_described(int kind, const std::string& path)

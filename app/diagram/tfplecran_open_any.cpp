@@ -10,8 +10,6 @@
 namespace kalidos::app {
 namespace {
 
-constexpr int kFirstDiagramHeight = 290;  // pixels: the window's height for a first diagram
-
 const std::vector<FileFilter> kAnyDiagramFilters = {
     {"All diagram files",
      "*.raw *.rd *.sim *.dat *.cpi *.cpd *.xrdml *.brml *.ras *.rasx *.xy *.xye *.csv *.txt *.gsa *.gss *.fxye "
@@ -34,20 +32,13 @@ int described_kind(const std::string& path)
 
 void Tfplecran::lit_diagramme_any()
 {
-    if (!services_.fileDialogs || !services_.messages)
+    const std::string path = choose_diagram_file(kAnyDiagramFilters, 0);
+    if (path.empty())
         return;
-    if (workspace_.results.pattern.pointCount == 0 && workspace_.observed.count == 0)
-        resize(width(), kFirstDiagramHeight);
-    FileRequest request;
-    request.title = "Open a diagram";
-    request.filters = kAnyDiagramFilters;
-    const auto chosen = services_.fileDialogs->open_file(request);
-    if (!chosen || chosen->path.empty())
-        return;
-    if (const int kind = described_kind(chosen->path))
-        open_described(kind, chosen->path);
+    if (const int kind = described_kind(path))
+        open_described(kind, path);
     else
-        open_measured(chosen->path);
+        open_measured(path);
 }
 
 // Read, then the scan and the wavelengths asked when needed; a refusal or a cancel changes nothing.
