@@ -9,6 +9,8 @@
 
 #include "comparison/column_export.hpp"
 #include "entry/typed_ranges.hpp"
+#include "readers/open_structure_file.hpp" // for the format numbers
+#include "readers/structure_format.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -333,15 +335,20 @@ std::string export_kind(const std::string& path)
 
 std::string format_from_extension(const std::string& path)
 {
-    static const std::map<std::string, std::string> formats = {
-        {".cry", "cry"}, {".ins", "shelx"}, {".inp", "shelx"}, {".res", "shelx"},
-        {".cel", "cel"}, {".lzy", "lzy"},   {".cif", "cif"}};
-    const std::size_t dot = path.rfind('.');
-    const std::size_t slash = path.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    switch (structure_format_of(path)) {
+    case kFormatCry:
+        return "cry";
+    case kFormatShelx:
+        return "shelx";
+    case kFormatPowderCell:
+        return "cel";
+    case kFormatLazyPulverix:
+        return "lzy";
+    case kFormatCif:
+        return "cif";
+    default:
         return {};
-    const auto found = formats.find(lower(path.substr(dot)));
-    return found == formats.end() ? std::string() : found->second;
+    }
 }
 
 }  // namespace kalidos::batch

@@ -91,6 +91,12 @@ public:
 
     // Menu commands.
     void open_structure(int format);
+    // A structure file named on the command line, dropped or chosen again: read as File › Open
+    // of its format reads it, with the same messages. A file that cannot be read leaves an empty
+    // structure.
+    bool open_structure_named(const std::string& path);
+    // The line of the Anode list with this name (any case), chosen as a click chooses it.
+    bool choose_anode_named(const std::string& name);
     void cif_format();
     void sauve_donnees();
     void edit_resultats();
@@ -152,6 +158,9 @@ private:
     void set_radiation_buttons(bool xrays);
     void set_limit_labels(int item);
     bool run_open_dialog(int format);
+    void prepare_for_read(int format, const std::string& path);
+    bool read_structure(int format);
+    void forget_structure();
     void after_structure_read();
     std::string data_path(const std::string& name) const;
     void show_listing(const std::string& name);

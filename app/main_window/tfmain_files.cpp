@@ -33,7 +33,6 @@ std::string file_name_part(const std::string& path) { return std::filesystem::pa
 }  // namespace
 
 // Shows the open dialog first: a cancelled dialog leaves the model and the window as they were.
-// Once a file is chosen the space group, the system, the grids and the results are emptied.
 bool Tfmain::run_open_dialog(int format)
 {
     StructureModel& model = workspace_.model;
@@ -45,6 +44,14 @@ bool Tfmain::run_open_dialog(int format)
     const auto chosen = services_.fileDialogs->open_file(request);
     if (!chosen || chosen->path.empty())
         return false;
+    prepare_for_read(format, chosen->path);
+    return true;
+}
+
+// Once a file is chosen the space group, the system, the grids and the results are emptied.
+void Tfmain::prepare_for_read(int format, const std::string& path)
+{
+    StructureModel& model = workspace_.model;
     model.importFormat = format;
     edit8_->clear();
     edit9_->clear();
@@ -52,16 +59,13 @@ bool Tfmain::run_open_dialog(int format)
     model.crystalSystem.clear();
     clear_results();
     clear_grids();
-    model.structureFileName = chosen->path;
-    set_data_caption(file_name_part(chosen->path));
+    model.structureFileName = path;
+    set_data_caption(file_name_part(path));
     model.spaceGroupSymbol.clear();
-    return true;
 }
 
-void Tfmain::open_structure(int format)
+bool Tfmain::read_structure(int format)
 {
-    if (!run_open_dialog(format))
-        return;
     StructureModel& model = workspace_.model;
     OpenRequest request;
     request.format = format;
@@ -74,6 +78,13 @@ void Tfmain::open_structure(int format)
     }
     if (status == OpenStatus::Read)
         after_structure_read();
+    return status == OpenStatus::Read;
+}
+
+void Tfmain::open_structure(int format)
+{
+    if (run_open_dialog(format))
+        read_structure(format);
 }
 
 void Tfmain::cif_format() { open_structure(kFormatCif); }

@@ -1,0 +1,66 @@
+#include "program/program.hpp"
+
+#include "dialogs/scan_wavelength_request.hpp"
+
+#include <QInputDialog>
+#include <QStringList>
+#include <optional>
+
+namespace kalidos::app {
+
+Program::Program(const std::string& startDirectory, Messages& messages, FileDialogs& fileDialogs,
+                 std::function<bool(QPrinter&)> printDialog)
+    : workspace_(make_workspace(startDirectory))
+{
+    main_ = std::make_unique<Tfmain>(*workspace_, MainServices{&messages, &fileDialogs});
+    Tfmain* fmain = main_.get();
+
+    DiagramServices services;
+    services.messages = &messages;
+    services.fileDialogs = &fileDialogs;
+    services.printDialog = std::move(printDialog);
+    services.selectResultLine = [fmain](int row) { fmain->select_result_line(row); };
+    services.showHelp = [fmain](int topic) { fmain->aide(topic); };
+    services.radiationAdopted = [fmain] { fmain->show_range(); };
+    services.askScanWavelengths = [fmain] { return ask_scan_wavelengths(fmain->lambda_dialog()); };
+    services.resultsListChanged = [fmain] { fmain->show_results_list(); };
+    services.chooseScan = [fmain](const std::vector<std::string>& names) -> std::optional<int> {
+        QStringList items;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            items << QString("Scan %1 %2").arg(i + 1).arg(QString::fromStdString(names[i]));
+        bool accepted = false;
+        const QString item =
+            QInputDialog::getItem(fmain, "Scan", "The file holds several scans:", items, 0, false, &accepted);
+        if (!accepted)
+            return std::nullopt;
+        return static_cast<int>(items.indexOf(item));
+    };
+    diagram_ = std::make_unique<Tfplecran>(*workspace_, services);
+
+    Tfplecran* plecran = diagram_.get();
+    DiagramHooks hooks;
+    hooks.redraw = [plecran] { plecran->dessine(); };
+    hooks.blank = [plecran] { plecran->efface_ecran(); };
+    hooks.reset = [plecran] { plecran->reset_diag(); };
+    hooks.showAfterCalculation = [plecran] { plecran->show_after_calculation(); };
+    hooks.selectReflection = [plecran](int s) { plecran->set_selected_reflection(s); };
+    main_->set_diagram_hooks(hooks);
+}
+
+bool Program::start()
+{
+    if (!main_->init_creation())
+        return false;
+    main_->show();
+    return true;
+}
+
+void Program::open_at_start(const std::string& structureFile, const std::string& anodeLine)
+{
+    if (!structureFile.empty())
+        main_->open_structure_named(structureFile);
+    if (!anodeLine.empty())
+        main_->choose_anode_named(anodeLine);
+}
+
+}  // namespace kalidos::app
