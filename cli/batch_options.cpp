@@ -207,6 +207,9 @@ bool Parser::option(const std::string& name)
     } else if (name == "--uvw") {
         if (take_number(name, o.u) && take_number(name, o.v))
             take_number(name, o.w);
+    } else if (name == "--step") {
+        if (take_number(name, number))
+            o.step = number;
     } else if (name == "--anomalous") {
         if (take_value(name, text)) {
             o.anomalous = lower(text);
@@ -265,6 +268,8 @@ void Parser::check_combinations()
     if (o.lambda && *o.lambda <= 0)
         fail("option --lambda: the wavelength must be positive");
     check_ranges();
+    if (o.step && (*o.step <= 0 || (o.twoTheta2 - o.twoTheta1) / *o.step > 2e7))
+        fail("option --step: the step must be positive and give at most 20 000 000 points");
     if (o.observed.size() > 10)
         fail("at most 10 observed diagrams");
     if (!o.exportFile.empty() && export_kind(o.exportFile).empty())

@@ -37,6 +37,7 @@ struct BatchOptions {
     double u = 0.001, v = 0, w = 0.005;
     std::string anomalous;  // "", "brcow" or "sasaki"
     SampleSettings sample;  // --preferred, --isotropic
+    std::optional<double> step;  // degrees: the pattern on this grid instead of the 1015 points
 
     std::string dataDirectory;      // empty: the installed data folder
     std::string listingsDirectory;  // empty: the current folder

@@ -10,6 +10,7 @@
 #include "batch_radiation.hpp"
 #include "batch_structure.hpp"
 #include "computation/calculation_driver.hpp"
+#include "computation/pattern_grid.hpp"
 #include "diagram_files/diagram_writers.hpp"
 #include "headless_host.hpp"
 #include "model/workspace.hpp"
@@ -128,6 +129,10 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
             status = kExitRefused;
     if (status == kExitSuccess && !calculate(*workspace, messages))
         status = kExitRefused;
+    if (status == kExitSuccess && options.step && !fill_pattern_grid(*workspace, *options.step)) {
+        messages.note("The step gives no point in the 2-theta range");
+        status = kExitRefused;
+    }
     if (status == kExitSuccess && !options.exportFile.empty() && !export_diagram(*workspace, options.exportFile, messages))
         status = kExitRefused;
     if (status == kExitSuccess && options.compare && !compare_with_observed(*workspace, options, messages))

@@ -69,6 +69,20 @@ void write_reflections(JsonWriter& json, const StructureModel& model, const Calc
     json.end_array();
 }
 
+void write_grid(JsonWriter& json, const GridPattern& grid)
+{
+    json.key("pattern").begin_object();
+    json.key("two_theta").begin_array();
+    for (const double angle : grid.twoTheta)
+        json.value(angle);
+    json.end_array();
+    json.key("intensity").begin_array();
+    for (const double value : grid.intensity)
+        json.value(value);
+    json.end_array();
+    json.end_object();
+}
+
 void write_pattern(JsonWriter& json, const CalculatedPattern& pattern)
 {
     json.key("pattern").begin_object();
@@ -121,7 +135,10 @@ void write_result_json(std::ostream& out, const Workspace& workspace, const std:
     write_atoms(json, model);
     write_wavelengths(json, model);
     write_reflections(json, model, workspace.results);
-    write_pattern(json, workspace.results.pattern);
+    if (workspace.results.grid.twoTheta.empty())
+        write_pattern(json, workspace.results.pattern);
+    else
+        write_grid(json, workspace.results.grid);
     json.key("observed").begin_array();
     for (int k = 1; k <= workspace.observed.count; ++k)
         write_observed_slot(json, workspace.observed.slots[k]);

@@ -45,6 +45,8 @@ Calculation
                                    default 1)
   --isotropic                      calculate every atom with its isotropic B (B_eq for
                                    atoms read with anisotropic displacement)
+  --step S                         give the pattern (JSON, exports) on a grid of step S
+                                   degrees over the range instead of the 1015 points
   --data DIR                       folder of spgr2.dat, the .pos files, csp.lst,
                                    brcow.an and Sasaki.an (default: the installed
                                    data folder)
@@ -93,7 +95,8 @@ gamma}, operators (texts), atoms [{symbol, label, x, y, z, b, population,
 multiplicity}], wavelengths [{lambda, weight}], reflections (merged, in order:
 [{h, k, l, multiplicity, lambda, d, two_theta, intensity, po_factor}]: intensity
 includes the preferred-orientation factor po_factor), peaks [{h, k, l, q,
-intensity}], pattern {two_theta: [...], intensity: [...]}, observed [{file, lambda,
+intensity}], pattern {two_theta: [...], intensity: [...]} (1015 points, or the
+grid of --step), observed [{file, lambda,
 two_theta: [...], intensity: [...], format, scan, wavelengths [{lambda, weight}],
 measured {two_theta: [...], intensity: [...], sigma: [...] when the file states it}],
 with --compare agreement [{file, scan, points, scale, scale_su, zero_shift,

@@ -81,6 +81,7 @@ bool synthesise_profile(Workspace& ws, const CalculationHost& host, Messages& me
 {
     const StructureModel& m = ws.model;
     CalculatedPattern& pattern = ws.results.pattern;
+    ws.results.grid = {};
     pattern.step = (m.twoTheta2 - m.twoTheta1) * kStepPerWidth;
     for (int j = 0; j < kPatternPoints; ++j) {
         pattern.angles[j] = static_cast<float>(m.twoTheta1 + j * pattern.step);
@@ -116,6 +117,7 @@ bool synthesise_profile(Workspace& ws, const CalculationHost& host, Messages& me
     const double factor = 100 / static_cast<double>(largest);
     for (float& v : pattern.intensities)
         v = static_cast<float>(v * factor);
+    pattern.scale = factor;
     pattern.pointCount = kPatternPoints;
     fill_results_list(ws);
     return true;

@@ -45,6 +45,13 @@ struct CalculatedPattern {
     double step = 0;      // degrees 2θ
     float angles[kPatternPoints] = {};
     float intensities[kPatternPoints] = {};
+    double scale = 0;     // the factor that brought the largest point to 100
+};
+
+// The calculated pattern on a grid other than the 1015 points; empty unless one was asked for.
+struct GridPattern {
+    std::vector<double> twoTheta;   // degrees, ascending
+    std::vector<double> intensity;  // in the units of the 1015-point pattern
 };
 
 struct CalculationResults {
@@ -57,6 +64,7 @@ struct CalculationResults {
     double structureFactorScale = 0; // K of the run
     double neutronFactor = 0;        // G of the run
     CalculatedPattern pattern;
+    GridPattern grid;
     std::vector<std::string> resultsList;  // the lines of the results list, header included
 };
 

@@ -1,0 +1,172 @@
+#include "computation/pattern_grid.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "computation/parallel_for.hpp"
+#include "computation/peak_terms.hpp"
+
+namespace kalidos {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kLn2 = 0.6931471805599453;
+constexpr double kEdge2 = kNearHalfWidths * kNearHalfWidths;
+// The Lorentzian 1/(1 + x²) is split into a smooth tail S and a near part L − S that is zero beyond
+// the near window. S is the Lorentzian itself beyond the window and, inside, the parabola
+// kCap − kCurvature·x² that meets it there with the same value and slope.
+constexpr double kEdgeValue = 1 / (1 + kEdge2);
+constexpr double kCurvature = kEdgeValue * kEdgeValue;
+constexpr double kCap = kEdgeValue + kCurvature * kEdge2;
+constexpr int kMaxLevel = 24;
+
+inline double smooth_tail(double x2)
+{
+    return x2 >= kEdge2 ? 1 / (1 + x2) : kCap - kCurvature * x2;
+}
+
+inline double near_part(double x2, double eta)
+{
+    return eta * (1 / (1 + x2) - (kCap - kCurvature * x2)) + (1 - eta) * std::exp2(-x2);
+}
+
+// Points [begin, end) receive the near part of every term whose window reaches them.
+void add_near_parts(const std::vector<ProfileTerm>& terms, const std::vector<double>& grid, std::vector<double>& out,
+                    int begin, int end)
+{
+    const auto first = grid.begin() + begin;
+    const auto last = grid.begin() + end;
+    for (const ProfileTerm& t : terms) {
+        const double reach = kNearHalfWidths * t.halfWidth;
+        const auto low = std::lower_bound(first, last, t.position - reach);
+        const auto high = std::upper_bound(low, last, t.position + reach);
+        for (auto p = low; p != high; ++p) {
+            const double x = (*p - t.position) / t.halfWidth;
+            const double x2 = x * x;
+            if (x2 < kEdge2)
+                out[static_cast<std::size_t>(p - grid.begin())] += t.height * near_part(x2, t.eta);
+        }
+    }
+}
+
+// The coarse grid on which the tails of the terms of one width class are summed.
+struct TailLevel {
+    std::vector<const ProfileTerm*> terms;
+    std::vector<double> nodes;  // tail sums at first + i·spacing
+    double spacing = 0;
+};
+
+int level_of(const ProfileTerm& t, double range, int maxLevel)
+{
+    const double wanted = range / (kCoarseStepHalfWidths * t.halfWidth);
+    const int level = wanted <= 2 ? 1 : static_cast<int>(std::ceil(std::log2(wanted)));
+    return std::clamp(level, 1, maxLevel);
+}
+
+void sum_tails(TailLevel& level, double first)
+{
+    parallel_for(static_cast<int>(level.nodes.size()), [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+            const double angle = first + i * level.spacing;
+            double sum = 0;
+            for (const ProfileTerm* t : level.terms) {
+                const double x = (angle - t->position) / t->halfWidth;
+                sum += t->eta * t->height * smooth_tail(x * x);
+            }
+            level.nodes[static_cast<std::size_t>(i)] = sum;
+        }
+    });
+}
+
+void add_interpolated(const TailLevel& level, double first, const std::vector<double>& grid, std::vector<double>& out)
+{
+    const int last = static_cast<int>(level.nodes.size()) - 2;
+    for (std::size_t j = 0; j < grid.size(); ++j) {
+        const double u = (grid[j] - first) / level.spacing;
+        const int i = std::clamp(static_cast<int>(std::floor(u)), 0, last);
+        const double f = u - i;
+        out[j] += level.nodes[static_cast<std::size_t>(i)] * (1 - f) + level.nodes[static_cast<std::size_t>(i) + 1] * f;
+    }
+}
+
+void add_tails(const std::vector<ProfileTerm>& terms, const std::vector<double>& grid, std::vector<double>& out)
+{
+    const double first = grid.front();
+    const double range = grid.back() - first;
+    if (!(range > 0)) {
+        for (const ProfileTerm& t : terms) {
+            const double x = (first - t.position) / t.halfWidth;
+            out[0] += t.eta * t.height * smooth_tail(x * x);
+        }
+        return;
+    }
+    const int maxLevel = std::min(kMaxLevel, static_cast<int>(std::ceil(std::log2(double(grid.size())))) + 2);
+    std::map<int, TailLevel> levels;
+    for (const ProfileTerm& t : terms)
+        if (t.eta != 0)
+            levels[level_of(t, range, maxLevel)].terms.push_back(&t);
+    for (auto& [k, level] : levels) {
+        level.nodes.assign((std::size_t{1} << k) + 1, 0.0);
+        level.spacing = range / static_cast<double>(std::size_t{1} << k);
+        sum_tails(level, first);
+        add_interpolated(level, first, grid, out);
+    }
+}
+
+}  // namespace
+
+double height_for_area(double area, double halfWidth, double eta)
+{
+    return area / (halfWidth * (eta * kPi + (1 - eta) * std::sqrt(kPi / kLn2)));
+}
+
+std::vector<double> evaluate_profile_terms(const std::vector<ProfileTerm>& terms, const std::vector<double>& twoTheta)
+{
+    std::vector<double> out(twoTheta.size(), 0.0);
+    if (twoTheta.empty() || terms.empty())
+        return out;
+    parallel_for(static_cast<int>(twoTheta.size()),
+                 [&](int begin, int end) { add_near_parts(terms, twoTheta, out, begin, end); });
+    add_tails(terms, twoTheta, out);
+    return out;
+}
+
+std::vector<double> uniform_grid(double first, double last, double step)
+{
+    std::vector<double> grid;
+    if (!(step > 0) || !(last >= first))
+        return grid;
+    const double count = std::floor((last - first) / step + 1e-9) + 1;
+    if (count > 5e7)
+        return grid;
+    grid.reserve(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
+        grid.push_back(first + static_cast<double>(i) * step);
+    return grid;
+}
+
+std::vector<double> calculated_pattern_at(const Workspace& workspace, const std::vector<double>& twoTheta)
+{
+    const CalculatedPattern& picture = workspace.results.pattern;
+    if (picture.pointCount == 0)
+        return {};
+    std::vector<double> values = evaluate_profile_terms(profile_terms(workspace), twoTheta);
+    for (double& v : values)
+        v *= picture.scale;
+    return values;
+}
+
+bool fill_pattern_grid(Workspace& workspace, double step)
+{
+    GridPattern& grid = workspace.results.grid;
+    grid = {};
+    std::vector<double> points = uniform_grid(workspace.model.twoTheta1, workspace.model.twoTheta2, step);
+    if (points.empty() || workspace.results.pattern.pointCount == 0)
+        return false;
+    grid.intensity = calculated_pattern_at(workspace, points);
+    grid.twoTheta = std::move(points);
+    return true;
+}
+
+}  // namespace kalidos

@@ -1,0 +1,48 @@
+// The calculated pattern on any grid of 2θ points: a user's step, or a measured diagram's own points.
+#pragma once
+
+#include <vector>
+
+#include "model/workspace.hpp"
+
+namespace kalidos {
+
+// One symmetric pseudo-Voigt term: height·(η/(1 + x²) + (1 − η)·2^(−x²)), x = (2θ − position)/halfWidth.
+// Both parts have the half width at half maximum `halfWidth`.
+struct ProfileTerm {
+    double position = 0;   // degrees 2θ
+    double halfWidth = 0;  // degrees 2θ, > 0
+    double eta = 0.5;      // Lorentzian fraction, 0..1
+    double height = 0;
+};
+
+// The height that gives a term the integrated area `area` (over the whole line, tails included).
+double height_for_area(double area, double halfWidth, double eta);
+
+// How the evaluation splits each term. Within kNearHalfWidths half widths of its position a term is
+// computed exactly at every point. Beyond, only the Lorentzian tail is left (2^(−x²) < 1e-120 there);
+// it is computed on a coarse uniform grid (at most kCoarseStepHalfWidths of the term's half widths
+// apart) and interpolated linearly. So no tail is cut off and every area is kept: the only error is the
+// interpolation of the tail, below 1.2e-2/kNearHalfWidths² = 3e-5 of the term's Lorentzian height
+// (η·height) at any point, wherever the points lie.
+inline constexpr double kNearHalfWidths = 20;
+inline constexpr double kCoarseStepHalfWidths = kNearHalfWidths / 8;
+
+// Sum of every term at each of `twoTheta` (ascending, degrees). Terms are added in their order at
+// every point; the result does not depend on the number of threads.
+std::vector<double> evaluate_profile_terms(const std::vector<ProfileTerm>& terms, const std::vector<double>& twoTheta);
+
+// first, first + step, ... up to last (inclusive within 1e-9·step). Empty when step ≤ 0 or last < first.
+std::vector<double> uniform_grid(double first, double last, double step);
+
+// The current calculation (workspace.results after a run whose pattern exists) on `twoTheta`
+// (ascending, degrees), in the units of the 1015-point picture (the same factor that scaled the
+// picture to a maximum of 100). This is the call for comparisons with measured diagrams: pass the
+// measured 2θ points (minus a zero shift being fitted). Empty when there is no calculation.
+std::vector<double> calculated_pattern_at(const Workspace& workspace, const std::vector<double>& twoTheta);
+
+// Fills workspace.results.grid with the calculation on uniform_grid(twoTheta1, twoTheta2, step).
+// False (grid left empty) when there is no calculation or the step gives no point.
+bool fill_pattern_grid(Workspace& workspace, double step);
+
+}  // namespace kalidos
