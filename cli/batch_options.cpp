@@ -11,6 +11,7 @@
 #include "entry/typed_ranges.hpp"
 #include "readers/open_structure_file.hpp" // for the format numbers
 #include "readers/structure_format.hpp"
+#include "profile_options.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -22,15 +23,9 @@ std::string lower(std::string text)
     return text;
 }
 
-// A whole-text decimal number; from_chars never depends on the locale.
 std::optional<double> to_number(const std::string& text)
 {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return decimal_number(text);
 }
 
 class Parser {
@@ -247,7 +242,11 @@ bool Parser::option(const std::string& name)
     } else if (name == "--overwrite" || name == "--force") {
         o.overwrite = true;
     } else {
-        return false;
+        std::string error;
+        const OptionRead read = read_profile_option(name, args_, next_, o.profile, error);
+        if (read == OptionRead::Error)
+            fail(error);
+        return read != OptionRead::NotProfile;
     }
     return true;
 }
@@ -323,6 +322,16 @@ ParsedCommandLine Parser::run()
 }
 
 }  // namespace
+
+std::optional<double> decimal_number(const std::string& text)
+{
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
 
 ParsedCommandLine parse_command_line(const std::vector<std::string>& arguments)
 {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/sample_settings.hpp"
+#include "model/profile_settings.hpp"
 
 namespace kalidos::batch {
 
@@ -37,6 +38,7 @@ struct BatchOptions {
     double u = 0.001, v = 0, w = 0.005;
     std::string anomalous;  // "", "brcow" or "sasaki"
     SampleSettings sample;  // --preferred, --isotropic
+    ProfileSettings profile;     // --profile, --gauss, --lorentz, --size, --strain, --asymmetry, --zero, --displacement
     std::optional<double> step;  // degrees: the pattern on this grid instead of the 1015 points
 
     std::string dataDirectory;      // empty: the installed data folder
@@ -62,6 +64,9 @@ struct ParsedCommandLine {
 // Reads argv[1..argc-1]. Numbers must be plain decimal numbers; options that cannot go
 // together (two sources of wavelengths, a synchrotron with neutrons ...) are usage errors.
 ParsedCommandLine parse_command_line(const std::vector<std::string>& arguments);
+
+// A whole-text decimal number (never depending on the locale); nothing when the text is not one.
+std::optional<double> decimal_number(const std::string& text);
 
 // The format named by the extension of `path` (cry, shelx, cel, lzy, cif); empty when unknown.
 std::string format_from_extension(const std::string& path);

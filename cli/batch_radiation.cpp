@@ -84,6 +84,7 @@ SetupResult set_radiation_and_range(Workspace& workspace, const BatchOptions& op
     model.v = options.v;
     model.w = options.w;
     model.sample = options.sample;
+    model.profile = options.profile;
     return SetupResult::Done;
 }
 

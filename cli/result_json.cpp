@@ -1,6 +1,7 @@
 #include "result_json.hpp"
 
 #include "comparison_json.hpp"
+#include "computation/peak_shape.hpp"
 #include "json_writer.hpp"
 
 #include "computation/preferred_orientation.hpp"
@@ -56,6 +57,8 @@ void write_reflections(JsonWriter& json, const StructureModel& model, const Calc
         json.field("multiplicity", static_cast<int>(r.multiplicity)).field("lambda", r.lambda);
         json.field("d", r.d).field("two_theta", r.twoTheta).field("intensity", r.intensity);
         json.field("po_factor", preferred(r.h, r.k, r.l));
+        const PeakShape peak = peak_shape(model, r.twoTheta, r.lambda, r.intensity);
+        json.field("position", peak.position).field("fwhm", peak.fwhm).field("eta", peak.eta);
         json.end_object();
     }
     json.end_array();

@@ -47,6 +47,19 @@ Calculation
                                    atoms read with anisotropic displacement)
   --step S                         give the pattern (JSON, exports) on a grid of step S
                                    degrees over the range instead of the 1015 points
+
+Profile (default: the seed profile, 50/50 pseudo-Voigt of half width
+sqrt(U tan^2 theta + V tan theta + W) from --uvw, peaks at their Bragg angles)
+  --profile seed|tch               seed, or the Thompson-Cox-Hastings pseudo-Voigt
+  --gauss U V W P                  TCH Gaussian FWHM^2 = U tan^2 theta + V tan theta + W
+                                   + P / cos^2 theta, deg^2 (default 0.004 0 0.02 0)
+  --lorentz X Y                    TCH Lorentzian FWHM = X tan theta + Y / cos theta, deg
+  --size NM [K]                    crystallite size, nm (Scherrer constant K, default 0.9)
+  --strain PERCENT [gauss|lorentz] microstrain, FWHM 4 e tan theta (default Gaussian)
+  --asymmetry S_L H_L              axial divergence (Finger-Cox-Jephcoat) S/L and H/L
+  --zero DEG                       zero shift: peaks at 2-theta + DEG
+  --displacement MM RADIUS_MM      sample displacement s and goniometer radius R: peaks
+                                   moved by -2 s cos theta / R (radians)
   --data DIR                       folder of spgr2.dat, the .pos files, csp.lst,
                                    brcow.an and Sasaki.an (default: the installed
                                    data folder)
@@ -93,8 +106,9 @@ refused, or a file cannot be written; 2 on a usage error.
 JSON: an object with title, crystal_system, space_group, cell {a, b, c, alpha, beta,
 gamma}, operators (texts), atoms [{symbol, label, x, y, z, b, population,
 multiplicity}], wavelengths [{lambda, weight}], reflections (merged, in order:
-[{h, k, l, multiplicity, lambda, d, two_theta, intensity, po_factor}]: intensity
-includes the preferred-orientation factor po_factor), peaks [{h, k, l, q,
+[{h, k, l, multiplicity, lambda, d, two_theta, intensity, po_factor, position, fwhm,
+eta}]: intensity includes the preferred-orientation factor po_factor, position is
+the peak's 2-theta after the shifts), peaks [{h, k, l, q,
 intensity}], pattern {two_theta: [...], intensity: [...]} (1015 points, or the
 grid of --step), observed [{file, lambda,
 two_theta: [...], intensity: [...], format, scan, wavelengths [{lambda, weight}],

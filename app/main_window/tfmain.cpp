@@ -14,6 +14,7 @@
 
 #include "dialogs/help_window.hpp"
 #include "dialogs/listing_viewer.hpp"
+#include "dialogs/sample_profile_dialog.hpp"
 #include "dialogs/tflp.hpp"
 #include "dialogs/tform2.hpp"
 #include "dialogs/tform3.hpp"
@@ -65,6 +66,9 @@ void Tfmain::build_dialogs()
     form3_ = new TForm3(this);
     viewer_ = new ListingViewer(this);
     help_ = new HelpWindow(this);
+    sampleProfile_ = new SampleProfileDialog(workspace_.model, messages, this);
+    sampleProfile_->on_accepted = [this] { clear_results(); };
+    sampleProfile_->on_help = [this] { aide(kSampleProfileHelpTopic); };
     connect(flp_, &QDialog::finished, this, [this] { reset_donnees(); });
 }
 

@@ -23,6 +23,7 @@ class QTableWidget;
 namespace kalidos::app {
 
 class HelpWindow;
+class SampleProfileDialog;
 class ListingViewer;
 class TFLP;
 class TForm3;
@@ -128,6 +129,7 @@ public:
     TForm3& block_dialog() { return *form3_; }
     ListingViewer& listing_viewer() { return *viewer_; }
     HelpWindow& help_window() { return *help_; }
+    SampleProfileDialog& sample_profile_dialog() { return *sampleProfile_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -215,6 +217,7 @@ private:
     TForm3* form3_ = nullptr;
     ListingViewer* viewer_ = nullptr;
     HelpWindow* help_ = nullptr;
+    SampleProfileDialog* sampleProfile_ = nullptr;
 };
 
 }  // namespace kalidos::app

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "entry/atom_grid.hpp"
+#include "dialogs/sample_profile_dialog.hpp"
 #include "main_window/tfmain.hpp"
 #include "model/workspace.hpp"
 
@@ -194,6 +195,11 @@ QWidget* Tfmain::build_experiment_group()
     grid->addWidget(edit21_, 2, 3);
     grid->addWidget(make_label_edit("Edit22", "W", 24), 3, 0);
     grid->addWidget(edit25_, 3, 1);
+    auto* profile = new QPushButton("Profile...");
+    profile->setObjectName("SampleProfileButton");
+    profile->setToolTip("Sample and profile");
+    grid->addWidget(profile, 3, 2, 1, 2);
+    connect(profile, &QPushButton::clicked, this, [this] { sampleProfile_->start(); });
     return group;
 }
 

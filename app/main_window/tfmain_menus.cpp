@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QTableWidget>
 
+#include "dialogs/sample_profile_dialog.hpp"
 #include "main_window/tfmain.hpp"
 
 namespace kalidos::app {
@@ -65,6 +66,8 @@ void Tfmain::build_menus()
     connect(add_item(erase, "Anomaldiffusion1", "&Anomal diffusion"), &QAction::triggered, this,
             &Tfmain::rase_dif_ano);
 
+    connect(add_bar_item(bar, "SampleProfile1", "Sample and &profile"), &QAction::triggered, this,
+            [this] { sampleProfile_->start(); });
     connect(add_bar_item(bar, "Help1", "&Help"), &QAction::triggered, this, [this] { aide(14); });
     connect(add_bar_item(bar, "About1", "&About"), &QAction::triggered, this, &Tfmain::about);
     connect(add_bar_item(bar, "Quit2", "&Quit"), &QAction::triggered, this, &QWidget::close);

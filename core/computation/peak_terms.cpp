@@ -1,24 +1,26 @@
 #include "computation/peak_terms.hpp"
 
-#include <cmath>
+#include "computation/axial_asymmetry.hpp"
+#include "computation/peak_shape.hpp"
 
 namespace kalidos {
-namespace {
-
-constexpr double kHalfDegreesToRadians = 0.008726658370523442;
-
-}  // namespace
 
 std::vector<ProfileTerm> profile_terms(const Workspace& workspace)
 {
     const StructureModel& m = workspace.model;
+    const ProfileSettings& s = m.profile;
+    const bool asymmetric = s.axialSL + s.axialHL > 0;
     std::vector<ProfileTerm> terms;
     terms.reserve(static_cast<std::size_t>(workspace.results.merged.count));
     for (const Reflection& r : workspace.results.merged) {
-        const float t = static_cast<float>(std::tan(r.twoTheta * kHalfDegreesToRadians));
-        const double c = m.u * t * t + m.v * t + m.w;
-        if (c > 0)
-            terms.push_back({r.twoTheta, std::sqrt(c), 0.5, 0.1 * r.intensity});
+        if (peak_width_refusal(m, r.twoTheta))
+            continue;
+        const PeakShape p = peak_shape(m, r.twoTheta, r.lambda, r.intensity);
+        const ProfileTerm term{p.position, p.fwhm / 2, p.eta, p.height};
+        if (asymmetric)
+            add_axially_divergent_terms(term, s.axialSL, s.axialHL, terms);
+        else
+            terms.push_back(term);
     }
     return terms;
 }

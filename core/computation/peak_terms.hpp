@@ -8,10 +8,10 @@
 
 namespace kalidos {
 
-// One term per merged reflection, in their order: position 2θ, half width
-// H = √(U·tan²θ + V·tan θ + W) (tan θ rounded to 32 bits, as the picture has always computed it),
-// η = 0.5, height 0.1·intensity. Reflections whose width is not positive are left out (the run that
-// made them was refused).
+// The terms of the merged reflections, in their order, as peak_shape gives them (with the default
+// settings: position 2θ, half width H = √(U·tan²θ + V·tan θ + W), η = 0.5, height 0.1·intensity);
+// with axial divergence each peak becomes its FCJ copies. Reflections whose width is refused are left
+// out (the run that made them was refused).
 std::vector<ProfileTerm> profile_terms(const Workspace& workspace);
 
 }  // namespace kalidos

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "computation/parallel_for.hpp"
+#include "computation/peak_shape.hpp"
+#include "computation/peak_terms.hpp"
 #include "computation/results_list.hpp"
 
 namespace kalidos {
@@ -77,6 +79,50 @@ void add_peak_profile(CalculatedPattern& pattern, double twoTheta1, double eta, 
     }
 }
 
+namespace {
+
+// Scales the points to a maximum of 100 and fills the results list; refused when every point is 0.
+bool scale_to_100(Workspace& ws, Messages& messages)
+{
+    CalculatedPattern& pattern = ws.results.pattern;
+    float largest = 0;
+    for (const float v : pattern.intensities)
+        largest = std::max(largest, v);
+    if (!(largest > 0)) {
+        messages.warning("The calculated diagram is empty: every intensity is 0!");
+        return false;
+    }
+    const double factor = 100 / static_cast<double>(largest);
+    for (float& v : pattern.intensities)
+        v = static_cast<float>(v * factor);
+    pattern.scale = factor;
+    pattern.pointCount = kPatternPoints;
+    fill_results_list(ws);
+    return true;
+}
+
+// The picture with the profile settings: the peaks of profile_terms on the 1015 points.
+bool synthesise_shaped_profile(Workspace& ws, const CalculationHost& host, Messages& messages)
+{
+    CalculatedPattern& pattern = ws.results.pattern;
+    for (const Reflection& r : ws.results.merged) {
+        const char* refusal = peak_width_refusal(ws.model, r.twoTheta);
+        if (!refusal && monoclinic_q_refused(ws, host))
+            refusal = "The unique axis cannot be parallel to C axis!";
+        if (refusal) {
+            messages.warning(refusal);
+            return false;
+        }
+    }
+    const std::vector<double> angles(pattern.angles, pattern.angles + kPatternPoints);
+    const std::vector<double> values = evaluate_profile_terms(profile_terms(ws), angles);
+    for (int j = 0; j < kPatternPoints; ++j)
+        pattern.intensities[j] = static_cast<float>(values[static_cast<std::size_t>(j)]);
+    return scale_to_100(ws, messages);
+}
+
+}  // namespace
+
 bool synthesise_profile(Workspace& ws, const CalculationHost& host, Messages& messages)
 {
     const StructureModel& m = ws.model;
@@ -87,6 +133,8 @@ bool synthesise_profile(Workspace& ws, const CalculationHost& host, Messages& me
         pattern.angles[j] = static_cast<float>(m.twoTheta1 + j * pattern.step);
         pattern.intensities[j] = 0;
     }
+    if (!is_default(m.profile))
+        return synthesise_shaped_profile(ws, host, messages);
     std::vector<Peak> peaks;
     const char* refusal = nullptr;
     for (const Reflection& r : ws.results.merged) {
@@ -107,20 +155,7 @@ bool synthesise_profile(Workspace& ws, const CalculationHost& host, Messages& me
         messages.warning(refusal);
         return false;
     }
-    float largest = 0;
-    for (const float v : pattern.intensities)
-        largest = std::max(largest, v);
-    if (!(largest > 0)) {
-        messages.warning("The calculated diagram is empty: every intensity is 0!");
-        return false;
-    }
-    const double factor = 100 / static_cast<double>(largest);
-    for (float& v : pattern.intensities)
-        v = static_cast<float>(v * factor);
-    pattern.scale = factor;
-    pattern.pointCount = kPatternPoints;
-    fill_results_list(ws);
-    return true;
+    return scale_to_100(ws, messages);
 }
 
 }  // namespace kalidos

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "computation/peak_shape.hpp"
 #include "util/pascal_format.hpp"
 
 namespace kalidos {
@@ -15,8 +16,16 @@ float scale_to_100(double largest)
     return largest > 0 ? static_cast<float>(100 / largest) : 0.0f;
 }
 
-void fill_angle_rows(const CalculationResults& res, bool theta, std::vector<std::string>& lines)
+bool peaks_moved(const ProfileSettings& s)
 {
+    return s.zeroShift != 0 || s.displacementMm != 0;
+}
+
+// With a zero shift or a sample displacement each row also gives where its peak is seen.
+void fill_angle_rows(const CalculationResults& res, const ProfileSettings& profile, bool theta,
+                     std::vector<std::string>& lines)
+{
+    const bool moved = peaks_moved(profile);
     double largest = 0;
     for (const Reflection& r : res.merged)
         largest = std::max(largest, r.intensity);
@@ -27,6 +36,10 @@ void fill_angle_rows(const CalculationResults& res, bool theta, std::vector<std:
         lines.push_back(fmt_int(i, 3) + fmt_int(r.h, 3) + fmt_int(r.k, 3) + fmt_int(r.l, 3) + fmt_fixed(r.d, 8, 4) +
                         fmt_fixed(theta ? r.twoTheta / 2 : r.twoTheta, 8, 3) + fmt_fixed(k * r.intensity, 6, 1) +
                         fmt_fixed(r.lambda, 8, 5));
+        if (moved) {
+            const double position = r.twoTheta + peak_shift(profile, r.twoTheta);
+            lines.back() += fmt_fixed(theta ? position / 2 : position, 8, 3);
+        }
     }
 }
 
@@ -55,11 +68,15 @@ void fill_results_list(Workspace& workspace)
     case AbscissaMode::TwoTheta: lines.push_back(" Nb. h  k  l   Dhkl  2Theta k*Int. lambda"); break;
     case AbscissaMode::Q: lines.push_back(" NB. h  k  l   Dhkl     Q     k*Int. "); break;
     }
-    lines.push_back(std::string(49, '_'));
+    const ProfileSettings& profile = workspace.model.profile;
+    const bool moved = workspace.abscissaMode != AbscissaMode::Q && peaks_moved(profile);
+    if (moved)
+        lines.back() += "    Peak";
+    lines.push_back(std::string(moved ? 57 : 49, '_'));
     if (workspace.abscissaMode == AbscissaMode::Q)
         fill_q_rows(workspace.results, lines);
     else
-        fill_angle_rows(workspace.results, workspace.abscissaMode == AbscissaMode::Theta, lines);
+        fill_angle_rows(workspace.results, profile, workspace.abscissaMode == AbscissaMode::Theta, lines);
 }
 
 }  // namespace kalidos

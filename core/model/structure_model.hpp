@@ -5,6 +5,7 @@
 
 #include "model/anisotropic_displacement.hpp"
 #include "model/sample_settings.hpp"
+#include "model/profile_settings.hpp"
 #include "util/fixed_table.hpp"
 
 namespace kalidos {
@@ -122,6 +123,7 @@ struct StructureModel {
     double q1 = 0, q2 = 0;                  // Å⁻¹, shown
     double enteredQ1 = 0, enteredQ2 = 0;    // Å⁻¹, as entered
     double u = 0.001, v = 0, w = 0.005;
+    ProfileSettings profile;  // profile function, broadening, asymmetry and shifts beyond U, V, W
 
     SampleSettings sample;  // preferred orientation and the isotropic switch
 

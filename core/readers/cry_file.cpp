@@ -1,5 +1,6 @@
 #include "readers/cry_file.hpp"
 
+#include "readers/profile_companion.hpp"
 #include "readers/split_numbers.hpp"
 #include "util/pascal_format.hpp"
 
@@ -91,7 +92,10 @@ ReadStatus read_cry_file(StructureModel& model, const std::filesystem::path& fil
     const auto lines = read_text_lines(file, messages);
     if (!lines)
         return ReadStatus::Failed;
-    return read_cry_lines(model, *lines, file.string(), messages);
+    const ReadStatus status = read_cry_lines(model, *lines, file.string(), messages);
+    if (status == ReadStatus::Read)
+        read_profile_companion(model, file, messages);
+    return status;
 }
 
 namespace
@@ -184,6 +188,9 @@ SaveResult save_structure_file(StructureModel& model, const std::string& chosenP
         return {SaveStatus::CannotWrite, {}};
     }
     tell_tensors_written_as_b_eq(model, messages);
+    out.close();
+    if (!write_profile_companion(model, target, messages))
+        return {SaveStatus::CannotWrite, {}};
     return {SaveStatus::Saved, target};
 }
 

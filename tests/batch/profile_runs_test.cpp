@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "batch_program.hpp"
 #include "support/paths.hpp"
@@ -41,6 +42,38 @@ TEST(BatchProfile, StepGivesThePatternOnTheUsersGrid)
     EXPECT_GE(top, 99.9);
     EXPECT_LT(top, 110);
     EXPECT_EQ(run_batch_program({"--step", "0", cubic_fixture()}, dir).status, 2);
+}
+
+TEST(BatchProfile, ProfileOptionsReachEachReflectionsPeak)
+{
+    const fs::path dir = make_scratch_dir("batch_profile");
+    const ProgramRun plain = run_batch_program({"--json", "-", cubic_fixture()}, dir);
+    const ProgramRun shaped = run_batch_program({"--profile", "tch", "--gauss", "0", "0", "0.01", "0", "--lorentz", "0",
+                                                 "0.02", "--size", "100", "1", "--zero", "0.05", "--json", "-",
+                                                 cubic_fixture()},
+                                                dir);
+    ASSERT_EQ(shaped.status, 0) << shaped.err;
+    const JsonDocument a(plain.out), b(shaped.out);
+    ASSERT_TRUE(a.valid() && b.valid());
+    const sajson::value first = member(a.root(), "reflections").get_array_element(0);
+    const double twoTheta = number(first, "two_theta");
+    const double t = std::tan(twoTheta * 3.141592653589793 / 360);
+    EXPECT_EQ(number(first, "position"), twoTheta);
+    EXPECT_DOUBLE_EQ(number(first, "fwhm"), 2 * std::sqrt(0.001 * static_cast<float>(t) * static_cast<float>(t) + 0.005));
+    EXPECT_EQ(number(first, "eta"), 0.5);
+
+    const sajson::value peak = member(b.root(), "reflections").get_array_element(0);
+    EXPECT_DOUBLE_EQ(number(peak, "position"), twoTheta + 0.05);
+    const double c = std::cos(twoTheta * 3.141592653589793 / 360);
+    const double lorentz = 0.02 / c + number(peak, "lambda") / (1000 * c) * 180 / 3.141592653589793;
+    EXPECT_GT(number(peak, "fwhm"), std::max(0.1, lorentz));
+    EXPECT_LT(number(peak, "fwhm"), 0.1 + lorentz);
+    EXPECT_GT(number(peak, "eta"), 0.1);
+    EXPECT_LT(number(peak, "eta"), 0.9);
+
+    const ProgramRun refused = run_batch_program({"--asymmetry", "0.5", "0", cubic_fixture()}, dir);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("S/L, H/L must lie between 0 and 0.2"), std::string::npos) << refused.err;
 }
 
 }  // namespace

@@ -1,0 +1,133 @@
+#include "dialogs/sample_profile_dialog.hpp"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace kalidos::app {
+
+SampleProfileDialog::SampleProfileDialog(StructureModel& model, Messages& messages, QWidget* parent)
+    : QDialog(parent), model_(model), messages_(messages)
+{
+    setObjectName("SampleProfile");
+    setWindowTitle("Sample and profile");
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(build_profile_group());
+    column->addWidget(build_sample_group());
+    column->addWidget(build_instrument_group());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help);
+    column->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (accept_entries())
+            accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const auto help = [this] {
+        if (on_help)
+            on_help();
+    };
+    connect(buttons, &QDialogButtonBox::helpRequested, this, help);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, help);
+}
+
+void SampleProfileDialog::add_field(QGridLayout* grid, int row, int column, int field, const char* label)
+{
+    const ProfileLimit& limit = profile_field_limit(field);
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString("ProfileField%1").arg(field));
+    edit->setFixedWidth(80);
+    edit->setToolTip(QString::fromUtf8("%1 to %2 %3").arg(limit.low).arg(limit.high).arg(QString::fromUtf8(limit.unit)));
+    edits_[static_cast<std::size_t>(field)] = edit;
+    grid->addWidget(new QLabel(QString::fromUtf8(label ? label : limit.name)), row, column);
+    grid->addWidget(edit, row, column + 1);
+    grid->addWidget(new QLabel(QString::fromUtf8(limit.unit)), row, column + 2);
+}
+
+QWidget* SampleProfileDialog::build_profile_group()
+{
+    auto* group = new QGroupBox("Profile function");
+    auto* grid = new QGridLayout(group);
+    function_ = new QComboBox;
+    function_->setObjectName("ProfileFunction");
+    function_->addItem("Pseudo-Voigt 50/50, half width from the main window's U, V, W");
+    function_->addItem(QString::fromUtf8("Thompson\u2013Cox\u2013Hastings pseudo-Voigt (full widths below)"));
+    grid->addWidget(function_, 0, 0, 1, 6);
+    add_field(grid, 1, 0, kFieldGaussU);
+    add_field(grid, 1, 3, kFieldGaussV);
+    add_field(grid, 2, 0, kFieldGaussW);
+    add_field(grid, 2, 3, kFieldGaussP);
+    add_field(grid, 3, 0, kFieldLorentzX);
+    add_field(grid, 3, 3, kFieldLorentzY);
+    auto* note = new QLabel(QString::fromUtf8(
+        "Gaussian FWHM\u00b2 = U tan\u00b2\u03b8 + V tan\u03b8 + W + P/cos\u00b2\u03b8, Lorentzian FWHM = X tan\u03b8 + "
+        "Y/cos\u03b8.\nThe main window's U, V, W give a half width: the same Gaussian width has U, V, W four "
+        "times larger here."));
+    note->setWordWrap(true);
+    grid->addWidget(note, 4, 0, 1, 6);
+    return group;
+}
+
+QWidget* SampleProfileDialog::build_sample_group()
+{
+    auto* group = new QGroupBox("Sample broadening");
+    auto* grid = new QGridLayout(group);
+    add_field(grid, 0, 0, kFieldSize);
+    add_field(grid, 0, 3, kFieldScherrer);
+    add_field(grid, 1, 0, kFieldStrain);
+    strain_ = new QComboBox;
+    strain_->setObjectName("StrainShape");
+    strain_->addItems({"Gaussian strain", "Lorentzian strain"});
+    grid->addWidget(strain_, 1, 3, 1, 3);
+    grid->addWidget(new QLabel("Size 0: no size broadening."), 2, 0, 1, 6);
+    return group;
+}
+
+QWidget* SampleProfileDialog::build_instrument_group()
+{
+    auto* group = new QGroupBox("Axial divergence and peak shifts");
+    auto* grid = new QGridLayout(group);
+    add_field(grid, 0, 0, kFieldAxialSL, "S/L");
+    add_field(grid, 0, 3, kFieldAxialHL, "H/L");
+    add_field(grid, 1, 0, kFieldZero);
+    add_field(grid, 2, 0, kFieldDisplacement);
+    add_field(grid, 2, 3, kFieldRadius);
+    return group;
+}
+
+void SampleProfileDialog::start()
+{
+    const ProfileEntry entry = profile_entry_from(model_.profile);
+    function_->setCurrentIndex(entry.function == ProfileFunction::Tch ? 1 : 0);
+    strain_->setCurrentIndex(entry.strainShape == StrainShape::Lorentzian ? 1 : 0);
+    for (int f = 0; f < kProfileFieldCount; ++f)
+        edits_[static_cast<std::size_t>(f)]->setText(QString::fromStdString(entry.texts[static_cast<std::size_t>(f)]));
+    show();
+    raise();
+}
+
+bool SampleProfileDialog::accept_entries()
+{
+    ProfileEntry entry;
+    entry.function = function_->currentIndex() == 1 ? ProfileFunction::Tch : ProfileFunction::Seed;
+    entry.strainShape = strain_->currentIndex() == 1 ? StrainShape::Lorentzian : StrainShape::Gaussian;
+    for (int f = 0; f < kProfileFieldCount; ++f)
+        entry.texts[static_cast<std::size_t>(f)] = edits_[static_cast<std::size_t>(f)]->text().toStdString();
+    const ProfileSettings before = model_.profile;
+    const int refused = read_profile_entry(entry, model_.profile, messages_);
+    if (refused >= 0) {
+        edits_[static_cast<std::size_t>(refused)]->setFocus();
+        edits_[static_cast<std::size_t>(refused)]->selectAll();
+        return false;
+    }
+    if (!(model_.profile == before) && on_accepted)
+        on_accepted();
+    return true;
+}
+
+}  // namespace kalidos::app

@@ -1,0 +1,135 @@
+#include "readers/profile_companion.hpp"
+
+#include <charconv>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace kalidos {
+namespace {
+
+constexpr const char* kHeader = "KALIDOS sample and profile";
+
+std::string number(double value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// Reads the numbers after the key into `targets`; false when there are too few or one is not a number.
+bool read_numbers(const std::vector<std::string>& words, std::initializer_list<double*> targets)
+{
+    std::size_t i = 1;
+    for (double* target : targets) {
+        if (i >= words.size() || !parse_real(words[i], *target))
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+bool read_line(const std::vector<std::string>& w, ProfileSettings& s)
+{
+    const std::string& key = w[0];
+    if (key == "profile" && w.size() > 1 && (w[1] == "seed" || w[1] == "tch")) {
+        s.function = w[1] == "tch" ? ProfileFunction::Tch : ProfileFunction::Seed;
+        return true;
+    }
+    if (key == "strain" && w.size() > 2 && (w[2] == "gauss" || w[2] == "lorentz")) {
+        s.strainShape = w[2] == "lorentz" ? StrainShape::Lorentzian : StrainShape::Gaussian;
+        return read_numbers(w, {&s.strainPercent});
+    }
+    if (key == "gauss")
+        return read_numbers(w, {&s.gaussU, &s.gaussV, &s.gaussW, &s.gaussP});
+    if (key == "lorentz")
+        return read_numbers(w, {&s.lorentzX, &s.lorentzY});
+    if (key == "size")
+        return read_numbers(w, {&s.sizeNm, &s.scherrerK});
+    if (key == "asymmetry")
+        return read_numbers(w, {&s.axialSL, &s.axialHL});
+    if (key == "zero")
+        return read_numbers(w, {&s.zeroShift});
+    if (key == "displacement")
+        return read_numbers(w, {&s.displacementMm, &s.radiusMm});
+    return key != "profile" && key != "strain";  // a later setting: skipped
+}
+
+}  // namespace
+
+std::filesystem::path profile_companion_path(const std::filesystem::path& cryFile)
+{
+    std::filesystem::path path = cryFile;
+    return path.replace_extension(".ksp");
+}
+
+std::string format_profile_companion(const ProfileSettings& s)
+{
+    std::string text = std::string(kHeader) + "\n";
+    text += std::string("profile ") + (s.function == ProfileFunction::Tch ? "tch" : "seed") + "\n";
+    text += "gauss " + number(s.gaussU) + ' ' + number(s.gaussV) + ' ' + number(s.gaussW) + ' ' + number(s.gaussP) + "\n";
+    text += "lorentz " + number(s.lorentzX) + ' ' + number(s.lorentzY) + "\n";
+    text += "size " + number(s.sizeNm) + ' ' + number(s.scherrerK) + "\n";
+    text += "strain " + number(s.strainPercent) + (s.strainShape == StrainShape::Lorentzian ? " lorentz" : " gauss") + "\n";
+    text += "asymmetry " + number(s.axialSL) + ' ' + number(s.axialHL) + "\n";
+    text += "zero " + number(s.zeroShift) + "\n";
+    text += "displacement " + number(s.displacementMm) + ' ' + number(s.radiusMm) + "\n";
+    return text;
+}
+
+bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, std::string& error)
+{
+    if (lines.empty() || trim(lines[0]) != kHeader) {
+        error = "not a sample and profile file";
+        return false;
+    }
+    ProfileSettings read;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> words = split_words(lines[i]);
+        if (!words.empty() && !read_line(words, read)) {
+            error = "read error in line " + std::to_string(i + 1);
+            return false;
+        }
+    }
+    const std::string problem = profile_settings_problem(read);
+    if (!problem.empty()) {
+        error = problem;
+        return false;
+    }
+    settings = read;
+    return true;
+}
+
+void read_profile_companion(StructureModel& model, const std::filesystem::path& cryFile, Messages& messages)
+{
+    model.profile = {};
+    const std::filesystem::path companion = profile_companion_path(cryFile);
+    std::error_code code;
+    if (!std::filesystem::is_regular_file(companion, code))
+        return;
+    const auto lines = read_text_lines(companion, messages);
+    std::string error;
+    if (lines && !parse_profile_companion(*lines, model.profile, error))
+        messages.warning("The sample and profile settings of " + file_name_only(companion.string()) +
+                         " were not read (" + error + ")");
+}
+
+bool write_profile_companion(const StructureModel& model, const std::filesystem::path& cryFile, Messages& messages)
+{
+    const std::filesystem::path companion = profile_companion_path(cryFile);
+    std::error_code code;
+    if (is_default(model.profile)) {
+        std::filesystem::remove(companion, code);
+        return true;
+    }
+    std::ofstream out(companion, std::ios::binary | std::ios::trunc);
+    out << format_profile_companion(model.profile);
+    if (!out.flush()) {
+        messages.warning("Cannot write the file " + file_name_only(companion.string()));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kalidos

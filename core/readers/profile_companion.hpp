@@ -1,0 +1,34 @@
+// The sample and profile settings of a .cry structure, kept in a companion file beside it.
+//
+// The .cry layout has no room for them (every line after the cell is an atom), so they go into
+// <name>.ksp next to <name>.cry, written only when a setting differs from its default: a structure
+// without them is saved exactly as before and no companion is left. The companion is plain text,
+// one setting a line ("gauss 0.004 0 0.02 0"); lines whose first word is unknown are skipped, so
+// later settings can be added without breaking older readers.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "model/structure_model.hpp"
+#include "readers/reader_text.hpp"
+#include "ui/messages.hpp"
+
+namespace kalidos {
+
+std::filesystem::path profile_companion_path(const std::filesystem::path& cryFile);
+
+std::string format_profile_companion(const ProfileSettings& settings);
+
+// Reads the lines into `settings`; false with `error` (what is wrong and on which line) otherwise.
+bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, std::string& error);
+
+// After a .cry file was read: the companion's settings when there is one, the defaults otherwise.
+// A damaged companion is told through `messages` and leaves the defaults.
+void read_profile_companion(StructureModel& model, const std::filesystem::path& cryFile, Messages& messages);
+
+// After a .cry file was written: writes the companion when a setting differs from its default,
+// removes one left from an earlier save otherwise. False after "Cannot write the file ...".
+bool write_profile_companion(const StructureModel& model, const std::filesystem::path& cryFile, Messages& messages);
+
+}  // namespace kalidos
