@@ -1,5 +1,6 @@
 #include "dialogs/sample_profile_dialog.hpp"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -20,6 +21,7 @@ SampleProfileDialog::SampleProfileDialog(StructureModel& model, Messages& messag
     auto* column = new QVBoxLayout(this);
     column->addWidget(build_profile_group());
     column->addWidget(build_sample_group());
+    column->addWidget(build_orientation_group());
     column->addWidget(build_instrument_group());
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help);
     column->addWidget(buttons);
@@ -100,6 +102,28 @@ QWidget* SampleProfileDialog::build_instrument_group()
     return group;
 }
 
+QWidget* SampleProfileDialog::build_orientation_group()
+{
+    auto* group = new QGroupBox(QString::fromUtf8("Preferred orientation (March\u2013Dollase) and displacement"));
+    auto* grid = new QGridLayout(group);
+    const char* labels[kSampleFieldCount] = {"h", "k", "l", "Ratio r", "Fraction f"};
+    const char* tips[kSampleFieldCount] = {"whole number", "whole number", "whole number",
+                                           "above 0, at most 100: < 1 platelets, > 1 needles, 1 none", "0 to 1"};
+    for (int f = 0; f < kSampleFieldCount; ++f) {
+        auto* edit = new QLineEdit;
+        edit->setObjectName(QString("SampleField%1").arg(f));
+        edit->setFixedWidth(f <= kFieldPreferredL ? 40 : 80);
+        edit->setToolTip(tips[f]);
+        sampleEdits_[static_cast<std::size_t>(f)] = edit;
+        grid->addWidget(new QLabel(labels[f]), f <= kFieldPreferredL ? 0 : 1, f <= kFieldPreferredL ? 2 * f : 3 * (f - 3));
+        grid->addWidget(edit, f <= kFieldPreferredL ? 0 : 1, f <= kFieldPreferredL ? 2 * f + 1 : 3 * (f - 3) + 1);
+    }
+    isotropic_ = new QCheckBox(QString::fromUtf8("Isotropic displacement: every atom with its B (B_eq for anisotropic atoms)"));
+    isotropic_->setObjectName("IsotropicSwitch");
+    grid->addWidget(isotropic_, 2, 0, 1, 6);
+    return group;
+}
+
 void SampleProfileDialog::start()
 {
     const ProfileEntry entry = profile_entry_from(model_.profile);
@@ -107,6 +131,10 @@ void SampleProfileDialog::start()
     strain_->setCurrentIndex(entry.strainShape == StrainShape::Lorentzian ? 1 : 0);
     for (int f = 0; f < kProfileFieldCount; ++f)
         edits_[static_cast<std::size_t>(f)]->setText(QString::fromStdString(entry.texts[static_cast<std::size_t>(f)]));
+    const SampleEntry sample = sample_entry_from(model_.sample);
+    for (int f = 0; f < kSampleFieldCount; ++f)
+        sampleEdits_[static_cast<std::size_t>(f)]->setText(QString::fromStdString(sample.texts[static_cast<std::size_t>(f)]));
+    isotropic_->setChecked(sample.isotropic);
     show();
     raise();
 }
@@ -118,14 +146,27 @@ bool SampleProfileDialog::accept_entries()
     entry.strainShape = strain_->currentIndex() == 1 ? StrainShape::Lorentzian : StrainShape::Gaussian;
     for (int f = 0; f < kProfileFieldCount; ++f)
         entry.texts[static_cast<std::size_t>(f)] = edits_[static_cast<std::size_t>(f)]->text().toStdString();
-    const ProfileSettings before = model_.profile;
-    const int refused = read_profile_entry(entry, model_.profile, messages_);
-    if (refused >= 0) {
-        edits_[static_cast<std::size_t>(refused)]->setFocus();
-        edits_[static_cast<std::size_t>(refused)]->selectAll();
+    SampleEntry sample;
+    for (int f = 0; f < kSampleFieldCount; ++f)
+        sample.texts[static_cast<std::size_t>(f)] = sampleEdits_[static_cast<std::size_t>(f)]->text().toStdString();
+    sample.isotropic = isotropic_->isChecked();
+    ProfileSettings profile = model_.profile;
+    SampleSettings sampleSettings = model_.sample;
+    int refused = read_profile_entry(entry, profile, messages_);
+    QLineEdit* refusedEdit = refused >= 0 ? edits_[static_cast<std::size_t>(refused)] : nullptr;
+    if (!refusedEdit) {
+        refused = read_sample_entry(sample, sampleSettings, messages_);
+        refusedEdit = refused >= 0 ? sampleEdits_[static_cast<std::size_t>(refused)] : nullptr;
+    }
+    if (refusedEdit) {
+        refusedEdit->setFocus();
+        refusedEdit->selectAll();
         return false;
     }
-    if (!(model_.profile == before) && on_accepted)
+    const bool changed = !(profile == model_.profile) || !same_sample_settings(sampleSettings, model_.sample);
+    model_.profile = profile;
+    model_.sample = sampleSettings;
+    if (changed && on_accepted)
         on_accepted();
     return true;
 }

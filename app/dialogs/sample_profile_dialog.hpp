@@ -7,9 +7,11 @@
 #include <functional>
 
 #include "entry/profile_entry.hpp"
+#include "entry/sample_entry.hpp"
 #include "model/structure_model.hpp"
 #include "ui/messages.hpp"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -31,18 +33,23 @@ public:
     QLineEdit* field(int index) { return edits_[static_cast<std::size_t>(index)]; }
     QComboBox* function_box() { return function_; }
     QComboBox* strain_box() { return strain_; }
+    QLineEdit* sample_field(int index) { return sampleEdits_[static_cast<std::size_t>(index)]; }
+    QCheckBox* isotropic_box() { return isotropic_; }
 
 private:
     void add_field(class QGridLayout* grid, int row, int column, int field, const char* label = nullptr);
     QWidget* build_profile_group();
     QWidget* build_sample_group();
     QWidget* build_instrument_group();
+    QWidget* build_orientation_group();
 
     StructureModel& model_;
     Messages& messages_;
     std::array<QLineEdit*, kProfileFieldCount> edits_{};
     QComboBox* function_ = nullptr;
     QComboBox* strain_ = nullptr;
+    std::array<QLineEdit*, kSampleFieldCount> sampleEdits_{};
+    QCheckBox* isotropic_ = nullptr;
 };
 
 }  // namespace kalidos::app

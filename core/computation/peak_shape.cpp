@@ -10,7 +10,9 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kDegrees = 180 / kPi;
-constexpr double kHalfDegreesToRadians = 0.008726658370523442;
+constexpr double kHalfDegree = kPi / 360;  // 2θ in degrees to θ in radians
+// The seed profile's own conversion, kept so that its widths stay those of the picture.
+constexpr double kSeedHalfDegree = 0.008726658370523442;
 
 // TCH: Γ⁵ = Γg⁵ + 2.69269Γg⁴Γl + 2.42843Γg³Γl² + 4.47163Γg²Γl³ + 0.07842ΓgΓl⁴ + Γl⁵, per Γg⁵ at ρ = Γl/Γg.
 double tch_ratio_power(double rho)
@@ -46,7 +48,7 @@ bool broadened(const ProfileSettings& s)
 
 double seed_half_width2(const StructureModel& m, double twoTheta)
 {
-    const float t = static_cast<float>(std::tan(twoTheta * kHalfDegreesToRadians));
+    const float t = static_cast<float>(std::tan(twoTheta * kSeedHalfDegree));
     return m.u * t * t + m.v * t + m.w;
 }
 
@@ -54,7 +56,7 @@ double seed_half_width2(const StructureModel& m, double twoTheta)
 void tch_widths(const StructureModel& m, double twoTheta, double lambda, double& gaussian2, double& lorentzian)
 {
     const ProfileSettings& s = m.profile;
-    const double theta = twoTheta * kHalfDegreesToRadians;
+    const double theta = twoTheta * kHalfDegree;
     const double t = std::tan(theta);
     const double c = std::cos(theta);
     const double strain = strain_fwhm(s, twoTheta);
@@ -99,19 +101,19 @@ double tch_eta(double lorentzian, double fwhm)
 
 double peak_shift(const ProfileSettings& s, double twoTheta)
 {
-    return s.zeroShift - 2 * s.displacementMm * std::cos(twoTheta * kHalfDegreesToRadians) / s.radiusMm * kDegrees;
+    return s.zeroShift - 2 * s.displacementMm * std::cos(twoTheta * kHalfDegree) / s.radiusMm * kDegrees;
 }
 
 double size_fwhm(const ProfileSettings& s, double twoTheta, double lambda)
 {
     if (!(s.sizeNm > 0))
         return 0;
-    return s.scherrerK * lambda / (10 * s.sizeNm * std::cos(twoTheta * kHalfDegreesToRadians)) * kDegrees;
+    return s.scherrerK * lambda / (10 * s.sizeNm * std::cos(twoTheta * kHalfDegree)) * kDegrees;
 }
 
 double strain_fwhm(const ProfileSettings& s, double twoTheta)
 {
-    return 4 * s.strainPercent / 100 * std::tan(twoTheta * kHalfDegreesToRadians) * kDegrees;
+    return 4 * s.strainPercent / 100 * std::tan(twoTheta * kHalfDegree) * kDegrees;
 }
 
 PeakShape peak_shape(const StructureModel& m, double twoTheta, double lambda, double intensity)

@@ -6,6 +6,8 @@
 #include <map>
 #include <vector>
 
+#include "model/sample_defaults.hpp"
+
 namespace kalidos {
 namespace {
 
@@ -30,9 +32,25 @@ bool read_numbers(const std::vector<std::string>& words, std::initializer_list<d
     return true;
 }
 
-bool read_line(const std::vector<std::string>& w, ProfileSettings& s)
+bool read_preferred(const std::vector<std::string>& w, PreferredOrientation& p)
+{
+    double h = 0, k = 0, l = 0;
+    if (!read_numbers(w, {&h, &k, &l, &p.ratio, &p.fraction}))
+        return false;
+    p.h = static_cast<int>(h), p.k = static_cast<int>(k), p.l = static_cast<int>(l);
+    return h == p.h && k == p.k && l == p.l && (p.h || p.k || p.l) && p.ratio > 0 && p.fraction >= 0 &&
+           p.fraction <= 1;
+}
+
+bool read_line(const std::vector<std::string>& w, ProfileSettings& s, SampleSettings& sample)
 {
     const std::string& key = w[0];
+    if (key == "preferred")
+        return read_preferred(w, sample.preferred);
+    if (key == "isotropic") {
+        sample.isotropic = true;
+        return true;
+    }
     if (key == "profile" && w.size() > 1 && (w[1] == "seed" || w[1] == "tch")) {
         s.function = w[1] == "tch" ? ProfileFunction::Tch : ProfileFunction::Seed;
         return true;
@@ -64,7 +82,7 @@ std::filesystem::path profile_companion_path(const std::filesystem::path& cryFil
     return path.replace_extension(".ksp");
 }
 
-std::string format_profile_companion(const ProfileSettings& s)
+std::string format_profile_companion(const ProfileSettings& s, const SampleSettings& sample)
 {
     std::string text = std::string(kHeader) + "\n";
     text += std::string("profile ") + (s.function == ProfileFunction::Tch ? "tch" : "seed") + "\n";
@@ -75,19 +93,26 @@ std::string format_profile_companion(const ProfileSettings& s)
     text += "asymmetry " + number(s.axialSL) + ' ' + number(s.axialHL) + "\n";
     text += "zero " + number(s.zeroShift) + "\n";
     text += "displacement " + number(s.displacementMm) + ' ' + number(s.radiusMm) + "\n";
+    const PreferredOrientation& p = sample.preferred;
+    text += "preferred " + std::to_string(p.h) + ' ' + std::to_string(p.k) + ' ' + std::to_string(p.l) + ' ' +
+            number(p.ratio) + ' ' + number(p.fraction) + "\n";
+    if (sample.isotropic)
+        text += "isotropic\n";
     return text;
 }
 
-bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, std::string& error)
+bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, SampleSettings& sample,
+                             std::string& error)
 {
     if (lines.empty() || trim(lines[0]) != kHeader) {
         error = "not a sample and profile file";
         return false;
     }
     ProfileSettings read;
+    SampleSettings readSample;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> words = split_words(lines[i]);
-        if (!words.empty() && !read_line(words, read)) {
+        if (!words.empty() && !read_line(words, read, readSample)) {
             error = "read error in line " + std::to_string(i + 1);
             return false;
         }
@@ -98,19 +123,21 @@ bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, 
         return false;
     }
     settings = read;
+    sample = readSample;
     return true;
 }
 
 void read_profile_companion(StructureModel& model, const std::filesystem::path& cryFile, Messages& messages)
 {
     model.profile = {};
+    model.sample = {};
     const std::filesystem::path companion = profile_companion_path(cryFile);
     std::error_code code;
     if (!std::filesystem::is_regular_file(companion, code))
         return;
     const auto lines = read_text_lines(companion, messages);
     std::string error;
-    if (lines && !parse_profile_companion(*lines, model.profile, error))
+    if (lines && !parse_profile_companion(*lines, model.profile, model.sample, error))
         messages.warning("The sample and profile settings of " + file_name_only(companion.string()) +
                          " were not read (" + error + ")");
 }
@@ -119,12 +146,12 @@ bool write_profile_companion(const StructureModel& model, const std::filesystem:
 {
     const std::filesystem::path companion = profile_companion_path(cryFile);
     std::error_code code;
-    if (is_default(model.profile)) {
+    if (is_default(model.profile) && is_default(model.sample)) {
         std::filesystem::remove(companion, code);
         return true;
     }
     std::ofstream out(companion, std::ios::binary | std::ios::trunc);
-    out << format_profile_companion(model.profile);
+    out << format_profile_companion(model.profile, model.sample);
     if (!out.flush()) {
         messages.warning("Cannot write the file " + file_name_only(companion.string()));
         return false;

@@ -1,4 +1,5 @@
-// The sample and profile settings of a .cry structure, kept in a companion file beside it.
+// The sample and profile settings of a .cry structure (profile function, broadening, asymmetry,
+// shifts, preferred orientation, isotropic switch), kept in a companion file beside it.
 //
 // The .cry layout has no room for them (every line after the cell is an atom), so they go into
 // <name>.ksp next to <name>.cry, written only when a setting differs from its default: a structure
@@ -18,10 +19,12 @@ namespace kalidos {
 
 std::filesystem::path profile_companion_path(const std::filesystem::path& cryFile);
 
-std::string format_profile_companion(const ProfileSettings& settings);
+std::string format_profile_companion(const ProfileSettings& profile, const SampleSettings& sample);
 
-// Reads the lines into `settings`; false with `error` (what is wrong and on which line) otherwise.
-bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, std::string& error);
+// Reads the lines into `profile` and `sample`; false with `error` (what is wrong and on which line),
+// both left unchanged, otherwise.
+bool parse_profile_companion(const TextLines& lines, ProfileSettings& profile, SampleSettings& sample,
+                             std::string& error);
 
 // After a .cry file was read: the companion's settings when there is one, the defaults otherwise.
 // A damaged companion is told through `messages` and leaves the defaults.

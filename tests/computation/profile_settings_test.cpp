@@ -6,6 +6,8 @@
 
 #include "computation/results_list.hpp"
 #include "entry/profile_entry.hpp"
+#include "entry/sample_entry.hpp"
+#include "model/sample_defaults.hpp"
 #include "readers/cry_file.hpp"
 #include "readers/profile_companion.hpp"
 #include "support/paths.hpp"
@@ -44,6 +46,8 @@ TEST(ProfileSettings, CompanionFileOnlyWhenASettingDiffersAndReadBackExactly)
     m.profile.strainShape = StrainShape::Lorentzian;
     m.profile.axialHL = 0.025;
     m.profile.displacementMm = 0.05;
+    m.sample.preferred = {1, 0, -2, 0.8, 0.75};
+    m.sample.isotropic = true;
     ASSERT_EQ(save_structure_file(m, (dir / "shaped.cry").string(), messages).status, SaveStatus::Saved);
     EXPECT_EQ(format_cry_text(m), format_cry_text(small_structure()));  // the .cry itself is unchanged
     ASSERT_TRUE(std::filesystem::exists(dir / "shaped.ksp"));
@@ -51,11 +55,14 @@ TEST(ProfileSettings, CompanionFileOnlyWhenASettingDiffersAndReadBackExactly)
     StructureModel read;
     ASSERT_EQ(read_cry_file(read, dir / "shaped.cry", messages), ReadStatus::Read);
     EXPECT_TRUE(read.profile == m.profile);
+    EXPECT_TRUE(same_sample_settings(read.sample, m.sample));
     read.profile.zeroShift = 1;  // a .cry without companion brings the defaults
     ASSERT_EQ(read_cry_file(read, dir / "plain.cry", messages), ReadStatus::Read);
     EXPECT_TRUE(is_default(read.profile));
 
-    m.profile = {};  // back to the defaults: the old companion goes
+    m.profile = {};
+    m.sample = {};  // back to the defaults: the old companion goes
+    messages.answers.push_back(Answer::Yes);  // "This file already exists..."
     ASSERT_EQ(save_structure_file(m, (dir / "shaped.cry").string(), messages).status, SaveStatus::Saved);
     EXPECT_FALSE(std::filesystem::exists(dir / "shaped.ksp"));
     EXPECT_TRUE(messages.warnings.empty());
@@ -64,16 +71,22 @@ TEST(ProfileSettings, CompanionFileOnlyWhenASettingDiffersAndReadBackExactly)
 TEST(ProfileSettings, DamagedCompanionIsToldAndLeavesTheDefaults)
 {
     ProfileSettings s;
+    SampleSettings sample;
     std::string error;
-    EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "size 12"}, s, error));
+    EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "size 12"}, s, sample, error));
     EXPECT_EQ(error, "read error in line 2");
-    EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "zero 7"}, s, error));
+    EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "zero 7"}, s, sample, error));
     EXPECT_EQ(error, "Zero shift must lie between -5 and 5 deg!");
-    EXPECT_FALSE(parse_profile_companion({"rock salt"}, s, error));
+    EXPECT_FALSE(parse_profile_companion({"rock salt"}, s, sample, error));
     EXPECT_TRUE(is_default(s));
+    EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "preferred 0 0 0 0.7 1"}, s, sample, error));
     // A setting written by a later version is skipped.
-    ASSERT_TRUE(parse_profile_companion({"KALIDOS sample and profile", "preferred 0 0 1 0.7", "zero 0.5"}, s, error));
+    ASSERT_TRUE(parse_profile_companion({"KALIDOS sample and profile", "texture 4 1", "preferred 0 0 1 0.7 0.5",
+                                         "zero 0.5"},
+                                        s, sample, error));
     EXPECT_EQ(s.zeroShift, 0.5);
+    EXPECT_EQ(sample.preferred.ratio, 0.7);
+    EXPECT_EQ(sample.preferred.fraction, 0.5);
 
     const auto dir = testing::make_scratch_dir("profile_companion_damaged");
     StructureModel m = small_structure();
@@ -112,6 +125,19 @@ TEST(ProfileSettings, DialogFieldsAreReadOrRefusedWithTheUsualMessages)
     EXPECT_TRUE(s == kept);
     EXPECT_EQ(messages.warnings, (std::vector<std::string>{"Typing error!", "S/L, H/L must lie between 0 and 0.2!"}));
     EXPECT_EQ(messages.beeps, 2);
+
+    SampleSettings sample;
+    SampleEntry fields = sample_entry_from(sample);
+    EXPECT_EQ(fields.texts, (std::array<std::string, kSampleFieldCount>{"0", "0", "1", "1", "1"}));
+    fields.texts[kFieldPreferredL] = "0";
+    EXPECT_EQ(read_sample_entry(fields, sample, messages), kFieldPreferredH);
+    fields.texts = {"1", "1", "0", "0", "1"};
+    EXPECT_EQ(read_sample_entry(fields, sample, messages), kFieldRatio);
+    fields.texts = {"1", "1", "0", "0.7", "0.5"};
+    fields.isotropic = true;
+    EXPECT_EQ(read_sample_entry(fields, sample, messages), -1);
+    EXPECT_TRUE(same_sample_settings(sample, SampleSettings{{1, 1, 0, 0.7, 0.5}, true}));
+    EXPECT_EQ(messages.warnings.back(), "The ratio r must lie above 0 and at most 100!");
 }
 
 TEST(ProfileSettings, ResultsListGivesThePeakPositionOnlyWhenPeaksMove)
