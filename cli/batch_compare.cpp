@@ -33,6 +33,9 @@ bool export_columns(const Workspace& workspace, const std::string& file, StreamM
         return false;
     if (!workspace.agreements.empty())
         return write_target(*target, agreement_columns(*layout, workspace.agreements.front()), messages);
+    const GridPattern& grid = workspace.results.grid;  // --step: the user's grid
+    if (!grid.twoTheta.empty())
+        return write_target(*target, pattern_columns(*layout, grid.twoTheta, grid.intensity), messages);
     const CalculatedPattern& pattern = workspace.results.pattern;
     const std::vector<double> twoTheta(pattern.angles, pattern.angles + pattern.pointCount);
     const std::vector<double> intensity(pattern.intensities, pattern.intensities + pattern.pointCount);
