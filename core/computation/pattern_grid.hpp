@@ -24,7 +24,9 @@ double height_for_area(double area, double halfWidth, double eta);
 // it is computed on a coarse uniform grid (at most kCoarseStepHalfWidths of the term's half widths
 // apart) and interpolated linearly. So no tail is cut off and every area is kept: the only error is the
 // interpolation of the tail, below 1.2e-2/kNearHalfWidths² = 3e-5 of the term's Lorentzian height
-// (η·height) at any point, wherever the points lie.
+// (η·height) at any point, wherever the points lie, for every term whose half width is at least a
+// tenth of the points' mean spacing (the coarse grids are never finer than a quarter of it, so a
+// term too narrow for the points to resolve has a larger error in its far tail).
 inline constexpr double kNearHalfWidths = 20;
 inline constexpr double kCoarseStepHalfWidths = kNearHalfWidths / 8;
 
