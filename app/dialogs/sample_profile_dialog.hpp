@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 
 namespace kalidos::app {
@@ -37,7 +38,7 @@ public:
     QCheckBox* isotropic_box() { return isotropic_; }
 
 private:
-    void add_field(class QGridLayout* grid, int row, int column, int field, const char* label = nullptr);
+    void add_field(QGridLayout* grid, int row, int column, int field, const char* label = nullptr);
     QWidget* build_profile_group();
     QWidget* build_sample_group();
     QWidget* build_instrument_group();
