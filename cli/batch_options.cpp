@@ -237,6 +237,16 @@ bool Parser::option(const std::string& name)
         take_value(name, o.exportXy);
     } else if (name == "--json") {
         take_value(name, o.jsonFile);
+    } else if (name == "--list") {
+        take_value(name, o.listFile);
+    } else if (name == "--out-dir") {
+        take_value(name, o.outDirectory);
+    } else if (name == "-j" || name == "--jobs") {
+        if (take_number(name, number)) {
+            if (number < 1 || number != std::floor(number) || number > 1024)
+                fail("option " + name + ": expected a number of threads from 1");
+            o.jobs = static_cast<int>(number);
+        }
     } else if (name == "--operators") {
         o.operatorsOnly = true;
     } else if (name == "--overwrite" || name == "--force") {
@@ -279,8 +289,12 @@ void Parser::check_combinations()
         fail(std::string(o.fit.empty() ? "--background" : "--fit") + " needs --compare");
     if (o.compare && o.observed.empty())
         fail("--compare needs at least one --observed diagram");
-    if (o.structureFile.empty() && !o.help)
+    if (o.structureFile.empty() && o.listFile.empty() && !o.help)
         fail("no structure file given");
+    if (several_structures(o) && (o.listBlocks || o.operatorsOnly || !o.exportFile.empty() || !o.exportXy.empty()))
+        fail("--list-blocks, --operators, --export and --export-xy take a single structure file");
+    if (several_structures(o) && o.jsonFile.empty() && o.outDirectory.empty() && o.listingsDirectory.empty())
+        fail("several structures need --json, --out-dir or --listings");
 }
 
 // The ranges the main window's entries accept (typed_ranges.hpp), said with the option's name.
@@ -308,10 +322,10 @@ ParsedCommandLine Parser::run()
         } else if (!onlyFiles && arg.size() > 1 && arg[0] == '-') {
             if (!option(arg))
                 fail("unknown option " + arg);
-        } else if (result_.options.structureFile.empty()) {
-            result_.options.structureFile = arg;
         } else {
-            fail("only one structure file can be given (\"" + arg + "\" is a second one)");
+            if (result_.options.structureFile.empty())
+                result_.options.structureFile = arg;
+            result_.options.structureFiles.push_back(arg);
         }
     }
     if (result_.error.empty())
@@ -336,6 +350,11 @@ std::optional<double> decimal_number(const std::string& text)
 ParsedCommandLine parse_command_line(const std::vector<std::string>& arguments)
 {
     return Parser(arguments).run();
+}
+
+bool several_structures(const BatchOptions& options)
+{
+    return options.structureFiles.size() > 1 || !options.listFile.empty() || !options.outDirectory.empty();
 }
 
 std::string export_kind(const std::string& path)

@@ -21,7 +21,11 @@ struct MixtureLine {
 };
 
 struct BatchOptions {
-    std::string structureFile;
+    std::string structureFile;              // the first file given; the one a single run reads
+    std::vector<std::string> structureFiles;  // every file given on the command line, in order
+    std::string listFile;                   // --list: a file naming one structure file per line
+    std::string outDirectory;               // --out-dir: one JSON document per structure
+    int jobs = 1;                           // -j: structures calculated at once
     std::string format;       // cry, shelx, cel, lzy or cif; empty: from the extension
     int block = 0;            // CIF data block, 1-based; 0: the first structure block
     bool listBlocks = false;
@@ -67,6 +71,9 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& arguments);
 
 // A whole-text decimal number (never depending on the locale); nothing when the text is not one.
 std::optional<double> decimal_number(const std::string& text);
+
+// Several structures, each calculated alone with the same settings (files, --list or --out-dir).
+bool several_structures(const BatchOptions& options);
 
 // The format named by the extension of `path` (cry, shelx, cel, lzy, cif); empty when unknown.
 std::string format_from_extension(const std::string& path);

@@ -5,14 +5,11 @@
 #include <iostream>
 #include <memory>
 
+#include "batch_calculation.hpp"
 #include "batch_compare.hpp"
-#include "batch_observed.hpp"
-#include "batch_radiation.hpp"
+#include "batch_many.hpp"
 #include "batch_structure.hpp"
-#include "computation/calculation_driver.hpp"
-#include "computation/pattern_grid.hpp"
 #include "diagram_files/diagram_writers.hpp"
-#include "headless_host.hpp"
 #include "model/workspace.hpp"
 #include "result_json.hpp"
 #include "util/data_files.hpp"
@@ -55,24 +52,6 @@ bool prepare_listings_directory(const fs::path& directory, StreamMessages& messa
     return true;
 }
 
-int exit_status(SetupResult result)
-{
-    switch (result) {
-    case SetupResult::Done: return kExitSuccess;
-    case SetupResult::Refused: return kExitRefused;
-    case SetupResult::UsageError: return kExitUsage;
-    }
-    return kExitRefused;
-}
-
-// "Calcul.": complete when every pass ran and the profile was drawn.
-bool calculate(Workspace& workspace, StreamMessages& messages)
-{
-    HeadlessCalculationHost host(workspace.model, messages);
-    recalcule(workspace, host, messages);
-    return host.completed() && workspace.results.pattern.pointCount > 0;
-}
-
 // The diagram window's Save items; an existing file is replaced only with --overwrite.
 bool export_diagram(const Workspace& workspace, const std::string& file, StreamMessages& messages)
 {
@@ -108,7 +87,11 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
     const fs::path data = fs::absolute(options.dataDirectory);
     const fs::path listings = fs::absolute(options.listingsDirectory.empty() ? fs::current_path()
                                                                               : fs::path(options.listingsDirectory));
-    if (!check_data_files(data, messages) || !prepare_listings_directory(listings, messages))
+    if (!check_data_files(data, messages))
+        return kExitRefused;
+    if (several_structures(options))
+        return run_many(options, data, messages, standardOutput);
+    if (!prepare_listings_directory(listings, messages))
         return kExitRefused;
     if (options.listBlocks)
         return list_cif_blocks(options, messages, standardOutput);
@@ -121,18 +104,7 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         print_operators(workspace->model, standardOutput);
         return workspace->model.operatorCount > 0 ? kExitSuccess : kExitRefused;
     }
-    int status = exit_status(set_radiation_and_range(*workspace, options, messages));
-    if (status == kExitSuccess && !options.anomalous.empty())
-        status = exit_status(read_anomalous_table(*workspace, options.anomalous, data, messages));
-    for (const std::string& file : options.observed)
-        if (status == kExitSuccess && !read_observed_diagram(*workspace, file, options.scan, messages))
-            status = kExitRefused;
-    if (status == kExitSuccess && !calculate(*workspace, messages))
-        status = kExitRefused;
-    if (status == kExitSuccess && options.step && !fill_pattern_grid(*workspace, *options.step)) {
-        messages.note("The step gives no point in the 2-theta range");
-        status = kExitRefused;
-    }
+    int status = calculate_loaded(*workspace, options, data, messages);
     if (status == kExitSuccess && !options.exportFile.empty() && !export_diagram(*workspace, options.exportFile, messages))
         status = kExitRefused;
     if (status == kExitSuccess && options.compare && !compare_with_observed(*workspace, options, messages))

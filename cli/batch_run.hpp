@@ -3,14 +3,11 @@
 
 #include <ostream>
 
+#include "batch_calculation.hpp"
 #include "batch_options.hpp"
 #include "stream_messages.hpp"
 
 namespace kalidos::batch {
-
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitRefused = 1;  // a read, the calculation or a write was refused
-inline constexpr int kExitUsage = 2;
 
 // Runs the steps the window runs for the same choices, in the window's order. Operator
 // lists, block lists and JSON sent to "-" go to `standardOutput`; messages to `messages`.

@@ -123,14 +123,10 @@ void write_observed_slot(JsonWriter& json, const ObservedSlot& slot)
     json.end_object();
 }
 
-}  // namespace
-
-void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages,
-                       bool agreementList)
+void write_result_fields(JsonWriter& json, const Workspace& workspace, const std::vector<std::string>& messages,
+                         bool agreementList)
 {
     const StructureModel& model = workspace.model;
-    JsonWriter json(out);
-    json.begin_object();
     json.field("title", model.title).field("crystal_system", model.crystalSystem);
     json.field("space_group", model.spaceGroupSymbol);
     write_cell(json, model.cell);
@@ -152,6 +148,26 @@ void write_result_json(std::ostream& out, const Workspace& workspace, const std:
     for (const std::string& text : messages)
         json.value(text);
     json.end_array();
+}
+
+}  // namespace
+
+void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages,
+                       bool agreementList)
+{
+    JsonWriter json(out);
+    json.begin_object();
+    write_result_fields(json, workspace, messages, agreementList);
+    json.end_object();
+}
+
+void write_result_record(std::ostream& out, const std::string& file, int exitStatus, const Workspace& workspace,
+                         const std::vector<std::string>& messages, bool agreementList)
+{
+    JsonWriter json(out);
+    json.begin_object();
+    json.field("file", file).field("ok", exitStatus == 0).field("exit_status", exitStatus);
+    write_result_fields(json, workspace, messages, agreementList);
     json.end_object();
 }
 

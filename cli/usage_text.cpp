@@ -5,10 +5,21 @@ namespace kalidos::batch {
 
 std::string usage_text()
 {
-    return R"(Usage: kalidos-batch [options] STRUCTURE_FILE
+    return R"(Usage: kalidos-batch [options] STRUCTURE_FILE...
 
 Simulates the powder diagram of one structure with the same readers, space-group
 interpreter, calculation, listings and writers as the KALIDOS window, without a window.
+
+Several structures (each calculated alone with the same settings)
+  FILE...                          several structure files, or one with --out-dir
+  --list FILE                      FILE names one structure file per line
+  -j, --jobs N                     calculate N structures at once (default 1)
+  --json FILE                      one record per structure, in input order, as JSON
+                                   Lines: file, ok, exit_status, then the fields below
+  --out-dir DIR                    one JSON document per structure, DIR/<name>.json
+  --listings DIR                   fstr.out and fstr2.out of each in DIR/<name>/
+                                   A structure that fails is told in its own record; the
+                                   others go on. The exit status is 1 when any failed.
 
 Structure file
   --format cry|shelx|cel|lzy|cif   the format; by default it follows the extension

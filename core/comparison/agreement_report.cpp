@@ -66,6 +66,11 @@ bool report_agreements(Workspace& workspace, const std::vector<Agreement>& agree
     }
     std::vector<std::string>& list = workspace.results.resultsList;
     list.insert(list.end(), section.begin(), section.end());
+    if (workspace.model.scratchInMemory) {
+        for (const std::string& line : section)
+            workspace.briefListing += line + '\n';
+        return true;
+    }
     const std::filesystem::path path = std::filesystem::path(workspace.model.startDirectory) / kShortListingName;
     std::ofstream out(path, std::ios::app);
     for (const std::string& line : section)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <unordered_map>
 
 #include "computation/intensity_pass.hpp"
@@ -99,6 +100,26 @@ void merge_pass(CalculationResults& res, double weight, double lambda)
                      [](const Reflection& a, const Reflection& b) { return a.twoTheta < b.twoTheta; });
 }
 
+// Closes the listings; the text of in-memory ones is kept in the workspace.
+bool end_listings(Workspace& ws, CalculationRun& run)
+{
+    const bool good = close_listings(run.files);
+    if (ws.model.scratchInMemory)
+        std::tie(ws.detailedListing, ws.briefListing) = listing_texts(run.files);
+    return good;
+}
+
+// The listings in the start directory, or in memory for a self-contained run.
+bool begin_listings(Workspace& ws, CalculationRun& run)
+{
+    ws.detailedListing.clear();
+    ws.briefListing.clear();
+    if (!ws.model.scratchInMemory)
+        return open_listings(run.files, ws.model.startDirectory);
+    open_listings_in_memory(run.files);
+    return true;
+}
+
 void write_summary(const Workspace& ws, std::ostream& out)
 {
     out << "\nSUMMARY\n\n";
@@ -114,7 +135,7 @@ void finish_run(Workspace& ws, CalculationHost& host, CalculationRun& run, Messa
         host.results_list_changed();
     if (ws.model.wavelengths.count > 1)
         write_summary(ws, run.files.brief);
-    if (!close_listings(run.files))
+    if (!end_listings(ws, run))
         beep_and_warn(messages, "Error while writing the listings fstr.out and fstr2.out");
     host.show_diagram();
     messages.beep();
@@ -220,7 +241,7 @@ void recalcule(Workspace& workspace, CalculationHost& host, Messages& messages)
     res.merged.count = 0;
     workspace.agreements.clear();  // they compared the previous calculation
     CalculationRun run;
-    if (!open_listings(run.files, m.startDirectory)) {
+    if (!begin_listings(workspace, run)) {
         host.set_busy(false);
         close_listings(run.files);
         beep_and_warn(messages, "Cannot create the listings fstr.out and fstr2.out in " + m.startDirectory);
@@ -229,7 +250,7 @@ void recalcule(Workspace& workspace, CalculationHost& host, Messages& messages)
     res.peaks.count = 0;
     if (!use_typed_wavelength(m, messages) || !merged_records_fit(workspace, messages) ||
         !run_passes(workspace, run, messages)) {
-        close_listings(run.files);
+        end_listings(workspace, run);
         host.set_busy(false);
         return;
     }

@@ -7,9 +7,18 @@ namespace kalidos {
 bool open_listings(ListingFiles& files, const std::string& directory)
 {
     const std::filesystem::path dir = directory.empty() ? std::filesystem::path(".") : std::filesystem::path(directory);
-    files.detailed.open(dir / kDetailedListingName, std::ios::out | std::ios::trunc);
-    files.brief.open(dir / kShortListingName, std::ios::out | std::ios::trunc);
-    return files.detailed.is_open() && files.brief.is_open();
+    const auto mode = std::ios::out | std::ios::trunc;
+    const bool opened = files.detailedFile.open(dir / kDetailedListingName, mode) != nullptr &&
+                        files.briefFile.open(dir / kShortListingName, mode) != nullptr;
+    files.detailed.rdbuf(&files.detailedFile);
+    files.brief.rdbuf(&files.briefFile);
+    return opened;
+}
+
+void open_listings_in_memory(ListingFiles& files)
+{
+    files.detailed.rdbuf(&files.detailedText);
+    files.brief.rdbuf(&files.briefText);
 }
 
 bool listings_good(const ListingFiles& files)
@@ -19,14 +28,17 @@ bool listings_good(const ListingFiles& files)
 
 bool close_listings(ListingFiles& files)
 {
-    if (files.detailed.is_open())
-        files.detailed.flush();
-    if (files.brief.is_open())
-        files.brief.flush();
+    files.detailed.flush();
+    files.brief.flush();
     const bool good = listings_good(files);
-    files.detailed.close();
-    files.brief.close();
+    files.detailedFile.close();
+    files.briefFile.close();
     return good;
+}
+
+std::pair<std::string, std::string> listing_texts(const ListingFiles& files)
+{
+    return {files.detailedText.str(), files.briefText.str()};
 }
 
 }  // namespace kalidos

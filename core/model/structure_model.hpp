@@ -70,6 +70,9 @@ struct StructureModel {
     std::string title;
     std::string structureFileName;
     std::string startDirectory;
+    // Listings and scratch files (scfs.dat, dummy.cif) kept in memory instead of startDirectory,
+    // so that calculations can run side by side in one process or folder.
+    bool scratchInMemory = false;
 
     // Crystal
     std::string crystalSystem;    // "CUBI", "TETR", "ORTH", "HEXA", "RHOM", "MONO", "TRIC" or empty

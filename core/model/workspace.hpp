@@ -31,6 +31,8 @@ struct Workspace {
     TextGrid anomalousGrid{kAnomalousGridRows, 5};
     // Date and time text of the listings; injectable so that tests are repeatable.
     std::function<std::string()> clock;
+    // The text of fstr2.out and fstr.out of the last run made with model.scratchInMemory.
+    std::string detailedListing, briefListing;
 };
 
 // The platform's short date then long time, as the listings print it.

@@ -156,9 +156,10 @@ void apply_named_group(StructureModel& model, const OpenRequest& request, Messag
 OpenStatus read_cif_file(StructureModel& model, const std::filesystem::path& file, Messages& messages,
                          CifBlockChooser* chooser)
 {
-    const std::filesystem::path directory = work_directory(model);
+    const std::filesystem::path directory = model.scratchInMemory ? std::filesystem::path() : work_directory(model);
     std::error_code ignored;
-    std::filesystem::remove(directory / kDummyCifName, ignored);
+    if (!model.scratchInMemory)
+        std::filesystem::remove(directory / kDummyCifName, ignored);
     const auto lines = read_text_lines(file, messages);
     if (!lines)
         return OpenStatus::Failed;
@@ -173,7 +174,7 @@ OpenStatus read_cif_file(StructureModel& model, const std::filesystem::path& fil
     if (chosen < 1 || chosen > static_cast<int>(blocks.size()))
         return OpenStatus::Cancelled;
     const TextLines blockLines = cif_block_lines(*lines, blocks[static_cast<std::size_t>(chosen - 1)]);
-    if (!write_dummy_cif(directory, blockLines, messages))
+    if (!model.scratchInMemory && !write_dummy_cif(directory, blockLines, messages))
         return OpenStatus::Failed;
     model.structureFileName = kDummyCifName;
     return status_of(read_cif_block(model, blockLines, messages));

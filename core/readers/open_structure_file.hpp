@@ -41,7 +41,8 @@ struct OpenRequest {
     std::filesystem::path dataDirectory;
 };
 
-// The whole sequence after the dialog. dummy.cif is written in `startDirectory`. Without a chooser,
+// The whole sequence after the dialog. dummy.cif is written in `startDirectory` (unless the model
+// keeps its scratch files in memory). Without a chooser,
 // the first of several CIF blocks is read.
 OpenStatus open_structure_file(StructureModel& model, const OpenRequest& request, Messages& messages,
                                CifBlockChooser* chooser);

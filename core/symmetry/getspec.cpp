@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <fstream>
+#include <sstream>
 #include <optional>
 
 #include <gemmi/symmetry.hpp>
@@ -112,9 +113,8 @@ std::string padded_number(std::size_t n)
     return std::string(text.size() < 5 ? 5 - text.size() : 0, ' ') + text + "  ";
 }
 
-bool write_scfs(const Group& group, const std::filesystem::path& file)
+bool write_scfs(const Group& group, std::ostream& out)
 {
-    std::ofstream out(file);
     out << "Space group " << group.name << "   Hall " << group.hall << '\n';
     for (const gemmi::Op& op : group.ops.sym_ops)
         out << numbers_line(op) << '\n';
@@ -140,7 +140,7 @@ SymbolCodes symbol_codes(const std::string& symbol)
     return codes;
 }
 
-InterpreterStatus getspec(const SymbolCodes& codes, const std::filesystem::path& directory)
+InterpreterStatus getspec(const SymbolCodes& codes, std::ostream& out)
 {
     std::string symbol;
     for (int code : codes)
@@ -149,7 +149,19 @@ InterpreterStatus getspec(const SymbolCodes& codes, const std::filesystem::path&
     if (!group)
         return InterpreterStatus::UnknownSymbol;
     normalise_representatives(group->ops);
-    return write_scfs(*group, directory / "scfs.dat") ? InterpreterStatus::Written : InterpreterStatus::WriteFailed;
+    return write_scfs(*group, out) ? InterpreterStatus::Written : InterpreterStatus::WriteFailed;
+}
+
+InterpreterStatus getspec(const SymbolCodes& codes, const std::filesystem::path& directory)
+{
+    std::ostringstream text;
+    const InterpreterStatus status = getspec(codes, text);
+    if (status != InterpreterStatus::Written)
+        return status;
+    std::ofstream out(directory / "scfs.dat");
+    out << text.str();
+    out.flush();
+    return out ? InterpreterStatus::Written : InterpreterStatus::WriteFailed;
 }
 
 }  // namespace kalidos

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 namespace kalidos {
@@ -21,5 +22,8 @@ enum class InterpreterStatus { Written, UnknownSymbol, WriteFailed };
 // per operator with its x,y,z text from character 8 on ("-X,-Y,-Z" only for the inversion
 // through the origin). Nothing is written for a symbol it does not know.
 InterpreterStatus getspec(const SymbolCodes& codes, const std::filesystem::path& directory);
+
+// The same text written to `out` instead of a file.
+InterpreterStatus getspec(const SymbolCodes& codes, std::ostream& out);
 
 }  // namespace kalidos

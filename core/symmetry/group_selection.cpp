@@ -1,5 +1,6 @@
 #include "symmetry/group_selection.hpp"
 
+#include <sstream>
 #include <system_error>
 
 #include "symmetry/getspec.hpp"
@@ -39,6 +40,18 @@ void remove_file(const std::filesystem::path& file)
     std::filesystem::remove(file, ignored);
 }
 
+// The interpreter writes scfs.dat in the start directory, or its text into `scfs` when the
+// model keeps its scratch files in memory.
+InterpreterStatus run_interpreter(const StructureModel& model, const std::string& symbol, std::stringstream& scfs)
+{
+    if (model.scratchInMemory)
+        return getspec(symbol_codes(symbol), scfs);
+    const std::filesystem::path directory(model.startDirectory);
+    remove_file(directory / "scfs2.dat");
+    remove_file(directory / "scfs.dat");  // never read a file left by an earlier group
+    return getspec(symbol_codes(symbol), directory);
+}
+
 }  // namespace
 
 SelectionResult selecte_groupe_getspec(StructureModel& model, const CatalogueRow& row, Messages& messages)
@@ -47,11 +60,9 @@ SelectionResult selecte_groupe_getspec(StructureModel& model, const CatalogueRow
     result.fields = {row.hermannMauguin, row.hall, row.number};
     model.symbolNotation = "HALL";
     take_symbol(model, row.hermannMauguin);
-    const std::filesystem::path directory(model.startDirectory);
-    remove_file(directory / "scfs2.dat");
-    remove_file(directory / "scfs.dat");  // never read a file left by an earlier group
     const std::string symbol = model.spaceGroupSymbol;
-    switch (getspec(symbol_codes(symbol), directory)) {
+    std::stringstream scfs;
+    switch (run_interpreter(model, symbol, scfs)) {
     case InterpreterStatus::UnknownSymbol:
         return refuse(model, result, symbol + " unknown space group", messages);
     case InterpreterStatus::WriteFailed:
@@ -59,7 +70,9 @@ SelectionResult selecte_groupe_getspec(StructureModel& model, const CatalogueRow
     case InterpreterStatus::Written:
         break;
     }
-    const ScfsReadResult read = read_scfs_file(directory / "scfs.dat", model);
+    const ScfsReadResult read = model.scratchInMemory
+                                    ? read_scfs(scfs, "scfs.dat", model)
+                                    : read_scfs_file(std::filesystem::path(model.startDirectory) / "scfs.dat", model);
     if (!read.ok)
         return refuse(model, result, read.message, messages);
     if (!add_centring_translations(model))

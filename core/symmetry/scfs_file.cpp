@@ -73,11 +73,16 @@ int parse_operator_line(const std::string& line, double* values, int capacity)
 
 ScfsReadResult read_scfs_file(const std::filesystem::path& file, StructureModel& model)
 {
-    ScfsReadResult result;
     std::ifstream in(file);
+    return read_scfs(in, file.filename().string(), model);
+}
+
+ScfsReadResult read_scfs(std::istream& in, const std::string& name, StructureModel& model)
+{
+    ScfsReadResult result;
     std::string line;
     if (!in || !read_line(in, line)) {
-        result.message = "Cannot read " + file.filename().string();
+        result.message = "Cannot read " + name;
         return result;
     }
     std::vector<SymmetryOperator> operators;

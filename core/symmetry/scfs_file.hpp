@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <istream>
 #include <string>
 
 #include "model/structure_model.hpp"
@@ -26,5 +27,8 @@ int parse_operator_line(const std::string& line, double* values, int capacity);
 // Replaces the operators of `model` (count, operators, inversionAdded := 0, centrosymmetric)
 // from the file. Centring and texts are left to the caller. On failure the table is untouched.
 ScfsReadResult read_scfs_file(const std::filesystem::path& file, StructureModel& model);
+
+// The same from a stream holding the file's text; `name` is the file named in the message.
+ScfsReadResult read_scfs(std::istream& in, const std::string& name, StructureModel& model);
 
 }  // namespace kalidos
