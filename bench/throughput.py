@@ -1,0 +1,75 @@
+#!/usr/bin/python3
+"""Structures per second over the real CIFs: kalidos-batch -j 2 against pymatgen's XRDCalculator.
+
+Run by hand (not by CI), with Debian's interpreter that has pymatgen (python3-pymatgen):
+
+    /usr/bin/python3 bench/throughput.py --batch build/cli/kalidos-batch --cifs ../shared/realdata/cif
+
+Both compute CuKa1 (1.54056 Å) intensities from 10 to 50 degrees 2θ for every CIF of the folder,
+one after the other in the same run. kalidos-batch is one process over all the files (-j 2,
+JSON Lines written to a scratch file), timed from start to exit. pymatgen reads each CIF with
+CifParser and runs XRDCalculator.get_pattern in one Python process, timed from the first read
+to the last pattern (its import is not counted); a file it cannot read or calculate counts as
+done, as the batch runner's refused files do. Each side is repeated --repeat times and the best
+time kept.
+"""
+import argparse
+import glob
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import warnings
+
+
+def time_batch(batch, cifs, jobs):
+    out = os.path.join(tempfile.mkdtemp(), "all.jsonl")
+    start = time.perf_counter()
+    subprocess.run([batch, "-j", str(jobs), "--anode", "CuKa1", "--range", "10", "50", "--json", out] + cifs,
+                   check=False, capture_output=True)
+    elapsed = time.perf_counter() - start
+    with open(out, encoding="utf-8") as lines:
+        calculated = sum('"ok": true' in line or '"ok":true' in line for line in lines)
+    return elapsed, calculated
+
+
+def time_pymatgen(cifs):
+    from pymatgen.analysis.diffraction.xrd import XRDCalculator
+    from pymatgen.io.cif import CifParser
+    calculator = XRDCalculator(wavelength="CuKa1")
+    calculated = 0
+    start = time.perf_counter()
+    for cif in cifs:
+        try:
+            with warnings.catch_warnings():
+                warnings.simplefilter("ignore")
+                structure = CifParser(cif).get_structures(primitive=False)[0]
+            calculator.get_pattern(structure, two_theta_range=(10, 50))
+            calculated += 1
+        except Exception:  # counted as done, as a refused file is on the other side
+            pass
+    return time.perf_counter() - start, calculated
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--batch", required=True)
+    parser.add_argument("--cifs", required=True, help="folder of the CIFs")
+    parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--repeat", type=int, default=3)
+    args = parser.parse_args()
+    cifs = sorted(glob.glob(os.path.join(args.cifs, "*.cif")))
+    batch = min(time_batch(args.batch, cifs, args.jobs) for _ in range(args.repeat))
+    pymatgen = min(time_pymatgen(cifs) for _ in range(args.repeat))
+    batch_rate, pymatgen_rate = len(cifs) / batch[0], len(cifs) / pymatgen[0]
+    print("| program | files | calculated | best time | structures per second |")
+    print("|---|---|---|---|---|")
+    print("| kalidos-batch -j %d | %d | %d | %.3f s | %.1f |" % (args.jobs, len(cifs), batch[1], batch[0], batch_rate))
+    print("| pymatgen XRDCalculator | %d | %d | %.3f s | %.1f |" % (len(cifs), pymatgen[1], pymatgen[0], pymatgen_rate))
+    print("\nratio: %.0f times pymatgen's rate" % (batch_rate / pymatgen_rate))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

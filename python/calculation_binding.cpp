@@ -1,0 +1,159 @@
+// kalidos.calculate and kalidos.record: a calculation with the settings of kalidos-batch's options.
+#include <sstream>
+
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include "batch_calculation.hpp"
+#include "batch_many.hpp"
+#include "batch_structure.hpp"
+#include "bindings.hpp"
+#include "computation/cell_metric.hpp"
+#include "result_json.hpp"
+
+namespace py = pybind11;
+
+namespace kalidos::python {
+namespace {
+
+using batch::BatchOptions;
+using batch::StreamMessages;
+
+// The settings as kalidos-batch reads them from its command line: the same checks and the
+// same defaults. `file` stands for the structure, which the parser requires.
+BatchOptions parse_settings(std::vector<std::string> arguments, const std::string& file)
+{
+    arguments.push_back("--");
+    arguments.push_back(file);
+    const batch::ParsedCommandLine parsed = batch::parse_command_line(arguments);
+    if (!parsed.error.empty())
+        throw py::value_error(parsed.error);
+    return parsed.options;
+}
+
+template <class Record, class Value>
+py::array_t<Value> column(const CountedTable<Record>& table, Value (*get)(const Record&))
+{
+    py::array_t<Value> values(table.count);
+    auto out = values.template mutable_unchecked<1>();
+    for (int i = 0; i < table.count; ++i)
+        out(i) = get(table.begin()[i]);
+    return values;
+}
+
+py::dict reflection_arrays(const CalculationResults& results)
+{
+    using R = Reflection;
+    py::dict r;
+    r["h"] = column<R, int>(results.merged, [](const R& x) { return static_cast<int>(x.h); });
+    r["k"] = column<R, int>(results.merged, [](const R& x) { return static_cast<int>(x.k); });
+    r["l"] = column<R, int>(results.merged, [](const R& x) { return static_cast<int>(x.l); });
+    r["multiplicity"] = column<R, int>(results.merged, [](const R& x) { return static_cast<int>(x.multiplicity); });
+    r["wavelength"] = column<R, double>(results.merged, [](const R& x) { return x.lambda; });
+    r["d"] = column<R, double>(results.merged, [](const R& x) { return x.d; });
+    r["two_theta"] = column<R, double>(results.merged, [](const R& x) { return x.twoTheta; });
+    r["intensity"] = column<R, double>(results.merged, [](const R& x) { return x.intensity; });
+    return r;
+}
+
+py::dict peak_arrays(const CalculationResults& results)
+{
+    using P = PeakEntry;
+    py::dict p;
+    p["h"] = column<P, int>(results.peaks, [](const P& x) { return static_cast<int>(x.h); });
+    p["k"] = column<P, int>(results.peaks, [](const P& x) { return static_cast<int>(x.k); });
+    p["l"] = column<P, int>(results.peaks, [](const P& x) { return static_cast<int>(x.l); });
+    p["q"] = column<P, double>(results.peaks, [](const P& x) { return x.q; });
+    p["intensity"] = column<P, double>(results.peaks, [](const P& x) { return x.intensity; });
+    return p;
+}
+
+py::dict pattern_arrays(const CalculatedPattern& pattern)
+{
+    py::array_t<double> angles(pattern.pointCount), intensities(pattern.pointCount);
+    auto a = angles.mutable_unchecked<1>();
+    auto y = intensities.mutable_unchecked<1>();
+    for (int i = 0; i < pattern.pointCount; ++i) {
+        a(i) = static_cast<double>(pattern.angles[i]);
+        y(i) = static_cast<double>(pattern.intensities[i]);
+    }
+    py::dict p;
+    p["two_theta"] = angles;
+    p["intensity"] = intensities;
+    return p;
+}
+
+py::dict result_of(const Workspace& workspace, const std::vector<std::string>& messages, bool listings)
+{
+    py::dict result;
+    result["reflections"] = reflection_arrays(workspace.results);
+    result["peaks"] = peak_arrays(workspace.results);
+    result["pattern"] = pattern_arrays(workspace.results.pattern);
+    py::list wavelengths;
+    for (int i = 1; i <= workspace.model.wavelengths.count; ++i)
+        wavelengths.append(py::make_tuple(workspace.model.wavelengths.values[i], workspace.model.wavelengths.weights[i]));
+    result["wavelengths"] = wavelengths;
+    result["messages"] = messages;
+    Structure calculated;
+    *calculated.model = workspace.model;
+    result["structure"] = calculated;
+    if (listings)
+        result["listings"] = py::dict(py::arg("fstr.out") = workspace.briefListing,
+                                      py::arg("fstr2.out") = workspace.detailedListing);
+    else
+        result["listings"] = py::none();
+    return result;
+}
+
+py::dict calculate(const Structure& structure, const std::vector<std::string>& arguments, bool listings,
+                   const std::string& data)
+{
+    const BatchOptions options = parse_settings(arguments, "structure");
+    const std::filesystem::path dataDirectory = data_directory(data);
+    std::ostringstream ignored;
+    StreamMessages messages(ignored, false);
+    std::unique_ptr<Workspace> workspace = batch::make_memory_workspace();
+    workspace->model = *structure.model;
+    workspace->model.scratchInMemory = true;
+    workspace->model.startDirectory.clear();
+    int status = batch::kExitSuccess;
+    {
+        py::gil_scoped_release released;
+        compute_cell_metric(workspace->model);
+        if (!options.spaceGroup.empty() &&
+            !batch::apply_space_group(workspace->model, options.spaceGroup, dataDirectory, messages))
+            status = batch::kExitRefused;
+        if (status == batch::kExitSuccess)
+            status = batch::calculate_loaded(*workspace, options, dataDirectory, messages);
+    }
+    if (status != batch::kExitSuccess)
+        raise_error(messages.texts(), "The calculation was refused");
+    return result_of(*workspace, messages.texts(), listings);
+}
+
+std::string record(const std::string& path, const std::vector<std::string>& arguments, const std::string& data)
+{
+    const BatchOptions options = parse_settings(arguments, path);
+    const std::filesystem::path dataDirectory = data_directory(data);
+    batch::StructureRecord calculated;
+    {
+        py::gil_scoped_release released;
+        calculated = batch::calculate_record(options, path, dataDirectory, {});
+    }
+    return batch::json_line(calculated.document);
+}
+
+}  // namespace
+
+void bind_calculation(py::module_& module)
+{
+    module.def("_calculate", &calculate, py::arg("structure"), py::arg("arguments"), py::arg("listings") = false,
+               py::arg("data") = "");
+    module.def("_record", &record, py::arg("path"), py::arg("arguments"), py::arg("data") = "",
+               "The JSON Lines record kalidos-batch writes for `path` calculated with `arguments`.");
+    module.def(
+        "_check_arguments", [](const std::vector<std::string>& arguments) { parse_settings(arguments, "x.cif"); },
+        py::arg("arguments"));
+}
+
+}  // namespace kalidos::python

@@ -1,0 +1,147 @@
+"""KALIDOS from Python: read structures and measured diagrams, simulate powder diagrams.
+
+>>> import kalidos
+>>> quartz = kalidos.read_structure("examples/quartz.cif")
+>>> result = kalidos.calculate(quartz, wavelength="CuKa1", two_theta=(10, 80))
+>>> result.reflections["two_theta"][:3], result.pattern["intensity"].max()
+
+Every keyword of `calculate` follows an option of kalidos-batch, with the same default, and
+is checked by the same code; the results are those kalidos-batch writes with --json.
+A calculation releases the GIL and keeps its scratch files and listings in memory, so
+calculations may run in any number of threads at once.
+"""
+
+from dataclasses import dataclass, field
+from typing import Optional
+
+from ._kalidos import KalidosError, Structure, default_data_directory
+from . import _kalidos
+
+__all__ = ["KalidosError", "Structure", "Result", "read_structure", "read_diagram", "calculate",
+           "record", "batch_arguments", "default_data_directory"]
+
+_FORMATS = ("cry", "shelx", "cel", "lzy", "cif")
+
+
+def read_structure(path, format=None, block=None, data=None):
+    """Reads a structure file: .cry, ShelX (.ins, .res), PowderCell (.cel), LAZY (.lzy) or CIF.
+
+    format: one of "cry", "shelx", "cel", "lzy", "cif"; by default from the extension.
+    block: the 1-based CIF data block (default: the first structure block).
+    data: the program's data folder (default: default_data_directory()).
+    Returns an editable Structure; raises KalidosError with the reader's message.
+    """
+    if format is not None and format.lower() not in _FORMATS:
+        raise ValueError("format: expected one of %s, not %r" % (", ".join(_FORMATS), format))
+    if block is not None and (int(block) != block or block < 1):
+        raise ValueError("block: expected a block number from 1")
+    return _kalidos._read_structure(str(path), (format or "").lower(), int(block or 0), str(data or ""))
+
+
+def read_diagram(path):
+    """Reads a measured diagram (.raw, .sim, .rd, .dat, .cpi, .cpd) as the diagram window does.
+
+    Returns a dict with file, two_theta and intensity (numpy arrays, intensities scaled to
+    0..100), wavelengths {lambda1, lambda2, ratio, anode}, sample and messages.
+    """
+    return _kalidos._read_diagram(str(path))
+
+
+def _number(value):
+    return repr(float(value))
+
+
+def _wavelength_arguments(wavelength):
+    if isinstance(wavelength, str):
+        return ["--anode", wavelength]
+    if isinstance(wavelength, (int, float)):
+        return ["--lambda", _number(wavelength)]
+    pairs = list(wavelength)
+    if not pairs or any(len(pair) != 2 for pair in pairs):
+        raise ValueError("wavelength: a float, an anode name or a list of (lambda, weight) pairs")
+    return ["--mixture", ",".join("%s:%s" % (_number(l), _number(w)) for l, w in pairs)]
+
+
+def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
+                    uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None):
+    """The kalidos-batch options that stand for these keywords (see calculate)."""
+    if radiation not in ("xray", "neutron"):
+        raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
+    arguments = _wavelength_arguments(wavelength)
+    if radiation == "neutron":
+        arguments.append("--neutron")
+    if synchrotron is not None:
+        arguments += ["--synchrotron", _number(synchrotron)]
+    arguments += ["--range", _number(two_theta[0]), _number(two_theta[1])]
+    arguments += ["--uvw"] + [_number(x) for x in uvw]
+    if anomalous:
+        arguments += ["--anomalous", anomalous]
+    for file in observed:
+        arguments += ["--observed", str(file)]
+    if space_group:
+        arguments += ["--space-group", space_group]
+    _kalidos._check_arguments(arguments)
+    return arguments
+
+
+@dataclass
+class Result:
+    """One calculation's results.
+
+    reflections: dict of numpy arrays, one entry per reflection in order of angle
+        (h, k, l, multiplicity, wavelength, d, two_theta, intensity).
+    peaks: dict of arrays (h, k, l, q, intensity), the intensities summed per (h k l).
+    pattern: dict with the two_theta and intensity arrays of the simulated diagram.
+    wavelengths: list of (lambda, weight).
+    messages: the program's messages during the run (after those of reading the file when
+        calculate was given a path; a Structure keeps its own in Structure.messages).
+    listings: {"fstr.out": text, "fstr2.out": text} when asked for, else None.
+    structure: the structure as calculated (group applied, element table built).
+    """
+    reflections: dict
+    peaks: dict
+    pattern: dict
+    wavelengths: list
+    messages: list
+    listings: Optional[dict] = None
+    structure: Optional[Structure] = field(default=None, repr=False)
+
+
+def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
+              uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, listings=False, data=None):
+    """Simulates the powder diagram of `structure` (a Structure or a path to read).
+
+    wavelength: a float (angstroms, --lambda), an anode name such as "CuKa1" or "MoKmoy"
+        (--anode), or a list of up to four (lambda, weight) pairs (--mixture).
+    two_theta: the range in degrees (--range). radiation: "xray" or "neutron" (--neutron,
+        which needs a float wavelength). synchrotron: the polarisation p of a synchrotron
+        source (--synchrotron). uvw: the resolution curve (--uvw). anomalous: "brcow" or
+        "sasaki" (--anomalous). observed: measured diagram files (--observed). space_group:
+        a symbol replacing the structure's group (--space-group). listings: keep the text
+        of fstr.out and fstr2.out in the result. data: the data folder (--data).
+    Returns a Result; raises KalidosError with the program's message when a step is refused,
+    ValueError when the settings are not valid.
+    """
+    read_messages = []
+    if not isinstance(structure, Structure):
+        structure = read_structure(structure, data=data)
+        read_messages = list(structure.messages)
+    arguments = batch_arguments(wavelength, two_theta, radiation, synchrotron, uvw, anomalous, observed,
+                                space_group)
+    result = Result(**_kalidos._calculate(structure, arguments, bool(listings), str(data or "")))
+    result.messages = read_messages + result.messages
+    return result
+
+
+def record(path, format=None, block=None, data=None, **settings):
+    """The JSON Lines record kalidos-batch writes for the structure file `path` (a str).
+
+    format and block as for read_structure, the other keywords as for calculate; a failure
+    is told in the record ("ok": false), as the batch runner tells it, rather than raised.
+    """
+    arguments = batch_arguments(**settings)
+    if format:
+        arguments += ["--format", format]
+    if block:
+        arguments += ["--block", str(int(block))]
+    return _kalidos._record(str(path), arguments, str(data or ""))
