@@ -5,6 +5,7 @@
 #include <pybind11/stl.h>
 
 #include "batch_calculation.hpp"
+#include "batch_compare.hpp"
 #include "batch_many.hpp"
 #include "batch_structure.hpp"
 #include "bindings.hpp"
@@ -83,6 +84,26 @@ py::dict pattern_arrays(const CalculatedPattern& pattern)
     return p;
 }
 
+py::list agreement_dicts(const std::vector<Agreement>& agreements)
+{
+    py::list list;
+    for (const Agreement& a : agreements) {
+        py::dict d;
+        d["file"] = a.fileName, d["scan"] = a.scan + 1, d["points"] = a.points;
+        d["scale"] = py::make_tuple(a.scale.value, a.scale.su);
+        d["zero_shift"] = py::make_tuple(a.zeroShift.value, a.zeroShift.su);
+        d["rp"] = a.rp, d["rwp"] = a.rwp, d["rexp"] = a.rexp, d["chi2"] = a.chi2;
+        d["two_theta"] = py::array_t<double>(static_cast<py::ssize_t>(a.curves.twoTheta.size()), a.curves.twoTheta.data());
+        d["observed"] = py::array_t<double>(static_cast<py::ssize_t>(a.curves.observed.size()), a.curves.observed.data());
+        d["calculated"] =
+            py::array_t<double>(static_cast<py::ssize_t>(a.curves.calculated.size()), a.curves.calculated.data());
+        d["background"] =
+            py::array_t<double>(static_cast<py::ssize_t>(a.curves.background.size()), a.curves.background.data());
+        list.append(d);
+    }
+    return list;
+}
+
 py::dict result_of(const Workspace& workspace, const std::vector<std::string>& messages, bool listings)
 {
     py::dict result;
@@ -94,6 +115,7 @@ py::dict result_of(const Workspace& workspace, const std::vector<std::string>& m
         wavelengths.append(py::make_tuple(workspace.model.wavelengths.values[i], workspace.model.wavelengths.weights[i]));
     result["wavelengths"] = wavelengths;
     result["messages"] = messages;
+    result["agreements"] = agreement_dicts(workspace.agreements);
     Structure calculated;
     *calculated.model = workspace.model;
     result["structure"] = calculated;
@@ -125,6 +147,9 @@ py::dict calculate(const Structure& structure, const std::vector<std::string>& a
             status = batch::kExitRefused;
         if (status == batch::kExitSuccess)
             status = batch::calculate_loaded(*workspace, options, dataDirectory, messages);
+        if (status == batch::kExitSuccess && options.compare &&
+            !batch::compare_with_observed(*workspace, options, messages))
+            status = batch::kExitRefused;
     }
     if (status != batch::kExitSuccess)
         raise_error(messages.texts(), "The calculation was refused");

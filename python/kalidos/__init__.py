@@ -63,7 +63,8 @@ def _wavelength_arguments(wavelength):
 
 
 def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
-                    uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None):
+                    uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
+                    compare=False, fit=(), background=None):
     """The kalidos-batch options that stand for these keywords (see calculate)."""
     if radiation not in ("xray", "neutron"):
         raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
@@ -80,6 +81,14 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
         arguments += ["--observed", str(file)]
     if space_group:
         arguments += ["--space-group", space_group]
+    if scan is not None:
+        arguments += ["--scan", str(int(scan))]
+    if compare:
+        arguments.append("--compare")
+    if fit:
+        arguments += ["--fit", fit if isinstance(fit, str) else ",".join(fit)]
+    if background is not None:
+        arguments += ["--background", str(int(background))]
     _kalidos._check_arguments(arguments)
     return arguments
 
@@ -95,6 +104,9 @@ class Result:
     wavelengths: list of (lambda, weight).
     messages: the program's messages during the run (after those of reading the file when
         calculate was given a path; a Structure keeps its own in Structure.messages).
+    agreements: with compare=True, one dict per observed diagram (file, scan, points,
+        scale and zero_shift as (value, su), rp, rwp, rexp, chi2 and the two_theta, observed,
+        calculated and background arrays of the fit).
     listings: {"fstr.out": text, "fstr2.out": text} when asked for, else None.
     structure: the structure as calculated (group applied, element table built).
     """
@@ -103,12 +115,14 @@ class Result:
     pattern: dict
     wavelengths: list
     messages: list
+    agreements: list = field(default_factory=list)
     listings: Optional[dict] = None
     structure: Optional[Structure] = field(default=None, repr=False)
 
 
 def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
-              uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, listings=False, data=None):
+              uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None, compare=False,
+              fit=(), background=None, listings=False, data=None):
     """Simulates the powder diagram of `structure` (a Structure or a path to read).
 
     wavelength: a float (angstroms, --lambda), an anode name such as "CuKa1" or "MoKmoy"
@@ -117,7 +131,10 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         which needs a float wavelength). synchrotron: the polarisation p of a synchrotron
         source (--synchrotron). uvw: the resolution curve (--uvw). anomalous: "brcow" or
         "sasaki" (--anomalous). observed: measured diagram files (--observed). space_group:
-        a symbol replacing the structure's group (--space-group). listings: keep the text
+        a symbol replacing the structure's group (--space-group). scan: the scan of a
+        multi-scan observed file (--scan). compare: fit each observed diagram against the
+        calculation (--compare), with fit=["zero"] (--fit) and the background order
+        background (--background); the fits are in Result.agreements. listings: keep the text
         of fstr.out and fstr2.out in the result. data: the data folder (--data).
     Returns a Result; raises KalidosError with the program's message when a step is refused,
     ValueError when the settings are not valid.
@@ -127,7 +144,7 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         structure = read_structure(structure, data=data)
         read_messages = list(structure.messages)
     arguments = batch_arguments(wavelength, two_theta, radiation, synchrotron, uvw, anomalous, observed,
-                                space_group)
+                                space_group, scan, compare, fit, background)
     result = Result(**_kalidos._calculate(structure, arguments, bool(listings), str(data or "")))
     result.messages = read_messages + result.messages
     return result

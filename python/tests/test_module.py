@@ -60,6 +60,19 @@ class AgainstTheBatchRunner(unittest.TestCase):
                     calculated += self.compare(cif, settings)
         self.assertGreater(calculated, len(SETTINGS) * len(self.cifs) // 2)
 
+    def test_comparison_with_a_measured_diagram_equals_the_batch_runner(self):
+        settings = {"wavelength": [(1.540598, 1), (1.544426, 0.5)], "two_theta": (20, 80), "compare": True,
+                    "fit": ["zero"], "observed": [os.path.join(os.path.dirname(self.cifs[0]), "..", "rd",
+                                                               "qarr_CORUNDUM.RD")]}
+        cif = os.path.join(os.path.dirname(self.cifs[0]), "amcsd_corundum_Sapphire.cif")
+        status, document, err = batch_json(kalidos.batch_arguments(**settings) + [cif], self.folder)
+        self.assertEqual(status, 0, err)
+        mine = kalidos.calculate(cif, **settings).agreements[0]
+        theirs = document["agreement"][0]
+        self.assertEqual(mine["rwp"], theirs["rwp"])
+        self.assertEqual(mine["zero_shift"], (theirs["zero_shift"], theirs["zero_shift_su"]))
+        self.assertGreater(mine["zero_shift"][1], 0)
+
     def test_records_equal_the_json_lines_of_one_batch_run(self):
         status, _, err = run_batch(["-j", "2", "--json", "all.jsonl", "--anode", "MoKa1"] + self.cifs, self.folder)
         with open(os.path.join(self.folder, "all.jsonl"), encoding="utf-8") as lines:
