@@ -1,5 +1,6 @@
 #include "batch_many.hpp"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -207,6 +208,10 @@ int run_many(const BatchOptions& options, const fs::path& dataDirectory, StreamM
         return kExitRefused;
     const std::vector<std::string> stems = output_stems(*files);
     const std::size_t total = files->size();
+    // Each structure's workspace holds megabytes of tables: kept by the allocator from one
+    // structure to the next rather than handed back to the system and faulted in again.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest the allocator accepts
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
     const int jobs = std::max(1, std::min(options.jobs, static_cast<int>(total)));
     if (jobs > 1)
         set_computation_threads(1);  // the structures share the cores, each on one
