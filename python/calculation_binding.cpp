@@ -10,6 +10,7 @@
 #include "batch_structure.hpp"
 #include "bindings.hpp"
 #include "computation/cell_metric.hpp"
+#include "computation/preferred_orientation.hpp"
 #include "result_json.hpp"
 
 namespace py = pybind11;
@@ -42,7 +43,7 @@ py::array_t<Value> column(const CountedTable<Record>& table, Value (*get)(const 
     return values;
 }
 
-py::dict reflection_arrays(const CalculationResults& results)
+py::dict reflection_arrays(const StructureModel& model, const CalculationResults& results)
 {
     using R = Reflection;
     py::dict r;
@@ -54,6 +55,14 @@ py::dict reflection_arrays(const CalculationResults& results)
     r["d"] = column<R, double>(results.merged, [](const R& x) { return x.d; });
     r["two_theta"] = column<R, double>(results.merged, [](const R& x) { return x.twoTheta; });
     r["intensity"] = column<R, double>(results.merged, [](const R& x) { return x.intensity; });
+    const PreferredOrientationFactors preferred(model);
+    py::array_t<double> factors(results.merged.count);
+    auto out = factors.mutable_unchecked<1>();
+    for (int i = 0; i < results.merged.count; ++i) {
+        const Reflection& x = results.merged.begin()[i];
+        out(i) = preferred(x.h, x.k, x.l);
+    }
+    r["po_factor"] = factors;
     return r;
 }
 
@@ -107,7 +116,7 @@ py::list agreement_dicts(const std::vector<Agreement>& agreements)
 py::dict result_of(const Workspace& workspace, const std::vector<std::string>& messages, bool listings)
 {
     py::dict result;
-    result["reflections"] = reflection_arrays(workspace.results);
+    result["reflections"] = reflection_arrays(workspace.model, workspace.results);
     result["peaks"] = peak_arrays(workspace.results);
     result["pattern"] = pattern_arrays(workspace.results.pattern);
     py::list wavelengths;

@@ -64,7 +64,7 @@ def _wavelength_arguments(wavelength):
 
 def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
                     uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
-                    compare=False, fit=(), background=None):
+                    compare=False, fit=(), background=None, preferred=None, isotropic=False):
     """The kalidos-batch options that stand for these keywords (see calculate)."""
     if radiation not in ("xray", "neutron"):
         raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
@@ -89,6 +89,11 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
         arguments += ["--fit", fit if isinstance(fit, str) else ",".join(fit)]
     if background is not None:
         arguments += ["--background", str(int(background))]
+    if preferred is not None:
+        h, k, l, *rest = preferred
+        arguments += ["--preferred", str(int(h)), str(int(k)), str(int(l))] + [_number(x) for x in rest]
+    if isotropic:
+        arguments.append("--isotropic")
     _kalidos._check_arguments(arguments)
     return arguments
 
@@ -98,7 +103,7 @@ class Result:
     """One calculation's results.
 
     reflections: dict of numpy arrays, one entry per reflection in order of angle
-        (h, k, l, multiplicity, wavelength, d, two_theta, intensity).
+        (h, k, l, multiplicity, wavelength, d, two_theta, intensity, po_factor).
     peaks: dict of arrays (h, k, l, q, intensity), the intensities summed per (h k l).
     pattern: dict with the two_theta and intensity arrays of the simulated diagram.
     wavelengths: list of (lambda, weight).
@@ -122,7 +127,7 @@ class Result:
 
 def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
               uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None, compare=False,
-              fit=(), background=None, listings=False, data=None):
+              fit=(), background=None, preferred=None, isotropic=False, listings=False, data=None):
     """Simulates the powder diagram of `structure` (a Structure or a path to read).
 
     wavelength: a float (angstroms, --lambda), an anode name such as "CuKa1" or "MoKmoy"
@@ -134,7 +139,9 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         a symbol replacing the structure's group (--space-group). scan: the scan of a
         multi-scan observed file (--scan). compare: fit each observed diagram against the
         calculation (--compare), with fit=["zero"] (--fit) and the background order
-        background (--background); the fits are in Result.agreements. listings: keep the text
+        background (--background); the fits are in Result.agreements. preferred: March-Dollase
+        preferred orientation (h, k, l, r) or (h, k, l, r, fraction) (--preferred). isotropic:
+        every atom isotropic (--isotropic). listings: keep the text
         of fstr.out and fstr2.out in the result. data: the data folder (--data).
     Returns a Result; raises KalidosError with the program's message when a step is refused,
     ValueError when the settings are not valid.
@@ -144,7 +151,7 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         structure = read_structure(structure, data=data)
         read_messages = list(structure.messages)
     arguments = batch_arguments(wavelength, two_theta, radiation, synchrotron, uvw, anomalous, observed,
-                                space_group, scan, compare, fit, background)
+                                space_group, scan, compare, fit, background, preferred, isotropic)
     result = Result(**_kalidos._calculate(structure, arguments, bool(listings), str(data or "")))
     result.messages = read_messages + result.messages
     return result

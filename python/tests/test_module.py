@@ -19,11 +19,11 @@ SETTINGS = [
     {"wavelength": "CuKa1"},
     {"wavelength": [(1.5406, 1.0), (1.5444, 0.5)], "two_theta": (20, 90), "uvw": (0.002, -0.001, 0.004)},
     {"wavelength": 1.5, "radiation": "neutron", "two_theta": (5, 120)},
-    {"wavelength": 0.7093, "synchrotron": 0.9, "two_theta": (5, 40)},
+    {"wavelength": 0.7093, "synchrotron": 0.9, "two_theta": (5, 40), "preferred": (0, 0, 1, 0.8)},
 ]
 
 REFLECTION_KEYS = {"h": "h", "k": "k", "l": "l", "multiplicity": "multiplicity", "wavelength": "lambda",
-                   "d": "d", "two_theta": "two_theta", "intensity": "intensity"}
+                   "d": "d", "two_theta": "two_theta", "intensity": "intensity", "po_factor": "po_factor"}
 
 
 class AgainstTheBatchRunner(unittest.TestCase):
