@@ -118,7 +118,13 @@ py::dict result_of(const Workspace& workspace, const std::vector<std::string>& m
     py::dict result;
     result["reflections"] = reflection_arrays(workspace.model, workspace.results);
     result["peaks"] = peak_arrays(workspace.results);
-    result["pattern"] = pattern_arrays(workspace.results.pattern);
+    if (workspace.results.grid.twoTheta.empty()) {
+        result["pattern"] = pattern_arrays(workspace.results.pattern);
+    } else {
+        const GridPattern& grid = workspace.results.grid;  // the pattern on the step asked for
+        result["pattern"] = py::dict(py::arg("two_theta") = py::array_t<double>(static_cast<py::ssize_t>(grid.twoTheta.size()), grid.twoTheta.data()),
+                                     py::arg("intensity") = py::array_t<double>(static_cast<py::ssize_t>(grid.intensity.size()), grid.intensity.data()));
+    }
     py::list wavelengths;
     for (int i = 1; i <= workspace.model.wavelengths.count; ++i)
         wavelengths.append(py::make_tuple(workspace.model.wavelengths.values[i], workspace.model.wavelengths.weights[i]));

@@ -64,7 +64,7 @@ def _wavelength_arguments(wavelength):
 
 def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
                     uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
-                    compare=False, fit=(), background=None, preferred=None, isotropic=False):
+                    compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None):
     """The kalidos-batch options that stand for these keywords (see calculate)."""
     if radiation not in ("xray", "neutron"):
         raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
@@ -94,6 +94,8 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
         arguments += ["--preferred", str(int(h)), str(int(k)), str(int(l))] + [_number(x) for x in rest]
     if isotropic:
         arguments.append("--isotropic")
+    if step is not None:
+        arguments += ["--step", _number(step)]
     _kalidos._check_arguments(arguments)
     return arguments
 
@@ -127,7 +129,7 @@ class Result:
 
 def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
               uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None, compare=False,
-              fit=(), background=None, preferred=None, isotropic=False, listings=False, data=None):
+              fit=(), background=None, preferred=None, isotropic=False, step=None, listings=False, data=None):
     """Simulates the powder diagram of `structure` (a Structure or a path to read).
 
     wavelength: a float (angstroms, --lambda), an anode name such as "CuKa1" or "MoKmoy"
@@ -141,7 +143,8 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         calculation (--compare), with fit=["zero"] (--fit) and the background order
         background (--background); the fits are in Result.agreements. preferred: March-Dollase
         preferred orientation (h, k, l, r) or (h, k, l, r, fraction) (--preferred). isotropic:
-        every atom isotropic (--isotropic). listings: keep the text
+        every atom isotropic (--isotropic). step: the pattern on this 2θ grid instead of
+        its 1015 points (--step). listings: keep the text
         of fstr.out and fstr2.out in the result. data: the data folder (--data).
     Returns a Result; raises KalidosError with the program's message when a step is refused,
     ValueError when the settings are not valid.
@@ -151,7 +154,7 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         structure = read_structure(structure, data=data)
         read_messages = list(structure.messages)
     arguments = batch_arguments(wavelength, two_theta, radiation, synchrotron, uvw, anomalous, observed,
-                                space_group, scan, compare, fit, background, preferred, isotropic)
+                                space_group, scan, compare, fit, background, preferred, isotropic, step)
     result = Result(**_kalidos._calculate(structure, arguments, bool(listings), str(data or "")))
     result.messages = read_messages + result.messages
     return result

@@ -18,7 +18,7 @@ from support import EXAMPLES, batch_json, real_cifs, run_batch  # noqa: E402
 SETTINGS = [
     {"wavelength": "CuKa1"},
     {"wavelength": [(1.5406, 1.0), (1.5444, 0.5)], "two_theta": (20, 90), "uvw": (0.002, -0.001, 0.004)},
-    {"wavelength": 1.5, "radiation": "neutron", "two_theta": (5, 120)},
+    {"wavelength": 1.5, "radiation": "neutron", "two_theta": (5, 120), "step": 0.02},
     {"wavelength": 0.7093, "synchrotron": 0.9, "two_theta": (5, 40), "preferred": (0, 0, 1, 0.8)},
 ]
 
