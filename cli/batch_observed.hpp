@@ -6,10 +6,6 @@
 
 namespace kalidos::batch {
 
-// The diagram window's kind (1 .raw, 2 .rd, 3 .sim, 4 .dat, 5 .cpi, 6 .cpd) from the file
-// name's extension, without regard to case; 0 when the extension names none.
-int diagram_kind_from_extension(const std::string& fileName);
-
 // lit_diagramme for one file of the described kinds (by extension); any other file is read
 // in the format its content shows, at its own resolution. A Rietveld file that does not state its wavelength is given
 // the run's first wavelength, as a user would type it into the "Lambda missing" dialog

@@ -6,6 +6,7 @@
 
 #include "batch_observed.hpp"
 #include "bindings.hpp"
+#include "diagram_files/diagram_import.hpp"  // for diagram_kind_from_extension
 #include "diagram_files/diagram_readers.hpp"
 #include "stream_messages.hpp"
 
@@ -30,7 +31,7 @@ bool read_scan(RawScan& scan, int kind, Messages& messages)
 
 py::dict read_diagram(const std::string& path)
 {
-    const int kind = batch::diagram_kind_from_extension(path);
+    const int kind = diagram_kind_from_extension(path);
     if (kind == 0)
         throw py::value_error("Unknown kind of diagram file (expected .raw, .rd, .sim, .dat, .cpi or .cpd): " + path);
     std::ostringstream ignored;

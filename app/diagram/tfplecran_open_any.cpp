@@ -1,11 +1,9 @@
 // File › Open › All diagram files: a measured diagram in any format, recognised by its content.
 #include "diagram/tfplecran.hpp"
+#include "diagram_files/diagram_import.hpp"  // for diagram_kind_from_extension
 #include "diagram_files/measured_import.hpp"
 #include "diagram_files/measured_readers.hpp"
 
-#include <algorithm>
-#include <filesystem>
-#include <map>
 
 namespace kalidos::app {
 namespace {
@@ -16,18 +14,6 @@ const std::vector<FileFilter> kAnyDiagramFilters = {
      "*.uxd *.cif"},
     {"All files", "*"}};
 
-// The described kinds keep their own readers and limits: they are told by their extension.
-int described_kind(const std::string& path)
-{
-    static const std::map<std::string, int> kinds = {{".raw", 1}, {".rd", 2},  {".sim", 3},
-                                                     {".dat", 4}, {".cpi", 5}, {".cpd", 6}};
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const auto found = kinds.find(extension);
-    return found == kinds.end() ? 0 : found->second;
-}
-
 }  // namespace
 
 void Tfplecran::lit_diagramme_any()
@@ -35,7 +21,7 @@ void Tfplecran::lit_diagramme_any()
     const std::string path = choose_diagram_file(kAnyDiagramFilters, 0);
     if (path.empty())
         return;
-    if (const int kind = described_kind(path))
+    if (const int kind = diagram_kind_from_extension(path))
         open_described(kind, path);
     else
         open_measured(path);

@@ -15,6 +15,10 @@ namespace kalidos {
 // The kinds of the Open submenu, also the open dialog's filter index.
 enum class DiagramKind { Raw = 1, Philips = 2, Sim = 3, Rietveld = 4, Cpi = 5, Cpd = 6 };
 
+// The kind (1 .raw, 2 .rd, 3 .sim, 4 .dat, 5 .cpi, 6 .cpd) from the file name's extension, without
+// regard to case; 0 when the extension names none. These kinds keep their own readers and limits.
+int diagram_kind_from_extension(const std::string& fileName);
+
 enum class ImportStatus {
     Added,             // a slot was filled: redraw
     Abandoned,         // nothing added (cancelled, refused or full): no redraw needed
