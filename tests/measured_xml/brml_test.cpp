@@ -30,7 +30,7 @@ TEST(Brml, RealArchivesGiveTheirStatedScans)
     };
     for (const BrmlFigures& figures : expected) {
         const MeasuredDiagram diagram = read_or_fail(
-            read_brml, bytes_of(realdata_dir() / "modern" / "brml" / figures.file), figures.file);
+            read_brml, file_bytes(realdata_dir() / "modern" / "brml" / figures.file), figures.file);
         ASSERT_EQ(diagram.scans.size(), 1u) << figures.file;
         const MeasuredScan& scan = diagram.scans[0];
         ASSERT_EQ(scan.intensity.size(), figures.points) << figures.file;

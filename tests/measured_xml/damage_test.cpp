@@ -60,7 +60,7 @@ TEST(MeasuredDamage, TruncatedCopiesAreRefusedAndFlippedCopiesNeverMisread)
     for (const Format& format : kFormats) {
         std::size_t refused = 0;
         for (const auto& path : modern_files(format.folder, format.extension)) {
-            const std::string bytes = bytes_of(path);
+            const std::string bytes = file_bytes(path);
             check_truncations(format, path, bytes);
             refused += check_bit_flips(format, path, bytes);
         }
@@ -78,7 +78,7 @@ TEST(MeasuredDamage, ArchivesMissingAMemberAreRefusedNamingIt)
     };
     for (const auto& [format, members] : needs) {
         for (const auto& path : modern_files(format.folder, format.extension)) {
-            const std::string bytes = bytes_of(path);
+            const std::string bytes = file_bytes(path);
             for (const std::string& member : members) {
                 const std::string message = refusal(format.reader, zip_without(bytes, member));
                 EXPECT_NE(message.find(member.substr(member.find('/') + 1)), std::string::npos)

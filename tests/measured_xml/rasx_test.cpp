@@ -30,7 +30,7 @@ TEST(Rasx, RealArchivesGiveTheirProfilesOnTheStatedGrid)
     };
     for (const RasxFigures& figures : expected) {
         const MeasuredDiagram diagram =
-            read_or_fail(read_rasx, bytes_of(realdata_dir() / "modern" / "ras" / figures.file), figures.file);
+            read_or_fail(read_rasx, file_bytes(realdata_dir() / "modern" / "ras" / figures.file), figures.file);
         ASSERT_EQ(diagram.scans.size(), 1u) << figures.file;
         const MeasuredScan& scan = diagram.scans[0];
         ASSERT_EQ(scan.intensity.size(), figures.points) << figures.file;

@@ -20,14 +20,14 @@ namespace {
 MeasuredDiagram read_real(const std::string& name)
 {
     const auto path = realdata_dir() / "modern" / "xrdml" / name;
-    return read_or_fail(read_xrdml, bytes_of(path), name);
+    return read_or_fail(read_xrdml, file_bytes(path), name);
 }
 
 TEST(Xrdml, EveryRealFileReadsWithTheWavelengthsItStates)
 {
     KALIDOS_REQUIRE_REALDATA();
     for (const auto& path : modern_files("xrdml", ".xrdml")) {
-        const MeasuredDiagram diagram = read_or_fail(read_xrdml, bytes_of(path), path.filename());
+        const MeasuredDiagram diagram = read_or_fail(read_xrdml, file_bytes(path), path.filename());
         EXPECT_EQ(diagram.format, "xrdml");
         EXPECT_EQ(diagram.wavelengths.anode, "Cu") << path;
         EXPECT_DOUBLE_EQ(diagram.wavelengths.lambda1, 1.5405980) << path;
@@ -77,7 +77,7 @@ TEST(Xrdml, SchemaOneFilesAgreeWithXylibPointForPoint)
             unreadByXylib.push_back(path.filename());
             continue;
         }
-        const MeasuredDiagram diagram = read_or_fail(read_xrdml, bytes_of(path), path.filename());
+        const MeasuredDiagram diagram = read_or_fail(read_xrdml, file_bytes(path), path.filename());
         ASSERT_EQ(diagram.scans.size(), blocks.size()) << path;
         for (std::size_t k = 0; k < blocks.size(); ++k) {
             const auto& [x, y] = blocks[k];
@@ -138,7 +138,7 @@ TEST(Xrdml, RepeatedScanEqualsTheInstrumentsExport)
     const MeasuredScan& scan = diagram.scans[0];
     EXPECT_DOUBLE_EQ(scan.countingTime, 50.165);
     std::istringstream exported(
-        bytes_of(realdata_dir() / "modern" / "xrdml" / "ground_truth" / "yadg_210520step1_30min.xy"));
+        file_bytes(realdata_dir() / "modern" / "xrdml" / "ground_truth" / "yadg_210520step1_30min.xy"));
     std::size_t i = 0;
     for (double x, y; exported >> x >> y; ++i) {
         ASSERT_LT(i, scan.twoTheta.size());
