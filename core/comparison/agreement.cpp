@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "comparison/fit_points.hpp"
 #include "comparison/normal_equations.hpp"
 #include "comparison/point_weights.hpp"
 #include "util/pascal_format.hpp"
@@ -21,60 +22,13 @@ constexpr double kSlopeStep = 1e-4;  // degrees
 constexpr double kZeroSearchReach = 0.3, kZeroSearchStep = 0.02;
 constexpr double kZeroTolerance = 1e-10;     // degrees
 constexpr double kRelativeTolerance = 1e-13;
-// Weights from the fitted counts are recomputed until none moves by more than this share.
+// Weights from the fitted counts are recomputed until none moves by more than their tolerance.
 constexpr int kMaxWeightPasses = 30;
-constexpr double kWeightTolerance = 1e-7;
-
-struct FitPoints {
-    std::vector<double> twoTheta, observed, weight;
-    std::vector<double> basis;  // (order + 1) Chebyshev values per point
-    int terms = 0;
-    double countingTime = 1;  // seconds per step for counts per second, else 1
-    ChebyshevInterval interval;
-    std::size_t size() const { return twoTheta.size(); }
-};
 
 struct Parameters {
     double scale = 0, zero = 0;
     std::vector<double> background;
 };
-
-std::string range_text(double low, double high)
-{
-    return fmt_fixed(low, 0, 2) + "-" + fmt_fixed(high, 0, 2) + "°";
-}
-
-std::string select_points(const MeasuredScan& scan, double low, double high, int terms, FitPoints& points)
-{
-    const std::vector<double> weights = point_weights(scan);
-    int inside = 0;
-    for (std::size_t i = 0; i < scan.twoTheta.size(); ++i) {
-        const double t = scan.twoTheta[i];
-        if (!(t >= low && t <= high))
-            continue;
-        ++inside;
-        if (weights[i] > 0) {
-            points.twoTheta.push_back(t);
-            points.observed.push_back(scan.intensity[i]);
-            points.weight.push_back(weights[i]);
-        }
-    }
-    if (inside == 0) {
-        const auto [lowest, highest] = std::minmax_element(scan.twoTheta.begin(), scan.twoTheta.end());
-        return "the calculated range (" + range_text(low, high) + ") does not overlap the observed diagram" +
-               (scan.twoTheta.empty() ? std::string() : " (" + range_text(*lowest, *highest) + ")");
-    }
-    if (points.size() == 0)
-        return "every observed point inside the calculated range has the weight 0";
-    const auto [lowest, highest] = std::minmax_element(points.twoTheta.begin(), points.twoTheta.end());
-    points.interval = {*lowest, *highest};
-    points.terms = terms;
-    points.basis.resize(points.size() * static_cast<std::size_t>(terms));
-    for (std::size_t i = 0; i < points.size(); ++i)
-        chebyshev_values(points.interval.reduced(points.twoTheta[i]),
-                         std::span(points.basis).subspan(i * terms, static_cast<std::size_t>(terms)));
-    return {};
-}
 
 std::vector<double> calculated_at(const CalculatedIntensity& calculated, const FitPoints& points, double zero)
 {
@@ -87,10 +41,7 @@ std::vector<double> calculated_at(const CalculatedIntensity& calculated, const F
 
 double background_at(const FitPoints& points, const Parameters& p, std::size_t i)
 {
-    double sum = 0;
-    for (int k = 0; k < points.terms; ++k)
-        sum += p.background[k] * points.basis[i * points.terms + k];
-    return sum;
+    return background_value(points, p.background, i);
 }
 
 double weighted_squares(const FitPoints& points, const std::vector<double>& calc, const Parameters& p)
@@ -250,33 +201,13 @@ bool fit_pass(const FitPoints& points, const CalculatedIntensity& calculated, bo
 void fill_result(const FitPoints& points, const std::vector<double>& calc, const std::vector<double>& inverse,
                  const Parameters& p, bool withZero, Agreement& a)
 {
-    const std::size_t n = points.size();
     const int parameters = 1 + points.terms + (withZero ? 1 : 0);
-    a.points = static_cast<int>(n);
-    a.parameters = parameters;
-    a.interval = points.interval;
-    AgreementCurves& c = a.curves;
-    c = {};
-    double wrr = 0, wyy = 0, rr = 0, yy = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double background = background_at(points, p, i);
-        const double yc = p.scale * calc[i] + background;
-        const double yo = points.observed[i], w = points.weight[i], r = yo - yc;
-        wrr += w * r * r;
-        wyy += w * yo * yo;
-        rr += r * r;
-        yy += yo * yo;
-        c.twoTheta.push_back(points.twoTheta[i]);
-        c.observed.push_back(yo);
-        c.calculated.push_back(yc);
-        c.background.push_back(background);
-        c.sigma.push_back(1 / std::sqrt(w));
+    std::vector<double> fitted(points.size()), background(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        background[i] = background_at(points, p, i);
+        fitted[i] = p.scale * calc[i] + background[i];
     }
-    const double freedom = static_cast<double>(n) - parameters;
-    a.chi2 = wrr / freedom;
-    a.rwp = wyy > 0 ? std::sqrt(wrr / wyy) : 0;
-    a.rp = yy > 0 ? std::sqrt(rr / yy) : 0;
-    a.rexp = wyy > 0 ? std::sqrt(freedom / wyy) : 0;
+    fill_figures_and_curves(points, fitted, background, parameters, a);
     const int np = parameters;
     auto su = [&](int k) { return std::sqrt(std::max(inverse[k * np + k], 0.0) * a.chi2); };
     a.scale = {p.scale, su(0)};
@@ -286,20 +217,12 @@ void fill_result(const FitPoints& points, const std::vector<double>& calc, const
     a.zeroShift = withZero ? FittedValue{p.zero, su(np - 1)} : FittedValue{};
 }
 
-// Counting statistics: the variance of a count is the count the model expects there. The
-// first pass weighs by the observed counts; weighing by them to the end would pull every
-// fitted level down by about one count.
 bool reweigh_by_model(FitPoints& points, const std::vector<double>& calc, const Parameters& p)
 {
-    const double t = points.countingTime;
-    double largestChange = 0;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const double expected = p.scale * calc[i] + background_at(points, p, i);
-        const double weight = t * t / std::max(expected * t, 1.0);
-        largestChange = std::max(largestChange, std::fabs(weight - points.weight[i]) / points.weight[i]);
-        points.weight[i] = weight;
-    }
-    return largestChange > kWeightTolerance;
+    std::vector<double> expected(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        expected[i] = p.scale * calc[i] + background_at(points, p, i);
+    return reweigh_by_expected(points, expected);
 }
 
 }  // namespace
@@ -313,7 +236,7 @@ std::string fit_agreement(const MeasuredScan& scan, double calcLow, double calcH
     const int terms = settings.backgroundOrder + 1;
     const int parameters = 1 + terms + (settings.fitZeroShift ? 1 : 0);
     FitPoints points;
-    if (std::string why = select_points(scan, calcLow, calcHigh, terms, points); !why.empty())
+    if (std::string why = select_fit_points(scan, calcLow, calcHigh, terms, points); !why.empty())
         return why;
     if (points.size() <= static_cast<std::size_t>(parameters))
         return std::to_string(points.size()) + " weighted points inside the calculated range for " +

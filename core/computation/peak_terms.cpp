@@ -7,12 +7,17 @@ namespace kalidos {
 
 std::vector<ProfileTerm> profile_terms(const Workspace& workspace)
 {
-    const StructureModel& m = workspace.model;
+    const CountedTable<Reflection>& merged = workspace.results.merged;
+    return profile_terms_of(workspace.model, std::span<const Reflection>(merged.begin(), merged.end()));
+}
+
+std::vector<ProfileTerm> profile_terms_of(const StructureModel& m, std::span<const Reflection> reflections)
+{
     const ProfileSettings& s = m.profile;
     const bool asymmetric = s.axialSL + s.axialHL > 0;
     std::vector<ProfileTerm> terms;
-    terms.reserve(static_cast<std::size_t>(workspace.results.merged.count));
-    for (const Reflection& r : workspace.results.merged) {
+    terms.reserve(reflections.size());
+    for (const Reflection& r : reflections) {
         if (peak_width_refusal(m, r.twoTheta))
             continue;
         const PeakShape p = peak_shape(m, r.twoTheta, r.lambda, r.intensity);

@@ -1,6 +1,7 @@
 // The profile terms of a calculation: where each merged reflection's peak lies and how wide it is.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "computation/pattern_grid.hpp"
@@ -13,5 +14,8 @@ namespace kalidos {
 // with axial divergence each peak becomes its FCJ copies. Reflections whose width is refused are left
 // out (the run that made them was refused).
 std::vector<ProfileTerm> profile_terms(const Workspace& workspace);
+
+// The same for any reflections drawn with the profile settings of `model`.
+std::vector<ProfileTerm> profile_terms_of(const StructureModel& model, std::span<const Reflection> reflections);
 
 }  // namespace kalidos

@@ -4,7 +4,8 @@
 #include <sstream>
 
 #include "model/workspace.hpp"
-#include "model_entries.hpp"
+#include "entry/model_entries.hpp"
+#include "stream_messages.hpp"
 
 namespace kalidos::batch {
 namespace {

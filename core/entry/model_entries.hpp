@@ -2,9 +2,9 @@
 #pragma once
 
 #include "model/structure_model.hpp"
-#include "stream_messages.hpp"
+#include "ui/messages.hpp"
 
-namespace kalidos::batch {
+namespace kalidos {
 
 // The window rebuilds the model from its grids before every calculation; a headless run has
 // no grids, so the model itself is brought into the state that reading them gives:
@@ -15,6 +15,6 @@ namespace kalidos::batch {
 // False, with the program's message, when an element is refused or, for the radiation in
 // use, has no scattering data (an X-ray element not in the table, a nucleus not in the
 // neutron table): a calculation would silently drop or misuse it.
-bool prepare_model_entries(StructureModel& model, StreamMessages& messages);
+bool prepare_model_entries(StructureModel& model, Messages& messages);
 
-}  // namespace kalidos::batch
+}  // namespace kalidos

@@ -3,16 +3,16 @@
 
 #include "computation/calculation_host.hpp"
 #include "model/structure_model.hpp"
-#include "stream_messages.hpp"
+#include "ui/messages.hpp"
 
-namespace kalidos::batch {
+namespace kalidos {
 
 // Reading the entries makes the model ready by itself (there are no grids); the cursor, the
 // results list and the diagram window have nothing to show. The run is complete when the
 // driver asks to show the diagram, which it does only after every pass and the profile.
 class HeadlessCalculationHost : public CalculationHost {
 public:
-    HeadlessCalculationHost(StructureModel& model, StreamMessages& messages) : model_(model), messages_(messages) {}
+    HeadlessCalculationHost(StructureModel& model, Messages& messages) : model_(model), messages_(messages) {}
 
     bool read_entries() override;
     void set_busy(bool) override {}
@@ -26,8 +26,8 @@ public:
 
 private:
     StructureModel& model_;
-    StreamMessages& messages_;
+    Messages& messages_;
     bool diagramShown_ = false;
 };
 
-}  // namespace kalidos::batch
+}  // namespace kalidos

@@ -1,4 +1,4 @@
-#include "model_entries.hpp"
+#include "entry/model_entries.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 
 #include "computation/scattering.hpp"
 
-namespace kalidos::batch {
+namespace kalidos {
 namespace {
 
 std::string entered_symbol(const std::string& symbol)
@@ -20,7 +20,7 @@ std::string entered_symbol(const std::string& symbol)
 
 // Fermi lengths come from the nucleus of each atom; an unknown nucleus is reported as the
 // window's atom display reports it.
-bool fill_fermi_lengths(StructureModel& model, StreamMessages& messages)
+bool fill_fermi_lengths(StructureModel& model, Messages& messages)
 {
     bool complete = true;
     for (int atom = 1; atom <= model.atomCount; ++atom) {
@@ -34,9 +34,27 @@ bool fill_fermi_lengths(StructureModel& model, StreamMessages& messages)
     return complete;
 }
 
+// Counts the warnings passed on: the element look-ups report a missing element only by warning.
+class CountingMessages : public Messages {
+public:
+    explicit CountingMessages(Messages& inner) : inner_(inner) {}
+    void warning(const std::string& text) override
+    {
+        ++warnings_;
+        inner_.warning(text);
+    }
+    void beep() override { inner_.beep(); }
+    Answer ask(const std::string& text) override { return inner_.ask(text); }
+    int warnings() const { return warnings_; }
+
+private:
+    Messages& inner_;
+    int warnings_ = 0;
+};
+
 }  // namespace
 
-bool prepare_model_entries(StructureModel& model, StreamMessages& messages)
+bool prepare_model_entries(StructureModel& model, Messages& messages)
 {
     for (int atom = 1; atom <= model.atomCount; ++atom) {
         model.atomSymbol[atom] = entered_symbol(model.atomSymbol[atom]);
@@ -48,10 +66,10 @@ bool prepare_model_entries(StructureModel& model, StreamMessages& messages)
     const bool nucleiKnown = model.radiation != kNeutrons || fill_fermi_lengths(model, messages);
     if (!rebuild_element_table(model, messages))
         return false;
-    const int before = messages.warning_count();
-    load_element_scattering_data(model, nullptr, messages);
-    const bool elementsKnown = messages.warning_count() == before;
+    CountingMessages counted(messages);
+    load_element_scattering_data(model, nullptr, counted);
+    const bool elementsKnown = counted.warnings() == 0;
     return model.radiation == kNeutrons ? nucleiKnown : elementsKnown;
 }
 
-}  // namespace kalidos::batch
+}  // namespace kalidos
