@@ -122,13 +122,13 @@ bool Parser::take_count(const std::string& option, int low, int high, int& value
 // The parameters a comparison refines beyond the scale and background, comma-separated.
 void Parser::parse_fit(const std::string& text)
 {
-    static const std::vector<std::string> known = {"zero"};
+    static const std::vector<std::string> known = {"zero", "size", "cell"};
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
         const std::string name = lower(text.substr(start, comma - start));
         if (std::find(known.begin(), known.end(), name) == known.end()) {
-            fail("option --fit: \"" + name + "\" is not a parameter that can be fitted (zero)");
+            fail("option --fit: \"" + name + "\" is not a parameter that can be fitted (zero, size, cell)");
             return;
         }
         result_.options.fit.push_back(name);
@@ -253,7 +253,9 @@ bool Parser::option(const std::string& name)
         o.overwrite = true;
     } else {
         std::string error;
-        const OptionRead read = read_profile_option(name, args_, next_, o.profile, error);
+        OptionRead read = read_profile_option(name, args_, next_, o.profile, error);
+        if (read == OptionRead::NotProfile)
+            read = read_phase_option(name, args_, next_, o.phases, error);
         if (read == OptionRead::Error)
             fail(error);
         return read != OptionRead::NotProfile;
@@ -285,8 +287,18 @@ void Parser::check_combinations()
         fail("option --export: the file name must end in .sim, .cpi or .cpd");
     if (!o.exportXy.empty() && !column_layout(o.exportXy))
         fail("option --export-xy: the file name must end in .xy, .xye or .csv");
-    if ((!o.fit.empty() || backgroundGiven_) && !o.compare)
-        fail(std::string(o.fit.empty() ? "--background" : "--fit") + " needs --compare");
+    if ((!o.fit.empty() || backgroundGiven_) && !o.compare && !o.phases.fitFractions)
+        fail(std::string(o.fit.empty() ? "--background" : "--fit") + " needs --compare or --fit-fractions");
+    const bool phaseFit = std::any_of(o.fit.begin(), o.fit.end(), [](const std::string& f) { return f != "zero"; });
+    if (phaseFit && !o.phases.fitFractions)
+        fail("--fit size and cell need --fit-fractions");
+    if (const std::string problem = phase_options_problem(o.phases, o.structureFiles.size(), !o.observed.empty());
+        !problem.empty())
+        fail(problem);
+    if (o.phases.mixture() && (!o.listFile.empty() || !o.outDirectory.empty() || o.compare || o.listBlocks ||
+                               o.operatorsOnly || !o.exportFile.empty() || !o.exportXy.empty()))
+        fail("--fractions and --fit-fractions calculate one sample: --list, --out-dir, --compare, --list-blocks, "
+             "--operators, --export and --export-xy do not apply");
     if (o.compare && o.observed.empty())
         fail("--compare needs at least one --observed diagram");
     if (o.structureFile.empty() && o.listFile.empty() && !o.help)
@@ -354,6 +366,8 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& arguments)
 
 bool several_structures(const BatchOptions& options)
 {
+    if (options.phases.mixture())
+        return false;
     return options.structureFiles.size() > 1 || !options.listFile.empty() || !options.outDirectory.empty();
 }
 

@@ -8,6 +8,7 @@
 
 #include "model/sample_settings.hpp"
 #include "model/profile_settings.hpp"
+#include "phase_options.hpp"
 
 namespace kalidos::batch {
 
@@ -51,7 +52,8 @@ struct BatchOptions {
     std::vector<std::string> observed;
     int scan = 1;                   // the scan of a multi-scan observed file, from 1
     bool compare = false;           // fit each observed diagram against the calculation
-    std::vector<std::string> fit;   // refined beyond scale and background: "zero"
+    std::vector<std::string> fit;   // refined beyond scale and background: "zero"; with --fit-fractions "size", "cell"
+    PhaseOptions phases;            // --fractions, --fit-fractions: the files are the phases of one sample
     int backgroundOrder = 3;        // Chebyshev order of the comparison's background, 0..12
     std::string exportXy;           // .xy, .xye or .csv columns of the calculation (and comparison)
     std::string jsonFile;           // "-" for standard output
@@ -72,7 +74,8 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& arguments);
 // A whole-text decimal number (never depending on the locale); nothing when the text is not one.
 std::optional<double> decimal_number(const std::string& text);
 
-// Several structures, each calculated alone with the same settings (files, --list or --out-dir).
+// Several structures, each calculated alone with the same settings (files, --list or --out-dir),
+// unless --fractions or --fit-fractions make them the phases of one mixture.
 bool several_structures(const BatchOptions& options);
 
 // The format named by the extension of `path` (cry, shelx, cel, lzy, cif); empty when unknown.

@@ -8,6 +8,7 @@
 #include "batch_calculation.hpp"
 #include "batch_compare.hpp"
 #include "batch_many.hpp"
+#include "batch_mixture.hpp"
 #include "batch_structure.hpp"
 #include "diagram_files/diagram_writers.hpp"
 #include "model/workspace.hpp"
@@ -93,6 +94,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         return run_many(options, data, messages, standardOutput);
     if (!prepare_listings_directory(listings, messages))
         return kExitRefused;
+    if (options.phases.mixture())
+        return run_mixture(options, data, listings, messages, standardOutput);
     if (options.listBlocks)
         return list_cif_blocks(options, messages, standardOutput);
     std::unique_ptr<Workspace> workspace = make_workspace(listings.string());

@@ -21,6 +21,33 @@ Several structures (each calculated alone with the same settings)
                                    A structure that fails is told in its own record; the
                                    others go on. The exit status is 1 when any failed.
 
+A mixture (the structure files are the phases of one sample, at most 16)
+  --fractions LIST                 weight fractions, one per file (comma-separated;
+                                   divided by their sum): the mixture's diagram is the
+                                   sum of the phases' with Hill and Howard's scales
+                                   S = w / (Z M V)
+  --fit-fractions                  fit the phases' scales, the background and the zero
+                                   shift to the first --observed diagram and give the
+                                   weight fractions with their uncertainties; starts
+                                   from --fractions or equal ones
+  --fit size,cell                  with --fit-fractions, refine also each phase's
+                                   crystallite size and its cell scale (within 1 %)
+  --phase-sizes LIST               each phase's crystallite size, nm (0: none)
+  --phase-strains LIST             each phase's microstrain, %
+  --phase-preferred N:H,K,L,R[,F]  phase N's preferred orientation (may be repeated)
+                                   Radiation, range, profile, zero and displacement are
+                                   shared; --background sets the fit's background order.
+                                   JSON: phases [{phase, file, title, formula, z,
+                                   formula_mass, volume, fraction, scale; after a fit
+                                   fraction_su, scale_su, size, size_su, cell_scale,
+                                   cell_scale_su, contributes}], reflections with phase,
+                                   absolute_intensity (per cell) and mixture_intensity,
+                                   pattern {two_theta, intensity, phases: [[...]...]},
+                                   after a fit fit {points, parameters, rp, rwp, rexp,
+                                   chi2, zero_shift, zero_shift_su, background, cycles,
+                                   converged, notes}. fstr.out and fstr2.out hold each
+                                   phase's listings under a line naming it.
+
 Structure file
   --format cry|shelx|cel|lzy|cif   the format; by default it follows the extension
                                    (.cry, .ins, .inp, .res, .cel, .lzy, .cif)

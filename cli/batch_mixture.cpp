@@ -1,0 +1,166 @@
+#include "batch_mixture.hpp"
+
+#include <algorithm>
+#include <fstream>
+
+#include "batch_calculation.hpp"
+#include "comparison/calculated_points.hpp"
+#include "computation/pattern_grid.hpp"
+#include "mixture_json.hpp"
+#include "util/pascal_format.hpp"
+
+namespace kalidos::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The options of phase i: the shared ones, its file, its own size, strain and orientation; only the
+// first phase reads the observed diagrams.
+BatchOptions options_of_phase(const BatchOptions& o, std::size_t i)
+{
+    BatchOptions p = o;
+    p.structureFile = o.structureFiles[i];
+    p.structureFiles = {p.structureFile};
+    p.phases = {};
+    if (i != 0)
+        p.observed.clear();
+    if (!o.phases.sizes.empty())
+        p.profile.sizeNm = o.phases.sizes[i];
+    if (!o.phases.strains.empty())
+        p.profile.strainPercent = o.phases.strains[i];
+    for (const auto& [phase, preferred] : o.phases.preferred)
+        if (phase == static_cast<int>(i + 1))
+            p.sample.preferred = preferred;
+    return p;
+}
+
+bool calculate_phases(const BatchOptions& options, const fs::path& data, StreamMessages& messages, MixtureRun& run)
+{
+    const std::size_t count = options.structureFiles.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        auto workspace = make_memory_workspace();
+        if (load_and_calculate(*workspace, options_of_phase(options, i), data, messages) != kExitSuccess)
+            return false;
+        const double fraction = options.phases.fractions.empty() ? 1.0 : options.phases.fractions[i];
+        MixturePhase phase;
+        std::string why;
+        if (!make_mixture_phase(*workspace, fs::path(options.structureFiles[i]).filename().string(), fraction, phase,
+                                why)) {
+            messages.note(why);
+            return false;
+        }
+        run.phases.push_back(std::move(phase));
+        run.workspaces.push_back(std::move(workspace));
+    }
+    normalise_fractions(run.phases);
+    return true;
+}
+
+bool fit_fractions(const BatchOptions& options, StreamMessages& messages, MixtureRun& run)
+{
+    const Workspace& first = *run.workspaces.front();
+    const ObservedSlot& slot = first.observed.slots[1];
+    if (first.observed.count < 1 || !slot.measured) {
+        messages.note("--fit-fractions: the observed diagram keeps no points of its own to fit");
+        return false;
+    }
+    PhaseFitSettings settings;
+    settings.backgroundOrder = options.backgroundOrder;
+    const auto asked = [&](const char* name) { return std::count(options.fit.begin(), options.fit.end(), name) > 0; };
+    settings.fitSize = asked("size");
+    settings.fitCell = asked("cell");
+    const CalculatedRange range = calculated_range(first);
+    PhaseFit fit;
+    const std::string why = fit_phases(slot.measured->scans.at(static_cast<std::size_t>(slot.scan)), range.low,
+                                       range.high, run.phases, settings, fit);
+    if (!why.empty()) {
+        messages.note(slot.fileName + ": " + why);
+        return false;
+    }
+    for (std::size_t p = 0; p < run.phases.size(); ++p) {
+        run.phases[p].fraction = fit.phases[p].fraction.value;
+        run.phases[p].sizeNm = fit.phases[p].sizeNm.value;
+        run.phases[p].cellScale = fit.phases[p].cellScale.value;
+    }
+    for (const std::string& note : fit.notes)
+        messages.note(note);
+    run.fit = std::move(fit);
+    return true;
+}
+
+std::vector<double> pattern_angles(const BatchOptions& options, const Workspace& first)
+{
+    if (options.step)
+        return uniform_grid(first.model.twoTheta1, first.model.twoTheta2, *options.step);
+    const CalculatedPattern& pattern = first.results.pattern;
+    return std::vector<double>(pattern.angles, pattern.angles + pattern.pointCount);
+}
+
+// fstr.out and fstr2.out: each phase's own listing under a line naming the phase.
+bool write_listings(const MixtureRun& run, const fs::path& listings, StreamMessages& messages)
+{
+    std::ofstream detailed(listings / "fstr2.out", std::ios::binary), brief(listings / "fstr.out", std::ios::binary);
+    for (std::size_t p = 0; p < run.phases.size(); ++p) {
+        const std::string heading = "Phase " + std::to_string(p + 1) + ": " + run.phases[p].name + "\n";
+        detailed << heading << run.workspaces[p]->detailedListing << '\n';
+        brief << heading << run.workspaces[p]->briefListing << '\n';
+    }
+    if (detailed.flush() && brief.flush())
+        return true;
+    messages.note("Cannot write the listings fstr.out and fstr2.out in " + listings.string());
+    return false;
+}
+
+void print_table(const MixtureRun& run, std::ostream& out)
+{
+    out << "phase  file                            fraction\n";
+    for (std::size_t p = 0; p < run.phases.size(); ++p) {
+        std::string name = run.phases[p].name.substr(0, 30);
+        name.resize(30, ' ');
+        out << fmt_fixed(static_cast<double>(p + 1), 5, 0) << "  " << name << "  " << fmt_fixed(run.phases[p].fraction, 0, 4);
+        if (run.fit)
+            out << " +- " << fmt_fixed(run.fit->phases[p].fraction.su, 0, 4);
+        out << '\n';
+    }
+    if (run.fit)
+        out << "Rwp " << fmt_fixed(100 * run.fit->agreement.rwp, 0, 2) << " %  Rexp "
+            << fmt_fixed(100 * run.fit->agreement.rexp, 0, 2) << " %  chi2 " << fmt_fixed(run.fit->agreement.chi2, 0, 3)
+            << '\n';
+}
+
+bool write_json_to(const std::string& target, const MixtureRun& run, StreamMessages& messages, std::ostream& standardOutput)
+{
+    if (target == "-") {
+        write_mixture_json(standardOutput, run, messages.texts());
+        return static_cast<bool>(standardOutput.flush());
+    }
+    std::ofstream file(target, std::ios::binary);
+    if (file)
+        write_mixture_json(file, run, messages.texts());
+    if (file && file.flush())
+        return true;
+    messages.note("Cannot write " + target);
+    return false;
+}
+
+}  // namespace
+
+int run_mixture(const BatchOptions& options, const fs::path& dataDirectory, const fs::path& listings,
+                StreamMessages& messages, std::ostream& standardOutput)
+{
+    MixtureRun run;
+    if (!calculate_phases(options, dataDirectory, messages, run))
+        return kExitRefused;
+    if (options.phases.fitFractions && !fit_fractions(options, messages, run))
+        return kExitRefused;
+    run.scales = hill_howard_scales(run.phases);
+    run.curves = mixture_curves(run.phases, run.scales, pattern_angles(options, *run.workspaces.front()));
+    int status = write_listings(run, listings, messages) ? kExitSuccess : kExitRefused;
+    if (options.jsonFile.empty())
+        print_table(run, standardOutput);
+    else if (!write_json_to(options.jsonFile, run, messages, standardOutput))
+        status = kExitRefused;
+    return status;
+}
+
+}  // namespace kalidos::batch

@@ -1,0 +1,26 @@
+// The JSON document of a mixture: its phases, their reflections, the pattern and the fit.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "mixture/mixture.hpp"
+#include "mixture/phase_fit.hpp"
+#include "model/workspace.hpp"
+
+namespace kalidos::batch {
+
+struct MixtureRun {
+    std::vector<std::unique_ptr<Workspace>> workspaces;  // one per phase, calculated
+    std::vector<MixturePhase> phases;
+    std::vector<double> scales;
+    MixtureCurves curves;
+    std::optional<PhaseFit> fit;
+};
+
+void write_mixture_json(std::ostream& out, const MixtureRun& run, const std::vector<std::string>& messages);
+
+}  // namespace kalidos::batch
