@@ -164,6 +164,8 @@ bool Parser::option(const std::string& name)
     double number = 0;
     if (name == "--help" || name == "-h") {
         o.help = true;
+    } else if (name == "--version") {
+        o.version = true;
     } else if (name == "--format") {
         if (take_value(name, text)) {
             o.format = lower(text);
@@ -301,7 +303,7 @@ void Parser::check_combinations()
              "--operators, --export and --export-xy do not apply");
     if (o.compare && o.observed.empty())
         fail("--compare needs at least one --observed diagram");
-    if (o.structureFile.empty() && o.listFile.empty() && !o.help)
+    if (o.structureFile.empty() && o.listFile.empty() && !o.help && !o.version)
         fail("no structure file given");
     if (several_structures(o) && (o.listBlocks || o.operatorsOnly || !o.exportFile.empty() || !o.exportXy.empty()))
         fail("--list-blocks, --operators, --export and --export-xy take a single structure file");

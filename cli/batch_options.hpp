@@ -60,6 +60,7 @@ struct BatchOptions {
     bool operatorsOnly = false;
     bool overwrite = false;         // answer Yes to "This file already exists..." questions
     bool help = false;
+    bool version = false;           // --version: the program's version, then exit
 };
 
 struct ParsedCommandLine {

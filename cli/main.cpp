@@ -5,8 +5,8 @@
 
 #include "batch_options.hpp"
 #include "batch_run.hpp"
-#include "data_directory.hpp"
 #include "stream_messages.hpp"
+#include "util/data_location.hpp"
 
 int main(int argc, char** argv)
 {
@@ -17,12 +17,16 @@ int main(int argc, char** argv)
         std::cout << usage_text();
         return kExitSuccess;
     }
+    if (parsed.options.version) {
+        std::cout << "kalidos-batch " << KALIDOS_VERSION << '\n';
+        return kExitSuccess;
+    }
     if (!parsed.error.empty()) {
         std::cerr << "kalidos-batch: " << parsed.error << "\nTry 'kalidos-batch --help' for more information.\n";
         return kExitUsage;
     }
     if (parsed.options.dataDirectory.empty())
-        parsed.options.dataDirectory = default_data_directory("/proc/self/exe").string();
+        parsed.options.dataDirectory = kalidos::default_data_directory("/proc/self/exe").string();
     StreamMessages messages(std::cerr, parsed.options.overwrite);
     try {
         return run_batch(parsed.options, messages, std::cout);

@@ -134,6 +134,7 @@ Output
   --overwrite, --force             answer Yes when a file to be written exists; without
                                    it the answer is No and the file is left alone
   -h, --help                       show this text and exit
+  --version                        show the program's version and exit
 
 Messages go to standard error, one per line, in the program's own words. A question
 is printed with the answer given to it.

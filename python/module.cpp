@@ -1,5 +1,6 @@
 // _kalidos: the compiled part of the Python package kalidos.
 #include <cstdlib>
+#include <dlfcn.h>
 
 #include "bindings.hpp"
 
@@ -13,6 +14,17 @@ bool holds_data(const fs::path& folder)
     return !folder.empty() && fs::is_regular_file(folder / "spgr2.dat");
 }
 
+// <prefix>/share/kalidos reached from the folder of the loaded _kalidos module; empty when the
+// module is not installed below a prefix.
+fs::path beside_module()
+{
+    Dl_info info{};
+    if (*KALIDOS_MODULE_TO_DATA_DIR == '\0' || dladdr(reinterpret_cast<void*>(&holds_data), &info) == 0 ||
+        info.dli_fname == nullptr)
+        return {};
+    return (fs::path(info.dli_fname).parent_path() / KALIDOS_MODULE_TO_DATA_DIR).lexically_normal();
+}
+
 }  // namespace
 
 std::filesystem::path data_directory(const std::string& given)
@@ -21,6 +33,8 @@ std::filesystem::path data_directory(const std::string& given)
         return fs::absolute(given);
     if (const char* fromEnvironment = std::getenv("KALIDOS_DATA"); fromEnvironment && *fromEnvironment)
         return fs::absolute(fromEnvironment);
+    if (const fs::path installed = beside_module(); holds_data(installed))
+        return installed;
     if (holds_data(KALIDOS_INSTALLED_DATA_DIR))
         return KALIDOS_INSTALLED_DATA_DIR;
     return KALIDOS_SOURCE_DATA_DIR;

@@ -86,7 +86,7 @@ void Tfgroupes::init()
     StructureModel& model = workspace_.model;
     if (model.crystalSystem.empty())
         return;
-    const std::filesystem::path dataDir = model.startDirectory;
+    const std::filesystem::path dataDir = data_folder(model);
     fill_lists();
     if (model.spaceGroupSymbol.empty())
         return;
@@ -103,8 +103,8 @@ void Tfgroupes::init()
 void Tfgroupes::fill_lists()
 {
     const StructureModel& model = workspace_.model;
-    catalogue_ = read_catalogue_rows(model.startDirectory, model.crystalSystem);
-    standard_ = read_standard_symbols(model.startDirectory, model.crystalSystem);
+    catalogue_ = read_catalogue_rows(data_folder(model), model.crystalSystem);
+    standard_ = read_standard_symbols(data_folder(model), model.crystalSystem);
     listBox3_->clear();
     for (const CatalogueRow& row : catalogue_)
         listBox3_->addItem(QString::fromStdString(row.text));
@@ -161,7 +161,7 @@ void Tfgroupes::selecte_groupe_HM(int row)
     if (row < 0 || row >= static_cast<int>(standard_.size()) || standard_[static_cast<std::size_t>(row)].empty())
         return;
     after_selection(kalidos::selecte_groupe_HM(workspace_.model, standard_[static_cast<std::size_t>(row)],
-                                               workspace_.model.startDirectory, messages_));
+                                               data_folder(workspace_.model), messages_));
 }
 
 void Tfgroupes::after_selection(const SelectionResult& result)

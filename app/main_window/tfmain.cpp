@@ -180,7 +180,7 @@ bool Tfmain::init_creation()
     model.radiation = kXrays;
     model.polarisation = 0.5;
     const std::string here = QDir::currentPath().toStdString();
-    if (const auto message = missing_data_file_message(here)) {
+    if (const auto message = missing_data_file_message(model.dataDirectory.empty() ? here : model.dataDirectory)) {
         beep_and_warn(*services_.messages, *message);
         return false;
     }

@@ -70,7 +70,7 @@ bool Tfmain::read_structure(int format)
     OpenRequest request;
     request.format = format;
     request.fileName = model.structureFileName;
-    request.dataDirectory = model.startDirectory;
+    request.dataDirectory = data_folder(model);
     OpenStatus status;
     {
         WaitCursor hourglass;

@@ -1,8 +1,11 @@
 #include "program/program.hpp"
 
 #include "dialogs/scan_wavelength_request.hpp"
+#include "program/start_folders.hpp"
 
 #include <QInputDialog>
+#include <QLabel>
+#include <QStatusBar>
 #include <QStringList>
 #include <optional>
 
@@ -53,6 +56,13 @@ bool Program::start()
         return false;
     main_->show();
     return true;
+}
+
+void Program::announce_listings_folder(const std::string& work)
+{
+    auto* label = new QLabel(listings_folder_text(work));
+    label->setObjectName("ListingsFolder");
+    main_->statusBar()->addPermanentWidget(label, 1);
 }
 
 void Program::open_at_start(const std::string& structureFile, const std::string& anodeLine)

@@ -25,6 +25,9 @@ class Program {
     // line named, chosen as a click in the Anode list chooses it. Either may be empty.
     void open_at_start(const std::string& structureFile, const std::string& anodeLine);
 
+    // The working folder shown in the main window's status bar, when the program chose it.
+    void announce_listings_folder(const std::string& work);
+
     Workspace& workspace() { return *workspace_; }
     Tfmain& main_window() { return *main_; }
     Tfplecran& diagram_window() { return *diagram_; }

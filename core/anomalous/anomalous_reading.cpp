@@ -51,7 +51,7 @@ AnomalousPanelOutcome acquire_anomalous_factors(Workspace& workspace, int tableI
     StructureModel& model = workspace.model;
     if (model.elementCount == 0)
         return AnomalousPanelOutcome::Done;
-    const auto file = find_file_ignoring_case(model.startDirectory, kAnomalousTableFiles[tableItem]);
+    const auto file = find_file_ignoring_case(data_folder(model), kAnomalousTableFiles[tableItem]);
     if (!read_anomalous_factors(file, model, messages))
         return AnomalousPanelOutcome::Refused;
     show_anomalous(workspace);

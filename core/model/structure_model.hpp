@@ -70,6 +70,9 @@ struct StructureModel {
     std::string title;
     std::string structureFileName;
     std::string startDirectory;
+    // Where the data files (spgr2.dat, the settings, the anomalous tables, csp.lst) are read;
+    // empty: startDirectory, as when the program starts in a folder that holds them.
+    std::string dataDirectory;
     // Listings and scratch files (scfs.dat, dummy.cif) kept in memory instead of startDirectory,
     // so that calculations can run side by side in one process or folder.
     bool scratchInMemory = false;
@@ -134,6 +137,12 @@ struct StructureModel {
     int focusedField = 1;
     int importFormat = 1;
 };
+
+// The folder the data files are read from.
+inline const std::string& data_folder(const StructureModel& model)
+{
+    return model.dataDirectory.empty() ? model.startDirectory : model.dataDirectory;
+}
 
 // The crystal-system list of the main window and the codes in the same positions.
 inline constexpr const char* kSystemNames[7] = {"Cubic", "Tetra.", "Ortho.", "Hexa.",
