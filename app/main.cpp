@@ -10,6 +10,7 @@
 
 #include "platform/qt_file_dialogs.hpp"
 #include "platform/qt_messages.hpp"
+#include "platform/remembering_file_dialogs.hpp"
 #include "program/program.hpp"
 #include "program/start_folders.hpp"
 #include "program/start_options.hpp"
@@ -26,8 +27,9 @@ int main(int argc, char* argv[])
     QLocale::setDefault(QLocale::c());
 
     QtMessages messages;
-    QtFileDialogs fileDialogs;
-    QSettings settings;
+    QtFileDialogs qtFileDialogs;
+    QSettings settings;  // ~/.config/KALIDOS/KALIDOS.conf
+    RememberingFileDialogs fileDialogs(qtFileDialogs, settings);
     const StartFolders folders = choose_start_folders(QDir::currentPath(), "/proc/self/exe",
                                                       settings.value("folders/work").toString(), QDir::homePath());
     QDir::setCurrent(QString::fromStdString(folders.work));
@@ -36,13 +38,16 @@ int main(int argc, char* argv[])
         return dialog.exec() == QDialog::Accepted;
     });
     messages.set_parent(&program.main_window());
-    fileDialogs.set_parent(&program.main_window());
+    qtFileDialogs.set_parent(&program.main_window());
     program.workspace().model.dataDirectory = folders.data;
+    program.remember_with(settings);
     if (!program.start())
         return 1;
     settings.setValue("folders/work", QString::fromStdString(folders.work));
     if (folders.chosen)
         program.announce_listings_folder(folders.work);
     program.open_at_start(options.structureFile, options.anodeLine);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    program.store_settings();
+    return status;
 }

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace kalidos::app {
 
@@ -41,6 +42,13 @@ void PictureWidget::mouseMoveEvent(QMouseEvent* event)
 void PictureWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     Q_EMIT released(event->position().toPoint(), event->button());
+}
+
+void PictureWidget::wheelEvent(QWheelEvent* event)
+{
+    // One notch of a common wheel is 120 eighths of a degree.
+    Q_EMIT wheeled(event->position().toPoint(), event->angleDelta().y() / 120.0);
+    event->accept();
 }
 
 void PictureWidget::resizeEvent(QResizeEvent* event)

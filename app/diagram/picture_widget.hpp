@@ -22,6 +22,8 @@ class PictureWidget : public QWidget {
     void moved(QPoint position);
     void released(QPoint position, Qt::MouseButton button);
     void resized();
+    // The wheel turned by `notches` (positive away from the user) at `position`.
+    void wheeled(QPoint position, double notches);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -29,6 +31,7 @@ class PictureWidget : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     QImage picture_;

@@ -73,6 +73,7 @@ void Tfplecran::creation()
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
     connect(image_, &PictureWidget::resized, this, &Tfplecran::resize_picture);
+    connect(image_, &PictureWidget::wheeled, this, &Tfplecran::wheel_zoom);
     workspace_.model.recalculatePending = false;
     resize(1030, kCreatedHeight);
     rememberedHeight_ = height();

@@ -63,6 +63,8 @@ class Tfplecran : public QMainWindow {
     void lit_diagramme(int kind);
     // File › Open › All diagram files: any format, recognised by its content.
     void lit_diagramme_any();
+    // A diagram file named outside the dialog (dropped on the window): read as File › Open of its kind.
+    void open_diagram_named(const std::string& path);
     // Compare: fits the observed diagrams against the calculation (scale, background and, when
     // asked, the zero shift), lists the figures and draws the first comparison made.
     void compare(bool withZeroShift);
@@ -72,6 +74,8 @@ class Tfplecran : public QMainWindow {
     void OnMouseDown(QPoint position, Qt::MouseButton button);
     void Image1_OnMouseMove(QPoint position);
     void ONMouseUp(QPoint position, Qt::MouseButton button);
+    // The wheel zooms around the pointer; a drag with the middle button pans (tfplecran_navigation.cpp).
+    void wheel_zoom(QPoint position, double notches);
 
   protected:
     bool event(QEvent* event) override;
@@ -96,6 +100,7 @@ class Tfplecran : public QMainWindow {
     void index_peak(int releaseX);
     void zoom_to(int releaseX);
     void hide_difference();
+    void pan_to(QPoint position);
     drawing::DiagramOptions options() const;
 
     Workspace& workspace_;
@@ -110,6 +115,9 @@ class Tfplecran : public QMainWindow {
     bool differenceShown_ = false;
     bool comparisonShown_ = false;  // the picture shows workspace.agreements.front()
     int rememberedHeight_ = 0;
+    bool panning_ = false;  // the middle button is held: moves pan instead of drawing a zoom box
+    QPoint panFrom_;
+    drawing::DiagramView panView_;  // the view when the pan began, so that a long drag does not drift
 
     PictureWidget* image_ = nullptr;
     QFrame* panel_ = nullptr;

@@ -19,8 +19,12 @@ const std::vector<FileFilter> kAnyDiagramFilters = {
 void Tfplecran::lit_diagramme_any()
 {
     const std::string path = choose_diagram_file(kAnyDiagramFilters, 0);
-    if (path.empty())
-        return;
+    if (!path.empty())
+        open_diagram_named(path);
+}
+
+void Tfplecran::open_diagram_named(const std::string& path)
+{
     if (const int kind = diagram_kind_from_extension(path))
         open_described(kind, path);
     else

@@ -107,8 +107,14 @@ void Tfplecran::shifte_diagramme(int position)
     dessine();
 }
 
-void Tfplecran::OnMouseDown(QPoint position, Qt::MouseButton)
+void Tfplecran::OnMouseDown(QPoint position, Qt::MouseButton button)
 {
+    if (button == Qt::MiddleButton) {
+        panning_ = outcome_.drawn;
+        panFrom_ = position;
+        panView_ = outcome_.view;
+        return;
+    }
     dragging_ = true;
     press_ = position;
 }
@@ -119,6 +125,10 @@ void Tfplecran::Image1_OnMouseMove(QPoint position)
         workspace_.results.pattern.pointCount > 0 || !workspace_.rawScan.fileName.empty();
     if (!haveDiagram || !outcome_.drawn)
         return;
+    if (panning_) {
+        pan_to(position);
+        return;
+    }
     edit1_->setText(QString::fromStdString(drawing::cursor_readout(
         outcome_.view, workspace_.model, workspace_.abscissaMode, {position.x(), position.y()})));
     if (!dragging_ || std::abs(position.x() - press_.x()) <= kClickTolerance)
@@ -134,6 +144,10 @@ void Tfplecran::Image1_OnMouseMove(QPoint position)
 
 void Tfplecran::ONMouseUp(QPoint position, Qt::MouseButton button)
 {
+    if (button == Qt::MiddleButton) {
+        panning_ = false;
+        return;
+    }
     release_ = position;
     if (button == Qt::RightButton) {
         dragging_ = false;

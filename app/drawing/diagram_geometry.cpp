@@ -172,8 +172,18 @@ void derive_q_limits(StructureModel& model)
 double apply_zoom(StructureModel& model, AbscissaMode mode, const DiagramView& view, Pixel press,
                   int releaseX)
 {
-    double x1 = point_monde(view, press.x, press.y).x;
-    double x2 = point_monde(view, releaseX, press.y).x;
+    set_display_abscissa(model, mode, {point_monde(view, press.x, press.y).x, point_monde(view, releaseX, press.y).x});
+    // The intensity under the press point is brought to the top of the picture.
+    const int divisor = view.imageHeight - press.y - kBottomMargin;
+    if (divisor <= 0)
+        return view.verticalScale;
+    return view.verticalScale * (view.imageHeight - kBottomMargin) / divisor;
+}
+
+void set_display_abscissa(StructureModel& model, AbscissaMode mode, AbscissaLimits limits)
+{
+    double x1 = limits.xmin;
+    double x2 = limits.xmax;
     if (x1 > x2)
         std::swap(x1, x2);
     const WavelengthSet& set = model.wavelengths;
@@ -193,11 +203,6 @@ double apply_zoom(StructureModel& model, AbscissaMode mode, const DiagramView& v
         derive_q_limits(model);
     }
     model.twoThetaWidth = model.twoTheta2 - model.twoTheta1;
-    // The intensity under the press point is brought to the top of the picture.
-    const int divisor = view.imageHeight - press.y - kBottomMargin;
-    if (divisor <= 0)
-        return view.verticalScale;
-    return view.verticalScale * (view.imageHeight - kBottomMargin) / divisor;
 }
 
 void reset_display_range(StructureModel& model)

@@ -89,6 +89,10 @@ std::vector<int> reflections_near(const DiagramView& view, const CountedTable<Re
 double apply_zoom(StructureModel& model, AbscissaMode mode, const DiagramView& view, Pixel press,
                   int releaseX);
 
+// The DisplayRange from abscissa limits in the unit of `mode`, taken in increasing order; Q limits
+// beyond 4π/λ are brought back to it.
+void set_display_abscissa(StructureModel& model, AbscissaMode mode, AbscissaLimits limits);
+
 // reset_diag's range: DisplayRange := CalculationRange.
 void reset_display_range(StructureModel& model);
 

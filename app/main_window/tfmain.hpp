@@ -55,6 +55,8 @@ public:
 
     Workspace& workspace() { return workspace_; }
     void set_diagram_hooks(DiagramHooks hooks) { diagram_ = std::move(hooks); }
+    // Told the path of every structure file read (File › Recent keeps them).
+    void set_structure_read_hook(std::function<void(const std::string&)> hook) { structureRead_ = std::move(hook); }
 
     // Start-up: false (after the message) when a data file is missing and the program must end.
     bool init_creation();
@@ -170,6 +172,7 @@ private:
     Workspace& workspace_;
     MainServices services_;
     DiagramHooks diagram_;
+    std::function<void(const std::string&)> structureRead_;
     std::unique_ptr<EntryForm> form_;
     bool reading_ = false;  // an entry read is under way: focus changes during its messages are ignored
 

@@ -70,14 +70,18 @@ bool Tfmain::read_structure(int format)
     OpenRequest request;
     request.format = format;
     request.fileName = model.structureFileName;
+    const std::string path = model.structureFileName;  // the reader keeps only the name
     request.dataDirectory = data_folder(model);
     OpenStatus status;
     {
         WaitCursor hourglass;
         status = open_structure_file(model, request, *services_.messages, form3_);
     }
-    if (status == OpenStatus::Read)
+    if (status == OpenStatus::Read) {
         after_structure_read();
+        if (structureRead_)
+            structureRead_(path);
+    }
     return status == OpenStatus::Read;
 }
 

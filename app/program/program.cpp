@@ -1,6 +1,9 @@
 #include "program/program.hpp"
 
 #include "dialogs/scan_wavelength_request.hpp"
+#include "platform/file_drop.hpp"
+#include "program/remembered_settings.hpp"
+#include "program/shortcuts.hpp"
 #include "program/start_folders.hpp"
 
 #include <QInputDialog>
@@ -13,7 +16,7 @@ namespace kalidos::app {
 
 Program::Program(const std::string& startDirectory, Messages& messages, FileDialogs& fileDialogs,
                  std::function<bool(QPrinter&)> printDialog)
-    : workspace_(make_workspace(startDirectory))
+    : messages_(messages), workspace_(make_workspace(startDirectory))
 {
     main_ = std::make_unique<Tfmain>(*workspace_, MainServices{&messages, &fileDialogs});
     Tfmain* fmain = main_.get();
@@ -48,6 +51,22 @@ Program::Program(const std::string& startDirectory, Messages& messages, FileDial
     hooks.showAfterCalculation = [plecran] { plecran->show_after_calculation(); };
     hooks.selectReflection = [plecran](int s) { plecran->set_selected_reflection(s); };
     main_->set_diagram_hooks(hooks);
+    accept_file_drops(*main_, [fmain](const std::string& path) { fmain->open_structure_named(path); });
+    accept_file_drops(*diagram_, [plecran](const std::string& path) { plecran->open_diagram_named(path); });
+    add_shortcuts(*main_, *diagram_, fileDialogs);
+}
+
+Program::~Program() = default;
+
+void Program::remember_with(QSettings& settings)
+{
+    remembered_ = std::make_unique<RememberedSettings>(*this, settings, messages_);
+}
+
+void Program::store_settings()
+{
+    if (remembered_)
+        remembered_->store();
 }
 
 bool Program::start()
@@ -67,6 +86,8 @@ void Program::announce_listings_folder(const std::string& work)
 
 void Program::open_at_start(const std::string& structureFile, const std::string& anodeLine)
 {
+    if (remembered_)
+        remembered_->restore_choices();
     if (!structureFile.empty())
         main_->open_structure_named(structureFile);
     if (!anodeLine.empty())

@@ -1,5 +1,6 @@
 """The installed programs: `cmake --install` and `cpack -G DEB` trees, run from where they land."""
 
+import glob
 import json
 import os
 import re
@@ -82,6 +83,13 @@ class InstallationTest(unittest.TestCase):
         os.rename(os.path.join(self.scratch, "csp.lst"), os.path.join(share, "csp.lst"))
         self.assertEqual(status, 1)
         self.assertIn(f"File Csp.lst not found (in {os.path.realpath(share)})", err)
+        # The Python module of the tree finds the same folder from where it lies.
+        packages = glob.glob(os.path.join(prefix, "lib", "python3*", "dist-packages"))
+        if packages:
+            env = dict(os.environ, PYTHONPATH=packages[0])
+            status, out, err = run(["/usr/bin/python3", "-c", "import kalidos; print(kalidos.default_data_directory())"],
+                                   cwd=self.empty, env=env)
+            self.assertEqual((status, os.path.realpath(out.strip())), (0, os.path.realpath(share)), err)
 
     def check_window_program_starts(self, prefix):
         """The window program started from the menu (an empty folder, a fresh home) finds the tree's data:
@@ -136,11 +144,13 @@ class InstallationTest(unittest.TestCase):
         self.check_dependencies(package, prefix)
 
     def check_dependencies(self, package, prefix):
-        """Every library the programs link directly belongs to a package the control file depends on."""
+        """Every library the programs and the Python module link directly belongs to a package the
+        control file depends on."""
         _, depends, _ = run(["dpkg-deb", "-f", package, "Depends"])
         declared = {re.split(r"[\s(]", item.strip())[0] for item in depends.split(",") if item.strip()}
-        for program in ("kalidos", "kalidos-batch"):
-            path = os.path.join(prefix, "bin", program)
+        binaries = [os.path.join(prefix, "bin", name) for name in ("kalidos", "kalidos-batch")]
+        for path in binaries + glob.glob(os.path.join(prefix, "lib", "python3*", "dist-packages", "kalidos", "*.so")):
+            program = os.path.basename(path)
             _, dynamic, _ = run(["readelf", "-d", path])
             needed = re.findall(r"\(NEEDED\).*\[(.+)\]", dynamic)
             _, resolved, _ = run(["ldd", path])
