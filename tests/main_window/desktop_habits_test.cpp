@@ -115,6 +115,8 @@ TEST_F(DesktopHabitsTest, RecentFilesAndChoicesSurviveARestartUntilForgotten)
     program->main_window().choose_anode_named("MoKa1");
     program->workspace().model.profile.zeroShift = 0.25;
     program->workspace().model.sample.preferred.ratio = 0.8;
+    const QSize size = program->main_window().size() + QSize(37, 23);
+    program->main_window().resize(size);
     stop();
 
     start();
@@ -123,6 +125,7 @@ TEST_F(DesktopHabitsTest, RecentFilesAndChoicesSurviveARestartUntilForgotten)
     EXPECT_EQ(recent_items(), expected);
     EXPECT_EQ(program->workspace().model.profile.zeroShift, 0.25);
     EXPECT_EQ(program->workspace().model.sample.preferred.ratio, 0.8);
+    EXPECT_EQ(program->main_window().size(), size);
     EXPECT_EQ(program->main_window().findChild<QListWidget*>("ListBox4")->currentItem()->text(), "MoKa1");
     // A file gone since is removed with a message; one still there is read.
     std::filesystem::remove(copy);
@@ -140,6 +143,26 @@ TEST_F(DesktopHabitsTest, RecentFilesAndChoicesSurviveARestartUntilForgotten)
     EXPECT_TRUE(recent_items().isEmpty());
     EXPECT_TRUE(is_default(program->workspace().model.profile));
     EXPECT_EQ(program->main_window().findChild<QListWidget*>("ListBox4")->currentItem(), nullptr);
+}
+
+// Ctrl+O opens any structure file, its format taken from the extension; F5 presses "Calcul.".
+TEST_F(DesktopHabitsTest, KeysOpenAnyStructureAndCalculate)
+{
+    start();
+    Tfmain& window = program->main_window();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    dialogs.answers = {ChosenFile{example("rutile.cif"), 0}};
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].filters[0].patterns, "*.cry *.ins *.inp *.res *.cel *.lzy *.cif");
+    EXPECT_EQ(program->workspace().model.crystalSystem, "TETR");
+    EXPECT_EQ(window.findChild<QAction*>("Allstructurefiles1")->shortcut().toString(), "Ctrl+O");
+    window.choose_anode_named("CuKa1");
+    QTest::keyClick(&window, Qt::Key_F5);  // the button shows itself pressed, then clicks
+    for (int wait = 0; wait < 100 && program->workspace().results.pattern.pointCount == 0; ++wait)
+        QTest::qWait(20);
+    EXPECT_GT(program->workspace().results.pattern.pointCount, 0);
 }
 
 TEST_F(DesktopHabitsTest, RecentListKeepsTheLastTen)
