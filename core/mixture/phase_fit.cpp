@@ -283,12 +283,13 @@ bool refine(Problem& pr, const Layout& l, State& s, bool& converged)
 }
 
 // One fit at fixed weights; fills the inverse normal matrix. False when a parameter is not determined.
-bool fit_pass(Problem& pr, const Layout& l, State& s, std::vector<double>& inverse, bool& converged)
+// `nonlinear` false keeps the zero shift, sizes and cells where they are.
+bool fit_pass(Problem& pr, const Layout& l, State& s, bool nonlinear, std::vector<double>& inverse, bool& converged)
 {
     converged = true;
     if (!linear_fit(pr, l, s, components(pr, s)))
         return false;
-    if (pr.nonlinear() && !refine(pr, l, s, converged))
+    if (nonlinear && !refine(pr, l, s, converged))
         return false;
     const auto c = components(pr, s);
     std::vector<double> step;
@@ -312,20 +313,26 @@ State start_state(const Problem& pr)
     return s;
 }
 
-// Fits with the counting statistics' weights recomputed from the model until they settle.
+// Fits with the counting statistics' weights recomputed from the model until they settle. The
+// nonlinear parameters are refined on the first weights and once more on the settled ones: between,
+// the weights move the scales and background, and those are linear.
 bool fit_with_weights(Problem& pr, const MeasuredScan& scan, State& s, std::vector<double>& inverse, bool& converged)
 {
     const Layout l = layout_of(pr);
     if (pr.settings.fitZeroShift)
         s.zero = best_zero_start(pr, l, s);
-    const bool counts = weight_source(scan) == WeightSource::Counts;
-    for (int pass = 0; pass < kMaxWeightPasses; ++pass) {
-        if (!fit_pass(pr, l, s, inverse, converged))
+    if (!fit_pass(pr, l, s, pr.nonlinear(), inverse, converged))
+        return false;
+    if (weight_source(scan) != WeightSource::Counts)
+        return true;
+    bool reweighed = false;
+    for (int pass = 1; pass < kMaxWeightPasses && reweigh_by_expected(pr.points, fitted_of(pr, s, components(pr, s)));
+         ++pass) {
+        reweighed = true;
+        if (!fit_pass(pr, l, s, false, inverse, converged))
             return false;
-        if (!counts || !reweigh_by_expected(pr.points, fitted_of(pr, s, components(pr, s))))
-            break;
     }
-    return true;
+    return !reweighed || !pr.nonlinear() || fit_pass(pr, l, s, true, inverse, converged);
 }
 
 // Marks the phases that add nothing over the points as inactive; true when one was found.
