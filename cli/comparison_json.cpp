@@ -1,17 +1,6 @@
 #include "comparison_json.hpp"
 
 namespace kalidos::batch {
-namespace {
-
-void write_numbers(JsonWriter& json, const std::string& name, const std::vector<double>& values)
-{
-    json.key(name).begin_array();
-    for (const double v : values)
-        json.value(v);
-    json.end_array();
-}
-
-}  // namespace
 
 void write_measured_fields(JsonWriter& json, const ObservedSlot& slot)
 {

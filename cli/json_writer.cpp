@@ -152,4 +152,12 @@ JsonWriter& JsonWriter::null()
     return *this;
 }
 
+void write_numbers(JsonWriter& json, const std::string& name, const std::vector<double>& values)
+{
+    json.key(name).begin_array();
+    for (const double v : values)
+        json.value(v);
+    json.end_array();
+}
+
 }  // namespace kalidos::batch

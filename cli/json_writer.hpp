@@ -55,4 +55,7 @@ private:
 // characters escaped; other bytes (UTF-8 included) pass unchanged.
 std::string json_escape(const std::string& text);
 
+// "name": [values...]
+void write_numbers(JsonWriter& json, const std::string& name, const std::vector<double>& values);
+
 }  // namespace kalidos::batch

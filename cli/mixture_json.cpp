@@ -6,14 +6,6 @@
 namespace kalidos::batch {
 namespace {
 
-void write_numbers(JsonWriter& json, const std::string& name, const std::vector<double>& values)
-{
-    json.key(name).begin_array();
-    for (const double v : values)
-        json.value(v);
-    json.end_array();
-}
-
 void write_phases(JsonWriter& json, const MixtureRun& run)
 {
     json.key("phases").begin_array();
