@@ -132,6 +132,7 @@ StructureRecord calculate_record(const BatchOptions& settings, const std::string
     std::ostringstream ignored;
     StreamMessages messages(ignored, options.overwrite);
     std::unique_ptr<Workspace> workspace = make_memory_workspace();
+    workspace->listingsWanted = !listings.empty();
     StructureRecord record;
     try {
         record.status = load_and_calculate(*workspace, options, data, messages);

@@ -117,6 +117,7 @@ bool begin_listings(Workspace& ws, CalculationRun& run)
     if (!ws.model.scratchInMemory)
         return open_listings(run.files, ws.model.startDirectory);
     open_listings_in_memory(run.files);
+    run.files.skipped = !ws.listingsWanted;
     return true;
 }
 
@@ -133,7 +134,7 @@ void finish_run(Workspace& ws, CalculationHost& host, CalculationRun& run, Messa
     host.set_busy(false);
     if (synthesise_profile(ws, host, messages))
         host.results_list_changed();
-    if (ws.model.wavelengths.count > 1)
+    if (ws.model.wavelengths.count > 1 && !run.files.skipped)
         write_summary(ws, run.files.brief);
     if (!end_listings(ws, run))
         beep_and_warn(messages, "Error while writing the listings fstr.out and fstr2.out");
@@ -217,7 +218,8 @@ bool run_wavelength_pass(Workspace& workspace, CalculationRun& run, Messages& me
     const bool neutrons = m.radiation == kNeutrons;
     if (workspace.results.passIndex == 1) {
         compute_site_multiplicities(m, workspace.results);
-        write_detailed_header(workspace, run.files.detailed);
+        if (!run.files.skipped)
+            write_detailed_header(workspace, run.files.detailed);
         run.engine.reset();
     }
     if (!run.engine)

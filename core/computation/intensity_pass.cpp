@@ -116,6 +116,8 @@ bool xray_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngine&
         v.fMean = (v.fPlus + v.fMinus) / 2;
     }
     const double listingFactor = 100 / static_cast<double>(largest_intensity(res.reflections));
+    if (files.skipped)
+        return true;
     if (res.passIndex == 1)
         write_short_header(workspace, files.brief);
     write_xray_sections(workspace, listingFactor, files.detailed, files.brief);
@@ -150,6 +152,8 @@ bool neutron_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngi
         res.neutronFactor = neutron_intensity_factor(m);
     for (Reflection& r : res.reflections)
         r.intensity *= res.neutronFactor;
+    if (files.skipped)
+        return true;
     if (firstPass)
         write_short_header(workspace, files.brief);
     write_neutron_sections(workspace, firstPass, imax, files.detailed, files.brief);

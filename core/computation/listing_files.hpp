@@ -17,6 +17,7 @@ struct ListingFiles {
     std::stringbuf detailedText, briefText;
     std::ostream detailed{nullptr};  // fstr2.out
     std::ostream brief{nullptr};     // fstr.out
+    bool skipped = false;            // nothing is written to either: nobody reads them
 };
 
 // Creates (or truncates) both files in `directory`. False when either cannot be created.

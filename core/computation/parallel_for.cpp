@@ -25,8 +25,9 @@ int computation_threads()
     const int requested = requestedThreads;
     if (requested > 0)
         return requested;
-    const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    return std::clamp(cores, 1, 8);
+    // Asked once: the library reads it from the system's files on every call.
+    static const int cores = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 8);
+    return cores;
 }
 
 void parallel_for(int count, const std::function<void(int begin, int end)>& body)

@@ -3,9 +3,12 @@
 #include "computation/atom_symbol_keys.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
 
 namespace kalidos {
 namespace {
@@ -32,28 +35,42 @@ void copy_coefficients(const XrayScatteringRow& row, CromerCoefficients& coeffic
     coefficients.c = row.c;
 }
 
+// The 1-based row of each name of a table, trimmed and upper-cased, the first row of a name
+// winning (H finds H, not H. or H1-). Built once per process: every atom of every structure is
+// looked up, and comparing with each row's name made again took a twentieth of a small run.
+template <class Row, std::size_t N, class Name>
+std::unordered_map<std::string, int> row_index(const std::array<Row, N>& table, Name name)
+{
+    std::unordered_map<std::string, int> rows;
+    for (std::size_t i = 0; i < N; ++i)
+        rows.emplace(trimmed_upper(name(table[i])), static_cast<int>(i) + 1);  // keeps the first
+    return rows;
+}
+
+int row_of(const std::unordered_map<std::string, int>& rows, const std::string& key)
+{
+    const auto found = rows.find(key);
+    return found == rows.end() ? 0 : found->second;
+}
+
 }  // namespace
 
 int find_xray_row(const std::string& key)
 {
-    const auto& table = xray_scattering_table();
-    for (int i = 0; i < kXrayTableRows; ++i) {
-        if (trimmed_upper(table[static_cast<std::size_t>(i)].symbol) == key)
-            return i + 1;  // the first match wins: H finds H, not H. or H1-
-    }
-    return 0;
+    static const std::unordered_map<std::string, int> rows =
+        row_index(xray_scattering_table(), [](const XrayScatteringRow& row) { return std::string(row.symbol); });
+    return row_of(rows, key);
 }
 
 int find_nucleus(const std::string& atomSymbol, Messages& messages)
 {
+    static const std::unordered_map<std::string, int> rows =
+        row_index(neutron_scattering_table(), [](const NeutronScatteringRow& row) { return std::string(row.name); });
     const std::string key = nucleus_key(atomSymbol);
-    const auto& table = neutron_scattering_table();
-    for (int i = 0; i < kNeutronTableRows; ++i) {
-        if (trimmed_upper(table[static_cast<std::size_t>(i)].name) == key)
-            return i + 1;
-    }
-    beep_and_warn(messages, "Nucleus " + key + " not found!");
-    return 0;
+    const int row = row_of(rows, key);
+    if (row == 0)
+        beep_and_warn(messages, "Nucleus " + key + " not found!");
+    return row;
 }
 
 bool rebuild_element_table(StructureModel& model, Messages& messages)

@@ -33,6 +33,9 @@ struct Workspace {
     std::function<std::string()> clock;
     // The text of fstr2.out and fstr.out of the last run made with model.scratchInMemory.
     std::string detailedListing, briefListing;
+    // False when nobody reads this run's listings (several structures in one run without their
+    // listings asked for): the passes then skip formatting them, a third of a small run's time.
+    bool listingsWanted = true;
 };
 
 // The platform's short date then long time, as the listings print it.

@@ -4,6 +4,7 @@
 
 #include "symmetry/symbol_text.hpp"
 #include "util/data_files.hpp"
+#include "util/file_cache.hpp"
 
 namespace kalidos {
 namespace {
@@ -56,20 +57,23 @@ CatalogueRow make_catalogue_row(const std::string& hermannMauguin, const std::st
 std::vector<CatalogueRow> read_catalogue_rows(const std::filesystem::path& dataDirectory,
                                               const std::string& crystalSystem)
 {
-    std::vector<CatalogueRow> rows;
     const CatalogueRange range = catalogue_range(crystalSystem);
     if (range.first == 0)
+        return {};
+    const std::filesystem::path file = find_file_ignoring_case(dataDirectory, kCatalogueFileName);
+    return *read_file_once<std::vector<CatalogueRow>>(file, crystalSystem, [&] {
+        std::vector<CatalogueRow> rows;
+        std::ifstream in(file);
+        std::string line;
+        for (int number = 1; number <= range.last && std::getline(in, line); ++number) {
+            if (number < range.first)
+                continue;
+            const std::string hermannMauguin = field(line, 6, 17);
+            if (!hermannMauguin.empty())
+                rows.push_back(make_catalogue_row(hermannMauguin, field(line, 27, 46), field(line, 47, 49)));
+        }
         return rows;
-    std::ifstream in(find_file_ignoring_case(dataDirectory, kCatalogueFileName));
-    std::string line;
-    for (int number = 1; number <= range.last && std::getline(in, line); ++number) {
-        if (number < range.first)
-            continue;
-        const std::string hermannMauguin = field(line, 6, 17);
-        if (!hermannMauguin.empty())
-            rows.push_back(make_catalogue_row(hermannMauguin, field(line, 27, 46), field(line, 47, 49)));
-    }
-    return rows;
+    });
 }
 
 }  // namespace kalidos

@@ -5,6 +5,7 @@
 
 #include "symmetry/symbol_text.hpp"
 #include "util/data_files.hpp"
+#include "util/file_cache.hpp"
 
 namespace kalidos {
 namespace {
@@ -106,20 +107,23 @@ std::string standard_setting_file_name(const std::string& crystalSystem)
 std::vector<std::string> read_standard_symbols(const std::filesystem::path& dataDirectory,
                                                const std::string& crystalSystem)
 {
-    std::vector<std::string> rows;
     const std::string name = standard_setting_file_name(crystalSystem);
     if (name.empty())
+        return {};
+    const std::filesystem::path file = find_file_ignoring_case(dataDirectory, name);
+    return *read_file_once<std::vector<std::string>>(file, "symbols", [&] {
+        std::vector<std::string> rows;
+        std::ifstream in(file);
+        std::string line;
+        bool afterEmptyLine = false;
+        while (std::getline(in, line)) {
+            const std::string text = symtext::trim(line);
+            if (afterEmptyLine && !text.empty())
+                rows.push_back(text);
+            afterEmptyLine = text.empty();
+        }
         return rows;
-    std::ifstream in(find_file_ignoring_case(dataDirectory, name));
-    std::string line;
-    bool afterEmptyLine = false;
-    while (std::getline(in, line)) {
-        const std::string text = symtext::trim(line);
-        if (afterEmptyLine && !text.empty())
-            rows.push_back(text);
-        afterEmptyLine = text.empty();
-    }
-    return rows;
+    });
 }
 
 bool parse_standard_coordinate(const std::string& text, OperatorRow& row)

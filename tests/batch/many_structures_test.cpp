@@ -28,7 +28,8 @@ struct Calculated {
     std::string briefListing;
 };
 
-Calculated calculate_in_memory(const std::string& file, const std::string& startDirectory = "")
+Calculated calculate_in_memory(const std::string& file, const std::string& startDirectory = "",
+                               bool listingsWanted = true)
 {
     BatchOptions options;
     options.structureFile = file;
@@ -37,6 +38,7 @@ Calculated calculate_in_memory(const std::string& file, const std::string& start
     StreamMessages messages(ignored, false);
     std::unique_ptr<Workspace> workspace = make_memory_workspace();
     workspace->model.startDirectory = startDirectory;
+    workspace->listingsWanted = listingsWanted;
     workspace->clock = [] { return std::string("today"); };
     Calculated out;
     out.status = load_and_calculate(*workspace, options, program_data_dir(), messages);
@@ -89,6 +91,10 @@ TEST(SelfContainedCalculation, MemoryListingsEqualTheFilesAndNothingIsWritten)
     std::ostringstream json;
     write_result_json(json, *workspace, messages.texts());
     EXPECT_EQ(memory.json, json.str());
+    // Without listings wanted (several structures, no --listings) the results are the same.
+    const Calculated unlisted = calculate_in_memory(cif, dir.string(), false);
+    EXPECT_EQ(unlisted.json, memory.json);
+    EXPECT_TRUE(unlisted.briefListing.empty());
 }
 
 TEST(ManyStructures, JsonLinesInInputOrderWithTheFailureInItsOwnRecord)
