@@ -153,6 +153,7 @@ py::dict calculate(const Structure& structure, const std::vector<std::string>& a
     workspace->model = *structure.model;
     workspace->model.scratchInMemory = true;
     workspace->model.startDirectory.clear();
+    workspace->listingsWanted = listings;
     int status = batch::kExitSuccess;
     {
         py::gil_scoped_release released;

@@ -1,13 +1,17 @@
-// kalidos.read_diagram: a measured diagram in one of the formats the diagram window opens.
+// kalidos.read_diagram: a measured diagram in any format the program reads, at its own resolution.
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <sstream>
 
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
-#include "batch_observed.hpp"
 #include "bindings.hpp"
-#include "diagram_files/diagram_import.hpp"  // for diagram_kind_from_extension
+#include "diagram_files/diagram_import.hpp"  // for diagram_kind_from_extension, describe_scan_wavelengths
 #include "diagram_files/diagram_readers.hpp"
+#include "diagram_files/measured_readers.hpp"
+#include "diagram_files/scan_reading.hpp"  // for load_diagram_file
 #include "stream_messages.hpp"
 
 namespace py = pybind11;
@@ -29,45 +33,96 @@ bool read_scan(RawScan& scan, int kind, Messages& messages)
     }
 }
 
-py::dict read_diagram(const std::string& path)
+// A described kind through its own reader: the points as read (before the window's scaling to
+// 0..100) and the wavelengths the file states.
+bool read_described(const std::string& path, int kind, MeasuredDiagram& diagram, Messages& messages)
 {
-    const int kind = diagram_kind_from_extension(path);
-    if (kind == 0)
-        throw py::value_error("Unknown kind of diagram file (expected .raw, .rd, .sim, .dat, .cpi or .cpd): " + path);
-    std::ostringstream ignored;
-    batch::StreamMessages messages(ignored, false);
     auto scan = std::make_unique<RawScan>();
     scan->fileName = path;
+    if (!read_scan(*scan, kind, messages) || !scan->measured)
+        return false;
+    diagram = *scan->measured;
+    describe_scan_wavelengths(*scan, diagram);
+    diagram.fileName = path;
+    std::string format = std::filesystem::path(path).extension().string().substr(1);
+    std::transform(format.begin(), format.end(), format.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    diagram.format = format;
+    diagram.scans[0].name = scan->sampleIdentification;
+    return true;
+}
+
+// RAW4 files share the described RAW files' extension: their content tells them apart.
+bool is_raw4(const std::string& path)
+{
+    std::ostringstream ignored;
+    batch::StreamMessages quiet(ignored, false);
+    std::string bytes;
+    return load_diagram_file(path, bytes, quiet, 1u << 30) && detect_measured_format(bytes, path) == "raw4";
+}
+
+// The described kinds by their extension, as the window's Open submenu reads them; every other
+// file by its content through the readers of today's formats.
+bool read_any(const std::string& path, MeasuredDiagram& diagram, Messages& messages)
+{
+    const int kind = diagram_kind_from_extension(path);
+    if (kind != 0 && !(kind == static_cast<int>(DiagramKind::Raw) && is_raw4(path)))
+        return read_described(path, kind, diagram, messages);
+    return read_measured_file(path, diagram, messages);
+}
+
+py::array_t<double> array_of(const std::vector<double>& values)
+{
+    return py::array_t<double>(static_cast<py::ssize_t>(values.size()), values.data());
+}
+
+py::dict diagram_dict(const MeasuredDiagram& diagram, std::size_t index, const std::vector<std::string>& messages)
+{
+    const MeasuredScan& scan = diagram.scans[index];
+    py::list names;
+    for (const MeasuredScan& s : diagram.scans)
+        names.append(s.name);
+    const MeasuredWavelengths& w = diagram.wavelengths;
+    py::dict result;
+    result["file"] = diagram.fileName;
+    result["format"] = diagram.format;
+    result["scan"] = index + 1;
+    result["scans"] = names;
+    result["two_theta"] = array_of(scan.twoTheta);
+    result["intensity"] = array_of(scan.intensity);
+    result["su"] = scan.sigma.empty() ? py::object(py::none()) : py::object(array_of(scan.sigma));
+    result["unit"] = scan.unit;
+    result["counting_time"] = scan.countingTime;
+    result["wavelengths"] = py::dict(py::arg("lambda1") = w.lambda1, py::arg("lambda2") = w.lambda2,
+                                     py::arg("ratio") = w.ratio, py::arg("anode") = w.anode);
+    result["sample"] = scan.name;
+    result["messages"] = messages;
+    return result;
+}
+
+py::dict read_diagram(const std::string& path, int scan)
+{
+    std::ostringstream ignored;
+    batch::StreamMessages messages(ignored, false);
+    MeasuredDiagram diagram;
     bool read = false;
     {
         py::gil_scoped_release released;
-        read = read_scan(*scan, kind, messages);
+        read = read_any(path, diagram, messages);
     }
-    if (!read)
+    if (!read || diagram.scans.empty())
         raise_error(messages.texts(), "Cannot read " + path);
-    py::array_t<double> angles(scan->pointCount), intensities(scan->pointCount);
-    auto a = angles.mutable_unchecked<1>();
-    auto y = intensities.mutable_unchecked<1>();
-    for (int i = 0; i < scan->pointCount; ++i) {
-        a(i) = static_cast<double>(scan->angle[i + 1]);
-        y(i) = static_cast<double>(scan->intensity[i + 1]);
-    }
-    py::dict diagram;
-    diagram["file"] = path;
-    diagram["two_theta"] = angles;
-    diagram["intensity"] = intensities;
-    diagram["wavelengths"] = py::dict(py::arg("lambda1") = scan->lambda1, py::arg("lambda2") = scan->lambda2,
-                                      py::arg("ratio") = scan->ratio, py::arg("anode") = scan->anode);
-    diagram["sample"] = scan->sampleIdentification;
-    diagram["messages"] = messages.texts();
-    return diagram;
+    if (scan < 1 || static_cast<std::size_t>(scan) > diagram.scans.size())
+        throw py::value_error("scan: the file holds " + std::to_string(diagram.scans.size()) + " scan(s), not a scan " +
+                              std::to_string(scan));
+    return diagram_dict(diagram, static_cast<std::size_t>(scan - 1), messages.texts());
 }
 
 }  // namespace
 
 void bind_diagram(py::module_& module)
 {
-    module.def("_read_diagram", &read_diagram, py::arg("path"));
+    module.def("_read_diagram", &read_diagram, py::arg("path"), py::arg("scan") = 1);
 }
 
 }  // namespace kalidos::python

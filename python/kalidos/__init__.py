@@ -38,13 +38,33 @@ def read_structure(path, format=None, block=None, data=None):
     return _kalidos._read_structure(str(path), (format or "").lower(), int(block or 0), str(data or ""))
 
 
-def read_diagram(path):
-    """Reads a measured diagram (.raw, .sim, .rd, .dat, .cpi, .cpd) as the diagram window does.
+def read_diagram(path, scan=1):
+    """Reads a measured diagram at its own resolution, in any format the program reads.
 
-    Returns a dict with file, two_theta and intensity (numpy arrays, intensities scaled to
-    0..100), wavelengths {lambda1, lambda2, ratio, anode}, sample and messages.
+    The described kinds by their extension (.raw, .sim, .rd, .dat, .cpi, .cpd), as the diagram
+    window's Open submenu reads them; every other file by its content: XRDML, Bruker RAW4 and
+    BRML, Rigaku RAS and RASX, plain columns (.xy, .xye, .csv, .txt), GSAS raw files, UXD and
+    powder CIF.
+    scan: the 1-based scan of a file that holds several (an XRDML area measurement, a GSAS
+    file of several banks); the first by default.
+    Returns a dict:
+      file, format       the path and the format read ("xrdml", "raw4", "brml", "ras", "rasx",
+                         "xy", "gsas", "uxd", "pdcif", or the described kind's extension)
+      two_theta          numpy array, degrees, in the file's order
+      intensity          numpy array, as the file states it (after any attenuation factor)
+      su                 numpy array of standard uncertainties (NaN where the file marks one
+                         unknown), or None when the file gives none
+      unit               "counts", "cps" or "" when the file does not say
+      counting_time      seconds per step, 0 when not stated
+      wavelengths        {lambda1, lambda2, ratio, anode}; lambda1 0 when the file states none
+      scan, scans        the scan returned (1-based) and the names of all the file's scans
+      sample             the scan's name or the sample identification
+      messages           what reading said
+    A file no reader accepts raises KalidosError with the reader's message.
     """
-    return _kalidos._read_diagram(str(path))
+    if int(scan) != scan or scan < 1:
+        raise ValueError("scan: expected a scan number from 1")
+    return _kalidos._read_diagram(str(path), int(scan))
 
 
 def _number(value):

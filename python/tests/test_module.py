@@ -146,8 +146,12 @@ class ModuleBehaviour(unittest.TestCase):
         pattern = kalidos.calculate(cif, wavelength="CuKa1").pattern
         np.testing.assert_allclose(diagram["two_theta"], pattern["two_theta"], atol=0.05)  # the step has 4 decimals
         scaled = 100 * pattern["intensity"] / pattern["intensity"].max()
-        np.testing.assert_allclose(diagram["intensity"], scaled, atol=0.01)
-        with self.assertRaisesRegex(ValueError, "Unknown kind of diagram file"):
+        counts = diagram["intensity"]  # as the file holds them: whole counts, largest 100 000
+        np.testing.assert_allclose(100 * counts / counts.max(), scaled, atol=0.01)
+        self.assertEqual(diagram["format"], "cpi")
+        with open(os.path.join(folder, "q.xyz"), "w", encoding="ascii") as junk:
+            junk.write("not a diagram\n")
+        with self.assertRaisesRegex(kalidos.KalidosError, "q.xyz: the content is not a measured diagram"):
             kalidos.read_diagram(os.path.join(folder, "q.xyz"))
 
     def test_the_notebook_example_runs(self):
