@@ -64,6 +64,7 @@ def main():
     parser.add_argument("--repeat", type=int, default=3)
     args = parser.parse_args()
     cifs = sorted(glob.glob(os.path.join(args.cifs, "*.cif")))
+    load_before = os.getloadavg()[0]
     batch = min(time_batch(args.batch, cifs, args.jobs) for _ in range(args.repeat))
     pymatgen = min(time_pymatgen(cifs) for _ in range(args.repeat))
     batch_rate, pymatgen_rate = len(cifs) / batch[0], len(cifs) / pymatgen[0]
@@ -73,8 +74,8 @@ def main():
           % (args.jobs, len(cifs), batch[1], batch[0], batch[2], batch_rate))
     print("| pymatgen XRDCalculator | %d | %d | %.3f s | %.3f s | %.1f |"
           % (len(cifs), pymatgen[1], pymatgen[0], pymatgen[2], pymatgen_rate))
-    print("\nratio of the wall rates: %.0f; of the CPU times: %.0f; load average %.1f"
-          % (batch_rate / pymatgen_rate, pymatgen[2] / batch[2], os.getloadavg()[0]))
+    print("\nratio of the wall rates: %.0f; of the CPU times: %.0f; load average %.1f before, %.1f after"
+          % (batch_rate / pymatgen_rate, pymatgen[2] / batch[2], load_before, os.getloadavg()[0]))
     return 0
 
 
