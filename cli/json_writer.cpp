@@ -31,6 +31,15 @@ std::string json_escape(const std::string& text)
     return escaped;
 }
 
+// Straight to the stream's buffer: records hold thousands of numbers, and each formatted
+// insertion would check the stream's state again. A short write fails the stream as << would.
+void JsonWriter::put(std::string_view text)
+{
+    const auto size = static_cast<std::streamsize>(text.size());
+    if (!out_ || out_.rdbuf() == nullptr || out_.rdbuf()->sputn(text.data(), size) != size)
+        out_.setstate(std::ios::badbit);
+}
+
 // A value inside an object must follow a key; inside an array it follows a comma.
 void JsonWriter::before_value(bool startsLine)
 {
@@ -48,10 +57,12 @@ void JsonWriter::before_value(bool startsLine)
         return;
     }
     if (!level.empty)
-        out_ << ',';
+        put(",");
     level.empty = false;
-    if (startsLine)
-        out_ << "\n" << std::string(2 * levels_.size(), ' ');
+    if (startsLine) {
+        put("\n");
+        put(std::string(2 * levels_.size(), ' '));
+    }
 }
 
 JsonWriter& JsonWriter::key(const std::string& name)
@@ -60,14 +71,16 @@ JsonWriter& JsonWriter::key(const std::string& name)
         throw std::logic_error("JSON: a key outside an object");
     Level& level = levels_.back();
     if (!level.empty)
-        out_ << ',';
+        put(",");
     // Top-level keys start lines; nested objects stay on one line each.
     if (levels_.size() == 1)
-        out_ << "\n  ";
+        put("\n  ");
     else if (!level.empty)
-        out_ << ' ';
+        put(" ");
     level.empty = false;
-    out_ << '"' << json_escape(name) << "\": ";
+    put("\"");
+    put(json_escape(name));
+    put("\": ");
     afterKey_ = true;
     return *this;
 }
@@ -75,7 +88,7 @@ JsonWriter& JsonWriter::key(const std::string& name)
 JsonWriter& JsonWriter::begin_object()
 {
     before_value(true);
-    out_ << '{';
+    put("{");
     levels_.push_back({true});
     return *this;
 }
@@ -87,17 +100,17 @@ JsonWriter& JsonWriter::end_object()
     const bool empty = levels_.back().empty;
     levels_.pop_back();
     if (!empty && levels_.empty())
-        out_ << '\n';
-    out_ << '}';
+        put("\n");
+    put("}");
     if (levels_.empty())
-        out_ << '\n';
+        put("\n");
     return *this;
 }
 
 JsonWriter& JsonWriter::begin_array()
 {
     before_value();
-    out_ << '[';
+    put("[");
     levels_.push_back({false});
     return *this;
 }
@@ -107,16 +120,18 @@ JsonWriter& JsonWriter::end_array()
     if (levels_.empty() || levels_.back().isObject)
         throw std::logic_error("JSON: no array to close");
     levels_.pop_back();
-    out_ << ']';
+    put("]");
     if (levels_.empty())
-        out_ << '\n';
+        put("\n");
     return *this;
 }
 
 JsonWriter& JsonWriter::value(const std::string& text)
 {
     before_value();
-    out_ << '"' << json_escape(text) << '"';
+    put("\"");
+    put(json_escape(text));
+    put("\"");
     return *this;
 }
 
@@ -127,28 +142,30 @@ JsonWriter& JsonWriter::value(double number)
     before_value();
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    out_.write(buffer, result.ptr - buffer);
+    put(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
     return *this;
 }
 
 JsonWriter& JsonWriter::value(int number)
 {
     before_value();
-    out_ << number;
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    put(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
     return *this;
 }
 
 JsonWriter& JsonWriter::value(bool flag)
 {
     before_value();
-    out_ << (flag ? "true" : "false");
+    put(flag ? "true" : "false");
     return *this;
 }
 
 JsonWriter& JsonWriter::null()
 {
     before_value();
-    out_ << "null";
+    put("null");
     return *this;
 }
 

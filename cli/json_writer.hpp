@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalidos::batch {
@@ -40,6 +41,7 @@ public:
 
 private:
     void before_value(bool startsLine = false);  // startsLine: an object inside an array
+    void put(std::string_view text);
 
     struct Level {
         bool isObject;
