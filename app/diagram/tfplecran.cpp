@@ -1,7 +1,9 @@
 // Construction of the diagram window: its picture, bottom panel and menus.
 #include "diagram/tfplecran.hpp"
 
+#include "diagram/phase_mixture.hpp"
 #include "diagram/picture_widget.hpp"
+#include "diagram/tfphases.hpp"
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfprint.hpp"
 #include "diagram/up_down.hpp"
@@ -69,6 +71,8 @@ void Tfplecran::creation()
 
     difference_ = new Tfdifference(this);
     print_ = new Tfprint(workspace_, services_.printDialog, this);
+    mixture_ = std::make_unique<PhaseMixture>(workspace_);
+    phases_ = new Tfphases(*mixture_, services_, [this] { phases_changed(); }, this);
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
@@ -154,6 +158,9 @@ void Tfplecran::build_menus()
     difference1_->setObjectName("Difference1");
     difference1_->setCheckable(true);
     connect(difference1_, &QAction::triggered, this, &Tfplecran::disp_difference);
+    QAction* phases = bar->addAction("&Phases...");
+    phases->setObjectName("Phases1");
+    connect(phases, &QAction::triggered, this, &Tfplecran::show_phases);
     QAction* help = bar->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &Tfplecran::Aide);
@@ -191,7 +198,7 @@ const QImage& Tfplecran::picture() const
 
 drawing::DiagramOptions Tfplecran::options() const
 {
-    return {workspace_.abscissaMode, scale_, verticalScale_, selected_};
+    return {workspace_.abscissaMode, scale_, verticalScale_, selected_, phase_overlay()};
 }
 
 }  // namespace kalidos::app

@@ -3,8 +3,10 @@
 
 #include "diagram/diagram_services.hpp"
 #include "drawing/diagram_render.hpp"
+#include "drawing/phase_overlay.hpp"
 
 #include <functional>
+#include <memory>
 
 #include <QImage>
 #include <QMainWindow>
@@ -17,7 +19,9 @@ class QPushButton;
 
 namespace kalidos::app {
 
+class PhaseMixture;
 class PictureWidget;
+class Tfphases;
 class Tfdifference;
 class Tfprint;
 class UpDown;
@@ -45,6 +49,10 @@ class Tfplecran : public QMainWindow {
     const QImage& picture() const;
     Tfdifference& difference_window() { return *difference_; }
     Tfprint& print_window() { return *print_; }
+    Tfphases& phases_window() { return *phases_; }
+    PhaseMixture& mixture() { return *mixture_; }
+    // The phases drawn over the mixture's total; none while the window shows one structure.
+    const drawing::PhaseOverlay* phase_overlay() const;
 
     // Handlers, under the names of their controls and menu items.
     void change_echelle(int position);
@@ -71,6 +79,10 @@ class Tfplecran : public QMainWindow {
     bool comparison_shown() const { return comparisonShown_; }
     // File › Save › Columns: the calculation, or the first comparison, as .xy, .xye or .csv.
     void export_columns();
+    // Phases...: the mixture's window, the main window's structure as its first phase.
+    void show_phases();
+    // The mixture changed: its curves and list drawn again.
+    void phases_changed();
     void OnMouseDown(QPoint position, Qt::MouseButton button);
     void Image1_OnMouseMove(QPoint position);
     void ONMouseUp(QPoint position, Qt::MouseButton button);
@@ -98,6 +110,11 @@ class Tfplecran : public QMainWindow {
     void resize_picture();
     void choose_scale(drawing::IntensityScale scale, QAction* chosen);
     void index_peak(int releaseX);
+    // With several phases a click names the strongest reflection under it and its phase.
+    void name_phase_reflection(int releaseX);
+    void phases_after_calculation();
+    // The phase list written at the head of the column files; empty with one phase.
+    std::string phase_list_header() const;
     void zoom_to(int releaseX);
     void hide_difference();
     void pan_to(QPoint position);
@@ -132,6 +149,9 @@ class Tfplecran : public QMainWindow {
     QAction* difference1_ = nullptr;
     Tfdifference* difference_ = nullptr;
     Tfprint* print_ = nullptr;
+    std::unique_ptr<PhaseMixture> mixture_;
+    drawing::PhaseOverlay overlay_;
+    Tfphases* phases_ = nullptr;
 };
 
 }  // namespace kalidos::app

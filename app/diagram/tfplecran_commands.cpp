@@ -127,6 +127,7 @@ void Tfplecran::ImpressionDiagramme1Click()
         return;
     }
     print_->set_view(workspace_.abscissaMode, scale_, verticalScale_);
+    print_->set_phases(phase_overlay());
     print_->show();
 }
 

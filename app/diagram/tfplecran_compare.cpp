@@ -70,13 +70,14 @@ void Tfplecran::export_columns()
         return;
     const ColumnLayout layout = *column_layout(*target);
     if (!workspace_.agreements.empty()) {
-        write_target(*target, agreement_columns(layout, workspace_.agreements.front()), *services_.messages);
+        write_target(*target, phase_list_header() + agreement_columns(layout, workspace_.agreements.front()),
+                     *services_.messages);
         return;
     }
     const CalculatedPattern& pattern = workspace_.results.pattern;
     const std::vector<double> twoTheta(pattern.angles, pattern.angles + pattern.pointCount);
     const std::vector<double> intensity(pattern.intensities, pattern.intensities + pattern.pointCount);
-    write_target(*target, pattern_columns(layout, twoTheta, intensity), *services_.messages);
+    write_target(*target, phase_list_header() + pattern_columns(layout, twoTheta, intensity), *services_.messages);
 }
 
 }  // namespace kalidos::app

@@ -74,6 +74,7 @@ void Tfplecran::initialise()
 void Tfplecran::show_after_calculation()
 {
     resize(width(), kCalculatedHeight);
+    phases_after_calculation();
     initialise();
     dessine();
     show();
@@ -167,6 +168,10 @@ void Tfplecran::index_peak(int releaseX)
     dessine();
     if (!outcome_.drawn)
         return;
+    if (phase_overlay()) {
+        name_phase_reflection(releaseX);
+        return;
+    }
     const std::vector<int> found = drawing::reflections_near(outcome_.view, workspace_.results.merged,
                                                              workspace_.abscissaMode, releaseX);
     if (found.empty())

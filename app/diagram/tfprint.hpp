@@ -22,6 +22,8 @@ class Tfprint : public QDialog {
 
     // The view the page reproduces (abscissa unit, intensity scale, S), set by the diagram window.
     void set_view(AbscissaMode mode, drawing::IntensityScale scale, double verticalScale);
+    // A mixture's phases printed with it; none for one structure.
+    void set_phases(const drawing::PhaseOverlay* phases) { options_.phases = phases; }
     // OK: runs the print dialog and, when confirmed, prints the page and closes.
     void sortie();
 

@@ -2,6 +2,7 @@
 
 #include "drawing/display_values.hpp"
 #include "drawing/palette.hpp"
+#include "drawing/phase_overlay.hpp"
 #include "util/pascal_format.hpp" // for fmt_fixed, fmt_int
 
 #include <QPolygon>
@@ -178,6 +179,8 @@ RenderOutcome render_diagram(QPainter& painter, QSize picture, const Workspace& 
         text_out(painter, view.imageWidth - 90, view.imageHeight - 20, abscissa_title(options.mode));
         text_out(painter, 2, 20, "Calculated");
         draw_calculated(painter, workspace, options, outcome);
+        if (options.phases)
+            draw_phase_overlay(painter, view, *options.phases, options.mode, options.scale);
     }
     for (int k = 1; k <= workspace.observed.count; ++k) {
         legendY += 15;

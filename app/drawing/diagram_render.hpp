@@ -9,12 +9,15 @@
 
 namespace kalidos::drawing {
 
+struct PhaseOverlay;
+
 // What the window shows besides the workspace's data.
 struct DiagramOptions {
     AbscissaMode mode = AbscissaMode::TwoTheta;
     IntensityScale scale = IntensityScale::Linear;
     double verticalScale = 1.0; // S
     int selectedReflection = 0; // merged reflection marked on the picture, 0 = none
+    const PhaseOverlay* phases = nullptr; // a mixture's phases over its total; none: one structure
 };
 
 // What a redraw leaves behind for the window: its mapping, the curves drawn and the

@@ -24,13 +24,17 @@ double scaled_to_hundred(double v, IntensityScale scale)
 
 std::vector<double> calculated_display_values(const CalculatedPattern& pattern, IntensityScale scale)
 {
+    return curve_display_values(std::vector<double>(pattern.intensities, pattern.intensities + pattern.pointCount),
+                                scale);
+}
+
+std::vector<double> curve_display_values(const std::vector<double>& intensity, IntensityScale scale)
+{
     std::vector<double> values;
-    values.reserve(static_cast<std::size_t>(pattern.pointCount));
-    for (int i = 0; i < pattern.pointCount; ++i) {
-        const double intensity = pattern.intensities[i];
-        values.push_back(scale == IntensityScale::Logarithmic ? scaled_to_hundred(intensity + 1, scale)
-                                                              : scaled_to_hundred(intensity, scale));
-    }
+    values.reserve(intensity.size());
+    for (const double v : intensity)
+        values.push_back(scale == IntensityScale::Logarithmic ? scaled_to_hundred(v + 1, scale)
+                                                              : scaled_to_hundred(v, scale));
     return values;
 }
 

@@ -11,6 +11,9 @@ namespace kalidos::drawing {
 // so that a full-scale 100 is drawn at 100, 100 and 99.5. Index 0 is point 1.
 std::vector<double> calculated_display_values(const CalculatedPattern& pattern, IntensityScale scale);
 
+// Any curve in the calculated pattern's units (a mixture's phases), drawn as the pattern is.
+std::vector<double> curve_display_values(const std::vector<double>& intensity, IntensityScale scale);
+
 // The Q-mode sticks, one per PeakTable entry: I·100/Imax raised to at least 1, then the scale.
 std::vector<double> stick_display_values(const CalculationResults& results, IntensityScale scale);
 

@@ -11,6 +11,10 @@ namespace kalidos::drawing {
 // green, purple, olive, lime, aqua.
 QColor observed_colour(int k);
 
+// Curve and legend colour of phase p (from 0) of a mixture: sixteen colours apart from black and
+// from the observed diagrams' colours.
+QColor phase_colour(int p);
+
 inline const QColor kMarkerBackground{255, 255, 0}; // yellow
 inline const QColor kMarkerLine{0, 0, 128};         // navy
 inline const QColor kZoomBox{0, 128, 0};            // green

@@ -3,6 +3,7 @@
 #include "drawing/display_values.hpp"
 #include "drawing/page_layout.hpp"
 #include "drawing/palette.hpp"
+#include "drawing/phase_overlay.hpp"
 #include "util/pascal_format.hpp" // for fmt_fixed
 
 #include <QPolygon>
@@ -67,6 +68,9 @@ PageWording page_wording(const Workspace& workspace, const PageOptions& options)
     if (workspace.results.pattern.pointCount > 0)
         wording.legend.push_back(
             {qs("As calculated (" + fmt_fixed(model.wavelengths.values[1], 8, 5) + ")"), Qt::black, {}, {}});
+    if (options.phases && workspace.results.pattern.pointCount > 0)
+        for (const PhaseLine& line : options.phases->phases)
+            wording.legend.push_back({line.label, line.colour, {}, {}});
     for (int k = 1; k <= workspace.observed.count; ++k) {
         const ObservedSlot& slot = workspace.observed.slots[k];
         wording.legend.push_back(
@@ -142,6 +146,35 @@ void draw_page_calculated(QPainter& painter, const Workspace& workspace, const P
         line << page_point(mapping, x, values[static_cast<std::size_t>(i - 1)]);
     }
     painter.drawPolyline(line);
+}
+
+// Each shown phase of a mixture in its colour, over the points the calculated curve uses.
+void draw_page_phases(QPainter& painter, const PhaseOverlay& overlay, const PageOptions& options,
+                      const PageMapping& mapping)
+{
+    if (options.mode == AbscissaMode::Q)
+        return;  // the calculation is drawn as sticks
+    const QPen previous = painter.pen();
+    const double factor = options.mode == AbscissaMode::Theta ? 0.5 : 1.0;
+    for (const PhaseLine& phase : overlay.phases) {
+        if (!phase.shown)
+            continue;
+        const std::vector<double> values = curve_display_values(phase.intensity, options.scale);
+        QPolygon line;
+        for (std::size_t i = 1; i < values.size() && i < overlay.twoTheta.size(); ++i) {
+            const double x = overlay.twoTheta[i] * factor;
+            if (x < mapping.xmin)
+                continue;
+            if (x > mapping.xmax)
+                break;
+            line << page_point(mapping, x, values[i]);
+        }
+        QPen pen = previous;
+        pen.setColor(phase.colour);
+        painter.setPen(pen);
+        painter.drawPolyline(line);
+    }
+    painter.setPen(previous);
 }
 
 void draw_page_observed(QPainter& painter, const Workspace& workspace, const PageOptions& options,
@@ -238,6 +271,8 @@ void render_print_page(QPainter& painter, const Workspace& workspace, const Page
     set_pen(painter, Qt::black, 3);
     if (workspace.results.pattern.pointCount > 0)
         draw_page_calculated(painter, workspace, options, mapping);
+    if (workspace.results.pattern.pointCount > 0 && options.phases)
+        draw_page_phases(painter, *options.phases, options, mapping);
     for (int k = 1; k <= workspace.observed.count; ++k)
         draw_page_observed(painter, workspace, options, mapping, k);
     painter.restore();

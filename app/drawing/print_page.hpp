@@ -9,6 +9,8 @@
 
 namespace kalidos::drawing {
 
+struct PhaseOverlay;
+
 inline constexpr double kDotsPerCm = 117.66;  // about 300 dots per inch
 inline constexpr int kPageBaselineRow = 2294; // round(21 cm − 1.5 cm) in dots from the top
 inline constexpr int kPageWidthDots = 3494;   // A4 landscape, 29.7 cm
@@ -36,6 +38,7 @@ struct PageOptions {
     IntensityScale scale = IntensityScale::Linear;
     double verticalScale = 1.0; // S
     std::string comment;
+    const PhaseOverlay* phases = nullptr; // a mixture's phases: their curves and list; none: one structure
     QSize pageDots{kPageWidthDots, kPageHeightDots}; // the paper, landscape
 };
 

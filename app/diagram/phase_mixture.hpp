@@ -1,0 +1,82 @@
+// The diagram window's mixture: the main window's structure as the first phase, the structure files
+// added as extra phases, and the calculated curve replaced by the mixture's while there are several.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mixture/mixture.hpp"
+#include "mixture/phase_calculation.hpp"
+#include "mixture/phase_fit.hpp"
+
+namespace kalidos::app {
+
+struct PhaseEntry {
+    std::string path;        // the structure file; empty for the main window's structure
+    PhaseSettings settings;  // an extra phase's own; the first phase follows the main window
+    MixturePhase phase;
+    std::optional<FittedPhase> fitted;  // the last fit's values, until a setting changes
+};
+
+// A reflection named by a click: the phase it belongs to (from 0) and its record.
+struct NamedReflection {
+    std::size_t phase = 0;
+    std::size_t index = 0;  // in the phase's reflections (for the first phase, the merged records from 0)
+    Reflection reflection;  // 2θ and d for the phase's cell scale
+};
+
+class PhaseMixture {
+public:
+    explicit PhaseMixture(Workspace& main) : workspace_(main) {}
+
+    // Where the readers find the program's data files; unset, the main window's start directory
+    // (as File › Open reads).
+    void set_data_directory(const std::filesystem::path& directory) { dataDirectory_ = directory; }
+
+    // After a calculation of the main window: the first phase taken anew from it and every extra
+    // phase calculated again with its settings. False (told) when the first phase cannot be made.
+    bool main_calculated(Messages& messages);
+    // Whether the first phase stands for the main window's last calculation.
+    bool has_main() const { return !entries_.empty(); }
+    // An extra phase from a structure file at an equal share of the weight. False (told) when the
+    // file is refused, the mixture is full or the main structure is not calculated.
+    bool add(const std::string& path, Messages& messages);
+    void remove(std::size_t index);
+    bool change_settings(std::size_t index, const PhaseSettings& settings, Messages& messages);
+    void set_fraction(std::size_t index, double fraction);
+    void set_shown(std::size_t index, bool shown);
+
+    // Several phases over a calculated diagram: the window draws the mixture.
+    bool active() const;
+    const std::vector<PhaseEntry>& entries() const { return entries_; }
+    // The phases' curves on the calculated diagram's points, the total's largest value 100.
+    const MixtureCurves& curves() const { return curves_; }
+    // The weight fractions divided by their sum.
+    std::vector<double> normalised_fractions() const;
+
+    // Fits the fractions (and as asked sizes and cells) to the first observed diagram over the
+    // calculated range, then takes the fitted values. Empty, or why no fit was made.
+    std::string fit(const PhaseFitSettings& settings, PhaseFit& result);
+    const std::optional<PhaseFit>& last_fit() const { return lastFit_; }
+
+    // The reflection contributing most to the mixture within [low, high] of 2θ; none without a mixture.
+    std::optional<NamedReflection> strongest_between(double low, double high) const;
+
+private:
+    std::vector<MixturePhase> phases() const;
+    void forget_fit();
+    // The calculated pattern: the mixture's total, or the main calculation's own with one phase.
+    void update_pattern();
+    std::filesystem::path data_directory() const;
+
+    Workspace& workspace_;
+    std::filesystem::path dataDirectory_;
+    std::vector<PhaseEntry> entries_;
+    std::vector<float> mainIntensities_;  // the main calculation's pattern, kept under the mixture's
+    MixtureCurves curves_;
+    std::optional<PhaseFit> lastFit_;
+};
+
+}  // namespace kalidos::app

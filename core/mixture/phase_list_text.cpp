@@ -1,0 +1,21 @@
+#include "mixture/phase_list_text.hpp"
+
+#include "comparison/agreement_report.hpp"  // for value_with_su
+#include "util/pascal_format.hpp"
+
+namespace kalidos {
+
+std::string phase_list_text(const PhaseListItem& item)
+{
+    return item.name + "  w = " + (item.su > 0 ? value_with_su(item.fraction, item.su) : fmt_fixed(item.fraction, 0, 4));
+}
+
+std::string phase_list_comment(const std::vector<PhaseListItem>& items)
+{
+    std::string out;
+    for (std::size_t p = 0; p < items.size(); ++p)
+        out += "# phase " + std::to_string(p + 1) + ": " + phase_list_text(items[p]) + '\n';
+    return out;
+}
+
+}  // namespace kalidos

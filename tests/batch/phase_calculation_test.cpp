@@ -1,0 +1,81 @@
+// An extra phase calculated from its file with the main calculation's experiment gives what the
+// batch runner gives for the same file and settings, with the phase's own orientation and size.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "batch_calculation.hpp"
+#include "mixture/phase_calculation.hpp"
+#include "support/paths.hpp"
+#include "support/recording_messages.hpp"
+
+namespace kalidos::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using batch::BatchOptions;
+
+fs::path example(const char* name) { return fs::path(KALIDOS_DATA_DIR).parent_path() / "examples" / name; }
+
+std::unique_ptr<Workspace> batch_calculation(const fs::path& file, const BatchOptions& settings)
+{
+    auto workspace = batch::make_memory_workspace();
+    std::ostringstream err;
+    batch::StreamMessages messages(err, false);
+    BatchOptions options = settings;
+    options.structureFile = file.string();
+    EXPECT_EQ(batch::load_and_calculate(*workspace, options, program_data_dir(), messages), 0) << err.str();
+    return workspace;
+}
+
+void expect_same_reflections(const std::vector<Reflection>& phase, const CountedTable<Reflection>& batch)
+{
+    ASSERT_EQ(phase.size(), static_cast<std::size_t>(batch.count));
+    for (std::size_t i = 0; i < phase.size(); ++i) {
+        const Reflection& b = batch[static_cast<int>(i) + 1];
+        ASSERT_EQ(std::tie(phase[i].h, phase[i].k, phase[i].l), std::tie(b.h, b.k, b.l)) << i;
+        ASSERT_DOUBLE_EQ(phase[i].twoTheta, b.twoTheta) << i;
+        ASSERT_DOUBLE_EQ(phase[i].intensity, b.intensity) << i;
+    }
+}
+
+TEST(PhaseCalculation, ExtraPhaseSharesTheExperimentAndKeepsItsOwnSampleSettings)
+{
+    // The main structure: rock salt with two wavelengths, a profile of its own and a zero shift.
+    BatchOptions main;
+    main.mixture = {{1.54056, 100, "1.54056", "100"}, {1.54439, 50, "1.54439", "50"}};
+    main.twoTheta1 = 15;
+    main.twoTheta2 = 95;
+    main.u = 0.002;
+    main.profile.zeroShift = 0.05;
+    main.profile.sizeNm = 40;  // the main phase's own: it must not reach the extra phase
+    main.sample.preferred = {0, 0, 1, 0.7, 1};
+    const auto mainWorkspace = batch_calculation(example("nacl.cif"), main);
+
+    BatchOptions alone = main;  // what the batch gives for the quartz file with the phase's own settings
+    alone.profile.sizeNm = 0;
+    alone.profile.strainPercent = 0.1;
+    alone.sample.preferred = {1, 0, 1, 1.3, 0.5};
+    const auto expected = batch_calculation(example("quartz.cif"), alone);
+
+    PhaseSettings own;
+    own.strainPercent = 0.1;
+    own.preferred = alone.sample.preferred;
+    RecordingMessages messages;
+    MixturePhase phase;
+    ASSERT_TRUE(calculate_mixture_phase(example("quartz.cif"), mainWorkspace->model, own, program_data_dir(), 0.4,
+                                        messages, phase));
+    EXPECT_EQ(phase.name, "quartz.cif");
+    EXPECT_EQ(phase.fraction, 0.4);
+    EXPECT_EQ(phase.sizeNm, 0);
+    EXPECT_TRUE(phase.model->profile == expected->model.profile);
+    EXPECT_EQ(phase.model->wavelengths.count, 2);
+    expect_same_reflections(phase.reflections, expected->results.merged);
+
+    EXPECT_FALSE(calculate_mixture_phase(example("README.md"), mainWorkspace->model, own, program_data_dir(), 0.4,
+                                         messages, phase));
+    EXPECT_FALSE(messages.warnings.empty());
+}
+
+}  // namespace
+}  // namespace kalidos::testing
