@@ -38,6 +38,18 @@ def time_batch(batch, cifs, jobs):
     return elapsed, calculated, cpu
 
 
+def time_module(cifs, jobs):
+    """The module in this process, `jobs` structures at once in threads (the calculation releases
+    the GIL), timed as pymatgen is: from the first record to the last, the import not counted."""
+    import concurrent.futures
+    import kalidos
+    start, start_cpu = time.perf_counter(), time.process_time()
+    with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
+        records = list(pool.map(lambda cif: kalidos.record(cif, wavelength="CuKa1", two_theta=(10, 50)), cifs))
+    calculated = sum('"ok": true' in r for r in records)
+    return time.perf_counter() - start, calculated, time.process_time() - start_cpu
+
+
 def time_pymatgen(cifs):
     from pymatgen.analysis.diffraction.xrd import XRDCalculator
     from pymatgen.io.cif import CifParser
@@ -62,11 +74,16 @@ def main():
     parser.add_argument("--cifs", required=True, help="folder of the CIFs")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("--module", help="folder holding the kalidos package (build/python): adds its row")
     args = parser.parse_args()
     cifs = sorted(glob.glob(os.path.join(args.cifs, "*.cif")))
     load_before = os.getloadavg()[0]
     batch = min(time_batch(args.batch, cifs, args.jobs) for _ in range(args.repeat))
     pymatgen = min(time_pymatgen(cifs) for _ in range(args.repeat))
+    module = None
+    if args.module:
+        sys.path.insert(0, args.module)
+        module = min(time_module(cifs, args.jobs) for _ in range(args.repeat))
     batch_rate, pymatgen_rate = len(cifs) / batch[0], len(cifs) / pymatgen[0]
     print("| program | files | calculated | wall | CPU | structures per second (wall) |")
     print("|---|---|---|---|---|---|")
@@ -74,6 +91,9 @@ def main():
           % (args.jobs, len(cifs), batch[1], batch[0], batch[2], batch_rate))
     print("| pymatgen XRDCalculator | %d | %d | %.3f s | %.3f s | %.1f |"
           % (len(cifs), pymatgen[1], pymatgen[0], pymatgen[2], pymatgen_rate))
+    if module:
+        print("| kalidos module, %d threads | %d | %d | %.3f s | %.3f s | %.1f |"
+              % (args.jobs, len(cifs), module[1], module[0], module[2], len(cifs) / module[0]))
     print("\nratio of the wall rates: %.0f; of the CPU times: %.0f; load average %.1f before, %.1f after"
           % (batch_rate / pymatgen_rate, pymatgen[2] / batch[2], load_before, os.getloadavg()[0]))
     return 0
