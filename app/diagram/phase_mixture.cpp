@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <numeric>
+#include <tuple>
 
 namespace kalidos::app {
 namespace {
@@ -128,6 +129,34 @@ std::vector<double> PhaseMixture::normalised_fractions() const
     for (const MixturePhase& p : list)
         fractions.push_back(p.fraction);
     return fractions;
+}
+
+std::vector<std::vector<MixtureStick>> PhaseMixture::sticks() const
+{
+    constexpr double kTwoPi = 6.283185307179586;
+    std::vector<std::vector<MixtureStick>> sticks;
+    if (!active())
+        return sticks;
+    const std::vector<double> scales = hill_howard_scales(phases());
+    double largest = 0;
+    for (std::size_t p = 0; p < entries_.size(); ++p) {
+        const MixturePhase& phase = entries_[p].phase;
+        std::map<std::tuple<int, int, int>, MixtureStick> lines;  // one line per h k l, every wavelength added
+        for (const Reflection& r : phase.reflections) {
+            MixtureStick& line = lines[{r.h, r.k, r.l}];
+            line.q = kTwoPi / (r.d * phase.cellScale);
+            line.percent += scales[p] * r.intensity;
+        }
+        std::vector<MixtureStick>& own = sticks.emplace_back();
+        for (const auto& [hkl, line] : lines) {
+            own.push_back(line);
+            largest = std::max(largest, line.percent);
+        }
+    }
+    for (std::vector<MixtureStick>& own : sticks)
+        for (MixtureStick& line : own)
+            line.percent = largest > 0 ? line.percent * 100 / largest : 0.0;
+    return sticks;
 }
 
 std::vector<MixturePhase> PhaseMixture::phases() const

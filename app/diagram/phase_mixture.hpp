@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,12 @@ struct NamedReflection {
     std::size_t phase = 0;
     std::size_t index = 0;  // in the phase's reflections (for the first phase, the merged records from 0)
     Reflection reflection;  // 2θ and d for the phase's cell scale
+};
+
+// One line of a phase as the Q mode draws it.
+struct MixtureStick {
+    double q = 0;        // 2π/d, Å⁻¹
+    double percent = 0;  // of the mixture's largest line
 };
 
 class PhaseMixture {
@@ -53,6 +60,8 @@ public:
     const std::vector<PhaseEntry>& entries() const { return entries_; }
     // The phases' curves on the calculated diagram's points, the total's largest value 100.
     const MixtureCurves& curves() const { return curves_; }
+    // Per phase its lines summed over the wavelengths, at the phases' scales; none without a mixture.
+    std::vector<std::vector<MixtureStick>> sticks() const;
     // The weight fractions divided by their sum.
     std::vector<double> normalised_fractions() const;
 

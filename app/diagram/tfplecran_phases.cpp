@@ -32,10 +32,16 @@ drawing::PhaseOverlay make_overlay(const PhaseMixture& mixture)
     const MixtureCurves& curves = mixture.curves();
     overlay.twoTheta = curves.twoTheta;
     const std::vector<PhaseListItem> items = phase_list(mixture);
-    for (std::size_t p = 0; p < items.size() && p < curves.phases.size(); ++p)
-        overlay.phases.push_back({QString::fromStdString(phase_list_text(items[p])),
-                                  drawing::phase_colour(static_cast<int>(p)), mixture.entries()[p].phase.shown,
-                                  curves.phases[p]});
+    const std::vector<std::vector<MixtureStick>> sticks = mixture.sticks();
+    for (std::size_t p = 0; p < items.size() && p < curves.phases.size() && p < sticks.size(); ++p) {
+        drawing::PhaseLine& line = overlay.phases.emplace_back();
+        line.label = QString::fromStdString(phase_list_text(items[p]));
+        line.colour = drawing::phase_colour(static_cast<int>(p));
+        line.shown = mixture.entries()[p].phase.shown;
+        line.intensity = curves.phases[p];
+        for (const MixtureStick& stick : sticks[p])
+            line.sticks.push_back({stick.q, stick.percent});
+    }
     return overlay;
 }
 

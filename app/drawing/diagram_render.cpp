@@ -48,6 +48,13 @@ void draw_calculated(QPainter& painter, const Workspace& workspace, const Diagra
                      RenderOutcome& outcome)
 {
     const DiagramView& view = outcome.view;
+    if (options.mode == AbscissaMode::Q && options.phases) {
+        draw_phase_sticks(painter, *options.phases, options.scale, 3, view.xmin, view.xmax, [&view](double q, double v) {
+            const Pixel p = point_ecran(view, q, v);
+            return QPoint(p.x, p.y);
+        });
+        return;
+    }
     if (options.mode == AbscissaMode::Q) {
         const std::vector<double> values = stick_display_values(workspace.results, options.scale);
         // Flat ends: each stick stops exactly at its intensity.

@@ -38,12 +38,17 @@ std::vector<double> curve_display_values(const std::vector<double>& intensity, I
     return values;
 }
 
+double stick_display_value(double percent, IntensityScale scale)
+{
+    return scaled_to_hundred(std::max(percent, 1.0), scale);
+}
+
 std::vector<double> stick_display_values(const CalculationResults& results, IntensityScale scale)
 {
     std::vector<double> values;
     for (const PeakEntry& peak : results.peaks) {
-        double v = results.largestPeakSum > 0 ? peak.intensity * 100 / results.largestPeakSum : 0.0;
-        values.push_back(scaled_to_hundred(std::max(v, 1.0), scale));
+        const double v = results.largestPeakSum > 0 ? peak.intensity * 100 / results.largestPeakSum : 0.0;
+        values.push_back(stick_display_value(v, scale));
     }
     return values;
 }

@@ -14,6 +14,9 @@ std::vector<double> calculated_display_values(const CalculatedPattern& pattern, 
 // Any curve in the calculated pattern's units (a mixture's phases), drawn as the pattern is.
 std::vector<double> curve_display_values(const std::vector<double>& intensity, IntensityScale scale);
 
+// A stick of `percent` of the largest as the Q mode draws it: raised to at least 1, then the scale.
+double stick_display_value(double percent, IntensityScale scale);
+
 // The Q-mode sticks, one per PeakTable entry: I·100/Imax raised to at least 1, then the scale.
 std::vector<double> stick_display_values(const CalculationResults& results, IntensityScale scale);
 

@@ -30,6 +30,22 @@ void draw_phase_curve(QPainter& painter, const DiagramView& view, const std::vec
 
 }  // namespace
 
+void draw_phase_sticks(QPainter& painter, const PhaseOverlay& overlay, IntensityScale scale, int width, double xmin,
+                       double xmax, const std::function<QPoint(double, double)>& place)
+{
+    const QPen previous = painter.pen();
+    for (const PhaseLine& line : overlay.phases) {
+        if (!line.shown)
+            continue;
+        // Flat ends: each stick stops exactly at its intensity.
+        painter.setPen(QPen(line.colour, width, Qt::SolidLine, Qt::FlatCap));
+        for (const PhaseStick& stick : line.sticks)
+            if (stick.q >= xmin && stick.q <= xmax)
+                painter.drawLine(place(stick.q, 0), place(stick.q, stick_display_value(stick.percent, scale)));
+    }
+    painter.setPen(previous);
+}
+
 void draw_phase_overlay(QPainter& painter, const DiagramView& view, const PhaseOverlay& overlay, AbscissaMode mode,
                         IntensityScale scale)
 {

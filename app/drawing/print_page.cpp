@@ -118,6 +118,12 @@ void draw_page_axes(QPainter& painter, const PageMapping& mapping, double imax, 
 void draw_page_calculated(QPainter& painter, const Workspace& workspace, const PageOptions& options,
                           const PageMapping& mapping)
 {
+    if (options.mode == AbscissaMode::Q && options.phases) {
+        draw_phase_sticks(painter, *options.phases, options.scale, 7, mapping.xmin, mapping.xmax,
+                          [&mapping](double q, double v) { return page_point(mapping, q, v); });
+        set_pen(painter, Qt::black, 2);
+        return;
+    }
     if (options.mode == AbscissaMode::Q) {
         const std::vector<double> values = stick_display_values(workspace.results, options.scale);
         set_pen(painter, Qt::black, 7);

@@ -114,6 +114,18 @@ TEST_F(PhasesWindowTest, QuartzAddedToRockSaltIsDrawnNamedListedAndFittedBack)
     const fs::path pictures(KALIDOS_PICTURE_DIR);
     fs::create_directories(pictures);
     EXPECT_TRUE(window->grab().save(QString::fromStdString((pictures / "phases_rock_salt_quartz.png").string())));
+    // In Q each phase's lines are sticks in its colour.
+    drawing::derive_q_limits(workspace->model);
+    workspace->abscissaMode = AbscissaMode::Q;
+    window->dessine();
+    EXPECT_TRUE(painted_in(window->picture(), drawing::phase_colour(1)));
+    EXPECT_TRUE(window->grab().save(QString::fromStdString((pictures / "phases_q.png").string())));
+    workspace->abscissaMode = AbscissaMode::TwoTheta;
+    window->dessine();
+
+    click("FitFractions");  // nothing measured yet
+    ASSERT_FALSE(messages.warnings.empty());
+    EXPECT_EQ(messages.warnings.back().rfind("Open a measured diagram first", 0), 0u) << messages.warnings.back();
 
     // Fractions 0.3 and 0.7 make the measured diagram; the fit from 0.5 and 0.5 finds them again.
     type(0, app::Tfphases::Fraction, "0.3");
@@ -140,6 +152,11 @@ TEST_F(PhasesWindowTest, QuartzAddedToRockSaltIsDrawnNamedListedAndFittedBack)
     ASSERT_EQ(second.rfind("# phase 2: quartz.cif  w = ", 0), 0u) << second;
     EXPECT_NEAR(std::stod(first.substr(first.find("w = ") + 4)), 0.3, 2e-3);
     EXPECT_NEAR(std::stod(second.substr(second.find("w = ") + 4)), 0.7, 2e-3);
+    dialogs.answers = {app::ChosenFile{(dir / "mixture.svg").string(), 2}};
+    trigger("Saveimage1");
+    std::stringstream svg;
+    svg << std::ifstream(dir / "mixture.svg").rdbuf();
+    EXPECT_NE(svg.str().find("quartz.cif  w = 0.7"), std::string::npos);
     QImage page(drawing::kPageWidthDots, drawing::kPageHeightDots, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
@@ -167,6 +184,18 @@ TEST_F(PhasesWindowTest, CalculatingAgainRecalculatesTheExtraPhases)
     trigger("Phases1");
     ASSERT_TRUE(window->phases_window().add_phase_file(
         (fs::path(KALIDOS_DATA_DIR).parent_path() / "examples" / "rutile.cif").string()));
+    // Its own orientation calculates it again: platelets on (0 0 1) strengthen the 0 0 l lines.
+    const auto line_002 = [this] {
+        for (const Reflection& r : window->mixture().entries()[1].phase.reflections)
+            if (r.h == 0 && r.k == 0 && r.l == 2)
+                return r.intensity;
+        return 0.0;
+    };
+    const double random = line_002();
+    ASSERT_GT(random, 0);
+    type(1, app::Tfphases::Orientation, "0 0 1 0.5");
+    EXPECT_EQ(window->mixture().entries()[1].settings.preferred.ratio, 0.5);
+    EXPECT_GT(line_002(), 1.5 * random);
     const double before = window->mixture().entries()[1].phase.reflections.front().twoTheta;
     workspace->model.wavelengths.values[1] = 1.2;  // a shorter wavelength moves every line
     workspace->model.wavelengths.shortest = workspace->model.wavelengths.longest = 1.2;
