@@ -1,5 +1,7 @@
 #include "diagram/phase_mixture.hpp"
 
+#include "drawing/diagram_geometry.hpp"  // for reflection_abscissa
+
 #include <algorithm>
 #include <filesystem>
 #include <numeric>
@@ -7,6 +9,8 @@
 
 namespace kalidos::app {
 namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
 
 std::string main_phase_name(const StructureModel& model)
 {
@@ -133,7 +137,6 @@ std::vector<double> PhaseMixture::normalised_fractions() const
 
 std::vector<std::vector<MixtureStick>> PhaseMixture::sticks() const
 {
-    constexpr double kTwoPi = 6.283185307179586;
     std::vector<std::vector<MixtureStick>> sticks;
     if (!active())
         return sticks;
@@ -225,7 +228,7 @@ std::string PhaseMixture::fit(const PhaseFitSettings& settings, PhaseFit& result
     return {};
 }
 
-std::optional<NamedReflection> PhaseMixture::strongest_between(double low, double high) const
+std::optional<NamedReflection> PhaseMixture::strongest_between(double low, double high, AbscissaMode mode) const
 {
     if (!active())
         return std::nullopt;
@@ -235,15 +238,14 @@ std::optional<NamedReflection> PhaseMixture::strongest_between(double low, doubl
     for (std::size_t p = 0; p < entries_.size(); ++p) {
         const MixturePhase& phase = entries_[p].phase;
         for (std::size_t i = 0; i < phase.reflections.size(); ++i) {
-            const Reflection& r = phase.reflections[i];
-            const double twoTheta = scaled_two_theta(r, phase.cellScale);
-            const double weight = scales[p] * r.intensity;
-            if (twoTheta < low || twoTheta > high || weight <= largest)
+            Reflection moved = phase.reflections[i];
+            moved.twoTheta = scaled_two_theta(moved, phase.cellScale);
+            moved.d *= phase.cellScale;
+            const double x = drawing::reflection_abscissa(moved, mode);
+            const double weight = scales[p] * moved.intensity;
+            if (x < low || x > high || weight <= largest)
                 continue;
             largest = weight;
-            Reflection moved = r;
-            moved.twoTheta = twoTheta;
-            moved.d *= phase.cellScale;
             best = NamedReflection{p, i, moved};
         }
     }

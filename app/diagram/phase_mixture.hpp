@@ -70,8 +70,9 @@ public:
     std::string fit(const PhaseFitSettings& settings, PhaseFit& result);
     const std::optional<PhaseFit>& last_fit() const { return lastFit_; }
 
-    // The reflection contributing most to the mixture within [low, high] of 2θ; none without a mixture.
-    std::optional<NamedReflection> strongest_between(double low, double high) const;
+    // The reflection contributing most to the mixture whose abscissa in `mode` (θ, 2θ or Q = 2π/d)
+    // lies within [low, high]; none without a mixture.
+    std::optional<NamedReflection> strongest_between(double low, double high, AbscissaMode mode) const;
 
 private:
     std::vector<MixturePhase> phases() const;

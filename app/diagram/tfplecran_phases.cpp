@@ -88,16 +88,14 @@ std::string Tfplecran::phase_list_header() const
 
 void Tfplecran::name_phase_reflection(int releaseX)
 {
-    if (workspace_.abscissaMode == AbscissaMode::Q)
-        return;  // the picture shows the first phase's sticks
-    const double factor = workspace_.abscissaMode == AbscissaMode::Theta ? 2.0 : 1.0;
-    const double low = drawing::point_monde(outcome_.view, releaseX - kNamingReach, 0).x * factor;
-    const double high = drawing::point_monde(outcome_.view, releaseX + kNamingReach, 0).x * factor;
-    const std::optional<NamedReflection> named = mixture_->strongest_between(low, high);
+    const AbscissaMode mode = workspace_.abscissaMode;
+    const double low = drawing::point_monde(outcome_.view, releaseX - kNamingReach, 0).x;
+    const double high = drawing::point_monde(outcome_.view, releaseX + kNamingReach, 0).x;
+    const std::optional<NamedReflection> named = mixture_->strongest_between(low, high, mode);
     if (!named)
         return;
     const QString text = QString::fromStdString(reflection_name(*mixture_, *named));
-    const int x = drawing::point_ecran(outcome_.view, named->reflection.twoTheta / factor, 0).x;
+    const int x = drawing::point_ecran(outcome_.view, drawing::reflection_abscissa(named->reflection, mode), 0).x;
     QPainter painter(&image_->picture());
     painter.setFont(drawing::picture_font());
     painter.setPen(QPen(drawing::phase_colour(static_cast<int>(named->phase)), 1));

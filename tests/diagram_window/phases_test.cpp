@@ -119,6 +119,9 @@ TEST_F(PhasesWindowTest, QuartzAddedToRockSaltIsDrawnNamedListedAndFittedBack)
     workspace->abscissaMode = AbscissaMode::Q;
     window->dessine();
     EXPECT_TRUE(painted_in(window->picture(), drawing::phase_colour(1)));
+    window->phases_window().show_note("");
+    QTest::mouseClick(image(), Qt::LeftButton, {}, QPoint(pixel(2 * M_PI / strongest.d, 0).x(), 120));
+    EXPECT_EQ(window->phases_window().note().toStdString(), named);
     EXPECT_TRUE(window->grab().save(QString::fromStdString((pictures / "phases_q.png").string())));
     workspace->abscissaMode = AbscissaMode::TwoTheta;
     window->dessine();
