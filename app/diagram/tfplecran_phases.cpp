@@ -69,7 +69,7 @@ void Tfplecran::phases_changed()
 
 void Tfplecran::phases_after_calculation()
 {
-    if (!mixture_->has_main() || !services_.messages)
+    if ((!mixture_->has_main() && !phases_->isVisible()) || !services_.messages)
         return;  // no mixture was ever made: the window is the one structure's
     mixture_->main_calculated(*services_.messages);
     overlay_ = make_overlay(*mixture_);

@@ -177,14 +177,17 @@ TEST_F(PhasesWindowTest, QuartzAddedToRockSaltIsDrawnNamedListedAndFittedBack)
     EXPECT_EQ(intensities(), alone);
 }
 
-// Calcul. again calculates the extra phases again with the main window's new settings.
+// The first Calcul. fills an open Phases window; Calcul. again calculates the extra phases again with
+// the main window's new settings, and an extra phase's own orientation calculates it again.
 TEST_F(PhasesWindowTest, CalculatingAgainRecalculatesTheExtraPhases)
 {
     workspace = make_rock_salt(make_scratch_dir("phases-again").string());
     open_window();
     window->mixture().set_data_directory(program_data_dir());
+    trigger("Phases1");  // before any calculation: an empty table, filled by the first
+    EXPECT_TRUE(window->mixture().entries().empty());
     calculate();
-    trigger("Phases1");
+    ASSERT_EQ(window->mixture().entries().size(), 1u);
     ASSERT_TRUE(window->phases_window().add_phase_file(
         (fs::path(KALIDOS_DATA_DIR).parent_path() / "examples" / "rutile.cif").string()));
     // Its own orientation calculates it again: platelets on (0 0 1) strengthen the 0 0 l lines.
