@@ -1,7 +1,12 @@
 #include "computation/parallel_for.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -12,6 +17,82 @@ std::atomic<int> requestedThreads{0};
 
 // Below this many items a second thread costs more than it saves.
 constexpr int kMinItemsPerThread = 16;
+
+// Threads kept waiting for the next loop: starting a thread for every loop of every structure
+// cost more than the loops themselves on small structures. One loop runs on the pool at a time;
+// a loop started meanwhile (calculations in several threads of the caller's) runs in its caller
+// alone, which gives the same results.
+class WorkerPool {
+public:
+    // Runs block(1) .. block(blocks - 1) on the pool and block(0) in the caller, returning when all
+    // are done; false (nothing run) when the pool is busy or belongs to the parent of a fork.
+    bool run(int blocks, const std::function<void(int)>& block)
+    {
+        std::unique_lock call(callMutex_, std::try_to_lock);
+        if (!call.owns_lock() || getpid() != owner_)
+            return false;
+        {
+            std::lock_guard lock(mutex_);
+            while (workers_ < blocks - 1)
+                start_worker(++workers_);
+            job_ = &block;
+            jobBlocks_ = blocks;
+            pending_ = blocks - 1;
+            ++generation_;
+        }
+        wake_.notify_all();
+        std::exception_ptr failure;
+        try {
+            block(0);
+        } catch (...) {
+            failure = std::current_exception();  // the workers still use `block`: wait for them first
+        }
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [&] { return pending_ == 0; });
+        job_ = nullptr;
+        if (failure)
+            std::rethrow_exception(failure);
+        return true;
+    }
+
+private:
+    // Called with mutex_ held. Workers are detached and live as long as the process: the pool is
+    // never destroyed, so no exit waits for them.
+    void start_worker(int index)
+    {
+        std::thread([this, index, seen = generation_]() mutable {
+            std::unique_lock lock(mutex_);
+            for (;;) {
+                wake_.wait(lock, [&] { return generation_ != seen; });
+                seen = generation_;
+                if (index >= jobBlocks_)
+                    continue;
+                const std::function<void(int)>* job = job_;
+                lock.unlock();
+                (*job)(index);
+                lock.lock();
+                if (--pending_ == 0)
+                    done_.notify_one();
+            }
+        }).detach();
+    }
+
+    std::mutex callMutex_;  // held for a whole loop
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    const std::function<void(int)>* job_ = nullptr;
+    int jobBlocks_ = 0;
+    int pending_ = 0;
+    long long generation_ = 0;
+    int workers_ = 0;
+    const pid_t owner_ = getpid();
+};
+
+WorkerPool& worker_pool()
+{
+    static WorkerPool* pool = new WorkerPool;  // never destroyed: see start_worker
+    return *pool;
+}
 
 }  // namespace
 
@@ -35,20 +116,11 @@ void parallel_for(int count, const std::function<void(int begin, int end)>& body
     if (count <= 0)
         return;
     const int threads = std::clamp(count / kMinItemsPerThread, 1, computation_threads());
-    if (threads == 1) {
-        body(0, count);
-        return;
-    }
-    std::vector<std::thread> workers;
-    workers.reserve(static_cast<std::size_t>(threads - 1));
     const auto block_start = [&](int t) {
         return static_cast<int>(static_cast<long long>(count) * t / threads);
     };
-    for (int t = 1; t < threads; ++t)
-        workers.emplace_back(body, block_start(t), block_start(t + 1));
-    body(0, block_start(1));
-    for (auto& worker : workers)
-        worker.join();
+    if (threads == 1 || !worker_pool().run(threads, [&](int t) { body(block_start(t), block_start(t + 1)); }))
+        body(0, count);
 }
 
 }  // namespace kalidos
