@@ -11,7 +11,8 @@ JSON Lines written to a scratch file), timed from start to exit. pymatgen reads 
 CifParser and runs XRDCalculator.get_pattern in one Python process, timed from the first read
 to the last pattern (its import is not counted); a file it cannot read or calculate counts as
 done, as the batch runner's refused files do. Each side is repeated --repeat times and the best
-time kept.
+time kept. With --module build/python a third row times the Python module in this interpreter,
+--jobs structures at once in threads, from the first structure to the last as pymatgen is timed.
 """
 import argparse
 import glob
