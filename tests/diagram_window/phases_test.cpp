@@ -99,6 +99,11 @@ TEST_F(PhasesWindowTest, QuartzAddedToRockSaltIsDrawnNamedListedAndFittedBack)
     EXPECT_TRUE(painted_in(window->picture(), drawing::phase_colour(0)));
     EXPECT_TRUE(painted_in(window->picture(), drawing::phase_colour(1)));
 
+    auto* table = window->phases_window().findChild<QTableWidget*>("PhaseTable");
+    table->item(1, app::Tfphases::Shown)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(window->phase_overlay()->phases[1].shown);
+    table->item(1, app::Tfphases::Shown)->setCheckState(Qt::Checked);
+
     // A click on quartz's strongest line names quartz and the reflection.
     const MixturePhase& quartz = window->mixture().entries()[1].phase;
     const Reflection strongest = *std::max_element(
