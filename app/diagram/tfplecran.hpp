@@ -83,6 +83,7 @@ class Tfplecran : public QMainWindow {
     void show_phases();
     // The mixture changed: its curves and list drawn again.
     void phases_changed();
+    void show_phase_lines();
     void OnMouseDown(QPoint position, Qt::MouseButton button);
     void Image1_OnMouseMove(QPoint position);
     void ONMouseUp(QPoint position, Qt::MouseButton button);

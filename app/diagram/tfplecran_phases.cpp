@@ -6,6 +6,7 @@
 #include "diagram/tfplecran.hpp"
 #include "drawing/palette.hpp"
 #include "mixture/phase_list_text.hpp"
+#include "mixture/phase_results_list.hpp"
 #include "util/pascal_format.hpp"
 
 #include <QPainter>
@@ -60,9 +61,26 @@ void Tfplecran::show_phases()
     phases_changed();
 }
 
+// The results list of the main window says which phase each line belongs to.
+void Tfplecran::show_phase_lines()
+{
+    std::vector<MixturePhase> phases;
+    for (const PhaseEntry& entry : mixture_->entries())
+        phases.push_back(entry.phase);
+    std::vector<std::string> lines;
+    if (mixture_->active())
+        lines = phase_result_lines(phases, phase_list(*mixture_), workspace_.abscissaMode);
+    if (lines == workspace_.results.phaseLines)
+        return;
+    workspace_.results.phaseLines = std::move(lines);
+    if (services_.resultsListChanged)
+        services_.resultsListChanged();
+}
+
 void Tfplecran::phases_changed()
 {
     overlay_ = make_overlay(*mixture_);
+    show_phase_lines();
     workspace_.model.recalculatePending = true;
     dessine();
 }
@@ -73,6 +91,7 @@ void Tfplecran::phases_after_calculation()
         return;  // no mixture was ever made: the window is the one structure's
     mixture_->main_calculated(*services_.messages);
     overlay_ = make_overlay(*mixture_);
+    show_phase_lines();
     phases_->refresh();
 }
 

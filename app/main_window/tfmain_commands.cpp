@@ -28,6 +28,7 @@ void Tfmain::clear_results()
 {
     listBox3_->clear();
     workspace_.results.resultsList.clear();
+    workspace_.results.phaseLines.clear();
     if (diagram_.blank)
         diagram_.blank();
 }
@@ -36,6 +37,8 @@ void Tfmain::show_results_list()
 {
     listBox3_->clear();
     for (const std::string& line : workspace_.results.resultsList)
+        listBox3_->addItem(QString::fromStdString(line));
+    for (const std::string& line : workspace_.results.phaseLines)
         listBox3_->addItem(QString::fromStdString(line));
 }
 

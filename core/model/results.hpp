@@ -66,6 +66,7 @@ struct CalculationResults {
     CalculatedPattern pattern;
     GridPattern grid;
     std::vector<std::string> resultsList;  // the lines of the results list, header included
+    std::vector<std::string> phaseLines;   // shown under them: a mixture's phases and their lines
 };
 
 }  // namespace kalidos

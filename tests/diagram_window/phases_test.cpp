@@ -98,6 +98,12 @@ TEST_F(PhasesWindowTest, QuartzAddedToRockSaltIsDrawnNamedListedAndFittedBack)
     EXPECT_NE(intensities(), alone);
     EXPECT_TRUE(painted_in(window->picture(), drawing::phase_colour(0)));
     EXPECT_TRUE(painted_in(window->picture(), drawing::phase_colour(1)));
+    // The results list says which phase its lines belong to: quartz's follow its own heading.
+    const std::vector<std::string>& listed = workspace->results.phaseLines;
+    ASSERT_GT(listed.size(), 3u);
+    EXPECT_EQ(listed[1].rfind("Phase 1: ", 0), 0u) << listed[1];
+    EXPECT_EQ(listed[2].rfind("Phase 2: quartz.cif", 0), 0u) << listed[2];
+    EXPECT_EQ(listed.size(), 3 + window->mixture().entries()[1].phase.reflections.size());
 
     auto* table = window->phases_window().findChild<QTableWidget*>("PhaseTable");
     table->item(1, app::Tfphases::Shown)->setCheckState(Qt::Unchecked);
@@ -180,6 +186,7 @@ TEST_F(PhasesWindowTest, QuartzAddedToRockSaltIsDrawnNamedListedAndFittedBack)
     click("RemovePhase");
     EXPECT_EQ(window->phase_overlay(), nullptr);
     EXPECT_EQ(intensities(), alone);
+    EXPECT_TRUE(workspace->results.phaseLines.empty());
 }
 
 // The first Calcul. fills an open Phases window; Calcul. again calculates the extra phases again with
