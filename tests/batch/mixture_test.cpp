@@ -10,6 +10,7 @@
 #include "batch_observed.hpp"
 #include "mixture/mixture.hpp"
 #include "mixture/phase_fit.hpp"
+#include "calculated_structure.hpp"
 #include "support/paths.hpp"
 
 namespace kalidos::testing {
@@ -18,16 +19,11 @@ namespace {
 namespace fs = std::filesystem;
 using batch::BatchOptions;
 
-fs::path example(const char* name) { return fs::path(KALIDOS_DATA_DIR).parent_path() / "examples" / name; }
+fs::path example(const char* name) { return example_structure(name); }
 
 MixturePhase calculated_phase(const fs::path& file, const BatchOptions& settings, double fraction)
 {
-    auto workspace = batch::make_memory_workspace();
-    std::ostringstream err;
-    batch::StreamMessages messages(err, false);
-    BatchOptions options = settings;
-    options.structureFile = file.string();
-    EXPECT_EQ(batch::load_and_calculate(*workspace, options, program_data_dir(), messages), 0) << err.str();
+    const std::unique_ptr<Workspace> workspace = calculated_structure(file, settings);
     MixturePhase phase;
     std::string why;
     EXPECT_TRUE(make_mixture_phase(*workspace, file.filename().string(), fraction, phase, why)) << why;
@@ -69,12 +65,8 @@ MeasuredScan synthetic_scan(const std::vector<MixturePhase>& phases, double leve
 TEST(Mixture, OnePhaseIsThatPhaseAndCopiesOfOnePhaseAddUpToIt)
 {
     const BatchOptions options = copper_range(10, 80);
-    auto workspace = batch::make_memory_workspace();
-    std::ostringstream err;
-    batch::StreamMessages messages(err, false);
-    BatchOptions single = options;
-    single.structureFile = example("rutile.cif").string();
-    ASSERT_EQ(batch::load_and_calculate(*workspace, single, program_data_dir(), messages), 0) << err.str();
+    const std::unique_ptr<Workspace> workspace = calculated_structure(example("rutile.cif"), options);
+    ASSERT_GT(workspace->results.pattern.pointCount, 0);
     const CalculatedPattern& pattern = workspace->results.pattern;
     const std::vector<double> angles(pattern.angles, pattern.angles + pattern.pointCount);
 

@@ -2,9 +2,9 @@
 // batch runner gives for the same file and settings, with the phase's own orientation and size.
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "batch_calculation.hpp"
+#include "calculated_structure.hpp"
 #include "mixture/phase_calculation.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
@@ -15,18 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using batch::BatchOptions;
 
-fs::path example(const char* name) { return fs::path(KALIDOS_DATA_DIR).parent_path() / "examples" / name; }
-
-std::unique_ptr<Workspace> batch_calculation(const fs::path& file, const BatchOptions& settings)
-{
-    auto workspace = batch::make_memory_workspace();
-    std::ostringstream err;
-    batch::StreamMessages messages(err, false);
-    BatchOptions options = settings;
-    options.structureFile = file.string();
-    EXPECT_EQ(batch::load_and_calculate(*workspace, options, program_data_dir(), messages), 0) << err.str();
-    return workspace;
-}
+fs::path example(const char* name) { return example_structure(name); }
 
 void expect_same_reflections(const std::vector<Reflection>& phase, const CountedTable<Reflection>& batch)
 {
@@ -50,13 +39,13 @@ TEST(PhaseCalculation, ExtraPhaseSharesTheExperimentAndKeepsItsOwnSampleSettings
     main.profile.zeroShift = 0.05;
     main.profile.sizeNm = 40;  // the main phase's own: it must not reach the extra phase
     main.sample.preferred = {0, 0, 1, 0.7, 1};
-    const auto mainWorkspace = batch_calculation(example("nacl.cif"), main);
+    const auto mainWorkspace = calculated_structure(example("nacl.cif"), main);
 
     BatchOptions alone = main;  // what the batch gives for the quartz file with the phase's own settings
     alone.profile.sizeNm = 0;
     alone.profile.strainPercent = 0.1;
     alone.sample.preferred = {1, 0, 1, 1.3, 0.5};
-    const auto expected = batch_calculation(example("quartz.cif"), alone);
+    const auto expected = calculated_structure(example("quartz.cif"), alone);
 
     PhaseSettings own;
     own.strainPercent = 0.1;
