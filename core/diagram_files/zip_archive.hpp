@@ -1,6 +1,6 @@
-// Zip archives held in memory (BRML, RASX), read through libzip. Members are read whole and their
-// checksums verified; a cap on each member's uncompressed size keeps a small damaged or hostile
-// archive from claiming gigabytes.
+// Zip archives held in memory (BRML, RASX), read through libzip (loaded on first use). Members are
+// read whole and their checksums verified; a cap on each member's uncompressed size keeps a small
+// damaged or hostile archive from claiming gigabytes.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,8 @@
 struct zip;
 
 namespace kalidos {
+
+struct ZipLibrary;
 
 // Larger than the XML of any diagram of kMaxMeasuredPoints points in these formats.
 inline constexpr std::size_t kMaxZipMemberBytes = std::size_t{256} << 20;
@@ -36,6 +38,7 @@ public:
               std::size_t maxBytes = kMaxZipMemberBytes) const;
 
 private:
+    const ZipLibrary* zip_ = nullptr;  // set by open()
     zip* archive_ = nullptr;
 };
 

@@ -144,8 +144,9 @@ class InstallationTest(unittest.TestCase):
         self.check_dependencies(package, prefix)
 
     def check_dependencies(self, package, prefix):
-        """Every library the programs and the Python module link directly belongs to a package the
-        control file depends on."""
+        """Every library the programs and the Python module link directly, and every library they
+        load on demand (libzip, for zip-based diagrams), belongs to a package the control file
+        depends on."""
         _, depends, _ = run(["dpkg-deb", "-f", package, "Depends"])
         declared = {re.split(r"[\s(]", item.strip())[0] for item in depends.split(",") if item.strip()}
         binaries = [os.path.join(prefix, "bin", name) for name in ("kalidos", "kalidos-batch")]
@@ -157,11 +158,21 @@ class InstallationTest(unittest.TestCase):
             paths = dict(re.findall(r"^\s*(\S+) => (\S+)", resolved, re.MULTILINE))
             self.assertTrue(needed)
             for library in needed:
-                _, owner, err = run(["dpkg", "-S", os.path.realpath(paths[library])])
-                if not owner:  # merged /usr: dpkg knows the /lib path
-                    _, owner, err = run(["dpkg", "-S", paths[library]])
-                self.assertTrue(owner, err)
-                self.assertIn(owner.split(":")[0], declared, f"{program} needs {library}")
+                self.assertIn(self.owning_package(paths[library]), declared, f"{program} needs {library}")
+        on_demand = os.environ["KALIDOS_LOADED_ON_DEMAND"].split()
+        self.assertTrue(on_demand)
+        _, cache, _ = run(["/sbin/ldconfig", "-p"])
+        for library in on_demand:
+            found = re.search(r"^\s*" + re.escape(library) + r" \(.*\) => (\S+)", cache, re.MULTILINE)
+            self.assertTrue(found, library)
+            self.assertIn(self.owning_package(found.group(1)), declared, f"the programs load {library}")
+
+    def owning_package(self, path):
+        _, owner, err = run(["dpkg", "-S", os.path.realpath(path)])
+        if not owner:  # merged /usr: dpkg knows the /lib path
+            _, owner, err = run(["dpkg", "-S", path])
+        self.assertTrue(owner, err)
+        return owner.split(":")[0]
 
 
 if __name__ == "__main__":
