@@ -111,7 +111,7 @@ bool write_record(const StructureRecord& record, const std::string& stem, Output
                   StreamMessages& messages)
 {
     bool written = true;
-    if (outputs.lines != nullptr && !(*outputs.lines << json_line(record.document) << '\n')) {
+    if (outputs.lines != nullptr && !(*outputs.lines << record.line << '\n')) {
         messages.note("Cannot write " + options.jsonFile);
         written = false;
     }
@@ -125,7 +125,7 @@ bool write_record(const StructureRecord& record, const std::string& stem, Output
 }  // namespace
 
 StructureRecord calculate_record(const BatchOptions& settings, const std::string& file, const fs::path& data,
-                                 const fs::path& listings)
+                                 const fs::path& listings, bool indentedToo)
 {
     BatchOptions options = settings;
     options.structureFile = file;
@@ -146,26 +146,16 @@ StructureRecord calculate_record(const BatchOptions& settings, const std::string
         messages.note(error.what());
         record.status = kExitRefused;
     }
-    std::ostringstream document;
-    write_result_record(document, file, record.status, *workspace, messages.texts(), options.compare);
-    record.document = document.str();
+    // Records run to tens of kilobytes: room for most at once rather than growing a step at a time.
+    constexpr std::size_t kTypicalRecordBytes = std::size_t{1} << 17;
+    record.line.reserve(kTypicalRecordBytes);
+    write_result_record(record.line, JsonLayout::OneLine, file, record.status, *workspace, messages.texts(),
+                        options.compare);
+    if (indentedToo)
+        write_result_record(record.document, JsonLayout::Indented, file, record.status, *workspace, messages.texts(),
+                            options.compare);
     record.messages = messages.texts();
     return record;
-}
-
-std::string json_line(const std::string& document)
-{
-    std::string line;
-    line.reserve(document.size());
-    std::size_t from = 0;  // copied a stretch at a time: records run to tens of kilobytes
-    while (from < document.size()) {
-        const std::size_t lineBreak = document.find('\n', from);
-        line.append(document, from, lineBreak == std::string::npos ? std::string::npos : lineBreak - from);
-        if (lineBreak == std::string::npos)
-            break;
-        from = document.find_first_not_of(' ', lineBreak + 1);
-    }
-    return line;
 }
 
 std::vector<std::string> output_stems(const std::vector<std::string>& files)
@@ -221,7 +211,7 @@ int run_many(const BatchOptions& options, const fs::path& dataDirectory, StreamM
     const auto work = [&] {
         for (std::size_t i = next++; i < total; i = next++) {
             const fs::path listings = outputs.listingsDirectory.empty() ? fs::path() : outputs.listingsDirectory / stems[i];
-            records.put(i, calculate_record(options, (*files)[i], dataDirectory, listings));
+            records.put(i, calculate_record(options, (*files)[i], dataDirectory, listings, !outputs.outDirectory.empty()));
         }
     };
     std::vector<std::jthread> workers;

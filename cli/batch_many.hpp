@@ -12,17 +12,20 @@
 
 namespace kalidos::batch {
 
-// One structure's record: the JSON document of a run over several, with its messages.
+// One structure's record: its JSON, with its messages.
 struct StructureRecord {
-    std::string document;  // indented; json_line makes the JSON Lines record
+    std::string line;      // on one line, for JSON Lines
+    std::string document;  // indented, when asked for
     std::vector<std::string> messages;
     int status = 1;
 };
 
 // One structure alone, with `settings` and `file` in place of settings.structureFile: its own
-// workspace in memory, messages and listings (written in `listings` when not empty).
+// workspace in memory, messages and listings (written in `listings` when not empty). The record's
+// indented document is written only when `indentedToo`.
 StructureRecord calculate_record(const BatchOptions& settings, const std::string& file,
-                                 const std::filesystem::path& dataDirectory, const std::filesystem::path& listings);
+                                 const std::filesystem::path& dataDirectory, const std::filesystem::path& listings,
+                                 bool indentedToo = false);
 
 // Each structure is calculated in memory, `options.jobs` at a time. Records go out in input order:
 // JSON Lines to --json, one document per structure to --out-dir, listings to a folder per
@@ -34,10 +37,6 @@ int run_many(const BatchOptions& options, const std::filesystem::path& dataDirec
 
 // The command line's files followed by those of --list (one per line, blank lines skipped).
 std::optional<std::vector<std::string>> structure_file_list(const BatchOptions& options, StreamMessages& messages);
-
-// A JSON document on one line: the line breaks and indentation between values removed
-// (a line break inside a string is always escaped).
-std::string json_line(const std::string& document);
 
 // Output names, one per file: its stem, then _2, _3 ... where a stem comes again.
 std::vector<std::string> output_stems(const std::vector<std::string>& files);

@@ -1,33 +1,58 @@
 #include "json_writer.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
 
 namespace kalidos::batch {
 
-std::string json_escape(const std::string& text)
+namespace {
+
+// The escape sequence of a byte that cannot stand in a JSON string, or an empty view.
+std::string_view escape_of(char c, char (&spelled)[7])
+{
+    switch (c) {
+    case '"': return "\\\"";
+    case '\\': return "\\\\";
+    case '\n': return "\\n";
+    case '\r': return "\\r";
+    case '\t': return "\\t";
+    default:
+        if (static_cast<unsigned char>(c) >= 0x20)
+            return {};
+        static const char* hex = "0123456789abcdef";
+        std::copy_n("\\u00", 4, spelled);
+        spelled[4] = hex[(c >> 4) & 0xf];
+        spelled[5] = hex[c & 0xf];
+        return {spelled, 6};
+    }
+}
+
+// Calls `out` with the escaped text in pieces: runs that need no escape pass whole.
+template <class Out>
+void escape_into(std::string_view text, Out&& out)
+{
+    std::size_t from = 0;
+    char spelled[7];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string_view escape = escape_of(text[i], spelled);
+        if (escape.empty())
+            continue;
+        out(text.substr(from, i - from));
+        out(escape);
+        from = i + 1;
+    }
+    out(text.substr(from));
+}
+
+}  // namespace
+
+std::string json_escape(std::string_view text)
 {
     std::string escaped;
     escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '"': escaped += "\\\""; break;
-        case '\\': escaped += "\\\\"; break;
-        case '\n': escaped += "\\n"; break;
-        case '\r': escaped += "\\r"; break;
-        case '\t': escaped += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                static const char* hex = "0123456789abcdef";
-                escaped += "\\u00";
-                escaped += hex[(c >> 4) & 0xf];
-                escaped += hex[c & 0xf];
-            } else {
-                escaped += c;
-            }
-        }
-    }
+    escape_into(text, [&](std::string_view piece) { escaped += piece; });
     return escaped;
 }
 
@@ -35,9 +60,30 @@ std::string json_escape(const std::string& text)
 // insertion would check the stream's state again. A short write fails the stream as << would.
 void JsonWriter::put(std::string_view text)
 {
+    if (text_ != nullptr) {
+        text_->append(text);
+        return;
+    }
+    std::ostream& out = *stream_;
     const auto size = static_cast<std::streamsize>(text.size());
-    if (!out_ || out_.rdbuf() == nullptr || out_.rdbuf()->sputn(text.data(), size) != size)
-        out_.setstate(std::ios::badbit);
+    if (!out || out.rdbuf() == nullptr || out.rdbuf()->sputn(text.data(), size) != size)
+        out.setstate(std::ios::badbit);
+}
+
+void JsonWriter::put_escaped(std::string_view text)
+{
+    escape_into(text, [this](std::string_view piece) { put(piece); });
+}
+
+void JsonWriter::line_break(std::size_t indent)
+{
+    if (oneLine_)
+        return;
+    put("\n");
+    static constexpr std::string_view kSpaces = "                                ";
+    for (; indent > kSpaces.size(); indent -= kSpaces.size())
+        put(kSpaces);
+    put(kSpaces.substr(0, indent));
 }
 
 // A value inside an object must follow a key; inside an array it follows a comma.
@@ -59,10 +105,8 @@ void JsonWriter::before_value(bool startsLine)
     if (!level.empty)
         put(",");
     level.empty = false;
-    if (startsLine) {
-        put("\n");
-        put(std::string(2 * levels_.size(), ' '));
-    }
+    if (startsLine)
+        line_break(2 * levels_.size());
 }
 
 JsonWriter& JsonWriter::key(const std::string& name)
@@ -74,12 +118,12 @@ JsonWriter& JsonWriter::key(const std::string& name)
         put(",");
     // Top-level keys start lines; nested objects stay on one line each.
     if (levels_.size() == 1)
-        put("\n  ");
+        line_break(2);
     else if (!level.empty)
         put(" ");
     level.empty = false;
     put("\"");
-    put(json_escape(name));
+    put_escaped(name);
     put("\": ");
     afterKey_ = true;
     return *this;
@@ -100,10 +144,10 @@ JsonWriter& JsonWriter::end_object()
     const bool empty = levels_.back().empty;
     levels_.pop_back();
     if (!empty && levels_.empty())
-        put("\n");
+        line_break(0);
     put("}");
     if (levels_.empty())
-        put("\n");
+        line_break(0);
     return *this;
 }
 
@@ -122,7 +166,7 @@ JsonWriter& JsonWriter::end_array()
     levels_.pop_back();
     put("]");
     if (levels_.empty())
-        put("\n");
+        line_break(0);
     return *this;
 }
 
@@ -130,7 +174,7 @@ JsonWriter& JsonWriter::value(const std::string& text)
 {
     before_value();
     put("\"");
-    put(json_escape(text));
+    put_escaped(text);
     put("\"");
     return *this;
 }

@@ -161,10 +161,10 @@ void write_result_json(std::ostream& out, const Workspace& workspace, const std:
     json.end_object();
 }
 
-void write_result_record(std::ostream& out, const std::string& file, int exitStatus, const Workspace& workspace,
-                         const std::vector<std::string>& messages, bool agreementList)
+void write_result_record(std::string& out, JsonLayout layout, const std::string& file, int exitStatus,
+                         const Workspace& workspace, const std::vector<std::string>& messages, bool agreementList)
 {
-    JsonWriter json(out);
+    JsonWriter json(out, layout);
     json.begin_object();
     json.field("file", file).field("ok", exitStatus == 0).field("exit_status", exitStatus);
     write_result_fields(json, workspace, messages, agreementList);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "json_writer.hpp"
 #include "model/workspace.hpp"
 
 namespace kalidos::batch {
@@ -16,9 +17,10 @@ namespace kalidos::batch {
 void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages,
                        bool agreementList = false);
 
-// The same fields after "file" (the input named), "ok" and "exit_status": one structure of
-// a run over several.
-void write_result_record(std::ostream& out, const std::string& file, int exitStatus, const Workspace& workspace,
-                         const std::vector<std::string>& messages, bool agreementList = false);
+// The same fields after "file" (the input named), "ok" and "exit_status", appended to `out`:
+// one structure of a run over several.
+void write_result_record(std::string& out, JsonLayout layout, const std::string& file, int exitStatus,
+                         const Workspace& workspace, const std::vector<std::string>& messages,
+                         bool agreementList = false);
 
 }  // namespace kalidos::batch

@@ -181,7 +181,7 @@ std::string record(const std::string& path, const std::vector<std::string>& argu
         py::gil_scoped_release released;
         calculated = batch::calculate_record(options, path, dataDirectory, {});
     }
-    return batch::json_line(calculated.document);
+    return calculated.line;
 }
 
 }  // namespace

@@ -31,6 +31,29 @@ TEST(JsonWriter, NestsObjectsAndArraysWithCommas)
     EXPECT_EQ(squeeze(out.str()), R"({"a":1,"b":[1.5,"x",null],"c":[{"h":-2},{}],"d":{},"e":true})");
 }
 
+// JSON Lines records are the indented documents without their line breaks and indentation;
+// spaces inside a line, and in strings, stay.
+TEST(JsonWriter, OneLineLayoutLeavesOutOnlyTheLineBreaksAndTheirIndentation)
+{
+    const auto write = [](JsonLayout layout) {
+        std::string text;
+        JsonWriter json(text, layout);
+        json.begin_object().field("a", "x\ny").key("b").begin_array().value(1);
+        json.begin_object().field("c", 2).field("d", "  e").end_object().end_array();
+        json.key("f").begin_object().field("g", true).end_object().end_object();
+        return text;
+    };
+    const std::string indented = R"({
+  "a": "x\ny",
+  "b": [1,
+    {"c": 2, "d": "  e"}],
+  "f": {"g": true}
+}
+)";
+    EXPECT_EQ(write(JsonLayout::Indented), indented);
+    EXPECT_EQ(write(JsonLayout::OneLine), R"({"a": "x\ny","b": [1,{"c": 2, "d": "  e"}],"f": {"g": true}})");
+}
+
 TEST(JsonWriter, EscapesQuotesBackslashesAndControlCharacters)
 {
     EXPECT_EQ(json_escape("a\"b\\c"), "a\\\"b\\\\c");
