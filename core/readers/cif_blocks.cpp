@@ -1,5 +1,7 @@
 #include "readers/cif_blocks.hpp"
 
+#include "readers/case_fold.hpp"
+
 #include <array>
 #include <fstream>
 #include <string_view>
@@ -11,7 +13,7 @@ namespace
 {
 
 // Each line naming the cell or the symmetry scores one; a structure block scores two or more.
-int block_line_score(const std::string& lowerLine)
+int block_line_score(std::string_view lowerLine)
 {
     static constexpr std::array<std::string_view, 6> kSymmetryTags = {
         "_symmetry_equiv_pos_as_xyz", "_space_group_symop_operation_xyz", "_symmetry_space_group_name_h-m",
@@ -23,14 +25,14 @@ int block_line_score(const std::string& lowerLine)
     return score;
 }
 
-bool opens_block(const std::string& lowerTrimmed)
+bool opens_block(std::string_view lowerTrimmed)
 {
     return starts_with(lowerTrimmed, "data_");
 }
 
 // A line "#END" closes a block; a comment that merely begins with it ("#END Tags that were not
 // found in dictionaries", written mid-block by a database) does not.
-bool closes_block(const std::string& lowerTrimmed)
+bool closes_block(std::string_view lowerTrimmed)
 {
     return lowerTrimmed == "#end";
 }
@@ -39,27 +41,32 @@ bool closes_block(const std::string& lowerTrimmed)
 
 std::vector<CifBlock> scan_cif_blocks(const TextLines& lines)
 {
+    const CaseFold fold;
+    std::string lower; // each line lowered in turn, in one buffer
+    const auto lowered = [&](std::size_t n) -> const std::string& {
+        fold.lower_into(trim_view(lines[n]), lower);
+        return lower;
+    };
     std::vector<CifBlock> blocks;
     const std::size_t count = lines.size();
     std::size_t i = 0;
     while (i < count) {
-        const std::string text = trim(lines[i]);
-        if (!opens_block(to_lower(text))) {
+        if (!opens_block(lowered(i))) {
             ++i;
             continue;
         }
         int score = 0;
         std::size_t j = i + 1;
         for (; j < count; ++j) {
-            const std::string lower = to_lower(trim(lines[j]));
-            if (opens_block(lower) || closes_block(lower))
+            const std::string& line = lowered(j);
+            if (opens_block(line) || closes_block(line))
                 break;
-            score += block_line_score(lower);
+            score += block_line_score(line);
         }
         const std::size_t last = j < count ? j : count - 1;
         if (score > 1)
-            blocks.push_back({static_cast<int>(i + 1), static_cast<int>(last + 1), text.substr(5)});
-        i = (j < count && opens_block(to_lower(trim(lines[j])))) ? j : j + 1;
+            blocks.push_back({static_cast<int>(i + 1), static_cast<int>(last + 1), std::string(trim_view(lines[i]).substr(5))});
+        i = (j < count && opens_block(lowered(j))) ? j : j + 1;
     }
     if (blocks.empty() && count > 0)
         blocks.push_back({1, static_cast<int>(count), ""});
@@ -70,13 +77,15 @@ TextLines cif_block_lines(const TextLines& lines, const CifBlock& block)
 {
     TextLines out;
     const int last = std::min(block.lastLine, static_cast<int>(lines.size()));
-    for (int n = std::max(block.firstLine, 1); n <= last; ++n) {
-        std::string text = trim(lines[static_cast<std::size_t>(n - 1)]);
+    const int first = std::max(block.firstLine, 1);
+    out.reserve(static_cast<std::size_t>(std::max(last - first + 2, 1)));
+    for (int n = first; n <= last; ++n) {
+        const std::string_view text = trim_view(lines[static_cast<std::size_t>(n - 1)]);
         // The next block's header ends this one but is not part of it.
         if (n == block.lastLine && n != block.firstLine && starts_with(to_lower(text), "data_"))
             break;
         if (!text.empty())
-            out.push_back(std::move(text));
+            out.emplace_back(text);
     }
     out.emplace_back();
     return out;

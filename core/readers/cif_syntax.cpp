@@ -1,15 +1,25 @@
 #include "readers/cif_syntax.hpp"
 
+#include "readers/case_fold.hpp"
+
+#include <deque>
+
 namespace kalidos
 {
 
 namespace
 {
 
+// A view into the block's lines, or into the joined lines of a text field.
 struct Token {
-    std::string text;
+    std::string_view text;
     bool quoted = false; // quotes or a text field: never a tag or a keyword
     bool textField = false;
+};
+
+struct Tokens {
+    std::vector<Token> list;
+    std::deque<std::string> textFields; // a deque: growing it moves none of the texts tokens point into
 };
 
 bool is_space(char c)
@@ -18,16 +28,16 @@ bool is_space(char c)
 }
 
 // A quoted value ends at the same quote followed by a blank or the end of the line.
-std::size_t quote_end(const std::string& line, std::size_t open)
+std::size_t quote_end(std::string_view line, std::size_t open)
 {
     const char quote = line[open];
     for (std::size_t i = open + 1; i < line.size(); ++i)
         if (line[i] == quote && (i + 1 == line.size() || is_space(line[i + 1])))
             return i;
-    return std::string::npos;
+    return std::string_view::npos;
 }
 
-void tokenize_line(const std::string& line, std::vector<Token>& tokens)
+void tokenize_line(std::string_view line, std::vector<Token>& tokens)
 {
     std::size_t i = 0;
     while (i < line.size()) {
@@ -39,7 +49,7 @@ void tokenize_line(const std::string& line, std::vector<Token>& tokens)
             return;
         if (line[i] == '\'' || line[i] == '"') {
             const std::size_t close = quote_end(line, i);
-            const std::size_t end = close == std::string::npos ? line.size() : close;
+            const std::size_t end = close == std::string_view::npos ? line.size() : close;
             tokens.push_back({line.substr(i + 1, end - i - 1), true, false});
             i = end + 1;
             continue;
@@ -52,20 +62,25 @@ void tokenize_line(const std::string& line, std::vector<Token>& tokens)
     }
 }
 
-std::vector<Token> tokenize(const TextLines& lines)
+bool opens_text_field(const std::string& line)
 {
-    std::vector<Token> tokens;
+    return !line.empty() && line[0] == ';';
+}
+
+// `lines` outlive the tokens, which point into them.
+void tokenize(const TextLines& lines, Tokens& tokens)
+{
+    tokens.list.reserve(lines.size() * 3); // a rough guess: most lines hold one to a few values
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].empty() || lines[i][0] != ';') {
-            tokenize_line(lines[i], tokens);
+        if (!opens_text_field(lines[i])) {
+            tokenize_line(lines[i], tokens.list);
             continue;
         }
-        std::string text = lines[i].substr(1);
-        while (++i < lines.size() && (lines[i].empty() || lines[i][0] != ';'))
-            text += "\n" + lines[i];
-        tokens.push_back({text, true, true});
+        std::string& text = tokens.textFields.emplace_back(lines[i], 1);
+        while (++i < lines.size() && !opens_text_field(lines[i]))
+            text.append(1, '\n').append(lines[i]);
+        tokens.list.push_back({text, true, true});
     }
-    return tokens;
 }
 
 bool is_tag(const Token& t)
@@ -73,31 +88,43 @@ bool is_tag(const Token& t)
     return !t.quoted && !t.text.empty() && t.text[0] == '_';
 }
 
-bool is_keyword(const Token& t)
+// "loop_", "stop_", and whatever begins with "data_", "save_" or "global_", in any case.
+bool is_keyword(const Token& t, const CaseFold& fold)
 {
     if (t.quoted)
         return false;
-    const std::string lower = to_lower(slice(t.text, 0, 7));
-    return lower == "loop_" || starts_with(lower, "data_") || starts_with(lower, "save_") ||
-           lower == "global_" || lower == "stop_";
+    return fold.equals(t.text, "loop_") || fold.starts_with(t.text, "data_") ||
+           fold.starts_with(t.text, "save_") || fold.starts_with(t.text, "global_") ||
+           fold.equals(t.text, "stop_");
 }
 
-std::size_t read_loop(const std::vector<Token>& tokens, std::size_t i, CifBlockData& block)
+// The values [first, end) cut into rows of `width`; a short last row is filled with "?".
+std::vector<std::vector<std::string>> loop_rows(const std::vector<Token>& tokens, std::size_t first,
+                                                std::size_t end, std::size_t width)
+{
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve((end - first + width - 1) / width);
+    for (std::size_t v = first; v < end; v += width) {
+        std::vector<std::string>& row = rows.emplace_back();
+        row.reserve(width);
+        for (std::size_t c = 0; c < width; ++c)
+            row.emplace_back(v + c < end ? tokens[v + c].text : std::string_view("?"));
+    }
+    return rows;
+}
+
+std::size_t read_loop(const std::vector<Token>& tokens, std::size_t i, const CaseFold& fold,
+                      CifBlockData& block)
 {
     CifLoop loop;
     while (i < tokens.size() && is_tag(tokens[i]))
-        loop.tags.push_back(to_lower(tokens[i++].text));
-    std::vector<std::string> values;
-    while (i < tokens.size() && !is_tag(tokens[i]) && !is_keyword(tokens[i]))
-        values.push_back(tokens[i++].text);
+        loop.tags.push_back(fold.to_lower(tokens[i++].text));
+    const std::size_t firstValue = i;
+    while (i < tokens.size() && !is_tag(tokens[i]) && !is_keyword(tokens[i], fold))
+        ++i;
     if (loop.tags.empty())
         return i;
-    for (std::size_t v = 0; v < values.size(); v += loop.tags.size()) {
-        std::vector<std::string> row(loop.tags.size(), "?");
-        for (std::size_t c = 0; c < loop.tags.size() && v + c < values.size(); ++c)
-            row[c] = values[v + c];
-        loop.rows.push_back(std::move(row));
-    }
+    loop.rows = loop_rows(tokens, firstValue, i, loop.tags.size());
     block.loops.push_back(std::move(loop));
     return i;
 }
@@ -135,18 +162,21 @@ const CifLoop* CifBlockData::find_loop(std::string_view tag) const
 
 CifBlockData parse_cif_block(const TextLines& lines)
 {
-    const std::vector<Token> tokens = tokenize(lines);
+    const CaseFold fold;
+    Tokens all;
+    tokenize(lines, all);
+    const std::vector<Token>& tokens = all.list;
     CifBlockData block;
     std::size_t i = 0;
     while (i < tokens.size()) {
         const Token& token = tokens[i];
-        if (!token.quoted && to_lower(token.text) == "loop_") {
-            i = read_loop(tokens, i + 1, block);
+        if (!token.quoted && fold.equals(token.text, "loop_")) {
+            i = read_loop(tokens, i + 1, fold, block);
         } else if (is_tag(token)) {
             const bool hasValue =
-                i + 1 < tokens.size() && !is_tag(tokens[i + 1]) && !is_keyword(tokens[i + 1]);
-            CifValue value{hasValue ? tokens[i + 1].text : "?", hasValue && tokens[i + 1].textField};
-            block.items.emplace_back(to_lower(token.text), std::move(value));
+                i + 1 < tokens.size() && !is_tag(tokens[i + 1]) && !is_keyword(tokens[i + 1], fold);
+            CifValue value{std::string(hasValue ? tokens[i + 1].text : "?"), hasValue && tokens[i + 1].textField};
+            block.items.emplace_back(fold.to_lower(token.text), std::move(value));
             i += hasValue ? 2 : 1;
         } else {
             ++i; // a block header, a frame keyword or a stray value

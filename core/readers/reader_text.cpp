@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace kalidos
@@ -14,6 +13,8 @@ namespace kalidos
 TextLines split_text_lines(std::string_view text)
 {
     TextLines lines;
+    // One line per LF and one after the last: exact for LF and CR LF texts, so no reallocation.
+    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\n' && text[i] != '\r')
@@ -27,6 +28,24 @@ TextLines split_text_lines(std::string_view text)
         lines.emplace_back(text.substr(start));
     return lines;
 }
+
+namespace
+{
+
+// Everything left in `in`: `expected` bytes read at once into one buffer, then whatever a file
+// that grew meanwhile still holds.
+std::string whole_stream(std::istream& in, std::size_t expected)
+{
+    std::string content(expected, '\0');
+    in.read(content.data(), static_cast<std::streamsize>(expected));
+    content.resize(static_cast<std::size_t>(in.gcount()));
+    char more[4096];
+    while (in && in.read(more, sizeof more).gcount() > 0)
+        content.append(more, static_cast<std::size_t>(in.gcount()));
+    return content;
+}
+
+} // namespace
 
 std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Messages& messages)
 {
@@ -43,9 +62,7 @@ std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Mess
                          " is too large to be a structure file");
         return std::nullopt;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return split_text_lines(content.str());
+    return split_text_lines(whole_stream(in, static_cast<std::size_t>(size)));
 }
 
 std::string file_name_only(const std::string& path)
@@ -64,7 +81,18 @@ bool is_blank(char c)
 
 std::string trim(std::string_view text)
 {
-    return trim_left(trim_right(text));
+    return std::string(trim_view(text));
+}
+
+std::string_view trim_view(std::string_view text)
+{
+    std::size_t from = 0;
+    while (from < text.size() && is_blank(text[from]))
+        ++from;
+    std::size_t to = text.size();
+    while (to > from && is_blank(text[to - 1]))
+        --to;
+    return text.substr(from, to - from);
 }
 
 std::string trim_left(std::string_view text)

@@ -28,6 +28,8 @@ std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Mess
 std::string file_name_only(const std::string& path);
 
 std::string trim(std::string_view text);
+// The same without a copy: a view into `text`.
+std::string_view trim_view(std::string_view text);
 std::string trim_left(std::string_view text);
 std::string trim_right(std::string_view text);
 std::string to_upper(std::string_view text);
