@@ -39,7 +39,7 @@ bool closes_block(std::string_view lowerTrimmed)
 
 } // namespace
 
-std::vector<CifBlock> scan_cif_blocks(const TextLines& lines)
+std::vector<CifBlock> scan_cif_blocks(const LineViews& lines)
 {
     const CaseFold fold;
     std::string lower; // each line lowered in turn, in one buffer
@@ -73,9 +73,14 @@ std::vector<CifBlock> scan_cif_blocks(const TextLines& lines)
     return blocks;
 }
 
-TextLines cif_block_lines(const TextLines& lines, const CifBlock& block)
+std::vector<CifBlock> scan_cif_blocks(const TextLines& lines)
 {
-    TextLines out;
+    return scan_cif_blocks(line_views(lines));
+}
+
+LineViews cif_block_lines(const LineViews& lines, const CifBlock& block)
+{
+    LineViews out;
     const int last = std::min(block.lastLine, static_cast<int>(lines.size()));
     const int first = std::max(block.firstLine, 1);
     out.reserve(static_cast<std::size_t>(std::max(last - first + 2, 1)));
@@ -85,16 +90,22 @@ TextLines cif_block_lines(const TextLines& lines, const CifBlock& block)
         if (n == block.lastLine && n != block.firstLine && starts_with(to_lower(text), "data_"))
             break;
         if (!text.empty())
-            out.emplace_back(text);
+            out.push_back(text);
     }
     out.emplace_back();
     return out;
 }
 
-bool write_dummy_cif(const std::filesystem::path& directory, const TextLines& blockLines, Messages& messages)
+TextLines cif_block_lines(const TextLines& lines, const CifBlock& block)
+{
+    const LineViews views = cif_block_lines(line_views(lines), block);
+    return TextLines(views.begin(), views.end());
+}
+
+bool write_dummy_cif(const std::filesystem::path& directory, const LineViews& blockLines, Messages& messages)
 {
     std::ofstream out(directory / kDummyCifName, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : blockLines)
+    for (std::string_view line : blockLines)
         out << line << "\r\n";
     if (!out) {
         messages.warning(std::string("Cannot write the file ") + kDummyCifName);

@@ -19,14 +19,17 @@ struct CifBlock {
 
 // Blocks that hold a cell length and a symmetry item (operators or group name, old or new tag
 // names). A file in which none does is taken as one block of all its lines.
+std::vector<CifBlock> scan_cif_blocks(const LineViews& lines);
 std::vector<CifBlock> scan_cif_blocks(const TextLines& lines);
 
 // The block's lines, each trimmed, empty lines left out, then one empty line: dummy.cif's content.
+// The views point into the text `lines` point into.
+LineViews cif_block_lines(const LineViews& lines, const CifBlock& block);
 TextLines cif_block_lines(const TextLines& lines, const CifBlock& block);
 
 inline constexpr const char* kDummyCifName = "dummy.cif";
 
 // Writes the block copy to dummy.cif in `directory`; false after a message when it cannot.
-bool write_dummy_cif(const std::filesystem::path& directory, const TextLines& blockLines, Messages& messages);
+bool write_dummy_cif(const std::filesystem::path& directory, const LineViews& blockLines, Messages& messages);
 
 } // namespace kalidos

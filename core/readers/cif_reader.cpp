@@ -197,7 +197,7 @@ ReadStatus read_atom_sites(StructureModel& model, const CifBlockData& block, Mes
 
 } // namespace
 
-ReadStatus read_cif_block(StructureModel& model, const TextLines& blockLines, Messages& messages)
+ReadStatus read_cif_block(StructureModel& model, const LineViews& blockLines, Messages& messages)
 {
     const CifBlockData block = parse_cif_block(blockLines);
     read_title(model, block);
@@ -214,6 +214,11 @@ ReadStatus read_cif_block(StructureModel& model, const TextLines& blockLines, Me
     if (status == ReadStatus::Read)
         system_from_cell(model);
     return status;
+}
+
+ReadStatus read_cif_block(StructureModel& model, const TextLines& blockLines, Messages& messages)
+{
+    return read_cif_block(model, line_views(blockLines), messages);
 }
 
 } // namespace kalidos

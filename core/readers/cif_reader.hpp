@@ -15,6 +15,7 @@ inline constexpr int kMaxCifAtomSiteColumns = 64;
 // `spaceGroupSymbol` from its group name. Fails with a message when the cell lengths, both the
 // operators and the name, or the atom sites are missing, when an operator cannot be decoded, and
 // beyond 400 atoms (the atoms read so far staying).
+ReadStatus read_cif_block(StructureModel& model, const LineViews& blockLines, Messages& messages);
 ReadStatus read_cif_block(StructureModel& model, const TextLines& blockLines, Messages& messages);
 
 } // namespace kalidos

@@ -62,13 +62,13 @@ void tokenize_line(std::string_view line, std::vector<Token>& tokens)
     }
 }
 
-bool opens_text_field(const std::string& line)
+bool opens_text_field(std::string_view line)
 {
     return !line.empty() && line[0] == ';';
 }
 
 // `lines` outlive the tokens, which point into them.
-void tokenize(const TextLines& lines, Tokens& tokens)
+void tokenize(const LineViews& lines, Tokens& tokens)
 {
     tokens.list.reserve(lines.size() * 3); // a rough guess: most lines hold one to a few values
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -76,7 +76,7 @@ void tokenize(const TextLines& lines, Tokens& tokens)
             tokenize_line(lines[i], tokens.list);
             continue;
         }
-        std::string& text = tokens.textFields.emplace_back(lines[i], 1);
+        std::string& text = tokens.textFields.emplace_back(lines[i].substr(1));
         while (++i < lines.size() && !opens_text_field(lines[i]))
             text.append(1, '\n').append(lines[i]);
         tokens.list.push_back({text, true, true});
@@ -160,7 +160,7 @@ const CifLoop* CifBlockData::find_loop(std::string_view tag) const
     return nullptr;
 }
 
-CifBlockData parse_cif_block(const TextLines& lines)
+CifBlockData parse_cif_block(const LineViews& lines)
 {
     const CaseFold fold;
     Tokens all;
@@ -183,6 +183,11 @@ CifBlockData parse_cif_block(const TextLines& lines)
         }
     }
     return block;
+}
+
+CifBlockData parse_cif_block(const TextLines& lines)
+{
+    return parse_cif_block(line_views(lines));
 }
 
 } // namespace kalidos

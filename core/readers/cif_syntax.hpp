@@ -35,6 +35,7 @@ struct CifBlockData {
 // True for the CIF null values "?" (unknown) and "." (inapplicable).
 bool is_cif_null(std::string_view value);
 
+CifBlockData parse_cif_block(const LineViews& lines);
 CifBlockData parse_cif_block(const TextLines& lines);
 
 } // namespace kalidos

@@ -160,10 +160,11 @@ OpenStatus read_cif_file(StructureModel& model, const std::filesystem::path& fil
     std::error_code ignored;
     if (!model.scratchInMemory)
         std::filesystem::remove(directory / kDummyCifName, ignored);
-    const auto lines = read_text_lines(file, messages);
-    if (!lines)
+    const std::optional<std::string> text = read_text_file(file, messages);
+    if (!text)
         return OpenStatus::Failed;
-    const std::vector<CifBlock> blocks = scan_cif_blocks(*lines);
+    const LineViews lines = split_line_views(*text); // views: the reading copies no line
+    const std::vector<CifBlock> blocks = scan_cif_blocks(lines);
     if (blocks.empty()) {
         messages.warning("The file " + file.filename().string() + " is empty");
         return OpenStatus::Failed;
@@ -173,7 +174,7 @@ OpenStatus read_cif_file(StructureModel& model, const std::filesystem::path& fil
         chosen = chooser->choose_cif_block(blocks);
     if (chosen < 1 || chosen > static_cast<int>(blocks.size()))
         return OpenStatus::Cancelled;
-    const TextLines blockLines = cif_block_lines(*lines, blocks[static_cast<std::size_t>(chosen - 1)]);
+    const LineViews blockLines = cif_block_lines(lines, blocks[static_cast<std::size_t>(chosen - 1)]);
     if (!model.scratchInMemory && !write_dummy_cif(directory, blockLines, messages))
         return OpenStatus::Failed;
     model.structureFileName = kDummyCifName;

@@ -10,23 +10,34 @@
 namespace kalidos
 {
 
-TextLines split_text_lines(std::string_view text)
+LineViews split_line_views(std::string_view text)
 {
-    TextLines lines;
+    LineViews lines;
     // One line per LF and one after the last: exact for LF and CR LF texts, so no reallocation.
     lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\n' && text[i] != '\r')
             continue;
-        lines.emplace_back(text.substr(start, i - start));
+        lines.push_back(text.substr(start, i - start));
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
     if (start < text.size())
-        lines.emplace_back(text.substr(start));
+        lines.push_back(text.substr(start));
     return lines;
+}
+
+TextLines split_text_lines(std::string_view text)
+{
+    const LineViews views = split_line_views(text);
+    return TextLines(views.begin(), views.end());
+}
+
+LineViews line_views(const TextLines& lines)
+{
+    return LineViews(lines.begin(), lines.end());
 }
 
 namespace
@@ -47,12 +58,14 @@ std::string whole_stream(std::istream& in, std::size_t expected)
 
 } // namespace
 
-std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Messages& messages)
+std::optional<std::string> read_text_file(const std::filesystem::path& file, Messages& messages)
 {
     std::error_code error;
     const bool regular = std::filesystem::is_regular_file(file, error);
     const auto size = regular ? std::filesystem::file_size(file, error) : 0;
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in;
+    in.rdbuf()->pubsetbuf(nullptr, 0); // unbuffered: the file is read in one call into our buffer
+    in.open(file, std::ios::binary);
     if (!regular || error || !in) {
         messages.warning("Cannot open the file " + file_name_only(file.string()));
         return std::nullopt;
@@ -62,7 +75,15 @@ std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Mess
                          " is too large to be a structure file");
         return std::nullopt;
     }
-    return split_text_lines(whole_stream(in, static_cast<std::size_t>(size)));
+    return whole_stream(in, static_cast<std::size_t>(size));
+}
+
+std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Messages& messages)
+{
+    const std::optional<std::string> text = read_text_file(file, messages);
+    if (!text)
+        return std::nullopt;
+    return split_text_lines(*text);
 }
 
 std::string file_name_only(const std::string& path)

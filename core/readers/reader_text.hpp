@@ -14,14 +14,23 @@ namespace kalidos
 {
 
 using TextLines = std::vector<std::string>;
+// Lines as views into a text held elsewhere, for readers that need no copy of them.
+using LineViews = std::vector<std::string_view>;
 
 // Structure files are a few hundred kilobytes at most; anything far larger is not one.
 inline constexpr std::uintmax_t kMaxStructureFileBytes = 32u * 1024u * 1024u;
 
 // Splits a text into lines at LF, CR LF or a lone CR; the line ends are not kept.
 TextLines split_text_lines(std::string_view text);
+// The same lines as views into `text`.
+LineViews split_line_views(std::string_view text);
+// Views of the lines `lines` holds.
+LineViews line_views(const TextLines& lines);
 
-// The lines of a file, or nothing after "Cannot open the file <name>" when it cannot be read.
+// The whole content of a file, or nothing after "Cannot open the file <name>" when it cannot be read.
+std::optional<std::string> read_text_file(const std::filesystem::path& file, Messages& messages);
+
+// The lines of read_text_file's content.
 std::optional<TextLines> read_text_lines(const std::filesystem::path& file, Messages& messages);
 
 // The file name without its directory, as the messages and the caption show it.

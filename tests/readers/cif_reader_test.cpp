@@ -294,7 +294,7 @@ TEST(CifBlocks, StructureBlocksAreFoundByTheirCellAndSymmetry)
     ASSERT_EQ(none.size(), 1u);
     EXPECT_EQ(none[0].firstLine, 1);
     EXPECT_EQ(none[0].lastLine, 2);
-    EXPECT_TRUE(scan_cif_blocks({}).empty());
+    EXPECT_TRUE(scan_cif_blocks(TextLines{}).empty());
 }
 
 namespace
