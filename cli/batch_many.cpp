@@ -204,15 +204,22 @@ int run_many(const BatchOptions& options, const fs::path& dataDirectory, StreamM
     mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest the allocator accepts
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     const int jobs = std::max(1, std::min(options.jobs, static_cast<int>(total)));
+    const int computationThreads = computation_threads();
     if (jobs > 1)
         set_computation_threads(1);  // the structures share the cores, each on one
     OrderedRecords records(total);
     std::atomic<std::size_t> next{0};
+    std::atomic<int> finishedWorkers{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < total; i = next++) {
             const fs::path listings = outputs.listingsDirectory.empty() ? fs::path() : outputs.listingsDirectory / stems[i];
             records.put(i, calculate_record(options, (*files)[i], dataDirectory, listings, !outputs.outDirectory.empty()));
         }
+        // Nothing left to start: the cores of the finished workers go to the loops of the structures
+        // still under way (one large structure last would otherwise keep the others waiting on one
+        // core). The results do not depend on the number of threads.
+        if (jobs > 1)
+            set_computation_threads(std::min(jobs, 1 + ++finishedWorkers));
     };
     std::vector<std::jthread> workers;
     for (int t = 0; t < jobs; ++t)
@@ -234,6 +241,8 @@ int run_many(const BatchOptions& options, const fs::path& dataDirectory, StreamM
     }
     if (progress)
         std::cerr << '\n';
+    workers.clear();  // joined
+    set_computation_threads(computationThreads);
     return status;
 }
 
