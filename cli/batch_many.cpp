@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -37,31 +37,28 @@ bool write_listings(const fs::path& directory, const Workspace& workspace)
            write_text(directory / "fstr.out", workspace.briefListing);
 }
 
-// Records filled by the workers in any order and taken by the writer in input order.
-class OrderedRecords {
+// Records come from the workers in any order and go out in input order, written by the worker
+// that completes the next one due: a record waits only for those before it, and its memory goes
+// back to the thread that allocates the next one (no thread of its own waking for each record).
+class InOrderWriter {
 public:
-    explicit OrderedRecords(std::size_t count) : records_(count) {}
+    using Write = std::function<void(std::size_t index, const StructureRecord& record)>;
+    InOrderWriter(std::size_t count, Write write) : waiting_(count), write_(std::move(write)) {}
     void put(std::size_t index, StructureRecord record)
     {
-        {
-            std::lock_guard lock(mutex_);
-            records_[index] = std::move(record);
+        std::lock_guard lock(mutex_);
+        waiting_[index] = std::move(record);
+        for (; next_ < waiting_.size() && waiting_[next_].has_value(); ++next_) {
+            write_(next_, *waiting_[next_]);
+            waiting_[next_].reset();
         }
-        ready_.notify_all();
-    }
-    StructureRecord take(std::size_t index)
-    {
-        std::unique_lock lock(mutex_);
-        ready_.wait(lock, [&] { return records_[index].has_value(); });
-        StructureRecord record = std::move(*records_[index]);
-        records_[index].reset();
-        return record;
     }
 
 private:
     std::mutex mutex_;
-    std::condition_variable ready_;
-    std::vector<std::optional<StructureRecord>> records_;
+    std::vector<std::optional<StructureRecord>> waiting_;
+    std::size_t next_ = 0;
+    Write write_;
 };
 
 void draw_progress(std::size_t done, std::size_t total)
@@ -207,27 +204,9 @@ int run_many(const BatchOptions& options, const fs::path& dataDirectory, StreamM
     const int computationThreads = computation_threads();
     if (jobs > 1)
         set_computation_threads(1);  // the structures share the cores, each on one
-    OrderedRecords records(total);
-    std::atomic<std::size_t> next{0};
-    std::atomic<int> finishedWorkers{0};
-    const auto work = [&] {
-        for (std::size_t i = next++; i < total; i = next++) {
-            const fs::path listings = outputs.listingsDirectory.empty() ? fs::path() : outputs.listingsDirectory / stems[i];
-            records.put(i, calculate_record(options, (*files)[i], dataDirectory, listings, !outputs.outDirectory.empty()));
-        }
-        // Nothing left to start: the cores of the finished workers go to the loops of the structures
-        // still under way (one large structure last would otherwise keep the others waiting on one
-        // core). The results do not depend on the number of threads.
-        if (jobs > 1)
-            set_computation_threads(std::min(jobs, 1 + ++finishedWorkers));
-    };
-    std::vector<std::jthread> workers;
-    for (int t = 0; t < jobs; ++t)
-        workers.emplace_back(work);
     const bool progress = isatty(STDERR_FILENO) != 0;
     int status = kExitSuccess;
-    for (std::size_t i = 0; i < total; ++i) {
-        const StructureRecord record = records.take(i);
+    InOrderWriter writer(total, [&](std::size_t i, const StructureRecord& record) {
         if (progress)
             std::cerr << "\r\033[K";
         for (const std::string& text : record.messages)
@@ -238,9 +217,23 @@ int run_many(const BatchOptions& options, const fs::path& dataDirectory, StreamM
             status = kExitRefused;
         if (progress)
             draw_progress(i + 1, total);
-    }
-    if (progress)
-        std::cerr << '\n';
+    });
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> finishedWorkers{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < total; i = next++) {
+            const fs::path listings = outputs.listingsDirectory.empty() ? fs::path() : outputs.listingsDirectory / stems[i];
+            writer.put(i, calculate_record(options, (*files)[i], dataDirectory, listings, !outputs.outDirectory.empty()));
+        }
+        // Nothing left to start: the cores of the finished workers go to the loops of the structures
+        // still under way (one large structure last would otherwise keep the others waiting on one
+        // core). The results do not depend on the number of threads.
+        if (jobs > 1)
+            set_computation_threads(std::min(jobs, 1 + ++finishedWorkers));
+    };
+    std::vector<std::jthread> workers;
+    for (int t = 0; t < jobs; ++t)
+        workers.emplace_back(work);
     workers.clear();  // joined
     set_computation_threads(computationThreads);
     return status;
