@@ -28,16 +28,10 @@ bool CaseFold::starts_with(std::string_view text, std::string_view lowerPrefix) 
 
 std::string CaseFold::to_lower(std::string_view text) const
 {
-    std::string out;
-    lower_into(text, out);
-    return out;
-}
-
-void CaseFold::lower_into(std::string_view text, std::string& out) const
-{
-    out.resize(text.size());
+    std::string out(text.size(), '\0');
     for (std::size_t i = 0; i < text.size(); ++i)
         out[i] = lower(text[i]);
+    return out;
 }
 
 } // namespace kalidos

@@ -21,8 +21,6 @@ class CaseFold
     bool equals(std::string_view text, std::string_view lowerText) const;
     bool starts_with(std::string_view text, std::string_view lowerPrefix) const;
     std::string to_lower(std::string_view text) const;
-    // `text` lowered into `out`, whose storage is reused from one line to the next.
-    void lower_into(std::string_view text, std::string& out) const;
 
   private:
     std::array<char, 256> table_{};

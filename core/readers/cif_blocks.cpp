@@ -13,28 +13,33 @@ namespace
 {
 
 // Each line naming the cell or the symmetry scores one; a structure block scores two or more.
-int block_line_score(std::string_view lowerLine)
+// Every tag begins with "_", which lowering leaves as it is (std::tolower changes letters only):
+// the tags are looked for where the line holds a "_", which the line need not be lowered for.
+int block_line_score(std::string_view line, const CaseFold& fold)
 {
     static constexpr std::array<std::string_view, 6> kSymmetryTags = {
         "_symmetry_equiv_pos_as_xyz", "_space_group_symop_operation_xyz", "_symmetry_space_group_name_h-m",
         "_space_group_name_h-m_alt",  "_symmetry_space_group_name_hall",  "_space_group_name_hall"};
-    int score = contains(lowerLine, "_cell_length_a") ? 1 : 0;
-    for (std::string_view tag : kSymmetryTags)
-        if (contains(lowerLine, tag))
-            return score + 1;
-    return score;
+    bool cell = false, symmetry = false;
+    for (std::size_t at = line.find('_'); at != std::string_view::npos; at = line.find('_', at + 1)) {
+        const std::string_view rest = line.substr(at);
+        cell = cell || fold.starts_with(rest, "_cell_length_a");
+        for (std::string_view tag : kSymmetryTags)
+            symmetry = symmetry || fold.starts_with(rest, tag);
+    }
+    return (cell ? 1 : 0) + (symmetry ? 1 : 0);
 }
 
-bool opens_block(std::string_view lowerTrimmed)
+bool opens_block(std::string_view trimmed, const CaseFold& fold)
 {
-    return starts_with(lowerTrimmed, "data_");
+    return fold.starts_with(trimmed, "data_");
 }
 
 // A line "#END" closes a block; a comment that merely begins with it ("#END Tags that were not
 // found in dictionaries", written mid-block by a database) does not.
-bool closes_block(std::string_view lowerTrimmed)
+bool closes_block(std::string_view trimmed, const CaseFold& fold)
 {
-    return lowerTrimmed == "#end";
+    return fold.equals(trimmed, "#end");
 }
 
 } // namespace
@@ -42,31 +47,28 @@ bool closes_block(std::string_view lowerTrimmed)
 std::vector<CifBlock> scan_cif_blocks(const LineViews& lines)
 {
     const CaseFold fold;
-    std::string lower; // each line lowered in turn, in one buffer
-    const auto lowered = [&](std::size_t n) -> const std::string& {
-        fold.lower_into(trim_view(lines[n]), lower);
-        return lower;
-    };
+    const auto opens = [&](std::size_t n) { return opens_block(trim_view(lines[n]), fold); };
     std::vector<CifBlock> blocks;
     const std::size_t count = lines.size();
     std::size_t i = 0;
     while (i < count) {
-        if (!opens_block(lowered(i))) {
+        if (!opens(i)) {
             ++i;
             continue;
         }
         int score = 0;
         std::size_t j = i + 1;
         for (; j < count; ++j) {
-            const std::string& line = lowered(j);
-            if (opens_block(line) || closes_block(line))
+            const std::string_view line = trim_view(lines[j]);
+            if (opens_block(line, fold) || closes_block(line, fold))
                 break;
-            score += block_line_score(line);
+            score += block_line_score(line, fold);
         }
         const std::size_t last = j < count ? j : count - 1;
         if (score > 1)
-            blocks.push_back({static_cast<int>(i + 1), static_cast<int>(last + 1), std::string(trim_view(lines[i]).substr(5))});
-        i = (j < count && opens_block(lowered(j))) ? j : j + 1;
+            blocks.push_back({static_cast<int>(i + 1), static_cast<int>(last + 1),
+                              std::string(trim_view(lines[i]).substr(5))});
+        i = (j < count && opens(j)) ? j : j + 1;
     }
     if (blocks.empty() && count > 0)
         blocks.push_back({1, static_cast<int>(count), ""});

@@ -91,7 +91,10 @@ bool is_tag(const Token& t)
 // "loop_", "stop_", and whatever begins with "data_", "save_" or "global_", in any case.
 bool is_keyword(const Token& t, const CaseFold& fold)
 {
-    if (t.quoted)
+    if (t.quoted || t.text.empty())
+        return false;
+    const char first = fold.lower(t.text[0]); // most values are told apart by it alone
+    if (first != 'l' && first != 'd' && first != 's' && first != 'g')
         return false;
     return fold.equals(t.text, "loop_") || fold.starts_with(t.text, "data_") ||
            fold.starts_with(t.text, "save_") || fold.starts_with(t.text, "global_") ||

@@ -119,6 +119,10 @@ TEST(ReaderText, LinesEndWithLfCrLfOrCr)
     EXPECT_EQ(lines[0], "a");
     EXPECT_EQ(lines[3], "d");
     EXPECT_EQ(split_text_lines("a\n\nb\n").size(), 3u);
+    // A CR before CR LF ends an empty line; an LF after a lone CR another; a last CR no more.
+    EXPECT_EQ(split_text_lines("a\r\r\nb"), (TextLines{"a", "", "b"}));
+    EXPECT_EQ(split_text_lines("\n\rx\r"), (TextLines{"", "", "x"}));
+    EXPECT_EQ(split_line_views("a\r\nb\n"), (LineViews{"a", "b"}));
     EXPECT_EQ(file_name_only("/x/y/quartz.cry"), "quartz.cry");
     EXPECT_EQ(file_name_only("C:\\data\\q.cif"), "q.cif");
 }
