@@ -13,8 +13,8 @@ namespace
 // A view into the block's lines, or into the joined lines of a text field.
 struct Token {
     std::string_view text;
-    bool quoted = false; // quotes or a text field: never a tag or a keyword
-    bool textField = false;
+    bool quoted = false;                 // quotes or a text field: never a tag or a keyword
+    std::string* textField = nullptr;    // a text field's joined lines, which `text` views
 };
 
 struct Tokens {
@@ -50,14 +50,14 @@ void tokenize_line(std::string_view line, std::vector<Token>& tokens)
         if (line[i] == '\'' || line[i] == '"') {
             const std::size_t close = quote_end(line, i);
             const std::size_t end = close == std::string_view::npos ? line.size() : close;
-            tokens.push_back({line.substr(i + 1, end - i - 1), true, false});
+            tokens.push_back({line.substr(i + 1, end - i - 1), true});
             i = end + 1;
             continue;
         }
         std::size_t end = i;
         while (end < line.size() && !is_space(line[end]))
             ++end;
-        tokens.push_back({line.substr(i, end - i), false, false});
+        tokens.push_back({line.substr(i, end - i), false});
         i = end;
     }
 }
@@ -79,7 +79,7 @@ void tokenize(const LineViews& lines, Tokens& tokens)
         std::string& text = tokens.textFields.emplace_back(lines[i].substr(1));
         while (++i < lines.size() && !opens_text_field(lines[i]))
             text.append(1, '\n').append(lines[i]);
-        tokens.list.push_back({text, true, true});
+        tokens.list.push_back({text, true, &text});
     }
 }
 
@@ -101,6 +101,13 @@ bool is_keyword(const Token& t, const CaseFold& fold)
            fold.equals(t.text, "stop_");
 }
 
+// A token's text as a value. Each token is taken once, so a text field's joined lines are moved
+// out rather than copied: its view of them is not looked at again.
+std::string take_text(const Token& t)
+{
+    return t.textField != nullptr ? std::move(*t.textField) : std::string(t.text);
+}
+
 // The values [first, end) cut into rows of `width`; a short last row is filled with "?".
 std::vector<std::vector<std::string>> loop_rows(const std::vector<Token>& tokens, std::size_t first,
                                                 std::size_t end, std::size_t width)
@@ -111,7 +118,7 @@ std::vector<std::vector<std::string>> loop_rows(const std::vector<Token>& tokens
         std::vector<std::string>& row = rows.emplace_back();
         row.reserve(width);
         for (std::size_t c = 0; c < width; ++c)
-            row.emplace_back(v + c < end ? tokens[v + c].text : std::string_view("?"));
+            row.push_back(v + c < end ? take_text(tokens[v + c]) : std::string("?"));
     }
     return rows;
 }
@@ -178,7 +185,8 @@ CifBlockData parse_cif_block(const LineViews& lines)
         } else if (is_tag(token)) {
             const bool hasValue =
                 i + 1 < tokens.size() && !is_tag(tokens[i + 1]) && !is_keyword(tokens[i + 1], fold);
-            CifValue value{std::string(hasValue ? tokens[i + 1].text : "?"), hasValue && tokens[i + 1].textField};
+            CifValue value{hasValue ? take_text(tokens[i + 1]) : std::string("?"),
+                           hasValue && tokens[i + 1].textField != nullptr};
             block.items.emplace_back(fold.to_lower(token.text), std::move(value));
             i += hasValue ? 2 : 1;
         } else {

@@ -240,21 +240,43 @@ bool parse_integer(std::string_view text, long long& value)
     return true;
 }
 
+namespace
+{
+
+// The text of a CIF number without its quotes and its standard uncertainty, trimmed: a view into
+// `text` unless something had to be taken out of its middle, then into `storage`.
+std::string_view bare_cif_number(std::string_view text, std::string& storage)
+{
+    if (text.find_first_of("'\"") != std::string_view::npos) {
+        storage = remove_chars(text, "'\"");
+        text = storage;
+    }
+    text = trim_view(text);
+    const auto open = text.find('(');
+    if (open != std::string_view::npos) {
+        const auto close = text.find(')', open);
+        if (close == std::string_view::npos || close + 1 == text.size())
+            text = text.substr(0, open);
+        else {
+            storage = std::string(text.substr(0, open)).append(text.substr(close + 1));
+            text = storage;
+        }
+    }
+    return trim_view(text);
+}
+
+} // namespace
+
 bool parse_cif_number(std::string_view text, double& value)
 {
-    std::string bare = trim(remove_chars(text, "'\""));
-    const auto open = bare.find('(');
-    if (open != std::string::npos) {
-        const auto close = bare.find(')', open);
-        bare.erase(open, close == std::string::npos ? std::string::npos : close - open + 1);
-    }
-    bare = trim(bare);
+    std::string storage;
+    const std::string_view bare = bare_cif_number(text, storage);
     const auto slash = bare.find('/');
-    if (slash == std::string::npos)
+    if (slash == std::string_view::npos)
         return parse_real(bare, value);
     double numerator = 0, denominator = 0;
-    if (!parse_real(trim(bare.substr(0, slash)), numerator) ||
-        !parse_real(trim(bare.substr(slash + 1)), denominator) || denominator == 0 ||
+    if (!parse_real(trim_view(bare.substr(0, slash)), numerator) ||
+        !parse_real(trim_view(bare.substr(slash + 1)), denominator) || denominator == 0 ||
         !std::isfinite(numerator / denominator))
         return false;  // 1e300/1e-300 is as unreadable as any other non-number
     value = numerator / denominator;
