@@ -28,11 +28,9 @@ std::array<int, 6> tensor_columns(const CifLoop& loop, std::string_view prefix)
     return columns;
 }
 
-// The aniso loop, or the block's plain aniso items as a loop of one row.
-CifLoop aniso_loop(const CifBlockData& block)
+// The block's plain aniso items as a loop of one row, for a block without an aniso loop.
+CifLoop single_aniso_loop(const CifBlockData& block)
 {
-    if (const CifLoop* loop = block.find_loop("_atom_site_aniso_label"))
-        return *loop;
     CifLoop single;
     single.rows.emplace_back();
     for (const auto& [tag, value] : block.items)
@@ -55,7 +53,9 @@ int site_of(const std::vector<CifSite>& sites, const std::string& label)
 
 void read_cif_tensors(StructureModel& model, const CifBlockData& block, const std::vector<CifSite>& sites)
 {
-    const CifLoop loop = aniso_loop(block);
+    const CifLoop* found = block.find_loop("_atom_site_aniso_label");
+    const CifLoop single = found == nullptr ? single_aniso_loop(block) : CifLoop();
+    const CifLoop& loop = found != nullptr ? *found : single; // the block's own loop, not a copy
     const int label = loop.column("_atom_site_aniso_label");
     if (label < 0)
         return;

@@ -17,13 +17,15 @@ bool is_operator_tag(std::string_view tag)
     return tag == "_symmetry_equiv_pos_as_xyz" || tag == "_space_group_symop_operation_xyz";
 }
 
-std::vector<std::string> operator_values(const CifBlockData& block)
+// Views into the block.
+std::vector<std::string_view> operator_values(const CifBlockData& block)
 {
     for (const CifLoop& loop : block.loops) {
         for (std::size_t c = 0; c < loop.tags.size(); ++c) {
             if (!is_operator_tag(loop.tags[c]))
                 continue;
-            std::vector<std::string> values;
+            std::vector<std::string_view> values;
+            values.reserve(loop.rows.size());
             for (const auto& row : loop.rows)
                 values.push_back(row[c]);
             return values;
@@ -72,12 +74,12 @@ bool decode_operator(const std::string& text, SymmetryOperator& op, std::string&
 
 } // namespace
 
-std::string normalise_cif_operator(const std::string& value)
+std::string normalise_cif_operator(std::string_view value)
 {
-    std::string text = trim(value);
+    std::string_view text = trim_view(value);
     const auto blank = text.find_first_of(" \t");
     long long number = 0;
-    if (blank != std::string::npos && parse_integer(text.substr(0, blank), number))
+    if (blank != std::string_view::npos && parse_integer(text.substr(0, blank), number))
         text = text.substr(blank + 1);
     return to_upper(remove_chars(text, " \t'\""));
 }
@@ -85,7 +87,7 @@ std::string normalise_cif_operator(const std::string& value)
 bool read_cif_operators(StructureModel& model, const CifBlockData& block, Messages& messages)
 {
     clear_operator_table(model);
-    for (const std::string& value : operator_values(block)) {
+    for (const std::string_view value : operator_values(block)) {
         const std::string text = normalise_cif_operator(value);
         long long number = 0;
         if (text.empty() || parse_integer(text, number))

@@ -6,13 +6,14 @@
 #include "ui/messages.hpp"
 
 #include <string>
+#include <string_view>
 
 namespace kalidos
 {
 
 // An operator value as the table keeps its text: numbering dropped ("1 x, y, z"), quotes and
 // blanks removed, upper case: "X,Y,Z".
-std::string normalise_cif_operator(const std::string& value);
+std::string normalise_cif_operator(std::string_view value);
 
 // Replaces the operator table with the operators of the first operator loop (old or new tag
 // name); an empty table when the block lists none. False after a message when an operator cannot
