@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace kalidos {
 namespace {
@@ -18,9 +20,21 @@ struct Op {
     Point t;
 };
 
-double wrapped(double v)
+// std::round (halves away from zero, the sign of v kept) without a library call: the whole part
+// and the remainder below 2^52 are exact, so every result is bit for bit std::round's.
+inline double nearest(double v)
 {
-    return v - std::round(v);
+    if (!(std::fabs(v) < 0x1p52))
+        return std::round(v);  // already whole, or not a number
+    double whole = static_cast<double>(static_cast<std::int64_t>(v));
+    if (std::fabs(v - whole) >= 0.5)
+        whole += v > 0 ? 1.0 : -1.0;
+    return std::copysign(whole, v);
+}
+
+inline double wrapped(double v)
+{
+    return v - nearest(v);
 }
 
 Op from_table(const SymmetryOperator& s)
@@ -34,7 +48,7 @@ Op from_table(const SymmetryOperator& s)
     return op;
 }
 
-Point apply(const Op& op, const Point& p)
+inline Point apply(const Op& op, const Point& p)
 {
     Point q{};
     for (std::size_t i = 0; i < 3; ++i)
@@ -54,7 +68,7 @@ Op product(const Op& a, const Op& b)
 }
 
 // Equal modulo whole cell translations.
-bool same(const Op& a, const Op& b)
+inline bool same(const Op& a, const Op& b)
 {
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j)
@@ -66,27 +80,22 @@ bool same(const Op& a, const Op& b)
     return true;
 }
 
-bool contains(const std::vector<Op>& ops, const Op& op)
-{
-    return std::any_of(ops.begin(), ops.end(), [&](const Op& o) { return same(o, op); });
-}
-
 // The operator moved by the whole cell translation that brings its image of p nearest to p.
 Op lifted(const Op& op, const Point& p)
 {
     Op near = op;
     const Point image = apply(op, p);
     for (std::size_t i = 0; i < 3; ++i)
-        near.t[i] += std::round(p[i] - image[i]);
+        near.t[i] += nearest(p[i] - image[i]);
     return near;
 }
 
-double max_abs(const Point& v)
+inline double max_abs(const Point& v)
 {
-    return std::max({std::fabs(v[0]), std::fabs(v[1]), std::fabs(v[2])});
+    return std::max(std::max(std::fabs(v[0]), std::fabs(v[1])), std::fabs(v[2]));
 }
 
-Point minus(const Point& a, const Point& b)
+inline Point minus(const Point& a, const Point& b)
 {
     return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
 }
@@ -120,14 +129,14 @@ double line_distance(const Point& d, const Point& u)
     return best;
 }
 
-// Distance along the axes (the largest component) from p to the nearest point that `op`, lifted
-// to p, leaves in place; a negative value when it leaves none (a screw or glide part).
-double fixed_point_distance(const Op& op, const Point& p)
+// Distance along the axes (the largest component) from p to the nearest point that `near`, an
+// operator lifted to p, leaves in place; a negative value when it leaves none (a screw or glide
+// part). `image` is near(p).
+double fixed_point_distance(const Op& near, const Point& p, Point image)
 {
-    const Op near = lifted(op, p);
     // A rotation brings p back after at most 6 steps, and the mean of the images on the way is
     // one of its fixed points; a screw or glide never brings it back.
-    Point sum = p, image = apply(near, p);
+    Point sum = p;
     int order = 1;
     while (max_abs(minus(image, p)) > kSameTranslation) {
         if (++order > 6)
@@ -160,27 +169,182 @@ double fixed_point_distance(const Op& op, const Point& p)
     return 0;  // the identity, or a pure translation brought back to the identity
 }
 
-// The operators and all their products, modulo whole cell translations (at most `limit` of them,
-// so that a table that is no group cannot make it grow without end).
-std::vector<Op> closure(std::vector<Op> group, std::size_t limit)
+// The largest row sum of |R - 1| when R is whole in [-7, 7] (as lattice operators have it), else -1.
+double stretch(const Op& op)
 {
-    for (std::size_t i = 0; i < group.size() && group.size() <= limit; ++i)
-        for (std::size_t j = 0; j <= i; ++j)
-            for (const Op& candidate : {product(group[i], group[j]), product(group[j], group[i])})
-                if (!contains(group, candidate))
-                    group.push_back(candidate);
-    return group;
+    double largest = 0;
+    for (int i = 0; i < 3; ++i) {
+        double row = 0;
+        for (int j = 0; j < 3; ++j) {
+            const double v = op.r[i][j];
+            if (!(std::fabs(v) <= 7 && v == nearest(v)))
+                return -1;
+            row += std::fabs(v - (i == j ? 1.0 : 0.0));
+        }
+        largest = std::max(largest, row);
+    }
+    return largest;
 }
 
-std::vector<Op> stabiliser(const std::vector<Op>& group, const Point& p, double tolerance)
+// Whether `near` (lifted to p, of whole rotation R with `stretch` ‖R - 1‖) moves p too far to leave
+// any point within `tolerance` of p in place, so that fixed_point_distance need not be followed.
+// Should its orbit return after k ≥ 2 steps (k = 1 moves p by kSameTranslation at most), with the
+// mean g of the orbit, near(p) - p = (R - 1)(p - g - c·u) + (near^k(p) - p)/k for every c and
+// every u with R·u = u, and so ‖near(p) - p‖ ≤ ‖R - 1‖·distance + kSameTranslation.
+bool moves_too_far(double stretch, const Point& p, const Point& image, double tolerance)
 {
-    std::vector<Op> fixing;
-    for (const Op& op : group) {
-        const double distance = fixed_point_distance(op, p);
-        if (distance >= 0 && distance <= tolerance)
-            fixing.push_back(op);
+    constexpr double kRounding = 1e-9;  // far above the rounding of coordinates below 1000
+    if (stretch < 0 || !(max_abs(p) < 1e3))
+        return false;
+    return max_abs(minus(image, p)) > stretch * (tolerance + kRounding) + kSameTranslation + kRounding;
+}
+
+// The operators of the table with their stretch, a negative one where the shortcut is not proven.
+struct Operators {
+    std::vector<Op> ops;
+    std::vector<double> stretches;
+};
+
+bool fixes(const Operators& table, std::size_t i, const Point& p, double tolerance)
+{
+    const Op near = lifted(table.ops[i], p);
+    const Point image = apply(near, p);
+    if (moves_too_far(table.stretches[i], p, image, tolerance))
+        return false;
+    const double distance = fixed_point_distance(near, p, image);
+    return distance >= 0 && distance <= tolerance;
+}
+
+// Rotation entries all within kExact of whole numbers in [-7, 7] make a key of 4 bits an entry.
+// Two such operators can be `same` only when their keys are equal (their entries lie within
+// 3·kExact of each other's whole numbers); an operator without a key may be `same` as any other.
+constexpr std::uint64_t kNoKey = ~std::uint64_t{0};
+
+std::uint64_t rotation_key(const Op& op)
+{
+    constexpr double kShift = 0x1.8p52;  // added and taken away, it rounds to a whole number
+    std::uint64_t key = 0;
+    for (const auto& row : op.r)
+        for (const double v : row) {
+            const double whole = (v + kShift) - kShift;
+            if (!(std::fabs(v - whole) <= kExact && std::fabs(whole) <= 7))
+                return kNoKey;
+            key = key << 4 | static_cast<std::uint64_t>(static_cast<int>(whole) + 8);
+        }
+    return key;
+}
+
+// Operators in the order they were added, found again by rotation key: the `contains` of a
+// closure in about one comparison instead of one per element.
+class OpSet {
+public:
+    explicit OpSet(std::size_t expected) : slots_(std::bit_ceil(4 * expected + 4), Slot{kNoKey, -1})
+    {
+        ops_.reserve(2 * expected);
+        next_.reserve(2 * expected);
     }
-    return closure(fixing, group.size());
+    std::size_t size() const { return ops_.size(); }
+    const Op& operator[](std::size_t i) const { return ops_[i]; }
+    std::vector<Op> release() { return std::move(ops_); }
+
+    bool contains(const Op& op, std::uint64_t key) const
+    {
+        const auto same_as_op = [&](int at) { return same(ops_[static_cast<std::size_t>(at)], op); };
+        if (key == kNoKey)
+            return std::any_of(ops_.begin(), ops_.end(), [&](const Op& o) { return same(o, op); });
+        for (int at = slots_[find(key)].first; at >= 0; at = next_[static_cast<std::size_t>(at)])
+            if (same_as_op(at))
+                return true;
+        return std::any_of(keyless_.begin(), keyless_.end(), same_as_op);
+    }
+
+    void add(const Op& op, std::uint64_t key)
+    {
+        const int at = static_cast<int>(ops_.size());
+        ops_.push_back(op);
+        next_.push_back(-1);
+        if (key == kNoKey) {
+            keyless_.push_back(at);
+            return;
+        }
+        if (2 * (ops_.size() + 1) > slots_.size())
+            grow();
+        Slot& slot = slots_[find(key)];
+        next_.back() = slot.first;  // chains run newest first: `contains` only asks whether any is same
+        slot = {key, at};
+    }
+
+private:
+    struct Slot {
+        std::uint64_t key;
+        int first;
+    };
+
+    std::size_t find(std::uint64_t key) const
+    {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 32) & mask;
+        while (slots_[i].first >= 0 && slots_[i].key != key)
+            i = (i + 1) & mask;
+        return i;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(2 * slots_.size(), Slot{kNoKey, -1});
+        old.swap(slots_);
+        for (const Slot& slot : old)
+            if (slot.first >= 0)
+                slots_[find(slot.key)] = slot;
+    }
+
+    std::vector<Op> ops_;
+    std::vector<int> next_;     // the previous operator with the same key, or -1
+    std::vector<int> keyless_;  // operators with no key, compared with every candidate
+    std::vector<Slot> slots_;   // open addressing on the key, a power of two in size
+};
+
+// The operators and all their products, modulo whole cell translations (at most `limit` of them,
+// so that a table that is no group cannot make it grow without end).
+std::vector<Op> closure(const std::vector<Op>& operators, std::size_t limit)
+{
+    OpSet group(operators.size());
+    for (const Op& op : operators)
+        group.add(op, rotation_key(op));
+    const auto add_new = [&](const Op& candidate) {
+        const std::uint64_t key = rotation_key(candidate);
+        if (!group.contains(candidate, key))
+            group.add(candidate, key);
+    };
+    for (std::size_t i = 0; i < group.size() && group.size() <= limit; ++i)
+        for (std::size_t j = 0; j <= i; ++j) {
+            // Both products are made before either is added, as the indices may move the storage.
+            const Op left = product(group[i], group[j]);
+            const Op right = product(group[j], group[i]);
+            add_new(left);
+            if (j != i)  // the square twice: the second is the first, found at once
+                add_new(right);
+        }
+    return group.release();
+}
+
+// Positions in the table of the operators leaving p in place within `tolerance`.
+std::vector<std::size_t> fixing_positions(const Operators& table, const Point& p, double tolerance)
+{
+    std::vector<std::size_t> fixing;
+    for (std::size_t i = 0; i < table.ops.size(); ++i)
+        if (fixes(table, i, p, tolerance))
+            fixing.push_back(i);
+    return fixing;
+}
+
+std::vector<Op> stabiliser(const Operators& table, const std::vector<std::size_t>& fixing)
+{
+    std::vector<Op> ops;
+    ops.reserve(fixing.size());
+    for (const std::size_t i : fixing)
+        ops.push_back(table.ops[i]);
+    return closure(ops, table.ops.size());
 }
 
 // The common fixed point nearest p: the mean of p's images under the lifted operators.
@@ -197,19 +361,76 @@ Point centre(const std::vector<Op>& ops, const Point& p)
     return sum;
 }
 
+inline bool same_image(const Point& a, const Point& b)
+{
+    return std::fabs(wrapped(a[0] - b[0])) <= kSameImage && std::fabs(wrapped(a[1] - b[1])) <= kSameImage &&
+           std::fabs(wrapped(a[2] - b[2])) <= kSameImage;
+}
+
+// Images of p told apart modulo whole cell translations, the first of each kept. They are chained
+// by the cell of their x modulo 1 (cells far wider than kSameImage), so that an image is compared
+// with those of its own and the two neighbouring cells; an image too far off for exact fractions
+// of x is compared with all, and all with it.
+class ImageSet {
+public:
+    explicit ImageSet(std::size_t expected)
+    {
+        images_.reserve(expected);
+        next_.reserve(expected);
+        last_.fill(-1);
+    }
+    std::size_t size() const { return images_.size(); }
+
+    void add_if_new(const Point& image)
+    {
+        const int cell = cell_of(image[0]);
+        const auto seen = [&](int at) { return same_image(images_[static_cast<std::size_t>(at)], image); };
+        if (std::any_of(far_.begin(), far_.end(), seen))
+            return;
+        if (cell < 0) {
+            if (std::any_of(images_.begin(), images_.end(), [&](const Point& q) { return same_image(q, image); }))
+                return;
+        } else {
+            for (const int neighbour : {cell + kCells - 1, cell, cell + 1})
+                for (int at = last_[static_cast<std::size_t>(neighbour % kCells)]; at >= 0;
+                     at = next_[static_cast<std::size_t>(at)])
+                    if (seen(at))
+                        return;
+        }
+        const int at = static_cast<int>(images_.size());
+        images_.push_back(image);
+        if (cell < 0) {
+            next_.push_back(-1);
+            far_.push_back(at);
+        } else {
+            next_.push_back(last_[static_cast<std::size_t>(cell)]);
+            last_[static_cast<std::size_t>(cell)] = at;
+        }
+    }
+
+private:
+    static constexpr int kCells = 256;
+
+    // -1 beyond a million cells, where x - nearest(x) would lose digits the cells need.
+    static int cell_of(double x)
+    {
+        if (!(std::fabs(x) < 1e6))
+            return -1;
+        const int cell = static_cast<int>((x - nearest(x) + 0.5) * kCells);
+        return std::clamp(cell, 0, kCells - 1);
+    }
+
+    std::vector<Point> images_;
+    std::vector<int> next_;  // the previous image in the same cell, or -1
+    std::vector<int> far_;
+    std::array<int, kCells> last_{};
+};
+
 int distinct_images(const std::vector<Op>& group, const Point& p)
 {
-    std::vector<Point> images;
-    for (const Op& op : group) {
-        const Point image = apply(op, p);
-        const bool seen = std::any_of(images.begin(), images.end(), [&](const Point& q) {
-            return std::fabs(wrapped(q[0] - image[0])) <= kSameImage &&
-                   std::fabs(wrapped(q[1] - image[1])) <= kSameImage &&
-                   std::fabs(wrapped(q[2] - image[2])) <= kSameImage;
-        });
-        if (!seen)
-            images.push_back(image);
-    }
+    ImageSet images(group.size());
+    for (const Op& op : group)
+        images.add_if_new(apply(op, p));
     return static_cast<int>(images.size());
 }
 
@@ -218,21 +439,31 @@ int distinct_images(const std::vector<Op>& group, const Point& p)
 int site_multiplicity(const std::vector<SymmetryOperator>& operators, double x, double y, double z,
                       double tolerance)
 {
-    std::vector<Op> group;
-    for (const SymmetryOperator& s : operators)
-        group.push_back(from_table(s));
+    Operators table;
+    table.ops.reserve(operators.size());
+    table.stretches.reserve(operators.size());
+    for (const SymmetryOperator& s : operators) {
+        table.ops.push_back(from_table(s));
+        table.stretches.push_back(stretch(table.ops.back()));
+    }
     Point site{x, y, z};
-    std::vector<Op> fixing = stabiliser(group, site, tolerance);
+    std::vector<std::size_t> chosen = fixing_positions(table, site, tolerance);
+    std::vector<Op> fixing = stabiliser(table, chosen);
     // On the common fixed point of those operators the whole site-symmetry group of that special
-    // position shows: the site moves there until the group stops growing.
+    // position shows: the site moves there until the group stops growing. The same operators
+    // close to the same group, which cannot be larger.
     for (int round = 0; round < 3; ++round) {
         site = centre(fixing, site);
-        std::vector<Op> exact = stabiliser(group, site, kExact);
+        std::vector<std::size_t> exact_chosen = fixing_positions(table, site, kExact);
+        if (exact_chosen == chosen)
+            break;
+        std::vector<Op> exact = stabiliser(table, exact_chosen);
         if (exact.size() <= fixing.size())
             break;
         fixing = std::move(exact);
+        chosen = std::move(exact_chosen);
     }
-    return distinct_images(group, site);
+    return distinct_images(table.ops, site);
 }
 
 }  // namespace kalidos
