@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace kalidos {
 namespace {
@@ -186,17 +187,20 @@ double stretch(const Op& op)
     return largest;
 }
 
-// Whether `near` (lifted to p, of whole rotation R with `stretch` ‖R - 1‖) moves p too far to leave
-// any point within `tolerance` of p in place, so that fixed_point_distance need not be followed.
-// Should its orbit return after k ≥ 2 steps (k = 1 moves p by kSameTranslation at most), with the
-// mean g of the orbit, near(p) - p = (R - 1)(p - g - c·u) + (near^k(p) - p)/k for every c and
-// every u with R·u = u, and so ‖near(p) - p‖ ≤ ‖R - 1‖·distance + kSameTranslation.
-bool moves_too_far(double stretch, const Point& p, const Point& image, double tolerance)
+// Whether `op` (of whole rotation R with `stretch` ‖R - 1‖) moves p too far to leave any point
+// within `tolerance` of p in place, so that fixed_point_distance need not be followed. Lifted to
+// p, should its orbit return after k ≥ 2 steps (k = 1 moves p by kSameTranslation at most), with
+// the mean g of the orbit, near(p) - p = (R - 1)(p - g - c·u) + (near^k(p) - p)/k for every c and
+// every u with R·u = u, and so ‖near(p) - p‖ ≤ ‖R - 1‖·distance + kSameTranslation. near(p) - p
+// is op(p) - p brought to the nearest whole cell, as `wrapped` brings it.
+bool moves_too_far(const Op& op, double stretch, const Point& p, double tolerance)
 {
     constexpr double kRounding = 1e-9;  // far above the rounding of coordinates below 1000
     if (stretch < 0 || !(max_abs(p) < 1e3))
         return false;
-    return max_abs(minus(image, p)) > stretch * (tolerance + kRounding) + kSameTranslation + kRounding;
+    const Point image = apply(op, p);
+    const double moved = max_abs({wrapped(image[0] - p[0]), wrapped(image[1] - p[1]), wrapped(image[2] - p[2])});
+    return moved > stretch * (tolerance + kRounding) + kSameTranslation + 2 * kRounding;
 }
 
 // The operators of the table with their stretch, a negative one where the shortcut is not proven.
@@ -207,11 +211,10 @@ struct Operators {
 
 bool fixes(const Operators& table, std::size_t i, const Point& p, double tolerance)
 {
-    const Op near = lifted(table.ops[i], p);
-    const Point image = apply(near, p);
-    if (moves_too_far(table.stretches[i], p, image, tolerance))
+    if (moves_too_far(table.ops[i], table.stretches[i], p, tolerance))
         return false;
-    const double distance = fixed_point_distance(near, p, image);
+    const Op near = lifted(table.ops[i], p);
+    const double distance = fixed_point_distance(near, p, apply(near, p));
     return distance >= 0 && distance <= tolerance;
 }
 
@@ -338,13 +341,49 @@ std::vector<std::size_t> fixing_positions(const Operators& table, const Point& p
     return fixing;
 }
 
+// A closure depends on its operators and limit alone, and the atoms of a structure often share
+// their site symmetry (the body centre and the origin of a cubic cell, or the atoms of one site):
+// the last closures made on this thread are kept, found again by the bits of their operators.
+std::vector<Op> remembered_closure(const std::vector<Op>& operators, std::size_t limit)
+{
+    constexpr std::size_t kWorthKeeping = 8;  // smaller closures cost less than a look-up
+    if (operators.size() < kWorthKeeping)
+        return closure(operators, limit);
+    struct Entry {
+        std::vector<Op> operators;
+        std::size_t limit = 0;
+        std::vector<Op> group;
+    };
+    thread_local std::array<Entry, 8> kept;
+    thread_local std::size_t oldest = 0;
+    for (const Entry& entry : kept)
+        if (entry.limit == limit && entry.operators.size() == operators.size() &&
+            std::memcmp(entry.operators.data(), operators.data(), operators.size() * sizeof(Op)) == 0)
+            return entry.group;
+    Entry& entry = kept[oldest];
+    oldest = (oldest + 1) % kept.size();
+    entry = {operators, limit, closure(operators, limit)};
+    return entry.group;
+}
+
+// Those of `among` that leave p in place within `tolerance`.
+std::vector<std::size_t> fixing_among(const Operators& table, const std::vector<std::size_t>& among, const Point& p,
+                                      double tolerance)
+{
+    std::vector<std::size_t> fixing;
+    for (const std::size_t i : among)
+        if (fixes(table, i, p, tolerance))
+            fixing.push_back(i);
+    return fixing;
+}
+
 std::vector<Op> stabiliser(const Operators& table, const std::vector<std::size_t>& fixing)
 {
     std::vector<Op> ops;
     ops.reserve(fixing.size());
     for (const std::size_t i : fixing)
         ops.push_back(table.ops[i]);
-    return closure(ops, table.ops.size());
+    return remembered_closure(ops, table.ops.size());
 }
 
 // The common fixed point nearest p: the mean of p's images under the lifted operators.
@@ -368,9 +407,10 @@ inline bool same_image(const Point& a, const Point& b)
 }
 
 // Images of p told apart modulo whole cell translations, the first of each kept. They are chained
-// by the cell of their x modulo 1 (cells far wider than kSameImage), so that an image is compared
-// with those of its own and the two neighbouring cells; an image too far off for exact fractions
-// of x is compared with all, and all with it.
+// by the cell of x + 3y + 7z modulo 1: images the same within kSameImage along each axis have
+// this sum within 11·kSameImage modulo 1 (whole numbers times whole numbers stay whole), less
+// than a cell, so that an image is compared with those of its own and the two neighbouring cells.
+// An image too far off for exact fractions of the sum is compared with all, and all with it.
 class ImageSet {
 public:
     explicit ImageSet(std::size_t expected)
@@ -383,7 +423,7 @@ public:
 
     void add_if_new(const Point& image)
     {
-        const int cell = cell_of(image[0]);
+        const int cell = cell_of(image);
         const auto seen = [&](int at) { return same_image(images_[static_cast<std::size_t>(at)], image); };
         if (std::any_of(far_.begin(), far_.end(), seen))
             return;
@@ -409,14 +449,15 @@ public:
     }
 
 private:
-    static constexpr int kCells = 256;
+    static constexpr int kCells = 256;  // 1/256 above 11·kSameImage
 
-    // -1 beyond a million cells, where x - nearest(x) would lose digits the cells need.
-    static int cell_of(double x)
+    // -1 beyond 10^5 cells, where the fraction of the sum would lose digits the cells need.
+    static int cell_of(const Point& image)
     {
-        if (!(std::fabs(x) < 1e6))
+        if (!(max_abs(image) < 1e5))
             return -1;
-        const int cell = static_cast<int>((x - nearest(x) + 0.5) * kCells);
+        const double sum = image[0] + 3 * image[1] + 7 * image[2];
+        const int cell = static_cast<int>((sum - nearest(sum) + 0.5) * kCells);
         return std::clamp(cell, 0, kCells - 1);
     }
 
@@ -452,9 +493,16 @@ int site_multiplicity(const std::vector<SymmetryOperator>& operators, double x, 
     // On the common fixed point of those operators the whole site-symmetry group of that special
     // position shows: the site moves there until the group stops growing. The same operators
     // close to the same group, which cannot be larger.
+    double searched = tolerance;  // the tolerance `chosen` was found with, at `site`
     for (int round = 0; round < 3; ++round) {
-        site = centre(fixing, site);
-        std::vector<std::size_t> exact_chosen = fixing_positions(table, site, kExact);
+        const Point moved = centre(fixing, site);
+        // A site that has not moved keeps its distances: only operators found within a wider
+        // tolerance can be within kExact.
+        std::vector<std::size_t> exact_chosen = std::memcmp(&moved, &site, sizeof site) == 0 && kExact <= searched
+                                                    ? fixing_among(table, chosen, site, kExact)
+                                                    : fixing_positions(table, moved, kExact);
+        site = moved;
+        searched = kExact;
         if (exact_chosen == chosen)
             break;
         std::vector<Op> exact = stabiliser(table, exact_chosen);
