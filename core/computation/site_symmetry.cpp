@@ -33,9 +33,18 @@ inline double nearest(double v)
     return std::copysign(whole, v);
 }
 
-inline double wrapped(double v)
+// The whole number nearest v, ties to even, for |v| < 2^51: added to 1.5·2^52, v is rounded to
+// whole units, and taking that away again is exact.
+inline double whole_even(double v)
 {
-    return v - nearest(v);
+    constexpr double kShift = 0x1.8p52;
+    return (v + kShift) - kShift;
+}
+
+// |v - std::round(v)|, bit for bit: only ties round elsewhere, and they lie 0.5 away either way.
+inline double off_whole(double v)
+{
+    return std::fabs(v) < 0x1p51 ? std::fabs(v - whole_even(v)) : std::fabs(v - nearest(v));
 }
 
 Op from_table(const SymmetryOperator& s)
@@ -75,7 +84,7 @@ inline bool same(const Op& a, const Op& b)
         for (int j = 0; j < 3; ++j)
             if (std::fabs(a.r[i][j] - b.r[i][j]) > kExact)
                 return false;
-        if (std::fabs(wrapped(a.t[static_cast<std::size_t>(i)] - b.t[static_cast<std::size_t>(i)])) > kSameTranslation)
+        if (off_whole(a.t[static_cast<std::size_t>(i)] - b.t[static_cast<std::size_t>(i)]) > kSameTranslation)
             return false;
     }
     return true;
@@ -178,7 +187,7 @@ double stretch(const Op& op)
         double row = 0;
         for (int j = 0; j < 3; ++j) {
             const double v = op.r[i][j];
-            if (!(std::fabs(v) <= 7 && v == nearest(v)))
+            if (!(std::fabs(v) <= 7 && v == whole_even(v)))
                 return -1;
             row += std::fabs(v - (i == j ? 1.0 : 0.0));
         }
@@ -192,14 +201,14 @@ double stretch(const Op& op)
 // p, should its orbit return after k ≥ 2 steps (k = 1 moves p by kSameTranslation at most), with
 // the mean g of the orbit, near(p) - p = (R - 1)(p - g - c·u) + (near^k(p) - p)/k for every c and
 // every u with R·u = u, and so ‖near(p) - p‖ ≤ ‖R - 1‖·distance + kSameTranslation. near(p) - p
-// is op(p) - p brought to the nearest whole cell, as `wrapped` brings it.
+// is op(p) - p brought to the nearest whole cell.
 bool moves_too_far(const Op& op, double stretch, const Point& p, double tolerance)
 {
     constexpr double kRounding = 1e-9;  // far above the rounding of coordinates below 1000
     if (stretch < 0 || !(max_abs(p) < 1e3))
         return false;
     const Point image = apply(op, p);
-    const double moved = max_abs({wrapped(image[0] - p[0]), wrapped(image[1] - p[1]), wrapped(image[2] - p[2])});
+    const double moved = max_abs({off_whole(image[0] - p[0]), off_whole(image[1] - p[1]), off_whole(image[2] - p[2])});
     return moved > stretch * (tolerance + kRounding) + kSameTranslation + 2 * kRounding;
 }
 
@@ -225,11 +234,10 @@ constexpr std::uint64_t kNoKey = ~std::uint64_t{0};
 
 std::uint64_t rotation_key(const Op& op)
 {
-    constexpr double kShift = 0x1.8p52;  // added and taken away, it rounds to a whole number
     std::uint64_t key = 0;
     for (const auto& row : op.r)
         for (const double v : row) {
-            const double whole = (v + kShift) - kShift;
+            const double whole = whole_even(v);
             if (!(std::fabs(v - whole) <= kExact && std::fabs(whole) <= 7))
                 return kNoKey;
             key = key << 4 | static_cast<std::uint64_t>(static_cast<int>(whole) + 8);
@@ -402,8 +410,8 @@ Point centre(const std::vector<Op>& ops, const Point& p)
 
 inline bool same_image(const Point& a, const Point& b)
 {
-    return std::fabs(wrapped(a[0] - b[0])) <= kSameImage && std::fabs(wrapped(a[1] - b[1])) <= kSameImage &&
-           std::fabs(wrapped(a[2] - b[2])) <= kSameImage;
+    return off_whole(a[0] - b[0]) <= kSameImage && off_whole(a[1] - b[1]) <= kSameImage &&
+           off_whole(a[2] - b[2]) <= kSameImage;
 }
 
 // Images of p told apart modulo whole cell translations, the first of each kept. They are chained
