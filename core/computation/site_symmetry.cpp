@@ -208,6 +208,8 @@ bool moves_too_far(const Op& op, double stretch, const Point& p, double toleranc
     if (stretch < 0 || !(max_abs(p) < 1e3))
         return false;
     const Point image = apply(op, p);
+    if (!(max_abs(image) < 1e3 * (stretch + 2)))  // a translation of thousands of cells
+        return false;
     const double moved = max_abs({off_whole(image[0] - p[0]), off_whole(image[1] - p[1]), off_whole(image[2] - p[2])});
     return moved > stretch * (tolerance + kRounding) + kSameTranslation + 2 * kRounding;
 }
