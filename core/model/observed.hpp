@@ -8,6 +8,7 @@
 #include "model/results.hpp"
 #include "util/counted_table.hpp"
 #include "util/fixed_table.hpp"
+#include "util/lazy_table.hpp"
 
 namespace kalidos {
 
@@ -37,7 +38,7 @@ struct ObservedPoint {
 struct ObservedSlot {
     std::string fileName;  // without directory, at most 50 characters
     double lambda = 0;
-    Table<ObservedPoint, kPatternPoints> points;
+    LazyTable<ObservedPoint, kPatternPoints> points;
     // The diagram at its own resolution (every scan of the file, unscaled) and the scan shown.
     std::shared_ptr<const MeasuredDiagram> measured;
     int scan = 0;  // 0-based
