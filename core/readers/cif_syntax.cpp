@@ -13,8 +13,8 @@ namespace
 // A view into the block's lines, or into the joined lines of a text field.
 struct Token {
     std::string_view text;
-    bool quoted = false;                 // quotes or a text field: never a tag or a keyword
-    std::string* textField = nullptr;    // a text field's joined lines, which `text` views
+    bool quoted = false;              // quotes or a text field: never a tag or a keyword
+    std::string* textField = nullptr; // a text field's joined lines, which `text` views
 };
 
 struct Tokens {
