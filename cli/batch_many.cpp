@@ -234,7 +234,9 @@ int run_many(const BatchOptions& options, const fs::path& dataDirectory, StreamM
     std::vector<std::jthread> workers;
     for (int t = 0; t < jobs; ++t)
         workers.emplace_back(work);
-    workers.clear();  // joined
+    workers.clear();  // joined: every record is written
+    if (progress)
+        std::cerr << '\n';  // after the bar
     set_computation_threads(computationThreads);
     return status;
 }
