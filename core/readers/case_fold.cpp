@@ -2,8 +2,7 @@
 
 #include <cctype>
 
-namespace kalidos
-{
+namespace kalidos {
 
 CaseFold::CaseFold()
 {
@@ -34,4 +33,4 @@ std::string CaseFold::to_lower(std::string_view text) const
     return out;
 }
 
-} // namespace kalidos
+}  // namespace kalidos
