@@ -5,26 +5,22 @@
 #include <functional>
 
 #include "comparison/fit_points.hpp"
-#include "comparison/normal_equations.hpp"
 #include "comparison/point_weights.hpp"
-#include "util/pascal_format.hpp"
+#include "refinement/least_squares.hpp"
 
 namespace kalidos {
 namespace {
 
-constexpr int kMaxIterations = 60;
-constexpr int kMaxHalvings = 20;
 // Central differences of the calculation over ±h give the slope for the zero shift; h is
 // far below any peak width a diffractometer resolves.
 constexpr double kSlopeStep = 1e-4;  // degrees
-// Gauss-Newton only finds the zero shift from within about a peak width; the start is the best
+// Least squares only finds the zero shift from within about a peak width; the start is the best
 // of a scan over ±0.3° in steps of 0.02°, wider than the zero errors of aligned instruments.
 constexpr double kZeroSearchReach = 0.3, kZeroSearchStep = 0.02;
-constexpr double kZeroTolerance = 1e-10;     // degrees
-constexpr double kRelativeTolerance = 1e-13;
 // Weights from the fitted counts are recomputed until none moves by more than their tolerance.
 constexpr int kMaxWeightPasses = 30;
 
+// Variables: the scale, T_0..T_order and, when fitted, the zero shift (last).
 struct Parameters {
     double scale = 0, zero = 0;
     std::vector<double> background;
@@ -39,64 +35,128 @@ std::vector<double> calculated_at(const CalculatedIntensity& calculated, const F
     return values;
 }
 
-double background_at(const FitPoints& points, const Parameters& p, std::size_t i)
-{
-    return background_value(points, p.background, i);
-}
-
-double weighted_squares(const FitPoints& points, const std::vector<double>& calc, const Parameters& p)
-{
-    double sum = 0;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const double r = points.observed[i] - p.scale * calc[i] - background_at(points, p, i);
-        sum += points.weight[i] * r * r;
+// scale·calc(2θ − Z) + background. With a fixed calculation (no zero shift fitted) the model is
+// linear; otherwise the calculation is redone when the zero shift moves.
+class ComparisonModel : public LeastSquaresModel {
+public:
+    ComparisonModel(const FitPoints& points, const CalculatedIntensity* calculated, std::vector<double> calc, double zero)
+        : points_(points), calculated_(calculated), calc_(std::move(calc)), zero_(zero)
+    {
     }
-    return sum;
-}
 
-// The normal equations at `p`: columns scale, T_0..T_order and, with a slope, the zero shift.
-NormalEquations linearise(const FitPoints& points, const std::vector<double>& calc, const std::vector<double>* slope,
-                          const Parameters& p)
-{
-    const int n = 1 + points.terms + (slope ? 1 : 0);
-    NormalEquations equations(n);
-    std::vector<double> row(static_cast<std::size_t>(n));
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        row[0] = calc[i];
-        std::copy_n(points.basis.begin() + static_cast<std::ptrdiff_t>(i * points.terms), points.terms, row.begin() + 1);
-        if (slope)
-            row[n - 1] = -p.scale * (*slope)[i];
-        const double r = points.observed[i] - p.scale * calc[i] - background_at(points, p, i);
-        equations.add(row, points.weight[i], r);
+    bool evaluate(std::span<const double> values, std::span<double> model) override
+    {
+        at_zero(zero_of(values));
+        for (std::size_t i = 0; i < points_.size(); ++i)
+            model[i] = values[0] * calc_[i] + background_value(points_, values.subspan(1, terms()), i);
+        return true;
     }
-    return equations;
-}
 
-Parameters moved(const Parameters& p, const std::vector<double>& step, double fraction, bool withZero)
+    void derivatives(std::span<const double> values, std::span<const double>, Eigen::MatrixXd& jacobian,
+                     std::vector<char>& analytic) override
+    {
+        at_zero(zero_of(values));
+        const auto n = static_cast<Eigen::Index>(points_.size());
+        for (Eigen::Index i = 0; i < n; ++i) {
+            jacobian(i, 0) = calc_[static_cast<std::size_t>(i)];
+            for (int k = 0; k < points_.terms; ++k)
+                jacobian(i, k + 1) = points_.basis[static_cast<std::size_t>(i) * points_.terms + k];
+        }
+        std::fill(analytic.begin(), analytic.begin() + 1 + terms(), 1);
+        if (!calculated_)
+            return;
+        // calc(2θ − Z) as a function of Z, differenced over Z ± h.
+        const std::vector<double> above = calculated_at(*calculated_, points_, zero_ + kSlopeStep);
+        const std::vector<double> below = calculated_at(*calculated_, points_, zero_ - kSlopeStep);
+        for (Eigen::Index i = 0; i < n; ++i) {
+            const auto j = static_cast<std::size_t>(i);
+            jacobian(i, jacobian.cols() - 1) = values[0] * (above[j] - below[j]) / (2 * kSlopeStep);
+        }
+        analytic.back() = 1;
+    }
+
+    const std::vector<double>& calc() const { return calc_; }
+
+private:
+    std::size_t terms() const { return static_cast<std::size_t>(points_.terms); }
+    double zero_of(std::span<const double> values) const { return calculated_ ? values.back() : zero_; }
+    void at_zero(double zero)
+    {
+        if (calculated_ && zero != zero_) {
+            calc_ = calculated_at(*calculated_, points_, zero);
+            zero_ = zero;
+        }
+    }
+
+    const FitPoints& points_;
+    const CalculatedIntensity* calculated_;  // null: the calculation is fixed
+    std::vector<double> calc_;
+    double zero_;
+};
+
+std::vector<FreeVariable> variables_of(const Parameters& p, int terms, bool withZero)
 {
-    Parameters next = p;
-    next.scale += fraction * step[0];
-    for (std::size_t k = 0; k < next.background.size(); ++k)
-        next.background[k] += fraction * step[k + 1];
+    std::vector<FreeVariable> v{{"scale", p.scale}};
+    for (int k = 0; k < terms; ++k)
+        v.push_back({"background " + std::to_string(k), p.background[static_cast<std::size_t>(k)]});
     if (withZero)
-        next.zero += fraction * step.back();
-    return next;
+        v.push_back({"zero shift", p.zero, kSlopeStep});
+    return v;
 }
 
-// Scale and background for a fixed zero shift (the model is linear in them); false when singular.
-bool linear_fit(const FitPoints& points, const std::vector<double>& calc, Parameters& p)
+std::vector<double> variables_values(const Parameters& p, bool withZero)
 {
-    std::vector<double> step, inverse;
-    for (int pass = 0; pass < 2; ++pass) {  // the second pass removes the rounding of the first
-        if (!linearise(points, calc, nullptr, p).solve(step, inverse))
-            return false;
-        p = moved(p, step, 1, false);
-    }
+    std::vector<double> values{p.scale};
+    values.insert(values.end(), p.background.begin(), p.background.end());
+    if (withZero)
+        values.push_back(p.zero);
+    return values;
+}
+
+Parameters parameters_of(const std::vector<double>& values, int terms, bool withZero, double zero)
+{
+    Parameters p;
+    p.scale = values[0];
+    p.background.assign(values.begin() + 1, values.begin() + 1 + terms);
+    p.zero = withZero ? values.back() : zero;
+    return p;
+}
+
+// The comparison's convergence: as close to the minimum as rounding allows, since the fitted values
+// are printed to many digits.
+LeastSquaresOptions comparison_options()
+{
+    LeastSquaresOptions o;
+    o.maxCycles = 60;
+    o.initialDamping = 0;
+    o.shiftTolerance = 1e-7;
+    o.relativeTolerance = 1e-13;
+    return o;
+}
+
+// One least-squares fit at the points' present weights; false when a parameter is not determined.
+bool solve(const FitPoints& points, ComparisonModel& model, bool withZero, Parameters& p, LeastSquaresResult& r)
+{
+    const std::string why = solve_least_squares(model, points.observed, points.weight,
+                                                variables_of(p, points.terms, withZero), comparison_options(), r);
+    if (!why.empty() || std::any_of(r.held.begin(), r.held.end(), [](char h) { return h != 0; }))
+        return false;
+    p = parameters_of(r.values, points.terms, withZero, p.zero);
     return true;
 }
 
+// The scale and background at the present zero shift (the model is linear in them), then with the
+// zero shift when it is fitted: its slope is proportional to the scale, which must be known first.
+bool fit_pass(const FitPoints& points, ComparisonModel& model, bool withZero, Parameters& p, LeastSquaresResult& r)
+{
+    std::vector<double> at(points.size());
+    model.evaluate(variables_values(p, withZero), at);
+    ComparisonModel fixed(points, nullptr, model.calc(), p.zero);
+    return solve(points, fixed, false, p, r) && (!withZero || solve(points, model, true, p, r));
+}
+
 // calc(2θ − Z) by linear interpolation between the values at the points themselves (which
-// must rise): good enough to choose where Gauss-Newton starts, and one evaluation in all.
+// must rise): good enough to choose where the fit starts, and one evaluation in all.
 std::vector<double> shifted_by_interpolation(const FitPoints& points, const std::vector<double>& calc, double zero)
 {
     const std::vector<double>& t = points.twoTheta;
@@ -112,7 +172,7 @@ std::vector<double> shifted_by_interpolation(const FitPoints& points, const std:
     return values;
 }
 
-double best_zero_start(const FitPoints& points, const CalculatedIntensity& calculated, Parameters p)
+double best_zero_start(const FitPoints& points, const CalculatedIntensity& calculated, const Parameters& start)
 {
     const bool rising = points.size() > 1 && std::adjacent_find(points.twoTheta.begin(), points.twoTheta.end(),
                                                                 std::greater_equal<double>()) == points.twoTheta.end();
@@ -121,107 +181,42 @@ double best_zero_start(const FitPoints& points, const CalculatedIntensity& calcu
     const int steps = static_cast<int>(std::lround(kZeroSearchReach / kZeroSearchStep));
     for (int j = -steps; j <= steps; ++j) {
         const double zero = j * kZeroSearchStep;
-        const std::vector<double> calc = rising ? shifted_by_interpolation(points, unshifted, zero)
-                                                : calculated_at(calculated, points, zero);
-        if (!linear_fit(points, calc, p))
-            continue;
-        const double squares = weighted_squares(points, calc, p);
-        if (squares < bestSquares) {
-            bestSquares = squares;
+        ComparisonModel fixed(points, nullptr,
+                              rising ? shifted_by_interpolation(points, unshifted, zero)
+                                     : calculated_at(calculated, points, zero),
+                              zero);
+        Parameters p = start;
+        LeastSquaresResult r;
+        if (solve(points, fixed, false, p, r) && r.weightedSquares < bestSquares) {
+            bestSquares = r.weightedSquares;
             best = zero;
         }
     }
     return best;
 }
 
-std::vector<double> slope_at(const FitPoints& points, const CalculatedIntensity& calculated, double zero)
-{
-    // calc(2θ − Z) as a function of Z: its derivative is −calc′, taken here as a plain slope.
-    const std::vector<double> above = calculated_at(calculated, points, zero - kSlopeStep);
-    const std::vector<double> below = calculated_at(calculated, points, zero + kSlopeStep);
-    std::vector<double> slope(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i)
-        slope[i] = (above[i] - below[i]) / (2 * kSlopeStep);
-    return slope;
-}
-
-// The calculation at the current zero shift and its slope, kept between the steps.
-struct ZeroState {
-    std::vector<double> calc, slope;
-};
-
-// Gauss-Newton on scale, background and zero shift, halving a step that does not lower Σw r².
-// On return `state` holds the calculation at the final zero shift and the slope of the last
-// step (taken at most one converged step away).
-bool refine_with_zero(const FitPoints& points, const CalculatedIntensity& calculated, Parameters& p, ZeroState& state)
-{
-    double squares = weighted_squares(points, state.calc, p);
-    std::vector<double> step, inverse;
-    for (int iteration = 0; iteration < kMaxIterations; ++iteration) {
-        state.slope = slope_at(points, calculated, p.zero);
-        if (!linearise(points, state.calc, &state.slope, p).solve(step, inverse))
-            return false;
-        double fraction = 1;
-        bool improved = false;
-        for (int h = 0; h < kMaxHalvings && !improved; ++h, fraction /= 2) {
-            const Parameters trial = moved(p, step, fraction, true);
-            std::vector<double> trialCalc = calculated_at(calculated, points, trial.zero);
-            const double trialSquares = weighted_squares(points, trialCalc, trial);
-            if (trialSquares <= squares) {
-                improved = true;
-                const bool done = std::fabs(trial.zero - p.zero) < kZeroTolerance ||
-                                  squares - trialSquares <= kRelativeTolerance * squares;
-                p = trial;
-                state.calc = std::move(trialCalc);
-                squares = trialSquares;
-                if (done)
-                    return true;
-            }
-        }
-        if (!improved)
-            return true;  // no step lowers the sum: at its minimum within rounding
-    }
-    return true;
-}
-
-// One least-squares pass at fixed weights: scale and background, and the zero shift by
-// Gauss-Newton when asked; `state.calc` holds the calculation at the current zero shift.
-// Fills the inverse normal matrix; false when a parameter is not determined.
-bool fit_pass(const FitPoints& points, const CalculatedIntensity& calculated, bool withZero, Parameters& p,
-              ZeroState& state, std::vector<double>& inverse)
-{
-    if (!linear_fit(points, state.calc, p))
-        return false;
-    if (withZero && !refine_with_zero(points, calculated, p, state))
-        return false;
-    std::vector<double> step;
-    return linearise(points, state.calc, withZero ? &state.slope : nullptr, p).solve(step, inverse);
-}
-
-void fill_result(const FitPoints& points, const std::vector<double>& calc, const std::vector<double>& inverse,
+void fill_result(const FitPoints& points, const std::vector<double>& calc, const LeastSquaresResult& r,
                  const Parameters& p, bool withZero, Agreement& a)
 {
     const int parameters = 1 + points.terms + (withZero ? 1 : 0);
     std::vector<double> fitted(points.size()), background(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
-        background[i] = background_at(points, p, i);
+        background[i] = background_value(points, p.background, i);
         fitted[i] = p.scale * calc[i] + background[i];
     }
     fill_figures_and_curves(points, fitted, background, parameters, a);
-    const int np = parameters;
-    auto su = [&](int k) { return std::sqrt(std::max(inverse[k * np + k], 0.0) * a.chi2); };
-    a.scale = {p.scale, su(0)};
+    a.scale = {p.scale, r.su[0]};
     a.background.clear();
     for (int k = 0; k < points.terms; ++k)
-        a.background.push_back({p.background[k], su(k + 1)});
-    a.zeroShift = withZero ? FittedValue{p.zero, su(np - 1)} : FittedValue{};
+        a.background.push_back({p.background[static_cast<std::size_t>(k)], r.su[static_cast<std::size_t>(k) + 1]});
+    a.zeroShift = withZero ? FittedValue{p.zero, r.su.back()} : FittedValue{};
 }
 
 bool reweigh_by_model(FitPoints& points, const std::vector<double>& calc, const Parameters& p)
 {
     std::vector<double> expected(points.size());
     for (std::size_t i = 0; i < points.size(); ++i)
-        expected[i] = p.scale * calc[i] + background_at(points, p, i);
+        expected[i] = p.scale * calc[i] + background_value(points, p.background, i);
     return reweigh_by_expected(points, expected);
 }
 
@@ -245,17 +240,20 @@ std::string fit_agreement(const MeasuredScan& scan, double calcLow, double calcH
     p.background.assign(static_cast<std::size_t>(terms), 0.0);
     if (settings.fitZeroShift)
         p.zero = best_zero_start(points, calculated, p);
-    std::vector<double> inverse;
-    ZeroState state{calculated_at(calculated, points, p.zero), {}};
+    ComparisonModel model(points, settings.fitZeroShift ? &calculated : nullptr,
+                          calculated_at(calculated, points, p.zero), p.zero);
     const bool counts = weight_source(scan) == WeightSource::Counts;
     points.countingTime = scan.unit == "cps" ? scan.countingTime : 1;
+    LeastSquaresResult r;
     for (int pass = 0; pass < kMaxWeightPasses; ++pass) {
-        if (!fit_pass(points, calculated, settings.fitZeroShift, p, state, inverse))
+        if (!fit_pass(points, model, settings.fitZeroShift, p, r))
             return "the scale and background cannot be fitted: the calculation is flat or zero over the observed points";
-        if (!counts || !reweigh_by_model(points, state.calc, p))
+        std::vector<double> fitted(points.size());
+        model.evaluate(r.values, fitted);  // leaves the calculation at the fitted zero shift
+        if (!counts || !reweigh_by_model(points, model.calc(), p))
             break;
     }
-    fill_result(points, state.calc, inverse, p, settings.fitZeroShift, result);
+    fill_result(points, model.calc(), r, p, settings.fitZeroShift, result);
     return {};
 }
 

@@ -22,6 +22,7 @@ std::string range_text(double low, double high)
 std::string select_fit_points(const MeasuredScan& scan, double low, double high, int terms, FitPoints& points)
 {
     const std::vector<double> weights = point_weights(scan);
+    const std::vector<double> figureWeights = figure_weights(scan);
     int inside = 0;
     for (std::size_t i = 0; i < scan.twoTheta.size(); ++i) {
         const double t = scan.twoTheta[i];
@@ -32,6 +33,7 @@ std::string select_fit_points(const MeasuredScan& scan, double low, double high,
             points.twoTheta.push_back(t);
             points.observed.push_back(scan.intensity[i]);
             points.weight.push_back(weights[i]);
+            points.figureWeight.push_back(figureWeights[i]);
         }
     }
     if (inside == 0) {
@@ -84,24 +86,24 @@ void fill_figures_and_curves(const FitPoints& points, const std::vector<double>&
     a.interval = points.interval;
     AgreementCurves& c = a.curves;
     c = {};
-    double wrr = 0, wyy = 0, rr = 0, yy = 0;
+    double wrr = 0, wyy = 0, absoluteResiduals = 0, absoluteObserved = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const double yc = fitted[i];
-        const double yo = points.observed[i], w = points.weight[i], r = yo - yc;
+        const double yo = points.observed[i], w = points.figureWeight[i], r = yo - yc;
         wrr += w * r * r;
         wyy += w * yo * yo;
-        rr += r * r;
-        yy += yo * yo;
+        absoluteResiduals += std::fabs(r);
+        absoluteObserved += std::fabs(yo);
         c.twoTheta.push_back(points.twoTheta[i]);
         c.observed.push_back(yo);
         c.calculated.push_back(yc);
         c.background.push_back(background[i]);
-        c.sigma.push_back(1 / std::sqrt(w));
+        c.sigma.push_back(1 / std::sqrt(points.weight[i]));  // as the fit weighed the point
     }
     const double freedom = static_cast<double>(n) - parameters;
     a.chi2 = wrr / freedom;
     a.rwp = wyy > 0 ? std::sqrt(wrr / wyy) : 0;
-    a.rp = yy > 0 ? std::sqrt(rr / yy) : 0;
+    a.rp = absoluteObserved > 0 ? absoluteResiduals / absoluteObserved : 0;
     a.rexp = wyy > 0 ? std::sqrt(freedom / wyy) : 0;
 }
 

@@ -13,6 +13,7 @@ namespace kalidos {
 
 struct FitPoints {
     std::vector<double> twoTheta, observed, weight;
+    std::vector<double> figureWeight;  // the weights of the reported figures (figure_weights)
     std::vector<double> basis;  // (order + 1) Chebyshev values per point
     int terms = 0;
     double countingTime = 1;  // seconds per step for counts per second, else 1

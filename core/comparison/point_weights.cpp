@@ -37,4 +37,14 @@ std::vector<double> point_weights(const MeasuredScan& scan)
     return weights;
 }
 
+std::vector<double> figure_weights(const MeasuredScan& scan)
+{
+    if (weight_source(scan) != WeightSource::Unit)
+        return point_weights(scan);
+    std::vector<double> weights(scan.intensity.size());
+    for (std::size_t i = 0; i < weights.size(); ++i)
+        weights[i] = 1 / std::max(scan.intensity[i], 1.0);
+    return weights;
+}
+
 }  // namespace kalidos

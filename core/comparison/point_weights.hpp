@@ -20,4 +20,9 @@ WeightSource weight_source(const MeasuredScan& scan);
 // stated counting time t weigh t²/max(cps·t, 1).
 std::vector<double> point_weights(const MeasuredScan& scan);
 
+// The weights of the reported figures (Rwp, Rexp, χ²), as they are conventionally defined so that
+// they stand beside other programs': w = 1/σ², σ the file's own or else √max(y_obs, 1) in counts.
+// They differ from point_weights only for a diagram of unknown unit, which the fit weighs evenly.
+std::vector<double> figure_weights(const MeasuredScan& scan);
+
 }  // namespace kalidos

@@ -5,14 +5,14 @@
 #include <numeric>
 
 #include "comparison/fit_points.hpp"
-#include "comparison/normal_equations.hpp"
 #include "comparison/point_weights.hpp"
 #include "mixture/mixture.hpp"
+#include "refinement/least_squares.hpp"
 
 namespace kalidos {
 namespace {
 
-// Gauss-Newton finds the zero shift from within about a peak width; it starts from the best of a
+// Least squares finds the zero shift from within about a peak width; it starts from the best of a
 // scan over ±0.3° (as the comparison does).
 constexpr double kZeroSearchReach = 0.3, kZeroSearchStep = 0.02;
 constexpr double kSlopeStep = 1e-4;        // degrees 2θ
@@ -20,7 +20,6 @@ constexpr double kCellStep = 1e-5;         // on the cell scale factor
 constexpr double kSizeRelativeStep = 1e-3;
 constexpr double kSmallestSize = 1, kLargestSize = 1e5;  // nm
 constexpr double kStartSize = 1000;                      // nm, when a fitted size starts from none
-constexpr int kMaxHalvings = 20;
 constexpr int kMaxWeightPasses = 30;
 constexpr double kRelativeTolerance = 1e-10;
 
@@ -40,13 +39,14 @@ struct Problem {
     bool nonlinear() const { return settings.fitZeroShift || settings.fitSize || settings.fitCell; }
 };
 
-// Column layout of the normal equations: active scales, background, zero, sizes, cells.
+// Column layout of the variables: active scales, background, zero, sizes, cells.
 struct Layout {
     std::vector<int> scale, size, cell;  // -1: not a parameter
     int background = 0, zero = -1, parameters = 0;
 };
 
-Layout layout_of(const Problem& pr)
+// `nonlinear` false: the scales and background alone, the model being linear in them.
+Layout layout_of(const Problem& pr, bool nonlinear)
 {
     Layout l;
     const std::size_t n = pr.count();
@@ -58,13 +58,13 @@ Layout layout_of(const Problem& pr)
             l.scale[p] = l.parameters++;
     l.background = l.parameters;
     l.parameters += pr.points.terms;
-    if (pr.settings.fitZeroShift)
+    if (pr.settings.fitZeroShift && nonlinear)
         l.zero = l.parameters++;
     for (std::size_t p = 0; p < n; ++p)
-        if (pr.active[p] && pr.settings.fitSize)
+        if (pr.active[p] && pr.settings.fitSize && nonlinear)
             l.size[p] = l.parameters++;
     for (std::size_t p = 0; p < n; ++p)
-        if (pr.active[p] && pr.settings.fitCell)
+        if (pr.active[p] && pr.settings.fitCell && nonlinear)
             l.cell[p] = l.parameters++;
     return l;
 }
@@ -108,23 +108,6 @@ std::vector<double> fitted_of(const Problem& pr, const State& s, const std::vect
     return y;
 }
 
-double weighted_squares(const Problem& pr, const State& s, const std::vector<std::vector<double>>& c)
-{
-    const std::vector<double> y = fitted_of(pr, s, c);
-    double sum = 0;
-    for (std::size_t i = 0; i < y.size(); ++i) {
-        const double r = pr.points.observed[i] - y[i];
-        sum += pr.points.weight[i] * r * r;
-    }
-    return sum;
-}
-
-// The derivatives of the nonlinear parameters at every point, one column per parameter.
-struct Slopes {
-    std::vector<double> zero;
-    std::vector<std::vector<double>> size, cell;
-};
-
 std::vector<double> difference(const std::vector<double>& up, const std::vector<double>& down, double factor)
 {
     std::vector<double> d(up.size());
@@ -133,170 +116,182 @@ std::vector<double> difference(const std::vector<double>& up, const std::vector<
     return d;
 }
 
-Slopes slopes_at(const Problem& pr, const State& s)
-{
-    Slopes sl;
-    const std::size_t n = pr.count();
-    sl.size.resize(n);
-    sl.cell.resize(n);
-    if (pr.settings.fitZeroShift)
-        sl.zero.assign(pr.points.size(), 0.0);
-    for (std::size_t p = 0; p < n; ++p) {
-        if (!pr.active[p])
-            continue;
-        if (pr.settings.fitZeroShift) {
-            const std::vector<double> d = difference(component(pr, p, s.size[p], s.cell[p], s.zero + kSlopeStep),
-                                                     component(pr, p, s.size[p], s.cell[p], s.zero - kSlopeStep),
-                                                     s.scale[p] / (2 * kSlopeStep));
-            for (std::size_t i = 0; i < d.size(); ++i)
-                sl.zero[i] += d[i];
-        }
-        if (pr.settings.fitSize) {
-            const double h = s.size[p] * kSizeRelativeStep;
-            sl.size[p] = difference(component(pr, p, s.size[p] + h, s.cell[p], s.zero),
-                                    component(pr, p, s.size[p] - h, s.cell[p], s.zero), s.scale[p] / (2 * h));
-        }
-        if (pr.settings.fitCell)
-            sl.cell[p] = difference(component(pr, p, s.size[p], s.cell[p] + kCellStep, s.zero),
-                                    component(pr, p, s.size[p], s.cell[p] - kCellStep, s.zero),
-                                    s.scale[p] / (2 * kCellStep));
-    }
-    return sl;
-}
+// The mixture as the least-squares engine sees it: the variables in the layout's order, the
+// phases' diagrams kept while their own variables do not move.
+class MixtureModel : public LeastSquaresModel {
+public:
+    MixtureModel(const Problem& pr, const Layout& l) : pr_(pr), l_(l), cached_(pr.count()), c_(pr.count()) {}
 
-NormalEquations linearise(const Problem& pr, const Layout& l, const State& s,
-                          const std::vector<std::vector<double>>& c, const Slopes* slopes)
-{
-    NormalEquations equations(slopes ? l.parameters : l.background + pr.points.terms);
-    const int columns = equations.parameters();
-    std::vector<double> row(static_cast<std::size_t>(columns));
-    const std::vector<double> y = fitted_of(pr, s, c);
-    for (std::size_t i = 0; i < y.size(); ++i) {
-        std::fill(row.begin(), row.end(), 0.0);
-        for (std::size_t p = 0; p < pr.count(); ++p)
-            if (l.scale[p] >= 0)
-                row[static_cast<std::size_t>(l.scale[p])] = c[p][i];
-        for (int k = 0; k < pr.points.terms; ++k)
-            row[static_cast<std::size_t>(l.background + k)] = pr.points.basis[i * pr.points.terms + k];
-        if (slopes) {
-            if (l.zero >= 0)
-                row[static_cast<std::size_t>(l.zero)] = slopes->zero[i];
-            for (std::size_t p = 0; p < pr.count(); ++p) {
-                if (l.size[p] >= 0)
-                    row[static_cast<std::size_t>(l.size[p])] = slopes->size[p][i];
-                if (l.cell[p] >= 0)
-                    row[static_cast<std::size_t>(l.cell[p])] = slopes->cell[p][i];
+    bool evaluate(std::span<const double> values, std::span<double> model) override
+    {
+        const State s = state_of(values);
+        update(s);
+        const std::vector<double> y = fitted_of(pr_, s, c_);
+        std::copy(y.begin(), y.end(), model.begin());
+        return true;
+    }
+
+    // Scales and background analytically; the zero shift, sizes and cells by central differences of
+    // each phase's diagram alone.
+    void derivatives(std::span<const double> values, std::span<const double>, Eigen::MatrixXd& jacobian,
+                     std::vector<char>& analytic) override
+    {
+        const State s = state_of(values);
+        update(s);
+        for (std::size_t p = 0; p < pr_.count(); ++p)
+            if (l_.scale[p] >= 0)
+                column(jacobian, analytic, l_.scale[p], c_[p]);
+        for (int k = 0; k < pr_.points.terms; ++k) {
+            std::vector<double> basis(pr_.points.size());
+            for (std::size_t i = 0; i < basis.size(); ++i)
+                basis[i] = pr_.points.basis[i * pr_.points.terms + k];
+            column(jacobian, analytic, l_.background + k, basis);
+        }
+        slopes(s, jacobian, analytic);
+    }
+
+    State state_of(std::span<const double> values) const
+    {
+        State s = start_;
+        auto at = [&](int column) { return values[static_cast<std::size_t>(column)]; };
+        for (std::size_t p = 0; p < pr_.count(); ++p) {
+            if (l_.scale[p] >= 0)
+                s.scale[p] = at(l_.scale[p]);
+            if (l_.size[p] >= 0)
+                s.size[p] = at(l_.size[p]);
+            if (l_.cell[p] >= 0)
+                s.cell[p] = at(l_.cell[p]);
+        }
+        for (int k = 0; k < pr_.points.terms; ++k)
+            s.background[static_cast<std::size_t>(k)] = at(l_.background + k);
+        if (l_.zero >= 0)
+            s.zero = at(l_.zero);
+        return s;
+    }
+
+    void set_start(const State& s) { start_ = s; }
+    const std::vector<std::vector<double>>& components() const { return c_; }
+
+private:
+    struct Key {
+        double size = NAN, cell = NAN, zero = NAN;
+        bool operator==(const Key&) const = default;
+    };
+
+    void update(const State& s)
+    {
+        for (std::size_t p = 0; p < pr_.count(); ++p) {
+            const Key key{s.size[p], s.cell[p], s.zero};
+            if (!pr_.active[p] || key == cached_[p])
+                continue;
+            c_[p] = component(pr_, p, s.size[p], s.cell[p], s.zero);
+            cached_[p] = key;
+        }
+    }
+
+    static void column(Eigen::MatrixXd& jacobian, std::vector<char>& analytic, int k, const std::vector<double>& values)
+    {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            jacobian(static_cast<Eigen::Index>(i), k) = values[i];
+        analytic[static_cast<std::size_t>(k)] = 1;
+    }
+
+    void slopes(const State& s, Eigen::MatrixXd& jacobian, std::vector<char>& analytic) const
+    {
+        std::vector<double> zero(pr_.points.size(), 0.0);
+        for (std::size_t p = 0; p < pr_.count(); ++p) {
+            if (!pr_.active[p])
+                continue;
+            if (l_.zero >= 0) {
+                const std::vector<double> d = difference(component(pr_, p, s.size[p], s.cell[p], s.zero + kSlopeStep),
+                                                         component(pr_, p, s.size[p], s.cell[p], s.zero - kSlopeStep),
+                                                         s.scale[p] / (2 * kSlopeStep));
+                for (std::size_t i = 0; i < d.size(); ++i)
+                    zero[i] += d[i];
             }
+            if (l_.size[p] >= 0) {
+                const double h = s.size[p] * kSizeRelativeStep;
+                column(jacobian, analytic, l_.size[p],
+                       difference(component(pr_, p, s.size[p] + h, s.cell[p], s.zero),
+                                  component(pr_, p, s.size[p] - h, s.cell[p], s.zero), s.scale[p] / (2 * h)));
+            }
+            if (l_.cell[p] >= 0)
+                column(jacobian, analytic, l_.cell[p],
+                       difference(component(pr_, p, s.size[p], s.cell[p] + kCellStep, s.zero),
+                                  component(pr_, p, s.size[p], s.cell[p] - kCellStep, s.zero),
+                                  s.scale[p] / (2 * kCellStep)));
         }
-        equations.add(row, pr.points.weight[i], pr.points.observed[i] - y[i]);
+        if (l_.zero >= 0)
+            column(jacobian, analytic, l_.zero, zero);
     }
-    return equations;
-}
 
-State moved(const Problem& pr, const Layout& l, const State& s, const std::vector<double>& step, double fraction)
+    const Problem& pr_;
+    const Layout& l_;
+    State start_;
+    std::vector<Key> cached_;
+    std::vector<std::vector<double>> c_;
+};
+
+std::vector<FreeVariable> variables_of(const Problem& pr, const Layout& l, const State& s)
 {
-    State next = s;
-    auto at = [&](int column) { return fraction * step[static_cast<std::size_t>(column)]; };
-    for (std::size_t p = 0; p < pr.count(); ++p)
-        if (l.scale[p] >= 0)
-            next.scale[p] += at(l.scale[p]);
-    for (int k = 0; k < pr.points.terms; ++k)
-        next.background[static_cast<std::size_t>(k)] += at(l.background + k);
-    if (l.zero >= 0 && static_cast<int>(step.size()) > l.zero)
-        next.zero += at(l.zero);
+    std::vector<FreeVariable> v(static_cast<std::size_t>(l.parameters));
+    auto set = [&](int column, std::string name, double value, double lower, double upper) {
+        if (column >= 0)
+            v[static_cast<std::size_t>(column)] = {std::move(name), value, 1e-6, lower, upper};
+    };
     for (std::size_t p = 0; p < pr.count(); ++p) {
-        if (l.size[p] >= 0 && static_cast<int>(step.size()) > l.size[p])
-            next.size[p] = std::clamp(next.size[p] + at(l.size[p]), kSmallestSize, kLargestSize);
-        if (l.cell[p] >= 0 && static_cast<int>(step.size()) > l.cell[p])
-            next.cell[p] = std::clamp(next.cell[p] + at(l.cell[p]), 1 - kCellScaleReach, 1 + kCellScaleReach);
+        const std::string& name = pr.phases[p].name;
+        set(l.scale[p], name + " scale", s.scale[p], -INFINITY, INFINITY);
+        set(l.size[p], name + " size", s.size[p], kSmallestSize, kLargestSize);
+        set(l.cell[p], name + " cell scale", s.cell[p], 1 - kCellScaleReach, 1 + kCellScaleReach);
     }
-    return next;
+    for (int k = 0; k < pr.points.terms; ++k)
+        set(l.background + k, "background " + std::to_string(k), s.background[static_cast<std::size_t>(k)], -INFINITY,
+            INFINITY);
+    set(l.zero, "zero shift", s.zero, -INFINITY, INFINITY);
+    return v;
 }
 
-// Scales and background at fixed nonlinear parameters: the model is linear in them.
-bool linear_fit(const Problem& pr, const Layout& l, State& s, const std::vector<std::vector<double>>& c)
+// One fit at the points' present weights over the variables of `l` (a linear layout moves only the
+// scales and background). False when a parameter is not determined.
+bool fit_pass(Problem& pr, const Layout& l, State& s, LeastSquaresResult& r)
 {
-    std::vector<double> step, inverse;
-    for (int pass = 0; pass < 2; ++pass) {  // the second pass removes the rounding of the first
-        if (!linearise(pr, l, s, c, nullptr).solve(step, inverse))
-            return false;
-        s = moved(pr, l, s, step, 1);
-    }
+    MixtureModel model(pr, l);
+    model.set_start(s);
+    LeastSquaresOptions options;
+    options.maxCycles = kMaxPhaseFitCycles;
+    options.initialDamping = 0;
+    options.shiftTolerance = 0;
+    options.relativeTolerance = kRelativeTolerance;
+    const std::string why =
+        solve_least_squares(model, pr.points.observed, pr.points.weight, variables_of(pr, l, s), options, r);
+    if (!why.empty() || std::any_of(r.held.begin(), r.held.end(), [](char h) { return h != 0; }))
+        return false;
+    s = model.state_of(r.values);
     return true;
 }
 
-double best_zero_start(const Problem& pr, const Layout& l, State s)
+double best_zero_start(Problem& pr, const Layout& l, State s)
 {
     double best = 0, bestSquares = INFINITY;
     const int steps = static_cast<int>(std::lround(kZeroSearchReach / kZeroSearchStep));
     for (int j = -steps; j <= steps; ++j) {
         s.zero = j * kZeroSearchStep;
-        const auto c = components(pr, s);
-        if (!linear_fit(pr, l, s, c))
-            continue;
-        const double squares = weighted_squares(pr, s, c);
-        if (squares < bestSquares) {
-            bestSquares = squares;
+        State trial = s;
+        LeastSquaresResult r;
+        if (fit_pass(pr, l, trial, r) && r.weightedSquares < bestSquares) {
+            bestSquares = r.weightedSquares;
             best = s.zero;
         }
     }
     return best;
 }
 
-// Gauss-Newton on every parameter, halving a step that does not lower Σw r². False when the
-// equations are singular. Stops after kMaxPhaseFitCycles; the problem counts every cycle made.
-bool refine(Problem& pr, const Layout& l, State& s, bool& converged)
+// The cycles of the fits that move the nonlinear parameters; a fit of the scales alone is one solution.
+void count_cycles(Problem& pr, const LeastSquaresResult& r)
 {
-    auto c = components(pr, s);
-    double squares = weighted_squares(pr, s, c);
-    std::vector<double> step, inverse;
-    converged = false;
-    for (int cycle = 0; cycle < kMaxPhaseFitCycles; ++cycle) {
-        ++pr.cycles;
-        const Slopes slopes = slopes_at(pr, s);
-        if (!linearise(pr, l, s, c, &slopes).solve(step, inverse))
-            return false;
-        bool improved = false;
-        double fraction = 1;
-        for (int h = 0; h < kMaxHalvings && !improved; ++h, fraction /= 2) {
-            const State trial = moved(pr, l, s, step, fraction);
-            auto trialC = components(pr, trial);
-            const double trialSquares = weighted_squares(pr, trial, trialC);
-            if (trialSquares <= squares) {
-                improved = true;
-                const bool done = squares - trialSquares <= kRelativeTolerance * squares;
-                s = trial;
-                c = std::move(trialC);
-                squares = trialSquares;
-                if (done) {
-                    converged = true;
-                    return true;
-                }
-            }
-        }
-        if (!improved) {
-            converged = true;  // no step lowers the sum: at its minimum within rounding
-            return true;
-        }
-    }
-    return true;
-}
-
-// One fit at fixed weights; fills the inverse normal matrix. False when a parameter is not determined.
-// `nonlinear` false keeps the zero shift, sizes and cells where they are.
-bool fit_pass(Problem& pr, const Layout& l, State& s, bool nonlinear, std::vector<double>& inverse, bool& converged)
-{
-    converged = true;
-    if (!linear_fit(pr, l, s, components(pr, s)))
-        return false;
-    if (nonlinear && !refine(pr, l, s, converged))
-        return false;
-    const auto c = components(pr, s);
-    std::vector<double> step;
-    if (!pr.nonlinear())
-        return linearise(pr, l, s, c, nullptr).solve(step, inverse);
-    const Slopes slopes = slopes_at(pr, s);
-    return linearise(pr, l, s, c, &slopes).solve(step, inverse);
+    if (pr.nonlinear())
+        pr.cycles += static_cast<int>(r.cycles.size());
 }
 
 State start_state(const Problem& pr)
@@ -315,24 +310,33 @@ State start_state(const Problem& pr)
 
 // Fits with the counting statistics' weights recomputed from the model until they settle. The
 // nonlinear parameters are refined on the first weights and once more on the settled ones: between,
-// the weights move the scales and background, and those are linear.
-bool fit_with_weights(Problem& pr, const MeasuredScan& scan, State& s, std::vector<double>& inverse, bool& converged)
+// the weights move the scales and background, and those are linear. `r` is the last fit over every
+// variable of the full layout.
+bool fit_with_weights(Problem& pr, const MeasuredScan& scan, State& s, LeastSquaresResult& r)
 {
-    const Layout l = layout_of(pr);
+    const Layout full = layout_of(pr, true), linear = layout_of(pr, false);
     if (pr.settings.fitZeroShift)
-        s.zero = best_zero_start(pr, l, s);
-    if (!fit_pass(pr, l, s, pr.nonlinear(), inverse, converged))
+        s.zero = best_zero_start(pr, linear, s);
+    // The slopes of the zero shift, sizes and cells are proportional to the scales: those come first.
+    if (!fit_pass(pr, linear, s, r) || !fit_pass(pr, full, s, r))
         return false;
+    count_cycles(pr, r);
     if (weight_source(scan) != WeightSource::Counts)
         return true;
     bool reweighed = false;
     for (int pass = 1; pass < kMaxWeightPasses && reweigh_by_expected(pr.points, fitted_of(pr, s, components(pr, s)));
          ++pass) {
         reweighed = true;
-        if (!fit_pass(pr, l, s, false, inverse, converged))
+        LeastSquaresResult linearResult;
+        if (!fit_pass(pr, linear, s, linearResult))
             return false;
     }
-    return !reweighed || !pr.nonlinear() || fit_pass(pr, l, s, true, inverse, converged);
+    if (!reweighed)
+        return true;
+    if (!fit_pass(pr, full, s, r))
+        return false;
+    count_cycles(pr, r);
+    return true;
 }
 
 // Marks the phases that add nothing over the points as inactive; true when one was found.
@@ -363,17 +367,18 @@ void drop_phases_without_peaks(Problem& pr, PhaseFit& result)
     }
 }
 
-double covariance(const std::vector<double>& inverse, int n, int i, int j, double chi2)
+double covariance(const LeastSquaresResult& r, int i, int j)
 {
-    return inverse[static_cast<std::size_t>(i * n + j)] * chi2;
+    return i < 0 || j < 0 ? 0.0 : r.covariance(i, j);
 }
 
-void fill_phases(const Problem& pr, const Layout& l, const State& s, const std::vector<double>& inverse,
-                 PhaseFit& result)
+double su_of(const LeastSquaresResult& r, int column)
 {
-    const double chi2 = result.agreement.chi2;
-    const int n = l.parameters;
-    auto su = [&](int column) { return column < 0 ? 0.0 : std::sqrt(std::max(covariance(inverse, n, column, column, chi2), 0.0)); };
+    return column < 0 ? 0.0 : r.su[static_cast<std::size_t>(column)];
+}
+
+void fill_phases(const Problem& pr, const Layout& l, const State& s, const LeastSquaresResult& r, PhaseFit& result)
+{
     std::vector<MixturePhase> fitted = pr.phases;
     for (std::size_t p = 0; p < pr.count(); ++p)
         fitted[p].cellScale = s.cell[p];
@@ -385,36 +390,31 @@ void fill_phases(const Problem& pr, const Layout& l, const State& s, const std::
     for (std::size_t p = 0; p < pr.count(); ++p) {
         FittedPhase f;
         f.contributes = pr.active[p];
-        f.scale = {s.scale[p], su(l.scale[p])};
-        f.sizeNm = {s.size[p], su(l.size[p])};
-        f.cellScale = {s.cell[p], su(l.cell[p])};
+        f.scale = {s.scale[p], su_of(r, l.scale[p])};
+        f.sizeNm = {s.size[p], su_of(r, l.size[p])};
+        f.cellScale = {s.cell[p], su_of(r, l.cell[p])};
         // var(w_p) = J C Jᵀ over the scales, J_pj = A_j (δ_pj Σ − S_p A_p) / Σ², A = Z·M·V.
         double variance = 0;
-        for (std::size_t i = 0; i < pr.count(); ++i)
-            for (std::size_t j = 0; j < pr.count(); ++j) {
-                if (l.scale[i] < 0 || l.scale[j] < 0 || sum == 0)
-                    continue;
-                auto jacobian = [&](std::size_t k) {
-                    return fitted[k].zmv() * ((k == p ? sum : 0.0) - s.scale[p] * fitted[p].zmv()) / (sum * sum);
-                };
-                variance += jacobian(i) * jacobian(j) * covariance(inverse, n, l.scale[i], l.scale[j], chi2);
-            }
+        auto jacobian = [&](std::size_t k) {
+            return fitted[k].zmv() * ((k == p ? sum : 0.0) - s.scale[p] * fitted[p].zmv()) / (sum * sum);
+        };
+        for (std::size_t i = 0; i < pr.count() && sum != 0; ++i)
+            for (std::size_t j = 0; j < pr.count(); ++j)
+                variance += jacobian(i) * jacobian(j) * covariance(r, l.scale[i], l.scale[j]);
         f.fraction = {fractions[p], std::sqrt(std::max(variance, 0.0))};
         result.phases.push_back(f);
     }
 }
 
-void fill_curves(const Problem& pr, const Layout& l, const State& s, const std::vector<double>& inverse, PhaseFit& result)
+void fill_curves(const Problem& pr, const Layout& l, const State& s, const LeastSquaresResult& r, PhaseFit& result)
 {
     const auto c = components(pr, s);
     fill_figures_and_curves(pr.points, fitted_of(pr, s, c), background_of(pr, s), l.parameters, result.agreement);
-    const double chi2 = result.agreement.chi2;
-    auto su = [&](int column) { return std::sqrt(std::max(covariance(inverse, l.parameters, column, column, chi2), 0.0)); };
     result.agreement.scale = {};
     result.agreement.background.clear();
     for (int k = 0; k < pr.points.terms; ++k)
-        result.agreement.background.push_back({s.background[static_cast<std::size_t>(k)], su(l.background + k)});
-    result.agreement.zeroShift = l.zero >= 0 ? FittedValue{s.zero, su(l.zero)} : FittedValue{};
+        result.agreement.background.push_back({s.background[static_cast<std::size_t>(k)], su_of(r, l.background + k)});
+    result.agreement.zeroShift = l.zero >= 0 ? FittedValue{s.zero, su_of(r, l.zero)} : FittedValue{};
     result.phaseCurves.assign(pr.count(), std::vector<double>(pr.points.size(), 0.0));
     for (std::size_t p = 0; p < pr.count(); ++p)
         if (pr.active[p])
@@ -436,6 +436,7 @@ void sort_points(FitPoints& points)
         sorted.twoTheta[i] = points.twoTheta[order[i]];
         sorted.observed[i] = points.observed[order[i]];
         sorted.weight[i] = points.weight[order[i]];
+        sorted.figureWeight[i] = points.figureWeight[order[i]];
         std::copy_n(points.basis.begin() + static_cast<std::ptrdiff_t>(order[i] * terms), terms,
                     sorted.basis.begin() + static_cast<std::ptrdiff_t>(i * terms));
     }
@@ -462,27 +463,26 @@ std::string fit_phases(const MeasuredScan& scan, double low, double high, const 
     for (std::size_t attempt = 0; attempt <= phases.size(); ++attempt) {
         if (std::none_of(pr.active.begin(), pr.active.end(), [](bool a) { return a; }))
             return "no phase has a peak over the observed points";
-        const Layout l = layout_of(pr);
+        const Layout l = layout_of(pr, true);
         if (pr.points.size() <= static_cast<std::size_t>(l.parameters))
             return std::to_string(pr.points.size()) + " weighted points for " + std::to_string(l.parameters) +
                    " parameters: at least " + std::to_string(l.parameters + 1) + " are needed";
         pr.points = start;
         pr.cycles = 0;
         State s = start_state(pr);
-        std::vector<double> inverse;
-        bool converged = true;
-        if (!fit_with_weights(pr, scan, s, inverse, converged))
+        LeastSquaresResult r;
+        if (!fit_with_weights(pr, scan, s, r))
             return "the scales and background cannot be fitted: the phases' diagrams are flat, zero or alike over the "
                    "observed points";
         if (drop_silent_phases(pr, s, result))
             continue;
         result.cycles = pr.cycles;
-        result.converged = converged;
-        if (!converged)
+        result.converged = r.converged;
+        if (!r.converged)
             result.notes.push_back("The fit stopped after " + std::to_string(kMaxPhaseFitCycles) +
                                    " cycles without converging");
-        fill_curves(pr, l, s, inverse, result);
-        fill_phases(pr, l, s, inverse, result);
+        fill_curves(pr, l, s, r, result);
+        fill_phases(pr, l, s, r, result);
         return {};
     }
     return "no phase contributes to the observed diagram";
