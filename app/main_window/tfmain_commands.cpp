@@ -165,6 +165,7 @@ void Tfmain::rase_general()
     workspace_.results.resultsList.clear();
     clear_grids();
     workspace_.model.structureFileName.clear();
+    workspace_.model.openedFileName.clear();
     set_data_caption("");
     if (diagram_.forgetObserved)
         diagram_.forgetObserved();

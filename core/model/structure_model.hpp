@@ -69,6 +69,9 @@ struct StructureModel {
     // Identity and files
     std::string title;
     std::string structureFileName;
+    // The structure file the user opened, as given: structureFileName may name a reader's scratch
+    // copy instead (dummy.cif) or nothing (a SHELX file), as the listings have always shown it.
+    std::string openedFileName;
     std::string startDirectory;
     // Where the data files (spgr2.dat, the settings, the anomalous tables, csp.lst) are read;
     // empty: startDirectory, as when the program starts in a folder that holds them.
