@@ -140,6 +140,7 @@ void Tfmain::BitBtn4Click()
     StructureModel& model = workspace_.model;
     if (model.crystalSystem.empty())
         return;
+    model.anomalousRecords.reset();
     for (int w = 1; w <= kAnomalousWavelengths; ++w) {
         model.fPrime[w].fill(0);
         model.fSecond[w].fill(0);

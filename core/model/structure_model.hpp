@@ -1,7 +1,9 @@
 // The one in-memory description of the crystal and of the simulated experiment.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "model/anisotropic_displacement.hpp"
 #include "model/sample_settings.hpp"
@@ -65,6 +67,8 @@ inline constexpr int kNeutrons = 2;
 inline constexpr int kTubeSource = 0;
 inline constexpr int kSynchrotronSource = 1;
 
+struct AnomalousRecord;
+
 struct StructureModel {
     // Identity and files
     std::string title;
@@ -115,6 +119,9 @@ struct StructureModel {
     Table<CromerCoefficients, kMaxElements> cromer;
     Table<Table<double, kMaxElements>, kAnomalousWavelengths> fPrime;   // [wavelength][element]
     Table<Table<double, kMaxElements>, kAnomalousWavelengths> fSecond;  // [wavelength][element]
+    // The table f' and f'' were last read from, while they are in use: the extra phases of a mixture
+    // take their own elements' terms from it. Dropped wherever f' and f'' are set to 0.
+    std::shared_ptr<const std::vector<AnomalousRecord>> anomalousRecords;
 
     // Radiation and wavelengths
     int radiation = kXrays;
