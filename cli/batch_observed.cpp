@@ -25,7 +25,7 @@ bool read_measured_diagram(Workspace& workspace, const std::string& fileName, in
 
 bool read_observed_diagram(Workspace& workspace, const std::string& fileName, int scan, StreamMessages& messages)
 {
-    const int kind = diagram_kind_from_extension(fileName);
+    const int kind = described_diagram_kind(fileName);
     if (kind != 0 && scan != 1) {
         messages.note(file_name_only(fileName) + ": the file holds 1 scan, not a scan " + std::to_string(scan));
         return false;

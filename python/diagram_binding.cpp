@@ -8,10 +8,10 @@
 #include <pybind11/stl.h>
 
 #include "bindings.hpp"
-#include "diagram_files/diagram_import.hpp"  // for diagram_kind_from_extension, describe_scan_wavelengths
+#include "diagram_files/diagram_import.hpp"  // for described_diagram_kind, describe_scan_wavelengths
 #include "diagram_files/diagram_readers.hpp"
 #include "diagram_files/measured_readers.hpp"
-#include "diagram_files/scan_reading.hpp"  // for load_diagram_file
+#include "diagram_files/scan_reading.hpp"
 #include "stream_messages.hpp"
 
 namespace py = pybind11;
@@ -52,21 +52,11 @@ bool read_described(const std::string& path, int kind, MeasuredDiagram& diagram,
     return true;
 }
 
-// RAW4 files share the described RAW files' extension: their content tells them apart.
-bool is_raw4(const std::string& path)
-{
-    std::ostringstream ignored;
-    batch::StreamMessages quiet(ignored, false);
-    std::string bytes;
-    return load_diagram_file(path, bytes, quiet, 1u << 30) && detect_measured_format(bytes, path) == "raw4";
-}
-
 // The described kinds by their extension, as the window's Open submenu reads them; every other
 // file by its content through the readers of today's formats.
 bool read_any(const std::string& path, MeasuredDiagram& diagram, Messages& messages)
 {
-    const int kind = diagram_kind_from_extension(path);
-    if (kind != 0 && !(kind == static_cast<int>(DiagramKind::Raw) && is_raw4(path)))
+    if (const int kind = described_diagram_kind(path))
         return read_described(path, kind, diagram, messages);
     return read_measured_file(path, diagram, messages);
 }

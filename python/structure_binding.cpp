@@ -47,9 +47,12 @@ void set_cell(Structure& s, const std::vector<double>& values)
 {
     if (values.size() != 6)
         throw py::value_error("cell takes six values: a, b, c, alpha, beta, gamma");
-    CellParameters& c = s.model->cell;
+    CellParameters c = s.model->cell;
     c.a = values[0], c.b = values[1], c.c = values[2];
     c.alpha = values[3], c.beta = values[4], c.gamma = values[5];
+    if (const std::string impossible = impossible_cell_message(c, "given"); !impossible.empty())
+        throw py::value_error(impossible);
+    s.model->cell = c;
     compute_cell_metric(*s.model);
 }
 

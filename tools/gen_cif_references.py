@@ -28,6 +28,16 @@ without operators that it does not know as written) takes its group from the H-M
 sgtbx, a centred triclinic name such as "A -1" through its Hall symbol "-A 1":
     /usr/bin/python3 tools/gen_cif_references.py --all ../shared/realdata/cif /tmp/all
     diff -r /tmp/all tests/data/batch/cif_references
+
+With --absolute, the files of ABSOLUTE_FILES (one or more of each lattice centring: P, A, C, I, F,
+R on hexagonal and on rhombohedral axes; operators listed in the file or only a symbol; sites with
+and without tensors) get their intensities per cell, not scaled: m |F|^2 LP summed over the
+reflections of one spacing, each site with its tensor when the aniso loop names it
+(tools/gen_aniso_references.py). A file listed with a
+symbol is also calculated with that symbol instead of its operators ("space_group" line). A data item
+given twice keeps its first value, as the program reads it (iotbx refuses the repetition):
+    /usr/bin/python3 tools/gen_cif_references.py --absolute ../shared/realdata/cif /tmp/abs
+    diff -r /tmp/abs tests/data/batch/cif_absolute_references
 """
 import math
 import os
@@ -173,7 +183,8 @@ def nucleus_lengths(structure):
     return lengths, None
 
 
-def intensities(structure, radiation="xray"):
+def absolute_intensities(structure, radiation="xray"):
+    """(d, m |F|^2 LP per cell) of every spacing in the range, equal spacings summed, d descending."""
     d_min = WAVELENGTH / (2 * math.sin(math.radians(TWO_THETA_MAX / 2)))
     if radiation == "neutron":
         structure.scattering_type_registry(custom_dict=nucleus_lengths(structure)[0])
@@ -201,6 +212,11 @@ def intensities(structure, radiation="xray"):
             merged[-1][1] += i
         else:
             merged.append([d, i])
+    return merged
+
+
+def intensities(structure, radiation="xray"):
+    merged = absolute_intensities(structure, radiation)
     strongest = max(i for _, i in merged)
     return [(d, 100 * i / strongest) for d, i in merged]
 
@@ -265,6 +281,72 @@ def write_reference(cif_path, out_dir, neutrons=False):
                 out.write(f"neutron_peak {d:.6f} {intensity:.6f}\n")
 
 
+def structure_with_tensors(block, symmetry):
+    """The sites of `block`, each named in the aniso loop with its tensor (U*), the others with B."""
+    anisotropic = aniso_tensors(block, symmetry.unit_cell())
+    scatterers = flex.xray_scatterer()
+    for label, kind, site, b, occupancy in sites(block, symmetry.unit_cell()):
+        u = anisotropic.get(label, b / (8 * math.pi ** 2))
+        scatterers.append(xray.scatterer(label=label, site=site, u=u, occupancy=occupancy, scattering_type=kind))
+    return xray.structure(crystal_symmetry=symmetry, scatterers=scatterers), len(anisotropic)
+
+
+# File: the symbol it is also calculated with instead of its listed operators, or None.
+ABSOLUTE_FILES = {
+    "cod_1000054.cif": "P -3 m 1",       # P, operators listed, isotropic
+    "cod_2013551.cif": None,             # P, tensors
+    "cod_2000583.cif": None,             # P, symbol only
+    "cod_2000507.cif": None,             # A -1, symbol only
+    "cod_1000035.cif": None,             # C, operators listed
+    "cod_2010787.cif": None,             # C, tensors
+    "cod_1518798.cif": None,             # I, operators listed
+    "cod_9009872.cif": None,             # I, tensors
+    "cod_1011031.cif": "F -4 3 m",       # F, operators listed
+    "cod_9011732.cif": None,             # F, tensors
+    "amcsd_corundum_Sapphire.cif": "R-3c",  # R hexagonal axes, operators listed, tensors only
+    "cod_9000251.cif": None,             # R hexagonal axes, operators listed
+    "se0086.cif": None,                  # R hexagonal axes, symbol only
+    "cod_9008098.cif": None,             # R rhombohedral axes
+    "cod_9012705.cif": None,             # R rhombohedral axes, one site
+}
+
+
+def first_values_only(text):
+    """The CIF text without the later repetitions of a data item given on one line with its value."""
+    seen = set()
+    kept = []
+    for line in text.splitlines(keepends=True):
+        match = re.match(r"\s*(_\S+)\s+\S", line)
+        if re.match(r"(?i)data_", line):
+            seen = set()
+        elif match:
+            tag = match.group(1).lower()
+            if tag in seen:
+                continue
+            seen.add(tag)
+        kept.append(line)
+    return "".join(kept)
+
+
+def write_absolute_reference(cif_path, symbol, out_dir):
+    with open(cif_path, encoding="latin-1") as cif:
+        text = first_values_only(distinct_block_names(cif.read()))
+    model = iotbx.cif.reader(input_string=text, strict=False).model()
+    name, block = next((k, b) for k, b in model.items() if b.get("_atom_site_label") is not None)
+    symmetry = block_symmetry(block)
+    structure, tensors = structure_with_tensors(block, symmetry)
+    peaks = absolute_intensities(structure)
+    with open(os.path.join(out_dir, "cif_" + os.path.splitext(os.path.basename(cif_path))[0] + ".ref"), "w") as out:
+        out.write(f"# {os.path.basename(cif_path)} block {name}: m |F|^2 LP per cell by cctbx's direct summation, "
+                  "generated by tools/gen_cif_references.py --absolute\n")
+        out.write(f"file {os.path.basename(cif_path)}\ngroup {symmetry.space_group_info()}\n")
+        out.write(f"lambda {WAVELENGTH}\nrange {TWO_THETA_MIN:g} {TWO_THETA_MAX:g}\nanisotropic {tensors}\n")
+        if symbol:
+            out.write(f"space_group {symbol}\n")
+        for d, intensity in peaks:
+            out.write(f"peak {d:.6f} {intensity:.7g}\n")
+
+
 def write_all_references(cif_dir, out_dir):
     os.makedirs(out_dir, exist_ok=True)
     for name in sorted(f for f in os.listdir(cif_dir) if f.endswith(".cif")):
@@ -278,6 +360,13 @@ def write_all_references(cif_dir, out_dir):
 
 
 def main():
+    if len(sys.argv) > 1 and sys.argv[1] == "--absolute":
+        cif_dir = sys.argv[2] if len(sys.argv) > 2 else "../shared/realdata/cif"
+        out_dir = sys.argv[3] if len(sys.argv) > 3 else "tests/data/batch/cif_absolute_references"
+        os.makedirs(out_dir, exist_ok=True)
+        for name, symbol in ABSOLUTE_FILES.items():
+            write_absolute_reference(os.path.join(cif_dir, name), symbol, out_dir)
+        return
     if len(sys.argv) > 1 and sys.argv[1] == "--all":
         write_all_references(sys.argv[2] if len(sys.argv) > 2 else "../shared/realdata/cif",
                              sys.argv[3] if len(sys.argv) > 3 else "tests/data/batch/cif_references")

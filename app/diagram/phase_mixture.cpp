@@ -14,6 +14,8 @@ constexpr double kTwoPi = 6.283185307179586;
 
 std::string main_phase_name(const StructureModel& model)
 {
+    if (!model.openedFileName.empty())
+        return std::filesystem::path(model.openedFileName).filename().string();
     if (!model.structureFileName.empty())
         return std::filesystem::path(model.structureFileName).filename().string();
     return model.title.empty() ? std::string("Main structure") : model.title;

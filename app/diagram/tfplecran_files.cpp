@@ -105,7 +105,11 @@ std::string Tfplecran::choose_diagram_file(const std::vector<FileFilter>& filter
 void Tfplecran::lit_diagramme(int kind)
 {
     const std::string path = choose_diagram_file(kDiagramFilters, kind - 1);
-    if (!path.empty())  // else cancelled: nothing read, nothing redrawn
+    if (path.empty())  // cancelled: nothing read, nothing redrawn
+        return;
+    if (kind == static_cast<int>(DiagramKind::Raw) && holds_raw4_diagram(path))
+        open_measured(path);  // a RAW4 file named .raw: read by its content
+    else
         open_described(kind, path);
 }
 

@@ -1,6 +1,6 @@
 // File › Open › All diagram files: a measured diagram in any format, recognised by its content.
 #include "diagram/tfplecran.hpp"
-#include "diagram_files/diagram_import.hpp"  // for diagram_kind_from_extension
+#include "diagram_files/diagram_import.hpp"  // for described_diagram_kind
 #include "diagram_files/measured_import.hpp"
 #include "diagram_files/measured_readers.hpp"
 
@@ -25,7 +25,7 @@ void Tfplecran::lit_diagramme_any()
 
 void Tfplecran::open_diagram_named(const std::string& path)
 {
-    if (const int kind = diagram_kind_from_extension(path))
+    if (const int kind = described_diagram_kind(path))
         open_described(kind, path);
     else
         open_measured(path);

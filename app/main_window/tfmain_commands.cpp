@@ -140,6 +140,7 @@ void Tfmain::BitBtn4Click()
     StructureModel& model = workspace_.model;
     if (model.crystalSystem.empty())
         return;
+    model.anomalousRecords.reset();
     for (int w = 1; w <= kAnomalousWavelengths; ++w) {
         model.fPrime[w].fill(0);
         model.fSecond[w].fill(0);
@@ -165,6 +166,7 @@ void Tfmain::rase_general()
     workspace_.results.resultsList.clear();
     clear_grids();
     workspace_.model.structureFileName.clear();
+    workspace_.model.openedFileName.clear();
     set_data_caption("");
     if (diagram_.forgetObserved)
         diagram_.forgetObserved();

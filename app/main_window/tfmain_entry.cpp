@@ -186,6 +186,7 @@ void Tfmain::lecture_donnees()
     edit12_->clear();
     workspace_.model.spaceGroupSymbol.clear();
     workspace_.model.structureFileName.clear();
+    workspace_.model.openedFileName.clear();
     set_data_caption("");
     read_entries();
 }

@@ -44,6 +44,7 @@ void Tfmain::forget_structure()
     StructureModel& model = workspace_.model;
     model.title.clear();
     model.structureFileName.clear();
+    model.openedFileName.clear();
     model.crystalSystem.clear();
     model.spaceGroupSymbol.clear();
     model.cell = {};

@@ -39,6 +39,7 @@ bool read_anomalous_factors(const std::filesystem::path& file, StructureModel& m
         return false;
     }
     apply_anomalous_records(records, model);
+    model.anomalousRecords = std::make_shared<const std::vector<AnomalousRecord>>(std::move(records));
     return true;
 }
 

@@ -1,8 +1,29 @@
 #include "computation/cell_metric.hpp"
 
 #include <cmath>
+#include <sstream>
 
 namespace kalidos {
+
+std::string impossible_cell_message(const CellParameters& cell, const std::string& where)
+{
+    const double angles[3] = {cell.alpha, cell.beta, cell.gamma};
+    for (const double angle : angles)
+        if (!(angle > 0 && angle < 180))
+            return {};
+    if (!(cell.a > 0 && cell.b > 0 && cell.c > 0))
+        return {};
+    const double ca = std::cos(cell.alpha * kDegreesToRadians);
+    const double cb = std::cos(cell.beta * kDegreesToRadians);
+    const double cg = std::cos(cell.gamma * kDegreesToRadians);
+    if (1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg > 0)
+        return {};
+    std::ostringstream text;
+    text << "Impossible cell " << where << ": a = " << cell.a << ", b = " << cell.b << ", c = " << cell.c
+         << ", alpha = " << cell.alpha << ", beta = " << cell.beta << ", gamma = " << cell.gamma
+         << ": no lattice has these angles (the metric is not positive definite)";
+    return text.str();
+}
 
 void compute_cell_metric(StructureModel& model)
 {

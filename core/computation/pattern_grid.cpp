@@ -121,6 +121,13 @@ double height_for_area(double area, double halfWidth, double eta)
     return area / (halfWidth * (eta * kPi + (1 - eta) * std::sqrt(kPi / kLn2)));
 }
 
+double height_share(double areaShare)
+{
+    // Unit-area peaks of half width 1: the Lorentzian is 1/π high, the Gaussian √(ln 2/π).
+    const double lorentzian = areaShare / kPi, gaussian = (1 - areaShare) * std::sqrt(kLn2 / kPi);
+    return lorentzian / (lorentzian + gaussian);
+}
+
 std::vector<double> evaluate_profile_terms(const std::vector<ProfileTerm>& terms, const std::vector<double>& twoTheta)
 {
     std::vector<double> out(twoTheta.size(), 0.0);

@@ -19,6 +19,11 @@ struct ProfileTerm {
 // The height that gives a term the integrated area `area` (over the whole line, tails included).
 double height_for_area(double area, double halfWidth, double eta);
 
+// The term's η (Lorentzian share of the height) of a pseudo-Voigt whose Lorentzian holds
+// `areaShare` of the area, as the Thompson–Cox–Hastings η is defined (a mixture of unit-area
+// functions of one full width).
+double height_share(double areaShare);
+
 // How the evaluation splits each term. Within kNearHalfWidths half widths of its position a term is
 // computed exactly at every point. Beyond, only the Lorentzian tail is left (2^(−x²) < 1e-120 there);
 // it is computed on a coarse uniform grid (at most kCoarseStepHalfWidths of the term's half widths

@@ -20,8 +20,15 @@ double tch_ratio_power(double rho)
     return 1 + rho * (2.69269 + rho * (2.42843 + rho * (4.47163 + rho * (0.07842 + rho))));
 }
 
-// The Gaussian and Lorentzian full widths, per unit full width, of a TCH pseudo-Voigt with η = 0.5:
-// the seed profile's shape, split so that size and strain can be added to its parts.
+// The seed's 50/50 shape (equal heights) holds this share of its area in the Lorentzian:
+// π / (π + √(π/ln 2)).
+double seed_area_share()
+{
+    return kPi / (kPi + std::sqrt(kPi / std::log(2.0)));
+}
+
+// The Gaussian and Lorentzian full widths, per unit full width, of the TCH pseudo-Voigt with the
+// seed's area share: the seed profile's shape, split so that size and strain can be added to its parts.
 struct SeedSplit {
     double gaussian, lorentzian;
 };
@@ -33,7 +40,7 @@ SeedSplit seed_split()
         for (int i = 0; i < 200; ++i) {
             const double rho = (low + high) / 2;
             const double width = std::pow(tch_ratio_power(rho), 0.2);
-            (tch_eta(rho, width) < 0.5 ? low : high) = rho;
+            (tch_eta(rho, width) < seed_area_share() ? low : high) = rho;
         }
         const double width = std::pow(tch_ratio_power(low), 0.2);
         return SeedSplit{1 / width, low / width};
@@ -68,7 +75,7 @@ void tch_widths(const StructureModel& m, double twoTheta, double lambda, double&
 PeakShape seed_shape(const StructureModel& m, double twoTheta, double lambda, double intensity)
 {
     const double halfWidth = std::sqrt(seed_half_width2(m, twoTheta));
-    PeakShape shape{twoTheta + peak_shift(m.profile, twoTheta), 2 * halfWidth, 0.5, 0.1 * intensity};
+    PeakShape shape{twoTheta + peak_shift(m.profile, twoTheta), 2 * halfWidth, 0.5, 0.1 * intensity, 0.5};
     const ProfileSettings& s = m.profile;
     if (!broadened(s) || !(halfWidth > 0))
         return shape;
@@ -80,7 +87,8 @@ PeakShape seed_shape(const StructureModel& m, double twoTheta, double lambda, do
     const double area = shape.height * halfWidth * (0.5 * kPi + 0.5 * std::sqrt(kPi / std::log(2.0)));
     shape.fwhm = tch_fwhm(g, l);
     shape.eta = tch_eta(l, shape.fwhm);
-    shape.height = height_for_area(area, shape.fwhm / 2, shape.eta);
+    shape.heightEta = height_share(shape.eta);
+    shape.height = height_for_area(area, shape.fwhm / 2, shape.heightEta);
     return shape;
 }
 
@@ -122,12 +130,13 @@ PeakShape peak_shape(const StructureModel& m, double twoTheta, double lambda, do
         return seed_shape(m, twoTheta, lambda, intensity);
     double gaussian2 = 0, lorentzian = 0;
     tch_widths(m, twoTheta, lambda, gaussian2, lorentzian);
-    PeakShape shape{twoTheta + peak_shift(m.profile, twoTheta), 0, 0, 0};
+    PeakShape shape{twoTheta + peak_shift(m.profile, twoTheta), 0, 0, 0, 0};
     if (!(gaussian2 >= 0))
         return shape;
     shape.fwhm = tch_fwhm(std::sqrt(gaussian2), lorentzian);
     shape.eta = tch_eta(lorentzian, shape.fwhm);
-    shape.height = shape.fwhm > 0 ? height_for_area(intensity, shape.fwhm / 2, shape.eta) : 0;
+    shape.heightEta = height_share(shape.eta);
+    shape.height = shape.fwhm > 0 ? height_for_area(intensity, shape.fwhm / 2, shape.heightEta) : 0;
     return shape;
 }
 

@@ -8,8 +8,9 @@ namespace kalidos {
 struct PeakShape {
     double position = 0;  // degrees 2θ: the Bragg angle moved by the zero shift and the sample displacement
     double fwhm = 0;      // degrees 2θ
-    double eta = 0;       // Lorentzian fraction of the pseudo-Voigt
+    double eta = 0;       // Lorentzian fraction: of the height for the seed's 50/50 shape, else TCH's (of the area)
     double height = 0;    // of the symmetric peak
+    double heightEta = 0; // Lorentzian fraction of the height, as the curve is drawn
 };
 
 // Full width of the Thompson–Cox–Hastings pseudo-Voigt from its Gaussian and Lorentzian full widths,
@@ -26,9 +27,9 @@ double size_fwhm(const ProfileSettings& settings, double twoTheta, double lambda
 double strain_fwhm(const ProfileSettings& settings, double twoTheta);
 
 // The peak of a reflection at Bragg angle twoTheta (degrees) with wavelength lambda (Å).
-// Seed profile: half width H = √(U·tan²θ + V·tan θ + W), η = 0.5, height 0.1·intensity, as
-// always; with size or strain broadening its 50/50 shape is split into the Gaussian and Lorentzian
-// widths that give it, broadened and recombined, keeping the peak's area.
+// Seed profile: half width H = √(U·tan²θ + V·tan θ + W), η = 0.5 of the height, height 0.1·intensity,
+// as always; with size or strain broadening its 50/50 shape is split into the Gaussian and Lorentzian
+// widths of the TCH peak of the same width and area shares, broadened and recombined, keeping the area.
 // Thompson–Cox–Hastings: the widths of the settings, area = intensity.
 // A width that is not positive gives fwhm ≤ 0 or NaN: the caller refuses the run.
 PeakShape peak_shape(const StructureModel& model, double twoTheta, double lambda, double intensity);

@@ -21,7 +21,7 @@ std::vector<ProfileTerm> profile_terms_of(const StructureModel& m, std::span<con
         if (peak_width_refusal(m, r.twoTheta))
             continue;
         const PeakShape p = peak_shape(m, r.twoTheta, r.lambda, r.intensity);
-        const ProfileTerm term{p.position, p.fwhm / 2, p.eta, p.height};
+        const ProfileTerm term{p.position, p.fwhm / 2, p.heightEta, p.height};
         if (asymmetric)
             add_axially_divergent_terms(term, s.axialSL, s.axialHL, terms);
         else

@@ -40,4 +40,9 @@ void compute_site_multiplicities(StructureModel& model, CalculationResults& resu
     results.structureFactorScale = largest / (model.inversionAdded == 1 ? 2.0 * model.operatorCount : model.operatorCount);
 }
 
+double per_cell_intensity_factor(const StructureModel& model)
+{
+    return model.inversionAdded == 1 ? 4.0 : 1.0;
+}
+
 }  // namespace kalidos

@@ -12,6 +12,12 @@ namespace kalidos {
 // With no operator or no populated atom there is nothing to scale: multiplicities and K stay 0.
 void compute_site_multiplicities(StructureModel& model, CalculationResults& results);
 
+// What turns the calculation's intensities into m |F|² LP per cell: 4 when inversionAdded, 1
+// otherwise. The standard settings give a centrosymmetric group's operators with their inversion
+// images already in the table, yet K is halved for them as for a table of representatives: F and
+// the listed intensities of that path are the halves and quarters they have always been.
+double per_cell_intensity_factor(const StructureModel& model);
+
 // Distinct images of the point (x, y, z) under the operator table (and their inversions when
 // inversionAdded), modulo whole cell translations, counted as whole orbits: a site within 0.001
 // along each axis of a special position takes its multiplicity (site_multiplicity).

@@ -58,7 +58,7 @@ Op from_table(const SymmetryOperator& s)
     return op;
 }
 
-inline Point apply(const Op& op, const Point& p)
+inline Point image_under(const Op& op, const Point& p)
 {
     Point q{};
     for (std::size_t i = 0; i < 3; ++i)
@@ -73,7 +73,7 @@ Op product(const Op& a, const Op& b)
         for (int j = 0; j < 3; ++j)
             for (int k = 0; k < 3; ++k)
                 c.r[i][j] += a.r[i][k] * b.r[k][j];
-    c.t = apply(a, b.t);
+    c.t = image_under(a, b.t);
     return c;
 }
 
@@ -94,7 +94,7 @@ inline bool same(const Op& a, const Op& b)
 Op lifted(const Op& op, const Point& p)
 {
     Op near = op;
-    const Point image = apply(op, p);
+    const Point image = image_under(op, p);
     for (std::size_t i = 0; i < 3; ++i)
         near.t[i] += nearest(p[i] - image[i]);
     return near;
@@ -153,7 +153,7 @@ double fixed_point_distance(const Op& near, const Point& p, Point image)
             return -1;
         for (std::size_t i = 0; i < 3; ++i)
             sum[i] += image[i];
-        image = apply(near, image);
+        image = image_under(near, image);
     }
     Point mean{};
     for (std::size_t i = 0; i < 3; ++i)
@@ -207,7 +207,7 @@ bool moves_too_far(const Op& op, double stretch, const Point& p, double toleranc
     constexpr double kRounding = 1e-9;  // far above the rounding of coordinates below 1000
     if (stretch < 0 || !(max_abs(p) < 1e3))
         return false;
-    const Point image = apply(op, p);
+    const Point image = image_under(op, p);
     if (!(max_abs(image) < 1e3 * (stretch + 2)))  // a translation of thousands of cells
         return false;
     const double moved = max_abs({off_whole(image[0] - p[0]), off_whole(image[1] - p[1]), off_whole(image[2] - p[2])});
@@ -225,7 +225,7 @@ bool fixes(const Operators& table, std::size_t i, const Point& p, double toleran
     if (moves_too_far(table.ops[i], table.stretches[i], p, tolerance))
         return false;
     const Op near = lifted(table.ops[i], p);
-    const double distance = fixed_point_distance(near, p, apply(near, p));
+    const double distance = fixed_point_distance(near, p, image_under(near, p));
     return distance >= 0 && distance <= tolerance;
 }
 
@@ -401,7 +401,7 @@ Point centre(const std::vector<Op>& ops, const Point& p)
 {
     Point sum{};
     for (const Op& op : ops) {
-        const Point image = apply(lifted(op, p), p);
+        const Point image = image_under(lifted(op, p), p);
         for (std::size_t i = 0; i < 3; ++i)
             sum[i] += image[i];
     }
@@ -481,7 +481,7 @@ int distinct_images(const std::vector<Op>& group, const Point& p)
 {
     ImageSet images(group.size());
     for (const Op& op : group)
-        images.add_if_new(apply(op, p));
+        images.add_if_new(image_under(op, p));
     return static_cast<int>(images.size());
 }
 

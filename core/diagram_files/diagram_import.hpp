@@ -19,6 +19,13 @@ enum class DiagramKind { Raw = 1, Philips = 2, Sim = 3, Rietveld = 4, Cpi = 5, C
 // regard to case; 0 when the extension names none. These kinds keep their own readers and limits.
 int diagram_kind_from_extension(const std::string& fileName);
 
+// True when the file begins as a Bruker RAW4.00 diagram does (the instruments name these .raw too).
+bool holds_raw4_diagram(const std::string& fileName);
+
+// The described kind a file is read as: its extension's, except a .raw file holding a RAW4.00
+// diagram, which is read by its content like today's formats (0, as for every other extension).
+int described_diagram_kind(const std::string& fileName);
+
 enum class ImportStatus {
     Added,             // a slot was filled: redraw
     Abandoned,         // nothing added (cancelled, refused or full): no redraw needed

@@ -154,6 +154,7 @@ const TextGrid* current_element_table(Workspace& workspace, Messages& messages)
     if (element_table_current(model))
         return &workspace.anomalousGrid;
     rebuild_element_table(model, messages);
+    model.anomalousRecords.reset();
     for (int w = 1; w <= kAnomalousWavelengths; ++w) {
         model.fPrime[w].fill(0);
         model.fSecond[w].fill(0);

@@ -3,18 +3,21 @@
 #include <cmath>
 
 #include "computation/peak_terms.hpp"
+#include "computation/site_multiplicity.hpp"
 
 namespace kalidos {
 namespace {
 
 constexpr double kRadiansToTwoTheta = 114.5914;  // as the calculation converts θ
 
-// The factor that undoes the calculation's own normalisation of neutron intensities.
+// The factor that undoes the calculation's own normalisation: the structure-factor scale of a group
+// of the standard settings and the factor G of neutron intensities.
 double absolute_factor(const Workspace& ws)
 {
+    const double perCell = per_cell_intensity_factor(ws.model);
     if (ws.model.radiation != kNeutrons || !(ws.results.neutronFactor > 0))
-        return 1;
-    return 1 / ws.results.neutronFactor;
+        return perCell;
+    return perCell / ws.results.neutronFactor;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "mixture/phase_calculation.hpp"
 
+#include "anomalous/anomalous_reading.hpp"
 #include "computation/calculation_driver.hpp"
 #include "computation/headless_host.hpp"
 #include "computation/scattering.hpp"
@@ -64,6 +65,8 @@ std::unique_ptr<Workspace> calculate_phase_file(const std::filesystem::path& fil
     if (!read_phase_structure(file, dataDirectory, workspace->model, messages))
         return nullptr;
     share_experiment(main, own, workspace->model);
+    if (main.anomalousRecords)  // the main calculation's table, for this phase's own elements
+        apply_anomalous_records(*main.anomalousRecords, workspace->model);
     HeadlessCalculationHost host(workspace->model, messages);
     recalcule(*workspace, host, messages);
     if (!host.completed() || workspace->results.pattern.pointCount == 0)

@@ -26,7 +26,9 @@ struct PhaseSettings {
 void share_experiment(const StructureModel& main, const PhaseSettings& own, StructureModel& model);
 
 // Reads `file` (any format File › Open reads, told by its extension) into a workspace of its own
-// that keeps its scratch files in memory, shares the experiment of `main` and runs the calculation.
+// that keeps its scratch files in memory, shares the experiment of `main` (and the f' and f'' of its
+// elements from the anomalous-dispersion table `main` read, as the batch runner reads it for every
+// phase) and runs the calculation.
 // The workspace after a complete calculation, or null when the file was refused or the calculation
 // stopped (the reason told through `messages`).
 std::unique_ptr<Workspace> calculate_phase_file(const std::filesystem::path& file, const StructureModel& main,

@@ -17,6 +17,7 @@ void clear_operator_table(StructureModel& model)
 
 void zero_anomalous_factors(StructureModel& model)
 {
+    model.anomalousRecords.reset();
     const int wavelengths = std::min(model.wavelengths.count, kAnomalousWavelengths);
     for (int w = 1; w <= wavelengths; ++w) {
         for (int e = 1; e <= model.elementCount; ++e) {

@@ -1,7 +1,9 @@
 // The one in-memory description of the crystal and of the simulated experiment.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "model/anisotropic_displacement.hpp"
 #include "model/sample_settings.hpp"
@@ -65,10 +67,15 @@ inline constexpr int kNeutrons = 2;
 inline constexpr int kTubeSource = 0;
 inline constexpr int kSynchrotronSource = 1;
 
+struct AnomalousRecord;
+
 struct StructureModel {
     // Identity and files
     std::string title;
     std::string structureFileName;
+    // The structure file the user opened, as given: structureFileName may name a reader's scratch
+    // copy instead (dummy.cif) or nothing (a SHELX file), as the listings have always shown it.
+    std::string openedFileName;
     std::string startDirectory;
     // Where the data files (spgr2.dat, the settings, the anomalous tables, csp.lst) are read;
     // empty: startDirectory, as when the program starts in a folder that holds them.
@@ -112,6 +119,9 @@ struct StructureModel {
     Table<CromerCoefficients, kMaxElements> cromer;
     Table<Table<double, kMaxElements>, kAnomalousWavelengths> fPrime;   // [wavelength][element]
     Table<Table<double, kMaxElements>, kAnomalousWavelengths> fSecond;  // [wavelength][element]
+    // The table f' and f'' were last read from, while they are in use: the extra phases of a mixture
+    // take their own elements' terms from it. Dropped wherever f' and f'' are set to 0.
+    std::shared_ptr<const std::vector<AnomalousRecord>> anomalousRecords;
 
     // Radiation and wavelengths
     int radiation = kXrays;

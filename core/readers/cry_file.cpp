@@ -191,6 +191,7 @@ SaveResult save_structure_file(StructureModel& model, const std::string& chosenP
     out.close();
     if (!write_profile_companion(model, target, messages))
         return {SaveStatus::CannotWrite, {}};
+    model.openedFileName = target.string();  // the structure is now the user's .cry file
     return {SaveStatus::Saved, target};
 }
 

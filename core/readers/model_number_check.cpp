@@ -3,6 +3,8 @@
 #include <cmath>
 #include <sstream>
 
+#include "computation/cell_metric.hpp"
+
 namespace kalidos {
 namespace {
 
@@ -38,6 +40,11 @@ bool check_model_numbers(StructureModel& model, const std::string& where, Messag
             model.atomCount = 0;
             return refuse(messages, std::string("the cell angle ") + name, value, where);
         }
+    if (const std::string impossible = impossible_cell_message(c, where); !impossible.empty()) {
+        model.atomCount = 0;
+        messages.warning(impossible);
+        return false;
+    }
     for (int n = 1; n <= model.atomCount; ++n) {
         const std::string atom = " of the atom " + model.atomSymbol[n] + model.atomLabel[n];
         const std::pair<const char*, double> items[] = {{"x", model.atomX[n]},

@@ -13,8 +13,8 @@ namespace kalidos {
 // lengths in [0, 1e6] Å, angles in [0, 180) degrees (0 is a value not given yet, refused when a
 // calculation starts), coordinates, B and populations within ±1e6. Arithmetic on such a number
 // (a CIF quotient 1e300/1e-300, a ShelX population 1e300 from a free variable) would give
-// infinities and NaN intensities. The atoms before the first bad one are kept; a bad cell leaves
-// no atom.
+// infinities and NaN intensities; likewise a cell whose angles no lattice has (impossible_cell_message).
+// The atoms before the first bad one are kept; a bad cell leaves no atom.
 bool check_model_numbers(StructureModel& model, const std::string& where, Messages& messages);
 
 }  // namespace kalidos

@@ -194,6 +194,7 @@ OpenStatus open_structure_file(StructureModel& model, const OpenRequest& request
     // The previous structure's operators must not serve the new one when no group gets applied.
     clear_operator_table(model);
     const std::string shownName = std::filesystem::path(model.structureFileName).filename().string();
+    model.openedFileName = model.structureFileName;
     const OpenStatus status = run_reader(model, request, messages, chooser);
     if (status != OpenStatus::Read)
         return status;

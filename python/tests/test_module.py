@@ -98,6 +98,8 @@ class ModuleBehaviour(unittest.TestCase):
         first = np.argmax(before.reflections["intensity"])
         self.assertLess(after.reflections["two_theta"][first], before.reflections["two_theta"][first])
         self.assertEqual(self.quartz.cell[0], a)
+        with self.assertRaisesRegex(ValueError, "^Impossible cell given: a = 5, b = 5, c = 5, alpha = 170"):
+            edited.cell = (5, 5, 5, 170, 170, 170)
         self.assertIn("fstr.out", before.listings)
         self.assertGreater(len(before.listings["fstr2.out"]), 1000)
         self.assertIsNone(after.listings)

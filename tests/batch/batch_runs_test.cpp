@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 
 #include "batch_program.hpp"
@@ -125,6 +126,16 @@ TEST(BatchRun, RefusalsExitWithOneAndStillWriteTheMessages)
     ASSERT_TRUE(json.valid()) << json.error();
     EXPECT_EQ(member(json.root(), "messages").get_array_element(0).as_string(),
               "No reflection calculated in the given Theta range!");
+
+    std::string cell = read_text_file(fixture("cubic12.cif"));
+    for (const std::string angle : {"alpha", "beta", "gamma"}) {
+        const std::string right = "_cell_angle_" + angle + " 90";
+        cell.replace(cell.find(right), right.size(), "_cell_angle_" + angle + " 170");
+    }
+    std::ofstream(dir / "flat.cif") << cell;
+    const ProgramRun flat = run_batch_program({(dir / "flat.cif").string()}, dir);
+    EXPECT_EQ(flat.status, 1);
+    EXPECT_NE(flat.err.find("Impossible cell in flat.cif: "), std::string::npos) << flat.err;
 
     const ProgramRun noData = run_batch_program({"--data", dir.string(), fixture("cubic12.cif").string()}, dir);
     EXPECT_EQ(noData.status, 1);

@@ -27,6 +27,7 @@ struct Reference {
     std::string unavailable;  // why cctbx gives no reference
     std::vector<Peak> peaks;
     std::vector<Peak> neutronPeaks;  // with the program's Fermi lengths on both sides
+    std::string spaceGroup;          // a symbol to calculate with instead of the file's operators
 };
 
 Reference read_reference(const fs::path& path)
@@ -42,6 +43,8 @@ Reference read_reference(const fs::path& path)
             fields >> reference.lambda;
         else if (key == "range")
             fields >> reference.twoTheta1 >> reference.twoTheta2;
+        else if (key == "space_group")
+            std::getline(fields >> std::ws, reference.spaceGroup);
         else if (key == "unavailable")
             std::getline(fields, reference.unavailable);
         else if (key == "peak" || key == "neutron_peak") {
@@ -61,13 +64,13 @@ Reference read_reference(const fs::path& path)
 // of its own representative of the form.
 constexpr double kEqualSpacing = 1e-4;
 
-std::vector<Peak> batch_reflections(const sajson::value& root)
+std::vector<Peak> batch_reflections(const sajson::value& root, const char* intensity)
 {
     const sajson::value merged = member(root, "reflections");
     std::vector<Peak> reflections;
     for (std::size_t i = 0; i < merged.get_length(); ++i) {
         const sajson::value r = merged.get_array_element(i);
-        reflections.push_back({number(r, "d"), number(r, "intensity")});
+        reflections.push_back({number(r, "d"), number(r, intensity)});
     }
     return reflections;
 }
@@ -79,7 +82,7 @@ struct PeakPair {
     double ours = 0, theirs = 0;  // strongest peak of each side = 100
 };
 
-std::vector<PeakPair> pair_peaks(const std::vector<Peak>& ours, const std::vector<Peak>& theirs)
+std::vector<PeakPair> pair_peaks(const std::vector<Peak>& ours, const std::vector<Peak>& theirs, bool absolute = false)
 {
     std::vector<std::pair<Peak, bool>> all;  // bool: ours
     for (const Peak& p : ours)
@@ -95,6 +98,8 @@ std::vector<PeakPair> pair_peaks(const std::vector<Peak>& ours, const std::vecto
         (isOurs ? pairs.back().ours : pairs.back().theirs) += peak.intensity;
         previous = peak.d;
     }
+    if (absolute)
+        return pairs;
     double strongestOurs = 0, strongestTheirs = 0;
     for (const PeakPair& p : pairs) {
         strongestOurs = std::max(strongestOurs, p.ours);
@@ -107,13 +112,18 @@ std::vector<PeakPair> pair_peaks(const std::vector<Peak>& ours, const std::vecto
     return pairs;
 }
 
-// Empty when every peak of 1% or more on either side agrees within 0.1%.
-std::string compare_peaks(const std::vector<Peak>& ours, const std::vector<Peak>& theirs)
+// Empty when every peak of 1% or more on either side agrees within 0.1%; absolute: intensities per
+// cell, 1 % of the reference's strongest peak.
+std::string compare_peaks(const std::vector<Peak>& ours, const std::vector<Peak>& theirs, bool absolute = false)
 {
     std::ostringstream report;
     int faults = 0;
-    for (const PeakPair& p : pair_peaks(ours, theirs)) {
-        if (std::max(p.ours, p.theirs) < 1 || std::abs(p.ours - p.theirs) <= 1e-3 * p.theirs)
+    double floor = 1;  // strongest = 100
+    if (absolute)
+        for (const Peak& p : theirs)
+            floor = std::max(floor, p.intensity / 100);
+    for (const PeakPair& p : pair_peaks(ours, theirs, absolute)) {
+        if (std::max(p.ours, p.theirs) < floor || std::abs(p.ours - p.theirs) <= 1e-3 * p.theirs)
             continue;
         if (++faults <= 4)
             report << " d=" << p.d << " cctbx " << p.theirs << " ours " << p.ours << ";";
@@ -126,7 +136,8 @@ std::string compare_peaks(const std::vector<Peak>& ours, const std::vector<Peak>
 // The peaks kalidos-batch gives for `file` with the reference's wavelength and range; empty with
 // a test failure when the run is refused.
 std::vector<Peak> batch_peaks(const fs::path& file, const Reference& reference, bool neutrons, const fs::path& dir,
-                              const std::vector<std::string>& options = {"--isotropic"})
+                              const std::vector<std::string>& options = {"--isotropic"},
+                              const char* intensity = "intensity")
 {
     std::ostringstream low, high, lambda;
     low << reference.twoTheta1;
@@ -142,7 +153,7 @@ std::vector<Peak> batch_peaks(const fs::path& file, const Reference& reference, 
     const JsonDocument json(run.out);
     if (run.status != 0 || !json.valid())
         return {};
-    return batch_reflections(json.root());
+    return batch_reflections(json.root(), intensity);
 }
 
 // X-rays with the program's rows for ions (O2-. on both sides), neutrons with its Fermi lengths on
@@ -163,7 +174,7 @@ TEST(BatchCifVsCctbx, EveryLoadableCifAgreesOnPeaksOfOnePercentOrMore)
         Reference reference = read_reference(references / ("cif_" + file.stem().string() + ".ref"));
         if (!reference.unavailable.empty() || reference.peaks.empty()) {
             std::cout << "  " << name << ": no cctbx reference:" << reference.unavailable << "\n";
-            reference = {1.54056, 10, 80, "", {}, {}};
+            reference = {1.54056, 10, 80, "", {}, {}, ""};
             EXPECT_FALSE(batch_peaks(file, reference, true, dir).empty()) << name << ": no neutron peak";
             continue;
         }
@@ -199,6 +210,30 @@ TEST(BatchCifVsCctbx, AnisotropicDisplacementAgreesOnPeaksOfOnePercentOrMore)
     }
     std::cout << "  " << agreeing << " CIF files with tensors agree with cctbx\n";
     EXPECT_GE(agreeing, 12);
+}
+
+// kalidos-batch's absolute intensities (m |F|² LP per cell, the basis of the mixture scales) of the
+// reflections of each spacing, with the file's tensors, against cctbx's (tools/gen_cif_references.py
+// --absolute): every lattice centring, operators from the file and from a symbol.
+TEST(BatchCifVsCctbx, AbsoluteIntensitiesPerCellAgreeForEveryCentring)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const fs::path dir = make_scratch_dir("batch_cif_absolute");
+    int compared = 0;
+    for (const auto& entry : fs::directory_iterator(test_data_dir() / "batch" / "cif_absolute_references")) {
+        const Reference reference = read_reference(entry.path());
+        const fs::path file = realdata_dir() / "cif" / (entry.path().stem().string().substr(4) + ".cif");
+        std::vector<std::vector<std::string>> runs{{"--fractions", "1"}};
+        if (!reference.spaceGroup.empty())
+            runs.push_back({"--fractions", "1", "--space-group", reference.spaceGroup});
+        for (const auto& options : runs) {
+            const std::string difference =
+                compare_peaks(batch_peaks(file, reference, false, dir, options, "absolute_intensity"), reference.peaks, true);
+            EXPECT_EQ(difference, "") << file.filename() << (options.size() > 2 ? " with " + options.back() : "");
+            ++compared;
+        }
+    }
+    EXPECT_GE(compared, 17);
 }
 
 }  // namespace

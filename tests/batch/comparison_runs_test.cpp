@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "batch_program.hpp"
+#include "diagram_files/diagram_import.hpp"
 #include "support/paths.hpp"
 
 namespace kalidos::testing {
@@ -155,6 +156,25 @@ TEST(BatchComparison, CorundumPeaksAfterTheZeroFit)
         const double low = kAlpha1 - 0.25, high = kAlpha2 + 0.25;
         EXPECT_NEAR(centroid(rows, 1, low, high), centroid(rows, 2, low, high), 0.02) << strongest[k].twoTheta;
     }
+}
+
+// RAW4 files keep the .raw name of the older RAW files: every entry point tells them by content.
+TEST(BatchComparison, Raw4FilesNamedRawAreReadOnEveryPath)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const fs::path dir = make_scratch_dir("batch_raw4");
+    int read = 0;
+    for (const auto& entry : fs::directory_iterator(realdata_dir() / "modern" / "raw4")) {
+        const std::string path = entry.path().string();
+        // The window's "All diagram files" and its drops read a file of kind 0 by content.
+        EXPECT_EQ(described_diagram_kind(path), 0) << path;
+        const ProgramRun run = run_batch_program(
+            {"--range", "20", "60", "--observed", path, "--json", "-", fixture("cubic12.cif").string()}, dir);
+        ASSERT_EQ(run.status, 0) << path << ":\n" << run.err;
+        EXPECT_EQ(text(member(JsonDocument(run.out).root(), "observed").get_array_element(0), "format"), "raw4");
+        ++read;
+    }
+    EXPECT_GE(read, 2);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iostream>
 #include <random>
 #include <sstream>
 
@@ -139,9 +140,13 @@ namespace kalidos::testing {
 namespace {
 
 // The round robin's sample 1A, weighed from corundum, fluorite and zincite: 1.15, 94.81 and 4.04 %.
-// Without a microabsorption correction and with round displacement factors the fit gives about
-// 5, 92 and 3 %: the test holds it to the published weights within 5 %, and asks that refining
-// sizes and cells (with a profile of separate Gaussian and Lorentzian widths) lowers Rwp.
+// The fit gives about 1.1 to 1.3, 95.6 to 95.9 and 3.0 to 3.1 %. Counting noise allows about 0.1 %;
+// the model does not: no microabsorption correction (fluorite and zincite absorb more than twice as
+// much as corundum, a few % of each fraction for micron grains), displacement factors and profile
+// held to published or round values (some tens of % of a minor phase's scale). So each minor phase
+// is held within 35 % of its weight and fluorite within 1.5 % absolute; a phase calculated a factor
+// of 4 off (corundum at 5 %) is ten times outside. Refining sizes and cells (with a profile of
+// separate Gaussian and Lorentzian widths) must lower Rwp.
 TEST(Mixture, RoundRobinSampleFittedWithPublishedStructures)
 {
     KALIDOS_REQUIRE_REALDATA();
@@ -164,6 +169,7 @@ TEST(Mixture, RoundRobinSampleFittedWithPublishedStructures)
         << err.str();
     const MeasuredScan& scan = workspace->observed.slots[1].measured->scans.at(0);
     const double weighed[] = {0.0115, 0.9481, 0.0404};
+    const double allowed[] = {0.35 * 0.0115, 0.015, 0.35 * 0.0404};
     PhaseFitSettings settings;
     settings.backgroundOrder = 6;
     double rwp[2] = {};
@@ -172,8 +178,13 @@ TEST(Mixture, RoundRobinSampleFittedWithPublishedStructures)
         PhaseFit fit;
         ASSERT_EQ(fit_phases(scan, 15, 145, phases, settings, fit), "");
         EXPECT_TRUE(fit.converged);
-        for (std::size_t p = 0; p < phases.size(); ++p)
-            EXPECT_NEAR(fit.phases[p].fraction.value, weighed[p], 0.05) << phases[p].name;
+        std::cout << "  " << (refined ? "sizes and cells refined:" : "scales only:");
+        for (std::size_t p = 0; p < phases.size(); ++p) {
+            std::cout << " " << phases[p].name << " " << 100 * fit.phases[p].fraction.value << " ± "
+                      << 100 * fit.phases[p].fraction.su << " %";
+            EXPECT_NEAR(fit.phases[p].fraction.value, weighed[p], allowed[p]) << phases[p].name;
+        }
+        std::cout << ", Rwp " << fit.agreement.rwp << "\n";
         rwp[refined] = fit.agreement.rwp;
     }
     EXPECT_LT(rwp[1], rwp[0] - 0.01);

@@ -47,6 +47,20 @@ TEST_F(DiagramWindowTest, OpenReadsTheChosenKindAndDrawsIt)
     EXPECT_TRUE(messages.warnings.empty());
 }
 
+// A RAW4 file keeps the .raw name: the Bruker kind and "All diagram files" read it by content.
+TEST_F(DiagramWindowTest, Raw4FileNamedRawOpensThroughTheRawKindAndAllFiles)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const std::string co2 = (realdata_dir() / "modern/raw4/xrdpattern_CO-2.raw").string();
+    open_window();
+    dialogs.answers = {app::ChosenFile{co2, 0}, app::ChosenFile{co2, 0}};
+    trigger("RawformatSiemens1");
+    trigger("Alldiagramfiles1");
+    EXPECT_EQ(messages.warnings, std::vector<std::string>{});
+    ASSERT_EQ(workspace->observed.count, 2);
+    EXPECT_EQ(workspace->observed.slots[1].measured->format, "raw4");
+}
+
 TEST_F(DiagramWindowTest, FirstDiagramWithoutRadiationRefreshesTheMainWindow)
 {
     const auto dir = make_scratch_dir("open-first");

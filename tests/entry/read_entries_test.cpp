@@ -143,6 +143,10 @@ TEST_F(ReadEntries, NumbersBeyondTheirRangeAreRefused)
     form->cell[0] = "-5";
     EXPECT_FALSE(read().complete);
     EXPECT_EQ(messages.warnings.back(), "Unusable value in the entries: the cell length a = -5");
+    form->cell = {"5", "5", "5", "170", "170", "170"};
+    EXPECT_FALSE(read().complete);
+    EXPECT_EQ(messages.warnings.back(), "Impossible cell in the entries: a = 5, b = 5, c = 5, alpha = 170, beta = 170, "
+                                        "gamma = 170: no lattice has these angles (the metric is not positive definite)");
 }
 
 TEST_F(ReadEntries, UnfocusedNumbersBeyondADoubleOrTheirRangeAreRefused)

@@ -1,8 +1,10 @@
 // The program as main.cpp assembles it: a structure and an anode line named at start, a file that
 // cannot be read, and the pictures of README.md (docs/), written into the build folder.
+#include <QAction>
 #include <QImage>
 #include <QPainter>
 
+#include "diagram/phase_mixture.hpp"
 #include "drawing/print_page.hpp"
 #include "main_window_fixture.hpp"
 #include "program/program.hpp"
@@ -71,6 +73,16 @@ TEST_F(ProgramTest, ExampleAndAnodeNamedAtStartCalculateAtOnePress)
     painter.end();
     save_picture(page.scaled(page.size() / 3, Qt::KeepAspectRatio, Qt::SmoothTransformation),
                  "readme_printed_page.png");
+}
+
+// The main phase of a mixture is named after the file the user opened, not the copy a reader made.
+TEST_F(ProgramTest, TheMainPhaseIsNamedAfterTheOpenedFile)
+{
+    program->open_at_start(example("zincite.cif"), "cuka1");
+    program->main_window().findChild<QPushButton*>("BitBtn1")->click();
+    program->diagram_window().findChild<QAction*>("Phases1")->trigger();
+    ASSERT_EQ(program->diagram_window().mixture().entries().size(), 1u) << ::testing::PrintToString(messages.warnings);
+    EXPECT_EQ(program->diagram_window().mixture().entries()[0].phase.name, "zincite.cif");
 }
 
 // A file that cannot be read says why, as File › Open says it, and leaves no structure behind.

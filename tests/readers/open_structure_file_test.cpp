@@ -184,8 +184,8 @@ TEST(OpenStructureFile, ANameOutsideTheListsWithoutOperatorsGoesToTheInterpreter
 namespace kalidos
 {
 
-// A number that is not finite, or that arithmetic would make infinite, refuses the read in every
-// reader with a message naming the item.
+// A number that is not finite, or that arithmetic would make infinite, and a cell no lattice has
+// refuse the read in every reader with a message naming the item or the cell.
 TEST(OpenStructureFile, EveryReaderRefusesNumbersThatAreNotFiniteOrOutOfRange)
 {
     const auto dir = testing::make_scratch_dir("open-finite");
@@ -197,11 +197,14 @@ TEST(OpenStructureFile, EveryReaderRefusesNumbersThatAreNotFiniteOrOutOfRange)
         int format;
         std::string name, text, item;
     };
-    const std::string cif = "data_t\n_cell_length_a 5\n_cell_length_b 5\n_cell_length_c 5\n_cell_angle_alpha 90\n"
-                            "_cell_angle_beta 90\n_cell_angle_gamma 90\n_symmetry_space_group_name_H-M 'P 1'\n"
-                            "loop_\n_atom_site_label\n_atom_site_fract_x\n_atom_site_fract_y\n_atom_site_fract_z\n"
-                            "_atom_site_occupancy\nNa1 0 0 0 1\nCl1 0.5 0.5 0.5 ";
-    const std::vector<Case> cases = {
+    const auto cif_with_angles = [](const std::string& angle) {
+        return "data_t\n_cell_length_a 5\n_cell_length_b 5\n_cell_length_c 5\n_cell_angle_alpha " + angle +
+               "\n_cell_angle_beta " + angle + "\n_cell_angle_gamma " + angle +
+               "\n_symmetry_space_group_name_H-M 'P 1'\nloop_\n_atom_site_label\n_atom_site_fract_x\n"
+               "_atom_site_fract_y\n_atom_site_fract_z\n_atom_site_occupancy\nNa1 0 0 0 1\nCl1 0.5 0.5 0.5 ";
+    };
+    const std::string cif = cif_with_angles("90");
+    std::vector<Case> cases = {
         {kFormatCif, "q.cif", cif + "1e300/1e-300\n", "Cl1"},
         {kFormatCry, "b.cry", "t\nCUBI\nP1\n5 5 5 90 90 90\nNA  1 0 0 0 1e300 1\n", "the B of the atom NA1"},
         {kFormatShelx, "u.ins", "TITL t\nCELL 0.7 5 6 7 90 90 90\nSFAC C\nFVAR 1 1e300\nC1 1 0.1 0.2 0.3 21 0.02\nHKLF 4\n",
@@ -211,6 +214,17 @@ TEST(OpenStructureFile, EveryReaderRefusesNumbersThatAreNotFiniteOrOutOfRange)
          "the population of the atom MG1"},
         {kFormatCry, "a.cry", "t\nCUBI\nP1\n5 5 5 90 190 90\nNA  1 0 0 0 1 1\n", "the cell angle beta"},
     };
+    // Angles that no lattice has, in each format.
+    const std::string impossible = ": a = 5, b = 5, c = 5, alpha = 170, beta = 170, gamma = 170: no lattice";
+    cases.insert(cases.end(), {
+        {kFormatCif, "i.cif", cif_with_angles("170") + "1\n", "Impossible cell in i.cif" + impossible},
+        {kFormatCry, "i.cry", "t\nTRIC\nP1\n5 5 5 170 170 170\nNA  1 0 0 0 1 1\n", "Impossible cell in i.cry" + impossible},
+        {kFormatShelx, "i.ins", "TITL t\nCELL 0.7 5 5 5 170 170 170\nSFAC C\nC1 1 0.1 0.2 0.3 11 0.02\nHKLF 4\n",
+         "Impossible cell in i.ins" + impossible},
+        {kFormatPowderCell, "i.cel", "CELL 5 5 5 170 170 170\nTi1 22 0 0 0 1 0.4\nRGNR 1\n", "Impossible cell in i.cel" + impossible},
+        {kFormatLazyPulverix, "i.lzy", "CELL 5 5 5 170 170 170\nSPCGRP P 1\nATOM MG 1 0 0 0 1 0.4\n",
+         "Impossible cell in i.lzy" + impossible},
+    });
     for (const Case& c : cases) {
         RecordingMessages messages;
         auto model = std::make_unique<StructureModel>();
