@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
+
+#include <QPaintEngine>
 
 #include "geometry/ellipsoid.hpp"
 #include "structure/element_colours.hpp"
@@ -65,7 +69,7 @@ QBrush sphere_brush(const QColor& colour)
 
 // The ellipses of the principal planes, drawn over the shaded outline.
 void draw_principal_sections(QPainter& painter, const Projection& projection, const SceneAtom& atom,
-                             double probability, QPointF centre)
+                             double probability, QPointF centre, const QTransform& base)
 {
     const PrincipalAxes axes = principal_axes(viewed_tensor(projection, atom.displacement));
     const double k = ellipsoid_scale(probability) * projection.pixels_per_angstrom();
@@ -76,18 +80,15 @@ void draw_principal_sections(QPainter& painter, const Projection& projection, co
     for (std::size_t i = 0; i < 3; ++i) {
         const Vec3& p = semi[i];
         const Vec3& q = semi[(i + 1) % 3];
-        painter.setTransform(QTransform(p[0], -p[1], q[0], -q[1], centre.x(), centre.y()));
+        painter.setTransform(QTransform(p[0], -p[1], q[0], -q[1], centre.x(), centre.y()) * base);
         painter.drawEllipse(QPointF(0, 0), 1.0, 1.0);
     }
 }
 
-void draw_atom(QPainter& painter, const Projection& projection, const SceneAtom& atom, const RenderOptions& options)
+// The shaded disc of an atom (a sector for a partly occupied site) under its outline transform.
+void paint_disc(QPainter& painter, const QColor& colour, double population)
 {
-    const QTransform outline = atom_outline(projection, atom, options);
-    const QColor colour = element_colour(atom.atomicNumber);
-    painter.setTransform(outline);
     painter.setPen(cosmetic(QColor(40, 40, 40), 0.8));
-    const double population = std::clamp(atom.population, 0.0, 1.0);
     const QRectF disc(-1, -1, 2, 2);
     if (population < 0.999) {
         // The empty part of a partly occupied site is a lighter disc, the occupied part a sector.
@@ -99,29 +100,97 @@ void draw_atom(QPainter& painter, const Projection& projection, const SceneAtom&
         painter.setBrush(sphere_brush(colour));
         painter.drawEllipse(disc);
     }
+}
+
+// On pixels a sphere is the same disc painted once per colour, size and occupation and then copied:
+// gradients cost ten times a copy, and a turning picture of thousands of atoms redraws them all.
+class SphereSprites {
+public:
+    const QImage& sprite(const QColor& colour, double radius, double population)
+    {
+        const int quarterPixels = static_cast<int>(std::lround(radius * 4));
+        const int occupation = static_cast<int>(std::lround(population * 100));
+        const Key key{colour.rgb(), quarterPixels, occupation};
+        const auto found = sprites_.find(key);
+        if (found != sprites_.end())
+            return found->second;
+        const double r = quarterPixels / 4.0;
+        const int side = static_cast<int>(std::ceil(2 * r + 4));
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setTransform(QTransform(r, 0, 0, r, side / 2.0, side / 2.0));
+        paint_disc(painter, colour, occupation / 100.0);
+        painter.end();
+        return sprites_.emplace(key, image).first->second;
+    }
+
+private:
+    using Key = std::tuple<QRgb, int, int>;
+    std::map<Key, QImage> sprites_;
+};
+
+SphereSprites& sphere_sprites()
+{
+    static SphereSprites sprites;
+    return sprites;
+}
+
+bool on_pixels(const QPainter& painter)
+{
+    return painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster &&
+           painter.transform().isIdentity();
+}
+
+// Under the painter's own transform (the printed page's scale), kept as `base`.
+void draw_atom(QPainter& painter, const Projection& projection, const SceneAtom& atom, const RenderOptions& options)
+{
+    const QTransform base = painter.transform();
+    const QTransform outline = atom_outline(projection, atom, options);
+    const QColor colour = element_colour(atom.atomicNumber);
+    const double population = std::clamp(atom.population, 0.0, 1.0);
+    if (!options.ellipsoids && on_pixels(painter)) {
+        const QImage& sprite = sphere_sprites().sprite(colour, outline.m11(), population);
+        painter.drawImage(QPointF(outline.dx() - sprite.width() / 2.0, outline.dy() - sprite.height() / 2.0), sprite);
+    } else {
+        painter.setTransform(outline * base);
+        paint_disc(painter, colour, population);
+    }
     if (options.ellipsoids && atom.anisotropic) {
         painter.setPen(cosmetic(QColor(30, 30, 30), 0.7));
-        draw_principal_sections(painter, projection, atom, options.probability, outline.map(QPointF(0, 0)));
+        draw_principal_sections(painter, projection, atom, options.probability, outline.map(QPointF(0, 0)), base);
     }
     if (atom.atom == options.highlightedAtom) {
-        painter.setTransform(outline);
+        painter.setTransform(outline * base);
         painter.setBrush(Qt::NoBrush);
         painter.setPen(cosmetic(QColor(255, 170, 0), 3.5));
         painter.drawEllipse(QPointF(0, 0), 1.18, 1.18);
     }
-    painter.resetTransform();
+    painter.setTransform(base);
 }
 
+// The half of a bond at its own atom, painted just before that atom: the part under the sphere
+// (within its radius `hidden`, pixels) would be covered at once and is not painted.
 void draw_bond_half(QPainter& painter, const Projection& projection, const StructureScene& scene,
-                    const std::pair<int, int>& bond, int half, double width)
+                    const std::pair<int, int>& bond, int half, double width, double hidden)
 {
     const SceneAtom& own = scene.atoms[static_cast<std::size_t>(half == 0 ? bond.first : bond.second)];
     const SceneAtom& other = scene.atoms[static_cast<std::size_t>(half == 0 ? bond.second : bond.first)];
-    const QPointF from = projection.screen(projection.viewed(own.cartesian));
+    const QPointF centre = projection.screen(projection.viewed(own.cartesian));
     const QPointF middle = projection.screen(projection.viewed(0.5 * (own.cartesian + other.cartesian)));
+    const bool rim = width >= 3;  // a darker rim where it shows; a thin bond is one line
+    const double halfWidth = rim ? width / 2 + 1 : width / 2;
+    const double length = std::hypot(middle.x() - centre.x(), middle.y() - centre.y());
+    const double covered = std::sqrt(std::max(hidden * hidden - halfWidth * halfWidth, 0.0));
+    if (length <= covered)
+        return;
+    const QPointF from = centre + (middle - centre) * (covered / length);
     const QColor colour = element_colour(own.atomicNumber);
-    painter.setPen(QPen(colour.darker(170), width + 2, Qt::SolidLine, Qt::FlatCap));
-    painter.drawLine(from, middle);
+    if (rim) {
+        painter.setPen(QPen(colour.darker(170), width + 2, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(from, middle);
+    }
     painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
     painter.drawLine(from, middle);
 }
@@ -238,7 +307,10 @@ void render_structure(QPainter& painter, const QRectF& target, const StructureSc
         if (item.kind == Kind::Atom) {
             draw_atom(painter, projection, scene.atoms[index], options);
         } else if (item.kind == Kind::Bond) {
-            draw_bond_half(painter, projection, scene, scene.bonds[index], item.part, bondWidth);
+            const auto& bond = scene.bonds[index];
+            const SceneAtom& own = scene.atoms[static_cast<std::size_t>(item.part == 0 ? bond.first : bond.second)];
+            const double hidden = options.ellipsoids ? 0.0 : atom_outline(projection, own, options).m11();
+            draw_bond_half(painter, projection, scene, bond, item.part, bondWidth, hidden);
         } else if (item.kind == Kind::Face) {
             draw_face(painter, projection, scene, scene.polyhedra[index],
                       scene.polyhedra[index].faces[static_cast<std::size_t>(item.part)]);
