@@ -147,10 +147,10 @@ StructureRecord calculate_record(const BatchOptions& settings, const std::string
     constexpr std::size_t kTypicalRecordBytes = std::size_t{1} << 17;
     record.line.reserve(kTypicalRecordBytes);
     write_result_record(record.line, JsonLayout::OneLine, file, record.status, *workspace, messages.texts(),
-                        options.compare);
+                        json_contents(options));
     if (indentedToo)
         write_result_record(record.document, JsonLayout::Indented, file, record.status, *workspace, messages.texts(),
-                            options.compare);
+                            json_contents(options));
     record.messages = messages.texts();
     return record;
 }

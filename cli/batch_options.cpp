@@ -249,6 +249,11 @@ bool Parser::option(const std::string& name)
                 fail("option " + name + ": expected a number of threads from 1");
             o.jobs = static_cast<int>(number);
         }
+    } else if (name == "--bonds") {
+        o.bonds = true;
+    } else if (name == "--bond-tolerance") {
+        if (take_number(name, number))
+            o.bondTolerance = number;
     } else if (name == "--operators") {
         o.operatorsOnly = true;
     } else if (name == "--overwrite" || name == "--force") {
@@ -301,6 +306,12 @@ void Parser::check_combinations()
                                o.operatorsOnly || !o.exportFile.empty() || !o.exportXy.empty()))
         fail("--fractions and --fit-fractions calculate one sample: --list, --out-dir, --compare, --list-blocks, "
              "--operators, --export and --export-xy do not apply");
+    if (o.bondTolerance && !o.bonds)
+        fail("--bond-tolerance needs --bonds");
+    if (o.bondTolerance && (*o.bondTolerance < -2 || *o.bondTolerance > 5))
+        fail("option --bond-tolerance: the tolerance must lie between -2 and 5 angstroms");
+    if (o.bonds && o.phases.mixture())
+        fail("--bonds takes structures calculated alone, not the phases of a mixture");
     if (o.compare && o.observed.empty())
         fail("--compare needs at least one --observed diagram");
     if (o.structureFile.empty() && o.listFile.empty() && !o.help && !o.version)

@@ -58,6 +58,8 @@ struct BatchOptions {
     std::string exportXy;           // .xy, .xye or .csv columns of the calculation (and comparison)
     std::string jsonFile;           // "-" for standard output
     bool operatorsOnly = false;
+    bool bonds = false;             // --bonds: the bonds of the asymmetric unit in the JSON
+    std::optional<double> bondTolerance;  // --bond-tolerance, Å added to the covalent radii
     bool overwrite = false;         // answer Yes to "This file already exists..." questions
     bool help = false;
     bool version = false;           // --version: the program's version, then exit

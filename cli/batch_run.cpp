@@ -64,16 +64,16 @@ bool export_diagram(const Workspace& workspace, const std::string& file, StreamM
     return ecrit_cpd(workspace, messages, file);
 }
 
-bool write_json(const std::string& target, const Workspace& workspace, bool agreementList,
+bool write_json(const std::string& target, const Workspace& workspace, const JsonContents& contents,
                 StreamMessages& messages, std::ostream& standardOutput)
 {
     if (target == "-") {
-        write_result_json(standardOutput, workspace, messages.texts(), agreementList);
+        write_result_json(standardOutput, workspace, messages.texts(), contents);
         return static_cast<bool>(standardOutput.flush());
     }
     std::ofstream file(target, std::ios::binary);
     if (file)
-        write_result_json(file, workspace, messages.texts(), agreementList);
+        write_result_json(file, workspace, messages.texts(), contents);
     if (!file || !file.flush()) {
         messages.note("Cannot write " + target);
         return false;
@@ -115,7 +115,7 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
     if (status == kExitSuccess && !options.exportXy.empty() && !export_columns(*workspace, options.exportXy, messages))
         status = kExitRefused;
     if (!options.jsonFile.empty() &&
-        !write_json(options.jsonFile, *workspace, options.compare, messages, standardOutput))
+        !write_json(options.jsonFile, *workspace, json_contents(options), messages, standardOutput))
         status = kExitRefused;
     return status;
 }

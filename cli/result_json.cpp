@@ -5,6 +5,7 @@
 #include "json_writer.hpp"
 
 #include "computation/preferred_orientation.hpp"
+#include "geometry/bonds.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -27,6 +28,16 @@ void write_atoms(JsonWriter& json, const StructureModel& model)
         json.field("b", model.atomB[i]).field("population", model.atomPopulation[i]);
         json.field("multiplicity", model.atomMultiplicity[i]);
         json.end_object();
+    }
+    json.end_array();
+}
+
+void write_bonds(JsonWriter& json, const StructureModel& model, double tolerance)
+{
+    json.key("bonds").begin_array();
+    for (const Bond& bond : asymmetric_unit_bonds(model, tolerance)) {
+        json.begin_object().field("from", atom_name(model, bond.from)).field("to", atom_name(model, bond.to));
+        json.field("distance", bond.distance).end_object();
     }
     json.end_array();
 }
@@ -124,7 +135,7 @@ void write_observed_slot(JsonWriter& json, const ObservedSlot& slot)
 }
 
 void write_result_fields(JsonWriter& json, const Workspace& workspace, const std::vector<std::string>& messages,
-                         bool agreementList)
+                         const JsonContents& contents)
 {
     const StructureModel& model = workspace.model;
     json.field("title", model.title).field("crystal_system", model.crystalSystem);
@@ -132,6 +143,8 @@ void write_result_fields(JsonWriter& json, const Workspace& workspace, const std
     write_cell(json, model.cell);
     write_operators(json, model);
     write_atoms(json, model);
+    if (contents.bondTolerance)
+        write_bonds(json, model, *contents.bondTolerance);
     write_wavelengths(json, model);
     write_reflections(json, model, workspace.results);
     if (workspace.results.grid.twoTheta.empty())
@@ -142,7 +155,7 @@ void write_result_fields(JsonWriter& json, const Workspace& workspace, const std
     for (int k = 1; k <= workspace.observed.count; ++k)
         write_observed_slot(json, workspace.observed.slots[k]);
     json.end_array();
-    if (agreementList)
+    if (contents.agreementList)
         write_agreement_list(json, workspace.agreements);
     json.key("messages").begin_array();
     for (const std::string& text : messages)
@@ -152,22 +165,32 @@ void write_result_fields(JsonWriter& json, const Workspace& workspace, const std
 
 }  // namespace
 
+JsonContents json_contents(const BatchOptions& options)
+{
+    JsonContents contents;
+    contents.agreementList = options.compare;
+    if (options.bonds)
+        contents.bondTolerance = options.bondTolerance.value_or(kDefaultBondTolerance);
+    return contents;
+}
+
 void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages,
-                       bool agreementList)
+                       const JsonContents& contents)
 {
     JsonWriter json(out);
     json.begin_object();
-    write_result_fields(json, workspace, messages, agreementList);
+    write_result_fields(json, workspace, messages, contents);
     json.end_object();
 }
 
 void write_result_record(std::string& out, JsonLayout layout, const std::string& file, int exitStatus,
-                         const Workspace& workspace, const std::vector<std::string>& messages, bool agreementList)
+                         const Workspace& workspace, const std::vector<std::string>& messages,
+                         const JsonContents& contents)
 {
     JsonWriter json(out, layout);
     json.begin_object();
     json.field("file", file).field("ok", exitStatus == 0).field("exit_status", exitStatus);
-    write_result_fields(json, workspace, messages, agreementList);
+    write_result_fields(json, workspace, messages, contents);
     json.end_object();
 }
 

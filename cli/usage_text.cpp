@@ -62,6 +62,11 @@ Structure file
                                    file names none, or replaces the file's group
   --operators                      print the operators of the group applied (after
                                    centring), one per line, and exit
+  --bonds                          add to the JSON the bonds of the asymmetric unit:
+                                   for each atom, each neighbour image closer than the
+                                   sum of the two covalent radii (Cordero et al. 2008)
+                                   plus the tolerance
+  --bond-tolerance T               the tolerance, in angstroms (default 0.45)
 
 Radiation (default: X-ray tube, CuKa1)
   --anode ITEM                     an item of the anode list: MoKa1 MoKa2 MoKmoy MokBet
@@ -144,7 +149,8 @@ refused, or a file cannot be written; 2 on a usage error.
 
 JSON: an object with title, crystal_system, space_group, cell {a, b, c, alpha, beta,
 gamma}, operators (texts), atoms [{symbol, label, x, y, z, b, population,
-multiplicity}], wavelengths [{lambda, weight}], reflections (merged, in order:
+multiplicity}], with --bonds bonds [{from, to, distance}] (atom names: element and
+label, "Si1"; distances in angstroms; one entry per neighbour image), wavelengths [{lambda, weight}], reflections (merged, in order:
 [{h, k, l, multiplicity, lambda, d, two_theta, intensity, po_factor, position, fwhm,
 eta}]: intensity includes the preferred-orientation factor po_factor, position is
 the peak's 2-theta after the shifts), peaks [{h, k, l, q,

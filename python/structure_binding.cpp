@@ -7,6 +7,7 @@
 #include "batch_structure.hpp"
 #include "bindings.hpp"
 #include "computation/cell_metric.hpp"
+#include "geometry/bonds.hpp"
 
 namespace py = pybind11;
 
@@ -112,6 +113,20 @@ py::list operator_texts(const Structure& s)
     return texts;
 }
 
+// The same list as kalidos-batch --bonds: dicts with from, to (atom names) and distance (Å).
+py::list bonds_of(const Structure& s, double tolerance)
+{
+    py::list bonds;
+    for (const Bond& bond : asymmetric_unit_bonds(*s.model, tolerance)) {
+        py::dict entry;
+        entry["from"] = atom_name(*s.model, bond.from);
+        entry["to"] = atom_name(*s.model, bond.to);
+        entry["distance"] = bond.distance;
+        bonds.append(entry);
+    }
+    return bonds;
+}
+
 Structure copy_of(const Structure& s)
 {
     Structure copy;
@@ -149,6 +164,10 @@ calculation always works on a copy, so one structure serves any number of calcul
         .def_readonly("messages", &Structure::messages, "The program's messages while reading the file.")
         .def("set_space_group", &set_space_group, py::arg("symbol"), py::arg("data") = "",
              "Applies a Hermann-Mauguin or Hall symbol, looked up among the groups of the crystal system.")
+        .def("bonds", &bonds_of, py::arg("tolerance") = kDefaultBondTolerance,
+             "The bonds of the asymmetric unit, as kalidos-batch --bonds writes them: for each atom, each "
+             "neighbour image closer than the sum of the two covalent radii (Cordero et al. 2008) plus "
+             "`tolerance` (angstroms), as dicts with from, to (atom names) and distance (angstroms).")
         .def("copy", &copy_of, "An independent copy.")
         .def("__repr__", [](const Structure& s) {
             return "<kalidos.Structure '" + s.model->title + "' " + s.model->spaceGroupSymbol + ", " +

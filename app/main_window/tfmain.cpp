@@ -22,6 +22,7 @@
 #include "dialogs/tfimpur.hpp"
 #include "dialogs/tflilambda.hpp"
 #include "entry/startup_files.hpp"
+#include "structure/tfstructure.hpp"
 #include "util/pascal_format.hpp"
 
 namespace kalidos::app {
@@ -62,6 +63,7 @@ void Tfmain::build_dialogs()
         edit8_->setText(QString::fromStdString(fields.hermannMauguin));
         edit9_->setText(QString::fromStdString(fields.hall));
         edit12_->setText(QString::fromStdString(fields.number));
+        structure_changed();
     };
     form3_ = new TForm3(this);
     viewer_ = new ListingViewer(this);
@@ -70,6 +72,8 @@ void Tfmain::build_dialogs()
     sampleProfile_->on_accepted = [this] { clear_results(); };
     sampleProfile_->on_help = [this] { aide(kSampleProfileHelpTopic); };
     connect(flp_, &QDialog::finished, this, [this] { reset_donnees(); });
+    StructureServices structure{&messages, services_.fileDialogs, {}, [this](int atom) { select_atom_row(atom); }};
+    structure_ = new Tfstructure(workspace_.model, std::move(structure), this);
 }
 
 void Tfmain::connect_entries()
@@ -79,6 +83,7 @@ void Tfmain::connect_entries()
     connect(bitBtn3_, &QPushButton::clicked, this, &Tfmain::choixN);
     connect(bitBtn4_, &QPushButton::clicked, this, &Tfmain::BitBtn4Click);
     connect(color95Button4_, &QPushButton::clicked, this, &Tfmain::bouton_lecture_ano);
+    connect_structure_window();
     connect(listBox2_, &QListWidget::itemClicked, this, [this] { lecture_donnees(); });
     connect(listBox3_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { ecrit(listBox3_->row(item)); });

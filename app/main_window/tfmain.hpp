@@ -31,6 +31,7 @@ class Tfgroupes;
 class Tfimpur;
 class Tflilambda;
 class Tform2;
+class Tfstructure;
 
 // What the main window asks of the diagram window; main() connects them, tests leave them unset.
 struct DiagramHooks {
@@ -132,6 +133,7 @@ public:
     ListingViewer& listing_viewer() { return *viewer_; }
     HelpWindow& help_window() { return *help_; }
     SampleProfileDialog& sample_profile_dialog() { return *sampleProfile_; }
+    Tfstructure& structure_window() { return *structure_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -168,6 +170,11 @@ private:
     void after_structure_read();
     std::string data_path(const std::string& name) const;
     void show_listing(const std::string& name);
+    // The Structure window draws the model again when it is shown and the structure changed.
+    void structure_changed();
+    // The atom grid's row of atom `atom` selected (a click in the Structure window).
+    void select_atom_row(int atom);
+    void connect_structure_window();
 
     Workspace& workspace_;
     MainServices services_;
@@ -203,6 +210,7 @@ private:
     QPushButton* bitBtn3_ = nullptr;
     QPushButton* bitBtn4_ = nullptr;
     QPushButton* color95Button4_ = nullptr;
+    QPushButton* structureButton_ = nullptr;
     QFrame* panel4_ = nullptr;
     QFrame* panel5_ = nullptr;
     QLabel* panel4Caption_ = nullptr;
@@ -221,6 +229,7 @@ private:
     ListingViewer* viewer_ = nullptr;
     HelpWindow* help_ = nullptr;
     SampleProfileDialog* sampleProfile_ = nullptr;
+    Tfstructure* structure_ = nullptr;
 };
 
 }  // namespace kalidos::app

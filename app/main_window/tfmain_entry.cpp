@@ -90,6 +90,7 @@ bool Tfmain::read_entries()
         edits[result.refocusField]->setFocus(Qt::OtherFocusReason);
     }
     reading_ = false;
+    structure_changed();
     return result.complete;
 }
 

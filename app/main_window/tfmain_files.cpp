@@ -111,6 +111,7 @@ void Tfmain::after_structure_read()
     rebuild_elements();
     show_anomalous();
     show_cell();
+    structure_changed();
 }
 
 void Tfmain::sauve_donnees()

@@ -133,6 +133,10 @@ QWidget* Tfmain::build_atom_group()
     grid->addWidget(stringGrid1_, 0, 0);
     grid->addWidget(stringGrid4_, 0, 0);
     stringGrid4_->hide();
+    structureButton_ = new QPushButton("Structure...");
+    structureButton_->setObjectName("StructureButton");
+    structureButton_->setToolTip("The structure drawn: the cell, every atom of the group, bonds");
+    grid->addWidget(structureButton_, 1, 0, Qt::AlignLeft);
     return group;
 }
 

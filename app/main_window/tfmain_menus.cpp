@@ -8,6 +8,7 @@
 
 #include "dialogs/sample_profile_dialog.hpp"
 #include "main_window/tfmain.hpp"
+#include "structure/tfstructure.hpp"
 
 namespace kalidos::app {
 
@@ -68,6 +69,8 @@ void Tfmain::build_menus()
 
     connect(add_bar_item(bar, "SampleProfile1", "Sample and &profile"), &QAction::triggered, this,
             [this] { sampleProfile_->start(); });
+    connect(add_bar_item(bar, "Structure1", "S&tructure"), &QAction::triggered, this,
+            [this] { structure_->start(); });
     connect(add_bar_item(bar, "Help1", "&Help"), &QAction::triggered, this, [this] { aide(14); });
     connect(add_bar_item(bar, "About1", "&About"), &QAction::triggered, this, &Tfmain::about);
     connect(add_bar_item(bar, "Quit2", "&Quit"), &QAction::triggered, this, &QWidget::close);

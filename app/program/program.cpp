@@ -5,6 +5,7 @@
 #include "program/remembered_settings.hpp"
 #include "program/shortcuts.hpp"
 #include "program/start_folders.hpp"
+#include "structure/tfstructure.hpp"
 
 #include <QInputDialog>
 #include <QLabel>
@@ -19,6 +20,7 @@ Program::Program(const std::string& startDirectory, Messages& messages, FileDial
     : messages_(messages), workspace_(make_workspace(startDirectory))
 {
     main_ = std::make_unique<Tfmain>(*workspace_, MainServices{&messages, &fileDialogs});
+    main_->structure_window().set_print_dialog(printDialog);
     Tfmain* fmain = main_.get();
 
     DiagramServices services;

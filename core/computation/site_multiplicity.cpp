@@ -6,9 +6,8 @@
 #include "computation/site_symmetry.hpp"
 
 namespace kalidos {
-int distinct_image_count(const StructureModel& model, double x, double y, double z)
+std::vector<SymmetryOperator> applied_operators(const StructureModel& model)
 {
-    constexpr double kSamePosition = 0.001;  // fractional coordinate: a site this close is on it
     std::vector<SymmetryOperator> operators;
     operators.reserve(static_cast<std::size_t>(2 * model.operatorCount));
     for (int j = 1; j <= model.operatorCount; ++j) {
@@ -21,7 +20,13 @@ int distinct_image_count(const StructureModel& model, double x, double y, double
             operators.push_back(inverted);
         }
     }
-    return site_multiplicity(operators, x, y, z, kSamePosition);
+    return operators;
+}
+
+int distinct_image_count(const StructureModel& model, double x, double y, double z)
+{
+    constexpr double kSamePosition = 0.001;  // fractional coordinate: a site this close is on it
+    return site_multiplicity(applied_operators(model), x, y, z, kSamePosition);
 }
 
 void compute_site_multiplicities(StructureModel& model, CalculationResults& results)

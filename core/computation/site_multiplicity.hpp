@@ -1,6 +1,8 @@
 // Site multiplicities: how many distinct positions of the cell each atom of the asymmetric unit fills.
 #pragma once
 
+#include <vector>
+
 #include "model/results.hpp"
 #include "model/structure_model.hpp"
 
@@ -22,5 +24,8 @@ double per_cell_intensity_factor(const StructureModel& model);
 // inversionAdded), modulo whole cell translations, counted as whole orbits: a site within 0.001
 // along each axis of a special position takes its multiplicity (site_multiplicity).
 int distinct_image_count(const StructureModel& model, double x, double y, double z);
+
+// The operators of the table, each followed by its inversion when inversionAdded: the whole group.
+std::vector<SymmetryOperator> applied_operators(const StructureModel& model);
 
 }  // namespace kalidos

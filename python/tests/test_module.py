@@ -110,6 +110,17 @@ class ModuleBehaviour(unittest.TestCase):
         self.assertEqual(len(edited.atoms), len(silicon_only))
         self.assertNotEqual(list(kalidos.calculate(edited).peaks["intensity"]), list(after.peaks["intensity"]))
 
+    def test_bonds_equal_the_batch_runner(self):
+        status, document, err = batch_json(["--bonds", "--bond-tolerance", "0.3",
+                                            os.path.join(EXAMPLES, "quartz.cif")], tempfile.mkdtemp())
+        self.assertEqual(status, 0, err)
+        self.assertEqual(self.quartz.bonds(tolerance=0.3), document["bonds"])
+        # Each Si of quartz sits in a tetrahedron of O at 1.605 and 1.614 A; Si-Si (3.06 A) is no bond.
+        silicon = [bond for bond in self.quartz.bonds() if bond["from"].startswith("Si")]
+        self.assertEqual([bond["to"][0] for bond in silicon], ["O"] * 4)
+        for bond in silicon:
+            self.assertAlmostEqual(bond["distance"], 1.609, delta=0.006)
+
     def test_space_group_replaced_and_unknown_refused(self):
         edited = self.quartz.copy()
         edited.set_space_group("P 31 2 1")
