@@ -1,0 +1,353 @@
+#include "refinement/pattern_model.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "computation/cell_metric.hpp"
+#include "computation/peak_shape.hpp"
+#include "computation/peak_terms.hpp"
+
+namespace kalidos {
+namespace {
+
+// Reflections this far beyond the points (degrees 2θ) still reach them with their tails, and the
+// cell may move them in.
+constexpr double kReflectionMargin = 5;
+
+int slot_of(const ModelParameter& row)
+{
+    switch (row.quantity) {
+    case Quantity::Position: return row.component;
+    case Quantity::Biso: return kSlotB;
+    case Quantity::Occupancy: return kSlotOccupancy;
+    case Quantity::Tensor: return kSlotTensor + row.component;
+    default: return -1;
+    }
+}
+
+void apply_diagram_row(const ModelParameter& row, double v, StructureModel& m)
+{
+    ProfileSettings& p = m.profile;
+    const bool tch = p.function == ProfileFunction::Tch;
+    switch (row.quantity) {
+    case Quantity::Zero: p.zeroShift = v; break;
+    case Quantity::Displacement: p.displacementMm = v; break;
+    case Quantity::WidthU: (tch ? p.gaussU : m.u) = v; break;
+    case Quantity::WidthV: (tch ? p.gaussV : m.v) = v; break;
+    case Quantity::WidthW: (tch ? p.gaussW : m.w) = v; break;
+    case Quantity::WidthX: p.lorentzX = v; break;
+    case Quantity::WidthY: p.lorentzY = v; break;
+    case Quantity::AxialSL: p.axialSL = v; break;
+    case Quantity::AxialHL: p.axialHL = v; break;
+    default: break;
+    }
+}
+
+void apply_phase_row(const ModelParameter& row, double v, PhaseState& phase)
+{
+    StructureModel& m = *phase.model;
+    double* cell[6] = {&m.cell.a, &m.cell.b, &m.cell.c, &m.cell.alpha, &m.cell.beta, &m.cell.gamma};
+    double* position[3] = {&m.atomX[row.atom], &m.atomY[row.atom], &m.atomZ[row.atom]};
+    switch (row.quantity) {
+    case Quantity::Scale: phase.scale = v; break;
+    case Quantity::Cell: *cell[row.component] = v; break;
+    case Quantity::Size: m.profile.sizeNm = v; break;
+    case Quantity::Strain: m.profile.strainPercent = v; break;
+    case Quantity::MarchDollase: m.sample.preferred.ratio = v; break;
+    case Quantity::OverallB: phase.overallB = v; break;
+    case Quantity::Position: *position[row.component] = v; break;
+    case Quantity::Biso: m.atomB[row.atom] = v; break;
+    case Quantity::Occupancy: m.atomPopulation[row.atom] = v; break;
+    case Quantity::Tensor: m.atomAnisotropic[row.atom].u[row.component] = v; break;
+    default: break;
+    }
+}
+
+bool usable(const ProfileTerm& t)
+{
+    return t.halfWidth > 0 && std::isfinite(t.halfWidth) && std::isfinite(t.height) && std::isfinite(t.position);
+}
+
+}  // namespace
+
+PatternModel::PatternModel(const RefinementRequest& request, const FitPoints& points, ParameterTable& table)
+    : request_(request), points_(points), table_(table)
+{
+    phases_.resize(request.phases.size());
+    for (std::size_t p = 0; p < phases_.size(); ++p)
+        phases_[p].model = std::make_unique<StructureModel>(request.phases[p].model);
+    backgroundCoefficients_.assign(static_cast<std::size_t>(points.terms), 0.0);
+}
+
+std::string PatternModel::prepare()
+{
+    const double low = points_.interval.low - kReflectionMargin, high = points_.interval.high + kReflectionMargin;
+    for (PhaseState& phase : phases_) {
+        const std::string why = phase.reflections.prepare(*phase.model, low, high);
+        if (!why.empty())
+            return why;
+    }
+    return {};
+}
+
+void PatternModel::set_variables(const std::vector<int>& rows)
+{
+    variables_ = rows;
+    moves_.assign(rows.size(), {});
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        moves_[j].push_back({rows[j], 1.0});
+        for (std::size_t r = 0; r < table_.rows.size(); ++r)
+            for (const Tie& tie : table_.rows[r].ties)
+                if (tie.master == rows[j])
+                    moves_[j].push_back({static_cast<int>(r), tie.coefficient});
+    }
+}
+
+std::vector<double> PatternModel::row_values(std::span<const double> values) const
+{
+    std::vector<double> v(table_.rows.size());
+    for (std::size_t r = 0; r < v.size(); ++r)
+        v[r] = table_.rows[r].info.value;
+    for (std::size_t j = 0; j < variables_.size(); ++j)
+        v[static_cast<std::size_t>(variables_[j])] = values[j];
+    for (std::size_t r = 0; r < v.size(); ++r)
+        for (const Tie& tie : table_.rows[r].ties) {
+            const auto m = static_cast<std::size_t>(tie.master);
+            v[r] += tie.coefficient * (v[m] - table_.rows[m].info.value);
+        }
+    return v;
+}
+
+void PatternModel::apply_rows(const std::vector<double>& rows)
+{
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const ModelParameter& row = table_.rows[r];
+        if (row.info.phase < 0) {
+            if (row.quantity == Quantity::Background)
+                backgroundCoefficients_[static_cast<std::size_t>(row.component)] = rows[r];
+            for (PhaseState& phase : phases_)
+                apply_diagram_row(row, rows[r], *phase.model);
+            continue;
+        }
+        const auto p = static_cast<std::size_t>(row.info.phase);
+        apply_phase_row(row, rows[r], phases_[p]);
+    }
+    for (PhaseState& phase : phases_)
+        compute_cell_metric(*phase.model);
+}
+
+bool PatternModel::build_terms(PhaseState& phase) const
+{
+    const StructureModel& m = *phase.model;
+    phase.unitTerms.clear();
+    phase.firstTerm.clear();
+    for (const Reflection& r : phase.intensities.reflections) {
+        phase.firstTerm.push_back(phase.unitTerms.size());
+        if (!(r.twoTheta > 0))
+            continue;
+        if (peak_width_refusal(m, r.twoTheta))
+            return false;
+        Reflection unit = r;
+        unit.intensity = 1;
+        for (const ProfileTerm& t : profile_terms_of(m, std::span<const Reflection>(&unit, 1))) {
+            if (!usable(t))
+                return false;
+            phase.unitTerms.push_back(t);
+            phase.unitTerms.back().halfWidth *= broadening_;
+            phase.unitTerms.back().height /= broadening_;
+        }
+    }
+    phase.firstTerm.push_back(phase.unitTerms.size());
+    return true;
+}
+
+std::vector<double> PatternModel::profile_at_points(const PhaseState& phase,
+                                                    const std::vector<double>& perReflection) const
+{
+    std::vector<ProfileTerm> terms;
+    terms.reserve(phase.unitTerms.size());
+    for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k) {
+        if (perReflection[k] == 0)
+            continue;
+        for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t) {
+            ProfileTerm term = phase.unitTerms[t];
+            term.height *= perReflection[k];
+            terms.push_back(term);
+        }
+    }
+    return evaluate_profile_terms(terms, points_.twoTheta);
+}
+
+std::vector<double> PatternModel::background() const
+{
+    std::vector<double> b(points_.size());
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = background_value(points_, backgroundCoefficients_, i);
+    return b;
+}
+
+// The values of phase p's rows that its intensities depend on: cell, orientation, overall B, atoms.
+std::vector<double> PatternModel::intensity_key(std::size_t p, const std::vector<double>& rows) const
+{
+    std::vector<double> key;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const ModelParameter& row = table_.rows[r];
+        const Quantity q = row.quantity;
+        if (row.info.phase == static_cast<int>(p) &&
+            (q == Quantity::Cell || q == Quantity::MarchDollase || q == Quantity::OverallB || row.atom > 0))
+            key.push_back(rows[r]);
+    }
+    return key;
+}
+
+bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<double> model)
+{
+    apply_rows(rows);
+    std::vector<double> y = background();
+    for (std::size_t p = 0; p < phases_.size(); ++p) {
+        PhaseState& phase = phases_[p];
+        std::vector<double> key = intensity_key(p, rows);
+        if (key != phase.intensityKey || phase.intensities.reflections.empty()) {
+            phase.reflections.compute(*phase.model, phase.overallB, false, phase.intensities);
+            phase.intensityKey = std::move(key);
+            phase.slopesKey.clear();
+        }
+        if (!build_terms(phase))
+            return false;
+        std::vector<double> perReflection;
+        for (const Reflection& r : phase.intensities.reflections)
+            perReflection.push_back(r.intensity);
+        phase.curve = profile_at_points(phase, perReflection);
+        for (std::size_t i = 0; i < y.size(); ++i)
+            y[i] += phase.scale * phase.curve[i];
+    }
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        if (!std::isfinite(y[i]))
+            return false;
+        model[i] = y[i];
+    }
+    return true;
+}
+
+bool PatternModel::evaluate(std::span<const double> values, std::span<double> model)
+{
+    return evaluate_rows(row_values(values), model);
+}
+
+// Whether the model gives variable j's column: every row it moves has an analytic derivative.
+bool PatternModel::analytic_variable(std::size_t j) const
+{
+    for (const auto& [moved, coefficient] : moves_[j])
+        if (!table_.rows[static_cast<std::size_t>(moved)].analytic)
+            return false;
+    return true;
+}
+
+// d(intensity of each reflection)/d(variable j) for an overall B or atom variable.
+std::vector<double> PatternModel::reflection_slopes(std::size_t j, const PhaseState& phase) const
+{
+    const ModelParameter& row = table_.rows[static_cast<std::size_t>(variables_[j])];
+    const PhaseIntensities& in = phase.intensities;
+    std::vector<double> slopes(in.reflections.size(), 0.0);
+    const std::size_t atoms = static_cast<std::size_t>(phase.model->atomCount);
+    for (std::size_t k = 0; k < slopes.size(); ++k) {
+        if (row.quantity == Quantity::OverallB) {
+            slopes[k] = -2 * in.sSquared[k] * in.reflections[k].intensity;
+            continue;
+        }
+        for (const auto& [moved, coefficient] : moves_[j]) {
+            const ModelParameter& m = table_.rows[static_cast<std::size_t>(moved)];
+            slopes[k] += coefficient * in.slopes[(k * atoms + static_cast<std::size_t>(m.atom - 1)) * kAtomSlots +
+                                                 static_cast<std::size_t>(slot_of(m))];
+        }
+    }
+    return slopes;
+}
+
+// The columns of a phase's overall B and atom variables, all through one evaluation of its terms.
+void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_t>& columns,
+                                     Eigen::MatrixXd& jacobian) const
+{
+    const PhaseState& phase = phases_[p];
+    const std::size_t reflections = phase.intensities.reflections.size();
+    Eigen::MatrixXd slopes(static_cast<Eigen::Index>(reflections), static_cast<Eigen::Index>(columns.size()));
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const std::vector<double> s = reflection_slopes(columns[c], phase);
+        for (std::size_t k = 0; k < reflections; ++k)
+            slopes(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(c)) = s[k];
+    }
+    std::vector<int> row(phase.unitTerms.size());
+    for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
+        for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t)
+            row[t] = static_cast<int>(k);
+    const Eigen::MatrixXd values = evaluate_profile_columns(phase.unitTerms, row, slopes, points_.twoTheta);
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        jacobian.col(static_cast<Eigen::Index>(columns[c])) = phase.scale * values.col(static_cast<Eigen::Index>(c));
+}
+
+void PatternModel::derivatives(std::span<const double> values, std::span<const double> model,
+                               Eigen::MatrixXd& jacobian, std::vector<char>& analytic)
+{
+    const bool atomVariables = std::any_of(variables_.begin(), variables_.end(), [&](int r) {
+        return slot_of(table_.rows[static_cast<std::size_t>(r)]) >= 0;
+    });
+    for (PhaseState& phase : phases_)
+        if (atomVariables && phase.slopesKey != phase.intensityKey) {
+            phase.reflections.compute(*phase.model, phase.overallB, true, phase.intensities);
+            phase.slopesKey = phase.intensityKey;
+        }
+    std::vector<std::vector<std::size_t>> structural(phases_.size());
+    std::vector<std::size_t> differenced;
+    for (std::size_t j = 0; j < variables_.size(); ++j) {
+        const ModelParameter& row = table_.rows[static_cast<std::size_t>(variables_[j])];
+        const auto column = static_cast<Eigen::Index>(j);
+        if (!analytic_variable(j)) {
+            differenced.push_back(j);
+            continue;
+        }
+        analytic[j] = 1;
+        if (row.quantity == Quantity::Background) {
+            for (std::size_t i = 0; i < points_.size(); ++i)
+                jacobian(static_cast<Eigen::Index>(i), column) =
+                    points_.basis[i * static_cast<std::size_t>(points_.terms) + static_cast<std::size_t>(row.component)];
+        } else if (row.quantity == Quantity::Scale) {
+            const std::vector<double>& curve = phases_[static_cast<std::size_t>(row.info.phase)].curve;
+            jacobian.col(column) = Eigen::Map<const Eigen::VectorXd>(curve.data(), static_cast<Eigen::Index>(curve.size()));
+        } else {
+            structural[static_cast<std::size_t>(row.info.phase)].push_back(j);
+        }
+    }
+    for (std::size_t p = 0; p < phases_.size(); ++p)
+        if (!structural[p].empty())
+            structure_columns(p, structural[p], jacobian);
+    for (const std::size_t j : differenced)
+        analytic[j] = difference_column(values, model, j, jacobian);
+}
+
+// Central differences, or one-sided ones where a width would become impossible on one side: a fit
+// that has pressed a width against its limit still knows the way back. (Forward differences alone,
+// at half the cost, send the cell of a search over few reflections astray.)
+bool PatternModel::difference_column(std::span<const double> values, std::span<const double> model, std::size_t j,
+                                     Eigen::MatrixXd& jacobian)
+{
+    const FreeVariable v = free_variable(table_.rows[static_cast<std::size_t>(variables_[j])]);
+    std::vector<double> shifted(values.begin(), values.end());
+    std::vector<double> up(points_.size()), down(points_.size());
+    const double high = std::min(values[j] + v.step, v.upper), low = std::max(values[j] - v.step, v.lower);
+    shifted[j] = high;
+    const bool upOk = high > values[j] && evaluate(shifted, up);
+    shifted[j] = low;
+    const bool downOk = low < values[j] && evaluate(shifted, down);
+    if (!upOk && !downOk)
+        return false;  // no slope to be had on either side: the solver holds the variable
+    if (!upOk)
+        up.assign(model.begin(), model.end());
+    if (!downOk)
+        down.assign(model.begin(), model.end());
+    const double width = (upOk ? high : values[j]) - (downOk ? low : values[j]);
+    for (std::size_t i = 0; i < up.size(); ++i)
+        jacobian(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j)) = (up[i] - down[i]) / width;
+    return true;
+}
+
+}  // namespace kalidos
