@@ -4,10 +4,9 @@
 
 #include <cmath>
 
-#include "computation/site_multiplicity.hpp"
-
 #include "comparison/fit_points.hpp"
 #include "computation/pattern_grid.hpp"
+#include "computation/site_multiplicity.hpp"
 #include "refinement/pattern_model.hpp"
 #include "refinement_fixtures.hpp"
 
