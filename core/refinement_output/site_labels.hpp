@@ -1,0 +1,16 @@
+// The names of a structure's atom sites as a refinement's input and output show them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/structure_model.hpp"
+
+namespace kalidos {
+
+// One label per atom (entry i − 1 for atom i): the element letters of its symbol followed by its
+// own label ("Al" and "1" give "Al1"), or by its number when it has none; a label met before gets
+// "_" and the atom's number, so that every label names one site.
+std::vector<std::string> site_labels(const StructureModel& model);
+
+}  // namespace kalidos
