@@ -59,8 +59,9 @@ the phases of one sample)
                                    H/L), cell (the parameters the lattice leaves free),
                                    size, strain, preferred (March-Dollase r), xyz (as free
                                    as each site allows), biso, occupancy, adp (the atoms
-                                   with a tensor), overall (each phase's overall B); or
-                                   single parameters by name (below). Each point weighs
+                                   with a tensor), overall (each phase's overall B); a
+                                   group of one phase as P::group (P from 0: "1::cell");
+                                   or single parameters by name (below). Each point weighs
                                    w = 1/sigma^2, sigma the file's own or
                                    sqrt(max(y_obs, 1)), and the figures use these weights
   --cycles N                       at most N cycles per stage (default 20); a stage stops
@@ -79,7 +80,8 @@ the phases of one sample)
                                    0::gamma, 0::size, 0::strain, 0::r, 0::B; per atom
                                    0::x:Al1, 0::y:Al1, 0::z:Al1, 0::B:Al1, 0::occ:Al1,
                                    0::U11:Al1 ... 0::U23:Al1 (the atom's element and
-                                   label; ATOM in --share-b and --occupancy-sum the same).
+                                   label, then #row when another atom has the name; ATOM
+                                   in --share-b and --occupancy-sum the same).
                                    The refined structures are calculated again: the JSON's
                                    reflections and pattern, --export and --export-xy are
                                    theirs, agreement holds the refined fit and fstr.out
