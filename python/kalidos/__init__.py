@@ -11,6 +11,7 @@ A calculation releases the GIL and keeps its scratch files and listings in memor
 calculations may run in any number of threads at once.
 """
 
+import os.path
 from dataclasses import dataclass, field
 from typing import Optional
 
@@ -372,7 +373,6 @@ class Refinement:
             su["anisotropic"] = [a.get("u_su", [0.0] * 6) for a in refined["atoms"]]
         figures = {"points": self.points, "parameters": self.refined, "rp": self.rp, "rwp": self.rwp,
                    "rexp": self.rexp, "chi2": self.chi2, "r_bragg": refined["r_bragg"]}
-        import os.path
         return cif_text(structure, os.path.splitext(refined["name"])[0], su, figures)
 
 
