@@ -17,6 +17,7 @@ constexpr const char* kPositionNames[3] = {"x", "y", "z"};
 constexpr const char* kTensorNames[6] = {"U11", "U22", "U33", "U12", "U13", "U23"};
 constexpr double kStartSizeNm = 1000;       // a released size with none to start from
 constexpr double kStartStrainPercent = 0.01;  // a released strain starting at 0 has no slope
+constexpr double kStartAxial = 0.02;          // S/L or H/L: nor has an axial divergence at 0
 
 struct Builder {
     ParameterTable& table;
@@ -105,9 +106,11 @@ void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
     b.add("SL", "asymmetry", "SL", -1, "", p.axialSL, Quantity::AxialSL);
     b.add("HL", "asymmetry", "HL", -1, "", p.axialHL, Quantity::AxialHL);
     for (ModelParameter* row : {&b.table.rows[b.table.rows.size() - 2], &b.table.rows.back()}) {
-        row->lower = 0;
-        row->upper = 0.2;
-        row->step = 1e-4;
+        row->lower = kAxialLimit.low;
+        row->upper = kAxialLimit.high;
+        // The axial-divergence copies of a peak change in number with S/L and H/L: a step of a
+        // tenth of a usual value keeps those jumps small beside the change it measures.
+        row->step = 2e-3;
     }
     for (int k = 0; k <= backgroundOrder; ++k) {
         const std::string name = "bkg" + std::to_string(k);
@@ -282,12 +285,13 @@ std::vector<std::string> atom_names(const StructureModel& m)
 {
     std::vector<std::string> names;
     for (int n = 1; n <= m.atomCount; ++n) {
-        std::string element;
-        for (const char c : m.atomSymbol[n])
-            if (std::isalpha(static_cast<unsigned char>(c)))
-                element += c;
-            else
+        std::string element;  // Ca, as the element is written, whatever case the table holds
+        for (const char c : m.atomSymbol[n]) {
+            if (!std::isalpha(static_cast<unsigned char>(c)))
                 break;
+            const auto letter = static_cast<unsigned char>(c);
+            element += static_cast<char>(element.empty() ? std::toupper(letter) : std::tolower(letter));
+        }
         std::string label;
         for (const char c : m.atomLabel[n])
             if (!std::isspace(static_cast<unsigned char>(c)))
@@ -332,13 +336,16 @@ bool group_known(const std::string& group)
                        [&](const char* g) { return group == g; });
 }
 
-// A released size or strain at 0 has nothing to start from: it starts from a small value.
+// A released size, strain or axial divergence at 0 has nothing to start from: it starts from a
+// small value.
 void give_start(ModelParameter& row)
 {
     if (row.quantity == Quantity::Size && !(row.info.value > 0))
         row.info.value = kStartSizeNm;
     if (row.quantity == Quantity::Strain && !(row.info.value > 0))
         row.info.value = kStartStrainPercent;
+    if ((row.quantity == Quantity::AxialSL || row.quantity == Quantity::AxialHL) && !(row.info.value > 0))
+        row.info.value = kStartAxial;
 }
 
 std::string release_token(const std::string& token, ParameterTable& t, std::set<int>& released)

@@ -106,6 +106,8 @@ std::string find_peak_positions(RefinementSession& session, const std::vector<in
     if (!newlyReleased)
         return {};
     const FitPoints& points = session.points;
+    const ParameterTable start = session.table;
+    const double startSquares = session.weighted_squares();
     for (const double share : kSearchWindows) {
         const double limit = points.interval.low + share * (points.interval.high - points.interval.low);
         std::vector<double> weights = points.weight;
@@ -123,6 +125,8 @@ std::string find_peak_positions(RefinementSession& session, const std::vector<in
             return why;
         session.accept(rows, fit);
     }
+    if (!(session.weighted_squares() < startSquares))
+        session.table = start;  // the peaks were where they belong: the search only moved them away
     return {};
 }
 

@@ -43,6 +43,19 @@ void RefinementSession::accept(const std::vector<int>& rows, const LeastSquaresR
     lastRows = rows;
 }
 
+double RefinementSession::weighted_squares()
+{
+    std::vector<double> rows, y(points.size());
+    for (const ModelParameter& row : table.rows)
+        rows.push_back(row.info.value);
+    if (!model->evaluate_rows(rows, y))
+        return INFINITY;
+    double sum = 0;
+    for (std::size_t i = 0; i < y.size(); ++i)
+        sum += points.weight[i] * (points.observed[i] - y[i]) * (points.observed[i] - y[i]);
+    return sum;
+}
+
 CycleFigures RefinementSession::cycle_figures(const std::vector<int>& rows, const CycleReport& cycle)
 {
     std::vector<double> y(points.size());

@@ -23,6 +23,9 @@ struct RefinementSession {
     // Takes the values of a finished fit over the variables `rows` into the table.
     void accept(const std::vector<int>& rows, const LeastSquaresResult& fit);
 
+    // Σ w(yo − yc)² over every point at the values of the table.
+    double weighted_squares();
+
     // Rp, Rwp and χ² after a cycle of the variables `rows`.
     CycleFigures cycle_figures(const std::vector<int>& rows, const CycleReport& cycle);
 

@@ -150,6 +150,16 @@ _atom_site_occupancy
 Mg1 Mg 0.333333 0.666667 0.0629 0.80 1
 Zn1 Zn 0 0 0 0.70 1
 Zn2 Zn 0.8305 0.6610 0.25 0.70 1
+loop_
+_atom_site_aniso_label
+_atom_site_aniso_U_11
+_atom_site_aniso_U_22
+_atom_site_aniso_U_33
+_atom_site_aniso_U_12
+_atom_site_aniso_U_13
+_atom_site_aniso_U_23
+Zn1 0.0090 0.0090 0.0120 0.0045 0 0
+Zn2 0.0100 0.0080 0.0110 0.0040 0 0
 )";
 
 }  // namespace kalidos::testing

@@ -32,7 +32,7 @@ MeasuredScan synthetic_scan(const Workspace& calculated, double step, double pea
 
 // The own CIFs: an orthorhombic (P n m a, atoms on x 1/4 z and general), a trigonal on hexagonal
 // axes (R -3 c, 0 0 z and x 0 1/4) and a monoclinic (P 21/m, atoms on the mirror and general)
-// structure, and a hexagonal one (P 63/m m c) with a site x 2x z.
+// structure, and a hexagonal one (P 63/m m c) with a site x 2x z and two anisotropic atoms.
 extern const char* const kOrthorhombicCif;
 extern const char* const kTrigonalCif;
 extern const char* const kMonoclinicCif;
