@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "batch_calculation.hpp"
+#include "batch_compare.hpp"
+#include "batch_refine.hpp"
 #include "comparison/calculated_points.hpp"
 #include "computation/pattern_grid.hpp"
 #include "mixture_json.hpp"
@@ -14,46 +16,55 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The options of phase i: the shared ones, its file, its own size, strain and orientation; only the
-// first phase reads the observed diagrams.
-BatchOptions options_of_phase(const BatchOptions& o, std::size_t i)
-{
-    BatchOptions p = o;
-    p.structureFile = o.structureFiles[i];
-    p.structureFiles = {p.structureFile};
-    p.phases = {};
-    if (i != 0)
-        p.observed.clear();
-    if (!o.phases.sizes.empty())
-        p.profile.sizeNm = o.phases.sizes[i];
-    if (!o.phases.strains.empty())
-        p.profile.strainPercent = o.phases.strains[i];
-    for (const auto& [phase, preferred] : o.phases.preferred)
-        if (phase == static_cast<int>(i + 1))
-            p.sample.preferred = preferred;
-    return p;
-}
-
 bool calculate_phases(const BatchOptions& options, const fs::path& data, StreamMessages& messages, MixtureRun& run)
 {
-    const std::size_t count = options.structureFiles.size();
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < options.structureFiles.size(); ++i) {
         auto workspace = make_memory_workspace();
         if (load_and_calculate(*workspace, options_of_phase(options, i), data, messages) != kExitSuccess)
             return false;
+        run.workspaces.push_back(std::move(workspace));
+    }
+    return true;
+}
+
+bool make_phases(const BatchOptions& options, const std::vector<std::string>& names, StreamMessages& messages,
+                 MixtureRun& run)
+{
+    for (std::size_t i = 0; i < run.workspaces.size(); ++i) {
         const double fraction = options.phases.fractions.empty() ? 1.0 : options.phases.fractions[i];
         MixturePhase phase;
         std::string why;
-        if (!make_mixture_phase(*workspace, fs::path(options.structureFiles[i]).filename().string(), fraction, phase,
-                                why)) {
+        if (!make_mixture_phase(*run.workspaces[i], names[i], fraction, phase, why)) {
             messages.note(why);
             return false;
         }
+        if (run.refinement)
+            phase.fraction = run.refinement->phases.at(i).fraction.value;
         run.phases.push_back(std::move(phase));
-        run.workspaces.push_back(std::move(workspace));
     }
     normalise_fractions(run.phases);
     return true;
+}
+
+// --refine: the phases refined together and calculated again; the fit reported as a comparison of
+// the first phase's workspace, whose columns --export-xy writes.
+bool refine_mixture(const BatchOptions& options, const std::vector<std::string>& names, StreamMessages& messages,
+                    MixtureRun& run)
+{
+    std::vector<Workspace*> phases;
+    for (const auto& workspace : run.workspaces)
+        phases.push_back(workspace.get());
+    RefinementRun refinement;
+    if (!refine_phases(options, phases, names, messages, refinement) ||
+        !calculate_refined(options, refinement, phases, messages))
+        return false;
+    Workspace& first = *run.workspaces.front();
+    first.agreements = {refined_agreement(refinement, first.observed.slots[1])};
+    run.refinement = refinement.result;
+    run.refinementListing = refinement.listing;
+    if (!options.refine.cifFile.empty() && !write_refined_cifs(options, refinement, messages))
+        return false;
+    return options.exportXy.empty() || export_columns(first, options.exportXy, messages);
 }
 
 bool fit_fractions(const BatchOptions& options, StreamMessages& messages, MixtureRun& run)
@@ -96,15 +107,12 @@ std::vector<double> pattern_angles(const BatchOptions& options, const Workspace&
     return std::vector<double>(pattern.angles, pattern.angles + pattern.pointCount);
 }
 
-// fstr.out and fstr2.out: each phase's own listing under a line naming the phase.
 bool write_listings(const MixtureRun& run, const fs::path& listings, StreamMessages& messages)
 {
+    const MixtureListings texts = mixture_listings(run);
     std::ofstream detailed(listings / "fstr2.out", std::ios::binary), brief(listings / "fstr.out", std::ios::binary);
-    for (std::size_t p = 0; p < run.phases.size(); ++p) {
-        const std::string heading = "Phase " + std::to_string(p + 1) + ": " + run.phases[p].name + "\n";
-        detailed << heading << run.workspaces[p]->detailedListing << '\n';
-        brief << heading << run.workspaces[p]->briefListing << '\n';
-    }
+    detailed << texts.detailed;
+    brief << texts.brief;
     if (detailed.flush() && brief.flush())
         return true;
     messages.note("Cannot write the listings fstr.out and fstr2.out in " + listings.string());
@@ -120,12 +128,16 @@ void print_table(const MixtureRun& run, std::ostream& out)
         out << fmt_fixed(static_cast<double>(p + 1), 5, 0) << "  " << name << "  " << fmt_fixed(run.phases[p].fraction, 0, 4);
         if (run.fit)
             out << " +- " << fmt_fixed(run.fit->phases[p].fraction.su, 0, 4);
+        if (run.refinement)
+            out << " +- " << fmt_fixed(run.refinement->phases.at(p).fraction.su, 0, 4);
         out << '\n';
     }
-    if (run.fit)
-        out << "Rwp " << fmt_fixed(100 * run.fit->agreement.rwp, 0, 2) << " %  Rexp "
-            << fmt_fixed(100 * run.fit->agreement.rexp, 0, 2) << " %  chi2 " << fmt_fixed(run.fit->agreement.chi2, 0, 3)
-            << '\n';
+    const Agreement* figures = run.fit ? &run.fit->agreement
+                               : run.refinement ? &run.workspaces.front()->agreements.front()
+                                                : nullptr;
+    if (figures)
+        out << "Rwp " << fmt_fixed(100 * figures->rwp, 0, 2) << " %  Rexp " << fmt_fixed(100 * figures->rexp, 0, 2)
+            << " %  chi2 " << fmt_fixed(figures->chi2, 0, 3) << '\n';
 }
 
 bool write_json_to(const std::string& target, const MixtureRun& run, StreamMessages& messages, std::ostream& standardOutput)
@@ -145,16 +157,59 @@ bool write_json_to(const std::string& target, const MixtureRun& run, StreamMessa
 
 }  // namespace
 
+BatchOptions options_of_phase(const BatchOptions& o, std::size_t i)
+{
+    BatchOptions p = o;
+    p.structureFile = o.structureFiles[i];
+    p.structureFiles = {p.structureFile};
+    p.phases = {};
+    if (i != 0)
+        p.observed.clear();
+    if (!o.phases.sizes.empty())
+        p.profile.sizeNm = o.phases.sizes[i];
+    if (!o.phases.strains.empty())
+        p.profile.strainPercent = o.phases.strains[i];
+    for (const auto& [phase, preferred] : o.phases.preferred)
+        if (phase == static_cast<int>(i + 1))
+            p.sample.preferred = preferred;
+    return p;
+}
+
+bool complete_mixture(const BatchOptions& options, const std::vector<std::string>& names, StreamMessages& messages,
+                      MixtureRun& run)
+{
+    if (options.refine.active() && !refine_mixture(options, names, messages, run))
+        return false;
+    if (!make_phases(options, names, messages, run))
+        return false;
+    if (options.phases.fitFractions && !fit_fractions(options, messages, run))
+        return false;
+    run.scales = hill_howard_scales(run.phases);
+    run.curves = mixture_curves(run.phases, run.scales, pattern_angles(options, *run.workspaces.front()));
+    return true;
+}
+
+MixtureListings mixture_listings(const MixtureRun& run)
+{
+    MixtureListings texts;
+    for (std::size_t p = 0; p < run.phases.size(); ++p) {
+        const std::string heading = "Phase " + std::to_string(p + 1) + ": " + run.phases[p].name + "\n";
+        texts.detailed += heading + run.workspaces[p]->detailedListing + '\n';
+        texts.brief += heading + run.workspaces[p]->briefListing + '\n';
+    }
+    texts.brief += run.refinementListing;
+    return texts;
+}
+
 int run_mixture(const BatchOptions& options, const fs::path& dataDirectory, const fs::path& listings,
                 StreamMessages& messages, std::ostream& standardOutput)
 {
     MixtureRun run;
-    if (!calculate_phases(options, dataDirectory, messages, run))
+    std::vector<std::string> names;
+    for (const std::string& file : options.structureFiles)
+        names.push_back(fs::path(file).filename().string());
+    if (!calculate_phases(options, dataDirectory, messages, run) || !complete_mixture(options, names, messages, run))
         return kExitRefused;
-    if (options.phases.fitFractions && !fit_fractions(options, messages, run))
-        return kExitRefused;
-    run.scales = hill_howard_scales(run.phases);
-    run.curves = mixture_curves(run.phases, run.scales, pattern_angles(options, *run.workspaces.front()));
     int status = write_listings(run, listings, messages) ? kExitSuccess : kExitRefused;
     if (options.jsonFile.empty())
         print_table(run, standardOutput);

@@ -5,9 +5,26 @@
 #include <ostream>
 
 #include "batch_options.hpp"
+#include "mixture_json.hpp"
 #include "stream_messages.hpp"
 
 namespace kalidos::batch {
+
+// The options of phase i: the shared ones, its file, its own size, strain and orientation; only the
+// first phase reads the observed diagrams.
+BatchOptions options_of_phase(const BatchOptions& options, std::size_t i);
+
+// With every phase's workspace calculated (run.workspaces, in the order of `names`): the phases and
+// their fractions, the fit when asked, Hill and Howard's scales and the curves. False when a phase's
+// content is unknown or the fit is refused, the reason told through `messages`.
+bool complete_mixture(const BatchOptions& options, const std::vector<std::string>& names, StreamMessages& messages,
+                      MixtureRun& run);
+
+// fstr.out and fstr2.out of a mixture: each phase's own listing under a line naming the phase.
+struct MixtureListings {
+    std::string brief, detailed;
+};
+MixtureListings mixture_listings(const MixtureRun& run);
 
 // Calculates every phase with the shared settings and its own, makes the mixture, fits the weight
 // fractions when asked, writes the listings into `listings` (each phase's under a line naming it)

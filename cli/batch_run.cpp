@@ -9,6 +9,7 @@
 #include "batch_compare.hpp"
 #include "batch_many.hpp"
 #include "batch_mixture.hpp"
+#include "batch_refine.hpp"
 #include "batch_structure.hpp"
 #include "diagram_files/diagram_writers.hpp"
 #include "model/workspace.hpp"
@@ -64,6 +65,16 @@ bool export_diagram(const Workspace& workspace, const std::string& file, StreamM
     return ecrit_cpd(workspace, messages, file);
 }
 
+// The document's contents; a refinement's comparison and object when it succeeded.
+JsonContents refined_contents(const BatchOptions& options, bool refined, int status, const RefinementRun& refinement)
+{
+    JsonContents contents = json_contents(options);
+    contents.agreementList = options.compare || refined;
+    if (refined && status == kExitSuccess)
+        contents.refinement = &refinement.result;
+    return contents;
+}
+
 bool write_json(const std::string& target, const Workspace& workspace, const JsonContents& contents,
                 StreamMessages& messages, std::ostream& standardOutput)
 {
@@ -108,6 +119,10 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         return workspace->model.operatorCount > 0 ? kExitSuccess : kExitRefused;
     }
     int status = calculate_loaded(*workspace, options, data, messages);
+    RefinementRun refinement;
+    const bool refined = status == kExitSuccess && options.refine.active();
+    if (refined)
+        status = refine_structure(*workspace, options, messages, refinement);
     if (status == kExitSuccess && !options.exportFile.empty() && !export_diagram(*workspace, options.exportFile, messages))
         status = kExitRefused;
     if (status == kExitSuccess && options.compare && !compare_with_observed(*workspace, options, messages))
@@ -115,7 +130,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
     if (status == kExitSuccess && !options.exportXy.empty() && !export_columns(*workspace, options.exportXy, messages))
         status = kExitRefused;
     if (!options.jsonFile.empty() &&
-        !write_json(options.jsonFile, *workspace, json_contents(options), messages, standardOutput))
+        !write_json(options.jsonFile, *workspace, refined_contents(options, refined, status, refinement), messages,
+                    standardOutput))
         status = kExitRefused;
     return status;
 }

@@ -6,6 +6,7 @@
 
 #include "computation/preferred_orientation.hpp"
 #include "geometry/bonds.hpp"
+#include "refinement_json.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -157,6 +158,8 @@ void write_result_fields(JsonWriter& json, const Workspace& workspace, const std
     json.end_array();
     if (contents.agreementList)
         write_agreement_list(json, workspace.agreements);
+    if (contents.refinement)
+        write_refinement(json, *contents.refinement);
     json.key("messages").begin_array();
     for (const std::string& text : messages)
         json.value(text);

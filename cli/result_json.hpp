@@ -9,15 +9,17 @@
 #include "batch_options.hpp"
 #include "json_writer.hpp"
 #include "model/workspace.hpp"
+#include "refinement/refinement.hpp"
 
 namespace kalidos::batch {
 
 // What a document holds beyond the calculation: the comparisons made (agreement, after the
-// observed diagrams) and the bonds of the asymmetric unit (bonds, after the atoms) with the
-// tolerance given.
+// observed diagrams), the bonds of the asymmetric unit (bonds, after the atoms) with the
+// tolerance given, and a refinement's object (refinement_json.hpp).
 struct JsonContents {
     bool agreementList = false;
     std::optional<double> bondTolerance;  // Å; none: no bonds
+    const RefinementResult* refinement = nullptr;
 };
 JsonContents json_contents(const BatchOptions& options);
 

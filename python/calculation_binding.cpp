@@ -16,22 +16,21 @@
 namespace py = pybind11;
 
 namespace kalidos::python {
-namespace {
 
-using batch::BatchOptions;
-using batch::StreamMessages;
-
-// The settings as kalidos-batch reads them from its command line: the same checks and the
-// same defaults. `file` stands for the structure, which the parser requires.
-BatchOptions parse_settings(std::vector<std::string> arguments, const std::string& file)
+batch::BatchOptions parse_settings(std::vector<std::string> arguments, const std::vector<std::string>& files)
 {
     arguments.push_back("--");
-    arguments.push_back(file);
+    arguments.insert(arguments.end(), files.begin(), files.end());
     const batch::ParsedCommandLine parsed = batch::parse_command_line(arguments);
     if (!parsed.error.empty())
         throw py::value_error(parsed.error);
     return parsed.options;
 }
+
+namespace {
+
+using batch::BatchOptions;
+using batch::StreamMessages;
 
 template <class Record, class Value>
 py::array_t<Value> column(const CountedTable<Record>& table, Value (*get)(const Record&))
@@ -102,12 +101,10 @@ py::list agreement_dicts(const std::vector<Agreement>& agreements)
         d["scale"] = py::make_tuple(a.scale.value, a.scale.su);
         d["zero_shift"] = py::make_tuple(a.zeroShift.value, a.zeroShift.su);
         d["rp"] = a.rp, d["rwp"] = a.rwp, d["rexp"] = a.rexp, d["chi2"] = a.chi2;
-        d["two_theta"] = py::array_t<double>(static_cast<py::ssize_t>(a.curves.twoTheta.size()), a.curves.twoTheta.data());
-        d["observed"] = py::array_t<double>(static_cast<py::ssize_t>(a.curves.observed.size()), a.curves.observed.data());
-        d["calculated"] =
-            py::array_t<double>(static_cast<py::ssize_t>(a.curves.calculated.size()), a.curves.calculated.data());
-        d["background"] =
-            py::array_t<double>(static_cast<py::ssize_t>(a.curves.background.size()), a.curves.background.data());
+        d["two_theta"] = array_of(a.curves.twoTheta);
+        d["observed"] = array_of(a.curves.observed);
+        d["calculated"] = array_of(a.curves.calculated);
+        d["background"] = array_of(a.curves.background);
         list.append(d);
     }
     return list;
@@ -122,8 +119,8 @@ py::dict result_of(const Workspace& workspace, const std::vector<std::string>& m
         result["pattern"] = pattern_arrays(workspace.results.pattern);
     } else {
         const GridPattern& grid = workspace.results.grid;  // the pattern on the step asked for
-        result["pattern"] = py::dict(py::arg("two_theta") = py::array_t<double>(static_cast<py::ssize_t>(grid.twoTheta.size()), grid.twoTheta.data()),
-                                     py::arg("intensity") = py::array_t<double>(static_cast<py::ssize_t>(grid.intensity.size()), grid.intensity.data()));
+        result["pattern"] = py::dict(py::arg("two_theta") = array_of(grid.twoTheta),
+                                     py::arg("intensity") = array_of(grid.intensity));
     }
     py::list wavelengths;
     for (int i = 1; i <= workspace.model.wavelengths.count; ++i)
@@ -145,7 +142,7 @@ py::dict result_of(const Workspace& workspace, const std::vector<std::string>& m
 py::dict calculate(const Structure& structure, const std::vector<std::string>& arguments, bool listings,
                    const std::string& data)
 {
-    const BatchOptions options = parse_settings(arguments, "structure");
+    const BatchOptions options = parse_settings(arguments, {"structure"});
     const std::filesystem::path dataDirectory = data_directory(data);
     std::ostringstream ignored;
     StreamMessages messages(ignored, false);
@@ -174,7 +171,7 @@ py::dict calculate(const Structure& structure, const std::vector<std::string>& a
 
 std::string record(const std::string& path, const std::vector<std::string>& arguments, const std::string& data)
 {
-    const BatchOptions options = parse_settings(arguments, path);
+    const BatchOptions options = parse_settings(arguments, {path});
     const std::filesystem::path dataDirectory = data_directory(data);
     batch::StructureRecord calculated;
     {
@@ -193,8 +190,10 @@ void bind_calculation(py::module_& module)
     module.def("_record", &record, py::arg("path"), py::arg("arguments"), py::arg("data") = "",
                "The JSON Lines record kalidos-batch writes for `path` calculated with `arguments`.");
     module.def(
-        "_check_arguments", [](const std::vector<std::string>& arguments) { parse_settings(arguments, "x.cif"); },
-        py::arg("arguments"));
+        "_check_arguments", [](const std::vector<std::string>& arguments, int structures) {
+            parse_settings(arguments, std::vector<std::string>(static_cast<std::size_t>(structures), "x.cif"));
+        },
+        py::arg("arguments"), py::arg("structures") = 1);
 }
 
 }  // namespace kalidos::python

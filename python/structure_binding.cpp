@@ -35,6 +35,7 @@ Structure read_structure(const std::string& path, const std::string& format, int
     Structure structure;
     *structure.model = workspace->model;
     structure.messages = messages.texts();
+    structure.file = path;
     return structure;
 }
 
@@ -132,6 +133,7 @@ Structure copy_of(const Structure& s)
     Structure copy;
     *copy.model = *s.model;
     copy.messages = s.messages;
+    copy.file = s.file;
     return copy;
 }
 

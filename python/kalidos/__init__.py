@@ -11,14 +11,16 @@ A calculation releases the GIL and keeps its scratch files and listings in memor
 calculations may run in any number of threads at once.
 """
 
+import os.path
 from dataclasses import dataclass, field
 from typing import Optional
 
 from ._kalidos import KalidosError, Structure, default_data_directory
 from . import _kalidos
 
-__all__ = ["KalidosError", "Structure", "Result", "read_structure", "read_diagram", "calculate",
-           "record", "batch_arguments", "default_data_directory"]
+__all__ = ["KalidosError", "Structure", "Result", "MixtureResult", "read_structure", "read_diagram", "calculate",
+           "record", "batch_arguments", "cif_text", "refine",
+           "Refinement", "default_data_directory"]
 
 _FORMATS = ("cry", "shelx", "cel", "lzy", "cif")
 
@@ -82,10 +84,82 @@ def _wavelength_arguments(wavelength):
     return ["--mixture", ",".join("%s:%s" % (_number(l), _number(w)) for l, w in pairs)]
 
 
+def _numbers(option, values, count):
+    values = list(values) if isinstance(values, (list, tuple)) else [values]
+    if len(values) not in count:
+        raise ValueError("%s: expected %s values" % (option, " or ".join(str(c) for c in count)))
+    return [_number(x) for x in values]
+
+
+def _profile_arguments(profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
+                       displacement=None):
+    arguments = []
+    if profile is not None:
+        arguments += ["--profile", profile]
+    if gauss is not None:
+        arguments += ["--gauss"] + _numbers("gauss", gauss, (4,))
+    if lorentz is not None:
+        arguments += ["--lorentz"] + _numbers("lorentz", lorentz, (2,))
+    if size is not None:
+        arguments += ["--size"] + _numbers("size", size, (1, 2))
+    if strain is not None:
+        percent, *shape = strain if isinstance(strain, (list, tuple)) else [strain]
+        arguments += ["--strain", _number(percent)] + [str(s) for s in shape]
+    if asymmetry is not None:
+        arguments += ["--asymmetry"] + _numbers("asymmetry", asymmetry, (2,))
+    if zero is not None:
+        arguments += ["--zero", _number(zero)]
+    if displacement is not None:
+        arguments += ["--displacement"] + _numbers("displacement", displacement, (2,))
+    return arguments
+
+
+def _phase_arguments(fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None, phase_preferred=None):
+    arguments = []
+    for option, values in (("--fractions", fractions), ("--phase-sizes", phase_sizes),
+                           ("--phase-strains", phase_strains)):
+        if values is not None:
+            arguments += [option, ",".join(_number(x) for x in values)]
+    if fit_fractions:
+        arguments.append("--fit-fractions")
+    for phase, (h, k, l, *rest) in sorted((phase_preferred or {}).items()):
+        arguments += ["--phase-preferred", "%d:%d,%d,%d,%s" % (phase, h, k, l, ",".join(_number(x) for x in rest))]
+    return arguments
+
+
+def _stages_text(stages):
+    if isinstance(stages, str):
+        return stages
+    return ";".join(stage if isinstance(stage, str) else ",".join(stage) for stage in stages)
+
+
+def _atom_list(entry):
+    """"[N:]A,B" or a sequence of atom names (phase 1) or (N, names)."""
+    if isinstance(entry, str):
+        return entry
+    if len(entry) == 2 and isinstance(entry[0], int) and not isinstance(entry[1], str):
+        return "%d:%s" % (entry[0], ",".join(entry[1]))
+    return ",".join(entry)
+
+
+def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=()):
+    arguments = ["--refine", _stages_text(refine)] if refine is not None else []
+    if cycles is not None:
+        arguments += ["--cycles", str(int(cycles))]
+    for option, entries in (("--share-b", share_b), ("--occupancy-sum", occupancy_sum)):
+        for entry in entries:
+            arguments += [option, _atom_list(entry)]
+    return arguments
+
+
 def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
                     uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
-                    compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None):
-    """The kalidos-batch options that stand for these keywords (see calculate)."""
+                    compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None,
+                    profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
+                    displacement=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
+                    phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), structures=1):
+    """The kalidos-batch options that stand for these keywords (see calculate); `structures`
+    is the number of structure files they are checked for."""
     if radiation not in ("xray", "neutron"):
         raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
     arguments = _wavelength_arguments(wavelength)
@@ -116,7 +190,12 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
         arguments.append("--isotropic")
     if step is not None:
         arguments += ["--step", _number(step)]
-    _kalidos._check_arguments(arguments)
+    arguments += _profile_arguments(profile, gauss, lorentz, size, strain, asymmetry, zero, displacement)
+    arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
+    arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum)
+    if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
+        raise ValueError("several structures need fractions or fit_fractions")
+    _kalidos._check_arguments(arguments, int(structures))
     return arguments
 
 
@@ -147,10 +226,48 @@ class Result:
     structure: Optional[Structure] = field(default=None, repr=False)
 
 
+def _read_all(structures, data):
+    """The structures with those given as paths read, and what reading them said."""
+    read, messages = [], []
+    for one in structures:
+        if not isinstance(one, Structure):
+            one = read_structure(one, data=data)
+            messages += list(one.messages)
+        read.append(one)
+    return read, messages
+
+
+@dataclass
+class MixtureResult:
+    """The calculation of several structures as the phases of one sample.
+
+    phases: one dict per phase as kalidos-batch's JSON phases (phase, file, title, formula, z,
+        formula_mass, volume, fraction, scale; after a fit fraction_su, scale_su, size, size_su,
+        cell_scale, cell_scale_su, contributes).
+    reflections: dict of arrays over every phase's reflections (phase, h, k, l, multiplicity,
+        wavelength, d, two_theta, absolute_intensity per cell, mixture_intensity on the pattern's scale).
+    pattern: two_theta, intensity (the mixture) and phases (one array per phase).
+    fit: after fit_fractions, the fit's points, parameters, rp, rwp, rexp, chi2, zero_shift as
+        (value, su), background, cycles, converged, notes and its curves at the points used
+        (two_theta, observed, calculated, background_curve, phase_curves); else None.
+    structures: each phase's Structure as calculated.
+    """
+    phases: list
+    reflections: dict
+    pattern: dict
+    wavelengths: list
+    messages: list
+    fit: Optional[dict] = None
+    listings: Optional[dict] = None
+    structures: list = field(default_factory=list, repr=False)
+
+
 def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
               uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None, compare=False,
-              fit=(), background=None, preferred=None, isotropic=False, step=None, listings=False, data=None):
-    """Simulates the powder diagram of `structure` (a Structure or a path to read).
+              fit=(), background=None, preferred=None, isotropic=False, step=None, listings=False, data=None,
+              **settings):
+    """Simulates the powder diagram of `structure` (a Structure or a path to read), or of a list
+    of them as the phases of one sample.
 
     wavelength: a float (angstroms, --lambda), an anode name such as "CuKa1" or "MoKmoy"
         (--anode), or a list of up to four (lambda, weight) pairs (--mixture).
@@ -166,16 +283,119 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         every atom isotropic (--isotropic). step: the pattern on this 2θ grid instead of
         its 1015 points (--step). listings: keep the text
         of fstr.out and fstr2.out in the result. data: the data folder (--data).
+    The profile (each None leaves the option out, as kalidos-batch's default):
+        profile: "seed" or "tch" (--profile); gauss: (U, V, W, P) (--gauss); lorentz: (X, Y)
+        (--lorentz); size: nm or (nm, K) (--size); strain: percent or (percent, "gauss" or
+        "lorentz") (--strain); asymmetry: (S/L, H/L) (--asymmetry); zero: degrees (--zero);
+        displacement: (mm, goniometer radius mm) (--displacement).
+    Several structures (a list) are the phases of one sample and need fractions (--fractions,
+        one weight fraction per structure) or fit_fractions=True (--fit-fractions, fitted to the
+        first observed diagram, with fit=["size", "cell"] to fit each phase's size and cell
+        scale); phase_sizes, phase_strains (lists) and phase_preferred ({phase number from 1:
+        (h, k, l, r[, f])}) are each phase's own (--phase-sizes, --phase-strains,
+        --phase-preferred). They give a MixtureResult.
     Returns a Result; raises KalidosError with the program's message when a step is refused,
     ValueError when the settings are not valid.
     """
-    read_messages = []
-    if not isinstance(structure, Structure):
-        structure = read_structure(structure, data=data)
-        read_messages = list(structure.messages)
+    if settings.get("refine") is not None:
+        raise ValueError("refine: use kalidos.refine")
+    several = isinstance(structure, (list, tuple))
+    structures, read_messages = _read_all(structure if several else [structure], data)
     arguments = batch_arguments(wavelength, two_theta, radiation, synchrotron, uvw, anomalous, observed,
-                                space_group, scan, compare, fit, background, preferred, isotropic, step)
-    result = Result(**_kalidos._calculate(structure, arguments, bool(listings), str(data or "")))
+                                space_group, scan, compare, fit, background, preferred, isotropic, step,
+                                structures=len(structures), **settings)
+    if several:
+        result = MixtureResult(**_kalidos._calculate_mixture(structures, arguments, bool(listings), str(data or "")))
+    else:
+        result = Result(**_kalidos._calculate(structures[0], arguments, bool(listings), str(data or "")))
+    result.messages = read_messages + result.messages
+    return result
+
+
+def cif_text(structure, block=None, su=None, figures=None):
+    """`structure` as a CIF data block, the text a refinement's --write-cif writes.
+
+    block: the data block's name (default: the structure's title). su: standard uncertainties,
+    a dict with any of cell (six values), volume, atoms (one (x, y, z, b, population) per atom)
+    and anisotropic (one (U11, U22, U33, U12, U13, U23) per atom); a value whose su is 0 is written
+    alone. figures: a dict with points, parameters, rp, rwp, rexp, chi2 and optionally r_bragg.
+    """
+    return _kalidos._cif_text(structure, str(block if block is not None else structure.title), dict(su or {}),
+                              figures)
+
+
+@dataclass
+class Refinement:
+    """A Rietveld refinement's results, as kalidos-batch --refine writes its JSON refinement object.
+
+    stages: [{released, cycles, converged, notes}]. points, refined: the points used and the
+        parameters refined. rp, rwp, rexp, chi2: the figures (w = 1/sigma^2, sigma the file's own
+        or sqrt(max(y_obs, 1))).
+    parameters: the refined parameters [{name, phase (from 1; 0 the diagram's), atom, value, su, held}].
+    correlations: [{first, second, coefficient}] above 0.9.
+    phases: per phase {phase, name, r_bragg, scale, scale_su, fraction, fraction_su, cell {a, a_su, ...},
+        volume, volume_su, atoms [{name, x, x_su, ..., occupancy, occupancy_su, u, u_su}]}.
+    curves: numpy arrays at the points used: two_theta, observed, calculated, background,
+        difference, sigma and phases (each phase's share).
+    structures: the refined structures (Structure), calculated again.
+    listing: the text kalidos-batch appends to fstr.out. messages: the program's messages.
+    """
+    stages: list
+    points: int
+    refined: int
+    rp: float
+    rwp: float
+    rexp: float
+    chi2: float
+    parameters: list
+    correlations: list
+    phases: list
+    curves: dict = field(repr=False)
+    structures: list = field(repr=False)
+    listing: str = field(repr=False)
+    messages: list = field(default_factory=list)
+
+    def value(self, name):
+        """(value, su) of the refined parameter `name` ("0::a", "zero", "0::x:Al1")."""
+        for parameter in self.parameters:
+            if parameter["name"] == name:
+                return parameter["value"], parameter["su"]
+        raise KeyError(name)
+
+    def cif(self, phase=1):
+        """Phase `phase` (from 1) as the CIF --write-cif writes."""
+        refined = self.phases[phase - 1]
+        structure = self.structures[phase - 1]
+        su = {"cell": [refined["cell"][k + "_su"] for k in ("a", "b", "c", "alpha", "beta", "gamma")],
+              "volume": refined["volume_su"]}
+        if len(refined["atoms"]) == len(structure.atoms):
+            su["atoms"] = [[a[k + "_su"] for k in ("x", "y", "z", "b", "occupancy")] for a in refined["atoms"]]
+            su["anisotropic"] = [a.get("u_su", [0.0] * 6) for a in refined["atoms"]]
+        figures = {"points": self.points, "parameters": self.refined, "rp": self.rp, "rwp": self.rwp,
+                   "rexp": self.rexp, "chi2": self.chi2, "r_bragg": refined["r_bragg"]}
+        return cif_text(structure, os.path.splitext(refined["name"])[0], su, figures)
+
+
+def refine(structures, observed, refine=(("scale", "background"),), cycles=None, share_b=(), occupancy_sum=(),
+           background=None, data=None, **settings):
+    """Refines `structures` (a Structure or path, or a list of them: the phases of one sample)
+    against the measured diagram `observed`, as kalidos-batch --refine does.
+
+    refine: the stages, a text "scale,background;zero,cell,profile;xyz,biso" or a list of stages,
+        each a text "zero,cell" or a list of group and parameter names (--refine).
+    cycles: at most this many cycles per stage (--cycles, default 20).
+    share_b, occupancy_sum: lists of atom lists, each "[N:]Al1,Al2", a list of names of phase 1 or
+        (N, names) with N the phase from 1 (--share-b, --occupancy-sum).
+    background: the Chebyshev background's order (--background). The other keywords are
+        calculate's (wavelength, two_theta, profile, size, ...: the starting model).
+    Returns a Refinement; raises KalidosError with the program's message when the refinement is
+    refused, ValueError when the settings are not valid.
+    """
+    several = isinstance(structures, (list, tuple))
+    read, read_messages = _read_all(structures if several else [structures], data)
+    arguments = batch_arguments(observed=[observed], background=background, refine=refine, cycles=cycles,
+                                share_b=share_b, occupancy_sum=occupancy_sum, structures=len(read), **settings)
+    result = Refinement(**_kalidos._refine(read, arguments, str(data or "")))
     result.messages = read_messages + result.messages
     return result
 

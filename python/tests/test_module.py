@@ -73,6 +73,35 @@ class AgainstTheBatchRunner(unittest.TestCase):
         self.assertEqual(mine["zero_shift"], (theirs["zero_shift"], theirs["zero_shift_su"]))
         self.assertGreater(mine["zero_shift"][1], 0)
 
+    def test_profile_and_mixture_settings_equal_the_batch_runner(self):
+        profile = {"wavelength": "CuKa1", "two_theta": (20, 100), "profile": "tch", "gauss": (0.003, -0.001, 0.004, 0.0),
+                   "lorentz": (0.01, 0.03), "size": (80, 0.94), "strain": (0.05, "lorentz"), "asymmetry": (0.03, 0.02),
+                   "zero": 0.04, "displacement": (0.1, 217)}
+        cif = os.path.join(os.path.dirname(self.cifs[0]), "amcsd_corundum_Sapphire.cif")
+        self.assertTrue(self.compare(cif, profile))
+        plain = kalidos.calculate(cif, wavelength="CuKa1", two_theta=(20, 100)).pattern["intensity"]
+        self.assertGreater(np.abs(plain - kalidos.calculate(cif, **profile).pattern["intensity"]).max(), 5)
+
+        files = [cif] + [os.path.join(EXAMPLES, name) for name in ("fluorite.cif", "zincite.cif")]
+        observed = os.path.join(os.path.dirname(self.cifs[0]), "..", "rd", "qarr_CPD-1A.RD")
+        for settings in ({"fractions": (0.2, 0.5, 0.3), "phase_sizes": (0, 60, 0), "phase_preferred": {2: (1, 1, 1, 0.9)},
+                          "step": 0.05},
+                         {"fit_fractions": True, "fit": ("size", "cell"), "observed": [observed], "background": 6}):
+            settings = dict(profile, two_theta=(20, 90), **settings)
+            status, document, err = batch_json(kalidos.batch_arguments(structures=3, **settings) + files, self.folder)
+            self.assertEqual(status, 0, err)
+            mine = kalidos.calculate(files, **settings)
+            self.assertEqual(mine.phases, document["phases"])
+            np.testing.assert_array_equal(mine.pattern["intensity"], document["pattern"]["intensity"])
+            np.testing.assert_array_equal(mine.pattern["phases"][1], document["pattern"]["phases"][1])
+            np.testing.assert_array_equal(mine.reflections["mixture_intensity"],
+                                          [r["mixture_intensity"] for r in document["reflections"]])
+            if mine.fit:
+                self.assertEqual((mine.fit["rwp"], mine.fit["cycles"]), (document["fit"]["rwp"], document["fit"]["cycles"]))
+                self.assertGreater(mine.phases[0]["fraction_su"], 0)
+        with self.assertRaisesRegex(ValueError, "several structures need fractions or fit_fractions"):
+            kalidos.calculate(files)
+
     def test_records_equal_the_json_lines_of_one_batch_run(self):
         status, _, err = run_batch(["-j", "2", "--json", "all.jsonl", "--anode", "MoKa1"] + self.cifs, self.folder)
         with open(os.path.join(self.folder, "all.jsonl"), encoding="utf-8") as lines:
