@@ -37,18 +37,6 @@ Angles angles_of(Reflection& r)
     return {theta, 1 / (2 * r.d)};
 }
 
-double lorentz_polarisation(const StructureModel& m, double theta)
-{
-    const double sinTheta = std::sin(theta);
-    const double d = sinTheta * sinTheta * std::cos(theta);
-    const double cos2 = std::cos(2 * theta);
-    if (m.radiation == kNeutrons)
-        return 1 / d;
-    if (m.xraySource == kSynchrotronSource)
-        return (m.polarisation * cos2 * cos2 + (1 - m.polarisation)) / d;
-    return (1 + cos2 * cos2) * 0.5 / d;
-}
-
 void xray_values(const StructureModel& m, int pass, double scaleK, const double* sums, double s, PassValues& v)
 {
     double ap = 0, bp = 0, am = 0, bm = 0;
@@ -76,6 +64,18 @@ float largest_intensity(const CountedTable<Reflection>& list)
 }
 
 }  // namespace
+
+double lorentz_polarisation(const StructureModel& m, double theta)
+{
+    const double sinTheta = std::sin(theta);
+    const double d = sinTheta * sinTheta * std::cos(theta);
+    const double cos2 = std::cos(2 * theta);
+    if (m.radiation == kNeutrons)
+        return 1 / d;
+    if (m.xraySource == kSynchrotronSource)
+        return (m.polarisation * cos2 * cos2 + (1 - m.polarisation)) / d;
+    return (1 + cos2 * cos2) * 0.5 / d;
+}
 
 double neutron_intensity_factor(const StructureModel& m)
 {

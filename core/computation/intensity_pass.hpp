@@ -21,6 +21,9 @@ bool xray_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngine&
 // run's factor G, fixed on the first pass.
 bool neutron_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngine& engine, Messages& messages);
 
+// The Lorentz-polarisation factor at the Bragg angle θ (radians) for the model's radiation and source.
+double lorentz_polarisation(const StructureModel& model, double theta);
+
 // G = 1000 / (S²·operatorCount³), times 4 when inversionAdded, S = Σ atomMultiplicity·Fermi length.
 // A null-scattering composition (S = 0, as Ti-Zr alloys are made) uses S = Σ |atomMultiplicity·b|
 // instead, and G = 1 when every length is 0, so that no intensity becomes infinite.

@@ -487,8 +487,9 @@ int distinct_images(const std::vector<Op>& group, const Point& p)
 
 }  // namespace
 
-int site_multiplicity(const std::vector<SymmetryOperator>& operators, double x, double y, double z,
-                      double tolerance)
+namespace {
+
+Operators table_of(const std::vector<SymmetryOperator>& operators)
 {
     Operators table;
     table.ops.reserve(operators.size());
@@ -497,7 +498,16 @@ int site_multiplicity(const std::vector<SymmetryOperator>& operators, double x, 
         table.ops.push_back(from_table(s));
         table.stretches.push_back(stretch(table.ops.back()));
     }
-    Point site{x, y, z};
+    return table;
+}
+
+struct SettledSite {
+    Point site;
+    std::vector<Op> fixing;  // the operators leaving it in place, closed under products
+};
+
+SettledSite settled_site(const Operators& table, Point site, double tolerance)
+{
     std::vector<std::size_t> chosen = fixing_positions(table, site, tolerance);
     std::vector<Op> fixing = stabiliser(table, chosen);
     // On the common fixed point of those operators the whole site-symmetry group of that special
@@ -521,7 +531,33 @@ int site_multiplicity(const std::vector<SymmetryOperator>& operators, double x, 
         fixing = std::move(exact);
         chosen = std::move(exact_chosen);
     }
-    return distinct_images(table.ops, site);
+    return {site, std::move(fixing)};
+}
+
+}  // namespace
+
+int site_multiplicity(const std::vector<SymmetryOperator>& operators, double x, double y, double z,
+                      double tolerance)
+{
+    const Operators table = table_of(operators);
+    return distinct_images(table.ops, settled_site(table, Point{x, y, z}, tolerance).site);
+}
+
+std::vector<SymmetryOperator> site_stabiliser(const std::vector<SymmetryOperator>& operators, double x, double y,
+                                              double z, double tolerance)
+{
+    const Operators table = table_of(operators);
+    std::vector<SymmetryOperator> group;
+    for (const Op& op : settled_site(table, Point{x, y, z}, tolerance).fixing) {
+        SymmetryOperator s;
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j)
+                s.m[i][j] = op.r[i][j];
+            s.m[i][3] = op.t[static_cast<std::size_t>(i)];
+        }
+        group.push_back(s);
+    }
+    return group;
 }
 
 }  // namespace kalidos

@@ -18,4 +18,10 @@ namespace kalidos {
 int site_multiplicity(const std::vector<SymmetryOperator>& operators, double x, double y, double z,
                       double tolerance);
 
+// The operators that leave the site in place, found as site_multiplicity finds them (the site moved
+// onto the special position it lies within `tolerance` of), closed under products: the site's
+// symmetry group, whose rotations constrain how the site and its displacement tensor may change.
+std::vector<SymmetryOperator> site_stabiliser(const std::vector<SymmetryOperator>& operators, double x, double y,
+                                              double z, double tolerance);
+
 }  // namespace kalidos

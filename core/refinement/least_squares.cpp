@@ -1,0 +1,353 @@
+#include "refinement/least_squares.hpp"
+
+#include <Eigen/Cholesky>  // for the damped normal equations
+#include <Eigen/LU>        // for the covariance of the free variables
+
+#include <algorithm>
+#include <cmath>
+
+namespace kalidos {
+namespace {
+
+constexpr double kLargestDamping = 1e12;
+constexpr double kDampingFactor = 10;
+constexpr double kSmallestDamping = 1e-3;  // where λ starts again after a Gauss–Newton step failed
+
+struct Fit {
+    LeastSquaresModel& model;
+    Eigen::Map<const Eigen::VectorXd> observed, weights;
+    std::vector<FreeVariable> variables;
+    std::size_t points() const { return static_cast<std::size_t>(observed.size()); }
+    std::size_t count() const { return variables.size(); }
+};
+
+bool all_finite(const Eigen::VectorXd& v)
+{
+    return v.allFinite();
+}
+
+// Σ w r² at `values`, and the model there; infinity when the values have no model.
+double weighted_squares(Fit& fit, const std::vector<double>& values, Eigen::VectorXd& model)
+{
+    model.resize(static_cast<Eigen::Index>(fit.points()));
+    if (!fit.model.evaluate(values, {model.data(), fit.points()}) || !all_finite(model))
+        return INFINITY;
+    const Eigen::VectorXd r = fit.observed - model;
+    return (fit.weights.array() * r.array().square()).sum();
+}
+
+// Central differences for every column the model did not fill.
+void difference_columns(Fit& fit, const std::vector<double>& values, const std::vector<char>& analytic,
+                        Eigen::MatrixXd& jacobian)
+{
+    Eigen::VectorXd above(static_cast<Eigen::Index>(fit.points())), below(above.size());
+    for (std::size_t k = 0; k < fit.count(); ++k) {
+        if (analytic[k])
+            continue;
+        const FreeVariable& v = fit.variables[k];
+        std::vector<double> shifted = values;
+        const double up = std::min(values[k] + v.step, v.upper), down = std::max(values[k] - v.step, v.lower);
+        shifted[k] = up;
+        const bool upOk = fit.model.evaluate(shifted, {above.data(), fit.points()});
+        shifted[k] = down;
+        const bool downOk = fit.model.evaluate(shifted, {below.data(), fit.points()});
+        const auto column = static_cast<Eigen::Index>(k);
+        if (upOk && downOk && up > down && above.allFinite() && below.allFinite())
+            jacobian.col(column) = (above - below) / (up - down);
+        else
+            jacobian.col(column).setZero();  // no slope to be had here: the variable will be held
+    }
+}
+
+Eigen::MatrixXd jacobian_at(Fit& fit, const std::vector<double>& values, const Eigen::VectorXd& model)
+{
+    Eigen::MatrixXd jacobian = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(fit.points()),
+                                                     static_cast<Eigen::Index>(fit.count()));
+    std::vector<char> analytic(fit.count(), 0);
+    fit.model.derivatives(values, {model.data(), fit.points()}, jacobian, analytic);
+    difference_columns(fit, values, analytic, jacobian);
+    return jacobian;
+}
+
+// Which variables the data determine: an incremental Cholesky factorisation of the normal matrix
+// scaled to unit diagonal, in the order given, holds a variable whose pivot (its share not explained
+// by the variables before it) falls below the tolerance.
+std::vector<char> undetermined(const Eigen::MatrixXd& normal, double tolerance)
+{
+    const Eigen::Index n = normal.rows();
+    std::vector<char> held(static_cast<std::size_t>(n), 0);
+    std::vector<Eigen::Index> kept;
+    Eigen::MatrixXd lower = Eigen::MatrixXd::Zero(n, n);  // rows and columns of the kept variables
+    for (Eigen::Index k = 0; k < n; ++k) {
+        const double diagonal = normal(k, k);
+        if (!(diagonal > 0) || !std::isfinite(diagonal)) {
+            held[static_cast<std::size_t>(k)] = 1;
+            continue;
+        }
+        const auto m = static_cast<Eigen::Index>(kept.size());
+        Eigen::VectorXd y(m);
+        for (Eigen::Index i = 0; i < m; ++i) {
+            double sum = normal(kept[static_cast<std::size_t>(i)], k) /
+                         std::sqrt(diagonal * normal(kept[static_cast<std::size_t>(i)], kept[static_cast<std::size_t>(i)]));
+            for (Eigen::Index j = 0; j < i; ++j)
+                sum -= lower(i, j) * y(j);
+            y(i) = sum / lower(i, i);
+        }
+        const double pivot = 1 - y.squaredNorm();
+        if (!(pivot > tolerance)) {
+            held[static_cast<std::size_t>(k)] = 1;
+            continue;
+        }
+        lower.row(m).head(m) = y.transpose();
+        lower(m, m) = std::sqrt(pivot);
+        kept.push_back(k);
+    }
+    return held;
+}
+
+// The normal matrix and right-hand side of the free variables, in the order of `free`.
+struct Normal {
+    Eigen::MatrixXd matrix;
+    Eigen::VectorXd vector;
+};
+
+Normal normal_of(const Fit& fit, const Eigen::MatrixXd& jacobian, const Eigen::VectorXd& model,
+                 const std::vector<Eigen::Index>& free)
+{
+    const auto n = static_cast<Eigen::Index>(free.size());
+    Eigen::MatrixXd weighted(jacobian.rows(), n);
+    const Eigen::VectorXd root = fit.weights.cwiseSqrt();
+    for (Eigen::Index k = 0; k < n; ++k)
+        weighted.col(k) = jacobian.col(free[static_cast<std::size_t>(k)]).cwiseProduct(root);
+    Normal normal;
+    normal.matrix = Eigen::MatrixXd::Zero(n, n);
+    normal.matrix.selfadjointView<Eigen::Lower>().rankUpdate(weighted.transpose());
+    normal.matrix = normal.matrix.selfadjointView<Eigen::Lower>();
+    normal.vector = weighted.transpose() * (fit.observed - model).cwiseProduct(root);
+    return normal;
+}
+
+// Solves (N + λ diag N) δ = v; false when the damped matrix is not positive definite.
+bool damped_step(const Normal& normal, double damping, Eigen::VectorXd& step)
+{
+    Eigen::MatrixXd a = normal.matrix;
+    a.diagonal() *= 1 + damping;
+    const Eigen::LLT<Eigen::MatrixXd> llt(a);
+    if (llt.info() != Eigen::Success)
+        return false;
+    step = llt.solve(normal.vector);
+    return step.allFinite();
+}
+
+std::vector<double> moved(const Fit& fit, const std::vector<double>& values, const std::vector<Eigen::Index>& free,
+                          const Eigen::VectorXd& step)
+{
+    std::vector<double> next = values;
+    for (std::size_t k = 0; k < free.size(); ++k) {
+        const FreeVariable& v = fit.variables[static_cast<std::size_t>(free[k])];
+        double& x = next[static_cast<std::size_t>(free[k])];
+        x = std::clamp(x + step(static_cast<Eigen::Index>(k)), v.lower, v.upper);
+    }
+    return next;
+}
+
+struct State {
+    std::vector<double> values;
+    Eigen::VectorXd model;
+    double squares = 0;
+    double damping = 0;
+};
+
+// The covariance of the free variables (inverse normal matrix × reduced χ²), spread into all rows.
+void fill_uncertainties(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
+                        LeastSquaresResult& result)
+{
+    const auto n = static_cast<Eigen::Index>(fit.count());
+    result.covariance = Eigen::MatrixXd::Zero(n, n);
+    result.su.assign(fit.count(), 0.0);
+    if (free.empty())
+        return;
+    const Eigen::MatrixXd inverse = normal.matrix.inverse();
+    const double chi2 = result.reducedChi2();
+    for (std::size_t i = 0; i < free.size(); ++i)
+        for (std::size_t j = 0; j < free.size(); ++j)
+            result.covariance(free[i], free[j]) =
+                inverse(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j)) * chi2;
+    for (std::size_t k : free)
+        result.su[k] = std::sqrt(std::max(result.covariance(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(k)), 0.0));
+}
+
+void fill_correlations(const Fit& fit, double reported, LeastSquaresResult& result)
+{
+    result.correlations.clear();
+    const Eigen::MatrixXd& c = result.covariance;
+    for (Eigen::Index i = 0; i < c.rows(); ++i)
+        for (Eigen::Index j = i + 1; j < c.cols(); ++j) {
+            const double d = std::sqrt(c(i, i) * c(j, j));
+            if (!(d > 0))
+                continue;
+            const double r = c(i, j) / d;
+            if (std::fabs(r) > reported)
+                result.correlations.push_back({fit.variables[static_cast<std::size_t>(i)].name,
+                                               fit.variables[static_cast<std::size_t>(j)].name, r});
+        }
+}
+
+// One cycle: the step of the free variables that lowers Σ w r², damped as much as it takes.
+// False when no damping finds a lower sum (the values are at a minimum within rounding).
+bool cycle(Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free, State& state)
+{
+    double damping = state.damping;
+    for (;;) {
+        Eigen::VectorXd step;
+        if (damped_step(normal, damping, step)) {
+            State trial{moved(fit, state.values, free, step), {}, 0, damping};
+            trial.squares = weighted_squares(fit, trial.values, trial.model);
+            if (trial.squares <= state.squares) {
+                trial.damping = damping / kDampingFactor;
+                if (trial.damping < kSmallestDamping / kDampingFactor)
+                    trial.damping = 0;
+                state = std::move(trial);
+                return true;
+            }
+        }
+        damping = damping == 0 ? kSmallestDamping : damping * kDampingFactor;
+        if (damping > kLargestDamping)
+            return false;
+    }
+}
+
+std::vector<Eigen::Index> free_of(const std::vector<char>& held)
+{
+    std::vector<Eigen::Index> free;
+    for (std::size_t k = 0; k < held.size(); ++k)
+        if (!held[k])
+            free.push_back(static_cast<Eigen::Index>(k));
+    return free;
+}
+
+void note_held(const Fit& fit, const std::vector<char>& held, LeastSquaresResult& result)
+{
+    for (std::size_t k = 0; k < held.size(); ++k)
+        if (held[k] && !result.held[k]) {
+            result.held[k] = 1;
+            result.notes.push_back(fit.variables[k].name +
+                                   " is not determined by the data (singular normal matrix) and is held");
+        }
+}
+
+// The free variables' normal equations at `state`, holding any the data do not determine.
+Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::Index>& free, LeastSquaresResult& result)
+{
+    const Eigen::MatrixXd jacobian = jacobian_at(fit, state.values, state.model);
+    Normal all = normal_of(fit, jacobian, state.model, free_of(result.held));
+    std::vector<Eigen::Index> candidates = free_of(result.held);
+    const std::vector<char> dependent = undetermined(all.matrix, tolerance);
+    std::vector<char> held = result.held;
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        if (dependent[k])
+            held[static_cast<std::size_t>(candidates[k])] = 1;
+    note_held(fit, held, result);
+    free = free_of(result.held);
+    if (free.size() == candidates.size())
+        return all;
+    return normal_of(fit, jacobian, state.model, free);
+}
+
+bool shifts_converged(const std::vector<double>& shifts, const std::vector<double>& su, double tolerance)
+{
+    for (std::size_t k = 0; k < shifts.size(); ++k)
+        if (std::fabs(shifts[k]) > tolerance * su[k])
+            return false;
+    return true;
+}
+
+CycleReport report_of(int number, const State& state, const std::vector<double>& before, const LeastSquaresResult& r)
+{
+    CycleReport report;
+    report.cycle = number;
+    report.weightedSquares = state.squares;
+    report.reducedChi2 = r.reducedChi2();
+    report.damping = state.damping;
+    report.values = state.values;
+    report.su = r.su;
+    report.shifts.resize(before.size());
+    for (std::size_t k = 0; k < before.size(); ++k)
+        report.shifts[k] = state.values[k] - before[k];
+    return report;
+}
+
+std::string start_state(Fit& fit, const LeastSquaresOptions& options, State& state)
+{
+    for (const FreeVariable& v : fit.variables)
+        state.values.push_back(std::clamp(v.value, v.lower, v.upper));
+    state.squares = weighted_squares(fit, state.values, state.model);
+    if (!std::isfinite(state.squares))
+        return "the model cannot be calculated from the starting values";
+    state.damping = options.initialDamping;
+    return {};
+}
+
+}  // namespace
+
+double LeastSquaresResult::reducedChi2() const
+{
+    const int freedom = points - freeVariables;
+    return freedom > 0 ? weightedSquares / freedom : 0;
+}
+
+std::string solve_least_squares(LeastSquaresModel& model, std::span<const double> observed,
+                                std::span<const double> weights, const std::vector<FreeVariable>& variables,
+                                const LeastSquaresOptions& options, LeastSquaresResult& result)
+{
+    const auto n = static_cast<Eigen::Index>(observed.size());
+    Fit fit{model, {observed.data(), n}, {weights.data(), n}, variables};
+    const auto points = static_cast<int>(std::count_if(weights.begin(), weights.end(), [](double w) { return w > 0; }));
+    if (points <= static_cast<int>(variables.size()))
+        return std::to_string(points) + " weighted points for " + std::to_string(variables.size()) +
+               " parameters: at least " + std::to_string(variables.size() + 1) + " are needed";
+    State state;
+    if (std::string why = start_state(fit, options, state); !why.empty())
+        return why;
+    LeastSquaresResult r;
+    r.points = points;
+    r.held.assign(variables.size(), 0);
+    r.startWeightedSquares = r.weightedSquares = state.squares;
+    std::vector<Eigen::Index> free;
+    Normal normal = linearise(fit, state, options.singularTolerance, free, r);
+    r.freeVariables = static_cast<int>(free.size());
+    fill_uncertainties(fit, normal, free, r);
+    for (int number = 1; number <= options.maxCycles && !free.empty(); ++number) {
+        const std::vector<double> before = state.values;
+        const double squaresBefore = state.squares;
+        if (!cycle(fit, normal, free, state)) {
+            r.converged = true;  // no step lowers Σ w r²: at its minimum within rounding
+            break;
+        }
+        r.weightedSquares = state.squares;
+        normal = linearise(fit, state, options.singularTolerance, free, r);
+        r.freeVariables = static_cast<int>(free.size());
+        fill_uncertainties(fit, normal, free, r);
+        r.cycles.push_back(report_of(number, state, before, r));
+        const CycleReport& last = r.cycles.back();
+        r.converged = shifts_converged(last.shifts, r.su, options.shiftTolerance) ||
+                      squaresBefore - state.squares <= options.relativeTolerance * squaresBefore;
+        if (options.onCycle && !options.onCycle(last)) {
+            r.stopped = true;
+            break;
+        }
+        if (r.converged)
+            break;
+    }
+    if (free.empty())
+        r.converged = true;
+    else if (!r.converged && !r.stopped)
+        r.notes.push_back("The refinement stopped after " + std::to_string(options.maxCycles) +
+                          " cycles without converging");
+    r.values = state.values;
+    fill_correlations(fit, options.reportedCorrelation, r);
+    result = std::move(r);
+    return {};
+}
+
+}  // namespace kalidos

@@ -1,0 +1,95 @@
+// Damped weighted least squares over free variables (Levenberg–Marquardt). The solver knows nothing
+// of what the variables mean: a model gives its values at the points and, where they are cheap, its
+// derivatives; the solver differences the rest, holds what the data do not determine and reports
+// standard uncertainties and correlations by the variables' names.
+#pragma once
+
+#include <Eigen/Core>  // for Eigen::MatrixXd, the Jacobian and covariance
+
+#include <functional>
+#include <limits>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kalidos {
+
+struct FreeVariable {
+    std::string name;  // stable name, as notes, listings and JSON show it
+    double value = 0;
+    // Central-difference step for a derivative the model does not give (absolute, in the variable's
+    // own unit); never used for a column the model fills.
+    double step = 1e-6;
+    double lower = -std::numeric_limits<double>::infinity();
+    double upper = std::numeric_limits<double>::infinity();
+};
+
+// What is fitted. evaluate() may be called with any values within the bounds; derivatives() is called
+// right after evaluate() at the same values.
+class LeastSquaresModel {
+public:
+    virtual ~LeastSquaresModel() = default;
+    // The model at every point; false when the values have no model (a cell that no lattice can have).
+    virtual bool evaluate(std::span<const double> values, std::span<double> model) = 0;
+    // Fills the columns of `jacobian` (points × variables) known analytically and sets their `analytic`
+    // flag; the solver differences every other column.
+    virtual void derivatives(std::span<const double> values, std::span<const double> model,
+                             Eigen::MatrixXd& jacobian, std::vector<char>& analytic)
+    {
+        (void)values, (void)model, (void)jacobian, (void)analytic;
+    }
+};
+
+struct CycleReport {
+    int cycle = 0;                   // 1, 2, …
+    double weightedSquares = 0;      // Σ w (y_obs − y_calc)² after the cycle
+    double reducedChi2 = 0;          // weightedSquares / (points − free variables)
+    double damping = 0;              // the Marquardt λ of the accepted step
+    std::vector<double> values, shifts, su;  // per variable, in the order given
+};
+
+struct VariableCorrelation {
+    std::string first, second;
+    double coefficient = 0;
+};
+
+struct LeastSquaresOptions {
+    int maxCycles = 20;
+    // Converged when every shift of a cycle is below this share of its standard uncertainty.
+    double shiftTolerance = 0.01;
+    // Also converged when a cycle lowers Σw r² by less than this share of it (0: not used).
+    double relativeTolerance = 0;
+    // λ of the first cycle, relative to the normal matrix's diagonal; 0 starts as Gauss–Newton.
+    double initialDamping = 1e-3;
+    // A variable whose pivot, on the normal matrix scaled to unit diagonal, falls below this share
+    // once the variables before it are taken out, depends on them: it is held, with a note.
+    double singularTolerance = 1e-9;
+    double reportedCorrelation = 0.9;  // |r| above this is reported by name
+    // Called after each accepted cycle; false stops the refinement there (values of that cycle kept).
+    std::function<bool(const CycleReport&)> onCycle;
+};
+
+struct LeastSquaresResult {
+    std::vector<double> values;    // final values, in the order given
+    std::vector<double> su;        // √(C_kk · reduced χ²); 0 for a held variable
+    std::vector<char> held;        // 1: not determined by the data, kept at its start value
+    Eigen::MatrixXd covariance;    // of the free variables, scaled by the reduced χ²; held rows 0
+    std::vector<VariableCorrelation> correlations;
+    std::vector<CycleReport> cycles;
+    std::vector<std::string> notes;
+    double startWeightedSquares = 0, weightedSquares = 0;
+    int points = 0, freeVariables = 0;
+    bool converged = false;
+    bool stopped = false;  // onCycle asked to stop
+    double reducedChi2() const;
+};
+
+// Refines `variables` so that the model best matches `observed` with weights `weights` (1/σ²; a
+// point of weight 0 does not count). Never ends with a higher Σw r² than it started with, nor with a
+// value that is not finite. Returns an empty text and fills `result`, or why no refinement can be
+// made (fewer points than variables, a model that cannot be evaluated at the start).
+std::string solve_least_squares(LeastSquaresModel& model, std::span<const double> observed,
+                                std::span<const double> weights, const std::vector<FreeVariable>& variables,
+                                const LeastSquaresOptions& options, LeastSquaresResult& result);
+
+}  // namespace kalidos

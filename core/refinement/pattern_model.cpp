@@ -1,0 +1,308 @@
+#include "refinement/pattern_model.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "computation/cell_metric.hpp"
+#include "computation/peak_shape.hpp"
+#include "computation/peak_terms.hpp"
+
+namespace kalidos {
+namespace {
+
+// Reflections this far beyond the points (degrees 2θ) still reach them with their tails, and the
+// cell may move them in.
+constexpr double kReflectionMargin = 5;
+
+int slot_of(const ModelParameter& row)
+{
+    switch (row.quantity) {
+    case Quantity::Position: return row.component;
+    case Quantity::Biso: return kSlotB;
+    case Quantity::Occupancy: return kSlotOccupancy;
+    case Quantity::Tensor: return kSlotTensor + row.component;
+    default: return -1;
+    }
+}
+
+void apply_diagram_row(const ModelParameter& row, double v, StructureModel& m)
+{
+    ProfileSettings& p = m.profile;
+    const bool tch = p.function == ProfileFunction::Tch;
+    switch (row.quantity) {
+    case Quantity::Zero: p.zeroShift = v; break;
+    case Quantity::Displacement: p.displacementMm = v; break;
+    case Quantity::WidthU: (tch ? p.gaussU : m.u) = v; break;
+    case Quantity::WidthV: (tch ? p.gaussV : m.v) = v; break;
+    case Quantity::WidthW: (tch ? p.gaussW : m.w) = v; break;
+    case Quantity::WidthX: p.lorentzX = v; break;
+    case Quantity::WidthY: p.lorentzY = v; break;
+    case Quantity::AxialSL: p.axialSL = v; break;
+    case Quantity::AxialHL: p.axialHL = v; break;
+    default: break;
+    }
+}
+
+void apply_phase_row(const ModelParameter& row, double v, PhaseState& phase)
+{
+    StructureModel& m = *phase.model;
+    double* cell[6] = {&m.cell.a, &m.cell.b, &m.cell.c, &m.cell.alpha, &m.cell.beta, &m.cell.gamma};
+    double* position[3] = {&m.atomX[row.atom], &m.atomY[row.atom], &m.atomZ[row.atom]};
+    switch (row.quantity) {
+    case Quantity::Scale: phase.scale = v; break;
+    case Quantity::Cell: *cell[row.component] = v; break;
+    case Quantity::Size: m.profile.sizeNm = v; break;
+    case Quantity::Strain: m.profile.strainPercent = v; break;
+    case Quantity::MarchDollase: m.sample.preferred.ratio = v; break;
+    case Quantity::OverallB: phase.overallB = v; break;
+    case Quantity::Position: *position[row.component] = v; break;
+    case Quantity::Biso: m.atomB[row.atom] = v; break;
+    case Quantity::Occupancy: m.atomPopulation[row.atom] = v; break;
+    case Quantity::Tensor: m.atomAnisotropic[row.atom].u[row.component] = v; break;
+    default: break;
+    }
+}
+
+bool usable(const ProfileTerm& t)
+{
+    return t.halfWidth > 0 && std::isfinite(t.halfWidth) && std::isfinite(t.height) && std::isfinite(t.position);
+}
+
+}  // namespace
+
+PatternModel::PatternModel(const RefinementRequest& request, const FitPoints& points, ParameterTable& table)
+    : request_(request), points_(points), table_(table)
+{
+    phases_.resize(request.phases.size());
+    for (std::size_t p = 0; p < phases_.size(); ++p)
+        phases_[p].model = std::make_unique<StructureModel>(request.phases[p].model);
+    backgroundCoefficients_.assign(static_cast<std::size_t>(points.terms), 0.0);
+}
+
+std::string PatternModel::prepare()
+{
+    const double low = points_.interval.low - kReflectionMargin, high = points_.interval.high + kReflectionMargin;
+    for (PhaseState& phase : phases_) {
+        const std::string why = phase.reflections.prepare(*phase.model, low, high);
+        if (!why.empty())
+            return why;
+    }
+    return {};
+}
+
+void PatternModel::set_variables(const std::vector<int>& rows)
+{
+    variables_ = rows;
+    moves_.assign(rows.size(), {});
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        moves_[j].push_back({rows[j], 1.0});
+        for (std::size_t r = 0; r < table_.rows.size(); ++r)
+            for (const Tie& tie : table_.rows[r].ties)
+                if (tie.master == rows[j])
+                    moves_[j].push_back({static_cast<int>(r), tie.coefficient});
+    }
+}
+
+std::vector<double> PatternModel::row_values(std::span<const double> values) const
+{
+    std::vector<double> v(table_.rows.size());
+    for (std::size_t r = 0; r < v.size(); ++r)
+        v[r] = table_.rows[r].info.value;
+    for (std::size_t j = 0; j < variables_.size(); ++j)
+        v[static_cast<std::size_t>(variables_[j])] = values[j];
+    for (std::size_t r = 0; r < v.size(); ++r)
+        for (const Tie& tie : table_.rows[r].ties) {
+            const auto m = static_cast<std::size_t>(tie.master);
+            v[r] += tie.coefficient * (v[m] - table_.rows[m].info.value);
+        }
+    return v;
+}
+
+void PatternModel::apply_rows(const std::vector<double>& rows)
+{
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const ModelParameter& row = table_.rows[r];
+        if (row.info.phase < 0) {
+            if (row.quantity == Quantity::Background)
+                backgroundCoefficients_[static_cast<std::size_t>(row.component)] = rows[r];
+            for (PhaseState& phase : phases_)
+                apply_diagram_row(row, rows[r], *phase.model);
+            continue;
+        }
+        const auto p = static_cast<std::size_t>(row.info.phase);
+        apply_phase_row(row, rows[r], phases_[p]);
+    }
+    for (PhaseState& phase : phases_)
+        compute_cell_metric(*phase.model);
+}
+
+bool PatternModel::build_terms(PhaseState& phase) const
+{
+    const StructureModel& m = *phase.model;
+    phase.unitTerms.clear();
+    phase.firstTerm.clear();
+    for (const Reflection& r : phase.intensities.reflections) {
+        phase.firstTerm.push_back(phase.unitTerms.size());
+        if (!(r.twoTheta > 0))
+            continue;
+        if (peak_width_refusal(m, r.twoTheta))
+            return false;
+        Reflection unit = r;
+        unit.intensity = 1;
+        for (const ProfileTerm& t : profile_terms_of(m, std::span<const Reflection>(&unit, 1))) {
+            if (!usable(t))
+                return false;
+            phase.unitTerms.push_back(t);
+            phase.unitTerms.back().halfWidth *= broadening_;
+            phase.unitTerms.back().height /= broadening_;
+        }
+    }
+    phase.firstTerm.push_back(phase.unitTerms.size());
+    return true;
+}
+
+std::vector<double> PatternModel::profile_at_points(const PhaseState& phase,
+                                                    const std::vector<double>& perReflection) const
+{
+    std::vector<ProfileTerm> terms;
+    terms.reserve(phase.unitTerms.size());
+    for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k) {
+        if (perReflection[k] == 0)
+            continue;
+        for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t) {
+            ProfileTerm term = phase.unitTerms[t];
+            term.height *= perReflection[k];
+            terms.push_back(term);
+        }
+    }
+    return evaluate_profile_terms(terms, points_.twoTheta);
+}
+
+std::vector<double> PatternModel::background() const
+{
+    std::vector<double> b(points_.size());
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = background_value(points_, backgroundCoefficients_, i);
+    return b;
+}
+
+bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<double> model)
+{
+    apply_rows(rows);
+    slopesFresh_ = false;
+    std::vector<double> y = background();
+    for (PhaseState& phase : phases_) {
+        phase.reflections.compute(*phase.model, phase.overallB, false, phase.intensities);
+        if (!build_terms(phase))
+            return false;
+        std::vector<double> perReflection;
+        for (const Reflection& r : phase.intensities.reflections)
+            perReflection.push_back(r.intensity);
+        phase.curve = profile_at_points(phase, perReflection);
+        for (std::size_t i = 0; i < y.size(); ++i)
+            y[i] += phase.scale * phase.curve[i];
+    }
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        if (!std::isfinite(y[i]))
+            return false;
+        model[i] = y[i];
+    }
+    return true;
+}
+
+bool PatternModel::evaluate(std::span<const double> values, std::span<double> model)
+{
+    return evaluate_rows(row_values(values), model);
+}
+
+// The column of variable j when the model knows it: scale, background, overall B and the atoms'.
+bool PatternModel::atom_column(std::size_t j, std::vector<double>& column)
+{
+    const ModelParameter& row = table_.rows[static_cast<std::size_t>(variables_[j])];
+    for (const auto& [moved, coefficient] : moves_[j])
+        if (!table_.rows[static_cast<std::size_t>(moved)].analytic)
+            return false;
+    if (row.quantity == Quantity::Background) {
+        for (std::size_t i = 0; i < column.size(); ++i)
+            column[i] = points_.basis[i * static_cast<std::size_t>(points_.terms) + static_cast<std::size_t>(row.component)];
+        return true;
+    }
+    PhaseState& phase = phases_[static_cast<std::size_t>(row.info.phase)];
+    if (row.quantity == Quantity::Scale) {
+        column = phase.curve;
+        return true;
+    }
+    const PhaseIntensities& in = phase.intensities;
+    std::vector<double> perReflection(in.reflections.size(), 0.0);
+    const std::size_t atoms = static_cast<std::size_t>(phase.model->atomCount);
+    for (std::size_t k = 0; k < perReflection.size(); ++k) {
+        if (row.quantity == Quantity::OverallB) {
+            perReflection[k] = -2 * in.sSquared[k] * in.reflections[k].intensity;
+            continue;
+        }
+        for (const auto& [moved, coefficient] : moves_[j]) {
+            const ModelParameter& m = table_.rows[static_cast<std::size_t>(moved)];
+            perReflection[k] += coefficient *
+                                in.slopes[(k * atoms + static_cast<std::size_t>(m.atom - 1)) * kAtomSlots +
+                                          static_cast<std::size_t>(slot_of(m))];
+        }
+    }
+    column = profile_at_points(phase, perReflection);
+    for (double& v : column)
+        v *= phase.scale;
+    return true;
+}
+
+void PatternModel::derivatives(std::span<const double> values, std::span<const double> model,
+                               Eigen::MatrixXd& jacobian, std::vector<char>& analytic)
+{
+    (void)values, (void)model;
+    const bool atomVariables = std::any_of(variables_.begin(), variables_.end(), [&](int r) {
+        return slot_of(table_.rows[static_cast<std::size_t>(r)]) >= 0;
+    });
+    if (atomVariables && !slopesFresh_) {
+        for (PhaseState& phase : phases_)
+            phase.reflections.compute(*phase.model, phase.overallB, true, phase.intensities);
+        slopesFresh_ = true;
+    }
+    std::vector<double> column(points_.size());
+    std::vector<std::size_t> differenced;
+    for (std::size_t j = 0; j < variables_.size(); ++j) {
+        if (!atom_column(j, column)) {
+            differenced.push_back(j);
+            continue;
+        }
+        for (std::size_t i = 0; i < column.size(); ++i)
+            jacobian(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j)) = column[i];
+        analytic[j] = 1;
+    }
+    for (const std::size_t j : differenced)
+        analytic[j] = difference_column(values, model, j, jacobian);
+}
+
+// Central differences, or one-sided ones where a width would become impossible on one side: a
+// fit that has pressed a width against its limit still knows the way back.
+bool PatternModel::difference_column(std::span<const double> values, std::span<const double> model, std::size_t j,
+                                     Eigen::MatrixXd& jacobian)
+{
+    const FreeVariable v = free_variable(table_.rows[static_cast<std::size_t>(variables_[j])]);
+    std::vector<double> shifted(values.begin(), values.end());
+    std::vector<double> up(points_.size()), down(points_.size());
+    const double high = std::min(values[j] + v.step, v.upper), low = std::max(values[j] - v.step, v.lower);
+    shifted[j] = high;
+    bool upOk = high > values[j] && evaluate(shifted, up);
+    shifted[j] = low;
+    bool downOk = low < values[j] && evaluate(shifted, down);
+    if (!upOk && !downOk)
+        return false;  // the solver's own differences find none either: the variable is held
+    if (!upOk)
+        up.assign(model.begin(), model.end());
+    if (!downOk)
+        down.assign(model.begin(), model.end());
+    const double width = (upOk ? high : values[j]) - (downOk ? low : values[j]);
+    for (std::size_t i = 0; i < up.size(); ++i)
+        jacobian(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j)) = (up[i] - down[i]) / width;
+    return true;
+}
+
+}  // namespace kalidos

@@ -1,0 +1,81 @@
+// The calculated diagram of a refinement at the observed points, from the values of its
+// parameters: Σ over phases of scale·Σ reflections intensity·profile, plus the Chebyshev background.
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "comparison/fit_points.hpp"
+#include "computation/pattern_grid.hpp"
+#include "refinement/least_squares.hpp"
+#include "refinement/parameter_table.hpp"
+#include "refinement/phase_intensities.hpp"
+
+namespace kalidos {
+
+// One phase as the model last evaluated it.
+struct PhaseState {
+    std::unique_ptr<StructureModel> model;  // the request's, with the values in place
+    PhaseReflectionSet reflections;
+    PhaseIntensities intensities;
+    std::vector<ProfileTerm> unitTerms;     // every reflection's terms at intensity 1
+    std::vector<std::size_t> firstTerm;     // reflection k's terms: [firstTerm[k], firstTerm[k + 1])
+    std::vector<double> curve;              // Σ intensity·profile at the points, before the scale
+    double scale = 0;
+    double overallB = 0;  // Å²
+};
+
+class PatternModel : public LeastSquaresModel {
+public:
+    PatternModel(const RefinementRequest& request, const FitPoints& points, ParameterTable& table);
+
+    // The phases' reflections over the points' range and a margin beyond it. Empty text or why not.
+    std::string prepare();
+
+    // The solver's variables are these rows of the table, in this order; everything else keeps its
+    // value in the table (the rows tied to a variable move with it).
+    void set_variables(const std::vector<int>& rows);
+    const std::vector<int>& variables() const { return variables_; }
+
+    // Every row's value for the variables' values.
+    std::vector<double> row_values(std::span<const double> values) const;
+    // d(row)/d(variable j): the rows a variable moves and by how much.
+    const std::vector<std::pair<int, double>>& moved_by(std::size_t j) const { return moves_[j]; }
+
+    bool evaluate(std::span<const double> values, std::span<double> model) override;
+    void derivatives(std::span<const double> values, std::span<const double> model, Eigen::MatrixXd& jacobian,
+                     std::vector<char>& analytic) override;
+
+    // The model at every row value of the table (after evaluate, the last evaluation's).
+    bool evaluate_rows(const std::vector<double>& rows, std::span<double> model);
+
+    // Every peak `factor` times as wide at the same area (1: as the profile says). Wide peaks let
+    // the cell and zero shift find their way from a start further off than a peak width.
+    void set_broadening(double factor) { broadening_ = factor; }
+
+    const FitPoints& points() const { return points_; }
+    const std::vector<PhaseState>& phases() const { return phases_; }
+    std::vector<double> background() const;
+
+private:
+    void apply_rows(const std::vector<double>& rows);
+    bool build_terms(PhaseState& phase) const;
+    std::vector<double> profile_at_points(const PhaseState& phase, const std::vector<double>& perReflection) const;
+    bool atom_column(std::size_t j, std::vector<double>& column);
+    bool difference_column(std::span<const double> values, std::span<const double> model, std::size_t j,
+                           Eigen::MatrixXd& jacobian);
+
+    const RefinementRequest& request_;
+    const FitPoints& points_;
+    ParameterTable& table_;
+    std::vector<PhaseState> phases_;
+    std::vector<double> backgroundCoefficients_;
+    std::vector<int> variables_;
+    std::vector<std::vector<std::pair<int, double>>> moves_;
+    bool slopesFresh_ = false;
+    double broadening_ = 1;
+};
+
+}  // namespace kalidos

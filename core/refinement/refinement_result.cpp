@@ -1,0 +1,194 @@
+#include "refinement/refinement_result.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "computation/displacement_tensor.hpp"
+#include "mixture/cell_content.hpp"
+#include "refinement/refinement_figures.hpp"
+
+namespace kalidos {
+namespace {
+
+FittedValue fitted(const RefinementParameter& p)
+{
+    return FittedValue{p.value, p.su};
+}
+
+void fill_atom_value(const RefinementParameter& p, const ModelParameter& row, RefinedAtom& atom)
+{
+    FittedValue* position[3] = {&atom.x, &atom.y, &atom.z};
+    switch (row.quantity) {
+    case Quantity::Position: *position[row.component] = fitted(p); break;
+    case Quantity::Biso: atom.b = fitted(p); break;
+    case Quantity::Occupancy: atom.occupancy = fitted(p); break;
+    case Quantity::Tensor:
+        atom.u[row.component] = fitted(p);
+        atom.anisotropic = true;
+        break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void RefinementSession::accept(const std::vector<int>& rows, const LeastSquaresResult& fit)
+{
+    const std::vector<double> values = model->row_values(fit.values);
+    for (std::size_t r = 0; r < values.size(); ++r)
+        table.rows[r].info.value = values[r];
+    for (std::size_t j = 0; j < rows.size(); ++j)
+        table.rows[static_cast<std::size_t>(rows[j])].info.held = j < fit.held.size() && fit.held[j];
+    last = fit;
+    lastRows = rows;
+}
+
+double RefinementSession::weighted_squares()
+{
+    std::vector<double> rows, y(points.size());
+    for (const ModelParameter& row : table.rows)
+        rows.push_back(row.info.value);
+    if (!model->evaluate_rows(rows, y))
+        return INFINITY;
+    double sum = 0;
+    for (std::size_t i = 0; i < y.size(); ++i)
+        sum += points.weight[i] * (points.observed[i] - y[i]) * (points.observed[i] - y[i]);
+    return sum;
+}
+
+CycleFigures RefinementSession::cycle_figures(const std::vector<int>& rows, const CycleReport& cycle)
+{
+    std::vector<double> y(points.size());
+    model->evaluate_rows(model->row_values(cycle.values), y);
+    const Figures f = conventional_figures(points, y, static_cast<int>(rows.size()));
+    return CycleFigures{cycle.cycle, f.rp, f.rwp, f.chi2};
+}
+
+double RefinementSession::propagated_su(const std::map<int, double>& gradient) const
+{
+    const std::size_t n = variableSu_.size();
+    std::vector<double> a(n, 0.0);
+    for (std::size_t j = 0; j < n; ++j)
+        for (const auto& [row, coefficient] : model->moved_by(j)) {
+            const auto found = gradient.find(row);
+            if (found != gradient.end())
+                a[j] += found->second * coefficient;
+        }
+    double sum = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        if (a[j] == 0)
+            continue;
+        if (!covariance_) {
+            sum += a[j] * a[j] * variableSu_[j] * variableSu_[j];
+            continue;
+        }
+        for (std::size_t k = 0; k < n; ++k)
+            sum += a[j] * a[k] * (*covariance_)(static_cast<Eigen::Index>(j), static_cast<Eigen::Index>(k));
+    }
+    return std::sqrt(std::max(sum, 0.0));
+}
+
+void RefinementSession::fill(const std::vector<int>& rows, const LeastSquaresResult* fit, const CycleReport* cycle,
+                             RefinementResult& out)
+{
+    model->set_variables(rows);
+    std::vector<double> values;
+    for (const ModelParameter& row : table.rows)
+        values.push_back(row.info.value);
+    if (cycle)
+        values = model->row_values(cycle->values);
+    covariance_ = fit && fit->covariance.rows() == static_cast<Eigen::Index>(rows.size()) ? &fit->covariance : nullptr;
+    variableSu_ = cycle ? cycle->su : fit ? fit->su : std::vector<double>(rows.size(), 0.0);
+    variableSu_.resize(rows.size(), 0.0);
+    const CycleReport* shifts = cycle ? cycle : fit && !fit->cycles.empty() ? &fit->cycles.back() : nullptr;
+    std::vector<double> y(points.size());
+    model->evaluate_rows(values, y);
+    out.parameters.clear();
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        RefinementParameter p = table.rows[r].info;
+        p.value = values[r];
+        p.su = p.refined ? propagated_su({{static_cast<int>(r), 1.0}}) : 0;
+        p.shift = 0;
+        for (std::size_t j = 0; shifts && j < rows.size() && j < shifts->shifts.size(); ++j)
+            for (const auto& [moved, coefficient] : model->moved_by(j))
+                if (moved == static_cast<int>(r))
+                    p.shift += coefficient * shifts->shifts[j];
+        out.parameters.push_back(p);
+    }
+    int freeCount = 0;
+    for (std::size_t j = 0; j < rows.size(); ++j)
+        freeCount += !(fit && j < fit->held.size() && fit->held[j]);
+    const Figures f = conventional_figures(points, y, freeCount);
+    out.rp = f.rp, out.rwp = f.rwp, out.rexp = f.rexp, out.chi2 = f.chi2;
+    out.points = static_cast<int>(points.size());
+    out.refinedCount = freeCount;
+    out.correlations.clear();
+    if (fit)
+        for (const VariableCorrelation& c : fit->correlations)
+            out.correlations.push_back(ParameterCorrelation{c.first, c.second, c.coefficient});
+    fill_phases(values, y, out);
+    fill_refinement_curves(*model, y, out.curves);
+}
+
+void RefinementSession::fill_phases(const std::vector<double>& values, std::span<const double> calculated,
+                                    RefinementResult& out)
+{
+    const std::size_t count = model->phases().size();
+    out.phases.assign(count, RefinedPhase{});
+    std::vector<double> zmv(count, 0.0);
+    std::vector<int> scaleRow(count, -1);
+    for (std::size_t p = 0; p < count; ++p) {
+        RefinedPhase& phase = out.phases[p];
+        const StructureModel& m = *model->phases()[p].model;
+        phase.name = request.phases[p].name;
+        phase.rBragg = bragg_r(*model, p, calculated);
+        phase.refined = m;
+        phase.atoms.resize(static_cast<std::size_t>(m.atomCount));
+        const std::vector<std::string> names = atom_names(m);
+        for (std::size_t n = 0; n < phase.atoms.size(); ++n)
+            phase.atoms[n].name = names[n];
+        std::map<int, double> volumeGradient;
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            const ModelParameter& row = table.rows[r];
+            if (row.info.phase != static_cast<int>(p))
+                continue;
+            const RefinementParameter& value = out.parameters[r];
+            if (row.quantity == Quantity::Scale) {
+                phase.scale = fitted(value);
+                scaleRow[p] = static_cast<int>(r);
+            } else if (row.quantity == Quantity::Cell) {
+                phase.cell[row.component] = fitted(value);
+                CellParameters moved = m.cell;
+                double* c[6] = {&moved.a, &moved.b, &moved.c, &moved.alpha, &moved.beta, &moved.gamma};
+                const double h = 1e-6 * std::max(1.0, std::fabs(values[r]));
+                *c[row.component] += h;
+                volumeGradient[static_cast<int>(r)] = (cell_volume(moved) - cell_volume(m.cell)) / h;
+            } else if (row.atom > 0) {
+                fill_atom_value(value, row, phase.atoms[static_cast<std::size_t>(row.atom - 1)]);
+            }
+        }
+        phase.volume = FittedValue{cell_volume(m.cell), propagated_su(volumeGradient)};
+        for (int n = 1; n <= m.atomCount; ++n)
+            if (uses_tensor(m, n))
+                phase.refined.atomB[n] = b_equivalent(m.cell, m.atomAnisotropic[n]);
+        CellContent content;
+        std::string unknown;
+        if (cell_content(m, content, unknown))
+            zmv[p] = content.zmv();
+    }
+    // Hill and Howard: w_p = S_p·(ZMV)_p / Σ S_i·(ZMV)_i, with its su from the scales' covariance.
+    double total = 0;
+    for (std::size_t p = 0; p < count; ++p)
+        total += out.phases[p].scale.value * zmv[p];
+    if (!(total > 0) || std::find(zmv.begin(), zmv.end(), 0.0) != zmv.end())
+        return;
+    for (std::size_t p = 0; p < count; ++p) {
+        const double w = out.phases[p].scale.value * zmv[p] / total;
+        std::map<int, double> gradient;
+        for (std::size_t i = 0; i < count; ++i)
+            gradient[scaleRow[i]] = ((i == p ? zmv[i] : 0.0) - w * zmv[i]) / total;
+        out.phases[p].fraction = FittedValue{w, propagated_su(gradient)};
+    }
+}
+
+}  // namespace kalidos

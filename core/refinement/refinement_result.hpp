@@ -1,0 +1,47 @@
+// One refinement under way: its parameters, points and model, and the result it reports after
+// each cycle and at the end.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "refinement/pattern_model.hpp"
+
+namespace kalidos {
+
+struct RefinementSession {
+    explicit RefinementSession(const RefinementRequest& r) : request(r) {}
+
+    const RefinementRequest& request;
+    ParameterTable table;
+    FitPoints points;
+    std::unique_ptr<PatternModel> model;
+    LeastSquaresResult last;    // of the last stage made (or of the scales and background at the start)
+    std::vector<int> lastRows;  // its variables' rows
+
+    // Takes the values of a finished fit over the variables `rows` into the table.
+    void accept(const std::vector<int>& rows, const LeastSquaresResult& fit);
+
+    // Σ w(yo − yc)² over every point at the values of the table.
+    double weighted_squares();
+
+    // Rp, Rwp and χ² after a cycle of the variables `rows`.
+    CycleFigures cycle_figures(const std::vector<int>& rows, const CycleReport& cycle);
+
+    // The result as it stands: after `cycle` of the fit under way (null: the values of the table,
+    // with the covariance of `fit`).
+    void fill(const std::vector<int>& rows, const LeastSquaresResult* fit, const CycleReport* cycle,
+              RefinementResult& out);
+
+private:
+    // √(gᵀ·C·g) for the gradient g over the table's rows, C the covariance of the variables (or
+    // their su alone when there is none).
+    double propagated_su(const std::map<int, double>& gradient) const;
+    void fill_phases(const std::vector<double>& rows, std::span<const double> calculated, RefinementResult& out);
+
+    const Eigen::MatrixXd* covariance_ = nullptr;
+    std::vector<double> variableSu_;
+};
+
+}  // namespace kalidos

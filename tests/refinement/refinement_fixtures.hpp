@@ -1,0 +1,41 @@
+// Structures and diagrams the refinement tests share: small CIFs of their own, calculated with the
+// program's own calculation, and synthetic measurements made from those calculations.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/workspace.hpp"
+#include "refinement/refinement.hpp"
+
+namespace kalidos::testing {
+
+struct Experiment {
+    int radiation = kXrays;
+    std::vector<double> wavelengths{1.5406};
+    std::vector<double> weights{1};
+    double low = 15, high = 120;
+    ProfileSettings profile;  // TCH with moderate widths unless changed
+    Experiment();
+};
+
+// The workspace of `cifText` (written to a scratch file named `name`.cif) after a complete
+// calculation with the experiment; fails the test when the calculation is refused.
+std::unique_ptr<Workspace> calculated_cif(const std::string& name, const std::string& cifText,
+                                          const Experiment& experiment);
+
+// A measured scan of the workspace's calculation on a uniform grid: counts = peakCounts at the
+// calculated diagram's maximum plus `background`, with Poisson noise (fixed seed) when `noise`.
+MeasuredScan synthetic_scan(const Workspace& calculated, double step, double peakCounts, double background,
+                            bool noise);
+
+// The own CIFs: an orthorhombic (P n m a, atoms on x 1/4 z and general), a trigonal on hexagonal
+// axes (R -3 c, 0 0 z and x 0 1/4) and a monoclinic (P 21/m, atoms on the mirror and general)
+// structure, and a hexagonal one (P 63/m m c) with a site x 2x z and two anisotropic atoms.
+extern const char* const kOrthorhombicCif;
+extern const char* const kTrigonalCif;
+extern const char* const kMonoclinicCif;
+extern const char* const kHexagonalCif;
+
+}  // namespace kalidos::testing
