@@ -46,13 +46,18 @@ int calculate_loaded(Workspace& workspace, const BatchOptions& options, const st
     for (const std::string& file : options.observed)
         if (status == kExitSuccess && !read_observed_diagram(workspace, file, options.scan, messages))
             status = kExitRefused;
-    if (status == kExitSuccess && !calculate(workspace, messages))
-        status = kExitRefused;
-    if (status == kExitSuccess && options.step && !fill_pattern_grid(workspace, *options.step)) {
+    return status == kExitSuccess ? calculate_again(workspace, options, messages) : status;
+}
+
+int calculate_again(Workspace& workspace, const BatchOptions& options, StreamMessages& messages)
+{
+    if (!calculate(workspace, messages))
+        return kExitRefused;
+    if (options.step && !fill_pattern_grid(workspace, *options.step)) {
         messages.note("The step gives no point in the 2-theta range");
-        status = kExitRefused;
+        return kExitRefused;
     }
-    return status;
+    return kExitSuccess;
 }
 
 int load_and_calculate(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,

@@ -23,6 +23,9 @@ std::unique_ptr<Workspace> make_memory_workspace();
 int calculate_loaded(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,
                      StreamMessages& messages);
 
+// "Calcul." on the workspace as it stands (its model changed since), and the grid of --step.
+int calculate_again(Workspace& workspace, const BatchOptions& options, StreamMessages& messages);
+
 // Reads options.structureFile into `workspace`, then calculate_loaded. Returns the exit status.
 int load_and_calculate(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,
                        StreamMessages& messages);

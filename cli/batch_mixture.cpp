@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "batch_calculation.hpp"
+#include "batch_compare.hpp"
+#include "batch_refine.hpp"
 #include "comparison/calculated_points.hpp"
 #include "computation/pattern_grid.hpp"
 #include "mixture_json.hpp"
@@ -36,10 +38,33 @@ bool make_phases(const BatchOptions& options, const std::vector<std::string>& na
             messages.note(why);
             return false;
         }
+        if (run.refinement)
+            phase.fraction = run.refinement->phases.at(i).fraction.value;
         run.phases.push_back(std::move(phase));
     }
     normalise_fractions(run.phases);
     return true;
+}
+
+// --refine: the phases refined together and calculated again; the fit reported as a comparison of
+// the first phase's workspace, whose columns --export-xy writes.
+bool refine_mixture(const BatchOptions& options, const std::vector<std::string>& names, StreamMessages& messages,
+                    MixtureRun& run)
+{
+    std::vector<Workspace*> phases;
+    for (const auto& workspace : run.workspaces)
+        phases.push_back(workspace.get());
+    RefinementRun refinement;
+    if (!refine_phases(options, phases, names, messages, refinement) ||
+        !calculate_refined(options, refinement, phases, messages))
+        return false;
+    Workspace& first = *run.workspaces.front();
+    first.agreements = {refined_agreement(refinement, first.observed.slots[1])};
+    run.refinement = refinement.result;
+    run.refinementListing = refinement.listing;
+    if (!options.refine.cifFile.empty() && !write_refined_cifs(options, refinement, messages))
+        return false;
+    return options.exportXy.empty() || export_columns(first, options.exportXy, messages);
 }
 
 bool fit_fractions(const BatchOptions& options, StreamMessages& messages, MixtureRun& run)
@@ -103,12 +128,16 @@ void print_table(const MixtureRun& run, std::ostream& out)
         out << fmt_fixed(static_cast<double>(p + 1), 5, 0) << "  " << name << "  " << fmt_fixed(run.phases[p].fraction, 0, 4);
         if (run.fit)
             out << " +- " << fmt_fixed(run.fit->phases[p].fraction.su, 0, 4);
+        if (run.refinement)
+            out << " +- " << fmt_fixed(run.refinement->phases.at(p).fraction.su, 0, 4);
         out << '\n';
     }
-    if (run.fit)
-        out << "Rwp " << fmt_fixed(100 * run.fit->agreement.rwp, 0, 2) << " %  Rexp "
-            << fmt_fixed(100 * run.fit->agreement.rexp, 0, 2) << " %  chi2 " << fmt_fixed(run.fit->agreement.chi2, 0, 3)
-            << '\n';
+    const Agreement* figures = run.fit ? &run.fit->agreement
+                               : run.refinement ? &run.workspaces.front()->agreements.front()
+                                                : nullptr;
+    if (figures)
+        out << "Rwp " << fmt_fixed(100 * figures->rwp, 0, 2) << " %  Rexp " << fmt_fixed(100 * figures->rexp, 0, 2)
+            << " %  chi2 " << fmt_fixed(figures->chi2, 0, 3) << '\n';
 }
 
 bool write_json_to(const std::string& target, const MixtureRun& run, StreamMessages& messages, std::ostream& standardOutput)
@@ -149,6 +178,8 @@ BatchOptions options_of_phase(const BatchOptions& o, std::size_t i)
 bool complete_mixture(const BatchOptions& options, const std::vector<std::string>& names, StreamMessages& messages,
                       MixtureRun& run)
 {
+    if (options.refine.active() && !refine_mixture(options, names, messages, run))
+        return false;
     if (!make_phases(options, names, messages, run))
         return false;
     if (options.phases.fitFractions && !fit_fractions(options, messages, run))
@@ -166,6 +197,7 @@ MixtureListings mixture_listings(const MixtureRun& run)
         texts.detailed += heading + run.workspaces[p]->detailedListing + '\n';
         texts.brief += heading + run.workspaces[p]->briefListing + '\n';
     }
+    texts.brief += run.refinementListing;
     return texts;
 }
 

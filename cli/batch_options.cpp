@@ -42,6 +42,7 @@ private:
     void parse_fit(const std::string& text);
     void parse_preferred(const std::string& option);
     void check_combinations();
+    void check_refinement();
     void check_ranges();
     void fail(const std::string& text)
     {
@@ -258,6 +259,8 @@ bool Parser::option(const std::string& name)
         OptionRead read = read_profile_option(name, args_, next_, o.profile, error);
         if (read == OptionRead::NotProfile)
             read = read_phase_option(name, args_, next_, o.phases, error);
+        if (read == OptionRead::NotProfile)
+            read = read_refine_option(name, args_, next_, o.refine, error);
         if (read == OptionRead::Error)
             fail(error);
         return read != OptionRead::NotProfile;
@@ -267,6 +270,7 @@ bool Parser::option(const std::string& name)
 
 void Parser::check_combinations()
 {
+    result_.options.phases.refined = result_.options.refine.active() && result_.options.structureFiles.size() > 1;
     const BatchOptions& o = result_.options;
     if (wavelengthSources_ > 1)
         fail("give only one of --anode, --lambda and --mixture");
@@ -289,7 +293,7 @@ void Parser::check_combinations()
         fail("option --export: the file name must end in .sim, .cpi or .cpd");
     if (!o.exportXy.empty() && !column_layout(o.exportXy))
         fail("option --export-xy: the file name must end in .xy, .xye or .csv");
-    if ((!o.fit.empty() || backgroundGiven_) && !o.compare && !o.phases.fitFractions)
+    if ((!o.fit.empty() || (backgroundGiven_ && !o.refine.active())) && !o.compare && !o.phases.fitFractions)
         fail(std::string(o.fit.empty() ? "--background" : "--fit") + " needs --compare or --fit-fractions");
     const bool phaseFit = std::any_of(o.fit.begin(), o.fit.end(), [](const std::string& f) { return f != "zero"; });
     if (phaseFit && !o.phases.fitFractions)
@@ -297,8 +301,9 @@ void Parser::check_combinations()
     if (const std::string problem = phase_options_problem(o.phases, o.structureFiles.size(), !o.observed.empty());
         !problem.empty())
         fail(problem);
+    check_refinement();
     if (o.phases.mixture() && (!o.listFile.empty() || !o.outDirectory.empty() || o.compare || o.listBlocks ||
-                               o.operatorsOnly || !o.exportFile.empty() || !o.exportXy.empty()))
+                               o.operatorsOnly || !o.exportFile.empty() || (!o.exportXy.empty() && !o.refine.active())))
         fail("--fractions and --fit-fractions calculate one sample: --list, --out-dir, --compare, --list-blocks, "
              "--operators, --export and --export-xy do not apply");
     if (o.compare && o.observed.empty())
@@ -309,6 +314,25 @@ void Parser::check_combinations()
         fail("--list-blocks, --operators, --export and --export-xy take a single structure file");
     if (several_structures(o) && o.jsonFile.empty() && o.outDirectory.empty() && o.listingsDirectory.empty())
         fail("several structures need --json, --out-dir or --listings");
+}
+
+void Parser::check_refinement()
+{
+    const BatchOptions& o = result_.options;
+    if (!o.refine.active()) {
+        if (const std::string problem = refine_options_problem(o.refine, 0, 0); !problem.empty())
+            fail(problem);
+        return;
+    }
+    if (o.compare)
+        fail("--refine and --compare cannot go together: the refinement gives the agreement");
+    if (o.phases.fitFractions)
+        fail("--refine and --fit-fractions cannot go together: the refinement gives the fractions");
+    if (!o.listFile.empty() || !o.outDirectory.empty())
+        fail("--refine takes its structure files as the phases of one sample: --list and --out-dir do not apply");
+    if (const std::string problem = refine_options_problem(o.refine, o.structureFiles.size(), o.observed.size());
+        !problem.empty())
+        fail(problem);
 }
 
 // The ranges the main window's entries accept (typed_ranges.hpp), said with the option's name.

@@ -9,6 +9,7 @@
 #include "batch_compare.hpp"
 #include "batch_many.hpp"
 #include "batch_mixture.hpp"
+#include "batch_refine.hpp"
 #include "batch_structure.hpp"
 #include "diagram_files/diagram_writers.hpp"
 #include "model/workspace.hpp"
@@ -65,15 +66,15 @@ bool export_diagram(const Workspace& workspace, const std::string& file, StreamM
 }
 
 bool write_json(const std::string& target, const Workspace& workspace, bool agreementList,
-                StreamMessages& messages, std::ostream& standardOutput)
+                const RefinementResult* refinement, StreamMessages& messages, std::ostream& standardOutput)
 {
     if (target == "-") {
-        write_result_json(standardOutput, workspace, messages.texts(), agreementList);
+        write_result_json(standardOutput, workspace, messages.texts(), agreementList, refinement);
         return static_cast<bool>(standardOutput.flush());
     }
     std::ofstream file(target, std::ios::binary);
     if (file)
-        write_result_json(file, workspace, messages.texts(), agreementList);
+        write_result_json(file, workspace, messages.texts(), agreementList, refinement);
     if (!file || !file.flush()) {
         messages.note("Cannot write " + target);
         return false;
@@ -108,6 +109,10 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         return workspace->model.operatorCount > 0 ? kExitSuccess : kExitRefused;
     }
     int status = calculate_loaded(*workspace, options, data, messages);
+    RefinementRun refinement;
+    const bool refined = status == kExitSuccess && options.refine.active();
+    if (refined)
+        status = refine_structure(*workspace, options, messages, refinement);
     if (status == kExitSuccess && !options.exportFile.empty() && !export_diagram(*workspace, options.exportFile, messages))
         status = kExitRefused;
     if (status == kExitSuccess && options.compare && !compare_with_observed(*workspace, options, messages))
@@ -115,7 +120,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
     if (status == kExitSuccess && !options.exportXy.empty() && !export_columns(*workspace, options.exportXy, messages))
         status = kExitRefused;
     if (!options.jsonFile.empty() &&
-        !write_json(options.jsonFile, *workspace, options.compare, messages, standardOutput))
+        !write_json(options.jsonFile, *workspace, options.compare || refined,
+                    refined && status == kExitSuccess ? &refinement.result : nullptr, messages, standardOutput))
         status = kExitRefused;
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "comparison_json.hpp"
 #include "json_writer.hpp"
+#include "refinement_json.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -22,6 +23,10 @@ void write_phases(JsonWriter& json, const MixtureRun& run)
             json.field("size", f.sizeNm.value).field("size_su", f.sizeNm.su);
             json.field("cell_scale", f.cellScale.value).field("cell_scale_su", f.cellScale.su);
             json.field("contributes", f.contributes);
+        }
+        if (run.refinement) {
+            const RefinedPhase& refined = run.refinement->phases.at(p);
+            json.field("fraction_su", refined.fraction.su).field("r_bragg", refined.rBragg);
         }
         json.end_object();
     }
@@ -104,6 +109,10 @@ void write_mixture_json(std::ostream& out, const MixtureRun& run, const std::vec
     json.end_array();
     if (run.fit)
         write_fit(json, *run.fit);
+    if (run.refinement) {
+        write_agreement_list(json, run.workspaces.front()->agreements);
+        write_refinement(json, *run.refinement);
+    }
     json.key("messages").begin_array();
     for (const std::string& text : messages)
         json.value(text);

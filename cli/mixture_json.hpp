@@ -10,6 +10,7 @@
 #include "mixture/mixture.hpp"
 #include "mixture/phase_fit.hpp"
 #include "model/workspace.hpp"
+#include "refinement/refinement.hpp"
 
 namespace kalidos::batch {
 
@@ -19,6 +20,8 @@ struct MixtureRun {
     std::vector<double> scales;
     MixtureCurves curves;
     std::optional<PhaseFit> fit;
+    std::optional<RefinementResult> refinement;  // --refine: the fractions come from its scales
+    std::string refinementListing;               // appended to fstr.out
 };
 
 void write_mixture_json(std::ostream& out, const MixtureRun& run, const std::vector<std::string>& messages);

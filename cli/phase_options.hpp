@@ -17,8 +17,9 @@ struct PhaseOptions {
     std::vector<double> sizes;      // --phase-sizes: crystallite size per phase, nm (0: none)
     std::vector<double> strains;    // --phase-strains: microstrain per phase, %
     std::vector<std::pair<int, PreferredOrientation>> preferred;  // --phase-preferred N:H,K,L,R[,F]
+    bool refined = false;           // --refine with several structure files: refined together
 
-    bool mixture() const { return !fractions.empty() || fitFractions; }
+    bool mixture() const { return !fractions.empty() || fitFractions || refined; }
 };
 
 // Reads option `name` (already taken) and its values from arguments[next...], moving `next` past them.

@@ -5,6 +5,7 @@
 #include "json_writer.hpp"
 
 #include "computation/preferred_orientation.hpp"
+#include "refinement_json.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -124,7 +125,7 @@ void write_observed_slot(JsonWriter& json, const ObservedSlot& slot)
 }
 
 void write_result_fields(JsonWriter& json, const Workspace& workspace, const std::vector<std::string>& messages,
-                         bool agreementList)
+                         bool agreementList, const RefinementResult* refinement = nullptr)
 {
     const StructureModel& model = workspace.model;
     json.field("title", model.title).field("crystal_system", model.crystalSystem);
@@ -144,6 +145,8 @@ void write_result_fields(JsonWriter& json, const Workspace& workspace, const std
     json.end_array();
     if (agreementList)
         write_agreement_list(json, workspace.agreements);
+    if (refinement)
+        write_refinement(json, *refinement);
     json.key("messages").begin_array();
     for (const std::string& text : messages)
         json.value(text);
@@ -153,11 +156,11 @@ void write_result_fields(JsonWriter& json, const Workspace& workspace, const std
 }  // namespace
 
 void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages,
-                       bool agreementList)
+                       bool agreementList, const RefinementResult* refinement)
 {
     JsonWriter json(out);
     json.begin_object();
-    write_result_fields(json, workspace, messages, agreementList);
+    write_result_fields(json, workspace, messages, agreementList, refinement);
     json.end_object();
 }
 

@@ -7,15 +7,17 @@
 
 #include "json_writer.hpp"
 #include "model/workspace.hpp"
+#include "refinement/refinement.hpp"
 
 namespace kalidos::batch {
 
 // Writes title, crystal_system, space_group, cell, operators, atoms, wavelengths,
 // reflections (MergedReflections in order), peaks (PeakTable), pattern, observed and
 // messages; with `agreementList`, the comparisons made (agreement) after the observed
-// diagrams. Result tables that the run did not fill are written empty.
+// diagrams; with `refinement`, its object (refinement_json.hpp). Result tables that the run did not
+// fill are written empty.
 void write_result_json(std::ostream& out, const Workspace& workspace, const std::vector<std::string>& messages,
-                       bool agreementList = false);
+                       bool agreementList = false, const RefinementResult* refinement = nullptr);
 
 // The same fields after "file" (the input named), "ok" and "exit_status", appended to `out`:
 // one structure of a run over several.

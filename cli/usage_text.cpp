@@ -48,6 +48,57 @@ A mixture (the structure files are the phases of one sample, at most 16)
                                    converged, notes}. fstr.out and fstr2.out hold each
                                    phase's listings under a line naming it.
 
+Rietveld refinement (against the one --observed diagram; several structure files are
+the phases of one sample)
+  --refine STAGES                  refine in stages, each releasing groups or parameters
+                                   added to those of the stages before: groups separated
+                                   by commas, stages by semicolons, e.g.
+                                   "scale,background;zero,cell,profile;xyz,biso". Groups:
+                                   scale, background, zero, displacement, profile (TCH U V
+                                   W X Y, or the seed profile's U V W), asymmetry (S/L,
+                                   H/L), cell (the parameters the lattice leaves free),
+                                   size, strain, preferred (March-Dollase r), xyz (as free
+                                   as each site allows), biso, occupancy, adp (the atoms
+                                   with a tensor), overall (each phase's overall B); a
+                                   group of one phase as P::group (P from 0: "1::cell");
+                                   or single parameters by name (below). Each point weighs
+                                   w = 1/sigma^2, sigma the file's own or
+                                   sqrt(max(y_obs, 1)), and the figures use these weights
+  --cycles N                       at most N cycles per stage (default 20); a stage stops
+                                   when every shift is below 0.01 of its su
+  --share-b [N:]ATOM,ATOM,...      one B for these atoms of phase N (default 1); may be
+                                   repeated
+  --occupancy-sum [N:]ATOM,ATOM,...
+                                   the occupancies of these atoms of phase N, sharing a
+                                   site, held at their starting sum; may be repeated
+  --write-cif FILE                 write the refined structure as CIF, values with their
+                                   su in parentheses, with the figures and R_Bragg; with
+                                   several phases one file each, FILE's name followed by
+                                   _1, _2, ... before its extension
+                                   Parameter names: zero, displacement, U, V, W, X, Y, SL,
+                                   HL, bkg0..bkg12; per phase (from 0) 0::scale, 0::a ...
+                                   0::gamma, 0::size, 0::strain, 0::r, 0::B; per atom
+                                   0::x:Al1, 0::y:Al1, 0::z:Al1, 0::B:Al1, 0::occ:Al1,
+                                   0::U11:Al1 ... 0::U23:Al1 (the atom's element and
+                                   label, then #row when another atom has the name; ATOM
+                                   in --share-b and --occupancy-sum the same).
+                                   The refined structures are calculated again: the JSON's
+                                   reflections and pattern, --export and --export-xy are
+                                   theirs, agreement holds the refined fit and fstr.out
+                                   its section and the listing of the refinement (each
+                                   cycle's figures, values, shifts and su). JSON:
+                                   refinement {stages [{released, cycles, converged,
+                                   notes}], points, refined, rp, rwp, rexp, chi2,
+                                   parameters [{name, phase (from 1; 0 the diagram's),
+                                   atom, value, su, held}], correlations [{first, second,
+                                   coefficient}] above 0.9, phases [{phase, name, r_bragg,
+                                   scale, scale_su, fraction, fraction_su, cell {a, a_su,
+                                   ..., gamma, gamma_su}, volume, volume_su, atoms [{name,
+                                   x, x_su, y, y_su, z, z_su, b, b_su, occupancy,
+                                   occupancy_su; u, u_su with a tensor}]}]}; of several
+                                   phases the mixture's document with phases[].fraction
+                                   and fraction_su from the refined scales.
+
 Structure file
   --format cry|shelx|cel|lzy|cif   the format; by default it follows the extension
                                    (.cry, .ins, .inp, .res, .cel, .lzy, .cif)
@@ -120,10 +171,18 @@ Output
   --compare                        fit each observed diagram against the calculation:
                                    scale and Chebyshev background by weighted least
                                    squares; the figures go to fstr.out and the JSON
+                                   The fit weighs each point by 1/sigma^2: the file's own
+                                   sigma when it states them; for counts (or counts per
+                                   second with a counting time) sigma^2 is the count the
+                                   fitted model expects there (the observed count at
+                                   first, at least 1), renewed until the weights settle;
+                                   other intensities weigh alike. Rp, Rwp, Rexp and chi2
+                                   are reported with w = 1/sigma^2, sigma the file's own
+                                   or sqrt(max(y_obs, 1))
   --fit LIST                       with --compare, refine also (comma-separated): zero
                                    (the zero shift Z, 2-theta observed = calculated + Z)
-  --background N                   with --compare, the background's order, 0 to 12
-                                   (default 3)
+  --background N                   with --compare, --fit-fractions or --refine, the
+                                   background's order, 0 to 12 (default 3)
   --export-xy FILE                 write columns of numbers (.xy, .xye or .csv by the
                                    extension) with a header line: two_theta calculated
                                    (.xye adds sigma = sqrt(calculated)); after --compare,

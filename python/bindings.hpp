@@ -11,6 +11,8 @@
 #include <pybind11/pybind11.h>
 
 #include "batch_options.hpp"
+#include "model/workspace.hpp"
+#include "stream_messages.hpp"
 #include "model/structure_model.hpp"
 
 namespace kalidos::python {
@@ -45,10 +47,20 @@ pybind11::array_t<Value> array_of(const std::vector<Value>& values)
     return pybind11::array_t<Value>(static_cast<pybind11::ssize_t>(values.size()), values.data());
 }
 
+// The phase's name as kalidos-batch gives it: its file without folder ("phase N" without file).
+std::string phase_name(const Structure& structure, std::size_t p);
+
+// Each structure calculated in a workspace of its own with the options of its phase (only the first
+// reads the observed diagrams). Returns the exit status; the workspaces calculated so far stay.
+int calculate_phases(const std::vector<Structure>& structures, const batch::BatchOptions& options,
+                     const std::filesystem::path& data, batch::StreamMessages& messages,
+                     std::vector<std::unique_ptr<Workspace>>& workspaces);
+
 void bind_structure(pybind11::module_& module);
 void bind_calculation(pybind11::module_& module);
 void bind_diagram(pybind11::module_& module);
 void bind_mixture(pybind11::module_& module);
 void bind_cif(pybind11::module_& module);
+void bind_refine(pybind11::module_& module);
 
 }  // namespace kalidos::python

@@ -120,32 +120,6 @@ py::dict mixture_result(const MixtureRun& run, const std::vector<std::string>& m
     return result;
 }
 
-// The phase's name as kalidos-batch gives it: its file without folder.
-std::string phase_name(const Structure& structure, std::size_t p)
-{
-    const std::string name = std::filesystem::path(structure.file).filename().string();
-    return name.empty() ? "phase " + std::to_string(p + 1) : name;
-}
-
-int calculate_phases(const std::vector<Structure>& structures, const BatchOptions& options,
-                     const std::filesystem::path& data, StreamMessages& messages, MixtureRun& run)
-{
-    for (std::size_t p = 0; p < structures.size(); ++p) {
-        std::unique_ptr<Workspace> workspace = batch::make_memory_workspace();
-        workspace->model = *structures[p].model;
-        workspace->model.scratchInMemory = true;
-        workspace->model.startDirectory.clear();
-        compute_cell_metric(workspace->model);
-        if (!options.spaceGroup.empty() && !batch::apply_space_group(workspace->model, options.spaceGroup, data, messages))
-            return batch::kExitRefused;
-        const int status = batch::calculate_loaded(*workspace, batch::options_of_phase(options, p), data, messages);
-        if (status != batch::kExitSuccess)
-            return status;
-        run.workspaces.push_back(std::move(workspace));
-    }
-    return batch::kExitSuccess;
-}
-
 py::dict calculate_mixture(const std::vector<Structure>& structures, const std::vector<std::string>& arguments,
                            bool listings, const std::string& data)
 {
@@ -165,7 +139,7 @@ py::dict calculate_mixture(const std::vector<Structure>& structures, const std::
         std::vector<std::string> names;
         for (std::size_t p = 0; p < structures.size(); ++p)
             names.push_back(phase_name(structures[p], p));
-        done = calculate_phases(structures, options, dataDirectory, messages, run) == batch::kExitSuccess &&
+        done = calculate_phases(structures, options, dataDirectory, messages, run.workspaces) == batch::kExitSuccess &&
                batch::complete_mixture(options, names, messages, run);
     }
     if (!done)
@@ -174,6 +148,33 @@ py::dict calculate_mixture(const std::vector<Structure>& structures, const std::
 }
 
 }  // namespace
+
+// The phase's name as kalidos-batch gives it: its file without folder.
+std::string phase_name(const Structure& structure, std::size_t p)
+{
+    const std::string name = std::filesystem::path(structure.file).filename().string();
+    return name.empty() ? "phase " + std::to_string(p + 1) : name;
+}
+
+int calculate_phases(const std::vector<Structure>& structures, const batch::BatchOptions& options,
+                     const std::filesystem::path& data, batch::StreamMessages& messages,
+                     std::vector<std::unique_ptr<Workspace>>& workspaces)
+{
+    for (std::size_t p = 0; p < structures.size(); ++p) {
+        std::unique_ptr<Workspace> workspace = batch::make_memory_workspace();
+        workspace->model = *structures[p].model;
+        workspace->model.scratchInMemory = true;
+        workspace->model.startDirectory.clear();
+        compute_cell_metric(workspace->model);
+        if (!options.spaceGroup.empty() && !batch::apply_space_group(workspace->model, options.spaceGroup, data, messages))
+            return batch::kExitRefused;
+        const int status = batch::calculate_loaded(*workspace, batch::options_of_phase(options, p), data, messages);
+        if (status != batch::kExitSuccess)
+            return status;
+        workspaces.push_back(std::move(workspace));
+    }
+    return batch::kExitSuccess;
+}
 
 void bind_mixture(py::module_& module)
 {

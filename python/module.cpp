@@ -66,4 +66,5 @@ PYBIND11_MODULE(_kalidos, module)
     kalidos::python::bind_diagram(module);
     kalidos::python::bind_mixture(module);
     kalidos::python::bind_cif(module);
+    kalidos::python::bind_refine(module);
 }

@@ -84,7 +84,7 @@ void write_sites(std::ostream& out, const StructureModel& m, const std::vector<s
            "_atom_site_fract_z\n_atom_site_B_iso_or_equiv\n_atom_site_adp_type\n_atom_site_occupancy\n";
     for (int i = 1; i <= m.atomCount; ++i) {
         const double values[5] = {m.atomX[i], m.atomY[i], m.atomZ[i], m.atomB[i], m.atomPopulation[i]};
-        out << labels[static_cast<std::size_t>(i - 1)] << ' ' << quoted(m.atomSymbol[i]);
+        out << labels[static_cast<std::size_t>(i - 1)] << ' ' << quoted(cif_type_symbol(m.atomSymbol[i]));
         for (int k = 0; k < 3; ++k)
             out << ' ' << value_su_text(values[k], su_of(su.atoms, i, k));
         out << ' ' << value_su_text(values[3], su_of(su.atoms, i, 3), 4);

@@ -8,8 +8,12 @@
 
 namespace kalidos {
 
+// An atom's symbol as CIF writes it: the element's letters capitalised as usual ("TI" gives "Ti",
+// "O2-" stays).
+std::string cif_type_symbol(const std::string& symbol);
+
 // One label per atom (entry i − 1 for atom i): the element letters of its symbol followed by its
-// own label ("Al" and "1" give "Al1"), or by its number when it has none; a label met before gets
+// own label ("AL" and "1" give "Al1"), or by its number when it has none; a label met before gets
 // "_" and the atom's number, so that every label names one site.
 std::vector<std::string> site_labels(const StructureModel& model);
 

@@ -11,6 +11,7 @@ A calculation releases the GIL and keeps its scratch files and listings in memor
 calculations may run in any number of threads at once.
 """
 
+import os.path
 from dataclasses import dataclass, field
 from typing import Optional
 
@@ -18,7 +19,8 @@ from ._kalidos import KalidosError, Structure, default_data_directory
 from . import _kalidos
 
 __all__ = ["KalidosError", "Structure", "Result", "MixtureResult", "read_structure", "read_diagram", "calculate",
-           "record", "batch_arguments", "cif_text", "default_data_directory"]
+           "record", "batch_arguments", "cif_text", "refine",
+           "Refinement", "default_data_directory"]
 
 _FORMATS = ("cry", "shelx", "cel", "lzy", "cif")
 
@@ -125,12 +127,37 @@ def _phase_arguments(fractions=None, fit_fractions=False, phase_sizes=None, phas
     return arguments
 
 
+def _stages_text(stages):
+    if isinstance(stages, str):
+        return stages
+    return ";".join(stage if isinstance(stage, str) else ",".join(stage) for stage in stages)
+
+
+def _atom_list(entry):
+    """"[N:]A,B" or a sequence of atom names (phase 1) or (N, names)."""
+    if isinstance(entry, str):
+        return entry
+    if len(entry) == 2 and isinstance(entry[0], int) and not isinstance(entry[1], str):
+        return "%d:%s" % (entry[0], ",".join(entry[1]))
+    return ",".join(entry)
+
+
+def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=()):
+    arguments = ["--refine", _stages_text(refine)] if refine is not None else []
+    if cycles is not None:
+        arguments += ["--cycles", str(int(cycles))]
+    for option, entries in (("--share-b", share_b), ("--occupancy-sum", occupancy_sum)):
+        for entry in entries:
+            arguments += [option, _atom_list(entry)]
+    return arguments
+
+
 def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
                     uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
                     compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None,
                     profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
                     displacement=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
-                    phase_preferred=None, structures=1):
+                    phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), structures=1):
     """The kalidos-batch options that stand for these keywords (see calculate); `structures`
     is the number of structure files they are checked for."""
     if radiation not in ("xray", "neutron"):
@@ -165,7 +192,8 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
         arguments += ["--step", _number(step)]
     arguments += _profile_arguments(profile, gauss, lorentz, size, strain, asymmetry, zero, displacement)
     arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
-    if structures > 1 and not (fractions is not None or fit_fractions):
+    arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum)
+    if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
         raise ValueError("several structures need fractions or fit_fractions")
     _kalidos._check_arguments(arguments, int(structures))
     return arguments
@@ -196,6 +224,17 @@ class Result:
     agreements: list = field(default_factory=list)
     listings: Optional[dict] = None
     structure: Optional[Structure] = field(default=None, repr=False)
+
+
+def _read_all(structures, data):
+    """The structures with those given as paths read, and what reading them said."""
+    read, messages = [], []
+    for one in structures:
+        if not isinstance(one, Structure):
+            one = read_structure(one, data=data)
+            messages += list(one.messages)
+        read.append(one)
+    return read, messages
 
 
 @dataclass
@@ -258,13 +297,10 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
     Returns a Result; raises KalidosError with the program's message when a step is refused,
     ValueError when the settings are not valid.
     """
+    if settings.get("refine") is not None:
+        raise ValueError("refine: use kalidos.refine")
     several = isinstance(structure, (list, tuple))
-    structures = list(structure) if several else [structure]
-    read_messages = []
-    for i, one in enumerate(structures):
-        if not isinstance(one, Structure):
-            structures[i] = read_structure(one, data=data)
-            read_messages += list(structures[i].messages)
+    structures, read_messages = _read_all(structure if several else [structure], data)
     arguments = batch_arguments(wavelength, two_theta, radiation, synchrotron, uvw, anomalous, observed,
                                 space_group, scan, compare, fit, background, preferred, isotropic, step,
                                 structures=len(structures), **settings)
@@ -286,6 +322,82 @@ def cif_text(structure, block=None, su=None, figures=None):
     """
     return _kalidos._cif_text(structure, str(block if block is not None else structure.title), dict(su or {}),
                               figures)
+
+
+@dataclass
+class Refinement:
+    """A Rietveld refinement's results, as kalidos-batch --refine writes its JSON refinement object.
+
+    stages: [{released, cycles, converged, notes}]. points, refined: the points used and the
+        parameters refined. rp, rwp, rexp, chi2: the figures (w = 1/sigma^2, sigma the file's own
+        or sqrt(max(y_obs, 1))).
+    parameters: the refined parameters [{name, phase (from 1; 0 the diagram's), atom, value, su, held}].
+    correlations: [{first, second, coefficient}] above 0.9.
+    phases: per phase {phase, name, r_bragg, scale, scale_su, fraction, fraction_su, cell {a, a_su, ...},
+        volume, volume_su, atoms [{name, x, x_su, ..., occupancy, occupancy_su, u, u_su}]}.
+    curves: numpy arrays at the points used: two_theta, observed, calculated, background,
+        difference, sigma and phases (each phase's share).
+    structures: the refined structures (Structure), calculated again.
+    listing: the text kalidos-batch appends to fstr.out. messages: the program's messages.
+    """
+    stages: list
+    points: int
+    refined: int
+    rp: float
+    rwp: float
+    rexp: float
+    chi2: float
+    parameters: list
+    correlations: list
+    phases: list
+    curves: dict = field(repr=False)
+    structures: list = field(repr=False)
+    listing: str = field(repr=False)
+    messages: list = field(default_factory=list)
+
+    def value(self, name):
+        """(value, su) of the refined parameter `name` ("0::a", "zero", "0::x:Al1")."""
+        for parameter in self.parameters:
+            if parameter["name"] == name:
+                return parameter["value"], parameter["su"]
+        raise KeyError(name)
+
+    def cif(self, phase=1):
+        """Phase `phase` (from 1) as the CIF --write-cif writes."""
+        refined = self.phases[phase - 1]
+        structure = self.structures[phase - 1]
+        su = {"cell": [refined["cell"][k + "_su"] for k in ("a", "b", "c", "alpha", "beta", "gamma")],
+              "volume": refined["volume_su"]}
+        if len(refined["atoms"]) == len(structure.atoms):
+            su["atoms"] = [[a[k + "_su"] for k in ("x", "y", "z", "b", "occupancy")] for a in refined["atoms"]]
+            su["anisotropic"] = [a.get("u_su", [0.0] * 6) for a in refined["atoms"]]
+        figures = {"points": self.points, "parameters": self.refined, "rp": self.rp, "rwp": self.rwp,
+                   "rexp": self.rexp, "chi2": self.chi2, "r_bragg": refined["r_bragg"]}
+        return cif_text(structure, os.path.splitext(refined["name"])[0], su, figures)
+
+
+def refine(structures, observed, refine=(("scale", "background"),), cycles=None, share_b=(), occupancy_sum=(),
+           background=None, data=None, **settings):
+    """Refines `structures` (a Structure or path, or a list of them: the phases of one sample)
+    against the measured diagram `observed`, as kalidos-batch --refine does.
+
+    refine: the stages, a text "scale,background;zero,cell,profile;xyz,biso" or a list of stages,
+        each a text "zero,cell" or a list of group and parameter names (--refine).
+    cycles: at most this many cycles per stage (--cycles, default 20).
+    share_b, occupancy_sum: lists of atom lists, each "[N:]Al1,Al2", a list of names of phase 1 or
+        (N, names) with N the phase from 1 (--share-b, --occupancy-sum).
+    background: the Chebyshev background's order (--background). The other keywords are
+        calculate's (wavelength, two_theta, profile, size, ...: the starting model).
+    Returns a Refinement; raises KalidosError with the program's message when the refinement is
+    refused, ValueError when the settings are not valid.
+    """
+    several = isinstance(structures, (list, tuple))
+    read, read_messages = _read_all(structures if several else [structures], data)
+    arguments = batch_arguments(observed=[observed], background=background, refine=refine, cycles=cycles,
+                                share_b=share_b, occupancy_sum=occupancy_sum, structures=len(read), **settings)
+    result = Refinement(**_kalidos._refine(read, arguments, str(data or "")))
+    result.messages = read_messages + result.messages
+    return result
 
 
 def record(path, format=None, block=None, data=None, **settings):

@@ -1,0 +1,176 @@
+#include "batch_refine.hpp"
+
+#include <filesystem>
+#include <fstream>
+
+#include "batch_calculation.hpp"
+#include "comparison/agreement_report.hpp"
+#include "comparison/calculated_points.hpp"
+#include "computation/listing_files.hpp"
+#include "diagram_files/save_target.hpp"
+#include "refinement_output/refined_cif.hpp"
+
+namespace kalidos::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+RefinementRequest request_of(const BatchOptions& options, const std::vector<Workspace*>& phases,
+                             const std::vector<std::string>& names)
+{
+    RefinementRequest request;
+    for (std::size_t p = 0; p < phases.size(); ++p)
+        request.phases.push_back({names[p], phases[p]->model});
+    const ObservedSlot& slot = phases.front()->observed.slots[1];
+    request.observed = slot.measured->scans.at(static_cast<std::size_t>(slot.scan));
+    const CalculatedRange range = calculated_range(*phases.front());
+    request.low = range.low;
+    request.high = range.high;
+    request.backgroundOrder = options.backgroundOrder;
+    request.stages = options.refine.stages;
+    request.cycles = options.refine.cycles;
+    for (const AtomListOption& list : options.refine.sharedB)
+        request.sharedB.push_back({list.phase - 1, list.atoms});
+    for (const AtomListOption& list : options.refine.occupancySums)
+        request.occupancySums.push_back({list.phase - 1, list.atoms});
+    return request;
+}
+
+StructureUncertainties uncertainties_of(const RefinedPhase& phase)
+{
+    StructureUncertainties su;
+    for (std::size_t k = 0; k < 6; ++k)
+        su.cell[k] = phase.cell[k].su;
+    su.volume = phase.volume.su;
+    if (static_cast<int>(phase.atoms.size()) != phase.refined.atomCount)
+        return su;  // the atoms cannot be matched: values alone
+    for (const RefinedAtom& a : phase.atoms) {
+        su.atoms.push_back({a.x.su, a.y.su, a.z.su, a.b.su, a.occupancy.su});
+        su.anisotropic.push_back({a.u[0].su, a.u[1].su, a.u[2].su, a.u[3].su, a.u[4].su, a.u[5].su});
+    }
+    return su;
+}
+
+}  // namespace
+
+bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& phases,
+                   const std::vector<std::string>& names, StreamMessages& messages, RefinementRun& run)
+{
+    const ObservedSlot& slot = phases.front()->observed.slots[1];
+    if (phases.front()->observed.count < 1 || !slot.measured) {
+        messages.note("--refine: the observed diagram keeps no points of its own to refine against");
+        return false;
+    }
+    const RefinementRequest request = request_of(options, phases, names);
+    std::vector<CycleRecord> cycles;
+    const std::string why =
+        refine(request, run.result, [&cycles](const RefinementResult& now) { cycles.push_back(cycle_record(now)); });
+    if (!why.empty()) {
+        messages.note(slot.fileName + ": the refinement is refused: " + why);
+        return false;
+    }
+    run.cycles = std::move(cycles);
+    for (const RefinementStage& stage : run.result.stages)
+        for (const std::string& note : stage.notes)
+            messages.note(note);
+    run.listing = refinement_listing("Rietveld refinement against " + slot.fileName + " (scan " +
+                                         std::to_string(slot.scan + 1) + ")",
+                                     run.result, run.cycles);
+    return true;
+}
+
+bool calculate_refined(const BatchOptions& options, const RefinementRun& run, const std::vector<Workspace*>& phases,
+                       StreamMessages& messages)
+{
+    for (std::size_t p = 0; p < phases.size(); ++p) {
+        Workspace& workspace = *phases[p];
+        const StructureModel& refined = run.result.phases.at(p).refined;
+        workspace.model = refined;
+        if (calculate_again(workspace, options, messages) != kExitSuccess)
+            return false;
+    }
+    return true;
+}
+
+Agreement refined_agreement(const RefinementRun& run, const ObservedSlot& slot)
+{
+    const RefinementResult& r = run.result;
+    Agreement a;
+    a.fileName = slot.fileName;
+    a.scan = slot.scan;
+    a.points = r.points;
+    a.parameters = r.refinedCount;
+    if (!r.phases.empty())
+        a.scale = r.phases.front().scale;
+    if (const RefinementParameter* zero = r.find("zero"))
+        a.zeroShift = {zero->value, zero->su};
+    for (int k = 0; const RefinementParameter* term = r.find("bkg" + std::to_string(k)); ++k)
+        a.background.push_back({term->value, term->su});
+    const RefinementCurves& c = r.curves;
+    if (!c.twoTheta.empty())
+        a.interval = {c.twoTheta.front(), c.twoTheta.back()};
+    a.rp = r.rp, a.rwp = r.rwp, a.rexp = r.rexp, a.chi2 = r.chi2;
+    a.curves = {c.twoTheta, c.observed, c.calculated, c.background, c.sigma};
+    return a;
+}
+
+std::string phase_cif_name(const std::string& file, std::size_t p, std::size_t count)
+{
+    if (count == 1)
+        return file;
+    const fs::path path(file);
+    return (path.parent_path() / (path.stem().string() + "_" + std::to_string(p + 1) + path.extension().string()))
+        .string();
+}
+
+bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, StreamMessages& messages)
+{
+    const RefinementResult& r = run.result;
+    for (std::size_t p = 0; p < r.phases.size(); ++p) {
+        const RefinedPhase& phase = r.phases[p];
+        const RefinementFigures figures{r.points, r.refinedCount, r.rp, r.rwp, r.rexp, r.chi2, phase.rBragg};
+        const std::string name = phase_cif_name(options.refine.cifFile, p, r.phases.size());
+        const std::optional<std::string> target = choose_target([&name] { return name; }, "", messages);
+        if (!target || !write_target(*target, refined_cif_text(phase.refined, fs::path(phase.name).stem().string(),
+                                                               uncertainties_of(phase), figures),
+                                     messages))
+            return false;
+    }
+    return true;
+}
+
+bool append_to_brief_listing(Workspace& workspace, const std::string& text, StreamMessages& messages)
+{
+    if (workspace.model.scratchInMemory) {
+        workspace.briefListing += text;
+        return true;
+    }
+    const fs::path path = fs::path(workspace.model.startDirectory) / kShortListingName;
+    std::ofstream out(path, std::ios::app | std::ios::binary);
+    out << text;
+    if (out.flush())
+        return true;
+    messages.note("Cannot write the refinement into " + path.string());
+    return false;
+}
+
+}  // namespace kalidos::batch
+
+namespace kalidos::batch {
+
+int refine_structure(Workspace& workspace, const BatchOptions& options, StreamMessages& messages, RefinementRun& run)
+{
+    const std::vector<Workspace*> phases{&workspace};
+    const std::string name = std::filesystem::path(options.structureFile).filename().string();
+    if (!refine_phases(options, phases, {name}, messages, run) || !calculate_refined(options, run, phases, messages))
+        return kExitRefused;
+    workspace.agreements = {refined_agreement(run, workspace.observed.slots[1])};
+    if (!report_agreements(workspace, workspace.agreements, messages) ||
+        !append_to_brief_listing(workspace, "\n" + run.listing, messages))
+        return kExitRefused;
+    if (!options.refine.cifFile.empty() && !write_refined_cifs(options, run, messages))
+        return kExitRefused;
+    return kExitSuccess;
+}
+
+}  // namespace kalidos::batch

@@ -1,0 +1,50 @@
+// kalidos-batch --refine: the calculated structures refined against the observed diagram, and what
+// the refinement gives: the refined structures calculated again, the agreement, the listing and CIFs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "batch_options.hpp"
+#include "model/workspace.hpp"
+#include "refinement_output/refinement_listing.hpp"
+#include "stream_messages.hpp"
+
+namespace kalidos::batch {
+
+struct RefinementRun {
+    RefinementResult result;
+    std::vector<CycleRecord> cycles;  // one per finished cycle
+    std::string listing;              // the text appended to fstr.out
+};
+
+// Refines the phases (each workspace calculated; the first holds the observed diagram), named
+// `names`, as options.refine asks. False, with the reason told through `messages` and the
+// workspaces as they were, when the refinement is refused.
+bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& phases,
+                   const std::vector<std::string>& names, StreamMessages& messages, RefinementRun& run);
+
+// Puts each phase's refined structure and profile into its workspace and calculates it again.
+bool calculate_refined(const BatchOptions& options, const RefinementRun& run, const std::vector<Workspace*>& phases,
+                       StreamMessages& messages);
+
+// The refined fit as a comparison reports it: scale (the first phase's), zero shift, background,
+// figures and curves at the points used.
+Agreement refined_agreement(const RefinementRun& run, const ObservedSlot& slot);
+
+// The CIF of phase p (0-based) of `count`: `file` itself for one phase, else "<stem>_<p+1><ext>".
+std::string phase_cif_name(const std::string& file, std::size_t p, std::size_t count);
+
+// Writes each refined phase as a CIF (phase_cif_name); an existing file is replaced only with
+// --overwrite. False, with a message, when a file is not written.
+bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, StreamMessages& messages);
+
+// --refine of one structure: refines it, calculates it again, makes its agreement the workspace's
+// (reported as a comparison's), appends the listing to fstr.out and writes the CIF asked for.
+// Returns the exit status.
+int refine_structure(Workspace& workspace, const BatchOptions& options, StreamMessages& messages, RefinementRun& run);
+
+// Appends `text` to the workspace's fstr.out (in memory or in its start directory).
+bool append_to_brief_listing(Workspace& workspace, const std::string& text, StreamMessages& messages);
+
+}  // namespace kalidos::batch

@@ -1,0 +1,90 @@
+#include "refine_options.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "batch_options.hpp"
+
+namespace kalidos::batch {
+namespace {
+
+// "[N:]A,B,...": at least two atoms for a constraint to tie.
+bool read_atom_list(const std::string& name, const std::string& text, AtomListOption& list, std::string& error)
+{
+    std::string atoms = text;
+    if (const std::size_t colon = text.find(':'); colon != std::string::npos) {
+        const auto phase = decimal_number(text.substr(0, colon));
+        if (!phase || *phase < 1 || *phase > 1000 || *phase != std::floor(*phase)) {
+            error = "option " + name + ": \"" + text.substr(0, colon) + "\" is not a phase number from 1";
+            return false;
+        }
+        list.phase = static_cast<int>(*phase);
+        atoms = text.substr(colon + 1);
+    }
+    std::size_t start = 0;
+    while (start <= atoms.size()) {
+        const std::size_t comma = std::min(atoms.find(',', start), atoms.size());
+        list.atoms.push_back(atoms.substr(start, comma - start));
+        start = comma + 1;
+    }
+    const bool empty = std::any_of(list.atoms.begin(), list.atoms.end(), [](const std::string& a) { return a.empty(); });
+    if (empty || list.atoms.size() < 2) {
+        error = "option " + name + ": \"" + text + "\" is not [N:]ATOM,ATOM,... naming at least two atoms";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+OptionRead read_refine_option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& next,
+                              RefineOptions& refine, std::string& error)
+{
+    if (name != "--refine" && name != "--cycles" && name != "--write-cif" && name != "--share-b" &&
+        name != "--occupancy-sum")
+        return OptionRead::NotProfile;
+    if (next >= arguments.size()) {
+        error = "option " + name + " needs a value";
+        return OptionRead::Error;
+    }
+    const std::string& text = arguments[next++];
+    bool read = true;
+    if (name == "--refine") {
+        refine.text = text;
+        const std::string why = parse_refinement_stages(text, refine.stages);
+        if (!why.empty() || refine.stages.empty())
+            error = "option --refine: " + (why.empty() ? "no group named" : why), read = false;
+    } else if (name == "--cycles") {
+        const auto cycles = decimal_number(text);
+        read = cycles && *cycles >= 1 && *cycles <= 1000 && *cycles == std::floor(*cycles);
+        if (!read)
+            error = "option --cycles: expected a whole number from 1 to 1000";
+        else
+            refine.cycles = static_cast<int>(*cycles), refine.cyclesGiven = true;
+    } else if (name == "--write-cif") {
+        refine.cifFile = text;
+    } else {
+        AtomListOption list;
+        read = read_atom_list(name, text, list, error);
+        (name == "--share-b" ? refine.sharedB : refine.occupancySums).push_back(list);
+    }
+    return read ? OptionRead::Read : OptionRead::Error;
+}
+
+std::string refine_options_problem(const RefineOptions& refine, std::size_t structures, std::size_t observed)
+{
+    if (!refine.active()) {
+        if (refine.cyclesGiven || !refine.cifFile.empty() || !refine.sharedB.empty() || !refine.occupancySums.empty())
+            return "--cycles, --write-cif, --share-b and --occupancy-sum need --refine";
+        return {};
+    }
+    if (observed != 1)
+        return "--refine needs one --observed diagram";
+    for (const auto* lists : {&refine.sharedB, &refine.occupancySums})
+        for (const AtomListOption& list : *lists)
+            if (static_cast<std::size_t>(list.phase) > structures)
+                return "--share-b, --occupancy-sum: there is no phase " + std::to_string(list.phase);
+    return {};
+}
+
+}  // namespace kalidos::batch

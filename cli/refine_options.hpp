@@ -1,0 +1,39 @@
+// The command-line options of a Rietveld refinement: --refine, --cycles, --write-cif, --share-b and
+// --occupancy-sum.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "profile_options.hpp"
+#include "refinement/refinement.hpp"
+
+namespace kalidos::batch {
+
+// Atoms of one phase named on the command line: "[N:]Al1,Al2", N the phase from 1 (default 1).
+struct AtomListOption {
+    int phase = 1;
+    std::vector<std::string> atoms;
+};
+
+struct RefineOptions {
+    std::string text;                               // --refine as typed
+    std::vector<std::vector<std::string>> stages;   // its stages; empty: no refinement
+    int cycles = kDefaultRefinementCycles;          // --cycles: at most, per stage
+    bool cyclesGiven = false;
+    std::string cifFile;                            // --write-cif
+    std::vector<AtomListOption> sharedB;            // --share-b
+    std::vector<AtomListOption> occupancySums;      // --occupancy-sum
+
+    bool active() const { return !stages.empty(); }
+};
+
+// Reads option `name` (already taken) and its value from arguments[next], moving `next` past it.
+OptionRead read_refine_option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& next,
+                              RefineOptions& refine, std::string& error);
+
+// Why the refinement options do not fit the rest of the command line (`structures` files, `observed`
+// diagrams); empty when they do.
+std::string refine_options_problem(const RefineOptions& refine, std::size_t structures, std::size_t observed);
+
+}  // namespace kalidos::batch

@@ -1,0 +1,108 @@
+#include "refinement_json.hpp"
+
+namespace kalidos::batch {
+namespace {
+
+void write_texts(JsonWriter& json, const std::string& name, const std::vector<std::string>& texts)
+{
+    json.key(name).begin_array();
+    for (const std::string& text : texts)
+        json.value(text);
+    json.end_array();
+}
+
+void value_and_su(JsonWriter& json, const std::string& name, const FittedValue& v)
+{
+    json.field(name, v.value).field(name + "_su", v.su);
+}
+
+void write_stages(JsonWriter& json, const RefinementResult& r)
+{
+    json.key("stages").begin_array();
+    for (const RefinementStage& stage : r.stages) {
+        json.begin_object();
+        write_texts(json, "released", stage.released);
+        json.field("cycles", stage.cycles).field("converged", stage.converged);
+        write_texts(json, "notes", stage.notes);
+        json.end_object();
+    }
+    json.end_array();
+}
+
+void write_parameters(JsonWriter& json, const RefinementResult& r)
+{
+    json.key("parameters").begin_array();
+    for (const RefinementParameter& p : r.parameters)
+        if (p.refined)
+            json.begin_object()
+                .field("name", p.name)
+                .field("phase", p.phase + 1)
+                .field("atom", p.atom)
+                .field("value", p.value)
+                .field("su", p.su)
+                .field("held", p.held)
+                .end_object();
+    json.end_array();
+    json.key("correlations").begin_array();
+    for (const ParameterCorrelation& c : r.correlations)
+        json.begin_object().field("first", c.first).field("second", c.second).field("coefficient", c.coefficient).end_object();
+    json.end_array();
+}
+
+void write_atom(JsonWriter& json, const RefinedAtom& a)
+{
+    json.begin_object().field("name", a.name);
+    value_and_su(json, "x", a.x);
+    value_and_su(json, "y", a.y);
+    value_and_su(json, "z", a.z);
+    value_and_su(json, "b", a.b);
+    value_and_su(json, "occupancy", a.occupancy);
+    if (a.anisotropic) {
+        json.key("u").begin_array();
+        for (const FittedValue& u : a.u)
+            json.value(u.value);
+        json.end_array().key("u_su").begin_array();
+        for (const FittedValue& u : a.u)
+            json.value(u.su);
+        json.end_array();
+    }
+    json.end_object();
+}
+
+void write_phases(JsonWriter& json, const RefinementResult& r)
+{
+    static const char* const cellNames[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
+    json.key("phases").begin_array();
+    for (std::size_t p = 0; p < r.phases.size(); ++p) {
+        const RefinedPhase& phase = r.phases[p];
+        json.begin_object().field("phase", static_cast<int>(p + 1)).field("name", phase.name);
+        json.field("r_bragg", phase.rBragg);
+        value_and_su(json, "scale", phase.scale);
+        value_and_su(json, "fraction", phase.fraction);
+        json.key("cell").begin_object();
+        for (std::size_t k = 0; k < 6; ++k)
+            value_and_su(json, cellNames[k], phase.cell[k]);
+        json.end_object();
+        value_and_su(json, "volume", phase.volume);
+        json.key("atoms").begin_array();
+        for (const RefinedAtom& atom : phase.atoms)
+            write_atom(json, atom);
+        json.end_array().end_object();
+    }
+    json.end_array();
+}
+
+}  // namespace
+
+void write_refinement(JsonWriter& json, const RefinementResult& r)
+{
+    json.key("refinement").begin_object();
+    write_stages(json, r);
+    json.field("points", r.points).field("refined", r.refinedCount);
+    json.field("rp", r.rp).field("rwp", r.rwp).field("rexp", r.rexp).field("chi2", r.chi2);
+    write_parameters(json, r);
+    write_phases(json, r);
+    json.end_object();
+}
+
+}  // namespace kalidos::batch

@@ -1,0 +1,73 @@
+"""kalidos.refine against kalidos-batch --refine on the same diagram, and its refined structures and CIF."""
+
+import os
+import sys
+import tempfile
+import unittest
+
+import numpy as np
+
+sys.path.insert(0, os.path.dirname(__file__))
+import kalidos  # noqa: E402
+from support import EXAMPLES, batch_json  # noqa: E402
+
+
+class RefineLikeTheBatchRunner(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp()
+
+    def measured(self, structures, name, **settings):
+        """A diagram of `structures` as Poisson counts on a background of 40, written as x-y columns."""
+        pattern = kalidos.calculate(structures, step=0.02, **settings).pattern
+        counts = np.random.default_rng(3).poisson(40 + 150 * pattern["intensity"])
+        path = os.path.join(self.folder, name)
+        np.savetxt(path, np.column_stack([pattern["two_theta"], counts]))
+        return path
+
+    def test_same_results_as_the_json_of_the_batch_runner(self):
+        rutile = kalidos.read_structure(os.path.join(EXAMPLES, "rutile.cif"))
+        settings = {"two_theta": (20, 120), "profile": "tch", "zero": 0.02}
+        observed = self.measured(rutile, "rutile.xy", **settings)
+        start = rutile.copy()
+        a, _, c, *angles = start.cell
+        start.cell = (a * 1.002, a * 1.002, c * 0.998, *angles)
+        start_file = os.path.join(self.folder, "start.cif")
+        with open(start_file, "w", encoding="utf-8") as out:
+            out.write(kalidos.cif_text(start))
+        keywords = {"two_theta": (20, 120), "profile": "tch", "refine": "scale,background;zero,cell;xyz,biso",
+                    "cycles": 12}
+        mine = kalidos.refine(start_file, observed, **keywords)
+        arguments = kalidos.batch_arguments(observed=[observed], **keywords)
+        status, document, err = batch_json(arguments + [start_file], self.folder)
+        self.assertEqual(status, 0, err)
+        theirs = document["refinement"]
+        self.assertEqual(mine.parameters, theirs["parameters"])
+        self.assertEqual((mine.rwp, mine.chi2, mine.stages), (theirs["rwp"], theirs["chi2"], theirs["stages"]))
+        self.assertEqual(mine.phases, theirs["phases"])
+        self.assertEqual(mine.rwp, document["agreement"][0]["rwp"])
+        value, su = mine.value("0::a")
+        self.assertLess(abs(value - a), 3 * su)
+        self.assertEqual(mine.structures[0].cell[0], value)
+        refined = os.path.join(self.folder, "refined.cif")
+        with open(refined, "w", encoding="utf-8") as out:
+            out.write(mine.cif())
+        self.assertAlmostEqual(kalidos.read_structure(refined).cell[0], value, delta=su)
+        np.testing.assert_allclose(mine.curves["difference"], mine.curves["observed"] - mine.curves["calculated"])
+
+    def test_a_mixture_and_refusals(self):
+        phases = [os.path.join(EXAMPLES, name) for name in ("fluorite.cif", "zincite.cif")]
+        observed = self.measured(phases, "mixture.xy", fractions=(0.6, 0.4), two_theta=(20, 90))
+        result = kalidos.refine(phases, observed, refine=[["scale", "background"]], two_theta=(20, 90))
+        fractions = [phase["fraction"] for phase in result.phases]
+        for fraction, weighed, phase in zip(fractions, (0.6, 0.4), result.phases):
+            self.assertLess(abs(fraction - weighed), 3 * phase["fraction_su"] + 1e-4)
+        self.assertEqual(len(result.structures), 2)
+        self.assertEqual(len(result.curves["phases"]), 2)
+        with self.assertRaisesRegex(kalidos.KalidosError, "named twice"):
+            kalidos.refine(phases[0], observed, refine="scale;scale", two_theta=(20, 90))
+        with self.assertRaisesRegex(ValueError, "option --cycles: expected a whole number from 1 to 1000"):
+            kalidos.refine(phases[0], observed, cycles=0, two_theta=(20, 90))
+
+
+if __name__ == "__main__":
+    unittest.main()
