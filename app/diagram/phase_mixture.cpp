@@ -1,6 +1,7 @@
 #include "diagram/phase_mixture.hpp"
 
 #include "drawing/diagram_geometry.hpp"  // for reflection_abscissa
+#include "readers/cif_blocks.hpp"         // for kDummyCifName
 
 #include <algorithm>
 #include <filesystem>
@@ -16,7 +17,8 @@ constexpr double kTwoPi = 6.283185307179586;
 
 std::string main_phase_name(const StructureModel& model)
 {
-    if (!model.structureFileName.empty())
+    // A CIF is read through its block's copy: that copy's name says nothing of the structure.
+    if (!model.structureFileName.empty() && model.structureFileName != kDummyCifName)
         return std::filesystem::path(model.structureFileName).filename().string();
     return model.title.empty() ? std::string("Main structure") : model.title;
 }

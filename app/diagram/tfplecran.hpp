@@ -92,6 +92,8 @@ class Tfplecran : public QMainWindow {
     // The refinement's curves and legend drawn in place of the diagram; null: the diagram again.
     void draw_refinement(const AgreementCurves* curves, const drawing::FitLegend* legend);
     bool refinement_shown() const { return refinementShown_; }
+    const AgreementCurves& refinement_curves() const { return refinementCurves_; }
+    const drawing::FitLegend& refinement_legend() const { return refinementLegend_; }
     void OnMouseDown(QPoint position, Qt::MouseButton button);
     void Image1_OnMouseMove(QPoint position);
     void ONMouseUp(QPoint position, Qt::MouseButton button);

@@ -1,5 +1,6 @@
 #include "refinement/refinement_sources.hpp"
 
+#include "comparison/calculated_points.hpp"
 #include "diagram/phase_mixture.hpp"
 
 #include <map>
@@ -30,8 +31,9 @@ std::string refinement_start(const Workspace& workspace, const PhaseMixture& mix
     RefinementStart made;
     made.observed = slot.measured->scans[static_cast<std::size_t>(slot.scan)];
     made.observedName = slot.fileName;
-    made.low = workspace.model.enteredTwoTheta1;
-    made.high = workspace.model.enteredTwoTheta2;
+    const CalculatedRange range = calculated_range(workspace);  // as kalidos-batch --refine takes it
+    made.low = range.low;
+    made.high = range.high;
     made.phases.push_back({main_phase_name(workspace.model), workspace.model});
     for (std::size_t p = 1; p < mixture.entries().size(); ++p) {
         const MixturePhase& phase = mixture.entries()[p].phase;

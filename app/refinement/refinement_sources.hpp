@@ -18,7 +18,7 @@ struct RefinementStart {
     std::vector<RefinementPhase> phases;
     MeasuredScan observed;
     std::string observedName;  // the file, without folder
-    double low = 0, high = 0;  // the calculated range, degrees 2θ: the points refined
+    double low = 0, high = 0;  // the calculated diagram's first and last 2θ: the points refined
 };
 
 // The main window's calculated structure as the first phase, the mixture's extra phases after it

@@ -59,6 +59,7 @@ void Tfrefine::build_layout()
     figures_->setHorizontalHeaderLabels({"Stage", "Cycle", "Rp %", "Rwp %", QString::fromUtf8("χ²")});
     figures_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     figures_->verticalHeader()->hide();
+    figures_->verticalHeader()->setDefaultSectionSize(figures_->fontMetrics().height() + 6);
     figures_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     notes_ = new QPlainTextEdit(this);
     notes_->setObjectName("RefinementNotes");

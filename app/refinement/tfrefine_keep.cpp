@@ -22,14 +22,15 @@ StructureUncertainties uncertainties(const RefinedPhase& phase)
     return su;
 }
 
-// The file of phase p: the chosen name for the first, "<name>_<phase>.cif" beside it for the others.
-std::string phase_file(const std::string& chosen, std::size_t p, const std::string& phaseName)
+// The file of phase p: the chosen name alone, or followed by _1, _2, ... with several phases (as
+// kalidos-batch --write-cif names them).
+std::string phase_file(const std::string& chosen, std::size_t p, std::size_t count)
 {
-    if (p == 0)
+    if (count == 1)
         return chosen;
     const std::filesystem::path path(chosen);
-    const std::string stem = std::filesystem::path(phaseName).stem().string();
-    return (path.parent_path() / (path.stem().string() + "_" + stem + ".cif")).string();
+    return (path.parent_path() / (path.stem().string() + "_" + std::to_string(p + 1) + path.extension().string()))
+        .string();
 }
 
 }  // namespace
@@ -72,7 +73,7 @@ void Tfrefine::save_refined_cif()
         RefinementFigures figures{result_->points, result_->refinedCount, result_->rp, result_->rwp,
                                   result_->rexp, result_->chi2, phase.rBragg};
         const std::string block = std::filesystem::path(current_[p].name).stem().string();
-        const std::string file = phase_file(*target, p, current_[p].name);
+        const std::string file = phase_file(*target, p, result_->phases.size());
         if (!write_target(file, refined_cif_text(phase.refined, block, uncertainties(phase), figures),
                           *services_.messages))
             return;

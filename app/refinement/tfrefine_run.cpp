@@ -110,6 +110,8 @@ void Tfrefine::run(std::vector<std::vector<std::string>> stages)
 
 void Tfrefine::cycle_finished(const RefinementResult& progress)
 {
+    tree_->show_values(progress.parameters, true);
+    draw(&progress);
     const int row = figures_->rowCount();
     figures_->insertRow(row);
     const CycleFigures& f = progress.stages.empty() || progress.stages.back().figures.empty()
@@ -120,8 +122,6 @@ void Tfrefine::cycle_finished(const RefinementResult& progress)
     for (int c = 0; c < 5; ++c)
         figures_->setItem(row, c, new QTableWidgetItem(cells[c]));
     figures_->scrollToBottom();
-    tree_->show_values(progress.parameters, true);
-    draw(&progress);
 }
 
 void Tfrefine::refinement_finished()
