@@ -4,6 +4,8 @@
 #include <cmath>
 #include <map>
 
+#include <Eigen/SparseCore>  // for the near parts of many columns
+
 #include "computation/parallel_for.hpp"
 #include "computation/peak_terms.hpp"
 
@@ -130,6 +132,87 @@ std::vector<double> evaluate_profile_terms(const std::vector<ProfileTerm>& terms
                  [&](int begin, int end) { add_near_parts(terms, twoTheta, out, begin, end); });
     add_tails(terms, twoTheta, out);
     return out;
+}
+
+namespace {
+
+// The columns are made transposed (columns × points): each point then adds whole rows of weights,
+// contiguous in memory, instead of gathering them one column at a time.
+
+// The near parts as a sparse matrix of rows × points.
+Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, std::span<const int> row,
+                                        Eigen::Index rows, const std::vector<double>& grid)
+{
+    std::vector<Eigen::Triplet<double>> entries;
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const ProfileTerm& t = terms[i];
+        const double reach = kNearHalfWidths * t.halfWidth;
+        const auto low = std::lower_bound(grid.begin(), grid.end(), t.position - reach);
+        const auto high = std::upper_bound(low, grid.end(), t.position + reach);
+        for (auto p = low; p != high; ++p) {
+            const double x = (*p - t.position) / t.halfWidth;
+            if (x * x < kEdge2)
+                entries.emplace_back(row[i], static_cast<int>(p - grid.begin()), t.height * near_part(x * x, t.eta));
+        }
+    }
+    Eigen::SparseMatrix<double> near(rows, static_cast<Eigen::Index>(grid.size()));
+    near.setFromTriplets(entries.begin(), entries.end());  // copies of one row are summed
+    return near;
+}
+
+// The tails of one width class on its coarse grid (rows × nodes), times the weights, interpolated
+// linearly onto the points.
+void add_tail_columns(const TailLevel& level, std::span<const int> row, const ProfileTerm* first,
+                      const Eigen::MatrixXd& weightsT, double start, const std::vector<double>& grid,
+                      Eigen::MatrixXd& outT)
+{
+    const auto nodes = static_cast<Eigen::Index>(level.nodes.size());
+    Eigen::MatrixXd tails = Eigen::MatrixXd::Zero(weightsT.cols(), nodes);
+    for (Eigen::Index i = 0; i < nodes; ++i) {
+        const double angle = start + static_cast<double>(i) * level.spacing;
+        for (const ProfileTerm* t : level.terms) {
+            const double x = (angle - t->position) / t->halfWidth;
+            tails(row[static_cast<std::size_t>(t - first)], i) += t->eta * t->height * smooth_tail(x * x);
+        }
+    }
+    const int last = static_cast<int>(nodes) - 2;
+    std::vector<Eigen::Triplet<double>> entries;
+    entries.reserve(2 * grid.size());
+    for (std::size_t j = 0; j < grid.size(); ++j) {
+        const double u = (grid[j] - start) / level.spacing;
+        const int i = std::clamp(static_cast<int>(std::floor(u)), 0, last);
+        const double f = u - i;
+        entries.emplace_back(i, static_cast<int>(j), 1 - f);
+        entries.emplace_back(i + 1, static_cast<int>(j), f);
+    }
+    Eigen::SparseMatrix<double> interpolation(nodes, static_cast<Eigen::Index>(grid.size()));
+    interpolation.setFromTriplets(entries.begin(), entries.end());
+    const Eigen::MatrixXd atNodes = weightsT * tails;
+    outT += atNodes * interpolation;
+}
+
+}  // namespace
+
+Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, std::span<const int> row,
+                                         const Eigen::MatrixXd& weights, const std::vector<double>& twoTheta)
+{
+    if (twoTheta.empty() || terms.empty())
+        return Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(twoTheta.size()), weights.cols());
+    const Eigen::MatrixXd weightsT = weights.transpose();
+    Eigen::MatrixXd outT = weightsT * near_matrix(terms, row, weights.rows(), twoTheta);
+    const double first = twoTheta.front();
+    const double range = twoTheta.back() - first;
+    const int maxLevel = std::min(kMaxLevel, static_cast<int>(std::ceil(std::log2(double(twoTheta.size())))) + 2);
+    std::map<int, TailLevel> levels;
+    for (const ProfileTerm& t : terms)
+        if (t.eta != 0)
+            levels[range > 0 ? level_of(t, range, maxLevel) : 1].terms.push_back(&t);
+    for (auto& [k, level] : levels) {
+        level.nodes.assign((std::size_t{1} << k) + 1, 0.0);
+        level.spacing = range > 0 ? range / static_cast<double>(std::size_t{1} << k) : 1;
+        add_tail_columns(level, row, terms.data(), weightsT, first, twoTheta, outT);
+    }
+    return outT.transpose();
 }
 
 std::vector<double> uniform_grid(double first, double last, double step)

@@ -1,7 +1,10 @@
 // The calculated pattern on any grid of 2θ points: a user's step, or a measured diagram's own points.
 #pragma once
 
+#include <span>
 #include <vector>
+
+#include <Eigen/Core>  // for the many-column evaluation
 
 #include "model/workspace.hpp"
 
@@ -33,6 +36,13 @@ inline constexpr double kCoarseStepHalfWidths = kNearHalfWidths / 8;
 // Sum of every term at each of `twoTheta` (ascending, degrees). Terms are added in their order at
 // every point; the result does not depend on the number of threads.
 std::vector<double> evaluate_profile_terms(const std::vector<ProfileTerm>& terms, const std::vector<double>& twoTheta);
+
+// The same sum for many sets of heights at once: column c of the result is the sum of every term t
+// with its height multiplied by weights(row[t], c) (terms may share a row: the copies of one peak).
+// The near parts and the tails are made as evaluate_profile_terms makes them, as matrices; the
+// values differ from its by rounding only.
+Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, std::span<const int> row,
+                                         const Eigen::MatrixXd& weights, const std::vector<double>& twoTheta);
 
 // first, first + step, ... up to last (inclusive within 1e-9·step). Empty when step ≤ 0 or last < first.
 std::vector<double> uniform_grid(double first, double last, double step);

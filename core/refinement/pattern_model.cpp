@@ -186,13 +186,32 @@ std::vector<double> PatternModel::background() const
     return b;
 }
 
+// The values of phase p's rows that its intensities depend on: cell, orientation, overall B, atoms.
+std::vector<double> PatternModel::intensity_key(std::size_t p, const std::vector<double>& rows) const
+{
+    std::vector<double> key;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const ModelParameter& row = table_.rows[r];
+        const Quantity q = row.quantity;
+        if (row.info.phase == static_cast<int>(p) &&
+            (q == Quantity::Cell || q == Quantity::MarchDollase || q == Quantity::OverallB || row.atom > 0))
+            key.push_back(rows[r]);
+    }
+    return key;
+}
+
 bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<double> model)
 {
     apply_rows(rows);
-    slopesFresh_ = false;
     std::vector<double> y = background();
-    for (PhaseState& phase : phases_) {
-        phase.reflections.compute(*phase.model, phase.overallB, false, phase.intensities);
+    for (std::size_t p = 0; p < phases_.size(); ++p) {
+        PhaseState& phase = phases_[p];
+        std::vector<double> key = intensity_key(p, rows);
+        if (key != phase.intensityKey || phase.intensities.reflections.empty()) {
+            phase.reflections.compute(*phase.model, phase.overallB, false, phase.intensities);
+            phase.intensityKey = std::move(key);
+            phase.slopesKey.clear();
+        }
         if (!build_terms(phase))
             return false;
         std::vector<double> perReflection;
@@ -215,73 +234,99 @@ bool PatternModel::evaluate(std::span<const double> values, std::span<double> mo
     return evaluate_rows(row_values(values), model);
 }
 
-// The column of variable j when the model knows it: scale, background, overall B and the atoms'.
-bool PatternModel::atom_column(std::size_t j, std::vector<double>& column)
+// Whether the model gives variable j's column: every row it moves has an analytic derivative.
+bool PatternModel::analytic_variable(std::size_t j) const
 {
-    const ModelParameter& row = table_.rows[static_cast<std::size_t>(variables_[j])];
     for (const auto& [moved, coefficient] : moves_[j])
         if (!table_.rows[static_cast<std::size_t>(moved)].analytic)
             return false;
-    if (row.quantity == Quantity::Background) {
-        for (std::size_t i = 0; i < column.size(); ++i)
-            column[i] = points_.basis[i * static_cast<std::size_t>(points_.terms) + static_cast<std::size_t>(row.component)];
-        return true;
-    }
-    PhaseState& phase = phases_[static_cast<std::size_t>(row.info.phase)];
-    if (row.quantity == Quantity::Scale) {
-        column = phase.curve;
-        return true;
-    }
+    return true;
+}
+
+// d(intensity of each reflection)/d(variable j) for an overall B or atom variable.
+std::vector<double> PatternModel::reflection_slopes(std::size_t j, const PhaseState& phase) const
+{
+    const ModelParameter& row = table_.rows[static_cast<std::size_t>(variables_[j])];
     const PhaseIntensities& in = phase.intensities;
-    std::vector<double> perReflection(in.reflections.size(), 0.0);
+    std::vector<double> slopes(in.reflections.size(), 0.0);
     const std::size_t atoms = static_cast<std::size_t>(phase.model->atomCount);
-    for (std::size_t k = 0; k < perReflection.size(); ++k) {
+    for (std::size_t k = 0; k < slopes.size(); ++k) {
         if (row.quantity == Quantity::OverallB) {
-            perReflection[k] = -2 * in.sSquared[k] * in.reflections[k].intensity;
+            slopes[k] = -2 * in.sSquared[k] * in.reflections[k].intensity;
             continue;
         }
         for (const auto& [moved, coefficient] : moves_[j]) {
             const ModelParameter& m = table_.rows[static_cast<std::size_t>(moved)];
-            perReflection[k] += coefficient *
-                                in.slopes[(k * atoms + static_cast<std::size_t>(m.atom - 1)) * kAtomSlots +
-                                          static_cast<std::size_t>(slot_of(m))];
+            slopes[k] += coefficient * in.slopes[(k * atoms + static_cast<std::size_t>(m.atom - 1)) * kAtomSlots +
+                                                 static_cast<std::size_t>(slot_of(m))];
         }
     }
-    column = profile_at_points(phase, perReflection);
-    for (double& v : column)
-        v *= phase.scale;
-    return true;
+    return slopes;
+}
+
+// The columns of a phase's overall B and atom variables, all through one evaluation of its terms.
+void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_t>& columns,
+                                     Eigen::MatrixXd& jacobian) const
+{
+    const PhaseState& phase = phases_[p];
+    const std::size_t reflections = phase.intensities.reflections.size();
+    Eigen::MatrixXd slopes(static_cast<Eigen::Index>(reflections), static_cast<Eigen::Index>(columns.size()));
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const std::vector<double> s = reflection_slopes(columns[c], phase);
+        for (std::size_t k = 0; k < reflections; ++k)
+            slopes(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(c)) = s[k];
+    }
+    std::vector<int> row(phase.unitTerms.size());
+    for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
+        for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t)
+            row[t] = static_cast<int>(k);
+    const Eigen::MatrixXd values = evaluate_profile_columns(phase.unitTerms, row, slopes, points_.twoTheta);
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        jacobian.col(static_cast<Eigen::Index>(columns[c])) = phase.scale * values.col(static_cast<Eigen::Index>(c));
 }
 
 void PatternModel::derivatives(std::span<const double> values, std::span<const double> model,
                                Eigen::MatrixXd& jacobian, std::vector<char>& analytic)
 {
-    (void)values, (void)model;
     const bool atomVariables = std::any_of(variables_.begin(), variables_.end(), [&](int r) {
         return slot_of(table_.rows[static_cast<std::size_t>(r)]) >= 0;
     });
-    if (atomVariables && !slopesFresh_) {
-        for (PhaseState& phase : phases_)
+    for (PhaseState& phase : phases_)
+        if (atomVariables && phase.slopesKey != phase.intensityKey) {
             phase.reflections.compute(*phase.model, phase.overallB, true, phase.intensities);
-        slopesFresh_ = true;
-    }
-    std::vector<double> column(points_.size());
+            phase.slopesKey = phase.intensityKey;
+        }
+    std::vector<std::vector<std::size_t>> structural(phases_.size());
     std::vector<std::size_t> differenced;
     for (std::size_t j = 0; j < variables_.size(); ++j) {
-        if (!atom_column(j, column)) {
+        const ModelParameter& row = table_.rows[static_cast<std::size_t>(variables_[j])];
+        const auto column = static_cast<Eigen::Index>(j);
+        if (!analytic_variable(j)) {
             differenced.push_back(j);
             continue;
         }
-        for (std::size_t i = 0; i < column.size(); ++i)
-            jacobian(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j)) = column[i];
         analytic[j] = 1;
+        if (row.quantity == Quantity::Background) {
+            for (std::size_t i = 0; i < points_.size(); ++i)
+                jacobian(static_cast<Eigen::Index>(i), column) =
+                    points_.basis[i * static_cast<std::size_t>(points_.terms) + static_cast<std::size_t>(row.component)];
+        } else if (row.quantity == Quantity::Scale) {
+            const std::vector<double>& curve = phases_[static_cast<std::size_t>(row.info.phase)].curve;
+            jacobian.col(column) = Eigen::Map<const Eigen::VectorXd>(curve.data(), static_cast<Eigen::Index>(curve.size()));
+        } else {
+            structural[static_cast<std::size_t>(row.info.phase)].push_back(j);
+        }
     }
+    for (std::size_t p = 0; p < phases_.size(); ++p)
+        if (!structural[p].empty())
+            structure_columns(p, structural[p], jacobian);
     for (const std::size_t j : differenced)
         analytic[j] = difference_column(values, model, j, jacobian);
 }
 
-// Central differences, or one-sided ones where a width would become impossible on one side: a
-// fit that has pressed a width against its limit still knows the way back.
+// Central differences, or one-sided ones where a width would become impossible on one side: a fit
+// that has pressed a width against its limit still knows the way back. (Forward differences alone,
+// at half the cost, send the cell of a search over few reflections astray.)
 bool PatternModel::difference_column(std::span<const double> values, std::span<const double> model, std::size_t j,
                                      Eigen::MatrixXd& jacobian)
 {
@@ -290,11 +335,11 @@ bool PatternModel::difference_column(std::span<const double> values, std::span<c
     std::vector<double> up(points_.size()), down(points_.size());
     const double high = std::min(values[j] + v.step, v.upper), low = std::max(values[j] - v.step, v.lower);
     shifted[j] = high;
-    bool upOk = high > values[j] && evaluate(shifted, up);
+    const bool upOk = high > values[j] && evaluate(shifted, up);
     shifted[j] = low;
-    bool downOk = low < values[j] && evaluate(shifted, down);
+    const bool downOk = low < values[j] && evaluate(shifted, down);
     if (!upOk && !downOk)
-        return false;  // the solver's own differences find none either: the variable is held
+        return false;  // no slope to be had on either side: the solver holds the variable
     if (!upOk)
         up.assign(model.begin(), model.end());
     if (!downOk)

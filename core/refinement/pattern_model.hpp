@@ -25,6 +25,9 @@ struct PhaseState {
     std::vector<double> curve;              // Σ intensity·profile at the points, before the scale
     double scale = 0;
     double overallB = 0;  // Å²
+    // The values the intensities (and their slopes) were computed from: the same values give the
+    // same intensities, so a change of the profile alone does not compute them again.
+    std::vector<double> intensityKey, slopesKey;
 };
 
 class PatternModel : public LeastSquaresModel {
@@ -61,9 +64,12 @@ public:
 
 private:
     void apply_rows(const std::vector<double>& rows);
+    std::vector<double> intensity_key(std::size_t phase, const std::vector<double>& rows) const;
     bool build_terms(PhaseState& phase) const;
     std::vector<double> profile_at_points(const PhaseState& phase, const std::vector<double>& perReflection) const;
-    bool atom_column(std::size_t j, std::vector<double>& column);
+    bool analytic_variable(std::size_t j) const;
+    std::vector<double> reflection_slopes(std::size_t j, const PhaseState& phase) const;
+    void structure_columns(std::size_t p, const std::vector<std::size_t>& columns, Eigen::MatrixXd& jacobian) const;
     bool difference_column(std::span<const double> values, std::span<const double> model, std::size_t j,
                            Eigen::MatrixXd& jacobian);
 
@@ -74,7 +80,6 @@ private:
     std::vector<double> backgroundCoefficients_;
     std::vector<int> variables_;
     std::vector<std::vector<std::pair<int, double>>> moves_;
-    bool slopesFresh_ = false;
     double broadening_ = 1;
 };
 

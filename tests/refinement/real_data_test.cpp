@@ -1,0 +1,135 @@
+// Refinements of measured diagrams: the round robin's corundum, and its mixture 1A of corundum,
+// fluorite and zincite weighed at 1.15 / 94.81 / 4.04 %.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
+#include "diagram_files/diagram_readers.hpp"
+#include "refinement_fixtures.hpp"
+#include "support/paths.hpp"
+#include "support/recording_messages.hpp"
+
+namespace kalidos::testing {
+namespace {
+
+MeasuredScan round_robin_scan(const char* name)
+{
+    RecordingMessages messages;
+    auto raw = std::make_unique<RawScan>();
+    raw->fileName = (realdata_dir() / "rd" / name).string();
+    EXPECT_FALSE(lit_philips(*raw, messages));
+    return raw->measured ? raw->measured->scans.at(0) : MeasuredScan{};
+}
+
+std::string file_text(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The copper tube's two lines, 15-145°, and a profile guessed as a user would.
+Experiment copper()
+{
+    Experiment e;
+    e.wavelengths = {1.54056, 1.54439};
+    e.weights = {1, 0.5};
+    e.low = 15, e.high = 145;
+    e.profile.gaussU = e.profile.gaussW = 0.003;
+    e.profile.gaussV = 0;
+    e.profile.lorentzX = 0.01;
+    e.profile.lorentzY = 0.04;
+    return e;
+}
+
+// The top of a peak within `reach` of `near` (degrees): the vertex of the parabola through the
+// highest point and its neighbours.
+double peak_top(const std::vector<double>& x, const std::vector<double>& y, double near, double reach)
+{
+    std::size_t best = 0;
+    for (std::size_t i = 1; i + 1 < x.size(); ++i)
+        if (std::fabs(x[i] - near) <= reach && (best == 0 || y[i] > y[best]))
+            best = i;
+    const double a = y[best - 1], b = y[best], c = y[best + 1];
+    return x[best] + 0.5 * (x[best + 1] - x[best]) * (a - c) / (a - 2 * b + c);
+}
+
+// The `count` highest local maxima of `y`, at least `apart` degrees from each other.
+std::vector<double> strongest_peaks(const std::vector<double>& x, const std::vector<double>& y, int count,
+                                    double apart)
+{
+    std::vector<std::size_t> maxima;
+    for (std::size_t i = 1; i + 1 < x.size(); ++i)
+        if (y[i] > y[i - 1] && y[i] >= y[i + 1])
+            maxima.push_back(i);
+    std::sort(maxima.begin(), maxima.end(), [&](std::size_t a, std::size_t b) { return y[a] > y[b]; });
+    std::vector<double> peaks;
+    for (const std::size_t i : maxima)
+        if (static_cast<int>(peaks.size()) < count &&
+            std::none_of(peaks.begin(), peaks.end(), [&](double p) { return std::fabs(p - x[i]) < apart; }))
+            peaks.push_back(x[i]);
+    return peaks;
+}
+
+// Disabled: Rwp comes to 0.140-0.142 (Rexp 0.088) and the calculated maxima stay 0.011-0.020°
+// below the measured ones: the axial divergence runs to H/L = 0, where the peaks are symmetric
+// again, and the zero shift then matches the centroids of asymmetric peaks, not their tops.
+TEST(RefinementRealData, DISABLED_CorundumCellAndProfile)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const auto corundum =
+        calculated_cif("corundum", file_text(realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif"), copper());
+    ASSERT_TRUE(corundum);
+    RefinementRequest request;
+    request.observed = round_robin_scan("qarr_CORUNDUM.RD");
+    request.low = 15, request.high = 145;
+    request.backgroundOrder = 6;
+    request.phases.push_back({"corundum", corundum->model});
+    request.stages = {{"scale", "background"}, {"zero", "cell"}, {"profile", "asymmetry"}};
+    RefinementResult result;
+    ASSERT_EQ(refine(request, result), "");
+    EXPECT_LE(result.rwp, 0.13) << "Rexp " << result.rexp;
+    const RefinementCurves& c = result.curves;
+    std::vector<double> net(c.calculated.size());
+    for (std::size_t i = 0; i < net.size(); ++i)
+        net[i] = c.calculated[i] - c.background[i];
+    for (const double peak : strongest_peaks(c.twoTheta, net, 10, 0.3))
+        EXPECT_NEAR(peak_top(c.twoTheta, c.observed, peak, 0.1), peak_top(c.twoTheta, c.calculated, peak, 0.1), 0.01)
+            << peak;
+    const RefinedPhase& phase = result.phases[0];
+    EXPECT_NEAR(phase.cell[0].value, 4.759, 0.005);  // sapphire's a and c at room temperature
+    EXPECT_NEAR(phase.cell[2].value, 12.99, 0.01);
+}
+
+// Disabled until the phases' intensities are per cell for centrosymmetric groups of the standard
+// settings (corundum's are a quarter) and TCH η is the Lorentzian share of the area: with both, the
+// fractions come to 1.24 / 95.65 / 3.11 wt% (Rwp 0.149, Rexp 0.118).
+TEST(RefinementRealData, DISABLED_RoundRobinMixtureFractions)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const Experiment e = copper();
+    RefinementRequest request;
+    request.observed = round_robin_scan("qarr_CPD-1A.RD");
+    request.low = 15, request.high = 145;
+    request.backgroundOrder = 6;
+    const auto corundum =
+        calculated_cif("corundum", file_text(realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif"), e);
+    const std::filesystem::path examples = std::filesystem::path(KALIDOS_DATA_DIR) / ".." / "examples";
+    const auto fluorite = calculated_cif("fluorite", file_text(examples / "fluorite.cif"), e);
+    const auto zincite = calculated_cif("zincite", file_text(examples / "zincite.cif"), e);
+    ASSERT_TRUE(corundum && fluorite && zincite);
+    request.phases = {{"corundum", corundum->model}, {"fluorite", fluorite->model}, {"zincite", zincite->model}};
+    request.stages = {{"scale", "background"}, {"zero", "cell"}, {"profile", "size"}};
+    RefinementResult result;
+    ASSERT_EQ(refine(request, result), "");
+    const double weighed[] = {0.0115, 0.9481, 0.0404};
+    for (std::size_t p = 0; p < 3; ++p) {
+        EXPECT_NEAR(result.phases[p].fraction.value, weighed[p], 0.015) << result.phases[p].name;
+        EXPECT_GT(result.phases[p].fraction.su, 0);
+    }
+}
+
+}  // namespace
+}  // namespace kalidos::testing
