@@ -16,3 +16,13 @@ for name in main_window diagram_window printed_page structure_rutile structure_q
     cp "$build/tests/main_window/pictures/readme_$name.png" "$repo/docs/$name.png"
 done
 echo "the pictures of docs/ renewed"
+# The refinement of the measured corundum (needs ../shared/realdata).
+cmake --build "$build" --target test_refinement_window
+QT_QPA_PLATFORM=offscreen LC_ALL=C "$build/tests/refinement_window/test_refinement_window" \
+    --gtest_filter='RefinementWindowTest.TwoStagesAgreeWithTheBatchRunnerAndTheDrawing'
+for name in refinement_window refinement_diagram; do
+    if [ -f "$build/tests/refinement_window/pictures/readme_$name.png" ]; then
+        cp "$build/tests/refinement_window/pictures/readme_$name.png" "$repo/docs/$name.png"
+        echo "docs/$name.png renewed"
+    fi
+done

@@ -33,6 +33,9 @@ struct DiagramServices {
     std::function<std::optional<int>(const std::vector<std::string>& scanNames)> chooseScan;
     // Lines were added to the results list (a comparison's figures): show it again.
     std::function<void()> resultsListChanged;
+    // The refinement window's Keep wrote refined values into the workspace's structure: the main
+    // window shows its entries again.
+    std::function<void()> structureRefined;
     // The "Lambda missing" dialog for a Rietveld file without header; nothing when cancelled.
     std::function<std::optional<ScanWavelengths>()> askScanWavelengths;
 };

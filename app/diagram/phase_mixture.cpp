@@ -1,6 +1,7 @@
 #include "diagram/phase_mixture.hpp"
 
 #include "drawing/diagram_geometry.hpp"  // for reflection_abscissa
+#include "readers/cif_blocks.hpp"         // for kDummyCifName
 
 #include <algorithm>
 #include <filesystem>
@@ -12,16 +13,17 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 
+}  // namespace
+
 std::string main_phase_name(const StructureModel& model)
 {
     if (!model.openedFileName.empty())
         return std::filesystem::path(model.openedFileName).filename().string();
-    if (!model.structureFileName.empty())
+    // A CIF is read through its block's copy: that copy's name says nothing of the structure.
+    if (!model.structureFileName.empty() && model.structureFileName != kDummyCifName)
         return std::filesystem::path(model.structureFileName).filename().string();
     return model.title.empty() ? std::string("Main structure") : model.title;
 }
-
-}  // namespace
 
 bool PhaseMixture::main_calculated(Messages& messages)
 {
@@ -45,8 +47,7 @@ bool PhaseMixture::main_calculated(Messages& messages)
     for (std::size_t p = 1; p < entries_.size(); ++p) {
         PhaseEntry extra = entries_[p];
         const MixturePhase before = extra.phase;
-        if (!calculate_mixture_phase(extra.path, workspace_.model, extra.settings, data_directory(),
-                                     before.fraction, messages, extra.phase))
+        if (!calculate(extra, extra.settings, before.fraction, messages, extra.phase))
             continue;  // told; the phase leaves the mixture
         extra.phase.shown = before.shown;
         entries.push_back(std::move(extra));
@@ -95,8 +96,7 @@ bool PhaseMixture::change_settings(std::size_t index, const PhaseSettings& setti
         return false;
     PhaseEntry& entry = entries_[index];
     MixturePhase phase;
-    if (!calculate_mixture_phase(entry.path, workspace_.model, settings, data_directory(),
-                                 entry.phase.fraction, messages, phase))
+    if (!calculate(entry, settings, entry.phase.fraction, messages, phase))
         return false;
     phase.shown = entry.phase.shown;
     entry.phase = std::move(phase);
@@ -104,6 +104,37 @@ bool PhaseMixture::change_settings(std::size_t index, const PhaseSettings& setti
     forget_fit();
     update_pattern();
     return true;
+}
+
+bool PhaseMixture::keep_refined(std::size_t index, const StructureModel& refined, Messages& messages)
+{
+    if (index == 0 || index >= entries_.size())
+        return false;
+    PhaseEntry kept = entries_[index];
+    kept.refined = std::make_shared<const StructureModel>(refined);
+    kept.settings = {refined.profile.sizeNm, refined.profile.strainPercent, refined.sample.preferred};
+    if (!calculate(kept, kept.settings, kept.phase.fraction, messages, kept.phase))
+        return false;
+    kept.phase.shown = entries_[index].phase.shown;
+    entries_[index] = std::move(kept);
+    forget_fit();
+    update_pattern();
+    return true;
+}
+
+bool PhaseMixture::calculate(const PhaseEntry& entry, const PhaseSettings& settings, double fraction,
+                             Messages& messages, MixturePhase& phase) const
+{
+    if (!entry.refined)
+        return calculate_mixture_phase(entry.path, workspace_.model, settings, data_directory(), fraction,
+                                       messages, phase);
+    const auto calculated = calculate_phase_structure(*entry.refined, workspace_.model, settings, messages);
+    std::string why;
+    if (calculated && make_mixture_phase(*calculated, entry.phase.name, fraction, phase, why))
+        return true;
+    if (!why.empty())
+        messages.warning(why);
+    return false;
 }
 
 void PhaseMixture::set_fraction(std::size_t index, double fraction)

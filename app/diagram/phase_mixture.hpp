@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ struct PhaseEntry {
     PhaseSettings settings;  // an extra phase's own; the first phase follows the main window
     MixturePhase phase;
     std::optional<FittedPhase> fitted;  // the last fit's values, until a setting changes
+    // A refined structure kept from the refinement window: calculated instead of the file's.
+    std::shared_ptr<const StructureModel> refined;
 };
 
 // A reflection named by a click: the phase it belongs to (from 0) and its record.
@@ -27,6 +30,9 @@ struct NamedReflection {
     std::size_t index = 0;  // in the phase's reflections (for the first phase, the merged records from 0)
     Reflection reflection;  // 2θ and d for the phase's cell scale
 };
+
+// The first phase's name: the main window's structure file without folder, else its title.
+std::string main_phase_name(const StructureModel& model);
 
 // One line of a phase as the Q mode draws it.
 struct MixtureStick {
@@ -53,6 +59,9 @@ public:
     void remove(std::size_t index);
     bool change_settings(std::size_t index, const PhaseSettings& settings, Messages& messages);
     void set_fraction(std::size_t index, double fraction);
+    // An extra phase takes a refined structure (cell, atoms) and its size, strain and orientation,
+    // calculated again. False (told) when the calculation refuses it.
+    bool keep_refined(std::size_t index, const StructureModel& refined, Messages& messages);
     void set_shown(std::size_t index, bool shown);
 
     // Several phases over a calculated diagram: the window draws the mixture.
@@ -76,6 +85,9 @@ public:
 
 private:
     std::vector<MixturePhase> phases() const;
+    // The entry's structure (its file, or what was kept from a refinement) calculated as a phase.
+    bool calculate(const PhaseEntry& entry, const PhaseSettings& settings, double fraction, Messages& messages,
+                   MixturePhase& phase) const;
     void forget_fit();
     // The calculated pattern: the mixture's total, or the main calculation's own with one phase.
     void update_pattern();

@@ -7,6 +7,7 @@
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfprint.hpp"
 #include "diagram/up_down.hpp"
+#include "refinement/tfrefine.hpp"
 
 #include <QAction>
 #include <QActionGroup>
@@ -73,6 +74,17 @@ void Tfplecran::creation()
     print_ = new Tfprint(workspace_, services_.printDialog, this);
     mixture_ = std::make_unique<PhaseMixture>(workspace_);
     phases_ = new Tfphases(*mixture_, services_, [this] { phases_changed(); }, this);
+    RefineHooks refineHooks;
+    refineHooks.draw = [this](const AgreementCurves* curves, const drawing::FitLegend* legend) {
+        draw_refinement(curves, legend);
+    };
+    refineHooks.kept = [this] {
+        if (services_.structureRefined)
+            services_.structureRefined();
+        phases_->refresh();
+        phases_changed();
+    };
+    refine_ = new Tfrefine(workspace_, *mixture_, services_, std::move(refineHooks), this);
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
@@ -161,6 +173,9 @@ void Tfplecran::build_menus()
     QAction* phases = bar->addAction("&Phases...");
     phases->setObjectName("Phases1");
     connect(phases, &QAction::triggered, this, &Tfplecran::show_phases);
+    QAction* refine = bar->addAction("&Refine...");
+    refine->setObjectName("Refine1");
+    connect(refine, &QAction::triggered, this, &Tfplecran::show_refinement);
     QAction* help = bar->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &Tfplecran::Aide);

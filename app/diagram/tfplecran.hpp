@@ -2,6 +2,7 @@
 #pragma once
 
 #include "diagram/diagram_services.hpp"
+#include "drawing/comparison_render.hpp"
 #include "drawing/diagram_render.hpp"
 #include "drawing/phase_overlay.hpp"
 
@@ -23,6 +24,7 @@ class PhaseMixture;
 class PictureWidget;
 class Tfphases;
 class Tfdifference;
+class Tfrefine;
 class Tfprint;
 class UpDown;
 
@@ -50,6 +52,7 @@ class Tfplecran : public QMainWindow {
     Tfdifference& difference_window() { return *difference_; }
     Tfprint& print_window() { return *print_; }
     Tfphases& phases_window() { return *phases_; }
+    Tfrefine& refinement_window() { return *refine_; }
     PhaseMixture& mixture() { return *mixture_; }
     // The phases drawn over the mixture's total; none while the window shows one structure.
     const drawing::PhaseOverlay* phase_overlay() const;
@@ -84,6 +87,13 @@ class Tfplecran : public QMainWindow {
     // The mixture changed: its curves and list drawn again.
     void phases_changed();
     void show_phase_lines();
+    // Refine...: the refinement window over the first observed diagram and the calculated phases.
+    void show_refinement();
+    // The refinement's curves and legend drawn in place of the diagram; null: the diagram again.
+    void draw_refinement(const AgreementCurves* curves, const drawing::FitLegend* legend);
+    bool refinement_shown() const { return refinementShown_; }
+    const AgreementCurves& refinement_curves() const { return refinementCurves_; }
+    const drawing::FitLegend& refinement_legend() const { return refinementLegend_; }
     void OnMouseDown(QPoint position, Qt::MouseButton button);
     void Image1_OnMouseMove(QPoint position);
     void ONMouseUp(QPoint position, Qt::MouseButton button);
@@ -132,6 +142,9 @@ class Tfplecran : public QMainWindow {
     QPoint press_, release_;
     bool differenceShown_ = false;
     bool comparisonShown_ = false;  // the picture shows workspace.agreements.front()
+    bool refinementShown_ = false;  // the picture shows the refinement's curves below
+    AgreementCurves refinementCurves_;
+    drawing::FitLegend refinementLegend_;
     int rememberedHeight_ = 0;
     bool panning_ = false;  // the middle button is held: moves pan instead of drawing a zoom box
     QPoint panFrom_;
@@ -153,6 +166,7 @@ class Tfplecran : public QMainWindow {
     std::unique_ptr<PhaseMixture> mixture_;
     drawing::PhaseOverlay overlay_;
     Tfphases* phases_ = nullptr;
+    Tfrefine* refine_ = nullptr;
 };
 
 }  // namespace kalidos::app

@@ -59,6 +59,7 @@ void Tfplecran::efface_diagrammes_raw()
     workspace_.observed.count = 0;
     workspace_.observed.importCounter = 0;
     comparisonShown_ = false;
+    refinementShown_ = false;
     hide_difference();
     dessine();
 }
@@ -67,6 +68,7 @@ void Tfplecran::efface_diagramme_calcule()
 {
     workspace_.results.pattern.pointCount = 0;
     comparisonShown_ = false;
+    refinementShown_ = false;
     hide_difference();
     dessine();
 }

@@ -45,6 +45,7 @@ void Tfplecran::compare(bool withZeroShift)
     if (services_.resultsListChanged)
         services_.resultsListChanged();
     comparisonShown_ = true;
+    refinementShown_ = false;
     hide_difference();
     dessine();
 }

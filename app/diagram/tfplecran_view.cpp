@@ -25,10 +25,11 @@ void Tfplecran::dessine()
     image_->fit_picture();
     QPainter painter(&image_->picture());
     const bool comparison = comparisonShown_ && !workspace_.agreements.empty();
+    const QSize size = image_->picture().size();
     drawing::RenderOutcome outcome =
-        comparison ? drawing::render_comparison(painter, image_->picture().size(), workspace_,
-                                                workspace_.agreements.front(), options())
-                   : drawing::render_diagram(painter, image_->picture().size(), workspace_, options());
+        refinementShown_ ? drawing::render_fit(painter, size, workspace_, refinementCurves_, refinementLegend_, options())
+        : comparison     ? drawing::render_comparison(painter, size, workspace_, workspace_.agreements.front(), options())
+                         : drawing::render_diagram(painter, size, workspace_, options());
     painter.end();
     if (!outcome.drawn)
         return; // nothing to show yet: the picture stays as it was

@@ -52,9 +52,9 @@ QPolygon difference_curve(const Frame& frame, const std::vector<double>& x, cons
     return line;
 }
 
-void draw_legend(QPainter& painter, const Agreement& a)
+void draw_legend(QPainter& painter, const FitLegend& legend)
 {
-    text_out(painter, 2, 3, QString::fromStdString("Comparison with " + a.fileName));
+    text_out(painter, 2, 3, legend.title);
     painter.setPen(observed_colour(1));
     text_out(painter, 2, 18, "Observed");
     painter.setPen(Qt::black);
@@ -62,17 +62,30 @@ void draw_legend(QPainter& painter, const Agreement& a)
     painter.setPen(kBackgroundCurve);
     text_out(painter, 2, 48, "Background");
     painter.setPen(Qt::black);
-    text_out(painter, 2, 63, QString::fromStdString(agreement_legend(a)));
-    std::string fitted = "Scale=" + value_with_su(a.scale.value, a.scale.su);
-    if (a.zeroShift.su > 0)
-        fitted += "  Zero shift=" + value_with_su(a.zeroShift.value, a.zeroShift.su);
-    text_out(painter, 2, 78, QString::fromStdString(fitted + "  Points=" + std::to_string(a.points)));
+    for (int i = 0; i < legend.figures.size(); ++i)
+        text_out(painter, 2, 63 + 15 * i, legend.figures[i]);
 }
 
 }  // namespace
 
+FitLegend comparison_legend(const Agreement& a)
+{
+    std::string fitted = "Scale=" + value_with_su(a.scale.value, a.scale.su);
+    if (a.zeroShift.su > 0)
+        fitted += "  Zero shift=" + value_with_su(a.zeroShift.value, a.zeroShift.su);
+    return {QString::fromStdString("Comparison with " + a.fileName),
+            {QString::fromStdString(agreement_legend(a)),
+             QString::fromStdString(fitted + "  Points=" + std::to_string(a.points))}};
+}
+
 RenderOutcome render_comparison(QPainter& painter, QSize picture, const Workspace& workspace,
                                 const Agreement& agreement, const DiagramOptions& options)
+{
+    return render_fit(painter, picture, workspace, agreement.curves, comparison_legend(agreement), options);
+}
+
+RenderOutcome render_fit(QPainter& painter, QSize picture, const Workspace& workspace, const AgreementCurves& c,
+                         const FitLegend& legend, const DiagramOptions& options)
 {
     RenderOutcome outcome;
     const AbscissaLimits limits = display_limits(workspace.model, options.mode);
@@ -85,7 +98,6 @@ RenderOutcome render_comparison(QPainter& painter, QSize picture, const Workspac
     frame.stripTop = picture.height() - strip;
     frame.stripZero = frame.stripTop + strip / 2;
     frame.stripHalf = strip / 2 - 2;
-    const AgreementCurves& c = agreement.curves;
     const double lambda = workspace.model.wavelengths.count > 0 ? workspace.model.wavelengths.values[1] : 0;
     std::vector<double> x(c.twoTheta.size());
     double largest = 0;
@@ -115,7 +127,7 @@ RenderOutcome render_comparison(QPainter& painter, QSize picture, const Workspac
     painter.drawPolyline(difference_curve(frame, x, c));
     painter.setPen(Qt::black);
     text_out(painter, 2, frame.stripTop + 3, "Observed - calculated");
-    draw_legend(painter, agreement);
+    draw_legend(painter, legend);
     painter.restore();
     return outcome;
 }

@@ -76,6 +76,9 @@ public:
     void clear_results();
     void reset_spectre_res();
     void set_data_caption(const std::string& fileName);
+    // The structure's cell, atoms, U V W and profile changed elsewhere (the refinement's Keep):
+    // the entries, and the Sample and profile dialog when open, show them.
+    void show_refined_structure();
 
     // Handlers of the controls, under their names.
     void numero_case(int field);

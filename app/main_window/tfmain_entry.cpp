@@ -13,6 +13,7 @@
 #include "entry/read_entries.hpp"
 #include "main_window/grid_bridge.hpp"
 #include "main_window/tfmain.hpp"
+#include "dialogs/sample_profile_dialog.hpp"
 
 namespace kalidos::app {
 
@@ -114,6 +115,18 @@ void Tfmain::show_range()
     set_text(edit11_, form_->lambda);
     set_text(edit14_, form_->lower);
     set_text(edit17_, form_->upper);
+}
+
+void Tfmain::show_refined_structure()
+{
+    show_atoms();
+    show_cell();
+    const StructureModel& model = workspace_.model;
+    edit19_->setText(QString::number(model.u, 'g', 6));
+    edit21_->setText(QString::number(model.v, 'g', 6));
+    edit25_->setText(QString::number(model.w, 'g', 6));
+    if (sampleProfile_->isVisible())
+        sampleProfile_->start();
 }
 
 void Tfmain::show_atoms()

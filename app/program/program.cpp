@@ -32,6 +32,7 @@ Program::Program(const std::string& startDirectory, Messages& messages, FileDial
     services.radiationAdopted = [fmain] { fmain->show_range(); };
     services.askScanWavelengths = [fmain] { return ask_scan_wavelengths(fmain->lambda_dialog()); };
     services.resultsListChanged = [fmain] { fmain->show_results_list(); };
+    services.structureRefined = [fmain] { fmain->show_refined_structure(); };
     services.chooseScan = [fmain](const std::vector<std::string>& names) -> std::optional<int> {
         QStringList items;
         for (std::size_t i = 0; i < names.size(); ++i)

@@ -52,6 +52,7 @@ void add_shortcuts(Tfmain& main, Tfplecran& diagram, FileDialogs& fileDialogs)
     }
     give_key(diagram, "Alldiagramfiles1", QKeySequence(Qt::CTRL | Qt::Key_O));
     give_key(diagram, "ImpressionDiagramme1", QKeySequence(Qt::CTRL | Qt::Key_P));
+    give_key(diagram, "Refine1", QKeySequence(Qt::CTRL | Qt::Key_R));
 }
 
 }  // namespace kalidos::app

@@ -60,10 +60,21 @@ std::unique_ptr<Workspace> calculate_phase_file(const std::filesystem::path& fil
                                                 const PhaseSettings& own, const std::filesystem::path& dataDirectory,
                                                 Messages& messages)
 {
-    std::unique_ptr<Workspace> workspace = make_workspace(main.startDirectory);
-    workspace->model.scratchInMemory = true;
-    if (!read_phase_structure(file, dataDirectory, workspace->model, messages))
+    StructureModel structure;
+    structure.startDirectory = main.startDirectory;
+    structure.scratchInMemory = true;
+    if (!read_phase_structure(file, dataDirectory, structure, messages))
         return nullptr;
+    return calculate_phase_structure(structure, main, own, messages);
+}
+
+std::unique_ptr<Workspace> calculate_phase_structure(const StructureModel& structure, const StructureModel& main,
+                                                     const PhaseSettings& own, Messages& messages)
+{
+    std::unique_ptr<Workspace> workspace = make_workspace(main.startDirectory);
+    workspace->model = structure;
+    workspace->model.startDirectory = main.startDirectory;
+    workspace->model.scratchInMemory = true;
     share_experiment(main, own, workspace->model);
     if (main.anomalousRecords)  // the main calculation's table, for this phase's own elements
         apply_anomalous_records(*main.anomalousRecords, workspace->model);

@@ -35,6 +35,10 @@ std::unique_ptr<Workspace> calculate_phase_file(const std::filesystem::path& fil
                                                 const PhaseSettings& own, const std::filesystem::path& dataDirectory,
                                                 Messages& messages);
 
+// As calculate_phase_file, from a structure already read (a refined one, say).
+std::unique_ptr<Workspace> calculate_phase_structure(const StructureModel& structure, const StructureModel& main,
+                                                     const PhaseSettings& own, Messages& messages);
+
 // calculate_phase_file then make_mixture_phase, named after the file. False, with the reason told
 // through `messages`, when either refuses.
 bool calculate_mixture_phase(const std::filesystem::path& file, const StructureModel& main, const PhaseSettings& own,

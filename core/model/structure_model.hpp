@@ -8,6 +8,7 @@
 #include "model/anisotropic_displacement.hpp"
 #include "model/sample_settings.hpp"
 #include "model/profile_settings.hpp"
+#include "model/refinement_settings.hpp"
 #include "util/fixed_table.hpp"
 
 namespace kalidos {
@@ -142,6 +143,7 @@ struct StructureModel {
     ProfileSettings profile;  // profile function, broadening, asymmetry and shifts beyond U, V, W
 
     SampleSettings sample;  // preferred orientation and the isotropic switch
+    RefinementSettings refinement;  // the refinement window's checks, stages, cycles and damping
 
     // Data-entry state
     int focusedField = 1;

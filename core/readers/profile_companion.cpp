@@ -1,6 +1,7 @@
 #include "readers/profile_companion.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -40,6 +41,57 @@ bool read_preferred(const std::vector<std::string>& w, PreferredOrientation& p)
     p.h = static_cast<int>(h), p.k = static_cast<int>(k), p.l = static_cast<int>(l);
     return h == p.h && k == p.k && l == p.l && (p.h || p.k || p.l) && p.ratio > 0 && p.fraction >= 0 &&
            p.fraction <= 1;
+}
+
+// A whole number within [low, high] after the key.
+bool read_count(const std::vector<std::string>& w, int low, int high, int& target)
+{
+    double number = 0;
+    if (!read_numbers(w, {&number}) || number != std::floor(number) || number < low || number > high)
+        return false;
+    target = static_cast<int>(number);
+    return true;
+}
+
+// "refine-released 0::a 0::c", "refine-stages scale;cell", "refine-cycles 20", "refine-damping 0.001",
+// "refine-background 3".
+bool read_refinement_line(const std::vector<std::string>& w, RefinementSettings& r)
+{
+    const std::string& key = w[0];
+    if (key == "refine-released") {
+        r.released.assign(w.begin() + 1, w.end());
+        return true;
+    }
+    if (key == "refine-stages") {
+        r.stages = w.size() == 2 ? w[1] : std::string();
+        return w.size() == 2;
+    }
+    if (key == "refine-cycles")
+        return read_count(w, 1, 1000, r.cycles);
+    if (key == "refine-background")
+        return read_count(w, 0, 12, r.backgroundOrder);
+    return read_numbers(w, {&r.damping}) && r.damping > 0;  // refine-damping
+}
+
+bool is_refinement_key(const std::string& key)
+{
+    return key == "refine-released" || key == "refine-stages" || key == "refine-cycles" ||
+           key == "refine-damping" || key == "refine-background";
+}
+
+std::string refinement_lines(const RefinementSettings& r)
+{
+    if (is_default(r))
+        return {};
+    std::string text = "refine-released";
+    for (const std::string& name : r.released)
+        text += ' ' + name;
+    text += "\n";
+    if (!r.stages.empty())
+        text += "refine-stages " + r.stages + "\n";
+    text += "refine-cycles " + std::to_string(r.cycles) + "\n";
+    text += "refine-damping " + number(r.damping) + "\n";
+    return text + "refine-background " + std::to_string(r.backgroundOrder) + "\n";
 }
 
 bool read_line(const std::vector<std::string>& w, ProfileSettings& s, SampleSettings& sample)
@@ -82,7 +134,8 @@ std::filesystem::path profile_companion_path(const std::filesystem::path& cryFil
     return path.replace_extension(".ksp");
 }
 
-std::string format_profile_companion(const ProfileSettings& s, const SampleSettings& sample)
+std::string format_profile_companion(const ProfileSettings& s, const SampleSettings& sample,
+                                     const RefinementSettings& refinement)
 {
     std::string text = std::string(kHeader) + "\n";
     text += std::string("profile ") + (s.function == ProfileFunction::Tch ? "tch" : "seed") + "\n";
@@ -98,11 +151,11 @@ std::string format_profile_companion(const ProfileSettings& s, const SampleSetti
             number(p.ratio) + ' ' + number(p.fraction) + "\n";
     if (sample.isotropic)
         text += "isotropic\n";
-    return text;
+    return text + refinement_lines(refinement);
 }
 
 bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, SampleSettings& sample,
-                             std::string& error)
+                             std::string& error, RefinementSettings* refinement)
 {
     if (lines.empty() || trim(lines[0]) != kHeader) {
         error = "not a sample and profile file";
@@ -110,9 +163,12 @@ bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, 
     }
     ProfileSettings read;
     SampleSettings readSample;
+    RefinementSettings readRefinement;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> words = split_words(lines[i]);
-        if (!words.empty() && !read_line(words, read, readSample)) {
+        const bool refinementLine = !words.empty() && is_refinement_key(words[0]);
+        if (refinementLine ? !read_refinement_line(words, readRefinement)
+                           : !words.empty() && !read_line(words, read, readSample)) {
             error = "read error in line " + std::to_string(i + 1);
             return false;
         }
@@ -124,6 +180,8 @@ bool parse_profile_companion(const TextLines& lines, ProfileSettings& settings, 
     }
     settings = read;
     sample = readSample;
+    if (refinement)
+        *refinement = readRefinement;
     return true;
 }
 
@@ -131,13 +189,14 @@ void read_profile_companion(StructureModel& model, const std::filesystem::path& 
 {
     model.profile = {};
     model.sample = {};
+    model.refinement = {};
     const std::filesystem::path companion = profile_companion_path(cryFile);
     std::error_code code;
     if (!std::filesystem::is_regular_file(companion, code))
         return;
     const auto lines = read_text_lines(companion, messages);
     std::string error;
-    if (lines && !parse_profile_companion(*lines, model.profile, model.sample, error))
+    if (lines && !parse_profile_companion(*lines, model.profile, model.sample, error, &model.refinement))
         messages.warning("The sample and profile settings of " + file_name_only(companion.string()) +
                          " were not read (" + error + ")");
 }
@@ -146,12 +205,12 @@ bool write_profile_companion(const StructureModel& model, const std::filesystem:
 {
     const std::filesystem::path companion = profile_companion_path(cryFile);
     std::error_code code;
-    if (is_default(model.profile) && is_default(model.sample)) {
+    if (is_default(model.profile) && is_default(model.sample) && is_default(model.refinement)) {
         std::filesystem::remove(companion, code);
         return true;
     }
     std::ofstream out(companion, std::ios::binary | std::ios::trunc);
-    out << format_profile_companion(model.profile, model.sample);
+    out << format_profile_companion(model.profile, model.sample, model.refinement);
     if (!out.flush()) {
         messages.warning("Cannot write the file " + file_name_only(companion.string()));
         return false;

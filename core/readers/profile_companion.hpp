@@ -5,7 +5,9 @@
 // <name>.ksp next to <name>.cry, written only when a setting differs from its default: a structure
 // without them is saved exactly as before and no companion is left. The companion is plain text,
 // one setting a line ("gauss 0.004 0 0.02 0"); lines whose first word is unknown are skipped, so
-// later settings can be added without breaking older readers.
+// later settings can be added without breaking older readers. The refinement window's settings
+// follow on lines of their own ("refine-stages scale,background;zero,cell"), only when they differ
+// from the defaults.
 #pragma once
 
 #include <filesystem>
@@ -19,12 +21,13 @@ namespace kalidos {
 
 std::filesystem::path profile_companion_path(const std::filesystem::path& cryFile);
 
-std::string format_profile_companion(const ProfileSettings& profile, const SampleSettings& sample);
+std::string format_profile_companion(const ProfileSettings& profile, const SampleSettings& sample,
+                                     const RefinementSettings& refinement = {});
 
-// Reads the lines into `profile` and `sample`; false with `error` (what is wrong and on which line),
-// both left unchanged, otherwise.
+// Reads the lines into `profile`, `sample` and, when given, `refinement`; false with `error` (what is
+// wrong and on which line), all left unchanged, otherwise.
 bool parse_profile_companion(const TextLines& lines, ProfileSettings& profile, SampleSettings& sample,
-                             std::string& error);
+                             std::string& error, RefinementSettings* refinement = nullptr);
 
 // After a .cry file was read: the companion's settings when there is one, the defaults otherwise.
 // A damaged companion is told through `messages` and leaves the defaults.

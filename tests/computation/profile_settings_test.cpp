@@ -87,6 +87,15 @@ TEST(ProfileSettings, DamagedCompanionIsToldAndLeavesTheDefaults)
     EXPECT_EQ(s.zeroShift, 0.5);
     EXPECT_EQ(sample.preferred.ratio, 0.7);
     EXPECT_EQ(sample.preferred.fraction, 0.5);
+    // The refinement window's lines: read back as written, a bad count refused.
+    RefinementSettings refinement{{"0::a", "zero"}, "scale,background;0::a,zero", 7, 0.25, 5};
+    const std::string written = format_profile_companion(s, sample, refinement);
+    RefinementSettings back;
+    ASSERT_TRUE(parse_profile_companion(split_text_lines(written), s, sample, error, &back)) << error;
+    EXPECT_TRUE(back == refinement);
+    EXPECT_EQ(format_profile_companion(s, sample, {}), written.substr(0, written.find("refine-")));
+    EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "refine-cycles 0"}, s, sample, error, &back));
+    EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "refine-background 2.5"}, s, sample, error));
 
     const auto dir = testing::make_scratch_dir("profile_companion_damaged");
     StructureModel m = small_structure();

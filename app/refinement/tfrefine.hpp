@@ -1,0 +1,129 @@
+// The "Refinement" window of the diagram window: the parameters of the calculated phases against the
+// first observed diagram in a tree, refined in a worker thread stage after stage. After each cycle
+// the diagram window draws observed, calculated, background and difference with the figures; the
+// window lists the figures per cycle and the engine's notes. Undo goes back through the Refine
+// presses; Keep writes the refined values into the main window and the Phases window.
+#pragma once
+
+#include <QWidget>
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "diagram/diagram_services.hpp"
+#include "drawing/comparison_render.hpp"
+#include "refinement/refinement_sources.hpp"
+
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QThread;
+
+namespace kalidos::app {
+
+class ParameterTree;
+class PhaseMixture;
+
+struct RefineHooks {
+    // Draws the refined curves with their legend in the diagram window; null: the calculation again.
+    std::function<void(const AgreementCurves* curves, const drawing::FitLegend* legend)> draw;
+    // Keep wrote the refined values into the workspace and the mixture: the windows show them.
+    std::function<void()> kept;
+};
+
+class Tfrefine : public QWidget {
+    Q_OBJECT
+  public:
+    Tfrefine(Workspace& workspace, PhaseMixture& mixture, DiagramServices services, RefineHooks hooks,
+             QWidget* parent = nullptr);
+    ~Tfrefine() override;
+
+    // Takes the calculated phases and the first observed diagram, fills the tree (the settings
+    // remembered with the structure checked) and shows the window. False, with the reason in the
+    // notes, when there is nothing to refine.
+    bool start();
+
+    // Refine: the checked parameters refined together in a worker thread.
+    void refine_checked();
+    // Refine stages: the stages of the Stages field, one after the other, from the values shown.
+    void refine_stages();
+    // Stop: the refinement ends after the cycle under way, keeping the last finished cycle.
+    void stop();
+    // Undo: the values before the last Refine.
+    void undo();
+    // Keep: the refined cell, atoms, profile and fractions into the main window and the Phases window.
+    void keep();
+    // Save refined CIF...: the refined structure of each phase, one file each.
+    void save_refined_cif();
+
+    bool running() const { return worker_ != nullptr; }
+    int undo_levels() const { return static_cast<int>(undo_.size()); }
+    const std::optional<RefinementResult>& result() const { return result_; }
+    const std::vector<RefinementPhase>& phases() const { return current_; }
+    ParameterTree& tree() { return *tree_; }
+    QString notes() const;
+
+  private:
+    struct Snapshot {
+        std::vector<RefinementPhase> phases;
+        std::optional<RefinementResult> result;
+        std::vector<std::vector<std::string>> stages;
+    };
+
+    void build_layout();
+    QWidget* build_settings();
+    QWidget* build_buttons();
+    void rebuild_tree();
+    RefinementRequest request(std::vector<std::vector<std::string>> stages) const;
+    void run(std::vector<std::vector<std::string>> stages);
+    void record_stage(const std::set<std::string>& checked);
+    void cycle_finished(const RefinementResult& progress);
+    void refinement_finished();
+    void show_result();
+    void note(const QString& text);
+    void note_outcome(const RefinementResult& result);
+    void remember_settings();
+    void set_running(bool running);
+    void draw(const RefinementResult* result);
+
+    Workspace& workspace_;
+    PhaseMixture& mixture_;
+    DiagramServices services_;
+    RefineHooks hooks_;
+
+    RefinementStart start_;
+    std::vector<RefinementPhase> current_;  // the values shown: the start, or the last refinement's
+    std::vector<RefinementParameter> parameters_;
+    std::optional<RefinementResult> result_;
+    std::vector<std::vector<std::string>> stages_;  // the stages refined since the start, as kalidos-batch names them
+    std::vector<Snapshot> undo_;
+    int stageOffset_ = 0;  // stages of the cycle table before the refinement under way
+
+    QThread* worker_ = nullptr;
+    std::atomic<bool> stop_{false};
+    RefinementResult workerResult_;
+    std::string workerRefusal_;
+
+    ParameterTree* tree_ = nullptr;
+    QSpinBox* cycles_ = nullptr;
+    QDoubleSpinBox* damping_ = nullptr;
+    QSpinBox* background_ = nullptr;
+    QLineEdit* stagesEdit_ = nullptr;
+    QTableWidget* figures_ = nullptr;
+    QPlainTextEdit* notes_ = nullptr;
+    QPushButton* refine_ = nullptr;
+    QPushButton* refineStages_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QPushButton* undoButton_ = nullptr;
+    QPushButton* keep_ = nullptr;
+    QPushButton* saveCif_ = nullptr;
+};
+
+}  // namespace kalidos::app

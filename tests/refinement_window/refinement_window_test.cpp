@@ -1,0 +1,255 @@
+// The refinement window as users drive it: a structure and a measured diagram, two stages through
+// the window's controls beside the same stages through kalidos-batch, Stop, Undo and Keep.
+#include <QAction>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <sstream>
+
+#include "batch_program.hpp"
+#include "comparison/calculated_points.hpp"
+#include "diagram/tfplecran.hpp"
+#include "main_window_fixture.hpp"
+#include "program/program.hpp"
+#include "refinement/parameter_tree.hpp"
+#include "refinement/tfrefine.hpp"
+
+namespace kalidos::app::testing {
+namespace {
+
+using kalidos::testing::JsonDocument;
+using kalidos::testing::member;
+using kalidos::testing::number;
+using kalidos::testing::realdata_dir;
+
+class RefinementWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        KALIDOS_REQUIRE_REALDATA();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = kalidos::testing::make_scratch_dir(std::string("refine-") + info->name());
+        previous = QDir::currentPath();
+        provide_data_files(dir);
+        QDir::setCurrent(QString::fromStdString(dir.string()));
+        program = std::make_unique<Program>(dir.string(), messages, dialogs, nullptr);
+        ASSERT_TRUE(program->start());
+        // The measured corundum and its structure, calculated over the file's range.
+        ASSERT_TRUE(program->main_window().open_structure_named(cif));
+        program->diagram_window().open_diagram_named(rd);
+        program->main_window().findChild<QPushButton*>("BitBtn1")->click();
+        ASSERT_GT(program->workspace().results.pattern.pointCount, 0)
+            << (messages.warnings.empty() ? "" : messages.warnings.back());
+        program->diagram_window().findChild<QAction*>("Refine1")->trigger();
+        ASSERT_TRUE(window().isVisible());
+        ASSERT_FALSE(window().phases().empty()) << window().notes().toStdString();
+    }
+    void TearDown() override
+    {
+        program.reset();
+        QDir::setCurrent(previous);
+    }
+
+    Tfrefine& window() { return program->diagram_window().refinement_window(); }
+    QPushButton* button(const char* name) { return window().findChild<QPushButton*>(name); }
+    // The tree's item of that caption (a group, a heading or a parameter of one).
+    QTreeWidgetItem* item(const QString& caption)
+    {
+        const auto found = window().tree().findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+    void check(std::initializer_list<const char*> captions)
+    {
+        for (const char* caption : captions) {
+            QTreeWidgetItem* found = item(caption);
+            ASSERT_NE(found, nullptr) << caption;
+            found->setCheckState(ParameterTree::Name, Qt::Checked);
+        }
+    }
+    void press_and_wait(const char* name, int seconds = 300)
+    {
+        button(name)->click();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !window().running(); }, seconds * 1000));
+    }
+    // The values the tree shows, by parameter name.
+    std::map<std::string, double> shown_values()
+    {
+        std::map<std::string, double> values;
+        for (QTreeWidgetItem* leaf : window().tree().leaves())
+            values[leaf->data(ParameterTree::Name, ParameterTree::kNameRole).toString().toStdString()] =
+                leaf->text(ParameterTree::Value).toDouble();
+        return values;
+    }
+    std::vector<std::string> batch_wavelength_arguments() const
+    {
+        const WavelengthSet& set = program->workspace().model.wavelengths;
+        std::string mixture;
+        for (int i = 1; i <= set.count; ++i)
+            mixture += (i > 1 ? "," : "") + std::to_string(set.values[i]) + ":" + std::to_string(set.weights[i]);
+        return {"--mixture", mixture};
+    }
+
+    const std::string cif = (realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif").string();
+    const std::string rd = (realdata_dir() / "rd" / "qarr_CORUNDUM.RD").string();
+    std::filesystem::path dir;
+    QString previous;
+    kalidos::testing::RecordingMessages messages;
+    ScriptedFileDialogs dialogs;
+    std::unique_ptr<Program> program;
+};
+
+void save_picture(const QImage& picture, const char* name)
+{
+    QDir().mkpath(KALIDOS_PICTURE_DIR);
+    EXPECT_TRUE(picture.save(QString(KALIDOS_PICTURE_DIR) + "/" + name)) << name;
+}
+
+// Two Refine presses give what kalidos-batch gives for the stages the window records; the
+// diagram window draws the refined curves; Keep and File › Save carry the values and the
+// settings, from which a reopened structure refines again to the same values.
+TEST_F(RefinementWindowTest, TwoStagesAgreeWithTheBatchRunnerAndTheDrawing)
+{
+    QTreeWidgetItem* b = item("b");
+    ASSERT_NE(b, nullptr);
+    EXPECT_FALSE(b->flags() & Qt::ItemIsUserCheckable);  // hexagonal axes: b = a
+    EXPECT_FALSE(b->toolTip(ParameterTree::Name).isEmpty());
+    check({"Scale", "Background"});
+    press_and_wait("Refine");
+    check({"Zero shift", "Cell", "Profile"});
+    press_and_wait("Refine");
+    const QString stages = window().findChild<QLineEdit*>("Stages")->text();
+    EXPECT_EQ(stages, "scale,background;zero,profile,cell");
+    ASSERT_TRUE(window().result().has_value());
+    const RefinementResult& result = *window().result();
+
+    std::vector<std::string> arguments = batch_wavelength_arguments();
+    const CalculatedRange range = calculated_range(program->workspace());
+    for (const std::string& a : {std::string("--range"), std::to_string(range.low), std::to_string(range.high),
+                                 std::string("--observed"), rd, std::string("--refine"), stages.toStdString(),
+                                 std::string("--export-xy"), std::string("c.xy"), std::string("--json"),
+                                 std::string("r.json"), cif})
+        arguments.push_back(a);
+    const kalidos::testing::ProgramRun run = kalidos::testing::run_batch_program(arguments, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const JsonDocument json(kalidos::testing::read_text_file(dir / "r.json"));
+    const sajson::value refinement = member(json.root(), "refinement");
+    EXPECT_NEAR(result.rwp, number(refinement, "rwp"), 1e-6);
+    const std::map<std::string, double> shown = shown_values();
+    const sajson::value parameters = member(refinement, "parameters");
+    const auto refined = std::count_if(result.parameters.begin(), result.parameters.end(),
+                                       [](const RefinementParameter& p) { return p.refined; });
+    ASSERT_EQ(parameters.get_length(), static_cast<std::size_t>(refined));  // the JSON lists the refined ones
+    for (std::size_t i = 0; i < parameters.get_length(); ++i) {
+        const sajson::value p = parameters.get_array_element(i);
+        const std::string name = kalidos::testing::text(p, "name");
+        ASSERT_TRUE(shown.count(name)) << name;
+        const double value = number(p, "value"), su = number(p, "su");
+        // Both stop when every shift is below 0.01 su; the tree shows 8 digits.
+        EXPECT_NEAR(shown.at(name), value, std::max(0.01 * su, 1e-7 * std::fabs(value))) << name;
+    }
+    // The diagram window draws the refined curves, which are the batch runner's columns.
+    Tfplecran& diagram = program->diagram_window();
+    ASSERT_TRUE(diagram.refinement_shown());
+    const std::string columns = kalidos::testing::read_text_file(dir / "c.xy");
+    std::istringstream lines(columns);
+    std::string line;
+    std::size_t row = 0;
+    double largest = 0;
+    const AgreementCurves& drawn = diagram.refinement_curves();
+    while (std::getline(lines, line)) {
+        double x = 0, y = 0, yc = 0;
+        if (line.empty() || line[0] == '#' || !(std::istringstream(line) >> x >> y >> yc))
+            continue;
+        ASSERT_LT(row, drawn.twoTheta.size());
+        EXPECT_NEAR(drawn.twoTheta[row], x, 1e-6);
+        largest = std::max(largest, std::fabs(drawn.calculated[row] - yc) / std::max(yc, 1.0));
+        ++row;
+    }
+    EXPECT_EQ(row, drawn.twoTheta.size());
+    EXPECT_LT(largest, 1e-5);
+    EXPECT_TRUE(diagram.refinement_legend().figures.front().contains(QString::number(100 * result.rwp, 'f', 2)));
+
+    diagram.resize(1030, 500);
+    save_picture(window().grab().toImage(), "readme_refinement_window.png");
+    save_picture(diagram.grab().toImage(), "readme_refinement_diagram.png");
+
+    // Keep: the main window's entries and the model take the refined values.
+    button("Keep")->click();
+    const StructureModel& model = program->workspace().model;
+    const double a = result.find("0::a")->value;
+    EXPECT_EQ(program->main_window().findChild<QLineEdit*>("Edit2")->text().trimmed(), QString::number(a, 'f', 4));
+    EXPECT_EQ(model.cell.c, result.find("0::c")->value);
+    EXPECT_EQ(model.profile.zeroShift, result.find("zero")->value);
+    EXPECT_EQ(model.w, result.find("W")->value);
+    // File › Save keeps the settings beside the .cry; reopened, the stages refine again alike.
+    dialogs.answers.push_back(ChosenFile{(dir / "kept.cry").string(), 0});
+    program->main_window().sauve_donnees();
+    ASSERT_TRUE(program->main_window().open_structure_named((dir / "kept.cry").string()));
+    EXPECT_EQ(model.refinement.stages, stages.toStdString());
+    program->main_window().findChild<QPushButton*>("BitBtn1")->click();
+    program->diagram_window().findChild<QAction*>("Refine1")->trigger();
+    EXPECT_EQ(window().findChild<QLineEdit*>("Stages")->text(), stages);
+    EXPECT_EQ(item("Zero shift")->checkState(ParameterTree::Name), Qt::Checked);
+    EXPECT_EQ(item("Shift"), nullptr);
+    press_and_wait("RefineStages");
+    ASSERT_TRUE(window().result().has_value());
+    for (const char* name : {"0::a", "0::c", "zero", "W"})
+        EXPECT_NEAR(window().result()->find(name)->value, result.find(name)->value, 0.05 * result.find(name)->su)
+            << name;
+}
+
+// Stop keeps the last finished cycle and ends a long refinement within one cycle while the window
+// goes on handling events; Undo goes back one Refine press at a time.
+TEST_F(RefinementWindowTest, StopEndsWithinOneCycleAndUndoGoesBackPressByPress)
+{
+    const std::map<std::string, double> start = shown_values();
+    check({"Scale", "Background"});
+    press_and_wait("Refine");
+    const std::map<std::string, double> first = shown_values();
+    ASSERT_NE(first.at("0::scale"), start.at("0::scale"));
+
+    window().findChild<QSpinBox*>("Cycles")->setValue(500);
+    for (int top = 0; top < 2; ++top)  // the diagram's and the phase's: everything
+        window().tree().topLevelItem(top)->setCheckState(ParameterTree::Name, Qt::Checked);
+    auto* figures = window().findChild<QTableWidget*>("CycleFigures");
+    const int rowsBefore = figures->rowCount();
+    int reports = 0, ticksAtFirstReport = 0, ticks = 0;
+    std::map<std::string, double> lastReported;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    QObject::connect(figures->model(), &QAbstractItemModel::rowsInserted, [&] {
+        lastReported = shown_values();
+        if (++reports == 1) {
+            ticksAtFirstReport = ticks;
+            EXPECT_TRUE(window().running());
+            button("Stop")->click();
+        }
+    });
+    ticker.start(1);
+    press_and_wait("Refine");
+    ticker.stop();
+    EXPECT_GT(ticksAtFirstReport, 0);  // the window went on handling events while the worker refined
+    ASSERT_TRUE(window().result().has_value());
+    const RefinementStage& stage = window().result()->stages.back();
+    EXPECT_TRUE(stage.stopped);
+    EXPECT_LE(stage.cycles, 2);  // the cycle under way when Stop was pressed, at most
+    EXPECT_EQ(figures->rowCount() - rowsBefore, reports);
+    EXPECT_EQ(shown_values(), lastReported);  // the values of the last finished cycle stay
+
+    ASSERT_EQ(window().undo_levels(), 2);
+    button("Undo")->click();
+    EXPECT_EQ(shown_values(), first);
+    button("Undo")->click();
+    EXPECT_EQ(shown_values(), start);
+    EXPECT_FALSE(button("Undo")->isEnabled());
+    EXPECT_FALSE(program->diagram_window().refinement_shown());
+}
+
+}  // namespace
+}  // namespace kalidos::app::testing
