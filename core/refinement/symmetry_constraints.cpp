@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "computation/displacement_tensor.hpp"
+#include "computation/site_multiplicity.hpp"  // for applied_operators
 #include "computation/site_symmetry.hpp"
 
 namespace kalidos {
@@ -14,27 +15,9 @@ constexpr double kSamePosition = 0.001;  // as the site multiplicities find spec
 constexpr double kTwoPiSquared = 19.739208802178716;
 constexpr int kPairs[6][2] = {{0, 0}, {1, 1}, {2, 2}, {0, 1}, {0, 2}, {1, 2}};
 
-// The operator table with the inversion images the table leaves implicit, as the multiplicities
-// count them.
-std::vector<SymmetryOperator> all_operators(const StructureModel& model)
-{
-    std::vector<SymmetryOperator> operators;
-    for (int j = 1; j <= model.operatorCount; ++j) {
-        operators.push_back(model.operators[j]);
-        if (model.inversionAdded == 1) {
-            SymmetryOperator inverted = model.operators[j];
-            for (auto& row : inverted.m)
-                for (double& v : row)
-                    v = -v;
-            operators.push_back(inverted);
-        }
-    }
-    return operators;
-}
-
 std::vector<SymmetryOperator> stabiliser_of(const StructureModel& model, int n)
 {
-    return site_stabiliser(all_operators(model), model.atomX[n], model.atomY[n], model.atomZ[n], kSamePosition);
+    return site_stabiliser(applied_operators(model), model.atomX[n], model.atomY[n], model.atomZ[n], kSamePosition);
 }
 
 std::vector<double> unit_row(int components, int i, int j = -1)
