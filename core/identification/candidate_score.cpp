@@ -21,14 +21,6 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// The X-ray tube's Lorentz-polarisation factor at 2θ, as the calculation applies it.
-double tube_lp(double twoTheta)
-{
-    const double theta = twoTheta / 2 / kDegreesPerRadian;
-    const double s = std::sin(theta), c2 = std::cos(2 * theta);
-    return (1 + c2 * c2) * 0.5 / (s * s * std::cos(theta));
-}
-
 // The peak nearest `twoTheta`, or -1 when none lies within `reach`.
 int nearest_peak(const std::vector<FoundPeak>& peaks, double twoTheta, double reach)
 {
@@ -64,6 +56,13 @@ double estimated_shift(const std::vector<StickLine>& lines, const MatchContext& 
 }
 
 }  // namespace
+
+double tube_lp(double twoTheta)
+{
+    const double theta = twoTheta / 2 / kDegreesPerRadian;
+    const double s = std::sin(theta), c2 = std::cos(2 * theta);
+    return (1 + c2 * c2) * 0.5 / (s * s * std::cos(theta));
+}
 
 MatchContext match_context(const PeakSearch& search, double lambda1)
 {

@@ -39,6 +39,10 @@ struct CandidateScore {
     std::vector<int> matchedPeaks;  // indices into the context's peaks
 };
 
+// The X-ray tube's Lorentz-polarisation factor at 2θ (degrees), as the calculation applies it:
+// (1 + cos²2θ) / 2 / (sin²θ·cos θ).
+double tube_lp(double twoTheta);
+
 // A line of an entry's pattern at a wavelength: 2θ (degrees) and intensity relative to the
 // strongest line in the range (1).
 struct StickLine {

@@ -19,8 +19,10 @@ constexpr double kLeastSignificance = 3;
 // Only candidates within this share of the round's best figure of merit are fitted: the fit costs
 // a calculation and tens of profile evaluations over the whole diagram.
 constexpr double kCheckedShare = 0.1;
-// Nor is a candidate of which less than half the pattern is found among the peaks.
+// Nor is a candidate of which less than half the pattern is found among the peaks, or whose figure
+// of merit is below this (chance coincidences of large cells score 1 to 3).
 constexpr double kLeastCoverage = 0.5;
+constexpr double kLeastScore = 5;
 // A peak whose height the phases found reach for at least this share counts as explained (what
 // is left of it is the misfit of their profile, not another phase).
 constexpr double kExplainedShare = 0.5;
@@ -74,13 +76,16 @@ struct Round {
     double rwp = std::numeric_limits<double>::infinity();
 };
 
+// The mixture fit of `phases`: scales, background and zero shift, with the crystallite sizes when
+// `sizes` (candidates are compared without them: a wrong candidate's size can wander for the whole
+// 50 cycles, each evaluating its profile over the diagram several times).
 bool fit(const MeasuredScan& scan, const MatchContext& context, const std::vector<MixturePhase>& phases,
-         const IdentifySettings& settings, PhaseFit& result)
+         const IdentifySettings& settings, bool sizes, PhaseFit& result)
 {
     PhaseFitSettings fitSettings;
     fitSettings.backgroundOrder = settings.backgroundOrder;
     fitSettings.fitZeroShift = true;
-    fitSettings.fitSize = true;
+    fitSettings.fitSize = sizes;
     return fit_phases(scan, context.low, context.high, phases, fitSettings, result).empty();
 }
 
@@ -93,14 +98,14 @@ void check_candidates(const MeasuredScan& scan, const MatchContext& context, std
         --checked;
     for (std::size_t i = 0; i < checked; ++i) {
         Candidate& c = ranked[i];
-        const bool likely = c.figure.coverage >= kLeastCoverage;
+        const bool likely = c.figure.coverage >= kLeastCoverage && c.figure.score >= kLeastScore;
         const MixturePhase* phase = likely ? cache.phase(c.entry) : nullptr;
         if (phase == nullptr)
             continue;
         std::vector<MixturePhase> phases = round.phases;
         phases.push_back(*phase);
         PhaseFit result;
-        if (!fit(scan, context, phases, settings, result) || !result.phases.back().contributes)
+        if (!fit(scan, context, phases, settings, false, result) || !result.phases.back().contributes)
             continue;
         c.rwp = result.agreement.rwp;
         c.fraction = result.phases.back().fraction.value;
@@ -204,8 +209,8 @@ Identification identify_phases(const MeasuredScan& scan, const MeasuredWavelengt
             break;
         round.found.push_back(ranked.front().entry);
         round.phases.push_back(*cache.phase(ranked.front().entry));
-        fit(scan, context, round.phases, settings, round.fit);
-        round.rwp = round.fit.agreement.rwp;
+        round.rwp = ranked.front().rwp;
+        fit(scan, context, round.phases, settings, true, round.fit);
         update_unexplained(context, round.fit);
     }
     for (std::size_t p = 0; p < round.found.size(); ++p)

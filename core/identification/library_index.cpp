@@ -138,6 +138,7 @@ FileStamp stamp_of(const fs::path& file)
 
 std::unique_ptr<LibraryIndex> LibraryIndex::open(const fs::path& file, std::string& error)
 {
+    error.clear();
     std::error_code ignored;
     const bool fresh = !fs::exists(file, ignored) || fs::file_size(file, ignored) == 0;
     sqlite3* db = nullptr;

@@ -11,6 +11,7 @@ constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr std::size_t kFewestPoints = 16;
 constexpr double kSmoothingReach = 0.03;    // degrees 2θ each side: narrower than any lab peak
 constexpr double kBackgroundReach = 1.0;    // degrees 2θ: the widest base a peak may have
+constexpr double kBackgroundBin = 0.2;      // degrees 2θ
 constexpr double kSmallestShare = 1e-3;     // of the strongest peak, for diagrams without noise
 constexpr double kMedianToSigma = 1.4826;   // for normal noise
 
@@ -71,9 +72,9 @@ std::vector<double> smoothed(const std::vector<double>& y, const std::vector<dou
 
 // SNIP peak clipping (Ryan et al. 1988) on the doubly logarithmic square root of the counts, which
 // keeps the clipping from eating into the background under strong peaks.
-std::vector<double> snip_background(const std::vector<double>& y, int reach)
+std::vector<double> snip(const std::vector<double>& y, int reach)
 {
-    const auto forward = [](double v) { return std::log(std::log(std::sqrt(v + 1) + 1) + 1); };
+    const auto forward = [](double v) { return std::log(std::log(std::sqrt(std::max(v, 0.0) + 1) + 1) + 1); };
     const auto back = [](double v) {
         const double r = std::exp(std::exp(v) - 1) - 1;
         return r * r - 1;
@@ -90,6 +91,39 @@ std::vector<double> snip_background(const std::vector<double>& y, int reach)
     }
     std::transform(v.begin(), v.end(), v.begin(), back);
     return v;
+}
+
+// The background under the points: clipped on the means of bins of kBackgroundBin, whose noise is
+// a few times smaller than the points' and which need few clipping passes; each clipping pass keeps
+// the lower of noisy values, so the result sits under the noise's middle by about the same number of
+// the bins' standard deviations everywhere: that median is added back.
+std::vector<double> background_of(const Points& p)
+{
+    const std::size_t perBin = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kBackgroundBin / p.step)));
+    std::vector<double> means, centres;
+    for (std::size_t first = 0; first < p.y.size(); first += perBin) {
+        const std::size_t last = std::min(p.y.size(), first + perBin);
+        means.push_back(std::accumulate(p.y.begin() + static_cast<long>(first), p.y.begin() + static_cast<long>(last), 0.0) /
+                        static_cast<double>(last - first));
+        centres.push_back((p.x[first] + p.x[last - 1]) / 2);
+    }
+    std::vector<double> clipped = snip(means, std::max(2, static_cast<int>(std::lround(kBackgroundReach / kBackgroundBin))));
+    std::vector<double> deviations;
+    for (std::size_t k = 0; k < means.size(); ++k)
+        deviations.push_back((means[k] - clipped[k]) / std::sqrt(std::max(clipped[k], 1.0) / static_cast<double>(perBin)));
+    std::vector<double> quiet = deviations;
+    std::erase_if(quiet, [](double d) { return d > 3; });
+    const double lift = std::clamp(median(quiet), 0.0, 3.0);
+    for (std::size_t k = 0; k < means.size(); ++k)
+        clipped[k] += lift * std::sqrt(std::max(clipped[k], 1.0) / static_cast<double>(perBin));
+    std::vector<double> background(p.x.size());
+    for (std::size_t i = 0; i < p.x.size(); ++i) {
+        const auto after = std::upper_bound(centres.begin(), centres.end(), p.x[i]);
+        const std::size_t k = std::clamp<std::size_t>(static_cast<std::size_t>(after - centres.begin()), 1, centres.size() - 1);
+        const double t = centres.size() < 2 ? 0 : (p.x[i] - centres[k - 1]) / (centres[k] - centres[k - 1]);
+        background[i] = centres.size() < 2 ? clipped[0] : clipped[k - 1] + std::clamp(t, 0.0, 1.0) * (clipped[k] - clipped[k - 1]);
+    }
+    return background;
 }
 
 // How far the net curve stands above the deeper of the two valleys that part it from higher ground.
@@ -179,7 +213,7 @@ PeakSearch find_peaks(const MeasuredScan& scan, const PeakSearchSettings& settin
     const std::vector<double> weights = savitzky_golay(std::max(2, static_cast<int>(std::lround(kSmoothingReach / p.step))));
     search.twoTheta = p.x;
     search.smoothed = smoothed(p.y, weights);
-    search.background = snip_background(search.smoothed, std::max(3, static_cast<int>(std::lround(kBackgroundReach / p.step))));
+    search.background = background_of(p);
     std::vector<double> net(p.y.size()), scaled;
     for (std::size_t i = 0; i < net.size(); ++i) {
         net[i] = search.smoothed[i] - search.background[i];

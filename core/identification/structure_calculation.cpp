@@ -7,7 +7,8 @@
 #include "computation/calculation_driver.hpp"
 #include "computation/headless_host.hpp"
 #include "computation/scattering.hpp"
-#include "mixture/cell_content.hpp"
+#include "identification/candidate_score.hpp"
+#include "mixture/mixture_phase.hpp"
 #include "mixture/phase_calculation.hpp"
 #include "readers/cif_blocks.hpp"
 #include "readers/open_structure_file.hpp"
@@ -24,6 +25,9 @@ constexpr double kIndexLowestTwoTheta = 1;    // degrees: d up to 88 Å
 // Reflections weaker than this share of the strongest m·|F|² are left out: Lp varies by about
 // 10³ over a diagram, so none of them can reach a thousandth of the strongest peak.
 constexpr double kWeakestKept = 1e-6;
+// Reflections whose d agree this closely (relative) are one line in any diagram: 333 and 511 of a
+// cubic cell.
+constexpr double kSameD = 1e-5;
 
 // Always the block asked for; the file's blocks were counted beforehand.
 class FixedBlockChooser : public CifBlockChooser {
@@ -73,22 +77,20 @@ std::vector<std::string> formula_elements(const std::string& formula)
     return elements;
 }
 
-// m·|F|² of each reflection of the (single) pass, equal d summed, largest d first.
-std::vector<IndexedReflection> unlorentzed_reflections(const CalculationResults& results)
+// m·|F|² per cell of each reflection of the phase's (single-wavelength) reflections, which are on
+// the absolute scale of the cell, those of equal d summed, largest d first.
+std::vector<IndexedReflection> unlorentzed_reflections(const MixturePhase& phase)
 {
     std::vector<std::pair<double, double>> lines;
     double strongest = 0;
-    for (int i = 1; i <= results.reflections.count; ++i) {
-        const double lp = results.passValues[i].lp;
-        if (!(lp > 0))
-            continue;
-        lines.emplace_back(results.reflections[i].d, results.reflections[i].intensity / lp);
+    for (const Reflection& r : phase.reflections) {
+        lines.emplace_back(r.d, r.intensity / tube_lp(r.twoTheta));
         strongest = std::max(strongest, lines.back().second);
     }
     std::sort(lines.begin(), lines.end(), [](const auto& x, const auto& y) { return x.first > y.first; });
     std::vector<IndexedReflection> kept;
     for (const auto& [d, intensity] : lines) {
-        if (!kept.empty() && std::fabs(kept.back().d - d) < 1e-6 * d) {
+        if (!kept.empty() && std::fabs(kept.back().d - d) < kSameD * d) {
             kept.back().intensity += static_cast<float>(intensity);
             continue;
         }
@@ -155,20 +157,19 @@ StructureModel index_experiment(double shortestD)
 bool library_entry_of(const Workspace& calculated, LibraryEntry& entry, std::string& why)
 {
     const StructureModel& model = calculated.model;
-    CellContent content;
-    std::string unknown;
-    if (!cell_content(model, content, unknown)) {
-        why = "the formula mass is unknown" + (unknown.empty() ? std::string() : " (atom " + unknown + ")");
+    MixturePhase phase;
+    if (!make_mixture_phase(calculated, "", 1, phase, why)) {
+        why = why.substr(std::min(why.size(), std::size_t{2}));  // without the empty name's ": "
         return false;
     }
-    entry.formula = content.formula;
-    entry.elements = formula_elements(content.formula);
-    entry.zmv = content.zmv();
+    entry.formula = phase.content.formula;
+    entry.elements = formula_elements(phase.content.formula);
+    entry.zmv = phase.content.zmv();
     const CellParameters& c = model.cell;
     const double cell[6] = {c.a, c.b, c.c, c.alpha, c.beta, c.gamma};
     std::copy(cell, cell + 6, entry.cell);
     entry.group = model.spaceGroupSymbol;
-    entry.reflections = unlorentzed_reflections(calculated.results);
+    entry.reflections = unlorentzed_reflections(phase);
     return true;
 }
 

@@ -28,8 +28,9 @@ std::unique_ptr<Workspace> calculate_structure_block(const std::filesystem::path
 // The experiment of the index: X-ray tube, one wavelength, 2θ reaching d = `shortestD`.
 StructureModel index_experiment(double shortestD = kIndexShortestD);
 
-// The entry of a workspace calculated with one wavelength: names, formula, cell, group, Z·M·V and
-// the reflections' m·|F|² (each reflection's intensity divided by its Lp), those of equal d summed.
+// The entry of a workspace calculated with one wavelength of an X-ray tube: formula, cell, group,
+// Z·M·V and the reflections' m·|F|² per cell (the mixture phase's absolute intensities divided by
+// the tube's Lp), those of equal d summed.
 // False with `why` when the cell's content is unknown.
 bool library_entry_of(const Workspace& calculated, LibraryEntry& entry, std::string& why);
 
