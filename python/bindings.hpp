@@ -34,5 +34,6 @@ std::filesystem::path data_directory(const std::string& given);
 void bind_structure(pybind11::module_& module);
 void bind_calculation(pybind11::module_& module);
 void bind_diagram(pybind11::module_& module);
+void bind_identification(pybind11::module_& module);
 
 }  // namespace kalidos::python

@@ -64,4 +64,5 @@ PYBIND11_MODULE(_kalidos, module)
     kalidos::python::bind_structure(module);
     kalidos::python::bind_calculation(module);
     kalidos::python::bind_diagram(module);
+    kalidos::python::bind_identification(module);
 }
