@@ -3,6 +3,7 @@
 
 #include "diagram/phase_mixture.hpp"
 #include "diagram/picture_widget.hpp"
+#include "diagram/tfidentify.hpp"
 #include "diagram/tfphases.hpp"
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfprint.hpp"
@@ -73,6 +74,9 @@ void Tfplecran::creation()
     print_ = new Tfprint(workspace_, services_.printDialog, this);
     mixture_ = std::make_unique<PhaseMixture>(workspace_);
     phases_ = new Tfphases(*mixture_, services_, [this] { phases_changed(); }, this);
+    identify_ = new Tfidentify(
+        workspace_, services_, [this](const std::vector<StickLine>& lines) { show_candidate_sticks(lines); },
+        [this](const std::string& file) { return add_identified_phase(file); }, this);
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
@@ -161,6 +165,9 @@ void Tfplecran::build_menus()
     QAction* phases = bar->addAction("&Phases...");
     phases->setObjectName("Phases1");
     connect(phases, &QAction::triggered, this, &Tfplecran::show_phases);
+    QAction* identify = bar->addAction("&Identify...");
+    identify->setObjectName("Identify1");
+    connect(identify, &QAction::triggered, this, &Tfplecran::show_identify);
     QAction* help = bar->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &Tfplecran::Aide);
