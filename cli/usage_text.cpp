@@ -85,9 +85,10 @@ A library of structures and the phases of a measured diagram (X-rays)
                                    phases found before (scales, background, zero) and
                                    ranked by Rwp; the best becomes a phase when it lowers
                                    Rwp by 1 % and its fraction is 3 su above 0. The
-                                   search goes on over the peaks left unexplained, up to
-                                   five phases, whose fractions come from a last fit with
-                                   their crystallite sizes.
+                                   search goes on over the peaks left unexplained (entries
+                                   of a phase's formula and group with cells within 1 %
+                                   left out), up to five phases, whose fractions come from
+                                   a last fit with their crystallite sizes.
                                    JSON of --index: index_file, files, calculated,
                                    unchanged, removed, structures, refused [{file,
                                    reason}], messages. JSON of --identify: observed,

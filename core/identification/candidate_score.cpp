@@ -12,6 +12,9 @@ constexpr int kShiftLines = 8;
 constexpr double kScaleLines = 0.1;      // relative intensity of the lines the scale comes from
 constexpr double kLeastTolerance = 0.04;  // degrees 2θ
 constexpr double kToleranceWidths = 0.4;  // of the peak's FWHM
+// Lines fainter than this share of the strongest are left out: a diagram would need a dynamic
+// range of 10⁴ above its noise to show them.
+constexpr double kFaintestLine = 1e-4;
 
 double median(std::vector<double> values)
 {
@@ -86,18 +89,26 @@ MatchContext match_context(const PeakSearch& search, double lambda1)
 
 std::vector<StickLine> stick_lines(const LibraryEntry& entry, double lambda, double low, double high, double merge)
 {
-    std::vector<StickLine> lines;
+    // Lp from sin θ alone first: only the lines that can be seen need their angle.
+    const double sineLow = std::sin(low / 2 / kDegreesPerRadian), sineHigh = std::sin(std::min(high, 179.9) / 2 / kDegreesPerRadian);
+    std::vector<std::pair<double, double>> kept;  // sin θ, intensity
     double strongest = 0;
     for (const IndexedReflection& r : entry.reflections) {  // largest d first: 2θ ascending
-        const double sine = lambda / (2 * r.d);
-        if (sine >= 1)
+        const double s = lambda / (2 * r.d);
+        if (s > sineHigh)
             break;
-        const double twoTheta = 2 * std::asin(sine) * kDegreesPerRadian;
-        if (twoTheta < low)
+        if (s < sineLow)
             continue;
-        if (twoTheta > high)
-            break;
-        const double intensity = r.intensity * tube_lp(twoTheta);
+        const double cos2 = 1 - 2 * s * s;
+        const double intensity = r.intensity * (1 + cos2 * cos2) * 0.5 / (s * s * std::sqrt(1 - s * s));
+        kept.emplace_back(s, intensity);
+        strongest = std::max(strongest, intensity);
+    }
+    std::vector<StickLine> lines;
+    for (const auto& [s, intensity] : kept) {
+        if (intensity < kFaintestLine * strongest)
+            continue;
+        const double twoTheta = 2 * std::asin(s) * kDegreesPerRadian;
         if (!lines.empty() && twoTheta - lines.back().twoTheta < merge) {
             StickLine& last = lines.back();
             last.twoTheta = (last.twoTheta * last.intensity + twoTheta * intensity) / (last.intensity + intensity);
@@ -105,10 +116,12 @@ std::vector<StickLine> stick_lines(const LibraryEntry& entry, double lambda, dou
         } else {
             lines.push_back({twoTheta, intensity});
         }
-        strongest = std::max(strongest, lines.back().intensity);
     }
+    double largest = 0;
+    for (const StickLine& line : lines)
+        largest = std::max(largest, line.intensity);
     for (StickLine& line : lines)
-        line.intensity /= strongest;
+        line.intensity /= largest;
     return lines;
 }
 

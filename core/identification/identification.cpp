@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "computation/parallel_for.hpp"
 #include "identification/structure_calculation.hpp"
 #include "wavelengths/wavelength_set.hpp"
 
@@ -23,6 +24,7 @@ constexpr double kCheckedShare = 0.1;
 // of merit is below this (chance coincidences of large cells score 1 to 3).
 constexpr double kLeastCoverage = 0.5;
 constexpr double kLeastScore = 5;
+constexpr double kSameCell = 0.01;
 // A peak whose height the phases found reach for at least this share counts as explained (what
 // is left of it is the misfit of their profile, not another phase).
 constexpr double kExplainedShare = 0.5;
@@ -115,6 +117,30 @@ void check_candidates(const MeasuredScan& scan, const MatchContext& context, std
                      [](const Candidate& a, const Candidate& b) { return a.rwp < b.rwp; });
 }
 
+// The same phase as one found: same formula and group, cell lengths within 1 % (a library may hold
+// one structure several times, refined at other temperatures or compositions).
+bool same_phase(const LibraryEntry& a, const LibraryEntry& b)
+{
+    if (a.formula != b.formula || a.group != b.group)
+        return false;
+    for (int i = 0; i < 3; ++i)
+        if (std::fabs(a.cell[i] - b.cell[i]) > kSameCell * b.cell[i])
+            return false;
+    return true;
+}
+
+std::vector<std::size_t> found_and_alike(const std::vector<LibraryEntry>& entries, const std::vector<std::size_t>& found)
+{
+    std::vector<std::size_t> excluded;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        for (const std::size_t f : found)
+            if (i == f || same_phase(entries[i], entries[f])) {
+                excluded.push_back(i);
+                break;
+            }
+    return excluded;
+}
+
 bool significant(const Candidate& c, double rwpBefore)
 {
     return c.checked() && c.rwp < rwpBefore * (1 - kLeastGain) && c.fraction > kLeastSignificance * c.fractionSu;
@@ -167,16 +193,21 @@ std::vector<Candidate> rank_candidates(const std::vector<LibraryEntry>& entries,
                                        const ElementFilter& filter, std::size_t kept,
                                        const std::vector<std::size_t>& excluded)
 {
+    std::vector<bool> skipped(entries.size(), false);
+    for (const std::size_t i : excluded)
+        skipped[i] = true;
+    std::vector<Candidate> scored(entries.size());
+    parallel_for(static_cast<int>(entries.size()), [&](int begin, int end) {
+        for (std::size_t i = static_cast<std::size_t>(begin); i < static_cast<std::size_t>(end); ++i) {
+            scored[i].entry = i;
+            if (!skipped[i] && filter.accepts(entries[i].elements))
+                scored[i].figure = score_candidate(entries[i], context);
+        }
+    });
     std::vector<Candidate> ranked;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (std::find(excluded.begin(), excluded.end(), i) != excluded.end() || !filter.accepts(entries[i].elements))
-            continue;
-        Candidate c;
-        c.entry = i;
-        c.figure = score_candidate(entries[i], context);
+    for (Candidate& c : scored)
         if (c.figure.score > 0)
             ranked.push_back(std::move(c));
-    }
     const std::size_t n = std::min(kept, ranked.size());
     std::partial_sort(ranked.begin(), ranked.begin() + static_cast<long>(n), ranked.end(),
                       [](const Candidate& a, const Candidate& b) { return a.figure.score > b.figure.score; });
@@ -199,7 +230,8 @@ Identification identify_phases(const MeasuredScan& scan, const MeasuredWavelengt
     Round round;
     const std::size_t kept = static_cast<std::size_t>(std::max(settings.listed, settings.checked));
     for (int found = 0; found < std::min(settings.maxPhases, kMaxPhases); ++found) {
-        std::vector<Candidate> ranked = rank_candidates(entries, context, settings.elements, kept, round.found);
+        std::vector<Candidate> ranked =
+            rank_candidates(entries, context, settings.elements, kept, found_and_alike(entries, round.found));
         check_candidates(scan, context, ranked, cache, round, settings);
         if (found == 0) {
             result.candidates = ranked;
