@@ -36,7 +36,7 @@ std::unique_ptr<LibraryIndex> open_index(const fs::path& file, bool rebuild, Str
         index = LibraryIndex::open(file, error);
     }
     if (!index)
-        messages.note(error);
+        messages.note(error + (fs::is_regular_file(file) && !rebuild ? " (--index with --rebuild replaces it)" : ""));
     return index;
 }
 

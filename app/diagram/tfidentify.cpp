@@ -147,6 +147,11 @@ bool Tfidentify::index_folder(const std::string& folder)
     const fs::path file = default_index_file(folder);
     std::string error;
     auto index = LibraryIndex::open(file, error);
+    if (!index && services_.messages && services_.messages->ask(error + "\n\nReplace it?") == Answer::Yes) {
+        std::error_code ignored;
+        fs::remove(file, ignored);
+        index = LibraryIndex::open(file, error);
+    }
     if (!index) {
         refuse(error);
         return false;
