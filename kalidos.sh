@@ -13,7 +13,7 @@ build="$repo/build"
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 # The Debian packages of the build (the same list as README.md and .ci/run), installed when missing.
-packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev gemmi-dev libgtest-dev libgmock-dev libbenchmark-dev libxy-dev libpugixml-dev libzip-dev libeigen3-dev pybind11-dev python3-dev python3-numpy python3-distributed"
+packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev gemmi-dev libgtest-dev libgmock-dev libbenchmark-dev libxy-dev libpugixml-dev libzip-dev libeigen3-dev libsqlite3-dev pybind11-dev python3-dev python3-numpy python3-distributed"
 install_missing_packages() {
     local missing=""
     for package in $packages; do

@@ -61,14 +61,6 @@ private:
     Write write_;
 };
 
-void draw_progress(std::size_t done, std::size_t total)
-{
-    constexpr std::size_t kWidth = 40;
-    const std::size_t filled = total == 0 ? kWidth : done * kWidth / total;
-    std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] " << done << '/'
-              << total << std::flush;
-}
-
 struct Outputs {
     std::ostream* lines = nullptr;  // JSON Lines
     std::ofstream linesFile;
@@ -120,6 +112,14 @@ bool write_record(const StructureRecord& record, const std::string& stem, Output
 }
 
 }  // namespace
+
+void draw_progress(std::size_t done, std::size_t total)
+{
+    constexpr std::size_t kWidth = 40;
+    const std::size_t filled = total == 0 ? kWidth : done * kWidth / total;
+    std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] " << done << '/'
+              << total << std::flush;
+}
 
 StructureRecord calculate_record(const BatchOptions& settings, const std::string& file, const fs::path& data,
                                  const fs::path& listings, bool indentedToo)

@@ -38,6 +38,9 @@ int run_many(const BatchOptions& options, const std::filesystem::path& dataDirec
 // The command line's files followed by those of --list (one per line, blank lines skipped).
 std::optional<std::vector<std::string>> structure_file_list(const BatchOptions& options, StreamMessages& messages);
 
+// The progress bar on standard error: "[####    ] done/total", drawn over the last one.
+void draw_progress(std::size_t done, std::size_t total);
+
 // Output names, one per file: its stem, then _2, _3 ... where a stem comes again.
 std::vector<std::string> output_stems(const std::vector<std::string>& files);
 

@@ -266,6 +266,8 @@ bool Parser::option(const std::string& name)
             read = read_phase_option(name, args_, next_, o.phases, error);
         if (read == OptionRead::NotProfile)
             read = read_refine_option(name, args_, next_, o.refine, error);
+        if (read == OptionRead::NotProfile)
+            read = read_identify_option(name, args_, next_, o.identification, error);
         if (read == OptionRead::Error)
             fail(error);
         return read != OptionRead::NotProfile;
@@ -319,7 +321,11 @@ void Parser::check_combinations()
         fail("--bonds takes structures calculated alone, not the phases of a mixture");
     if (o.compare && o.observed.empty())
         fail("--compare needs at least one --observed diagram");
-    if (o.structureFile.empty() && o.listFile.empty() && !o.help && !o.version)
+    if (const std::string problem = identify_options_problem(o.identification, !o.structureFiles.empty(),
+                                                             o.observed.size(), !o.jsonFile.empty());
+        !problem.empty())
+        fail(problem);
+    if (o.structureFile.empty() && o.listFile.empty() && !o.help && !o.version && !o.identification.active())
         fail("no structure file given");
     if (several_structures(o) && (o.listBlocks || o.operatorsOnly || !o.exportFile.empty() || !o.exportXy.empty()))
         fail("--list-blocks, --operators, --export and --export-xy take a single structure file");

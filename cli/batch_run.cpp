@@ -7,6 +7,7 @@
 
 #include "batch_calculation.hpp"
 #include "batch_compare.hpp"
+#include "batch_identify.hpp"
 #include "batch_many.hpp"
 #include "batch_mixture.hpp"
 #include "batch_refine.hpp"
@@ -101,6 +102,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
                                                                               : fs::path(options.listingsDirectory));
     if (!check_data_files(data, messages))
         return kExitRefused;
+    if (options.identification.active())
+        return run_identification(options, data, messages, standardOutput);
     if (several_structures(options))
         return run_many(options, data, messages, standardOutput);
     if (!prepare_listings_directory(listings, messages))

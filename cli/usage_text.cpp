@@ -6,6 +6,8 @@ namespace kalidos::batch {
 std::string usage_text()
 {
     return R"(Usage: kalidos-batch [options] STRUCTURE_FILE...
+       kalidos-batch --index DIR [--index-file FILE] [-j N]
+       kalidos-batch --identify --observed FILE --index-file FILE --json OUT
 
 Simulates the powder diagram of one structure with the same readers, space-group
 interpreter, calculation, listings and writers as the KALIDOS window, without a window.
@@ -98,6 +100,54 @@ the phases of one sample)
                                    occupancy_su; u, u_su with a tensor}]}]}; of several
                                    phases the mixture's document with phases[].fraction
                                    and fraction_su from the refined scales.
+A library of structures and the phases of a measured diagram (X-rays)
+  --index DIR                      calculate every structure file below DIR (.cry .ins
+                                   .inp .res .cel .lzy .cif, every CIF block) once and
+                                   keep its formula, elements, cell, group, Z M V and
+                                   reflections (d and m|F|^2 per cell, without Lp) in an
+                                   SQLite index; files unchanged since the last run are
+                                   not calculated again; -j N files at once
+  --index-file FILE                the index (default DIR/kalidos-index.sqlite)
+  --rebuild                        with --index: calculate every file again, and
+                                   replace an index file that is damaged
+  --identify                       search --index-file for the phases of the one
+                                   --observed diagram (needs --json)
+  --elements LIST                  +X must contain X, -X must not, X may contain (when
+                                   any X is given, nothing else): e.g. +Ca,F,O,-Pb
+  --top N                          candidates listed (default 20)
+  --sensitivity S                  of the peak search, 1 to 10 (default 5): a peak rises
+                                   15/S standard deviations of the noise above the
+                                   background
+                                   The peaks (background clipped, Savitzky-Golay
+                                   smoothing, Ka2 partners recognised) are matched with
+                                   each entry's lines at the diagram's Ka1: lines within
+                                   max(0.4 fwhm, 0.04 deg) of a peak after the entry's
+                                   median zero offset match. With I the lines' Lp-
+                                   weighted intensities (strongest 1), visible those the
+                                   median height/I makes detectable:
+                                     C = sum I matched / sum I visible
+                                     A = 1 - mean of |offset|/tolerance (I-weighted)
+                                     E = height of the peaks matched / height of all
+                                         peaks not yet explained
+                                     score = 100 C^2 A sqrt(E) min(1, matched/3)
+                                   The best (score above 5 and a tenth of the best, C at
+                                   least 0.5) are fitted to the whole diagram with the
+                                   phases found before (scales, background, zero) and
+                                   ranked by Rwp; the best becomes a phase when it lowers
+                                   Rwp by 1 % and its fraction is 3 su above 0. The
+                                   search goes on over the peaks left unexplained (entries
+                                   of a phase's formula and group with cells within 1 %
+                                   left out), up to five phases, whose fractions come from
+                                   a last fit with their crystallite sizes.
+                                   JSON of --index: index_file, files, calculated,
+                                   unchanged, removed, structures, refused [{file,
+                                   reason}], messages. JSON of --identify: observed,
+                                   index_file, peaks [{two_theta, d, height, fwhm}],
+                                   candidates [{rank, file, block, formula, group, score,
+                                   coverage, accuracy, explained, rwp, fraction}] (for
+                                   the first phase, best first; rwp and fraction null
+                                   when not fitted), phases [{file, block, formula,
+                                   group, fraction}] (largest first), rwp, messages.
 
 Structure file
   --format cry|shelx|cel|lzy|cif   the format; by default it follows the extension

@@ -67,4 +67,5 @@ PYBIND11_MODULE(_kalidos, module)
     kalidos::python::bind_mixture(module);
     kalidos::python::bind_cif(module);
     kalidos::python::bind_refine(module);
+    kalidos::python::bind_identification(module);
 }

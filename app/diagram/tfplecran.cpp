@@ -3,6 +3,7 @@
 
 #include "diagram/phase_mixture.hpp"
 #include "diagram/picture_widget.hpp"
+#include "diagram/tfidentify.hpp"
 #include "diagram/tfphases.hpp"
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfprint.hpp"
@@ -85,6 +86,9 @@ void Tfplecran::creation()
         phases_changed();
     };
     refine_ = new Tfrefine(workspace_, *mixture_, services_, std::move(refineHooks), this);
+    identify_ = new Tfidentify(
+        workspace_, services_, [this](const std::vector<StickLine>& lines) { show_candidate_sticks(lines); },
+        [this](const std::string& file) { return add_identified_phase(file); }, this);
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
@@ -176,6 +180,9 @@ void Tfplecran::build_menus()
     QAction* refine = bar->addAction("&Refine...");
     refine->setObjectName("Refine1");
     connect(refine, &QAction::triggered, this, &Tfplecran::show_refinement);
+    QAction* identify = bar->addAction("&Identify...");
+    identify->setObjectName("Identify1");
+    connect(identify, &QAction::triggered, this, &Tfplecran::show_identify);
     QAction* help = bar->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &Tfplecran::Aide);

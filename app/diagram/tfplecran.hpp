@@ -5,6 +5,7 @@
 #include "drawing/comparison_render.hpp"
 #include "drawing/diagram_render.hpp"
 #include "drawing/phase_overlay.hpp"
+#include "identification/candidate_score.hpp"
 
 #include <functional>
 #include <memory>
@@ -23,6 +24,7 @@ namespace kalidos::app {
 class PhaseMixture;
 class PictureWidget;
 class Tfphases;
+class Tfidentify;
 class Tfdifference;
 class Tfrefine;
 class Tfprint;
@@ -53,6 +55,7 @@ class Tfplecran : public QMainWindow {
     Tfprint& print_window() { return *print_; }
     Tfphases& phases_window() { return *phases_; }
     Tfrefine& refinement_window() { return *refine_; }
+    Tfidentify& identify_window() { return *identify_; }
     PhaseMixture& mixture() { return *mixture_; }
     // The phases drawn over the mixture's total; none while the window shows one structure.
     const drawing::PhaseOverlay* phase_overlay() const;
@@ -84,6 +87,13 @@ class Tfplecran : public QMainWindow {
     void export_columns();
     // Phases...: the mixture's window, the main window's structure as its first phase.
     void show_phases();
+    // Identify...: the search of the first observed diagram in a library index.
+    void show_identify();
+    // A candidate's lines (2θ, intensity of the strongest 1) drawn over the diagram, up to half its
+    // height; an empty list draws the diagram without them.
+    void show_candidate_sticks(const std::vector<StickLine>& lines);
+    // Add as phase: the Phases window opened and the file added to it.
+    bool add_identified_phase(const std::string& file);
     // The mixture changed: its curves and list drawn again.
     void phases_changed();
     void show_phase_lines();
@@ -167,6 +177,7 @@ class Tfplecran : public QMainWindow {
     drawing::PhaseOverlay overlay_;
     Tfphases* phases_ = nullptr;
     Tfrefine* refine_ = nullptr;
+    Tfidentify* identify_ = nullptr;
 };
 
 }  // namespace kalidos::app

@@ -19,8 +19,8 @@ from ._kalidos import KalidosError, Structure, default_data_directory
 from . import _kalidos
 
 __all__ = ["KalidosError", "Structure", "Result", "MixtureResult", "read_structure", "read_diagram", "calculate",
-           "record", "batch_arguments", "cif_text", "refine",
-           "Refinement", "default_data_directory"]
+           "record", "batch_arguments", "cif_text", "refine", "Refinement", "default_data_directory", "index",
+           "identify"]
 
 _FORMATS = ("cry", "shelx", "cel", "lzy", "cif")
 
@@ -412,3 +412,29 @@ def record(path, format=None, block=None, data=None, **settings):
     if block:
         arguments += ["--block", str(int(block))]
     return _kalidos._record(str(path), arguments, str(data or ""))
+
+
+def index(folder, index_file=None, jobs=1, rebuild=False, data=None):
+    """Indexes the structure files below `folder` as kalidos-batch --index does; returns its report
+    (index_file, files, calculated, unchanged, removed, structures, refused [{file, reason}],
+    messages) as a dict. The index goes to `index_file`, by default a file inside the folder."""
+    import json
+    arguments = ["--index", str(folder), "-j", str(int(jobs))]
+    if index_file:
+        arguments += ["--index-file", str(index_file)]
+    if rebuild:
+        arguments.append("--rebuild")
+    return json.loads(_kalidos._index(arguments, str(data or "")))
+
+
+def identify(observed, index_file, elements=None, top=20, sensitivity=5, scan=1, data=None):
+    """The phases of the measured diagram `observed` searched in the index `index_file`, as
+    kalidos-batch --identify finds them: a dict with peaks, candidates (ranked) and phases
+    (largest fraction first); see kalidos-batch --help for the fields and the figure of merit.
+    elements as --elements ("+Ca,F,-Pb": must, may, must not contain)."""
+    import json
+    arguments = ["--identify", "--observed", str(observed), "--index-file", str(index_file), "--json", "-",
+                 "--top", str(int(top)), "--sensitivity", str(_number(sensitivity)), "--scan", str(int(scan))]
+    if elements:
+        arguments += ["--elements", str(elements)]
+    return json.loads(_kalidos._identify(arguments, str(data or "")))
