@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "comparison/normal_equations.hpp"
+#include "refinement/least_squares.hpp"
 
 namespace kalidos {
 namespace {
@@ -47,6 +47,40 @@ std::vector<WidthPoint> width_points(const PeakSearch& search, const MeasuredWav
     return points;
 }
 
+// H² = U tan²θ + V tanθ + W at each peak: linear in U, V, W.
+class WidthCurve : public LeastSquaresModel {
+public:
+    explicit WidthCurve(const std::vector<WidthPoint>& points) : points_(points) {}
+    bool evaluate(std::span<const double> v, std::span<double> model) override
+    {
+        for (std::size_t i = 0; i < points_.size(); ++i)
+            model[i] = (v[0] * points_[i].tangent + v[1]) * points_[i].tangent + v[2];
+        return true;
+    }
+
+private:
+    const std::vector<WidthPoint>& points_;
+};
+
+// U, V, W through the solver; false when the widths do not determine them.
+bool fit_width_curve(const std::vector<WidthPoint>& points, std::vector<double>& solution)
+{
+    std::vector<double> observed, weights;
+    for (const WidthPoint& p : points) {
+        observed.push_back(p.halfSquared);
+        weights.push_back(p.weight);
+    }
+    WidthCurve curve(points);
+    LeastSquaresOptions options;
+    options.initialDamping = 0;  // linear: one Gauss-Newton step lands on the minimum
+    LeastSquaresResult result;
+    if (!solve_least_squares(curve, observed, weights, {{"U", 0}, {"V", 0}, {"W", 0}}, options, result).empty() ||
+        std::any_of(result.held.begin(), result.held.end(), [](char h) { return h != 0; }))
+        return false;
+    solution = result.values;
+    return true;
+}
+
 bool positive_over(const Resolution& r, double lowTangent, double highTangent)
 {
     for (int i = 0; i <= 20; ++i) {
@@ -69,13 +103,8 @@ Resolution estimate_resolution(const PeakSearch& search, const MeasuredWavelengt
     const Resolution constant{0, 0, points[points.size() / 2].halfSquared};
     if (points.size() < kFewestForCurve)
         return constant;
-    NormalEquations equations(3);
-    for (const WidthPoint& p : points) {
-        const double row[3] = {p.tangent * p.tangent, p.tangent, 1};
-        equations.add(row, p.weight, p.halfSquared);
-    }
-    std::vector<double> solution, inverse;
-    if (!equations.solve(solution, inverse))
+    std::vector<double> solution;
+    if (!fit_width_curve(points, solution))
         return constant;
     r = Resolution{solution[0], solution[1], solution[2]};
     const double low = std::tan(search.twoTheta.front() / 2 / kDegreesPerRadian);
