@@ -64,7 +64,8 @@ void add_axially_divergent_terms(const ProfileTerm& peak, double sl, double hl, 
         return;
     }
     const double lowest = fcj_lowest_angle(twoTheta, sl, hl);
-    const double inflection = std::max(lowest, angle_where_h_is(twoTheta, std::fabs(hl - sl)));
+    // With S/L = H/L the inflection is 2θ itself, which acos(cos 2θ) may give an ulp beyond 2θ.
+    const double inflection = std::clamp(angle_where_h_is(twoTheta, std::fabs(hl - sl)), lowest, twoTheta);
     const double uInflection = std::sqrt(twoTheta - inflection);
     const double uLowest = std::sqrt(twoTheta - lowest);
     // Copies 2u·du apart in 2θ: at most a quarter of the half width everywhere.

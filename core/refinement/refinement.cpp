@@ -186,11 +186,14 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
     // as undetermined stays so for the rest of a fit; when the fit has moved far from where that was
     // decided, it is made again with every variable free.
     const std::vector<int> added = newly_released(session, rows, before);
-    for (int pass = added.empty() ? 1 : 0;; ++pass) {
+    for (int pass = added.empty() || session.request.cycles < 2 ? 1 : 0;; ++pass) {
         const std::vector<int>& variables = pass == 0 ? added : rows;
         current = &variables;
         session.model->set_variables(variables);
-        options.maxCycles = session.request.cycles;
+        // The request limits the stage's cycles, not each pass's: a pass of the newly released
+        // groups leaves at least one cycle for every variable together.
+        const int budget = session.request.cycles - done;
+        options.maxCycles = pass == 0 ? budget - 1 : budget;
         LeastSquaresResult fit;
         why = solve_least_squares(*session.model, session.points.observed, session.points.weight,
                                   free_variables(session.table, variables), options, fit);
@@ -204,7 +207,7 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
         stage.notes = fit.notes;
         const bool held = std::find(fit.held.begin(), fit.held.end(), 1) != fit.held.end();
         const bool moved = fit.weightedSquares < kFreshStartGain * fit.startWeightedSquares;
-        if (fit.stopped || (pass > 0 && (!held || !moved)) || pass == kMaxPasses)
+        if (fit.stopped || (pass > 0 && (!held || !moved)) || pass == kMaxPasses || done >= session.request.cycles)
             break;
     }
     session.model->set_variables(rows);

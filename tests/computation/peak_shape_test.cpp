@@ -207,5 +207,29 @@ TEST(PeakShape, AxialDivergenceMatchesTheDirectIntegrationAndKeepsTheArea)
               11.99);
 }
 
+// With S/L = H/L the inflection falls on 2θ itself: no peak may lose its asymmetry to the rounding
+// of the angle there, and the copies' centroid is the FCJ weight's own.
+TEST(PeakShape, EqualSlitRatiosLeanEveryPeakAlike)
+{
+    const double sl = 0.03, twoTheta = 25.5 * kPi / 180;
+    const double lowest = fcj_lowest_angle(twoTheta, sl, sl);
+    double weight = 0, moment = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const double delta = lowest + (i + 0.5) * (twoTheta - lowest) / 100000;
+        weight += fcj_weight(delta, twoTheta, sl, sl);
+        moment += fcj_weight(delta, twoTheta, sl, sl) * (delta - twoTheta) * 180 / kPi;
+    }
+    for (int k = 0; k < 20; ++k) {
+        const ProfileTerm peak{25.5 + k * 1e-4, 0.05, 0.5, 1000};
+        std::vector<ProfileTerm> terms;
+        add_axially_divergent_terms(peak, sl, sl, terms);
+        double height = 0, shift = 0;
+        for (const ProfileTerm& t : terms)
+            height += t.height, shift += t.height * (t.position - peak.position);
+        EXPECT_NEAR(height, 1000, 1e-9);
+        EXPECT_NEAR(shift / height, moment / weight, 0.01 * std::fabs(moment / weight)) << peak.position;
+    }
+}
+
 }  // namespace
 }  // namespace kalidos

@@ -90,5 +90,24 @@ TEST(RefinementRoundTrip, MonoclinicWithAtomsOnTheMirror)
                 {5, 0.02, 0.02, -0.02}});
 }
 
+// The cycle limit is the stage's: a stage that first refines its new groups alone and then every
+// variable together still reports at most that many cycles, each with its figures.
+TEST(RefinementRoundTrip, CycleLimitHoldsForEachStage)
+{
+    const auto truth = calculated_cif("orthorhombic", kOrthorhombicCif, Experiment());
+    ASSERT_TRUE(truth);
+    RefinementRequest request;
+    request.observed = synthetic_scan(*truth, 0.02, 20000, 100, true);
+    request.phases.push_back({"orthorhombic", perturbed(truth->model, {})});
+    request.stages = {{"scale", "background"}, {"cell", "zero"}, {"profile"}};
+    request.cycles = 2;
+    RefinementResult result;
+    ASSERT_EQ(refine(request, result), "");
+    for (const RefinementStage& s : result.stages) {
+        EXPECT_LE(s.cycles, 2);
+        EXPECT_EQ(s.figures.size(), static_cast<std::size_t>(s.cycles));
+    }
+}
+
 }  // namespace
 }  // namespace kalidos::testing
