@@ -12,6 +12,7 @@
 #include "computation/pattern_grid.hpp"
 #include "mixture/phase_calculation.hpp"
 #include "refinement/refinement.hpp"
+#include "refinement/refinement_structures.hpp"  // the tests' monoclinic structure
 
 namespace kalidos {
 namespace {
@@ -23,29 +24,6 @@ public:
     Answer ask(const std::string&) override { return Answer::No; }
     std::string last;
 };
-
-const char* const kMonoclinic = R"(data_monoclinic
-_cell_length_a 7.1200
-_cell_length_b 5.3400
-_cell_length_c 6.4800
-_cell_angle_alpha 90
-_cell_angle_beta 104.60
-_cell_angle_gamma 90
-_symmetry_space_group_name_H-M 'P 1 21/m 1'
-loop_
-_atom_site_label
-_atom_site_type_symbol
-_atom_site_fract_x
-_atom_site_fract_y
-_atom_site_fract_z
-_atom_site_B_iso_or_equiv
-_atom_site_occupancy
-Ba1 Ba 0.2200 0.25 0.1450 0.80 1
-S1 S 0.6540 0.25 0.3120 0.60 1
-O1 O 0.5180 0.25 0.1210 0.90 1
-O2 O 0.8420 0.25 0.2640 0.90 1
-O3 O 0.6050 0.0330 0.4300 1.00 1
-)";
 
 // 100 atoms (C, N, O, S) at random places of a 11.5 × 12.0 × 12.5 Å triclinic cell.
 std::string p1_structure()
@@ -106,7 +84,7 @@ MeasuredScan measured(const Workspace& truth, int points)
 Case neutron_case()
 {
     Case c;
-    c.truth = calculate(kMonoclinic, kNeutrons, 1.594, 10, 130);
+    c.truth = calculate(testing::kMonoclinicCif, kNeutrons, 1.594, 10, 130);
     c.request.observed = measured(*c.truth, 3000);
     StructureModel start = c.truth->model;
     for (int n = 1; n <= start.atomCount; ++n) {
@@ -172,7 +150,7 @@ BENCHMARK(BM_RefineOneCycle100AtomsP1)->Unit(benchmark::kMillisecond);
 void BM_CalculateFiveAtomsNeutrons(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(calculate(kMonoclinic, kNeutrons, 1.594, 10, 130));
+        benchmark::DoNotOptimize(calculate(testing::kMonoclinicCif, kNeutrons, 1.594, 10, 130));
 }
 BENCHMARK(BM_CalculateFiveAtomsNeutrons)->Unit(benchmark::kMillisecond);
 

@@ -8,6 +8,7 @@
 
 #include "model/workspace.hpp"
 #include "refinement/refinement.hpp"
+#include "refinement_structures.hpp"  // for the CIFs the tests refine
 
 namespace kalidos::testing {
 
@@ -29,13 +30,5 @@ std::unique_ptr<Workspace> calculated_cif(const std::string& name, const std::st
 // calculated diagram's maximum plus `background`, with Poisson noise (fixed seed) when `noise`.
 MeasuredScan synthetic_scan(const Workspace& calculated, double step, double peakCounts, double background,
                             bool noise);
-
-// The own CIFs: an orthorhombic (P n m a, atoms on x 1/4 z and general), a trigonal on hexagonal
-// axes (R -3 c, 0 0 z and x 0 1/4) and a monoclinic (P 21/m, atoms on the mirror and general)
-// structure, and a hexagonal one (P 63/m m c) with a site x 2x z and two anisotropic atoms.
-extern const char* const kOrthorhombicCif;
-extern const char* const kTrigonalCif;
-extern const char* const kMonoclinicCif;
-extern const char* const kHexagonalCif;
 
 }  // namespace kalidos::testing
