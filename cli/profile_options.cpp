@@ -95,6 +95,8 @@ bool read_values(const std::string& name, ValueReader& in, ProfileSettings& s)
         return in.number(s.axialSL) && in.number(s.axialHL);
     if (name == "--zero")
         return in.number(s.zeroShift);
+    if (name == "--transparency")
+        return in.number(s.transparency);
     return in.number(s.displacementMm) && in.number(s.radiusMm);  // --displacement
 }
 
@@ -104,7 +106,8 @@ OptionRead read_profile_option(const std::string& name, const std::vector<std::s
                                ProfileSettings& settings, std::string& error)
 {
     static const char* const names[] = {"--profile", "--gauss",    "--lorentz", "--size",
-                                        "--strain",  "--asymmetry", "--zero",    "--displacement"};
+                                        "--strain",  "--asymmetry", "--zero",    "--displacement",
+                                        "--transparency"};
     bool known = false;
     for (const char* n : names)
         known = known || name == n;

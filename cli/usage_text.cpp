@@ -58,7 +58,8 @@ the phases of one sample)
                                    "scale,background;zero,cell,profile;xyz,biso". Groups:
                                    scale, background, zero, displacement, profile (TCH U V
                                    W X Y, or the seed profile's U V W), asymmetry (S/L,
-                                   H/L), cell (the parameters the lattice leaves free),
+                                   H/L and, for X-rays, the specimen's transparency),
+                                   cell (the parameters the lattice leaves free),
                                    size, strain, preferred (March-Dollase r), xyz (as free
                                    as each site allows), biso, occupancy, adp (the atoms
                                    with a tensor), overall (each phase's overall B); a
@@ -78,7 +79,7 @@ the phases of one sample)
                                    several phases one file each, FILE's name followed by
                                    _1, _2, ... before its extension
                                    Parameter names: zero, displacement, U, V, W, X, Y, SL,
-                                   HL, bkg0..bkg12; per phase (from 0) 0::scale, 0::a ...
+                                   HL, transparency, bkg0..bkg12; per phase (from 0) 0::scale, 0::a ...
                                    0::gamma, 0::size, 0::strain, 0::r, 0::B; per atom
                                    0::x:Al1, 0::y:Al1, 0::z:Al1, 0::B:Al1, 0::occ:Al1,
                                    0::U11:Al1 ... 0::U23:Al1 (the atom's element and
@@ -204,6 +205,10 @@ sqrt(U tan^2 theta + V tan theta + W) from --uvw, peaks at their Bragg angles)
   --zero DEG                       zero shift: peaks at 2-theta + DEG
   --displacement MM RADIUS_MM      sample displacement s and goniometer radius R: peaks
                                    moved by -2 s cos theta / R (radians)
+  --transparency DEG               specimen transparency 1/(2 mu R) in degrees: each
+                                   peak spread into an exponential tail towards low
+                                   angles of length DEG sin 2-theta (its centroid moved
+                                   down as much); 0: diffracted at the surface
   --data DIR                       folder of spgr2.dat, the .pos files, csp.lst,
                                    brcow.an and Sasaki.an (default: the installed
                                    data folder)

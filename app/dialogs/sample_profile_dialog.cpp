@@ -99,6 +99,7 @@ QWidget* SampleProfileDialog::build_instrument_group()
     add_field(grid, 1, 0, kFieldZero);
     add_field(grid, 2, 0, kFieldDisplacement);
     add_field(grid, 2, 3, kFieldRadius);
+    add_field(grid, 3, 0, kFieldTransparency, "Transparency 1/(2μR)");
     return group;
 }
 

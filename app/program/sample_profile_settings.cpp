@@ -17,7 +17,8 @@ constexpr ProfileNumber kProfileNumbers[] = {
     {"sizeNm", &ProfileSettings::sizeNm},       {"scherrerK", &ProfileSettings::scherrerK},
     {"strainPercent", &ProfileSettings::strainPercent}, {"axialSL", &ProfileSettings::axialSL},
     {"axialHL", &ProfileSettings::axialHL},     {"zeroShift", &ProfileSettings::zeroShift},
-    {"displacementMm", &ProfileSettings::displacementMm}, {"radiusMm", &ProfileSettings::radiusMm}};
+    {"displacementMm", &ProfileSettings::displacementMm}, {"radiusMm", &ProfileSettings::radiusMm},
+    {"transparency", &ProfileSettings::transparency}};
 
 bool read_number(const QSettings& settings, const QString& key, double& value)
 {
@@ -53,9 +54,13 @@ void write_sample_profile(QSettings& settings, const SampleSettings& sample, con
 bool read_sample_profile(const QSettings& settings, SampleSettings& sample, ProfileSettings& profile)
 {
     ProfileSettings p;
-    for (const ProfileNumber& number : kProfileNumbers)
-        if (!read_number(settings, QString("profile/") + number.key, p.*number.member))
+    for (const ProfileNumber& number : kProfileNumbers) {
+        const QString key = QString("profile/") + number.key;
+        // Settings kept before the transparency was known still hold everything else.
+        const bool later = number.member == &ProfileSettings::transparency && !settings.contains(key);
+        if (!later && !read_number(settings, key, p.*number.member))
             return false;
+    }
     const QString function = settings.value("profile/function").toString();
     const QString shape = settings.value("profile/strainShape").toString();
     if ((function != "tch" && function != "seed") || (shape != "lorentzian" && shape != "gaussian"))

@@ -45,8 +45,12 @@ double fcj_weight(double delta, double twoTheta, double sl, double hl)
     const double h = std::sqrt(std::max(0.0, ratio * ratio - 1));
     if (!(h > 0))
         return 0;
+    // Weights relative to the near region's 2·min(S, H), so that as the smaller of the two goes to 0
+    // the shape goes over continuously into its limit, 1/h out to h = max(S, H), rather than
+    // vanishing (the copies are normalised to the peak's height afterwards).
+    const double nearest = 2 * std::min(sl, hl);
     const double inflection = angle_where_h_is(twoTheta, std::fabs(hl - sl));
-    const double w = delta < inflection ? sl + hl - h : 2 * std::min(sl, hl);
+    const double w = delta < inflection ? (nearest > 0 ? (sl + hl - h) / nearest : 0) : 1;
     return std::max(0.0, w) / (h * std::cos(delta));
 }
 

@@ -10,7 +10,8 @@ namespace kalidos {
 // The FCJ weight of a symmetric peak centred at 2φ = delta for a peak at 2θ = twoTheta (both radians,
 // 2θ < π/2), with the slit ratios S/L and H/L: W(2φ)/(h(2φ)·cos 2φ), where
 // h(2φ) = √(cos²2φ/cos²2θ − 1), W = S/L + H/L − h below the inflection angle (h = |H/L − S/L|) and
-// 2·min(S/L, H/L) above it, 0 outside [2φmin, 2θ] (h(2φmin) = S/L + H/L). Not normalised.
+// 2·min(S/L, H/L) above it, 0 outside [2φmin, 2θ] (h(2φmin) = S/L + H/L). Not normalised: W is given
+// relative to 2·min(S/L, H/L), which keeps the limit as one ratio goes to 0 (W = 1 out to h = the other).
 double fcj_weight(double delta, double twoTheta, double sl, double hl);
 
 // The lowest angle 2φmin (radians) reached by a peak at twoTheta (radians, < π/2).

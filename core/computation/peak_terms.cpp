@@ -2,6 +2,7 @@
 
 #include "computation/axial_asymmetry.hpp"
 #include "computation/peak_shape.hpp"
+#include "computation/specimen_transparency.hpp"
 
 namespace kalidos {
 
@@ -15,17 +16,23 @@ std::vector<ProfileTerm> profile_terms_of(const StructureModel& m, std::span<con
 {
     const ProfileSettings& s = m.profile;
     const bool asymmetric = s.axialSL + s.axialHL > 0;
-    std::vector<ProfileTerm> terms;
+    std::vector<ProfileTerm> terms, copies;
     terms.reserve(reflections.size());
     for (const Reflection& r : reflections) {
         if (peak_width_refusal(m, r.twoTheta))
             continue;
         const PeakShape p = peak_shape(m, r.twoTheta, r.lambda, r.intensity);
         const ProfileTerm term{p.position, p.fwhm / 2, p.heightEta, p.height};
-        if (asymmetric)
-            add_axially_divergent_terms(term, s.axialSL, s.axialHL, terms);
-        else
+        if (!asymmetric && s.transparency == 0) {
             terms.push_back(term);
+            continue;
+        }
+        copies.clear();
+        if (asymmetric)
+            add_axially_divergent_terms(term, s.axialSL, s.axialHL, copies);
+        else
+            copies.push_back(term);
+        add_transparency_tail(copies, transparency_tail_length(p.position, s.transparency), terms);
     }
     return terms;
 }

@@ -12,7 +12,7 @@ double* field_value(ProfileSettings& s, int field)
     double* const values[kProfileFieldCount] = {
         &s.gaussU,    &s.gaussV,        &s.gaussW,  &s.gaussP,       &s.lorentzX,        &s.lorentzY, &s.sizeNm,
         &s.scherrerK, &s.strainPercent, &s.axialSL, &s.axialHL,      &s.zeroShift,       &s.displacementMm,
-        &s.radiusMm};
+        &s.radiusMm,  &s.transparency};
     return values[field];
 }
 
@@ -30,7 +30,7 @@ const ProfileLimit& profile_field_limit(int field)
     static const ProfileLimit* const limits[kProfileFieldCount] = {
         &kGaussULimit, &kGaussVLimit,  &kGaussWLimit, &kGaussPLimit, &kLorentzXLimit, &kLorentzYLimit,
         &kSizeLimit,   &kScherrerLimit, &kStrainLimit, &kAxialLimit,  &kAxialLimit,    &kZeroLimit,
-        &kDisplacementLimit, &kRadiusLimit};
+        &kDisplacementLimit, &kRadiusLimit, &kTransparencyLimit};
     return *limits[field];
 }
 

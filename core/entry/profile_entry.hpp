@@ -13,7 +13,7 @@ namespace kalidos {
 enum ProfileField {
     kFieldGaussU, kFieldGaussV, kFieldGaussW, kFieldGaussP, kFieldLorentzX, kFieldLorentzY,
     kFieldSize, kFieldScherrer, kFieldStrain, kFieldAxialSL, kFieldAxialHL,
-    kFieldZero, kFieldDisplacement, kFieldRadius, kProfileFieldCount
+    kFieldZero, kFieldDisplacement, kFieldRadius, kFieldTransparency, kProfileFieldCount
 };
 
 struct ProfileEntry {

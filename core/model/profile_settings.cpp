@@ -24,7 +24,8 @@ std::string profile_settings_problem(const ProfileSettings& s)
         {&kGaussPLimit, s.gaussP},         {&kLorentzXLimit, s.lorentzX},   {&kLorentzYLimit, s.lorentzY},
         {&kSizeLimit, s.sizeNm},           {&kScherrerLimit, s.scherrerK},  {&kStrainLimit, s.strainPercent},
         {&kAxialLimit, s.axialSL},         {&kAxialLimit, s.axialHL},       {&kZeroLimit, s.zeroShift},
-        {&kDisplacementLimit, s.displacementMm}, {&kRadiusLimit, s.radiusMm}};
+        {&kDisplacementLimit, s.displacementMm}, {&kRadiusLimit, s.radiusMm},
+        {&kTransparencyLimit, s.transparency}};
     for (const auto& [limit, value] : checks) {
         std::string message = out_of_range_message(*limit, value);
         if (!message.empty())

@@ -25,6 +25,7 @@ struct ProfileSettings {
     double strainPercent = 0;   // microstrain ε, %
     StrainShape strainShape = StrainShape::Gaussian;
     double axialSL = 0, axialHL = 0;  // axial divergence S/L and H/L; 0 and 0: symmetric peaks
+    double transparency = 0;          // 1/(2μR) of the specimen, degrees 2θ; 0: diffracted at its surface
     double zeroShift = 0;             // Z, degrees 2θ
     double displacementMm = 0;        // sample displacement s, mm
     double radiusMm = 240;            // goniometer radius R, mm
@@ -53,6 +54,7 @@ inline constexpr ProfileLimit kSizeLimit{"Crystallite size", 0, 1e6, "nm"};
 inline constexpr ProfileLimit kScherrerLimit{"Scherrer constant K", 0.5, 2, ""};
 inline constexpr ProfileLimit kStrainLimit{"Microstrain", 0, 10, "%"};
 inline constexpr ProfileLimit kAxialLimit{"S/L, H/L", 0, 0.2, ""};
+inline constexpr ProfileLimit kTransparencyLimit{"Specimen transparency", 0, 2, "deg"};
 inline constexpr ProfileLimit kZeroLimit{"Zero shift", -5, 5, "deg"};
 inline constexpr ProfileLimit kDisplacementLimit{"Sample displacement", -5, 5, "mm"};
 inline constexpr ProfileLimit kRadiusLimit{"Goniometer radius", 50, 1000, "mm"};

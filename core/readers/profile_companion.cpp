@@ -123,6 +123,8 @@ bool read_line(const std::vector<std::string>& w, ProfileSettings& s, SampleSett
         return read_numbers(w, {&s.zeroShift});
     if (key == "displacement")
         return read_numbers(w, {&s.displacementMm, &s.radiusMm});
+    if (key == "transparency")
+        return read_numbers(w, {&s.transparency});
     return key != "profile" && key != "strain";  // a later setting: skipped
 }
 
@@ -146,6 +148,8 @@ std::string format_profile_companion(const ProfileSettings& s, const SampleSetti
     text += "asymmetry " + number(s.axialSL) + ' ' + number(s.axialHL) + "\n";
     text += "zero " + number(s.zeroShift) + "\n";
     text += "displacement " + number(s.displacementMm) + ' ' + number(s.radiusMm) + "\n";
+    if (s.transparency != 0)  // a later setting: files without it stay as they were
+        text += "transparency " + number(s.transparency) + "\n";
     const PreferredOrientation& p = sample.preferred;
     text += "preferred " + std::to_string(p.h) + ' ' + std::to_string(p.k) + ' ' + std::to_string(p.l) + ' ' +
             number(p.ratio) + ' ' + number(p.fraction) + "\n";

@@ -112,6 +112,13 @@ void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
         // tenth of a usual value keeps those jumps small beside the change it measures.
         row->step = 2e-3;
     }
+    // In reflection the specimen's transparency is the peaks' other asymmetry (neutrons pass through it).
+    if (m.radiation != kNeutrons) {
+        b.add("transparency", "asymmetry", "transparency", -1, "", p.transparency, Quantity::Transparency);
+        b.last().lower = kTransparencyLimit.low;
+        b.last().upper = kTransparencyLimit.high;
+        b.last().step = 1e-3;
+    }
     for (int k = 0; k <= backgroundOrder; ++k) {
         const std::string name = "bkg" + std::to_string(k);
         b.add(name, "background", name, -1, "", 0, Quantity::Background);

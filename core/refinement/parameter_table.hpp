@@ -12,7 +12,7 @@
 namespace kalidos {
 
 enum class Quantity {
-    Zero, Displacement, WidthU, WidthV, WidthW, WidthX, WidthY, AxialSL, AxialHL, Background,
+    Zero, Displacement, WidthU, WidthV, WidthW, WidthX, WidthY, AxialSL, AxialHL, Transparency, Background,
     Scale, Cell, Size, Strain, MarchDollase, OverallB,
     Position, Biso, Occupancy, Tensor,
 };

@@ -39,6 +39,7 @@ void apply_diagram_row(const ModelParameter& row, double v, StructureModel& m)
     case Quantity::WidthY: p.lorentzY = v; break;
     case Quantity::AxialSL: p.axialSL = v; break;
     case Quantity::AxialHL: p.axialHL = v; break;
+    case Quantity::Transparency: p.transparency = v; break;
     default: break;
     }
 }

@@ -190,10 +190,11 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
         const std::vector<int>& variables = pass == 0 ? added : rows;
         current = &variables;
         session.model->set_variables(variables);
-        // The request limits the stage's cycles, not each pass's: a pass of the newly released
-        // groups leaves at least one cycle for every variable together.
+        // The request limits the stage's cycles, not each pass's. The pass of the newly released
+        // groups only brings them near their minimum: a quarter of the cycles, the rest for every
+        // variable together (a new group strongly tied to one held in that pass crawls there).
         const int budget = session.request.cycles - done;
-        options.maxCycles = pass == 0 ? budget - 1 : budget;
+        options.maxCycles = pass == 0 ? std::max(1, std::min(budget - 1, budget / 4)) : budget;
         LeastSquaresResult fit;
         why = solve_least_squares(*session.model, session.points.observed, session.points.weight,
                                   free_variables(session.table, variables), options, fit);
@@ -210,6 +211,11 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
         if (fit.stopped || (pass > 0 && (!held || !moved)) || pass == kMaxPasses || done >= session.request.cycles)
             break;
     }
+    // A pass's own note counts the pass's cycles; the stage's counts them all.
+    const std::string unfinished = "The refinement stopped after ";
+    std::erase_if(stage.notes, [&](const std::string& note) { return note.starts_with(unfinished); });
+    if (!stage.converged && !stage.stopped)
+        stage.notes.push_back(unfinished + std::to_string(done) + " cycles without converging");
     session.model->set_variables(rows);
     working.stages.push_back(stage);
     return {};

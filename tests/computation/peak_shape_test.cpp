@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "computation/axial_asymmetry.hpp"
@@ -229,6 +230,63 @@ TEST(PeakShape, EqualSlitRatiosLeanEveryPeakAlike)
         EXPECT_NEAR(height, 1000, 1e-9);
         EXPECT_NEAR(shift / height, moment / weight, 0.01 * std::fabs(moment / weight)) << peak.position;
     }
+}
+
+// As the smaller slit ratio goes to 0 the shape goes over into its limit instead of losing its asymmetry.
+TEST(PeakShape, AxialDivergenceIsContinuousAsOneRatioVanishes)
+{
+    ProfileSettings s;
+    s.function = ProfileFunction::Tch;
+    s.gaussW = 0.01, s.lorentzY = 0.03;
+    s.axialSL = 0.05, s.axialHL = 0;
+    const SinglePeak limit(s, 20, 2);
+    s.axialHL = 1e-7;
+    const SinglePeak near(s, 20, 2);
+    s.axialHL = 0, s.axialSL = 0;
+    const SinglePeak symmetric(s, 20, 2);
+    const double top = *std::max_element(near.values.begin(), near.values.end());
+    double apart = 0;
+    for (std::size_t j = 0; j < near.values.size(); ++j) {
+        ASSERT_NEAR(limit.values[j], near.values[j], 1e-4 * top) << near.grid[j];
+        apart = std::max(apart, std::fabs(limit.values[j] - symmetric.values[j]));
+    }
+    EXPECT_GT(apart, 0.05 * top);  // and the limit is not the symmetric peak
+}
+
+// The transparent specimen's peak against the symmetric one convolved here with the exponential
+// tail exp(−t/ℓ)/ℓ, ℓ = T sin 2θ, on the fine grid: same shape, same area, centroid ℓ lower.
+TEST(PeakShape, TransparencySpreadsTheExponentialTailAndMovesTheCentroid)
+{
+    ProfileSettings s;
+    s.function = ProfileFunction::Tch;
+    s.gaussW = 0.01, s.lorentzY = 0.03, s.axialSL = 0.03, s.axialHL = 0.02;
+    const SinglePeak surface(s, 60, 4);
+    s.transparency = 0.1;
+    const SinglePeak transparent(s, 60, 4);
+    const double length = 0.1 * std::sin(60 * kPi / 180);
+    const double top = *std::max_element(transparent.values.begin(), transparent.values.end());
+    const std::size_t n = surface.values.size();
+    for (std::size_t j = 0; j < n; j += 20) {
+        double convolved = 0;
+        for (std::size_t k = 0; j + k < n; ++k) {  // the copy shifted down by t is seen at x from x + t
+            const double t = (static_cast<double>(k) + 0.5) * 0.0005;
+            convolved += surface.values[j + k] * std::exp(-t / length) * 0.0005 / length;
+        }
+        ASSERT_NEAR(transparent.values[j], convolved, 0.005 * top) << transparent.grid[j];
+    }
+    const auto centroid = [](const SinglePeak& p) {
+        double sum = 0, moment = 0;
+        for (std::size_t j = 0; j < p.values.size(); ++j)
+            sum += p.values[j], moment += p.values[j] * p.grid[j];
+        return moment / sum;
+    };
+    EXPECT_NEAR(transparent.area(), surface.area(), 2e-3 * surface.area());
+    EXPECT_NEAR(centroid(surface) - centroid(transparent), length, 0.01 * length);
+    // A vanishing transparency is the surface's peak.
+    s.transparency = 1e-9;
+    const SinglePeak thin(s, 60, 4);
+    for (std::size_t j = 0; j < n; j += 20)
+        ASSERT_NEAR(thin.values[j], surface.values[j], 1e-6 * top);
 }
 
 }  // namespace
