@@ -92,7 +92,7 @@ def _numbers(option, values, count):
 
 
 def _profile_arguments(profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
-                       displacement=None):
+                       displacement=None, transparency=None):
     arguments = []
     if profile is not None:
         arguments += ["--profile", profile]
@@ -111,6 +111,8 @@ def _profile_arguments(profile=None, gauss=None, lorentz=None, size=None, strain
         arguments += ["--zero", _number(zero)]
     if displacement is not None:
         arguments += ["--displacement"] + _numbers("displacement", displacement, (2,))
+    if transparency is not None:
+        arguments += ["--transparency", _number(transparency)]
     return arguments
 
 
@@ -156,7 +158,7 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
                     uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
                     compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None,
                     profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
-                    displacement=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
+                    displacement=None, transparency=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
                     phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), structures=1):
     """The kalidos-batch options that stand for these keywords (see calculate); `structures`
     is the number of structure files they are checked for."""
@@ -190,7 +192,8 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
         arguments.append("--isotropic")
     if step is not None:
         arguments += ["--step", _number(step)]
-    arguments += _profile_arguments(profile, gauss, lorentz, size, strain, asymmetry, zero, displacement)
+    arguments += _profile_arguments(profile, gauss, lorentz, size, strain, asymmetry, zero, displacement,
+                                    transparency)
     arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
     arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum)
     if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
@@ -287,7 +290,8 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         profile: "seed" or "tch" (--profile); gauss: (U, V, W, P) (--gauss); lorentz: (X, Y)
         (--lorentz); size: nm or (nm, K) (--size); strain: percent or (percent, "gauss" or
         "lorentz") (--strain); asymmetry: (S/L, H/L) (--asymmetry); zero: degrees (--zero);
-        displacement: (mm, goniometer radius mm) (--displacement).
+        displacement: (mm, goniometer radius mm) (--displacement); transparency: the
+        specimen's 1/(2 mu R), degrees (--transparency).
     Several structures (a list) are the phases of one sample and need fractions (--fractions,
         one weight fraction per structure) or fit_fractions=True (--fit-fractions, fitted to the
         first observed diagram, with fit=["size", "cell"] to fit each phase's size and cell

@@ -46,6 +46,7 @@ TEST(ProfileSettings, CompanionFileOnlyWhenASettingDiffersAndReadBackExactly)
     m.profile.strainShape = StrainShape::Lorentzian;
     m.profile.axialHL = 0.025;
     m.profile.displacementMm = 0.05;
+    m.profile.transparency = 0.04;
     m.sample.preferred = {1, 0, -2, 0.8, 0.75};
     m.sample.isotropic = true;
     ASSERT_EQ(save_structure_file(m, (dir / "shaped.cry").string(), messages).status, SaveStatus::Saved);
@@ -94,6 +95,7 @@ TEST(ProfileSettings, DamagedCompanionIsToldAndLeavesTheDefaults)
     ASSERT_TRUE(parse_profile_companion(split_text_lines(written), s, sample, error, &back)) << error;
     EXPECT_TRUE(back == refinement);
     EXPECT_EQ(format_profile_companion(s, sample, {}), written.substr(0, written.find("refine-")));
+    EXPECT_EQ(written.find("transparency"), std::string::npos);  // without it, companions stay as they were
     EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "refine-cycles 0"}, s, sample, error, &back));
     EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "refine-background 2.5"}, s, sample, error));
 
