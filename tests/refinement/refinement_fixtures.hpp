@@ -27,8 +27,8 @@ std::unique_ptr<Workspace> calculated_cif(const std::string& name, const std::st
                                           const Experiment& experiment);
 
 // A measured scan of the workspace's calculation on a uniform grid: counts = peakCounts at the
-// calculated diagram's maximum plus `background`, with Poisson noise (fixed seed) when `noise`.
+// calculated diagram's maximum plus `background`, with Poisson noise when `noise` (the draw `seed`).
 MeasuredScan synthetic_scan(const Workspace& calculated, double step, double peakCounts, double background,
-                            bool noise);
+                            bool noise, unsigned seed = 3);
 
 }  // namespace kalidos::testing
