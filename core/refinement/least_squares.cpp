@@ -127,16 +127,55 @@ Normal normal_of(const Fit& fit, const Eigen::MatrixXd& jacobian, const Eigen::V
     return normal;
 }
 
-// Solves (N + λ diag N) δ = v; false when the damped matrix is not positive definite.
-bool damped_step(const Normal& normal, double damping, Eigen::VectorXd& step)
+// Solves (N + λ diag N) δ = v for the variables not pinned, the pinned ones' δ given in `step`;
+// false when the damped matrix is not positive definite.
+bool damped_step(const Normal& normal, double damping, const std::vector<char>& pinned, Eigen::VectorXd& step)
 {
-    Eigen::MatrixXd a = normal.matrix;
+    std::vector<Eigen::Index> moving, held;
+    for (std::size_t k = 0; k < pinned.size(); ++k)
+        (pinned[k] ? held : moving).push_back(static_cast<Eigen::Index>(k));
+    Eigen::MatrixXd a = normal.matrix(moving, moving);
     a.diagonal() *= 1 + damping;
     const Eigen::LLT<Eigen::MatrixXd> llt(a);
     if (llt.info() != Eigen::Success)
         return false;
-    step = llt.solve(normal.vector);
+    const Eigen::VectorXd given = step(held);
+    const Eigen::VectorXd rest = normal.vector(moving) - normal.matrix(moving, held) * given;
+    const Eigen::VectorXd solved = llt.solve(rest);
+    step(moving) = solved;
     return step.allFinite();
+}
+
+// The damped step within each variable's largest shift, and with the variables that sit on a bound
+// and would be pushed beyond it kept there. Such a variable is pinned at its limit and the others
+// solved again: clipped afterwards instead, its share of the step would have been spent by the others
+// on a move that is not made, and such steps keep failing along a valley that leads off a bound. (A
+// step from inside that crosses a bound is clipped when it is made, as before: pinned there, a fit
+// slides along the bound into minima of its own.)
+bool bounded_step(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
+                  const std::vector<double>& values, double damping, Eigen::VectorXd& step)
+{
+    std::vector<char> pinned(free.size(), 0);
+    step = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(free.size()));
+    for (std::size_t round = 0; round <= free.size(); ++round) {
+        if (!damped_step(normal, damping, pinned, step))
+            return false;
+        bool more = false;
+        for (std::size_t k = 0; k < free.size(); ++k) {
+            const FreeVariable& v = fit.variables[static_cast<std::size_t>(free[k])];
+            const double x = values[static_cast<std::size_t>(free[k])];
+            const double low = x <= v.lower ? x : x - v.largestShift;
+            const double high = x >= v.upper ? x : x + v.largestShift;
+            double& d = step(static_cast<Eigen::Index>(k));
+            if (!pinned[k] && (x + d < low || x + d > high)) {
+                d = std::clamp(x + d, low, high) - x;
+                pinned[k] = 1, more = true;
+            }
+        }
+        if (!more)
+            return true;
+    }
+    return true;
 }
 
 std::vector<double> moved(const Fit& fit, const std::vector<double>& values, const std::vector<Eigen::Index>& free,
@@ -200,7 +239,7 @@ bool cycle(Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free
     double damping = state.damping;
     for (;;) {
         Eigen::VectorXd step;
-        if (damped_step(normal, damping, step)) {
+        if (bounded_step(fit, normal, free, state.values, damping, step)) {
             State trial{moved(fit, state.values, free, step), {}, 0, damping};
             trial.squares = weighted_squares(fit, trial.values, trial.model);
             if (trial.squares <= state.squares) {

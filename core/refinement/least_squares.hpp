@@ -22,6 +22,9 @@ struct FreeVariable {
     double step = 1e-6;
     double lower = -std::numeric_limits<double>::infinity();
     double upper = std::numeric_limits<double>::infinity();
+    // The most a cycle may move it: for a variable whose slope vanishes where the model changes its
+    // form (the slit ratios of the axial divergence near 0), on which a linear step cannot be trusted.
+    double largestShift = std::numeric_limits<double>::infinity();
 };
 
 // What is fitted. evaluate() may be called with any values within the bounds; derivatives() is called

@@ -12,6 +12,10 @@
 namespace kalidos {
 namespace {
 
+// S/L and H/L enter the peak's shape symmetrically, and near 0 the shape hardly changes with the
+// smaller of them: a cycle moves either by at most a usual value.
+constexpr double kLargestAxialShift = 0.02;
+
 constexpr const char* kCellNames[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
 constexpr const char* kPositionNames[3] = {"x", "y", "z"};
 constexpr const char* kTensorNames[6] = {"U11", "U22", "U33", "U12", "U13", "U23"};
@@ -111,6 +115,7 @@ void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
         // The axial-divergence copies of a peak change in number with S/L and H/L: a step of a
         // tenth of a usual value keeps those jumps small beside the change it measures.
         row->step = 2e-3;
+        row->largestShift = kLargestAxialShift;
     }
     // In reflection the specimen's transparency is the peaks' other asymmetry (neutrons pass through it).
     if (m.radiation != kNeutrons) {
@@ -277,6 +282,7 @@ FreeVariable free_variable(const ModelParameter& row)
     v.step = row.quantity == Quantity::Size ? 1e-3 * row.info.value : row.step;
     v.lower = row.lower;
     v.upper = row.upper;
+    v.largestShift = row.largestShift;
     return v;
 }
 

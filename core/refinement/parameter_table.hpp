@@ -32,6 +32,7 @@ struct ModelParameter {
     std::vector<Tie> ties;     // not empty: follows its masters
     double lower = -1e300, upper = 1e300;
     double step = 1e-6;        // for the derivatives the model does not give
+    double largestShift = 1e300;  // the most a cycle may move it
     bool analytic = false;     // the model gives its derivative
 };
 

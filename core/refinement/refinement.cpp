@@ -189,6 +189,8 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
     for (int pass = added.empty() || session.request.cycles < 2 ? 1 : 0;; ++pass) {
         const std::vector<int>& variables = pass == 0 ? added : rows;
         current = &variables;
+        for (const int row : variables)  // each pass decides anew what it holds
+            session.table.rows[static_cast<std::size_t>(row)].info.held = false;
         session.model->set_variables(variables);
         // The request limits the stage's cycles, not each pass's. The pass of the newly released
         // groups only brings them near their minimum: a quarter of the cycles, the rest for every

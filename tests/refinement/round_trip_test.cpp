@@ -137,10 +137,16 @@ TEST(RefinementRoundTrip, CycleLimitHoldsForEachStage)
     request.cycles = 2;
     RefinementResult result;
     ASSERT_EQ(refine(request, result), "");
+    int unfinished = 0;
     for (const RefinementStage& s : result.stages) {
         EXPECT_LE(s.cycles, 2);
         EXPECT_EQ(s.figures.size(), static_cast<std::size_t>(s.cycles));
+        if (!s.converged) {  // the note counts the stage's cycles, not its last pass's
+            ++unfinished;
+            EXPECT_EQ(s.notes, std::vector<std::string>{"The refinement stopped after 2 cycles without converging"});
+        }
     }
+    EXPECT_GT(unfinished, 0);
 }
 
 }  // namespace
