@@ -9,6 +9,7 @@
 #include "computation/listing_files.hpp"
 #include "diagram_files/save_target.hpp"
 #include "refinement_output/refined_cif.hpp"
+#include "refinement_output/refined_phase_files.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -34,21 +35,6 @@ RefinementRequest request_of(const BatchOptions& options, const std::vector<Work
     for (const AtomListOption& list : options.refine.occupancySums)
         request.occupancySums.push_back({list.phase - 1, list.atoms});
     return request;
-}
-
-StructureUncertainties uncertainties_of(const RefinedPhase& phase)
-{
-    StructureUncertainties su;
-    for (std::size_t k = 0; k < 6; ++k)
-        su.cell[k] = phase.cell[k].su;
-    su.volume = phase.volume.su;
-    if (static_cast<int>(phase.atoms.size()) != phase.refined.atomCount)
-        return su;  // the atoms cannot be matched: values alone
-    for (const RefinedAtom& a : phase.atoms) {
-        su.atoms.push_back({a.x.su, a.y.su, a.z.su, a.b.su, a.occupancy.su});
-        su.anisotropic.push_back({a.u[0].su, a.u[1].su, a.u[2].su, a.u[3].su, a.u[4].su, a.u[5].su});
-    }
-    return su;
 }
 
 }  // namespace
@@ -114,25 +100,16 @@ Agreement refined_agreement(const RefinementRun& run, const ObservedSlot& slot)
     return a;
 }
 
-std::string phase_cif_name(const std::string& file, std::size_t p, std::size_t count)
-{
-    if (count == 1)
-        return file;
-    const fs::path path(file);
-    return (path.parent_path() / (path.stem().string() + "_" + std::to_string(p + 1) + path.extension().string()))
-        .string();
-}
-
 bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, StreamMessages& messages)
 {
     const RefinementResult& r = run.result;
     for (std::size_t p = 0; p < r.phases.size(); ++p) {
         const RefinedPhase& phase = r.phases[p];
         const RefinementFigures figures{r.points, r.refinedCount, r.rp, r.rwp, r.rexp, r.chi2, phase.rBragg};
-        const std::string name = phase_cif_name(options.refine.cifFile, p, r.phases.size());
+        const std::string name = refined_phase_file_name(options.refine.cifFile, p, r.phases.size());
         const std::optional<std::string> target = choose_target([&name] { return name; }, "", messages);
         if (!target || !write_target(*target, refined_cif_text(phase.refined, fs::path(phase.name).stem().string(),
-                                                               uncertainties_of(phase), figures),
+                                                               refined_phase_uncertainties(phase), figures),
                                      messages))
             return false;
     }

@@ -32,10 +32,7 @@ bool calculate_refined(const BatchOptions& options, const RefinementRun& run, co
 // figures and curves at the points used.
 Agreement refined_agreement(const RefinementRun& run, const ObservedSlot& slot);
 
-// The CIF of phase p (0-based) of `count`: `file` itself for one phase, else "<stem>_<p+1><ext>".
-std::string phase_cif_name(const std::string& file, std::size_t p, std::size_t count);
-
-// Writes each refined phase as a CIF (phase_cif_name); an existing file is replaced only with
+// Writes each refined phase as a CIF (refined_phase_file_name); an existing file is replaced only with
 // --overwrite. False, with a message, when a file is not written.
 bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, StreamMessages& messages);
 

@@ -1,0 +1,19 @@
+// What the batch runner and the refinement window both take from a refined phase to write its CIF.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "refinement/refinement.hpp"
+#include "refinement_output/refined_cif.hpp"
+
+namespace kalidos {
+
+// The su of the phase's cell and atoms, in the order of its refined model; the atoms' are left out
+// when they cannot be matched to the model's rows.
+StructureUncertainties refined_phase_uncertainties(const RefinedPhase& phase);
+
+// The CIF of phase p (0-based) of `count`: `chosen` itself for one phase, else "<stem>_<p+1><ext>".
+std::string refined_phase_file_name(const std::string& chosen, std::size_t p, std::size_t count);
+
+}  // namespace kalidos
