@@ -131,16 +131,16 @@ Normal normal_of(const Fit& fit, const Eigen::MatrixXd& jacobian, const Eigen::V
 // false when the damped matrix is not positive definite.
 bool damped_step(const Normal& normal, double damping, const std::vector<char>& pinned, Eigen::VectorXd& step)
 {
-    std::vector<Eigen::Index> moving, held;
+    std::vector<Eigen::Index> moving, fixed;
     for (std::size_t k = 0; k < pinned.size(); ++k)
-        (pinned[k] ? held : moving).push_back(static_cast<Eigen::Index>(k));
+        (pinned[k] ? fixed : moving).push_back(static_cast<Eigen::Index>(k));
     Eigen::MatrixXd a = normal.matrix(moving, moving);
     a.diagonal() *= 1 + damping;
     const Eigen::LLT<Eigen::MatrixXd> llt(a);
     if (llt.info() != Eigen::Success)
         return false;
-    const Eigen::VectorXd given = step(held);
-    const Eigen::VectorXd rest = normal.vector(moving) - normal.matrix(moving, held) * given;
+    const Eigen::VectorXd given = step(fixed);
+    const Eigen::VectorXd rest = normal.vector(moving) - normal.matrix(moving, fixed) * given;
     const Eigen::VectorXd solved = llt.solve(rest);
     step(moving) = solved;
     return step.allFinite();
