@@ -66,11 +66,13 @@ QWidget* SampleProfileDialog::build_profile_group()
     add_field(grid, 2, 3, kFieldGaussP);
     add_field(grid, 3, 0, kFieldLorentzX);
     add_field(grid, 3, 3, kFieldLorentzY);
+    // Broken by hand: a word-wrapped label's height is not given room in a grid of a fixed dialog,
+    // and its lines were drawn over each other.
     auto* note = new QLabel(QString::fromUtf8(
-        "Gaussian FWHM\u00b2 = U tan\u00b2\u03b8 + V tan\u03b8 + W + P/cos\u00b2\u03b8, Lorentzian FWHM = X tan\u03b8 + "
-        "Y/cos\u03b8.\nThe main window's U, V, W give a half width: the same Gaussian width has U, V, W four "
-        "times larger here."));
-    note->setWordWrap(true);
+        "Gaussian FWHM\u00b2 = U tan\u00b2\u03b8 + V tan\u03b8 + W + P/cos\u00b2\u03b8,\n"
+        "Lorentzian FWHM = X tan\u03b8 + Y/cos\u03b8.\n"
+        "The main window's U, V, W give a half width: the same Gaussian width\n"
+        "has U, V, W four times larger here."));
     grid->addWidget(note, 4, 0, 1, 6);
     return group;
 }
@@ -92,7 +94,7 @@ QWidget* SampleProfileDialog::build_sample_group()
 
 QWidget* SampleProfileDialog::build_instrument_group()
 {
-    auto* group = new QGroupBox("Axial divergence and peak shifts");
+    auto* group = new QGroupBox("Axial divergence, transparency and peak shifts");
     auto* grid = new QGridLayout(group);
     add_field(grid, 0, 0, kFieldAxialSL, "S/L");
     add_field(grid, 0, 3, kFieldAxialHL, "H/L");

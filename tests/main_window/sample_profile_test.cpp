@@ -37,12 +37,14 @@ TEST_F(SampleProfile, MenuOpensTheSettingsAndOkStoresThemOrRefusesAValueOutOfRan
     EXPECT_EQ(ws->model.profile.function, ProfileFunction::Seed);
 
     dialog.field(kFieldZero)->setText("-0.05");
+    dialog.field(kFieldTransparency)->setText("0.08");
     dialog.sample_field(kFieldRatio)->setText("0.7");
     dialog.isotropic_box()->setChecked(true);
     press_ok(dialog);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(ws->model.profile.function, ProfileFunction::Tch);
     EXPECT_EQ(ws->model.profile.zeroShift, -0.05);
+    EXPECT_EQ(ws->model.profile.transparency, 0.08);
     EXPECT_EQ(ws->model.sample.preferred.ratio, 0.7);
     EXPECT_TRUE(ws->model.sample.isotropic);
 
