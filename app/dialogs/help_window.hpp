@@ -7,8 +7,10 @@ class QTextBrowser;
 
 namespace kalidos::app {
 
-// The page of the "Sample and profile" dialog.
+// The pages of the "Sample and profile" dialog, the refinement window and the structure window.
 inline constexpr int kSampleProfileHelpTopic = 20;
+inline constexpr int kRefinementHelpTopic = 22;
+inline constexpr int kStructureHelpTopic = 24;
 
 class HelpWindow : public QMainWindow {
     Q_OBJECT
@@ -16,7 +18,8 @@ public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
     // Topics 1 (main window), 3 (wavelengths), 14 (getting started), 17 (atom grid) and 18
-    // (anomalous grid), 20 (sample and profile); any other topic opens the contents.
+    // (anomalous grid), 20 (sample and profile), 21 (comparison), 22 (refinement), 24 (structure
+    // window); any other topic opens the contents.
     void show_topic(int topic);
     QString page_text() const;
 

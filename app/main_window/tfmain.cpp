@@ -72,7 +72,8 @@ void Tfmain::build_dialogs()
     sampleProfile_->on_accepted = [this] { clear_results(); };
     sampleProfile_->on_help = [this] { aide(kSampleProfileHelpTopic); };
     connect(flp_, &QDialog::finished, this, [this] { reset_donnees(); });
-    StructureServices structure{&messages, services_.fileDialogs, {}, [this](int atom) { select_atom_row(atom); }};
+    StructureServices structure{&messages, services_.fileDialogs, {}, [this](int atom) { select_atom_row(atom); },
+                                [this](int topic) { aide(topic); }};
     structure_ = new Tfstructure(workspace_.model, std::move(structure), this);
 }
 

@@ -1,6 +1,7 @@
 #include "refinement/tfrefine.hpp"
 
 #include "diagram/phase_mixture.hpp"
+#include "dialogs/help_window.hpp"
 #include "refinement/parameter_tree.hpp"
 
 #include <QDoubleSpinBox>
@@ -129,6 +130,12 @@ QWidget* Tfrefine::build_buttons()
     for (QPushButton* button : {refine_, refineStages_, stopButton_, undoButton_, keep_, saveCif_})
         layout->addWidget(button);
     layout->addStretch(1);
+    QPushButton* help = make_button(row, "RefineHelp", "Help");
+    layout->addWidget(help);
+    connect(help, &QPushButton::clicked, this, [this] {
+        if (services_.showHelp)
+            services_.showHelp(kRefinementHelpTopic);
+    });
     connect(refine_, &QPushButton::clicked, this, &Tfrefine::refine_checked);
     connect(refineStages_, &QPushButton::clicked, this, &Tfrefine::refine_stages);
     connect(stopButton_, &QPushButton::clicked, this, &Tfrefine::stop);

@@ -28,6 +28,7 @@ struct StructureServices {
     FileDialogs* fileDialogs = nullptr;
     std::function<bool(QPrinter&)> printDialog;  // the system print dialog; true when confirmed
     std::function<void(int atom)> selectAtom;    // a click chose this row of the asymmetric unit
+    std::function<void(int topic)> showHelp;     // opens the help window at a topic
 };
 
 class Tfstructure : public QMainWindow {

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "diagram/picture_widget.hpp"
+#include "dialogs/help_window.hpp"
 #include "structure/tfstructure.hpp"
 
 namespace kalidos::app {
@@ -142,6 +143,12 @@ void Tfstructure::build_menus()
     QAction* print = file->addAction("&Print...");
     print->setObjectName("PrintStructure");
     connect(print, &QAction::triggered, this, &Tfstructure::print);
+    QAction* help = menuBar()->addMenu("&Help")->addAction("&Structure window");
+    help->setObjectName("StructureHelp");
+    connect(help, &QAction::triggered, this, [this] {
+        if (services_.showHelp)
+            services_.showHelp(kStructureHelpTopic);
+    });
 }
 
 // The elements of the polyhedra as typed: "si, Ti" gives Si and Ti.

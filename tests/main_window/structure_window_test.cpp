@@ -1,5 +1,6 @@
 // The Structure window over the main window: the cell contents drawn, selection both ways, the
 // picture following the model, the mouse, and the PNG, SVG and printed copies of the picture.
+#include <QAction>
 #include <QCheckBox>
 #include <QPrinter>
 #include <QSpinBox>
@@ -7,6 +8,7 @@
 #include <QWheelEvent>
 #include <map>
 
+#include "dialogs/help_window.hpp"
 #include "main_window_fixture.hpp"
 #include "structure/tfstructure.hpp"
 
@@ -69,6 +71,8 @@ TEST_F(StructureWindow, FollowsTheModelAndSelectsAtomsBothWays)
     QTest::mouseClick(child<QPushButton>("StructureButton"), Qt::LeftButton);
     Tfstructure& view = window->structure_window();
     ASSERT_TRUE(view.isVisible());
+    view.findChild<QAction*>("StructureHelp")->trigger();
+    EXPECT_TRUE(window->help_window().page_text().contains("The structure window"));
     QApplication::processEvents();
     // The cell holds Z = 2 TiO2: each atom counted for the part of it inside the cell.
     std::map<std::string, double> content;
@@ -159,7 +163,7 @@ TEST_F(StructureWindow, PicturesExportsAndPrint)
                                          printer.setOutputFormat(QPrinter::PdfFormat);
                                          printer.setOutputFileName(QString::fromStdString(pdf));
                                          return true;
-                                     }, {}});
+                                     }, {}, {}});
     printing.start();
     printing.print();
     std::ifstream printed(pdf, std::ios::binary);

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "batch_program.hpp"
+#include "dialogs/help_window.hpp"
 #include "comparison/calculated_points.hpp"
 #include "diagram/tfplecran.hpp"
 #include "main_window_fixture.hpp"
@@ -208,6 +209,8 @@ TEST_F(RefinementWindowTest, TwoStagesAgreeWithTheBatchRunnerAndTheDrawing)
 // goes on handling events; Undo goes back one Refine press at a time.
 TEST_F(RefinementWindowTest, StopEndsWithinOneCycleAndUndoGoesBackPressByPress)
 {
+    button("RefineHelp")->click();
+    EXPECT_TRUE(program->main_window().help_window().page_text().contains("transparency"));
     const std::map<std::string, double> start = shown_values();
     check({"Scale", "Background"});
     press_and_wait("Refine");
