@@ -79,8 +79,9 @@ the phases of one sample)
                                    several phases one file each, FILE's name followed by
                                    _1, _2, ... before its extension
                                    Parameter names: zero, displacement, U, V, W, X, Y, SL,
-                                   HL, transparency, bkg0..bkg12; per phase (from 0) 0::scale, 0::a ...
-                                   0::gamma, 0::size, 0::strain, 0::r, 0::B; per atom
+                                   HL, transparency, bkg0..bkg12; per phase (from 0)
+                                   0::scale, 0::a ... 0::gamma, 0::size, 0::strain,
+                                   0::r, 0::B; per atom
                                    0::x:Al1, 0::y:Al1, 0::z:Al1, 0::B:Al1, 0::occ:Al1,
                                    0::U11:Al1 ... 0::U23:Al1 (the atom's element and
                                    label, then #row when another atom has the name; ATOM
