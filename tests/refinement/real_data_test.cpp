@@ -1,5 +1,6 @@
 // Refinements of measured diagrams: the round robin's corundum, and its mixture 1A of corundum,
 // fluorite and zincite weighed at 1.15 / 94.81 / 4.04 %.
+#include <Eigen/QR>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,21 +54,16 @@ double peak_top(const std::vector<double>& x, const std::vector<double>& y, doub
     for (std::size_t i = 2; i + 2 < x.size(); ++i)
         if (std::fabs(x[i] - near) <= reach && y[i] > y[best])
             best = i;
-    double s[5] = {}, t[3] = {};  // Σ u^k and Σ y u^k, u the distance from the highest point
-    for (std::size_t i = best - 2; i <= best + 2; ++i) {
+    Eigen::Matrix<double, 5, 3> powers;  // y = c0 + c1 u + c2 u², u the distance from the highest point
+    Eigen::Matrix<double, 5, 1> heights;
+    for (int r = 0; r < 5; ++r) {
+        const std::size_t i = best - 2 + static_cast<std::size_t>(r);
         const double u = x[i] - x[best];
-        for (int k = 0; k < 5; ++k)
-            s[k] += std::pow(u, k);
-        for (int k = 0; k < 3; ++k)
-            t[k] += y[i] * std::pow(u, k);
+        powers.row(r) << 1, u, u * u;
+        heights(r) = y[i];
     }
-    // Normal equations of y = c0 + c1 u + c2 u² by Cramer's rule; the vertex is at −c1 / (2 c2).
-    const auto det = [](double a, double b, double c, double d, double e, double f, double g, double h, double i) {
-        return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
-    };
-    const double c1 = det(s[0], t[0], s[2], s[1], t[1], s[3], s[2], t[2], s[4]);
-    const double c2 = det(s[0], s[1], t[0], s[1], s[2], t[1], s[2], s[3], t[2]);
-    return x[best] - c1 / (2 * c2);
+    const Eigen::Vector3d c = powers.colPivHouseholderQr().solve(heights);
+    return x[best] - c(1) / (2 * c(2));
 }
 
 // The `count` highest local maxima of `y`, at least `apart` degrees from each other.
