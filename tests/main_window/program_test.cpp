@@ -6,48 +6,21 @@
 
 #include "diagram/phase_mixture.hpp"
 #include "drawing/print_page.hpp"
-#include "main_window_fixture.hpp"
-#include "program/program.hpp"
+#include "program_fixture.hpp"
 #include "readers/open_structure_file.hpp" // for kFormatCry
 
 namespace kalidos::app::testing {
 namespace {
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ProgramFixture {
   protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = kalidos::testing::make_scratch_dir(std::string("program-") + info->name());
-        previous = QDir::currentPath();
-        provide_data_files(dir);
-        QDir::setCurrent(QString::fromStdString(dir.string()));
-        program = std::make_unique<Program>(dir.string(), messages, dialogs, nullptr);
-        ASSERT_TRUE(program->start());
-    }
-    void TearDown() override
-    {
-        program.reset();
-        QDir::setCurrent(previous);
-    }
+    ProgramTest() : ProgramFixture("program-") {}
     static std::string example(const char* name)
     {
         return (kalidos::testing::program_data_dir().parent_path() / "examples" / name).string();
     }
     QString edit_text(const char* name) { return program->main_window().findChild<QLineEdit*>(name)->text(); }
-
-    std::filesystem::path dir;
-    QString previous;
-    kalidos::testing::RecordingMessages messages;
-    ScriptedFileDialogs dialogs;
-    std::unique_ptr<Program> program;
 };
-
-void save_picture(const QImage& picture, const char* name)
-{
-    QDir().mkpath(KALIDOS_PICTURE_DIR);
-    EXPECT_TRUE(picture.save(QString(KALIDOS_PICTURE_DIR) + "/" + name)) << name;
-}
 
 // What ./kalidos.sh starts with: quartz and CuKa1, so that Calcul. shows a diagram.
 TEST_F(ProgramTest, ExampleAndAnodeNamedAtStartCalculateAtOnePress)

@@ -16,8 +16,7 @@
 #include "dialogs/help_window.hpp"
 #include "comparison/calculated_points.hpp"
 #include "diagram/tfplecran.hpp"
-#include "main_window_fixture.hpp"
-#include "program/program.hpp"
+#include "program_fixture.hpp"
 #include "refinement/parameter_tree.hpp"
 #include "refinement/tfrefine.hpp"
 
@@ -29,18 +28,15 @@ using kalidos::testing::member;
 using kalidos::testing::number;
 using kalidos::testing::realdata_dir;
 
-class RefinementWindowTest : public ::testing::Test {
+class RefinementWindowTest : public ProgramFixture {
   protected:
+    RefinementWindowTest() : ProgramFixture("refine-") {}
     void SetUp() override
     {
         KALIDOS_REQUIRE_REALDATA();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = kalidos::testing::make_scratch_dir(std::string("refine-") + info->name());
-        previous = QDir::currentPath();
-        provide_data_files(dir);
-        QDir::setCurrent(QString::fromStdString(dir.string()));
-        program = std::make_unique<Program>(dir.string(), messages, dialogs, nullptr);
-        ASSERT_TRUE(program->start());
+        ProgramFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         // The measured corundum and its structure, calculated over the file's range.
         ASSERT_TRUE(program->main_window().open_structure_named(cif));
         program->diagram_window().open_diagram_named(rd);
@@ -50,11 +46,6 @@ class RefinementWindowTest : public ::testing::Test {
         program->diagram_window().findChild<QAction*>("Refine1")->trigger();
         ASSERT_TRUE(window().isVisible());
         ASSERT_FALSE(window().phases().empty()) << window().notes().toStdString();
-    }
-    void TearDown() override
-    {
-        program.reset();
-        QDir::setCurrent(previous);
     }
 
     Tfrefine& window() { return program->diagram_window().refinement_window(); }
@@ -98,18 +89,7 @@ class RefinementWindowTest : public ::testing::Test {
 
     const std::string cif = (realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif").string();
     const std::string rd = (realdata_dir() / "rd" / "qarr_CORUNDUM.RD").string();
-    std::filesystem::path dir;
-    QString previous;
-    kalidos::testing::RecordingMessages messages;
-    ScriptedFileDialogs dialogs;
-    std::unique_ptr<Program> program;
 };
-
-void save_picture(const QImage& picture, const char* name)
-{
-    QDir().mkpath(KALIDOS_PICTURE_DIR);
-    EXPECT_TRUE(picture.save(QString(KALIDOS_PICTURE_DIR) + "/" + name)) << name;
-}
 
 // Two Refine presses give what kalidos-batch gives for the stages the window records; the
 // diagram window draws the refined curves; Keep and File › Save carry the values and the
