@@ -1,5 +1,7 @@
 #include "comparison_json.hpp"
 
+#include "json_fields.hpp"
+
 namespace kalidos::batch {
 
 void write_measured_fields(JsonWriter& json, const ObservedSlot& slot)
@@ -28,15 +30,9 @@ void write_agreement_list(JsonWriter& json, const std::vector<Agreement>& agreem
     json.key("agreement").begin_array();
     for (const Agreement& a : agreements) {
         json.begin_object().field("file", a.fileName).field("scan", a.scan + 1).field("points", a.points);
-        json.field("scale", a.scale.value).field("scale_su", a.scale.su);
-        json.field("zero_shift", a.zeroShift.value).field("zero_shift_su", a.zeroShift.su);
-        json.key("background").begin_array();
-        for (const FittedValue& c : a.background)
-            json.value(c.value);
-        json.end_array().key("background_su").begin_array();
-        for (const FittedValue& c : a.background)
-            json.value(c.su);
-        json.end_array();
+        write_value_and_su(json, "scale", a.scale);
+        write_value_and_su(json, "zero_shift", a.zeroShift);
+        write_fitted_values(json, "background", a.background, true);
         json.field("rp", a.rp).field("rwp", a.rwp).field("rexp", a.rexp).field("chi2", a.chi2);
         json.end_object();
     }

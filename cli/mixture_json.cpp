@@ -1,6 +1,7 @@
 #include "mixture_json.hpp"
 
 #include "comparison_json.hpp"
+#include "json_fields.hpp"
 #include "json_writer.hpp"
 #include "refinement_json.hpp"
 
@@ -20,8 +21,8 @@ void write_phases(JsonWriter& json, const MixtureRun& run)
         if (run.fit) {
             const FittedPhase& f = run.fit->phases[p];
             json.field("fraction_su", f.fraction.su).field("scale_su", f.scale.su);
-            json.field("size", f.sizeNm.value).field("size_su", f.sizeNm.su);
-            json.field("cell_scale", f.cellScale.value).field("cell_scale_su", f.cellScale.su);
+            write_value_and_su(json, "size", f.sizeNm);
+            write_value_and_su(json, "cell_scale", f.cellScale);
             json.field("contributes", f.contributes);
         }
         if (run.refinement) {
@@ -72,16 +73,10 @@ void write_fit(JsonWriter& json, const PhaseFit& fit)
     const Agreement& a = fit.agreement;
     json.key("fit").begin_object().field("points", a.points).field("parameters", a.parameters);
     json.field("rp", a.rp).field("rwp", a.rwp).field("rexp", a.rexp).field("chi2", a.chi2);
-    json.field("zero_shift", a.zeroShift.value).field("zero_shift_su", a.zeroShift.su);
-    json.key("background").begin_array();
-    for (const FittedValue& c : a.background)
-        json.value(c.value);
-    json.end_array();
+    write_value_and_su(json, "zero_shift", a.zeroShift);
+    write_fitted_values(json, "background", a.background, false);
     json.field("cycles", fit.cycles).field("converged", fit.converged);
-    json.key("notes").begin_array();
-    for (const std::string& note : fit.notes)
-        json.value(note);
-    json.end_array();
+    write_texts(json, "notes", fit.notes);
     json.end_object();
 }
 

@@ -1,20 +1,9 @@
 #include "refinement_json.hpp"
 
+#include "json_fields.hpp"
+
 namespace kalidos::batch {
 namespace {
-
-void write_texts(JsonWriter& json, const std::string& name, const std::vector<std::string>& texts)
-{
-    json.key(name).begin_array();
-    for (const std::string& text : texts)
-        json.value(text);
-    json.end_array();
-}
-
-void value_and_su(JsonWriter& json, const std::string& name, const FittedValue& v)
-{
-    json.field(name, v.value).field(name + "_su", v.su);
-}
 
 void write_stages(JsonWriter& json, const RefinementResult& r)
 {
@@ -52,20 +41,13 @@ void write_parameters(JsonWriter& json, const RefinementResult& r)
 void write_atom(JsonWriter& json, const RefinedAtom& a)
 {
     json.begin_object().field("name", a.name);
-    value_and_su(json, "x", a.x);
-    value_and_su(json, "y", a.y);
-    value_and_su(json, "z", a.z);
-    value_and_su(json, "b", a.b);
-    value_and_su(json, "occupancy", a.occupancy);
-    if (a.anisotropic) {
-        json.key("u").begin_array();
-        for (const FittedValue& u : a.u)
-            json.value(u.value);
-        json.end_array().key("u_su").begin_array();
-        for (const FittedValue& u : a.u)
-            json.value(u.su);
-        json.end_array();
-    }
+    write_value_and_su(json, "x", a.x);
+    write_value_and_su(json, "y", a.y);
+    write_value_and_su(json, "z", a.z);
+    write_value_and_su(json, "b", a.b);
+    write_value_and_su(json, "occupancy", a.occupancy);
+    if (a.anisotropic)
+        write_fitted_values(json, "u", a.u, true);
     json.end_object();
 }
 
@@ -77,13 +59,13 @@ void write_phases(JsonWriter& json, const RefinementResult& r)
         const RefinedPhase& phase = r.phases[p];
         json.begin_object().field("phase", static_cast<int>(p + 1)).field("name", phase.name);
         json.field("r_bragg", phase.rBragg);
-        value_and_su(json, "scale", phase.scale);
-        value_and_su(json, "fraction", phase.fraction);
+        write_value_and_su(json, "scale", phase.scale);
+        write_value_and_su(json, "fraction", phase.fraction);
         json.key("cell").begin_object();
         for (std::size_t k = 0; k < 6; ++k)
-            value_and_su(json, cellNames[k], phase.cell[k]);
+            write_value_and_su(json, cellNames[k], phase.cell[k]);
         json.end_object();
-        value_and_su(json, "volume", phase.volume);
+        write_value_and_su(json, "volume", phase.volume);
         json.key("atoms").begin_array();
         for (const RefinedAtom& atom : phase.atoms)
             write_atom(json, atom);
