@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "anomalous/anomalous_grid.hpp"
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 #include "entry/typed_ranges.hpp"
 
 namespace kalidos {

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 namespace {

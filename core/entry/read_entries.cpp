@@ -7,7 +7,7 @@
 #include "computation/scattering.hpp"
 #include "entry/atom_entry.hpp"
 #include "entry/cell_entry.hpp"
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 #include "entry/range_entry.hpp"
 #include "entry/typed_ranges.hpp"
 #include "readers/model_number_check.hpp"

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "refinement_output/cif_number.hpp"
+#include "util/su_text.hpp"
 #include "refinement_output/site_labels.hpp"
 
 namespace kalidos {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "refinement_output/cif_number.hpp"
+#include "util/su_text.hpp"
 #include "util/pascal_format.hpp"
 
 namespace kalidos {

@@ -5,7 +5,7 @@
 
 #include "anomalous/anomalous_grid.hpp"
 #include "util/pascal_format.hpp"
-#include "entry/number_text.hpp"  // for parse_real
+#include "util/number_text.hpp"  // for parse_real
 #include "entry/typed_ranges.hpp"
 #include "wavelengths/wavelength_set.hpp"
 

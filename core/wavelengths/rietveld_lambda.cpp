@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "util/pascal_format.hpp"
-#include "entry/number_text.hpp"  // for parse_real
+#include "util/number_text.hpp"  // for parse_real
 
 namespace kalidos {
 

@@ -7,7 +7,7 @@
 
 #include "entry/atom_entry.hpp"
 #include "entry/cell_entry.hpp"
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 #include "entry/read_entries.hpp"
 #include "support/recording_messages.hpp"
 

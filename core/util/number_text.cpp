@@ -1,4 +1,4 @@
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 
 #include <cctype>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "refinement_output/cif_number.hpp"
+#include "util/su_text.hpp"
 
 #include <cmath>
 #include <cstdio>
