@@ -8,7 +8,7 @@
 #include <map>
 
 #include "comparison/column_export.hpp"
-#include "entry/typed_ranges.hpp"
+#include "model/typed_ranges.hpp"
 #include "readers/open_structure_file.hpp" // for the format numbers
 #include "readers/structure_format.hpp"
 #include "profile_options.hpp"

@@ -8,7 +8,7 @@
 #include "util/data_files.hpp"
 #include "wavelengths/anode_lines.hpp"
 #include "wavelengths/composition.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos::batch {
 namespace {

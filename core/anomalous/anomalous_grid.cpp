@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "util/pascal_format.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos {
 

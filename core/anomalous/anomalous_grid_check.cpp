@@ -6,7 +6,7 @@
 
 #include "anomalous/anomalous_grid.hpp"
 #include "util/number_text.hpp"
-#include "entry/typed_ranges.hpp"
+#include "model/typed_ranges.hpp"
 
 namespace kalidos {
 namespace {

@@ -3,8 +3,8 @@
 #include "anomalous/anomalous_grid.hpp"
 #include "util/data_files.hpp"
 #include "util/number_text.hpp"  // for parse_real
-#include "entry/typed_ranges.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/typed_ranges.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos {
 

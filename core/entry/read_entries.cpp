@@ -9,7 +9,7 @@
 #include "entry/cell_entry.hpp"
 #include "util/number_text.hpp"
 #include "entry/range_entry.hpp"
-#include "entry/typed_ranges.hpp"
+#include "model/typed_ranges.hpp"
 #include "readers/model_number_check.hpp"
 
 namespace kalidos {

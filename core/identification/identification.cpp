@@ -7,7 +7,7 @@
 
 #include "computation/parallel_for.hpp"
 #include "identification/structure_calculation.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos {
 namespace {

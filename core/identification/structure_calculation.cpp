@@ -14,7 +14,7 @@
 #include "readers/open_structure_file.hpp"
 #include "readers/reader_text.hpp"
 #include "readers/structure_format.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos {
 namespace {

@@ -7,7 +7,7 @@
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 #include "table_bytes.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos {
 

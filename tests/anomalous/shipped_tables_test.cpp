@@ -7,7 +7,7 @@
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 #include "util/data_files.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 #if __has_include(<gemmi/fprime.hpp>)
 #include <gemmi/fprime.hpp>  // for gemmi::cromer_liberman, the source of brcow.an

@@ -13,7 +13,7 @@
 #include "computation/calculation_driver.hpp"
 #include "computation/calculation_host.hpp"
 #include "computation/scattering.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 #include "gemmi_groups.hpp"
 #include "model/workspace.hpp"
 #include "support/paths.hpp"

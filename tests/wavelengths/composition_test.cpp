@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/recording_messages.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos {
 namespace {

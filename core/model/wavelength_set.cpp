@@ -1,4 +1,4 @@
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 #include <algorithm>  // for std::min, std::max
 
