@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "computation/pattern_grid.hpp"
-#include "mixture/cell_content.hpp"
+#include "computation/cell_content.hpp"
 #include "model/workspace.hpp"
 
 namespace kalidos {

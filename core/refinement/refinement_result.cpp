@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "computation/displacement_tensor.hpp"
-#include "mixture/cell_content.hpp"
+#include "computation/cell_content.hpp"
 #include "refinement/refinement_figures.hpp"
 
 namespace kalidos {

@@ -1,4 +1,4 @@
-#include "mixture/cell_content.hpp"
+#include "computation/cell_content.hpp"
 
 #include <algorithm>
 #include <cmath>
