@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "computation/calculation_driver.hpp"
-#include "computation/headless_host.hpp"
+#include "entry/headless_host.hpp"
 #include "computation/scattering.hpp"
 #include "identification/candidate_score.hpp"
 #include "mixture/mixture_phase.hpp"

@@ -2,7 +2,7 @@
 
 #include "anomalous/anomalous_reading.hpp"
 #include "computation/calculation_driver.hpp"
-#include "computation/headless_host.hpp"
+#include "entry/headless_host.hpp"
 #include "computation/scattering.hpp"
 #include "readers/open_structure_file.hpp"
 #include "readers/structure_format.hpp"

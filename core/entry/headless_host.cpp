@@ -1,4 +1,4 @@
-#include "computation/headless_host.hpp"
+#include "entry/headless_host.hpp"
 
 #include "entry/model_entries.hpp"
 
