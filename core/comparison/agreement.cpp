@@ -4,9 +4,9 @@
 #include <cmath>
 #include <functional>
 
-#include "comparison/fit_points.hpp"
-#include "comparison/point_weights.hpp"
-#include "refinement/least_squares.hpp"
+#include "fitting/fit_points.hpp"
+#include "fitting/point_weights.hpp"
+#include "fitting/least_squares.hpp"
 
 namespace kalidos {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "comparison/chebyshev.hpp"
+#include "fitting/chebyshev.hpp"
 #include "model/agreement.hpp"
 #include "model/measured_diagram.hpp"
 

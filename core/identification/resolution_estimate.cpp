@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "refinement/least_squares.hpp"
+#include "fitting/least_squares.hpp"
 
 namespace kalidos {
 namespace {

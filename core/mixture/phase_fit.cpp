@@ -4,10 +4,10 @@
 #include <cmath>
 #include <numeric>
 
-#include "comparison/fit_points.hpp"
-#include "comparison/point_weights.hpp"
+#include "fitting/fit_points.hpp"
+#include "fitting/point_weights.hpp"
 #include "mixture/mixture.hpp"
-#include "refinement/least_squares.hpp"
+#include "fitting/least_squares.hpp"
 
 namespace kalidos {
 namespace {

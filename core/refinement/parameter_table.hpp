@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "refinement/least_squares.hpp"
+#include "fitting/least_squares.hpp"
 #include "refinement/refinement.hpp"
 
 namespace kalidos {

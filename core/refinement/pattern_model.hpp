@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "comparison/fit_points.hpp"
+#include "fitting/fit_points.hpp"
 #include "computation/pattern_grid.hpp"
-#include "refinement/least_squares.hpp"
+#include "fitting/least_squares.hpp"
 #include "refinement/parameter_table.hpp"
 #include "refinement/phase_intensities.hpp"
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <memory>
 
-#include "comparison/point_weights.hpp"
+#include "fitting/point_weights.hpp"
 #include "refinement/refinement_figures.hpp"
 #include "refinement/refinement_result.hpp"
 

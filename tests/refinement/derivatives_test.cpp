@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "comparison/fit_points.hpp"
+#include "fitting/fit_points.hpp"
 #include "computation/pattern_grid.hpp"
 #include "computation/site_multiplicity.hpp"
 #include "refinement/pattern_model.hpp"

@@ -1,4 +1,4 @@
-#include "refinement/least_squares.hpp"
+#include "fitting/least_squares.hpp"
 
 #include <Eigen/Cholesky>  // for the damped normal equations
 #include <Eigen/LU>        // for the covariance of the free variables

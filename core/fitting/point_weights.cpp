@@ -1,4 +1,4 @@
-#include "comparison/point_weights.hpp"
+#include "fitting/point_weights.hpp"
 
 #include <algorithm>
 #include <cmath>

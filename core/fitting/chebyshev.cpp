@@ -1,4 +1,4 @@
-#include "comparison/chebyshev.hpp"
+#include "fitting/chebyshev.hpp"
 
 namespace kalidos {
 

@@ -1,10 +1,10 @@
-#include "comparison/fit_points.hpp"
+#include "fitting/fit_points.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "comparison/chebyshev.hpp"
-#include "comparison/point_weights.hpp"
+#include "fitting/chebyshev.hpp"
+#include "fitting/point_weights.hpp"
 #include "util/pascal_format.hpp"
 
 namespace kalidos {
