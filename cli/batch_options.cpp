@@ -9,9 +9,9 @@
 
 #include "comparison/column_export.hpp"
 #include "model/typed_ranges.hpp"
+#include "profile_options.hpp"
 #include "readers/open_structure_file.hpp" // for the format numbers
 #include "readers/structure_format.hpp"
-#include "profile_options.hpp"
 
 namespace kalidos::batch {
 namespace {

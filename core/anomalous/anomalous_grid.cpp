@@ -3,8 +3,8 @@
 #include <algorithm>  // for std::max
 #include <cctype>
 
-#include "util/pascal_format.hpp"
 #include "model/wavelength_set.hpp"
+#include "util/pascal_format.hpp"
 
 namespace kalidos {
 

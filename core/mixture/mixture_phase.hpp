@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "computation/pattern_grid.hpp"
 #include "computation/cell_content.hpp"
+#include "computation/pattern_grid.hpp"
 #include "model/workspace.hpp"
 
 namespace kalidos {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <sstream>
 
-#include "util/su_text.hpp"
 #include "refinement_output/site_labels.hpp"
+#include "util/su_text.hpp"
 
 namespace kalidos {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "util/su_text.hpp"
 #include "util/pascal_format.hpp"
+#include "util/su_text.hpp"
 
 namespace kalidos {
 namespace {

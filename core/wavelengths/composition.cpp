@@ -4,10 +4,10 @@
 #include <utility>  // for std::swap
 
 #include "anomalous/anomalous_grid.hpp"
-#include "util/pascal_format.hpp"
-#include "util/number_text.hpp"  // for parse_real
 #include "model/typed_ranges.hpp"
 #include "model/wavelength_set.hpp"
+#include "util/number_text.hpp"  // for parse_real
+#include "util/pascal_format.hpp"
 
 namespace kalidos {
 

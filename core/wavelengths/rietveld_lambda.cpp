@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "util/pascal_format.hpp"
 #include "util/number_text.hpp"  // for parse_real
+#include "util/pascal_format.hpp"
 
 namespace kalidos {
 

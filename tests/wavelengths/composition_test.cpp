@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/recording_messages.hpp"
 #include "model/wavelength_set.hpp"
+#include "support/recording_messages.hpp"
 
 namespace kalidos {
 namespace {
