@@ -22,7 +22,7 @@ void update_wavelength_extremes(WavelengthSet& set)
         set.longest = 0;
         return;
     }
-    // Start values as the composition dialog has always used them.
+    // The composition dialog's start values.
     set.shortest = 1000;
     set.longest = 0;
     for (int i = 1; i <= set.count; ++i) {

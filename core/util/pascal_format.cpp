@@ -44,7 +44,7 @@ std::string fixed_digits(double magnitude, int decimals)
         std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed, decimals);
     if (written.ec == std::errc())
         return std::string(buffer, written.ptr);
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, magnitude);  // beyond 512 characters: cut as before
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, magnitude);  // beyond 512 characters: cut there
     return buffer;
 }
 

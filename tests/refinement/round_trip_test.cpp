@@ -29,7 +29,7 @@ StructureModel perturbed(const StructureModel& truth, const std::vector<Shift>& 
     const double lengths = m.cell.c == m.cell.a ? 1.003 : 0.997;
     m.cell.a *= 1.003;
     m.cell.b *= m.cell.b == truth.cell.a ? 1.003 : lengths;
-    m.cell.c *= m.cell.c == truth.cell.a ? 1.003 : 1.003;
+    m.cell.c *= 1.003;
     if (m.crystalSystem == "MONO")
         m.cell.beta += 0.2;
     m.profile.gaussU *= 1.3;
