@@ -5,6 +5,7 @@
 
 #include "comparison/agreement_report.hpp"
 #include "drawing/palette.hpp"
+#include "util/su_text.hpp"
 
 #include <QPolygon>
 
@@ -70,9 +71,9 @@ void draw_legend(QPainter& painter, const FitLegend& legend)
 
 FitLegend comparison_legend(const Agreement& a)
 {
-    std::string fitted = "Scale=" + value_with_su(a.scale.value, a.scale.su);
+    std::string fitted = "Scale=" + value_su_text(a.scale.value, a.scale.su);
     if (a.zeroShift.su > 0)
-        fitted += "  Zero shift=" + value_with_su(a.zeroShift.value, a.zeroShift.su);
+        fitted += "  Zero shift=" + value_su_text(a.zeroShift.value, a.zeroShift.su);
     return {QString::fromStdString("Comparison with " + a.fileName),
             {QString::fromStdString(agreement_legend(a)),
              QString::fromStdString(fitted + "  Points=" + std::to_string(a.points))}};

@@ -3,16 +3,17 @@
 
 #include "comparison/agreement_report.hpp"
 #include "comparison/column_export.hpp"
+#include "util/su_text.hpp"
 
 namespace kalidos {
 namespace {
 
-TEST(AgreementReport, ValuesCarryTwoDigitsOfTheirUncertainty)
+TEST(AgreementReport, ValuesCarryTheirUncertaintyByTheIucrRule)
 {
-    EXPECT_EQ(value_with_su(0.97553, 0.0037756), "0.9755(38)");
-    EXPECT_EQ(value_with_su(-0.061052, 0.00039), "-0.06105(39)");
-    EXPECT_EQ(value_with_su(1234.5, 150), "1235(150)");
-    EXPECT_EQ(value_with_su(3.7, 0), "3.7");
+    EXPECT_EQ(value_su_text(0.97553, 0.0037756), "0.976(4)");
+    EXPECT_EQ(value_su_text(-0.061052, 0.00039), "-0.0611(4)");
+    EXPECT_EQ(value_su_text(1234.5, 150), "1230(150)");
+    EXPECT_EQ(value_su_text(3.7, 0), "3.7");
 }
 
 TEST(AgreementReport, ColumnsAfterAComparisonAndOfTheCalculationAlone)
