@@ -98,8 +98,6 @@ void Tfmain::cif_format() { open_structure(kFormatCif); }
 void Tfmain::after_structure_read()
 {
     StructureModel& model = workspace_.model;
-    if (model.crystalSystem == "QUAD")
-        model.crystalSystem = "TETR";
     show_atoms();
     const int system = system_index(model.crystalSystem);
     if (system >= 0)

@@ -8,6 +8,7 @@
 #include "computation/parallel_for.hpp"
 #include "identification/structure_calculation.hpp"
 #include "model/wavelength_set.hpp"
+#include "ui/messages.hpp"  // for SilentMessages
 
 namespace kalidos {
 namespace {
@@ -28,13 +29,6 @@ constexpr double kSameCell = 0.01;
 // A peak whose height the phases found reach for at least this share counts as explained (what
 // is left of it is the misfit of their profile, not another phase).
 constexpr double kExplainedShare = 0.5;
-
-class SilentMessages : public Messages {
-public:
-    void warning(const std::string&) override {}
-    void beep() override {}
-    Answer ask(const std::string&) override { return Answer::No; }
-};
 
 // The candidates' phases, calculated once each for the diagram's experiment.
 class PhaseCache {
