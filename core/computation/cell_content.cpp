@@ -8,13 +8,13 @@
 #include <gemmi/elem.hpp>
 
 #include "computation/atom_symbol_keys.hpp"
+#include "computation/cell_metric.hpp"
 #include "computation/site_multiplicity.hpp"
 #include "util/pascal_format.hpp"
 
 namespace kalidos {
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kWholeNumber = 0.01;
 
 struct ElementCount {
@@ -49,13 +49,6 @@ std::string formula_text(const std::vector<ElementCount>& counts, int z)
 
 }  // namespace
 
-double cell_volume(const CellParameters& c)
-{
-    const double ca = std::cos(c.alpha * kPi / 180), cb = std::cos(c.beta * kPi / 180),
-                 cg = std::cos(c.gamma * kPi / 180);
-    return c.a * c.b * c.c * std::sqrt(std::max(0.0, 1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg));
-}
-
 bool cell_content(const StructureModel& model, CellContent& content, std::string& unknownSymbol)
 {
     std::vector<ElementCount> counts;
@@ -81,7 +74,8 @@ bool cell_content(const StructureModel& model, CellContent& content, std::string
         return false;
     content.z = common_divisor(counts);
     content.formulaMass = mass / content.z;
-    content.volume = cell_volume(model.cell);
+    const double volume = cell_volume(model.cell, kExactDegreesToRadians);
+    content.volume = volume > 0 ? volume : 0;  // a cell no lattice can have holds nothing
     content.formula = formula_text(counts, content.z);
     return true;
 }

@@ -22,11 +22,8 @@ struct CellContent {
 // The content of the cell of `model` (space group applied): each atom counts its site multiplicity
 // times its population, weighed with its element's standard atomic mass. Z is the largest number
 // dividing every element's count in the cell when those counts are whole numbers (within 0.01),
-// else 1 and the formula is the cell's content. The volume is computed exactly from a, b, c and the
-// angles. False (content left empty) when an atom's element is unknown or the cell has no atom.
+// else 1 and the formula is the cell's content. The volume is cell_volume's with the exact degree.
+// False (content left empty) when an atom's element is unknown or the cell has no atom.
 bool cell_content(const StructureModel& model, CellContent& content, std::string& unknownSymbol);
-
-// The unit-cell volume in Å³ from the six parameters.
-double cell_volume(const CellParameters& cell);
 
 }  // namespace kalidos

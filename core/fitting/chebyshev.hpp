@@ -7,6 +7,10 @@
 
 namespace kalidos {
 
+// The orders of a background fitted under a measured diagram: T_0 .. T_order.
+inline constexpr int kMaxBackgroundOrder = 12;
+inline constexpr int kDefaultBackgroundOrder = 3;
+
 // T_0(u) ... T_n(u) into `values` (n + 1 = values.size()), by the three-term recurrence.
 void chebyshev_values(double u, std::span<double> values);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "fitting/chebyshev.hpp"
+#include "fitting/figures_of_merit.hpp"
 #include "fitting/point_weights.hpp"
 #include "util/pascal_format.hpp"
 
@@ -86,25 +87,15 @@ void fill_figures_and_curves(const FitPoints& points, const std::vector<double>&
     a.interval = points.interval;
     AgreementCurves& c = a.curves;
     c = {};
-    double wrr = 0, wyy = 0, absoluteResiduals = 0, absoluteObserved = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const double yc = fitted[i];
-        const double yo = points.observed[i], w = points.figureWeight[i], r = yo - yc;
-        wrr += w * r * r;
-        wyy += w * yo * yo;
-        absoluteResiduals += std::fabs(r);
-        absoluteObserved += std::fabs(yo);
         c.twoTheta.push_back(points.twoTheta[i]);
-        c.observed.push_back(yo);
-        c.calculated.push_back(yc);
+        c.observed.push_back(points.observed[i]);
+        c.calculated.push_back(fitted[i]);
         c.background.push_back(background[i]);
         c.sigma.push_back(1 / std::sqrt(points.weight[i]));  // as the fit weighed the point
     }
-    const double freedom = static_cast<double>(n) - parameters;
-    a.chi2 = wrr / freedom;
-    a.rwp = wyy > 0 ? std::sqrt(wrr / wyy) : 0;
-    a.rp = absoluteObserved > 0 ? absoluteResiduals / absoluteObserved : 0;
-    a.rexp = wyy > 0 ? std::sqrt(freedom / wyy) : 0;
+    const Figures f = figures_of_merit(points.observed, fitted, points.figureWeight, parameters);
+    a.rp = f.rp, a.rwp = f.rwp, a.rexp = f.rexp, a.chi2 = f.chi2;
 }
 
 }  // namespace kalidos

@@ -37,8 +37,8 @@ bool reweigh_by_expected(FitPoints& points, const std::vector<double>& expected)
 
 namespace kalidos {
 
-// Points, parameters, the R factors, χ² and the curves of `agreement` from the fitted model
-// (background included) and its background at every point.
+// Points, parameters, the figures of merit (weighed by figureWeight) and the curves of `agreement`
+// from the fitted model (background included) and its background at every point.
 void fill_figures_and_curves(const FitPoints& points, const std::vector<double>& fitted,
                              const std::vector<double>& background, int parameters, Agreement& agreement);
 

@@ -36,26 +36,44 @@ double weighted_squares(Fit& fit, const std::vector<double>& values, Eigen::Vect
     return (fit.weights.array() * r.array().square()).sum();
 }
 
-// Central differences for every column the model did not fill.
-void difference_columns(Fit& fit, const std::vector<double>& values, const std::vector<char>& analytic,
-                        Eigen::MatrixXd& jacobian)
+// The model at `values` with variable k moved to `x`, when x differs from its value and the model
+// has a finite value there.
+bool evaluate_moved(Fit& fit, const std::vector<double>& values, std::size_t k, double x, Eigen::VectorXd& model)
+{
+    if (x == values[k])
+        return false;
+    std::vector<double> shifted = values;
+    shifted[k] = x;
+    return fit.model.evaluate(shifted, {model.data(), fit.points()}) && model.allFinite();
+}
+
+// Central differences for every column the model did not fill, or one-sided ones where the model
+// cannot be evaluated on one side (or the variable sits on a bound): a fit that has pressed a width
+// against its limit still knows the way back. A column with no slope on either side is 0, and the
+// variable is held. (Forward differences alone, at half the cost, send the cell of a search over
+// few reflections astray.)
+void difference_columns(Fit& fit, const std::vector<double>& values, const Eigen::VectorXd& model,
+                        const std::vector<char>& analytic, Eigen::MatrixXd& jacobian)
 {
     Eigen::VectorXd above(static_cast<Eigen::Index>(fit.points())), below(above.size());
     for (std::size_t k = 0; k < fit.count(); ++k) {
         if (analytic[k])
             continue;
         const FreeVariable& v = fit.variables[k];
-        std::vector<double> shifted = values;
-        const double up = std::min(values[k] + v.step, v.upper), down = std::max(values[k] - v.step, v.lower);
-        shifted[k] = up;
-        const bool upOk = fit.model.evaluate(shifted, {above.data(), fit.points()});
-        shifted[k] = down;
-        const bool downOk = fit.model.evaluate(shifted, {below.data(), fit.points()});
+        const double high = std::min(values[k] + v.step, v.upper), low = std::max(values[k] - v.step, v.lower);
+        const bool upOk = high > values[k] && evaluate_moved(fit, values, k, high, above);
+        const bool downOk = low < values[k] && evaluate_moved(fit, values, k, low, below);
         const auto column = static_cast<Eigen::Index>(k);
-        if (upOk && downOk && up > down && above.allFinite() && below.allFinite())
-            jacobian.col(column) = (above - below) / (up - down);
-        else
-            jacobian.col(column).setZero();  // no slope to be had here: the variable will be held
+        if (!upOk && !downOk) {
+            jacobian.col(column).setZero();
+            continue;
+        }
+        if (!upOk)
+            above = model;
+        if (!downOk)
+            below = model;
+        const double width = (upOk ? high : values[k]) - (downOk ? low : values[k]);
+        jacobian.col(column) = (above - below) / width;
     }
 }
 
@@ -65,7 +83,7 @@ Eigen::MatrixXd jacobian_at(Fit& fit, const std::vector<double>& values, const E
                                                      static_cast<Eigen::Index>(fit.count()));
     std::vector<char> analytic(fit.count(), 0);
     fit.model.derivatives(values, {model.data(), fit.points()}, jacobian, analytic);
-    difference_columns(fit, values, analytic, jacobian);
+    difference_columns(fit, values, model, analytic, jacobian);
     return jacobian;
 }
 
@@ -150,8 +168,8 @@ bool damped_step(const Normal& normal, double damping, const std::vector<char>& 
 // and would be pushed beyond it kept there. Such a variable is pinned at its limit and the others
 // solved again: clipped afterwards instead, its share of the step would have been spent by the others
 // on a move that is not made, and such steps keep failing along a valley that leads off a bound. (A
-// step from inside that crosses a bound is clipped when it is made, as before: pinned there, a fit
-// slides along the bound into minima of its own.)
+// step from inside that crosses a bound is only clipped when it is made: pinned there, a fit slides
+// along the bound into minima of its own.)
 bool bounded_step(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
                   const std::vector<double>& values, double damping, Eigen::VectorXd& step)
 {
@@ -308,6 +326,7 @@ CycleReport report_of(int number, const State& state, const std::vector<double>&
     report.weightedSquares = state.squares;
     report.reducedChi2 = r.reducedChi2();
     report.damping = state.damping;
+    report.freeVariables = r.freeVariables;
     report.values = state.values;
     report.su = r.su;
     report.shifts.resize(before.size());

@@ -17,8 +17,8 @@ namespace kalidos {
 struct FreeVariable {
     std::string name;  // stable name, as notes, listings and JSON show it
     double value = 0;
-    // Central-difference step for a derivative the model does not give (absolute, in the variable's
-    // own unit); never used for a column the model fills.
+    // Difference step for a derivative the model does not give (absolute, in the variable's own
+    // unit); never used for a column the model fills.
     double step = 1e-6;
     double lower = -std::numeric_limits<double>::infinity();
     double upper = std::numeric_limits<double>::infinity();
@@ -35,7 +35,8 @@ public:
     // The model at every point; false when the values have no model (a cell that no lattice can have).
     virtual bool evaluate(std::span<const double> values, std::span<double> model) = 0;
     // Fills the columns of `jacobian` (points × variables) known analytically and sets their `analytic`
-    // flag; the solver differences every other column.
+    // flag; the solver differences every other column (central differences, one-sided where the
+    // model has no value on one side).
     virtual void derivatives(std::span<const double> values, std::span<const double> model,
                              Eigen::MatrixXd& jacobian, std::vector<char>& analytic)
     {
@@ -47,6 +48,7 @@ struct CycleReport {
     int cycle = 0;                   // 1, 2, …
     double weightedSquares = 0;      // Σ w (y_obs − y_calc)² after the cycle
     double reducedChi2 = 0;          // weightedSquares / (points − free variables)
+    int freeVariables = 0;           // the variables the data determine (not held) after the cycle
     double damping = 0;              // the Marquardt λ of the accepted step
     std::vector<double> values, shifts, su;  // per variable, in the order given
 };

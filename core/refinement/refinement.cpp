@@ -5,7 +5,6 @@
 #include <limits>
 #include <memory>
 
-#include "fitting/point_weights.hpp"
 #include "refinement/refinement_figures.hpp"
 #include "refinement/refinement_result.hpp"
 
@@ -17,8 +16,8 @@ constexpr int kSearchCycles = 10;
 constexpr double kFreshStartGain = 0.9;  // Σw r² down by a tenth
 constexpr int kMaxPasses = 3;
 
-// The points of the observed scan the refinement uses, weighed by 1/σ²: the file's σ, else the
-// counts' (σ² = max(y, 1)) also when the file does not say they are counts.
+// The points of the observed scan the refinement uses, weighed by 1/σ² as its figures are: the
+// file's σ, else the counts' (σ² = max(y, 1)) also when the file does not say they are counts.
 std::string select_points(const RefinementRequest& request, FitPoints& points)
 {
     const bool whole = !(request.high > request.low);
@@ -27,9 +26,7 @@ std::string select_points(const RefinementRequest& request, FitPoints& points)
     const std::string why = select_fit_points(request.observed, low, high, request.backgroundOrder + 1, points);
     if (!why.empty())
         return why;
-    if (weight_source(request.observed) == WeightSource::Unit)
-        for (std::size_t i = 0; i < points.size(); ++i)
-            points.weight[i] = 1 / std::max(points.observed[i], 1.0);
+    points.weight = points.figureWeight;
     return {};
 }
 
@@ -170,7 +167,7 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
     options.onCycle = [&](const CycleReport& report) {
         CycleReport cycle = report;
         cycle.cycle += done;
-        stage.figures.push_back(session.cycle_figures(*current, cycle));
+        stage.figures.push_back(session.cycle_figures(cycle));
         if (progress) {
             working.stages.push_back(stage);
             session.fill(*current, nullptr, &cycle, working);

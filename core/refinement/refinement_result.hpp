@@ -26,8 +26,8 @@ struct RefinementSession {
     // Σ w(yo − yc)² over every point at the values of the table.
     double weighted_squares();
 
-    // Rp, Rwp and χ² after a cycle of the variables `rows`.
-    CycleFigures cycle_figures(const std::vector<int>& rows, const CycleReport& cycle);
+    // Rp, Rwp and χ² after a cycle of the fit under way.
+    CycleFigures cycle_figures(const CycleReport& cycle);
 
     // The result as it stands: after `cycle` of the fit under way (null: the values of the table,
     // with the covariance of `fit`).
@@ -35,8 +35,10 @@ struct RefinementSession {
               RefinementResult& out);
 
 private:
-    // √(gᵀ·C·g) for the gradient g over the table's rows, C the covariance of the variables (or
-    // their su alone when there is none).
+    // gᵀ·C·h for the gradients g and h over the table's rows, C the covariance of the variables (or
+    // their su alone when there is none); √(gᵀ·C·g) for one gradient.
+    std::vector<double> variable_gradient(const std::map<int, double>& gradient) const;
+    double propagated_covariance(const std::map<int, double>& first, const std::map<int, double>& second) const;
     double propagated_su(const std::map<int, double>& gradient) const;
     void fill_phases(const std::vector<double>& rows, std::span<const double> calculated, RefinementResult& out);
 
