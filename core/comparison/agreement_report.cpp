@@ -1,6 +1,5 @@
 #include "comparison/agreement_report.hpp"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -10,13 +9,6 @@
 
 namespace kalidos {
 namespace {
-
-std::string general(double value, int digits)
-{
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    return text;
-}
 
 std::string percent(double r) { return fmt_fixed(100 * r, 5, 2) + "%"; }
 
@@ -36,14 +28,14 @@ std::vector<std::string> agreement_lines(const Agreement& a)
         background += " " + value_su_text(c.value, c.su);
     lines.push_back(background);
     lines.push_back("Rp=" + percent(a.rp) + "  Rwp=" + percent(a.rwp) + "  Rexp=" + percent(a.rexp) +
-                    "  Chi2=" + general(a.chi2, 5));
+                    "  Chi2=" + fmt_general(a.chi2, 5));
     return lines;
 }
 
 std::string agreement_legend(const Agreement& a)
 {
     return "Rp=" + percent(a.rp) + "  Rwp=" + percent(a.rwp) + "  Rexp=" + percent(a.rexp) + "  Chi2=" +
-           general(a.chi2, 5);
+           fmt_general(a.chi2, 5);
 }
 
 bool report_agreements(Workspace& workspace, const std::vector<Agreement>& agreements, Messages& messages)

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fitting/figures_of_merit.hpp"
+
 namespace kalidos {
 namespace {
 
@@ -350,8 +352,7 @@ std::string start_state(Fit& fit, const LeastSquaresOptions& options, State& sta
 
 double LeastSquaresResult::reducedChi2() const
 {
-    const int freedom = points - freeVariables;
-    return freedom > 0 ? weightedSquares / freedom : 0;
+    return reduced_chi2(weightedSquares, static_cast<std::size_t>(points), freeVariables);
 }
 
 std::string solve_least_squares(LeastSquaresModel& model, std::span<const double> observed,

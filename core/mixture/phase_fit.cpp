@@ -201,9 +201,10 @@ private:
             if (!pr_.active[p])
                 continue;
             if (l_.zero >= 0) {
-                const std::vector<double> d = difference(component(pr_, p, s.size[p], s.cell[p], s.zero + kZeroSlopeStep),
-                                                         component(pr_, p, s.size[p], s.cell[p], s.zero - kZeroSlopeStep),
-                                                         s.scale[p] / (2 * kZeroSlopeStep));
+                const double h = kZeroSlopeStep;
+                const std::vector<double> d = difference(component(pr_, p, s.size[p], s.cell[p], s.zero + h),
+                                                         component(pr_, p, s.size[p], s.cell[p], s.zero - h),
+                                                         s.scale[p] / (2 * h));
                 for (std::size_t i = 0; i < d.size(); ++i)
                     zero[i] += d[i];
             }

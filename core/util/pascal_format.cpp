@@ -107,6 +107,13 @@ std::string fmt_exp13(double x)
     return std::string(x < 0 ? "-" : " ") + mantissa + tail;
 }
 
+std::string fmt_general(double x, int digits, int width)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%*.*g", width, digits, x);
+    return text;
+}
+
 std::string fmt_text(const std::string& text, int width)
 {
     return pad_left(text, width);
