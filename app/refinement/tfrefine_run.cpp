@@ -3,8 +3,10 @@
 #include "refinement/parameter_tree.hpp"
 #include "refinement/tfrefine.hpp"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QThread>
 
@@ -37,13 +39,17 @@ drawing::FitLegend refinement_legend(const RefinementResult& r, int stageOffset,
 
 void Tfrefine::refine_checked()
 {
+    if (running() || current_.empty())
+        return;
     const std::set<std::string> checked = tree_->checked();
-    if (checked.empty()) {
-        note("Check the parameters to refine first");
+    const std::vector<std::string> stage = stage_names(parameters_, checked);
+    if (stage.empty()) {
+        tell("Check the parameters to refine first");
         return;
     }
+    undo_.push_back(snapshot());
     record_stage(checked);
-    run({stage_names(parameters_, checked)});
+    run({stage});
 }
 
 // The stages refined since the start, as kalidos-batch would refine them: each adds what was
@@ -63,19 +69,23 @@ void Tfrefine::record_stage(const std::set<std::string>& checked)
             added.insert(name);
     if (!superset)
         stages_.clear(), added = checked;
-    if (!added.empty())
-        stages_.push_back(stage_names(parameters_, added));
+    // A press that releases nothing new refines again what the stages released: no stage of its own.
+    if (std::vector<std::string> stage = stage_names(parameters_, added); !stage.empty())
+        stages_.push_back(std::move(stage));
     stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
 }
 
 void Tfrefine::refine_stages()
 {
+    if (running() || current_.empty())
+        return;
     std::vector<std::vector<std::string>> stages;
     const std::string why = parse_refinement_stages(stagesEdit_->text().toStdString(), stages);
     if (!why.empty() || stages.empty()) {
-        note(QString::fromStdString("No refinement: " + (why.empty() ? std::string("no stage given") : why)));
+        tell(QString::fromStdString("No refinement: " + (why.empty() ? std::string("no stage given") : why)));
         return;
     }
+    undo_.push_back(snapshot());
     std::set<std::string> released;
     for (const std::vector<std::string>& stage : stages)
         for (const std::string& name : released_names(parameters_, stage))
@@ -85,11 +95,36 @@ void Tfrefine::refine_stages()
     run(std::move(stages));
 }
 
+// The stages recorded run again from the start's values with the new order, as kalidos-batch
+// --background N --refine STAGES runs them: the recorded stages and the order stay one refinement.
+void Tfrefine::background_order_changed()
+{
+    if (running() || current_.empty() || background_->value() == shownBackgroundOrder_)
+        return;
+    Snapshot before = snapshot();
+    before.backgroundOrder = shownBackgroundOrder_;
+    undo_.push_back(std::move(before));
+    shownBackgroundOrder_ = background_->value();
+    if (stages_.empty()) {  // nothing refined: the tree takes the new terms
+        result_.reset();
+        rebuild_tree();
+        show_result();
+        return;
+    }
+    current_ = start_.phases;
+    result_.reset();
+    rebuild_tree();
+    note(QString("Background order %1: the stages %2 refined again from the start")
+             .arg(shownBackgroundOrder_)
+             .arg(QString::fromStdString(stages_text(stages_))));
+    run(stages_);
+}
+
 void Tfrefine::run(std::vector<std::vector<std::string>> stages)
 {
     if (running() || current_.empty())
         return;
-    undo_.push_back({current_, result_, stages_});
+    tell("Refining...");
     stageOffset_ = figures_->rowCount() > 0 ? figures_->item(figures_->rowCount() - 1, 0)->text().toInt() : 0;
     remember_settings();
     stop_ = false;
@@ -130,19 +165,19 @@ void Tfrefine::refinement_finished()
     worker_->deleteLater();
     worker_ = nullptr;
     if (!workerRefusal_.empty()) {
-        note(QString::fromStdString("No refinement: " + workerRefusal_));
-        stages_ = undo_.back().stages;
+        restore(std::move(undo_.back()));
         undo_.pop_back();
-        stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
-        set_running(false);
+        tell(QString::fromStdString("No refinement: " + workerRefusal_));
         return;
     }
     result_ = std::move(workerResult_);
     workerResult_ = {};
+    resultOffset_ = stageOffset_;
     for (std::size_t p = 0; p < current_.size() && p < result_->phases.size(); ++p)
         current_[p].model = result_->phases[p].refined;
     note_outcome(*result_);
     show_result();
+    tell({});
     set_running(false);
 }
 
@@ -189,7 +224,8 @@ void Tfrefine::draw(const RefinementResult* result)
         return;
     }
     const AgreementCurves curves = agreement_curves(result->curves);
-    const drawing::FitLegend legend = refinement_legend(*result, stageOffset_, start_.observedName, current_);
+    const int offset = result_ && result == &*result_ ? resultOffset_ : stageOffset_;  // a cycle's: the run's
+    const drawing::FitLegend legend = refinement_legend(*result, offset, start_.observedName, current_);
     hooks_.draw(&curves, &legend);
 }
 
@@ -204,13 +240,33 @@ void Tfrefine::undo()
         return;
     Snapshot last = std::move(undo_.back());
     undo_.pop_back();
-    current_ = std::move(last.phases);
-    result_ = std::move(last.result);
-    stages_ = std::move(last.stages);
-    stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
-    note("Undone: the values before the last Refine");
-    show_result();
+    restore(std::move(last));
+    note("Undone: everything as before the last press");
     remember_settings();
+}
+
+Tfrefine::Snapshot Tfrefine::snapshot() const
+{
+    return {current_, result_, resultOffset_, stages_, tree_->checked(), shownBackgroundOrder_, figures_->rowCount()};
+}
+
+void Tfrefine::restore(Snapshot state)
+{
+    current_ = std::move(state.phases);
+    result_ = std::move(state.result);
+    resultOffset_ = state.resultOffset;
+    stages_ = std::move(state.stages);
+    stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
+    figures_->setRowCount(std::min(figures_->rowCount(), state.figureRows));
+    shownBackgroundOrder_ = state.backgroundOrder;
+    {
+        const QSignalBlocker quiet(background_);
+        background_->setValue(state.backgroundOrder);
+    }
+    rebuild_tree();
+    tree_->set_checked(state.checked);
+    show_result();
+    tell({});
     set_running(false);
 }
 

@@ -99,6 +99,7 @@ void fill_figures_and_curves(const FitPoints& points, const std::vector<double>&
         c.calculated.push_back(yc);
         c.background.push_back(background[i]);
         c.sigma.push_back(1 / std::sqrt(points.weight[i]));  // as the fit weighed the point
+        c.figureSigma.push_back(1 / std::sqrt(w));
     }
     const double freedom = static_cast<double>(n) - parameters;
     a.chi2 = wrr / freedom;
