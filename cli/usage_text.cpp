@@ -280,7 +280,7 @@ refused, or a file cannot be written; 2 on a usage error.
 JSON: an object with title, crystal_system, space_group, cell {a, b, c, alpha, beta,
 gamma}, operators (texts), atoms [{symbol, label, x, y, z, b, population,
 multiplicity}], with --bonds bonds [{from, to, from_atom, to_atom, distance}] (atom
-names: element and label, "Si1", the file's own labels where those would repeat;
+names: element and label, "Si1", or the file's own labels where those would repeat;
 from_atom and to_atom the rows of the atoms, from 1; distances in angstroms; one
 entry per neighbour image), wavelengths [{lambda, weight}], reflections (merged, in order:
 [{h, k, l, multiplicity, lambda, d, two_theta, intensity, po_factor, position, fwhm,

@@ -182,13 +182,13 @@ void Tfidentify::choose_folder()
         index_folder(chosen->path);
 }
 
-// A new library: the candidates of the one before go.
+// A new library or search: the candidates of the one before go; the library's refused files stay.
 void Tfidentify::forget_results()
 {
     found_ = {};
     table_->setRowCount(0);
-    details_->clear();
-    details_->hide();
+    details_->setPlainText(refused_.join('\n'));
+    details_->setVisible(!refused_.isEmpty());
     if (showSticks_)
         showSticks_({});
 }
@@ -211,13 +211,13 @@ bool Tfidentify::open_index(const std::string& file)
         refuse(error);
         return false;
     }
+    refused_.clear();
+    for (const RefusedFile& r : refused)
+        refused_ << qs("Not read: " + fs::path(r.file).filename().string() + ": " + r.reason);
     forget_results();
     indexFile_->setText(qs(file));
     note_->setText(qs(std::to_string(entries_.size()) + " structures in the index" +
                       (refused.empty() ? "" : "; " + std::to_string(refused.size()) + " files could not be read:")));
-    for (const RefusedFile& r : refused)
-        details_->appendPlainText(qs(fs::path(r.file).filename().string() + ": " + r.reason));
-    details_->setVisible(!refused.empty());
     return true;
 }
 
@@ -287,7 +287,7 @@ bool Tfidentify::search()
                       (found_.phases.empty() ? "" : ", Rwp " + fmt_fixed(100 * found_.fit.agreement.rwp, 0, 2) + " %")));
     for (const std::string& text : found_.notes)
         details_->appendPlainText(qs(text));
-    details_->setVisible(!found_.notes.empty());
+    details_->setVisible(!details_->toPlainText().isEmpty());
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "identification/identification.hpp"
 #include "model/workspace.hpp"
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -72,6 +73,7 @@ class Tfidentify : public QWidget {
     std::function<void(const std::vector<StickLine>&)> showSticks_;
     std::function<bool(const std::string&, std::optional<double>)> addPhase_;
     std::vector<LibraryEntry> entries_;
+    QStringList refused_;  // the library's files that could not be read, with their reasons
     Identification found_;
     double lambda1_ = 0;
     int listed_ = 0;  // diagrams in the list when it was last made

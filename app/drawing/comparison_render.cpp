@@ -58,8 +58,8 @@ const char* const kCalculatedCaption = "Calculated x scale + background";
 QSize legend_size(const QPainter& painter, const FitLegend& legend)
 {
     const QFontMetrics metrics(painter.font(), painter.device());
-    int width = metrics.horizontalAdvance(kCalculatedCaption);
-    for (const QString& line : QStringList(legend.figures) << legend.title)
+    int width = std::max(metrics.horizontalAdvance(kCalculatedCaption), metrics.horizontalAdvance(legend.title));
+    for (const QString& line : legend.figures)
         width = std::max(width, metrics.horizontalAdvance(line));
     return {width, 63 + 15 * static_cast<int>(legend.figures.size())};
 }

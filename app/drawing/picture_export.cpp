@@ -17,6 +17,8 @@ bool save_svg(const QString& fileName, QSize size, const std::function<void(QPai
     generator.setFileName(fileName);
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
+    // A screen's resolution: readers show the drawing at the window's size, its texts alike.
+    generator.setResolution(96);
     generator.setTitle(title);
     QPainter painter;
     if (!painter.begin(&generator))

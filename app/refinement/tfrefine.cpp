@@ -200,13 +200,17 @@ void Tfrefine::rebuild_tree()
 {
     if (current_.empty())
         return;
-    const std::set<std::string> checked = tree_->checked();
+    std::set<std::string> checked = tree_->checked();
     std::vector<RefinementParameter> parameters;
     const std::string why = refinement_parameters(request({}), parameters);
     if (!why.empty()) {
         note(QString::fromStdString(why));
         return;
     }
+    // A group checked whole stays so with the terms it gains (a higher background order).
+    for (const std::string& group : stage_names(parameters_, checked))
+        for (const std::string& name : released_names(parameters, {group}))
+            checked.insert(name);
     parameters_ = std::move(parameters);
     std::vector<std::string> names;
     for (const RefinementPhase& phase : current_)

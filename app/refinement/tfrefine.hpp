@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <optional>
@@ -76,10 +77,17 @@ class Tfrefine : public QWidget {
     QString status() const;
 
   private:
+    // How a refinement's stages are numbered in the cycle table and the legend: after the stages
+    // listed before (offset); a press that refines again what the stages before released, as a
+    // stage of its own ahead of the new one (prefix 1), shows both under the new one's number.
+    struct StageNumbering {
+        int offset = 0, prefix = 0;
+        int shown(int stage) const { return offset + std::max(1, stage - prefix); }
+    };
     struct Snapshot {
         std::vector<RefinementPhase> phases;
         std::optional<RefinementResult> result;
-        int resultOffset = 0;  // the stages listed before the result's first
+        StageNumbering resultNumbering;
         std::vector<std::vector<std::string>> stages;
         std::set<std::string> checked;
         int backgroundOrder = 0;
@@ -95,8 +103,8 @@ class Tfrefine : public QWidget {
     void background_order_changed();
     void tell(const QString& text);
     RefinementRequest request(std::vector<std::vector<std::string>> stages) const;
-    void run(std::vector<std::vector<std::string>> stages);
-    void record_stage(const std::set<std::string>& checked);
+    void run(std::vector<std::vector<std::string>> stages, int prefix = 0);
+    std::vector<std::vector<std::string>> record_stage(const std::set<std::string>& checked);
     void cycle_finished(const RefinementResult& progress);
     void refinement_finished();
     void show_result();
@@ -117,8 +125,8 @@ class Tfrefine : public QWidget {
     std::optional<RefinementResult> result_;
     std::vector<std::vector<std::string>> stages_;  // the stages refined since the start, as kalidos-batch names them
     std::vector<Snapshot> undo_;
-    int stageOffset_ = 0;   // stages of the cycle table before the refinement under way
-    int resultOffset_ = 0;  // those before result_'s first stage
+    StageNumbering running_;          // of the refinement under way
+    StageNumbering resultNumbering_;  // of result_ stage
 
     QThread* worker_ = nullptr;
     std::atomic<bool> stop_{false};

@@ -18,7 +18,7 @@ QString percent(double r)
     return QString::number(100 * r, 'f', 2);
 }
 
-drawing::FitLegend refinement_legend(const RefinementResult& r, int stageOffset, const std::string& fileName,
+drawing::FitLegend refinement_legend(const RefinementResult& r, int shownStage, const std::string& fileName,
                                      const std::vector<RefinementPhase>& phases)
 {
     Agreement figures;
@@ -27,7 +27,7 @@ drawing::FitLegend refinement_legend(const RefinementResult& r, int stageOffset,
     for (std::size_t p = 0; p < r.phases.size() && p < phases.size(); ++p)
         bragg += QString("  %1 %2%").arg(QString::fromStdString(phases[p].name), percent(r.phases[p].rBragg));
     const QString where = QString("Stage %1, cycle %2  Points=%3  Parameters=%4")
-                              .arg(stageOffset + r.stage)
+                              .arg(shownStage)
                               .arg(r.cycle)
                               .arg(r.points)
                               .arg(r.refinedCount);
@@ -48,13 +48,16 @@ void Tfrefine::refine_checked()
         return;
     }
     undo_.push_back(snapshot());
-    record_stage(checked);
-    run({stage});
+    std::vector<std::vector<std::string>> stages = record_stage(checked);
+    const int prefix = stages.size() > 1 ? 1 : 0;
+    run(stages.empty() ? std::vector<std::vector<std::string>>{stage} : std::move(stages), prefix);
 }
 
 // The stages refined since the start, as kalidos-batch would refine them: each adds what was
-// checked since the one before; a press that unchecks something starts the list again.
-void Tfrefine::record_stage(const std::set<std::string>& checked)
+// checked since the one before; a press that unchecks something starts the list again. Returns
+// what the press refines when it adds a stage to others: what they released, then the new stage,
+// so that the new groups are brought in as one kalidos-batch run brings them in; else nothing.
+std::vector<std::vector<std::string>> Tfrefine::record_stage(const std::set<std::string>& checked)
 {
     std::set<std::string> before;
     for (const std::vector<std::string>& stage : stages_)
@@ -69,10 +72,15 @@ void Tfrefine::record_stage(const std::set<std::string>& checked)
             added.insert(name);
     if (!superset)
         stages_.clear(), added = checked;
+    std::vector<std::vector<std::string>> press;
     // A press that releases nothing new refines again what the stages released: no stage of its own.
-    if (std::vector<std::string> stage = stage_names(parameters_, added); !stage.empty())
+    if (std::vector<std::string> stage = stage_names(parameters_, added); !stage.empty()) {
+        if (superset && !before.empty())
+            press = {stage_names(parameters_, before), stage};
         stages_.push_back(std::move(stage));
+    }
     stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
+    return press;
 }
 
 void Tfrefine::refine_stages()
@@ -120,12 +128,13 @@ void Tfrefine::background_order_changed()
     run(stages_);
 }
 
-void Tfrefine::run(std::vector<std::vector<std::string>> stages)
+void Tfrefine::run(std::vector<std::vector<std::string>> stages, int prefix)
 {
     if (running() || current_.empty())
         return;
     tell("Refining...");
-    stageOffset_ = figures_->rowCount() > 0 ? figures_->item(figures_->rowCount() - 1, 0)->text().toInt() : 0;
+    running_.offset = figures_->rowCount() > 0 ? figures_->item(figures_->rowCount() - 1, 0)->text().toInt() : 0;
+    running_.prefix = prefix;
     remember_settings();
     stop_ = false;
     workerRefusal_.clear();
@@ -152,7 +161,7 @@ void Tfrefine::cycle_finished(const RefinementResult& progress)
     const CycleFigures& f = progress.stages.empty() || progress.stages.back().figures.empty()
                                 ? CycleFigures{progress.cycle, progress.rp, progress.rwp, progress.chi2}
                                 : progress.stages.back().figures.back();
-    const QString cells[] = {QString::number(stageOffset_ + progress.stage), QString::number(f.cycle),
+    const QString cells[] = {QString::number(running_.shown(progress.stage)), QString::number(f.cycle),
                              percent(f.rp), percent(f.rwp), QString::number(f.chi2, 'g', 5)};
     for (int c = 0; c < 5; ++c)
         figures_->setItem(row, c, new QTableWidgetItem(cells[c]));
@@ -172,7 +181,7 @@ void Tfrefine::refinement_finished()
     }
     result_ = std::move(workerResult_);
     workerResult_ = {};
-    resultOffset_ = stageOffset_;
+    resultNumbering_ = running_;
     for (std::size_t p = 0; p < current_.size() && p < result_->phases.size(); ++p)
         current_[p].model = result_->phases[p].refined;
     note_outcome(*result_);
@@ -185,7 +194,7 @@ void Tfrefine::note_outcome(const RefinementResult& r)
 {
     for (std::size_t s = 0; s < r.stages.size(); ++s) {
         const RefinementStage& stage = r.stages[s];
-        const QString head = QString("Stage %1: ").arg(stageOffset_ + static_cast<int>(s) + 1);
+        const QString head = QString("Stage %1: ").arg(running_.shown(static_cast<int>(s) + 1));
         for (const std::string& text : stage.notes)
             note(head + QString::fromStdString(text));
         if (stage.stopped)
@@ -224,8 +233,9 @@ void Tfrefine::draw(const RefinementResult* result)
         return;
     }
     const AgreementCurves curves = agreement_curves(result->curves);
-    const int offset = result_ && result == &*result_ ? resultOffset_ : stageOffset_;  // a cycle's: the run's
-    const drawing::FitLegend legend = refinement_legend(*result, offset, start_.observedName, current_);
+    const StageNumbering& numbering = result_ && result == &*result_ ? resultNumbering_ : running_;  // a cycle's: the run's
+    const drawing::FitLegend legend =
+        refinement_legend(*result, numbering.shown(result->stage), start_.observedName, current_);
     hooks_.draw(&curves, &legend);
 }
 
@@ -247,14 +257,14 @@ void Tfrefine::undo()
 
 Tfrefine::Snapshot Tfrefine::snapshot() const
 {
-    return {current_, result_, resultOffset_, stages_, tree_->checked(), shownBackgroundOrder_, figures_->rowCount()};
+    return {current_, result_, resultNumbering_, stages_, tree_->checked(), shownBackgroundOrder_, figures_->rowCount()};
 }
 
 void Tfrefine::restore(Snapshot state)
 {
     current_ = std::move(state.phases);
     result_ = std::move(state.result);
-    resultOffset_ = state.resultOffset;
+    resultNumbering_ = state.resultNumbering;
     stages_ = std::move(state.stages);
     stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
     figures_->setRowCount(std::min(figures_->rowCount(), state.figureRows));

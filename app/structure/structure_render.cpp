@@ -249,11 +249,13 @@ void halo_text(QPainter& painter, const QRectF& box, const QString& text, const 
 }
 
 // The directions of a, b and c in a corner of the picture, where no atom is drawn, and the cell's
-// origin named 0 just outside the block of cells.
-void draw_axes(QPainter& painter, const QRectF& target, const Projection& projection, const StructureScene& scene)
+// origin named 0 just outside the block of cells, beyond the largest sphere.
+void draw_axes(QPainter& painter, const QRectF& target, const Projection& projection, const StructureScene& scene,
+               const RenderOptions& options)
 {
+    // In the picture's pixels, whatever the device's resolution: the page and the SVG alike.
     QFont font = painter.font();
-    font.setPointSizeF(12);
+    font.setPixelSize(16);
     font.setBold(true);
     painter.setFont(font);
     const CellRange& r = scene.range;
@@ -263,7 +265,11 @@ void draw_axes(QPainter& painter, const QRectF& target, const Projection& projec
     QPointF outwards = corner - projection.screen(projection.viewed(scene.cartesian(middle)));
     const double away = std::hypot(outwards.x(), outwards.y());
     outwards = away > 1 ? outwards / away : QPointF(-0.7, 0.7);
-    halo_text(painter, QRectF(corner + 16 * outwards - QPointF(10, 10), QSizeF(20, 20)), "0", Qt::black);
+    double largest = 0;  // pixels
+    for (const SceneAtom& atom : scene.atoms)
+        largest = std::max(largest, std::max(options.sphereScale * atom.covalentRadius, kSmallestRadius));
+    const double reach = options.ellipsoids ? 10 : largest * projection.pixels_per_angstrom() + 10;
+    halo_text(painter, QRectF(corner + reach * outwards - QPointF(10, 10), QSizeF(20, 20)), "0", Qt::black);
 
     const double length = 34;  // pixels of an axis along the picture
     const QPointF foot(target.left() + 16 + length, target.bottom() - 16 - length);
@@ -274,10 +280,14 @@ void draw_axes(QPainter& painter, const QRectF& target, const Projection& projec
         unitTip[i] = 1;
         Vec3 direction = times(projection.rotation(), scene.cartesian(unitTip));
         direction = (1 / std::max(norm(direction), 1e-12)) * direction;
-        const QPointF tip = foot + length * QPointF(direction[0], -direction[1]);
+        const QPointF along(direction[0], -direction[1]);
+        const QPointF tip = foot + length * along;
         painter.setPen(QPen(colours[i], 2, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(foot, tip);
-        const QPointF label = foot + (length + 11) * QPointF(direction[0], -direction[1]);
+        // An axis along the line of sight is a dot with its name beside the foot.
+        const double seen = std::hypot(along.x(), along.y());
+        const QPointF label = seen > 0.3 ? foot + (length + 11) * along
+                                         : foot + QPointF(direction[2] > 0 ? -14 : 14, 14);
         halo_text(painter, QRectF(label - QPointF(10, 10), QSizeF(20, 20)), names[i], colours[i]);
     }
 }
@@ -355,7 +365,7 @@ void render_structure(QPainter& painter, const QRectF& target, const StructureSc
             painter.drawLine(at(item.part), at(item.part + 1));
         }
     }
-    draw_axes(painter, target, projection, scene);
+    draw_axes(painter, target, projection, scene, options);
     painter.restore();
 }
 

@@ -71,6 +71,42 @@ std::string element_name(int z)
     return gemmi::Element(z).name();
 }
 
+// Pauling's electronegativities of the elements that are no metals (Allred, J. Inorg. Nucl. Chem.
+// 17, 215, 1961); 0 for the others.
+double electronegativity(int z)
+{
+    static const std::map<int, double> values = {
+        {1, 2.20},  {5, 2.04},  {6, 2.55},  {7, 3.04},  {8, 3.44},  {9, 3.98},  {14, 1.90}, {15, 2.19},
+        {16, 2.58}, {17, 3.16}, {32, 2.01}, {33, 2.18}, {34, 2.55}, {35, 2.96}, {51, 2.05}, {52, 2.10},
+        {53, 2.66}, {54, 2.60}, {85, 2.20}};
+    const auto found = values.find(z);
+    return found == values.end() ? 0 : found->second;
+}
+
+// A pair as chemists write it: the cation or the less electronegative element first, hydrogen
+// last ("Al-O", "Si-O", "C-O", "C-H"); two metals by atomic number.
+std::pair<int, int> written_order(const std::pair<int, int>& pair)
+{
+    const auto [a, b] = pair;
+    const auto first = [](int z, int other) {
+        if (is_metal(z) != is_metal(other))
+            return is_metal(z);
+        if (z == 1 || other == 1)
+            return other == 1 && z != 1;
+        if (is_metal(z))
+            return z <= other;
+        return electronegativity(z) < electronegativity(other) ||
+               (electronegativity(z) == electronegativity(other) && z <= other);
+    };
+    return first(a, b) ? pair : std::pair<int, int>{b, a};
+}
+
+std::string pair_text(const std::pair<int, int>& pair, const std::string& between)
+{
+    const auto [a, b] = written_order(pair);
+    return element_name(a) + between + element_name(b);
+}
+
 }  // namespace
 
 bool BondRule::bonds(int z1, int z2) const
@@ -133,10 +169,10 @@ std::string parse_bond_pairs(const std::string& text, BondRule& rule)
 std::string bond_pairs_text(const BondRule& rule)
 {
     std::string text = rule.pairs == BondPairs::All ? "all" : "expected";
-    for (const auto& [z1, z2] : rule.added)
-        text += ", +" + element_name(z1) + "-" + element_name(z2);
-    for (const auto& [z1, z2] : rule.removed)
-        text += ", -" + element_name(z1) + "-" + element_name(z2);
+    for (const auto& pair : rule.added)
+        text += ", +" + pair_text(pair, "-");
+    for (const auto& pair : rule.removed)
+        text += ", -" + pair_text(pair, "-");
     return text;
 }
 
@@ -218,8 +254,10 @@ std::vector<BondPairSummary> bond_pair_summary(const StructureModel& model, cons
             shortest[key] = bond.distance;
     }
     std::vector<BondPairSummary> pairs;
-    for (const auto& [key, distance] : shortest)
-        pairs.push_back({element_name(key.first), element_name(key.second), distance, rule.bonds(key.first, key.second)});
+    for (const auto& [key, distance] : shortest) {
+        const auto [first, second] = written_order(key);
+        pairs.push_back({element_name(first), element_name(second), distance, rule.bonds(key.first, key.second)});
+    }
     std::sort(pairs.begin(), pairs.end(),
               [](const BondPairSummary& a, const BondPairSummary& b) { return a.shortest < b.shortest; });
     return pairs;

@@ -52,7 +52,7 @@ int atomic_number(const std::string& atomSymbol);
 
 // The names of the atoms (entry n − 1 for atom n), unique: each atom's element as written in
 // tables (Si, Fe) and its label, "Si1", or the element and the row number when the label is empty;
-// atoms that would share a name take the file's own site labels (unique_atom_names).
+// in a structure where two would share a name, the file's own site labels (unique_atom_names).
 std::vector<std::string> bond_atom_names(const StructureModel& model);
 
 // One neighbour image of an atom of the asymmetric unit: `to` the atom (1-based) whose image at

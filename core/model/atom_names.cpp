@@ -1,5 +1,6 @@
 #include "model/atom_names.hpp"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -8,22 +9,22 @@ namespace kalidos {
 std::vector<std::string> unique_atom_names(const std::vector<std::string>& bases, const StructureModel& model,
                                            const std::string& separator)
 {
-    const auto site = [&model](std::size_t i) -> const std::string& {
-        return model.atomSiteLabel[static_cast<int>(i) + 1];
-    };
     std::map<std::string, int> uses, siteUses;
     for (std::size_t i = 0; i < bases.size(); ++i) {
         ++uses[bases[i]];
-        ++siteUses[site(i)];
+        ++siteUses[model.atomSiteLabel[static_cast<int>(i) + 1]];
     }
+    const bool apart = std::none_of(uses.begin(), uses.end(),
+                                    [](const auto& use) { return use.second > 1 || use.first.empty(); });
+    if (apart)
+        return bases;
     std::vector<std::string> names(bases.size());
     std::set<std::string> taken;
-    for (std::size_t i = 0; i < bases.size(); ++i)
-        if (uses[bases[i]] == 1 && !bases[i].empty())
-            taken.insert(names[i] = bases[i]);
-    for (std::size_t i = 0; i < bases.size(); ++i)
-        if (names[i].empty() && !site(i).empty() && siteUses[site(i)] == 1 && !uses.count(site(i)))
-            taken.insert(names[i] = site(i));
+    for (std::size_t i = 0; i < bases.size(); ++i) {
+        const std::string& site = model.atomSiteLabel[static_cast<int>(i) + 1];
+        if (!site.empty() && siteUses[site] == 1)
+            taken.insert(names[i] = site);
+    }
     for (std::size_t i = 0; i < bases.size(); ++i) {
         if (!names[i].empty())
             continue;

@@ -51,7 +51,7 @@ TEST_F(DiagramWindowTest, IdentifyFindsRockSaltDrawsItsLinesAndAddsItAsAPhase)
     dialogs.answers = {app::ChosenFile{library.string(), 0}};
     identify.findChild<QPushButton*>("IndexFolder")->click();
     EXPECT_EQ(identify.entries().size(), 4u) << ::testing::PrintToString(messages.warnings);
-    EXPECT_TRUE(identify.details().startsWith("broken.cif: ")) << identify.details().toStdString();
+    EXPECT_TRUE(identify.details().startsWith("Not read: broken.cif: ")) << identify.details().toStdString();
     identify.findChild<QLineEdit*>("Elements")->setText("-Si");
     identify.findChild<QPushButton*>("Search")->click();
     auto* table = identify.findChild<QTableWidget*>("CandidateTable");

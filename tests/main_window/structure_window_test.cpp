@@ -169,12 +169,6 @@ TEST_F(StructureWindow, PicturesExportsAndPrint)
     drag(canvas, Qt::MiddleButton, {300, 300}, {320, 310});
     EXPECT_EQ(view.view().pan - panned, QPointF(20, 10));
     ASSERT_TRUE(view.save_picture(pictures + "readme_structure_ellipsoids.png"));
-    // Another structure starts with the whole view, no polyhedra and no atom named.
-    polyhedra->setText("Si");
-    ASSERT_TRUE(window->open_structure_named(source_file("../../examples/quartz.cif")));
-    EXPECT_EQ(view.view().zoom, 1);
-    EXPECT_TRUE(polyhedra->text().isEmpty());
-    EXPECT_EQ(view.atom_text(), kClickAtomText);
 
     const std::string pdf = (dir / "structure.pdf").string();
     Tfstructure printing(ws->model, {&messages, &dialogs, [&](QPrinter& printer) {
@@ -188,7 +182,14 @@ TEST_F(StructureWindow, PicturesExportsAndPrint)
     std::string head(4, '\0');
     printed.read(head.data(), 4);
     EXPECT_EQ(head, "%PDF");
-    EXPECT_GT(std::filesystem::file_size(pdf), 20000u);
+    EXPECT_GT(std::filesystem::file_size(pdf), 10000u);  // the drawing's paths: an empty page takes 1.5 kB
+
+    // Another structure starts with the whole view, no polyhedra and no atom named.
+    polyhedra->setText("Si");
+    ASSERT_TRUE(window->open_structure_named(source_file("../../examples/quartz.cif")));
+    EXPECT_EQ(view.view().zoom, 1);
+    EXPECT_TRUE(polyhedra->text().isEmpty());
+    EXPECT_EQ(view.atom_text(), kClickAtomText);
 }
 
 }  // namespace kalidos::app::testing
