@@ -130,7 +130,7 @@ TEST_F(IdentifyPhases, SyntheticTwoPhaseDiagramWithAMinorPhase)
 
 // A library holding corundum three times names it once with its copies; one without corundum
 // finds no phase in the corundum diagram and says which strong peaks stay unexplained (the 104
-// line at 35.15° among them) and which entry comes nearest.
+// line, 35.15° for Cu Kα1, among them, 0.04° lower by the diagram's zero) and which entry comes nearest.
 TEST(IdentifyLibrary, CopiesJoinAndUnexplainedPeaksAreNamed)
 {
     KALIDOS_REQUIRE_REALDATA();
@@ -171,7 +171,7 @@ TEST(IdentifyLibrary, CopiesJoinAndUnexplainedPeaksAreNamed)
     ASSERT_FALSE(none.notes.empty());
     EXPECT_EQ(none.notes[0].rfind("No phase of the library explains the diagram", 0), 0u) << none.notes[0];
     EXPECT_TRUE(std::any_of(none.unexplained.begin(), none.unexplained.end(),
-                            [](const FoundPeak& p) { return std::fabs(p.twoTheta - 35.15) < 0.05; }));
+                            [](const FoundPeak& p) { return std::fabs(p.twoTheta - 35.15) < 0.08; }));
 }
 
 }  // namespace

@@ -190,6 +190,11 @@ TEST_F(RefinementWindowTest, StopEndsWithinOneCycleAndUndoGoesBackPressByPress)
 {
     button("RefineHelp")->click();
     EXPECT_TRUE(program->main_window().help_window().page_text().contains("transparency"));
+    // However narrow the window is made, every button shows its caption whole.
+    window().resize(300, 640);
+    QApplication::processEvents();
+    for (QPushButton* b : window().findChildren<QPushButton*>())
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString() << " in " << window().width();
     const std::map<std::string, double> start = shown_values();
     auto* stages = window().findChild<QLineEdit*>("Stages");
     auto* figures = window().findChild<QTableWidget*>("CycleFigures");
