@@ -96,7 +96,7 @@ Agreement refined_agreement(const RefinementRun& run, const ObservedSlot& slot)
     if (!c.twoTheta.empty())
         a.interval = {c.twoTheta.front(), c.twoTheta.back()};
     a.rp = r.rp, a.rwp = r.rwp, a.rexp = r.rexp, a.chi2 = r.chi2;
-    a.curves = {c.twoTheta, c.observed, c.calculated, c.background, c.sigma};
+    a.curves = {c.twoTheta, c.observed, c.calculated, c.background, c.sigma, c.sigma};  // weighed as the figures
     return a;
 }
 

@@ -240,10 +240,12 @@ void Tfphases::add_phase()
         add_phase_file(chosen->path);
 }
 
-bool Tfphases::add_phase_file(const std::string& path)
+bool Tfphases::add_phase_file(const std::string& path, std::optional<double> fraction)
 {
     if (!services_.messages || !mixture_.add(path, *services_.messages))
         return false;
+    if (fraction)
+        mixture_.set_fraction(mixture_.entries().size() - 1, *fraction);
     refresh();
     if (changed_)
         changed_();

@@ -10,6 +10,7 @@
 #include "platform/wait_cursor.hpp"
 #include "readers/cry_file.hpp"
 #include "readers/open_structure_file.hpp"
+#include "structure/tfstructure.hpp"
 
 namespace kalidos::app {
 
@@ -109,6 +110,7 @@ void Tfmain::after_structure_read()
     rebuild_elements();
     show_anomalous();
     show_cell();
+    structure_->structure_opened();
     structure_changed();
 }
 

@@ -73,7 +73,10 @@ ParameterTree::ParameterTree(QWidget* parent) : QTreeWidget(parent)
     setObjectName("ParameterTree");
     setColumnCount(ColumnCount);
     setHeaderLabels({"Parameter", "Value", "Shift", "su"});
-    header()->setSectionResizeMode(Name, QHeaderView::ResizeToContents);
+    // Every column as wide as its texts: a value is never cut.
+    header()->setStretchLastSection(false);
+    for (int column = 0; column < ColumnCount; ++column)
+        header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     setUniformRowHeights(true);
 }
 

@@ -33,6 +33,13 @@ void Tfrefine::save_refined_cif()
     FileRequest request;
     request.title = "Save refined CIF";
     request.filters = {{"Crystallographic Information File (*.cif)", "*.cif"}};
+    request.defaultExtension = "cif";
+    // corundum.cif refined: corundum_refined.cif beside it.
+    const StructureModel& model = workspace_.model;
+    const std::filesystem::path opened = model.openedFileName.empty() ? model.structureFileName : model.openedFileName;
+    const std::string stem = opened.stem().string();
+    request.fileName = (stem.empty() ? std::string("structure") : stem) + "_refined.cif";
+    request.directory = opened.parent_path().string();
     const auto target = choose_target(
         [&] {
             const auto chosen = services_.fileDialogs->save_file(request);

@@ -97,6 +97,9 @@ struct StructureModel {
     int atomCount = 0;
     Table<std::string, kMaxAtoms> atomSymbol;
     Table<std::string, kMaxAtoms> atomLabel;
+    // The site's label as the file gives it ("Oa1", "O-H17", "Wat29"), in full; empty when the file
+    // gives none or the row was typed. Names atoms uniquely where atomLabel's two characters do not.
+    Table<std::string, kMaxAtoms> atomSiteLabel;
     Table<double, kMaxAtoms> atomX, atomY, atomZ;
     Table<double, kMaxAtoms> atomB;  // B_eq for the atoms with a tensor
     Table<AnisotropicDisplacement, kMaxAtoms> atomAnisotropic;

@@ -15,6 +15,7 @@ namespace kalidos
 void set_shelx_atom_name(StructureModel& model, int n, const std::string& name)
 {
     std::string text = trim(name);
+    model.atomSiteLabel[n] = text;
     separate_label_digit(text);
     text = to_upper(text);
     model.atomSymbol[n] = trim(slice(text, 0, 2));

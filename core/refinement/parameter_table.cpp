@@ -7,6 +7,7 @@
 #include <set>
 
 #include "computation/displacement_tensor.hpp"
+#include "model/atom_names.hpp"
 #include "refinement/symmetry_constraints.hpp"
 
 namespace kalidos {
@@ -309,12 +310,9 @@ std::vector<std::string> atom_names(const StructureModel& m)
         for (const char c : m.atomLabel[n])
             if (!std::isspace(static_cast<unsigned char>(c)))
                 label += c;
-        std::string name = element + label;
-        if (std::find(names.begin(), names.end(), name) != names.end() || name.empty())
-            name += "#" + std::to_string(n);
-        names.push_back(name);
+        names.push_back(element + label);
     }
-    return names;
+    return unique_atom_names(names, m, "#");
 }
 
 std::string build_parameter_table(const RefinementRequest& request, ParameterTable& table)

@@ -7,8 +7,9 @@
 //   phase p        p::scale, p::a, p::b, p::c, p::alpha, p::beta, p::gamma, p::size, p::strain,
 //                  p::r (March–Dollase), p::B (overall B)
 //   atom of p      p::x:Al1, p::y:Al1, p::z:Al1, p::B:Al1, p::occ:Al1, p::U11:Al1 … p::U23:Al1
-// The atom's name is its element and label as the structure gives them (Al + 1); an atom whose
-// name another atom of the phase already has gets #n after it (n its 1-based row).
+// The atom's name is its element and label as the structure gives them (Al + 1); in a phase where
+// two atoms would share one, the atoms take the file's own site labels ("Oa1", "Ob1"), and those
+// without one all but the first get #n after it (n its 1-based row).
 #pragma once
 
 #include <atomic>      // for the stop flag

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace kalidos {
 
@@ -124,6 +126,22 @@ std::string capitalised(const std::string& text)
         result[i] = static_cast<char>(i == 0 ? std::toupper(c) : std::tolower(c));
     }
     return result;
+}
+
+std::string field_text(double value)
+{
+    char shortest[32];
+    const auto end = std::to_chars(shortest, shortest + sizeof shortest, value).ptr;
+    char six[32];
+    std::snprintf(six, sizeof six, "%.6g", value);
+    return std::strtod(six, nullptr) == value ? std::string(shortest, end) : std::string(six);
+}
+
+std::optional<double> field_number(const std::string& text, double shown)
+{
+    if (trim(text) == field_text(shown))
+        return shown;
+    return parse_real(normalise_number(trim(text)));
 }
 
 }  // namespace kalidos

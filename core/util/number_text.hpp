@@ -26,6 +26,13 @@ double to_real48(double value);
 // Removes the integer part towards zero: 1.25 -> 0.25, -1.25 -> -0.25.
 double fractional_part(double value);
 
+// A value as a dialog's field shows it: the shortest text that reads back the same value when it
+// needs at most six significant digits, else the value to six ("0.0587778" for a refined U).
+std::string field_text(double value);
+// The number of a field's text: `shown` itself while the text is still field_text(shown), so that a
+// field left alone keeps its exact value; else the text read as parse_real reads it.
+std::optional<double> field_number(const std::string& text, double shown);
+
 std::string trim(const std::string& text);
 std::string to_upper(std::string text);
 // First letter upper case, the rest lower case: "FE3+" -> "Fe3+".

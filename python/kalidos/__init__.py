@@ -207,7 +207,8 @@ class Result:
     """One calculation's results.
 
     reflections: dict of numpy arrays, one entry per reflection in order of angle
-        (h, k, l, multiplicity, wavelength, d, two_theta, intensity, po_factor).
+        (h, k, l, multiplicity, wavelength, d, two_theta, intensity, po_factor, and the peak as
+        kalidos-batch lists it: position and fwhm in degrees 2θ, eta the Lorentzian share).
     peaks: dict of arrays (h, k, l, q, intensity), the intensities summed per (h k l).
     pattern: dict with the two_theta and intensity arrays of the simulated diagram.
     wavelengths: list of (lambda, weight).
@@ -433,8 +434,10 @@ def index(folder, index_file=None, jobs=1, rebuild=False, data=None):
 
 def identify(observed, index_file, elements=None, top=20, sensitivity=5, scan=1, data=None):
     """The phases of the measured diagram `observed` searched in the index `index_file`, as
-    kalidos-batch --identify finds them: a dict with peaks, candidates (ranked) and phases
-    (largest fraction first); see kalidos-batch --help for the fields and the figure of merit.
+    kalidos-batch --identify finds them: a dict with peaks, candidates (ranked, each phase once
+    with the number of its copies in the library), phases (largest fraction first), the strong
+    peaks left unexplained and messages; see kalidos-batch --help for the fields and the figure
+    of merit.
     elements as --elements ("+Ca,F,-Pb": must, may, must not contain)."""
     import json
     arguments = ["--identify", "--observed", str(observed), "--index-file", str(index_file), "--json", "-",

@@ -19,9 +19,9 @@ TEST(AgreementReport, ValuesCarryTheirUncertaintyByTheIucrRule)
 TEST(AgreementReport, ColumnsAfterAComparisonAndOfTheCalculationAlone)
 {
     Agreement a;
-    a.curves = {{20, 20.5}, {110, 90}, {100, 95}, {10, 11}, {3, 2}};
-    EXPECT_EQ(agreement_columns(ColumnLayout::Csv, a),
-              "two_theta,observed,calculated,background,difference,sigma\n20,110,100,10,10,3\n20.5,90,95,11,-5,2\n");
+    a.curves = {{20, 20.5}, {110, 90}, {100, 95}, {10, 11}, {3, 2}, {4, 5}};
+    EXPECT_EQ(agreement_columns(ColumnLayout::Csv, a), "two_theta,observed,calculated,background,difference,sigma_fit,"
+                                                       "sigma_obs\n20,110,100,10,10,3,4\n20.5,90,95,11,-5,2,5\n");
     const std::vector<double> t = {10, 10.25}, y = {4, 0.5};
     EXPECT_EQ(pattern_columns(ColumnLayout::Xye, t, y), "two_theta calculated sigma\n10 4 2\n10.25 0.5 0.7071067811865476\n");
     EXPECT_EQ(column_layout("out/A.XYE"), ColumnLayout::Xye);
