@@ -21,6 +21,8 @@ constexpr int kMaxPasses = 3;
 constexpr double kRetryDamping = 1;   // Marquardt λ of a stage tried again: short, careful steps
 constexpr int kDegenerateRounds = 2;
 constexpr double kSameSquares = 1e-9;  // relative
+// Splits tried of a tied S/L and H/L: each moves by this share of their mean, in opposite senses.
+constexpr double kAxialSplits[] = {0.25, 0.5, 0.75};
 const std::string kUnfinished = "The refinement stopped after ";
 
 // The points of the observed scan the refinement uses, weighed by 1/σ²: the file's σ, else the
@@ -166,26 +168,60 @@ std::vector<int> newly_released(const RefinementSession& session, const std::vec
     return any && earlier && added.size() < rows.size() ? added : std::vector<int>{};
 }
 
-// S/L and H/L released together start equal and move together in the first pass: apart near 0,
-// where the shape hardly depends on the smaller of them, one is pressed to 0 and the pair crawls
-// back for many cycles. The tied row (H/L), or −1.
-int tie_axial_ratios(ParameterTable& table, std::vector<int>& added)
-{
+// The axial divergence's S/L and H/L, both released in this stage by their group.
+struct AxialPair {
     int sl = -1, hl = -1;
-    for (const int r : added) {
-        const Quantity q = table.rows[static_cast<std::size_t>(r)].quantity;
-        if (q == Quantity::AxialSL)
-            sl = r;
-        if (q == Quantity::AxialHL)
-            hl = r;
+    explicit operator bool() const { return sl >= 0 && hl >= 0; }
+};
+
+AxialPair fresh_axial_pair(const ParameterTable& table, const std::vector<int>& rows, const std::vector<int>& fresh)
+{
+    AxialPair pair;
+    for (const int r : rows) {
+        const ModelParameter& row = table.rows[static_cast<std::size_t>(r)];
+        const bool isFresh = std::find(fresh.begin(), fresh.end(), r) != fresh.end();
+        if (!isFresh || row.named)
+            continue;
+        if (row.quantity == Quantity::AxialSL)
+            pair.sl = r;
+        if (row.quantity == Quantity::AxialHL)
+            pair.hl = r;
     }
-    if (sl < 0 || hl < 0)
-        return -1;
-    ModelParameter& h = table.rows[static_cast<std::size_t>(hl)];
-    h.info.value = table.rows[static_cast<std::size_t>(sl)].info.value;
-    h.ties = {Tie{sl, 1}};
-    std::erase(added, hl);
-    return hl;
+    return pair;
+}
+
+void tie_axial(ParameterTable& table, const AxialPair& pair)
+{
+    ModelParameter& h = table.rows[static_cast<std::size_t>(pair.hl)];
+    h.info.value = table.rows[static_cast<std::size_t>(pair.sl)].info.value;
+    h.ties = {Tie{pair.sl, 1}};
+    h.info.constraint = "= " + table.rows[static_cast<std::size_t>(pair.sl)].info.name;
+}
+
+void untie_axial(ParameterTable& table, const AxialPair& pair)
+{
+    ModelParameter& h = table.rows[static_cast<std::size_t>(pair.hl)];
+    h.ties.clear();
+    h.info.constraint.clear();
+}
+
+// The peak is the same with S/L and H/L exchanged, so at S/L = H/L their difference has no slope and
+// least squares cannot leave it: the difference is searched along the line of equal sum. True when
+// a split lowers Σ w r² (the values are left there).
+bool split_axial(RefinementSession& session, const AxialPair& pair)
+{
+    double& sl = session.table.rows[static_cast<std::size_t>(pair.sl)].info.value;
+    double& hl = session.table.rows[static_cast<std::size_t>(pair.hl)].info.value;
+    const double mean = (sl + hl) / 2;
+    double best = session.weighted_squares(), bestSplit = 0;
+    for (const double split : kAxialSplits) {
+        sl = mean * (1 - split), hl = mean * (1 + split);
+        const double squares = session.weighted_squares();
+        if (squares < best)
+            best = squares, bestSplit = split;
+    }
+    sl = mean * (1 - bestSplit), hl = mean * (1 + bestSplit);
+    return bestSplit > 0;
 }
 
 // The cycles of one stage, reported as they are made: the passes of each attempt at it.
@@ -203,18 +239,25 @@ public:
     // their misfit), then everything. A variable held as undetermined stays so for the rest of a
     // fit; when the fit has moved far from where that was decided, it is made again with every
     // variable free. `last` is the last pass's fit.
-    std::string passes(const std::vector<int>& rows, const std::vector<int>& before, double damping,
-                       LeastSquaresResult& last)
+    std::string passes(std::vector<int>& rows, const std::vector<int>& before, double damping, LeastSquaresResult& last)
     {
         LeastSquaresOptions options;
         options.initialDamping = damping;
         options.onCycle = [&](const CycleReport& report) { return report_cycle(report); };
         std::vector<int> added = newly_released(session_, rows, before);
-        const int tiedAxial = tie_axial_ratios(session_.table, added);
+        // S/L and H/L newly released move as one first (apart, near 0, one is pressed to 0 and the
+        // pair crawls back for many cycles), then are split where that lowers the misfit.
+        const AxialPair axial = fresh_axial_pair(session_.table, rows, fresh);
+        if (axial) {
+            tie_axial(session_.table, axial);
+            if (added.empty())
+                added = rows;
+            std::erase(added, axial.hl);
+        }
         const int first = done;
         for (int pass = added.empty() || session_.request.cycles < 2 ? 1 : 0;; ++pass) {
-            if (pass == 1 && tiedAxial >= 0)
-                session_.table.rows[static_cast<std::size_t>(tiedAxial)].ties.clear();
+            if (pass == 1 && axial && !rows_keep_tie(rows, axial))
+                std::erase(rows, axial.hl);
             const std::vector<int>& variables = pass == 0 ? added : rows;
             current_ = &variables;
             for (const int row : variables)  // each pass decides anew what it holds
@@ -243,6 +286,20 @@ public:
         return {};
     }
 
+    // After the tied pass: the pair split when that lowers the misfit (true), else kept equal, with a note.
+    bool rows_keep_tie(const std::vector<int>& rows, const AxialPair& axial)
+    {
+        untie_axial(session_.table, axial);
+        if (std::find(rows.begin(), rows.end(), axial.hl) == rows.end() || split_axial(session_, axial))
+            return true;
+        tie_axial(session_.table, axial);
+        stage.notes.push_back(session_.table.rows[static_cast<std::size_t>(axial.hl)].info.name + " equals " +
+                              session_.table.rows[static_cast<std::size_t>(axial.sl)].info.name +
+                              " at the minimum (the diagram has no use for them apart): it is tied to it");
+        return false;
+    }
+
+    std::vector<int> fresh;  // the rows this stage releases for the first time
     RefinementStage stage;
     int done = 0;  // cycles of every attempt so far
 
@@ -325,6 +382,7 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
     // Σ w r² is summed in another order by the solver: the same values may differ in the last digits.
     const double previousSquares = session.weighted_squares() * (1 + kSameSquares);
     StageRun run(session, s, progress, stop, working);
+    run.fresh = fresh;
     RefinementStage& stage = run.stage;
     give_start_values(session.table, fresh);
     hold_rows(session, undetermined_rows(session, rows, stage.notes), previous, rows);
