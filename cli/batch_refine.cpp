@@ -56,6 +56,8 @@ bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& p
         return false;
     }
     run.cycles = std::move(cycles);
+    for (const std::string& note : run.result.notes)
+        messages.note(note);
     for (const RefinementStage& stage : run.result.stages)
         for (const std::string& note : stage.notes)
             messages.note(note);

@@ -14,6 +14,11 @@ namespace {
 constexpr double kLargestDamping = 1e12;
 constexpr double kDampingFactor = 10;
 constexpr double kSmallestDamping = 1e-3;  // where λ starts again after a Gauss–Newton step failed
+// A cycle that lowers Σ w r² by less than this many reduced χ² changes nothing a test could see; a
+// few of them in a row, with shifts still large, and the fit has stalled.
+constexpr double kFlatFall = 1e-2;
+constexpr int kFlatCycles = 3;
+constexpr double kRounding = 1e-10;  // relative
 
 struct Fit {
     LeastSquaresModel& model;
@@ -218,22 +223,52 @@ struct State {
 };
 
 // The covariance of the free variables (inverse normal matrix × reduced χ²), spread into all rows.
+// `kept` are the positions in `free` of the variables it covers: those off their bounds.
 void fill_uncertainties(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
-                        LeastSquaresResult& result)
+                        const std::vector<Eigen::Index>& kept, LeastSquaresResult& result)
 {
     const auto n = static_cast<Eigen::Index>(fit.count());
     result.covariance = Eigen::MatrixXd::Zero(n, n);
     result.su.assign(fit.count(), 0.0);
-    if (free.empty())
+    if (kept.empty())
         return;
-    const Eigen::MatrixXd inverse = normal.matrix.inverse();
+    const Eigen::MatrixXd inverse = normal.matrix(kept, kept).inverse();
     const double chi2 = result.reducedChi2();
-    for (std::size_t i = 0; i < free.size(); ++i)
-        for (std::size_t j = 0; j < free.size(); ++j)
-            result.covariance(free[i], free[j]) =
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        for (std::size_t j = 0; j < kept.size(); ++j)
+            result.covariance(free[static_cast<std::size_t>(kept[i])], free[static_cast<std::size_t>(kept[j])]) =
                 inverse(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j)) * chi2;
-    for (std::size_t k : free)
-        result.su[k] = std::sqrt(std::max(result.covariance(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(k)), 0.0));
+    for (const Eigen::Index k : kept) {
+        const Eigen::Index v = free[static_cast<std::size_t>(k)];
+        result.su[static_cast<std::size_t>(v)] = std::sqrt(std::max(result.covariance(v, v), 0.0));
+    }
+}
+
+std::vector<Eigen::Index> all_of(const std::vector<Eigen::Index>& free)
+{
+    std::vector<Eigen::Index> kept(free.size());
+    for (std::size_t k = 0; k < free.size(); ++k)
+        kept[k] = static_cast<Eigen::Index>(k);
+    return kept;
+}
+
+// Which free variables end on a bound, and the positions in `free` of the others.
+std::vector<Eigen::Index> mark_limits(const Fit& fit, const std::vector<Eigen::Index>& free,
+                                      const std::vector<double>& values, LeastSquaresResult& result)
+{
+    result.onLimit.assign(fit.count(), 0);
+    std::vector<Eigen::Index> kept;
+    for (std::size_t k = 0; k < free.size(); ++k) {
+        const auto v = static_cast<std::size_t>(free[k]);
+        const FreeVariable& variable = fit.variables[v];
+        if (values[v] <= variable.lower)
+            result.onLimit[v] = -1;
+        else if (values[v] >= variable.upper)
+            result.onLimit[v] = 1;
+        else
+            kept.push_back(static_cast<Eigen::Index>(k));
+    }
+    return kept;
 }
 
 void fill_correlations(const Fit& fit, double reported, LeastSquaresResult& result)
@@ -313,11 +348,33 @@ Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::In
     return normal_of(fit, jacobian, state.model, free);
 }
 
-bool shifts_converged(const std::vector<double>& shifts, const std::vector<double>& su, double tolerance)
+// A shift below `tolerance` of its su, or at the rounding of its value (a fit without misfit has
+// no su to compare with).
+bool small_shift(double shift, double value, double su, double tolerance)
 {
-    for (std::size_t k = 0; k < shifts.size(); ++k)
-        if (std::fabs(shifts[k]) > tolerance * su[k])
+    return std::fabs(shift) <= tolerance * su || std::fabs(shift) <= kRounding * std::max(1.0, std::fabs(value));
+}
+
+bool shifts_converged(const CycleReport& cycle, const std::vector<double>& su, double tolerance)
+{
+    for (std::size_t k = 0; k < cycle.shifts.size(); ++k)
+        if (!small_shift(cycle.shifts[k], cycle.values[k], su[k], tolerance))
             return false;
+    return true;
+}
+
+// Whether the undamped step from `values` moves every variable by less than `tolerance` of its su.
+bool step_is_small(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
+                   const std::vector<double>& values, const std::vector<double>& su, double tolerance)
+{
+    Eigen::VectorXd step;
+    if (!bounded_step(fit, normal, free, values, 0, step))
+        return false;
+    for (std::size_t k = 0; k < free.size(); ++k) {
+        const auto v = static_cast<std::size_t>(free[k]);
+        if (!small_shift(step(static_cast<Eigen::Index>(k)), values[v], su[v], tolerance))
+            return false;
+    }
     return true;
 }
 
@@ -350,6 +407,18 @@ std::string start_state(Fit& fit, const LeastSquaresOptions& options, State& sta
 
 }  // namespace
 
+const char* outcome_text(FitOutcome outcome)
+{
+    switch (outcome) {
+    case FitOutcome::Converged: return "converged";
+    case FitOutcome::Stalled: return "stalled";
+    case FitOutcome::CycleLimit: return "cycle limit";
+    case FitOutcome::Diverged: return "diverged";
+    case FitOutcome::Stopped: return "stopped";
+    }
+    return "";
+}
+
 double LeastSquaresResult::reducedChi2() const
 {
     return reduced_chi2(weightedSquares, static_cast<std::size_t>(points), freeVariables);
@@ -375,38 +444,80 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
     std::vector<Eigen::Index> free;
     Normal normal = linearise(fit, state, options.singularTolerance, free, r);
     r.freeVariables = static_cast<int>(free.size());
-    fill_uncertainties(fit, normal, free, r);
+    fill_uncertainties(fit, normal, free, all_of(free), r);
+    int flat = 0;  // cycles in a row that lowered Σ w r² by nothing that counts
+    r.outcome = FitOutcome::CycleLimit;
     for (int number = 1; number <= options.maxCycles && !free.empty(); ++number) {
         const std::vector<double> before = state.values;
         const double squaresBefore = state.squares;
         if (!cycle(fit, normal, free, state)) {
-            r.converged = true;  // no step lowers Σ w r²: at its minimum within rounding
+            // No step lowers Σ w r²: at its minimum within rounding when the undamped step is small.
+            r.outcome = step_is_small(fit, normal, free, state.values, r.su, options.shiftTolerance)
+                            ? FitOutcome::Converged
+                            : FitOutcome::Stalled;
             break;
         }
         r.weightedSquares = state.squares;
         normal = linearise(fit, state, options.singularTolerance, free, r);
         r.freeVariables = static_cast<int>(free.size());
-        fill_uncertainties(fit, normal, free, r);
+        fill_uncertainties(fit, normal, free, all_of(free), r);
         r.cycles.push_back(report_of(number, state, before, r));
         const CycleReport& last = r.cycles.back();
-        r.converged = shifts_converged(last.shifts, r.su, options.shiftTolerance) ||
-                      squaresBefore - state.squares <= options.relativeTolerance * squaresBefore;
+        const double fall = squaresBefore - state.squares;
+        flat = fall < kFlatFall * std::max(1.0, r.reducedChi2()) ? flat + 1 : 0;
+        if (shifts_converged(last, r.su, options.shiftTolerance) ||
+            fall <= options.relativeTolerance * squaresBefore)
+            r.outcome = FitOutcome::Converged;
+        else if (flat >= kFlatCycles)
+            r.outcome = FitOutcome::Stalled;
         if (options.onCycle && !options.onCycle(last)) {
-            r.stopped = true;
+            r.outcome = FitOutcome::Stopped;
             break;
         }
-        if (r.converged)
+        if (r.outcome != FitOutcome::CycleLimit)
             break;
     }
     if (free.empty())
-        r.converged = true;
-    else if (!r.converged && !r.stopped)
+        r.outcome = FitOutcome::Converged;
+    else if (r.outcome == FitOutcome::CycleLimit)
         r.notes.push_back("The refinement stopped after " + std::to_string(options.maxCycles) +
                           " cycles without converging");
+    else if (r.outcome == FitOutcome::Stalled)
+        r.notes.push_back("The refinement stalled: the sum of squares no longer falls, but the shifts are not "
+                          "small against their su");
+    r.converged = r.outcome == FitOutcome::Converged;
+    r.stopped = r.outcome == FitOutcome::Stopped;
+    const std::vector<Eigen::Index> kept = mark_limits(fit, free, state.values, r);
+    if (kept.size() != free.size()) {
+        r.freeVariables = static_cast<int>(kept.size());
+        fill_uncertainties(fit, normal, free, kept, r);
+    }
     r.values = state.values;
     fill_correlations(fit, options.reportedCorrelation, r);
     result = std::move(r);
     return {};
+}
+
+std::vector<double> predicted_uncertainties(LeastSquaresModel& model, std::span<const double> observed,
+                                            std::span<const double> weights,
+                                            const std::vector<FreeVariable>& variables)
+{
+    const auto n = static_cast<Eigen::Index>(observed.size());
+    Fit fit{model, {observed.data(), n}, {weights.data(), n}, variables};
+    State state;
+    LeastSquaresOptions options;
+    if (!start_state(fit, options, state).empty())
+        return std::vector<double>(variables.size(), 0.0);
+    LeastSquaresResult r;
+    r.held.assign(variables.size(), 0);
+    std::vector<Eigen::Index> free;
+    const Normal normal = linearise(fit, state, options.singularTolerance, free, r);
+    r.points = 2, r.freeVariables = 1, r.weightedSquares = 1;  // reduced χ² of 1
+    fill_uncertainties(fit, normal, free, all_of(free), r);
+    for (std::size_t k = 0; k < r.su.size(); ++k)
+        if (r.held[k])
+            r.su[k] = INFINITY;
+    return r.su;
 }
 
 }  // namespace kalidos

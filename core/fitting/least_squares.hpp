@@ -44,6 +44,15 @@ public:
     }
 };
 
+// How a fit ended. Converged: every shift of the last cycle was a small share of its su. Stalled:
+// Σw r² no longer falls although the shifts are not small. CycleLimit: still falling when the cycles
+// ran out. Diverged: the values left the region where the model means something (decided by the
+// model's user, who knows what the variables are). Stopped: the caller asked it to stop.
+enum class FitOutcome { Converged, Stalled, CycleLimit, Diverged, Stopped };
+
+// "converged", "stalled", "cycle limit", "diverged", "stopped": as listings and JSON write it.
+const char* outcome_text(FitOutcome outcome);
+
 struct CycleReport {
     int cycle = 0;                   // 1, 2, …
     double weightedSquares = 0;      // Σ w (y_obs − y_calc)² after the cycle
@@ -78,14 +87,17 @@ struct LeastSquaresResult {
     std::vector<double> values;    // final values, in the order given
     std::vector<double> su;        // √(C_kk · reduced χ²); 0 for a held variable
     std::vector<char> held;        // 1: not determined by the data, kept at its start value
+    // −1 on its lower bound, +1 on its upper one at the end: out of the su and correlations.
+    std::vector<signed char> onLimit;
     Eigen::MatrixXd covariance;    // of the free variables, scaled by the reduced χ²; held rows 0
     std::vector<VariableCorrelation> correlations;
     std::vector<CycleReport> cycles;
     std::vector<std::string> notes;
     double startWeightedSquares = 0, weightedSquares = 0;
     int points = 0, freeVariables = 0;
-    bool converged = false;
-    bool stopped = false;  // onCycle asked to stop
+    FitOutcome outcome = FitOutcome::CycleLimit;
+    bool converged = false;  // outcome == Converged
+    bool stopped = false;    // outcome == Stopped
     double reducedChi2() const;
 };
 
@@ -96,5 +108,12 @@ struct LeastSquaresResult {
 std::string solve_least_squares(LeastSquaresModel& model, std::span<const double> observed,
                                 std::span<const double> weights, const std::vector<FreeVariable>& variables,
                                 const LeastSquaresOptions& options, LeastSquaresResult& result);
+
+// The su `variables` would have at their values, from one linearisation and counting statistics
+// alone (reduced χ² taken as 1): what the data can determine, before any cycle. Infinite for a
+// variable the data do not determine at all.
+std::vector<double> predicted_uncertainties(LeastSquaresModel& model, std::span<const double> observed,
+                                            std::span<const double> weights,
+                                            const std::vector<FreeVariable>& variables);
 
 }  // namespace kalidos

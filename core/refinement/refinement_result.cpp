@@ -59,6 +59,16 @@ double RefinementSession::weighted_squares()
     return sum;
 }
 
+double RefinementSession::chi2(int parameters)
+{
+    std::vector<double> rows, y(points.size());
+    for (const ModelParameter& row : table.rows)
+        rows.push_back(row.info.value);
+    if (!model->evaluate_rows(rows, y))
+        return INFINITY;
+    return figures_of_merit(points.observed, y, points.figureWeight, parameters).chi2;
+}
+
 CycleFigures RefinementSession::cycle_figures(const CycleReport& cycle)
 {
     std::vector<double> y(points.size());
@@ -122,6 +132,9 @@ void RefinementSession::fill(const std::vector<int>& rows, const LeastSquaresRes
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         RefinementParameter p = table.rows[r].info;
         p.value = values[r];
+        ModelParameter at = table.rows[r];
+        at.info.value = values[r];
+        p.limit = p.refined && !p.held ? on_bound(at) : 0;
         p.su = p.refined ? propagated_su({{static_cast<int>(r), 1.0}}) : 0;
         p.shift = 0;
         for (std::size_t j = 0; shifts && j < rows.size() && j < shifts->shifts.size(); ++j)

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "refinement/pattern_model.hpp"
@@ -19,12 +20,17 @@ struct RefinementSession {
     std::unique_ptr<PatternModel> model;
     LeastSquaresResult last;    // of the last stage made (or of the scales and background at the start)
     std::vector<int> lastRows;  // its variables' rows
+    std::set<int> released;     // the rows the stages made so far released
+
 
     // Takes the values of a finished fit over the variables `rows` into the table.
     void accept(const std::vector<int>& rows, const LeastSquaresResult& fit);
 
     // Σ w(yo − yc)² over every point at the values of the table.
     double weighted_squares();
+
+    // χ² at the values of the table with `parameters` refined.
+    double chi2(int parameters);
 
     // Rp, Rwp and χ² after a cycle of the fit under way.
     CycleFigures cycle_figures(const CycleReport& cycle);

@@ -42,7 +42,7 @@ void write_stage(std::ostream& out, std::size_t s, const RefinementStage& stage,
         if (c.stage == static_cast<int>(s + 1))
             write_cycle(out, c);
     out << "Stage " << s + 1 << ": " << stage.cycles << (stage.cycles == 1 ? " cycle, " : " cycles, ")
-        << (stage.converged ? "converged" : stage.stopped ? "stopped" : "not converged") << '\n';
+        << outcome_text(stage.outcome) << ", chi2 " << general(stage.chi2, 10) << '\n';
     for (const std::string& note : stage.notes)
         out << "  " << note << '\n';
 }
@@ -54,7 +54,15 @@ void write_final(std::ostream& out, const RefinementResult& r)
     for (const RefinementParameter& p : r.parameters)
         if (p.refined)
             out << "  " << padded(p.name, 22) << fmt_general(p.start, 6, 14) << "   " << value_su_text(p.value, p.su, 6)
-                << (p.held ? "   held" : p.constraint.empty() ? "" : "   " + p.constraint) << '\n';
+                << (p.held                ? "   held"
+                    : p.limit < 0         ? "   on its lower bound"
+                    : p.limit > 0         ? "   on its upper bound"
+                    : p.constraint.empty() ? ""
+                                          : "   " + p.constraint)
+                << '\n';
+    out << "\nRefinement: " << outcome_text(r.outcome) << '\n';
+    for (const std::string& note : r.notes)
+        out << "  " << note << '\n';
     out << "\nPoints: " << r.points << "  Refined parameters: " << r.refinedCount << '\n';
     out << "Rp=" << percent(r.rp) << "  Rwp=" << percent(r.rwp) << "  Rexp=" << percent(r.rexp)
         << "  Chi2=" << fmt_general(r.chi2, 6, 10) << '\n';

@@ -1,4 +1,4 @@
-#include "identification/resolution_estimate.hpp"
+#include "peaks/resolution_estimate.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // candidates' calculated diagrams have the widths of the measured peaks before any fit.
 #pragma once
 
-#include "identification/peak_search.hpp"
+#include "peaks/peak_search.hpp"
 
 namespace kalidos {
 

@@ -1,4 +1,4 @@
-#include "identification/peak_search.hpp"
+#include "peaks/peak_search.hpp"
 
 #include <algorithm>
 #include <cmath>
