@@ -107,7 +107,7 @@ bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, S
     const RefinementResult& r = run.result;
     for (std::size_t p = 0; p < r.phases.size(); ++p) {
         const RefinedPhase& phase = r.phases[p];
-        const RefinementFigures figures{r.points, r.refinedCount, r.rp, r.rwp, r.rexp, r.chi2, phase.rBragg};
+        const RefinementFigures figures = refined_phase_figures(r, p);
         const std::string name = refined_phase_file_name(options.refine.cifFile, p, r.phases.size());
         const std::optional<std::string> target = choose_target([&name] { return name; }, "", messages);
         if (!target || !write_target(*target, refined_cif_text(phase.refined, fs::path(phase.name).stem().string(),
