@@ -67,8 +67,15 @@ the phases of one sample)
                                    or single parameters by name (below). Each point weighs
                                    w = 1/sigma^2, sigma the file's own or
                                    sqrt(max(y_obs, 1)), and the figures use these weights
-  --cycles N                       at most N cycles per stage (default 20); a stage stops
-                                   when every shift is below 0.01 of its su
+  --cycles N                       at most N cycles per stage and attempt (default 20);
+                                   a stage converges when every shift is below 0.01 of
+                                   its su, stalls when chi2 no longer falls while the
+                                   shifts are not small; it never ends above the chi2 of
+                                   the stage before (a worse release is tried again from
+                                   the previous values, damped). The zero shift and the
+                                   cells are first searched by matching the peaks; a
+                                   phase's cell, size or strain the diagram cannot
+                                   determine is held unless named (1::size)
   --share-b [N:]ATOM,ATOM,...      one B for these atoms of phase N (default 1); may be
                                    repeated
   --occupancy-sum [N:]ATOM,ATOM,...
@@ -91,10 +98,13 @@ the phases of one sample)
                                    theirs, agreement holds the refined fit and fstr.out
                                    its section and the listing of the refinement (each
                                    cycle's figures, values, shifts and su). JSON:
-                                   refinement {stages [{released, cycles, converged,
-                                   notes}], points, refined, rp, rwp, rexp, chi2,
-                                   parameters [{name, phase (from 1; 0 the diagram's),
-                                   atom, value, su, held}], correlations [{first, second,
+                                   refinement {outcome (converged, stalled, cycle limit,
+                                   diverged or stopped), notes, stages [{released,
+                                   cycles, outcome, converged, chi2, notes}], points,
+                                   refined, rp, rwp, rexp, chi2, parameters [{name,
+                                   phase (from 1; 0 the diagram's), atom, value, su,
+                                   held, limit ("lower"/"upper" on a bound, without su;
+                                   else "")}], correlations [{first, second,
                                    coefficient}] above 0.9, phases [{phase, name, r_bragg,
                                    scale, scale_su, fraction, fraction_su, cell {a, a_su,
                                    ..., gamma, gamma_su}, volume, volume_su, atoms [{name,

@@ -192,6 +192,8 @@ void Tfrefine::refinement_finished()
 
 void Tfrefine::note_outcome(const RefinementResult& r)
 {
+    for (const std::string& text : r.notes)
+        note(QString::fromStdString(text));
     for (std::size_t s = 0; s < r.stages.size(); ++s) {
         const RefinementStage& stage = r.stages[s];
         const QString head = QString("Stage %1: ").arg(running_.shown(static_cast<int>(s) + 1));
@@ -199,6 +201,11 @@ void Tfrefine::note_outcome(const RefinementResult& r)
             note(head + QString::fromStdString(text));
         if (stage.stopped)
             note(head + QString("stopped; the values of cycle %1 kept").arg(stage.cycles));
+        else
+            note(head + QString("%1 after %2 cycles, Chi2 %3")
+                            .arg(QString::fromUtf8(outcome_text(stage.outcome)))
+                            .arg(stage.cycles)
+                            .arg(stage.chi2, 0, 'g', 5));
     }
     for (const ParameterCorrelation& c : r.correlations)
         note(QString("Correlation %1 / %2: %3")
