@@ -468,7 +468,7 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
         if (shifts_converged(last, r.su, options.shiftTolerance) ||
             fall <= options.relativeTolerance * squaresBefore)
             r.outcome = FitOutcome::Converged;
-        else if (flat >= kFlatCycles)
+        else if (flat >= kFlatCycles && options.shiftTolerance > 0)  // a fit ended by the fall alone never stalls
             r.outcome = FitOutcome::Stalled;
         if (options.onCycle && !options.onCycle(last)) {
             r.outcome = FitOutcome::Stopped;

@@ -245,4 +245,14 @@ std::vector<FoundPeak> primary_peaks(const PeakSearch& search)
     return peaks;
 }
 
+std::vector<FoundPeak> strong_primary_peaks(const PeakSearch& search, double leastShare)
+{
+    std::vector<FoundPeak> peaks = primary_peaks(search);
+    double strongest = 0;
+    for (const FoundPeak& p : peaks)
+        strongest = std::max(strongest, p.height);
+    std::erase_if(peaks, [&](const FoundPeak& p) { return p.height < leastShare * strongest; });
+    return peaks;
+}
+
 }  // namespace kalidos

@@ -39,4 +39,8 @@ PeakSearch find_peaks(const MeasuredScan& scan, const PeakSearchSettings& settin
 // The peaks that are not Kα2 partners.
 std::vector<FoundPeak> primary_peaks(const PeakSearch& search);
 
+// The primary peaks at least `leastShare` of the strongest's height: those whose widths and
+// positions can be measured well.
+std::vector<FoundPeak> strong_primary_peaks(const PeakSearch& search, double leastShare);
+
 }  // namespace kalidos

@@ -33,14 +33,8 @@ double alpha1_width(const FoundPeak& peak, const MeasuredWavelengths& w)
 
 std::vector<WidthPoint> width_points(const PeakSearch& search, const MeasuredWavelengths& wavelengths)
 {
-    const std::vector<FoundPeak> peaks = primary_peaks(search);
-    double strongest = 0;
-    for (const FoundPeak& p : peaks)
-        strongest = std::max(strongest, p.height);
     std::vector<WidthPoint> points;
-    for (const FoundPeak& p : peaks) {
-        if (p.height < kLeastShare * strongest)
-            continue;
+    for (const FoundPeak& p : strong_primary_peaks(search, kLeastShare)) {
         const double half = alpha1_width(p, wavelengths) / 2;
         points.push_back({std::tan(p.twoTheta / 2 / kDegreesPerRadian), half * half, p.height});
     }

@@ -315,6 +315,17 @@ std::string add_occupancy_sums(const RefinementRequest& request, ParameterTable&
 
 }  // namespace
 
+std::vector<int> linear_rows(const ParameterTable& table)
+{
+    std::vector<int> rows;
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const Quantity q = table.rows[r].quantity;
+        if (q == Quantity::Scale || q == Quantity::Background)
+            rows.push_back(static_cast<int>(r));
+    }
+    return rows;
+}
+
 FreeVariable free_variable(const ModelParameter& row)
 {
     FreeVariable v;

@@ -46,6 +46,9 @@ struct ParameterTable {
     int find(const std::string& name) const;  // -1 when absent
 };
 
+// The rows of the scales and the background: they enter the diagram linearly.
+std::vector<int> linear_rows(const ParameterTable& table);
+
 // The solver's variable of a row at its value (a size's difference step is relative to it).
 FreeVariable free_variable(const ModelParameter& row);
 

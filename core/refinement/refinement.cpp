@@ -49,12 +49,7 @@ std::vector<FreeVariable> free_variables(const ParameterTable& table, const std:
 // Scales and background from the start values of everything else: they enter linearly.
 std::string fit_linear_start(RefinementSession& session)
 {
-    std::vector<int> rows;
-    for (std::size_t r = 0; r < session.table.rows.size(); ++r) {
-        const Quantity q = session.table.rows[r].quantity;
-        if (q == Quantity::Scale || q == Quantity::Background)
-            rows.push_back(static_cast<int>(r));
-    }
+    const std::vector<int> rows = linear_rows(session.table);
     session.model->set_variables(rows);
     LeastSquaresOptions options;
     options.maxCycles = 4;

@@ -197,12 +197,7 @@ SearchState state_of(const RefinementSession& session, const SearchState& start,
 // Σw r² with the scales and background fitted (they enter linearly), at the table's other values.
 double fitted_squares(RefinementSession& session)
 {
-    std::vector<int> rows;
-    for (std::size_t r = 0; r < session.table.rows.size(); ++r) {
-        const Quantity q = session.table.rows[r].quantity;
-        if (q == Quantity::Scale || q == Quantity::Background)
-            rows.push_back(static_cast<int>(r));
-    }
+    const std::vector<int> rows = linear_rows(session.table);
     session.model->set_variables(rows);
     std::vector<FreeVariable> variables;
     for (const int r : rows)
@@ -263,14 +258,8 @@ double width_ratio(const RefinementSession& session, const PeakSearch& search)
     const StructureModel& m = *session.model->phases().front().model;
     const MeasuredWavelengths w = wavelengths_of(m);
     const Resolution resolution = estimate_resolution(search, w);
-    std::vector<FoundPeak> peaks = primary_peaks(search);
-    double strongest = 0;
-    for (const FoundPeak& p : peaks)
-        strongest = std::max(strongest, p.height);
     std::vector<double> ratios;
-    for (const FoundPeak& p : peaks) {
-        if (p.height < kLeastPeakShare * strongest)
-            continue;
+    for (const FoundPeak& p : strong_primary_peaks(search, kLeastPeakShare)) {
         const double t = std::tan(p.twoTheta / 2 / kDegrees);
         const double half2 = (resolution.u * t + resolution.v) * t + resolution.w;
         const double calculated = peak_shape(m, p.twoTheta, w.lambda1, 1).fwhm;
