@@ -385,8 +385,11 @@ ParsedCommandLine Parser::run()
     }
     if (result_.error.empty())
         check_combinations();
-    if (wavelengthSources_ == 0 && !result_.options.neutron)
+    if (wavelengthSources_ == 0 && !result_.options.neutron) {
         result_.options.anode = "CuKa1";
+        if (!result_.options.observed.empty() && !result_.options.identification.active())
+            result_.options.radiationFile = result_.options.observed.front();
+    }
     return result_;
 }
 

@@ -40,6 +40,9 @@ struct BatchOptions {
     std::vector<MixtureLine> mixture;  // at most four lines
     bool neutron = false;
     std::optional<double> synchrotron; // polarisation p, 0..1
+    // Set when no wavelength was given and there is an observed diagram: the lines that file states
+    // are used (the anode's when it states none). Kept by every phase of a mixture.
+    std::string radiationFile;
 
     double twoTheta1 = 10, twoTheta2 = 50;  // degrees
     double u = 0.001, v = 0, w = 0.005;

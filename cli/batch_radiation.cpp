@@ -4,10 +4,12 @@
 #include <cctype>
 
 #include "anomalous/anomalous_reading.hpp"
+#include "diagram_files/stated_radiation.hpp"
 #include "entry/range_entry.hpp"
 #include "util/data_files.hpp"
 #include "wavelengths/anode_lines.hpp"
 #include "wavelengths/composition.hpp"
+#include "wavelengths/measured_radiation.hpp"
 #include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos::batch {
@@ -20,8 +22,23 @@ bool same_text_ignoring_case(const std::string& a, const std::string& b)
            });
 }
 
+// The lines the observed file states, told once (by the run that reads the file); false when it
+// states none.
+bool use_observed_radiation(Workspace& workspace, const BatchOptions& options, StreamMessages& messages)
+{
+    const StatedRadiation stated = stated_radiation(options.radiationFile);
+    const MeasuredRadiation radiation = measured_radiation(stated.wavelengths, stated.format);
+    if (!use_measured_radiation(workspace, radiation, messages))
+        return false;
+    if (!options.observed.empty())
+        messages.note(radiation_taken_text(options.radiationFile, radiation, "--anode, --lambda or --mixture choose another"));
+    return true;
+}
+
 SetupResult set_wavelengths(Workspace& workspace, const BatchOptions& options, StreamMessages& messages)
 {
+    if (!options.radiationFile.empty() && use_observed_radiation(workspace, options, messages))
+        return SetupResult::Done;
     if (!options.mixture.empty()) {
         CompositionForm form;
         for (std::size_t r = 0; r < options.mixture.size(); ++r) {

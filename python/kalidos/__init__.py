@@ -73,7 +73,10 @@ def _number(value):
     return repr(float(value))
 
 
-def _wavelength_arguments(wavelength):
+def _wavelength_arguments(wavelength, observed):
+    if wavelength is None:
+        # The lines the first observed diagram states (kalidos-batch without a wavelength option).
+        return [] if observed else ["--lambda", _number(1.54056)]
     if isinstance(wavelength, str):
         return ["--anode", wavelength]
     if isinstance(wavelength, (int, float)):
@@ -154,7 +157,7 @@ def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=()):
     return arguments
 
 
-def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
+def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synchrotron=None,
                     uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
                     compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None,
                     profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
@@ -164,7 +167,7 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
     is the number of structure files they are checked for."""
     if radiation not in ("xray", "neutron"):
         raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
-    arguments = _wavelength_arguments(wavelength)
+    arguments = _wavelength_arguments(wavelength, observed and radiation != "neutron")
     if radiation == "neutron":
         arguments.append("--neutron")
     if synchrotron is not None:
@@ -265,7 +268,7 @@ class MixtureResult:
     structures: list = field(default_factory=list, repr=False)
 
 
-def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
+def calculate(structure, wavelength=None, two_theta=(10, 50), radiation="xray", synchrotron=None,
               uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None, compare=False,
               fit=(), background=None, preferred=None, isotropic=False, step=None, listings=False, data=None,
               **settings):
@@ -273,7 +276,8 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
     of them as the phases of one sample.
 
     wavelength: a float (angstroms, --lambda), an anode name such as "CuKa1" or "MoKmoy"
-        (--anode), or a list of up to four (lambda, weight) pairs (--mixture).
+        (--anode), or a list of up to four (lambda, weight) pairs (--mixture). None: the lines
+        the first observed diagram states (a message says which), else 1.54056.
     two_theta: the range in degrees (--range). radiation: "xray" or "neutron" (--neutron,
         which needs a float wavelength). synchrotron: the polarisation p of a synchrotron
         source (--synchrotron). uvw: the resolution curve (--uvw). anomalous: "brcow" or

@@ -137,5 +137,43 @@ TEST(BatchRefinement, MixtureFractionsFromTheRefinedScalesAndRefusals)
     }
 }
 
+// A RAW file stating Kα1, Kα2 and their ratio refines without --mixture as with it: the file's lines are
+// the radiation, said in a message; --anode chooses another (Kα1 alone, which leaves the Kα2 shoulders
+// unexplained and the cell about 0.002 Å short).
+TEST(BatchRefinement, TheObservedFilesRadiationUnlessAnotherIsGiven)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const fs::path dir = make_scratch_dir("batch_refine_radiation");
+    const auto refine = [&](std::vector<std::string> radiation) {
+        std::vector<std::string> all = {(test_data_dir() / "instrument" / "lab6.cif").string(), "--observed",
+                                        (realdata_dir() / "raw" / "v3_gsas2tut_LaB6_Jan2018.raw").string(),
+                                        "--range", "10", "70", "--profile", "tch", "--background", "6", "--refine",
+                                        "scale,background;zero,cell;profile", "--json", "-"};
+        all.insert(all.end(), radiation.begin(), radiation.end());
+        return run_batch_program(all, dir);
+    };
+    const ProgramRun stated = refine({}), given = refine({"--mixture", "1.5406:1,1.54439:0.5"}),
+                     anode = refine({"--anode", "CuKa1"});
+    ASSERT_EQ(stated.status, 0) << stated.err;
+    ASSERT_EQ(given.status, 0) << given.err;
+    ASSERT_EQ(anode.status, 0) << anode.err;
+    const JsonDocument a(stated.out), b(given.out), c(anode.out);
+    const sajson::value ra = member(a.root(), "refinement"), rb = member(b.root(), "refinement");
+    EXPECT_EQ(number(ra, "rwp"), number(rb, "rwp"));
+    EXPECT_EQ(number(ra, "chi2"), number(rb, "chi2"));
+    double su = 0;
+    EXPECT_EQ(refined(ra, "0::a", su), refined(rb, "0::a", su));
+    EXPECT_NEAR(refined(ra, "0::a", su), 4.1569, 0.002);  // the standard's cell
+    const sajson::value lines = member(a.root(), "wavelengths");
+    ASSERT_EQ(lines.get_length(), 2u);
+    EXPECT_DOUBLE_EQ(number(lines.get_array_element(1), "lambda"), 1.54439);
+    EXPECT_DOUBLE_EQ(number(lines.get_array_element(1), "weight"), 0.5 / 1.5);
+    EXPECT_NE(stated.out.find("The radiation of v3_gsas2tut_LaB6_Jan2018.raw is used: Kα1 1.5406 Å, Kα2 1.54439 Å"),
+              std::string::npos);
+    EXPECT_EQ(given.out.find("The radiation of"), std::string::npos);
+    EXPECT_EQ(member(c.root(), "wavelengths").get_length(), 1u);
+    EXPECT_GT(number(member(c.root(), "refinement"), "rwp"), 1.3 * number(ra, "rwp"));
+}
+
 }  // namespace
 }  // namespace kalidos::testing
