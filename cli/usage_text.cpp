@@ -59,6 +59,7 @@ the phases of one sample)
                                    scale, background, zero, displacement, profile (TCH U V
                                    W X Y, or the seed profile's U V W), asymmetry (S/L,
                                    H/L and, for X-rays, the specimen's transparency),
+                                   absorption (muR, muT), roughness (roughP, roughQ),
                                    cell (the parameters the lattice leaves free),
                                    size, strain, preferred (March-Dollase r), xyz (as free
                                    as each site allows), biso, occupancy, adp (the atoms
@@ -79,7 +80,9 @@ the phases of one sample)
                                    several phases one file each, FILE's name followed by
                                    _1, _2, ... before its extension
                                    Parameter names: zero, displacement, U, V, W, X, Y, SL,
-                                   HL, transparency, bkg0..bkg12; per phase (from 0)
+                                   HL, transparency, muR, muT, roughP, roughQ (with
+                                   --capillary, --plate, --roughness), bkg0..bkg12;
+                                   per phase (from 0)
                                    0::scale, 0::a ... 0::gamma, 0::size, 0::strain,
                                    0::r, 0::B; per atom
                                    0::x:Al1, 0::y:Al1, 0::z:Al1, 0::B:Al1, 0::occ:Al1,
@@ -210,6 +213,21 @@ sqrt(U tan^2 theta + V tan theta + W) from --uvw, peaks at their Bragg angles)
                                    peak spread into an exponential tail towards low
                                    angles of length DEG sin 2-theta (its centroid moved
                                    down as much); 0: diffracted at the surface
+Intensity corrections (each off unless given; kept in an instrument file):
+  --monochromator DEG [incident|diffracted]
+                                   a crystal monochromator reflecting at 2-theta DEG
+                                   (graphite 002 for Cu: 26.6): polarisation factor
+                                   (1 + cos2 2thM cos2 2th) / (1 + cos2 2thM) of the tube
+  --capillary MUR                  Debye-Scherrer capillary of mu R (0-10): its
+                                   transmission (Lobanov and alte da Veiga's analytic
+                                   form, within 1.5 % of the exact one up to 10)
+  --plate MUT                      flat plate of thickness t in reflection:
+                                   1 - exp(-2 mu t / sin theta)
+  --roughness P Q                  surface roughness (Suortti): [P + (1-P) exp(-Q /
+                                   sin theta)] / [P + (1-P) exp(-Q)]; Q 0: smooth
+  --overspill SLIT_DEG LENGTH_MM   fixed divergence slit and the specimen's length:
+                                   the share of the beam on the specimen at low angles
+                                   (the goniometer radius of --displacement, 240 mm)
   --data DIR                       folder of spgr2.dat, the .pos files, csp.lst,
                                    brcow.an and Sasaki.an (default: the installed
                                    data folder)
