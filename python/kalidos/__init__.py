@@ -119,6 +119,22 @@ def _profile_arguments(profile=None, gauss=None, lorentz=None, size=None, strain
     return arguments
 
 
+def _correction_arguments(monochromator=None, capillary=None, plate=None, roughness=None, overspill=None):
+    arguments = []
+    if monochromator is not None:
+        angle, *place = monochromator if isinstance(monochromator, (list, tuple)) else [monochromator]
+        arguments += ["--monochromator", _number(angle)] + [str(p) for p in place]
+    if capillary is not None:
+        arguments += ["--capillary", _number(capillary)]
+    if plate is not None:
+        arguments += ["--plate", _number(plate)]
+    if roughness is not None:
+        arguments += ["--roughness"] + _numbers("roughness", roughness, (2,))
+    if overspill is not None:
+        arguments += ["--overspill"] + _numbers("overspill", overspill, (2,))
+    return arguments
+
+
 def _phase_arguments(fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None, phase_preferred=None):
     arguments = []
     for option, values in (("--fractions", fractions), ("--phase-sizes", phase_sizes),
@@ -161,7 +177,8 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
                     uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
                     compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None,
                     profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
-                    displacement=None, transparency=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
+                    displacement=None, transparency=None, monochromator=None, capillary=None, plate=None,
+                    roughness=None, overspill=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
                     phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), structures=1):
     """The kalidos-batch options that stand for these keywords (see calculate); `structures`
     is the number of structure files they are checked for."""
@@ -197,6 +214,7 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
         arguments += ["--step", _number(step)]
     arguments += _profile_arguments(profile, gauss, lorentz, size, strain, asymmetry, zero, displacement,
                                     transparency)
+    arguments += _correction_arguments(monochromator, capillary, plate, roughness, overspill)
     arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
     arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum)
     if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
@@ -296,6 +314,11 @@ def calculate(structure, wavelength=None, two_theta=(10, 50), radiation="xray", 
         "lorentz") (--strain); asymmetry: (S/L, H/L) (--asymmetry); zero: degrees (--zero);
         displacement: (mm, goniometer radius mm) (--displacement); transparency: the
         specimen's 1/(2 mu R), degrees (--transparency).
+    The intensity corrections (each None: none): monochromator: 2-theta of the monochromator,
+        degrees, or (degrees, "incident" or "diffracted") (--monochromator); capillary: mu R of a
+        Debye-Scherrer capillary (--capillary); plate: mu t of a thin flat plate (--plate);
+        roughness: Suortti's (p, q) (--roughness); overspill: (slit degrees, sample length mm) of a
+        fixed divergence slit (--overspill).
     Several structures (a list) are the phases of one sample and need fractions (--fractions,
         one weight fraction per structure) or fit_fractions=True (--fit-fractions, fitted to the
         first observed diagram, with fit=["size", "cell"] to fit each phase's size and cell
