@@ -122,8 +122,7 @@ QWidget* SampleProfileDialog::build_corrections_group()
     add_field(grid, 3, 0, kFieldSlit, "Divergence slit");
     add_field(grid, 3, 3, kFieldSampleLength);
     auto* note = new QLabel(QString::fromUtf8(
-        "Graphite 002 for Cu Kα: 26.6°. Roughness (Suortti): [p + (1 − p) exp(−q/sinθ)]
-"
+        "Graphite 002 for Cu Kα: 26.6°. Roughness (Suortti): [p + (1 − p) exp(−q/sinθ)]\n"
         "/ [p + (1 − p) exp(−q)]. A fixed slit spills the beam past a short sample at low angles."));
     grid->addWidget(note, 4, 0, 1, 6);
     return group;

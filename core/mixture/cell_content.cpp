@@ -83,6 +83,9 @@ bool cell_content(const StructureModel& model, CellContent& content, std::string
     content.formulaMass = mass / content.z;
     content.volume = cell_volume(model.cell);
     content.formula = formula_text(counts, content.z);
+    content.atoms.clear();
+    for (const ElementCount& c : counts)
+        content.atoms.emplace_back(c.element.atomic_number(), c.count);
     return true;
 }
 
