@@ -49,6 +49,15 @@ A mixture (the structure files are the phases of one sample, at most 16)
                                    chi2, zero_shift, zero_shift_su, background, cycles,
                                    converged, notes}. fstr.out and fstr2.out hold each
                                    phase's listings under a line naming it.
+  --brindley D                     the fractions corrected for microabsorption (Brindley)
+                                   for particles of diameter D micrometres: each phase's
+                                   linear absorption mu from its cell and
+                                   mass_attenuation.dat; JSON phases[] absorption,
+                                   density, tau, fraction_brindley; quantities
+                                   {particle_diameter, mean_absorption, notes}
+  --standard N:PERCENT             phase N is an internal standard weighed in at PERCENT
+                                   wt% of the sample: phases[].fraction_of_sample and
+                                   quantities {standard, standard_weighed, amorphous}
 
 Rietveld refinement (against the one --observed diagram; several structure files are
 the phases of one sample)
@@ -184,6 +193,20 @@ Radiation (default: X-ray tube, CuKa1)
   --neutron                        neutrons (give the wavelength with --lambda)
   --synchrotron P                  X-ray synchrotron with polarisation p (0 <= p <= 1)
   --anomalous brcow|sasaki         read f' and f'' from brcow.an or Sasaki.an
+                                   Without --anode, --lambda or --mixture the lines the
+                                   first --observed file states are used (Kalpha1, Kalpha2
+                                   and their ratio; a message says which), else CuKa1
+  --instrument FILE                the radiation, profile function and widths, axial
+                                   divergence, zero shift, goniometer radius, monochromator
+                                   and slit of an instrument file (KALIDOS's, or GSAS-II's
+                                   .instprm: Type, Lam/Lam1/Lam2/I(L2)/I(L1), Zero,
+                                   Polariz., U V W X Y, SH/L); the sample's size, strain,
+                                   displacement and corrections stay the options'. Cannot
+                                   go with --profile, --gauss, --lorentz, --asymmetry,
+                                   --zero, --uvw, --monochromator, --overspill, --neutron,
+                                   --synchrotron; --anode, --lambda, --mixture replace its
+                                   wavelengths. Refined only as --refine asks
+  --save-instrument FILE           write the run's (refined) instrument as such a file
 
 Calculation
   --range A B                      2-theta range in degrees (default 10 50)

@@ -35,6 +35,15 @@ py::dict phase_dict(const MixtureRun& run, std::size_t p)
         d["cell_scale"] = f.cellScale.value, d["cell_scale_su"] = f.cellScale.su;
         d["contributes"] = f.contributes;
     }
+    if (run.quantities) {
+        const PhaseQuantities& q = *run.quantities;
+        if (!q.brindley.empty()) {
+            d["absorption"] = q.absorption[p].mu, d["density"] = q.absorption[p].density;
+            d["tau"] = q.tau[p], d["fraction_brindley"] = q.brindley[p];
+        }
+        if (!q.absolute.empty())
+            d["fraction_of_sample"] = q.absolute[p];
+    }
     return d;
 }
 
@@ -133,6 +142,7 @@ py::dict calculate_mixture(const std::vector<Structure>& structures, const std::
     std::ostringstream ignored;
     StreamMessages messages(ignored, false);
     MixtureRun run;
+    run.data = dataDirectory;
     bool done = false;
     {
         py::gil_scoped_release released;

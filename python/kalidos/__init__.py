@@ -119,8 +119,18 @@ def _profile_arguments(profile=None, gauss=None, lorentz=None, size=None, strain
     return arguments
 
 
-def _correction_arguments(monochromator=None, capillary=None, plate=None, roughness=None, overspill=None):
+def _correction_arguments(monochromator=None, capillary=None, plate=None, roughness=None, overspill=None,
+                          instrument=None, save_instrument=None, brindley=None, standard=None):
     arguments = []
+    if instrument is not None:
+        arguments += ["--instrument", str(instrument)]
+    if save_instrument is not None:
+        arguments += ["--save-instrument", str(save_instrument), "--overwrite"]
+    if brindley is not None:
+        arguments += ["--brindley", _number(brindley)]
+    if standard is not None:
+        phase, percent = standard
+        arguments += ["--standard", "%d:%s" % (int(phase), _number(percent))]
     if monochromator is not None:
         angle, *place = monochromator if isinstance(monochromator, (list, tuple)) else [monochromator]
         arguments += ["--monochromator", _number(angle)] + [str(p) for p in place]
@@ -178,7 +188,8 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
                     compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None,
                     profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
                     displacement=None, transparency=None, monochromator=None, capillary=None, plate=None,
-                    roughness=None, overspill=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
+                    roughness=None, overspill=None, instrument=None, save_instrument=None, brindley=None,
+                    standard=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
                     phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), structures=1):
     """The kalidos-batch options that stand for these keywords (see calculate); `structures`
     is the number of structure files they are checked for."""
@@ -214,7 +225,8 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
         arguments += ["--step", _number(step)]
     arguments += _profile_arguments(profile, gauss, lorentz, size, strain, asymmetry, zero, displacement,
                                     transparency)
-    arguments += _correction_arguments(monochromator, capillary, plate, roughness, overspill)
+    arguments += _correction_arguments(monochromator, capillary, plate, roughness, overspill, instrument,
+                                       save_instrument, brindley, standard)
     arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
     arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum)
     if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
@@ -319,6 +331,13 @@ def calculate(structure, wavelength=None, two_theta=(10, 50), radiation="xray", 
         Debye-Scherrer capillary (--capillary); plate: mu t of a thin flat plate (--plate);
         roughness: Suortti's (p, q) (--roughness); overspill: (slit degrees, sample length mm) of a
         fixed divergence slit (--overspill).
+    instrument: an instrument file (KALIDOS or GSAS-II .instprm) giving the radiation and the
+        instrument's profile (--instrument); save_instrument: the file the instrument of the run is
+        written to (--save-instrument, replacing it).
+    Of several phases: brindley: the particles' diameter in micrometres, for the fractions corrected
+        for microabsorption (--brindley); standard: (N, weight percent) of phase N added as an internal
+        standard, for the amorphous content (--standard). The phases' dicts then hold absorption (mu,
+        1/cm), density, tau, fraction_brindley and fraction_of_sample.
     Several structures (a list) are the phases of one sample and need fractions (--fractions,
         one weight fraction per structure) or fit_fractions=True (--fit-fractions, fitted to the
         first observed diagram, with fit=["size", "cell"] to fit each phase's size and cell
