@@ -100,25 +100,37 @@ bool fit_fractions(const BatchOptions& options, StreamMessages& messages, Mixtur
     return true;
 }
 
-// --brindley and --standard: the fractions corrected for microabsorption and the amorphous content.
-bool work_out_quantities(const BatchOptions& options, StreamMessages& messages, MixtureRun& run)
+}  // namespace
+
+bool mixture_quantities(const BatchOptions& options, const std::vector<MixturePhase>& phases,
+                        const fs::path& dataDirectory, StreamMessages& messages, PhaseQuantities& quantities)
 {
     const QuantitySettings settings{options.phases.brindley, options.phases.standard - 1,
                                     options.phases.standardPercent / 100};
     std::shared_ptr<const MassAttenuationTable> table;
     std::string error;
-    if (settings.particleDiameter > 0 && !(table = mass_attenuation_table(run.data, error))) {
+    if (settings.particleDiameter > 0 && !(table = mass_attenuation_table(dataDirectory, error))) {
         messages.note("--brindley: " + error);
         return false;
     }
-    PhaseQuantities quantities;
-    const std::string why = phase_quantities(run.phases, settings, table.get(), quantities);
+    const std::string why = phase_quantities(phases, settings, table.get(), quantities);
     if (!why.empty()) {
         messages.note("--brindley, --standard: " + why);
         return false;
     }
     for (const std::string& note : quantities.notes)
         messages.note(note);
+    return true;
+}
+
+namespace {
+
+// --brindley and --standard: the fractions corrected for microabsorption and the amorphous content.
+bool work_out_quantities(const BatchOptions& options, StreamMessages& messages, MixtureRun& run)
+{
+    PhaseQuantities quantities;
+    if (!mixture_quantities(options, run.phases, run.data, messages, quantities))
+        return false;
     run.quantities = std::move(quantities);
     return true;
 }

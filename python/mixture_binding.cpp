@@ -6,6 +6,7 @@
 #include <pybind11/stl.h>
 
 #include "batch_calculation.hpp"
+#include "batch_instrument.hpp"
 #include "batch_mixture.hpp"
 #include "batch_structure.hpp"
 #include "bindings.hpp"
@@ -150,7 +151,10 @@ py::dict calculate_mixture(const std::vector<Structure>& structures, const std::
         for (std::size_t p = 0; p < structures.size(); ++p)
             names.push_back(phase_name(structures[p], p));
         done = calculate_phases(structures, options, dataDirectory, messages, run.workspaces) == batch::kExitSuccess &&
-               batch::complete_mixture(options, names, messages, run);
+               batch::complete_mixture(options, names, messages, run) &&
+               (options.saveInstrumentFile.empty() ||
+                batch::save_instrument(run.workspaces.front()->model, options,
+                                       batch::instrument_comment(options, options.refine.active()), messages));
     }
     if (!done)
         raise_error(messages.texts(), "The calculation was refused");

@@ -184,7 +184,7 @@ def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=()):
 
 
 def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synchrotron=None,
-                    uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
+                    uvw=None, anomalous=None, observed=(), space_group=None, scan=None,
                     compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None,
                     profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
                     displacement=None, transparency=None, monochromator=None, capillary=None, plate=None,
@@ -195,13 +195,14 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
     is the number of structure files they are checked for."""
     if radiation not in ("xray", "neutron"):
         raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
-    arguments = _wavelength_arguments(wavelength, observed and radiation != "neutron")
+    arguments = _wavelength_arguments(wavelength, (observed or instrument is not None) and radiation != "neutron")
     if radiation == "neutron":
         arguments.append("--neutron")
     if synchrotron is not None:
         arguments += ["--synchrotron", _number(synchrotron)]
     arguments += ["--range", _number(two_theta[0]), _number(two_theta[1])]
-    arguments += ["--uvw"] + [_number(x) for x in uvw]
+    if uvw is not None:
+        arguments += ["--uvw"] + [_number(x) for x in uvw]
     if anomalous:
         arguments += ["--anomalous", anomalous]
     for file in observed:
@@ -299,7 +300,7 @@ class MixtureResult:
 
 
 def calculate(structure, wavelength=None, two_theta=(10, 50), radiation="xray", synchrotron=None,
-              uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None, compare=False,
+              uvw=None, anomalous=None, observed=(), space_group=None, scan=None, compare=False,
               fit=(), background=None, preferred=None, isotropic=False, step=None, listings=False, data=None,
               **settings):
     """Simulates the powder diagram of `structure` (a Structure or a path to read), or of a list
@@ -307,10 +308,11 @@ def calculate(structure, wavelength=None, two_theta=(10, 50), radiation="xray", 
 
     wavelength: a float (angstroms, --lambda), an anode name such as "CuKa1" or "MoKmoy"
         (--anode), or a list of up to four (lambda, weight) pairs (--mixture). None: the lines
-        the first observed diagram states (a message says which), else 1.54056.
+        of the instrument file or of the first observed diagram (a message says which), else
+        1.54056.
     two_theta: the range in degrees (--range). radiation: "xray" or "neutron" (--neutron,
         which needs a float wavelength). synchrotron: the polarisation p of a synchrotron
-        source (--synchrotron). uvw: the resolution curve (--uvw). anomalous: "brcow" or
+        source (--synchrotron). uvw: the resolution curve (--uvw; None: 0.001, 0, 0.005). anomalous: "brcow" or
         "sasaki" (--anomalous). observed: measured diagram files (--observed). space_group:
         a symbol replacing the structure's group (--space-group). scan: the scan of a
         multi-scan observed file (--scan). compare: fit each observed diagram against the
@@ -389,6 +391,9 @@ class Refinement:
         difference, sigma and phases (each phase's share).
     structures: the refined structures (Structure), calculated again.
     listing: the text kalidos-batch appends to fstr.out. messages: the program's messages.
+    quantities: with brindley or standard (several phases), per phase lists absorption (mu, 1/cm),
+        density, tau, fraction_brindley and fraction_of_sample beside phases[].fraction, and
+        particle_diameter, mean_absorption, amorphous, notes; else None.
     """
     stages: list
     points: int
@@ -404,6 +409,7 @@ class Refinement:
     structures: list = field(repr=False)
     listing: str = field(repr=False)
     messages: list = field(default_factory=list)
+    quantities: Optional[dict] = None
 
     def value(self, name):
         """(value, su) of the refined parameter `name` ("0::a", "zero", "0::x:Al1")."""

@@ -63,6 +63,19 @@ class RefineLikeTheBatchRunner(unittest.TestCase):
             self.assertLess(abs(fraction - weighed), 3 * phase["fraction_su"] + 1e-4)
         self.assertEqual(len(result.structures), 2)
         self.assertEqual(len(result.curves["phases"]), 2)
+        self.assertIsNone(result.quantities)
+        # Brindley's fractions and the instrument file, as kalidos-batch gives them.
+        instrument = os.path.join(self.folder, "lab.instrument")
+        keywords = {"refine": "scale,background", "two_theta": (20, 90), "brindley": 8, "standard": (1, 25)}
+        corrected = kalidos.refine(phases, observed, save_instrument=instrument, **keywords)
+        status, document, err = batch_json(kalidos.batch_arguments(observed=[observed], structures=2, **keywords) +
+                                           phases, self.folder)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(corrected.quantities["fraction_brindley"],
+                         [phase["fraction_brindley"] for phase in document["phases"]])
+        self.assertEqual(corrected.quantities["amorphous"], document["quantities"]["amorphous"])
+        again = kalidos.refine(phases, observed, instrument=instrument, refine="scale,background", two_theta=(20, 90))
+        self.assertEqual(again.rwp, result.rwp)
         with self.assertRaisesRegex(kalidos.KalidosError, "named twice"):
             kalidos.refine(phases[0], observed, refine="scale;scale", two_theta=(20, 90))
         with self.assertRaisesRegex(ValueError, "option --cycles: expected a whole number from 1 to 1000"):

@@ -137,6 +137,48 @@ TEST(BatchRefinement, MixtureFractionsFromTheRefinedScalesAndRefusals)
     }
 }
 
+// Calibrate, then measure: the instrument refined on a standard without size broadening, saved, and
+// loaded for a sample whose crystallites are 40 nm: the sample's size is refined alone and found.
+TEST(BatchRefinement, AnInstrumentCalibratedOnAStandardServesTheNextSample)
+{
+    const fs::path dir = make_scratch_dir("batch_refine_instrument");
+    const std::vector<std::string> instrument = {"--range", "20", "110", "--step", "0.02", "--profile", "tch",
+                                                 "--gauss", "0.006", "-0.003", "0.004", "0", "--lorentz", "0.02",
+                                                 "0.01", "--zero", "0.03", "--asymmetry", "0.02", "0.015"};
+    std::vector<std::string> standard = instrument, sample = instrument;
+    standard.push_back(example("nacl.cif"));
+    sample.insert(sample.end(), {"--size", "40", example("rutile.cif")});
+    write_counts(standard, dir, "standard.xy", 20000, 5);
+    write_counts(sample, dir, "sample.xy", 20000, 6);
+    const ProgramRun calibrated =
+        run_batch_program({"--range", "20", "110", "--observed", "standard.xy", "--profile", "tch", "--refine",
+                           "scale,background;zero,cell;profile;asymmetry", "--save-instrument", "lab.instrument",
+                           "--json", "-", example("nacl.cif")},
+                          dir);
+    ASSERT_EQ(calibrated.status, 0) << calibrated.err;
+    const std::string file = read_text_file(dir / "lab.instrument");
+    EXPECT_EQ(file.rfind("KALIDOS instrument\n# Refined with nacl.cif against standard.xy", 0), 0u) << file;
+    EXPECT_EQ(file.find("size"), std::string::npos);
+
+    const ProgramRun measured = run_batch_program({"--range", "20", "110", "--observed", "sample.xy", "--instrument",
+                                                   "lab.instrument", "--size", "100", "--refine",
+                                                   "scale,background;cell;size", "--json", "-", example("rutile.cif")},
+                                                  dir);
+    ASSERT_EQ(measured.status, 0) << measured.err;
+    const JsonDocument json(measured.out);
+    double su = 0;
+    const sajson::value refinement = member(json.root(), "refinement");
+    EXPECT_NEAR(refined(refinement, "0::size", su), 40, 3 * su + 0.5);
+    EXPECT_EQ(measured.out.find("\"name\": \"zero\""), std::string::npos);  // the instrument's, not refined
+    EXPECT_NE(measured.out.find("The radiation of lab.instrument is used: λ 1.54056 Å (1)"), std::string::npos);
+
+    const ProgramRun both = run_batch_program({"--instrument", "lab.instrument", "--gauss", "0", "0", "0.01", "0",
+                                               example("rutile.cif")},
+                                              dir);
+    EXPECT_EQ(both.status, 2);
+    EXPECT_NE(both.err.find("--gauss cannot go with it"), std::string::npos) << both.err;
+}
+
 // A RAW file stating Kα1, Kα2 and their ratio refines without --mixture as with it: the file's lines are
 // the radiation, said in a message; --anode chooses another (Kα1 alone, which leaves the Kα2 shoulders
 // unexplained and the cell about 0.002 Å short).
