@@ -76,6 +76,7 @@ void Tfrefine::load_instrument()
         return;
     }
     undo_.push_back({current_, result_, stages_});
+    result_.reset();  // the values shown are no longer a refinement's: Refine again before Keep
     for (RefinementPhase& phase : current_) {
         const int radiation = phase.model.radiation;
         apply_instrument(instrument, phase.model);

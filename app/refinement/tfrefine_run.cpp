@@ -209,6 +209,7 @@ void Tfrefine::undo()
     stages_ = std::move(last.stages);
     stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
     note("Undone: the values before the last Refine");
+    rebuild_tree();  // a loaded instrument may have changed the profile's parameters
     show_result();
     remember_settings();
     set_running(false);
