@@ -116,7 +116,9 @@ Tfphases::Tfphases(PhaseMixture& mixture, DiagramServices services, std::functio
     quantities_ = new QLabel(this);
     quantities_->setObjectName("PhaseQuantities");
     auto* buttons = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{add_, remove_, fit_, fitSizes_, fitCells_, particle_, standard_})
+    for (QWidget* w : std::initializer_list<QWidget*>{add_, remove_, fit_, fitSizes_, fitCells_,
+                                                      new QLabel(QString::fromUtf8("Particles µm"), this), particle_,
+                                                      new QLabel("Standard N:%", this), standard_})
         buttons->addWidget(w);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
