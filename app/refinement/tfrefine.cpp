@@ -182,6 +182,7 @@ bool Tfrefine::start()
     background_->setValue(remembered.backgroundOrder);
     rebuild_tree();
     tree_->set_checked({remembered.released.begin(), remembered.released.end()});
+    note_stated_radiation();
     set_running(false);
     return true;
 }

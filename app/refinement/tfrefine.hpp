@@ -67,6 +67,8 @@ class Tfrefine : public QWidget {
     // Load instrument...: an instrument file's profile, zero shift and asymmetry into every phase (Undo
     // takes them back); those parameters are then unchecked.
     void load_instrument();
+    // A note when the first diagram states other wavelengths than the calculation uses.
+    void note_stated_radiation();
 
     bool running() const { return worker_ != nullptr; }
     int undo_levels() const { return static_cast<int>(undo_.size()); }

@@ -1,11 +1,13 @@
-// The refinement window's instrument file: Save instrument... writes the instrument of the values shown,
-// Load instrument... puts a calibrated instrument (KALIDOS's or GSAS-II's .instprm) into the phases.
+// The refinement window's instrument: Save instrument... writes the instrument of the values shown,
+// Load instrument... puts a calibrated instrument (KALIDOS's or GSAS-II's .instprm) into the phases, and
+// a note says when the diagram states other lines than the calculation's.
 #include <cmath>
 
 #include "diagram_files/save_target.hpp"
 #include "readers/instrument_file.hpp"
 #include "refinement/parameter_tree.hpp"
 #include "refinement/tfrefine.hpp"
+#include "wavelengths/measured_radiation.hpp"
 
 namespace kalidos::app {
 namespace {
@@ -35,7 +37,35 @@ bool same_wavelengths(const Instrument& instrument, const StructureModel& model)
     return true;
 }
 
+// Whether the model's wavelengths are the lines (same wavelengths, same relative weights).
+bool same_lines(const MeasuredRadiation& stated, const WavelengthSet& set)
+{
+    if (static_cast<int>(stated.lines.size()) != set.count)
+        return false;
+    double sum = 0;
+    for (const StatedLine& line : stated.lines)
+        sum += line.weight;
+    for (int w = 1; w <= set.count; ++w) {
+        const StatedLine& line = stated.lines[static_cast<std::size_t>(w - 1)];
+        if (std::fabs(line.lambda - set.values[w]) > 1e-5 || std::fabs(line.weight / sum - set.weights[w]) > 1e-3)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+void Tfrefine::note_stated_radiation()
+{
+    const ObservedSlot& slot = workspace_.observed.slots[1];
+    if (workspace_.observed.count < 1 || !slot.measured)
+        return;
+    const MeasuredRadiation stated = measured_radiation(slot.measured->wavelengths, slot.measured->format);
+    if (!stated.lines.empty() && !same_lines(stated, workspace_.model.wavelengths))
+        note(QString::fromStdString(slot.fileName + " states " + stated.description +
+                                    "; the calculation uses the main window's wavelengths: choose the file's "
+                                    "lines there (Multiple wavelengths) and calculate again to refine with them"));
+}
 
 void Tfrefine::save_instrument()
 {

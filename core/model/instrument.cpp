@@ -19,37 +19,50 @@ Instrument instrument_of(const StructureModel& m)
     return i;
 }
 
-void take_instrument_profile(const ProfileSettings& p, Instrument& i)
-{
-    i.function = p.function;
-    i.gaussU = p.gaussU, i.gaussV = p.gaussV, i.gaussW = p.gaussW, i.gaussP = p.gaussP;
-    i.lorentzX = p.lorentzX, i.lorentzY = p.lorentzY;
-    i.axialSL = p.axialSL, i.axialHL = p.axialHL;
-    i.zeroShift = p.zeroShift;
-    i.radiusMm = p.radiusMm;
-    i.monochromatorTwoTheta = p.corrections.monochromatorTwoTheta;
-    i.monochromatorPlace = p.corrections.monochromatorPlace;
-    i.slitDegrees = p.corrections.slitDegrees;
-    i.sampleLengthMm = p.corrections.sampleLengthMm;
-}
-
 namespace {
+
+// The instrument's numbers among the profile settings, each beside its place in the instrument.
+struct ProfileNumber {
+    double Instrument::*instrument;
+    double ProfileSettings::*profile;
+};
+constexpr ProfileNumber kProfileNumbers[] = {
+    {&Instrument::gaussU, &ProfileSettings::gaussU},       {&Instrument::gaussV, &ProfileSettings::gaussV},
+    {&Instrument::gaussW, &ProfileSettings::gaussW},       {&Instrument::gaussP, &ProfileSettings::gaussP},
+    {&Instrument::lorentzX, &ProfileSettings::lorentzX},   {&Instrument::lorentzY, &ProfileSettings::lorentzY},
+    {&Instrument::axialSL, &ProfileSettings::axialSL},     {&Instrument::axialHL, &ProfileSettings::axialHL},
+    {&Instrument::zeroShift, &ProfileSettings::zeroShift}, {&Instrument::radiusMm, &ProfileSettings::radiusMm}};
+
+struct CorrectionNumber {
+    double Instrument::*instrument;
+    double IntensityCorrections::*correction;
+};
+constexpr CorrectionNumber kCorrectionNumbers[] = {
+    {&Instrument::monochromatorTwoTheta, &IntensityCorrections::monochromatorTwoTheta},
+    {&Instrument::slitDegrees, &IntensityCorrections::slitDegrees},
+    {&Instrument::sampleLengthMm, &IntensityCorrections::sampleLengthMm}};
 
 void apply_to_profile(const Instrument& i, ProfileSettings& p)
 {
     p.function = i.function;
-    p.gaussU = i.gaussU, p.gaussV = i.gaussV, p.gaussW = i.gaussW, p.gaussP = i.gaussP;
-    p.lorentzX = i.lorentzX, p.lorentzY = i.lorentzY;
-    p.axialSL = i.axialSL, p.axialHL = i.axialHL;
-    p.zeroShift = i.zeroShift;
-    p.radiusMm = i.radiusMm;
-    p.corrections.monochromatorTwoTheta = i.monochromatorTwoTheta;
     p.corrections.monochromatorPlace = i.monochromatorPlace;
-    p.corrections.slitDegrees = i.slitDegrees;
-    p.corrections.sampleLengthMm = i.sampleLengthMm;
+    for (const ProfileNumber& n : kProfileNumbers)
+        p.*n.profile = i.*n.instrument;
+    for (const CorrectionNumber& n : kCorrectionNumbers)
+        p.corrections.*n.correction = i.*n.instrument;
 }
 
 }  // namespace
+
+void take_instrument_profile(const ProfileSettings& p, Instrument& i)
+{
+    i.function = p.function;
+    i.monochromatorPlace = p.corrections.monochromatorPlace;
+    for (const ProfileNumber& n : kProfileNumbers)
+        i.*n.instrument = p.*n.profile;
+    for (const CorrectionNumber& n : kCorrectionNumbers)
+        i.*n.instrument = p.corrections.*n.correction;
+}
 
 void apply_instrument(const Instrument& i, StructureModel& m)
 {

@@ -239,6 +239,15 @@ TEST_F(RefinementWindowTest, StopEndsWithinOneCycleAndUndoGoesBackPressByPress)
 // .instprm) into the phases, leaves its parameters unchecked, and Undo takes it back.
 TEST_F(RefinementWindowTest, InstrumentSavedAndLoaded)
 {
+    // The diagram's doublet was taken with it: no note. Kα1 alone in the main window: the note says so.
+    EXPECT_FALSE(window().notes().contains("states"));
+    WavelengthSet& set = program->workspace().model.wavelengths;
+    set.count = 1;
+    window().start();
+    EXPECT_TRUE(window().notes().contains(QString::fromUtf8("qarr_CORUNDUM.RD states Kα1 1.540562 Å, Kα2 1.54439 Å")))
+        << window().notes().toStdString();
+    set.count = 2;
+    window().start();
     check({"Zero shift", "Scale"});
     const std::map<std::string, double> start = shown_values();
     dialogs.answers.push_back(ChosenFile{(dir / "shown.instrument").string(), 0});
