@@ -120,6 +120,14 @@ py::dict mixture_result(const MixtureRun& run, const std::vector<std::string>& m
         wavelengths.append(py::make_tuple(first.wavelengths.values[i], first.wavelengths.weights[i]));
     result["wavelengths"] = wavelengths;
     result["fit"] = run.fit ? py::object(fit_dict(*run.fit)) : py::object(py::none());
+    result["quantities"] = py::none();
+    if (run.quantities) {
+        py::dict q;
+        q["mean_absorption"] = run.quantities->meanMu, q["notes"] = run.quantities->notes;
+        if (!run.quantities->absolute.empty())
+            q["amorphous"] = run.quantities->amorphous;
+        result["quantities"] = q;
+    }
     result["messages"] = messages;
     if (listings) {
         const batch::MixtureListings texts = batch::mixture_listings(run);

@@ -288,6 +288,8 @@ class MixtureResult:
         (value, su), background, cycles, converged, notes and its curves at the points used
         (two_theta, observed, calculated, background_curve, phase_curves); else None.
     structures: each phase's Structure as calculated.
+    quantities: with brindley or standard, {mean_absorption, amorphous (with a standard), notes}
+        beside the phases' absorption, density, tau, fraction_brindley and fraction_of_sample; else None.
     """
     phases: list
     reflections: dict
@@ -297,6 +299,7 @@ class MixtureResult:
     fit: Optional[dict] = None
     listings: Optional[dict] = None
     structures: list = field(default_factory=list, repr=False)
+    quantities: Optional[dict] = None
 
 
 def calculate(structure, wavelength=None, two_theta=(10, 50), radiation="xray", synchrotron=None,
