@@ -17,11 +17,15 @@ bool is_wavelength(double lambda)
     return std::isfinite(lambda) && lambda >= 0.01 && lambda <= 100;
 }
 
-// The shortest text that reads back as the same double.
+// The shortest text that reads back as the same double; a value held as a 32-bit number (the older
+// binary headers) as the shortest text of that number: 1.54056, not 1.540560007095337.
 std::string exact_text(double value)
 {
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    const auto single = static_cast<float>(value);
+    const auto result = static_cast<double>(single) == value
+                            ? std::to_chars(buffer, buffer + sizeof buffer, single)
+                            : std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
