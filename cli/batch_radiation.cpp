@@ -7,12 +7,12 @@
 #include "batch_instrument.hpp"
 #include "diagram_files/stated_radiation.hpp"
 #include "entry/range_entry.hpp"
+#include "model/wavelength_set.hpp"
 #include "readers/profile_lines.hpp"  // for setting_number
 #include "util/data_files.hpp"
 #include "wavelengths/anode_lines.hpp"
 #include "wavelengths/composition.hpp"
-#include "wavelengths/measured_radiation.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "diagram_files/measured_radiation.hpp"
 
 namespace kalidos::batch {
 namespace {

@@ -7,7 +7,7 @@
 #include "readers/instrument_file.hpp"
 #include "refinement/parameter_tree.hpp"
 #include "refinement/tfrefine.hpp"
-#include "wavelengths/measured_radiation.hpp"
+#include "diagram_files/measured_radiation.hpp"
 
 namespace kalidos::app {
 namespace {
@@ -105,7 +105,7 @@ void Tfrefine::load_instrument()
         note(QString::fromStdString(error));
         return;
     }
-    undo_.push_back({current_, result_, stages_});
+    undo_.push_back(snapshot());
     result_.reset();  // the values shown are no longer a refinement's: Refine again before Keep
     for (RefinementPhase& phase : current_) {
         const int radiation = phase.model.radiation;

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 namespace {
@@ -16,13 +16,6 @@ double* field_value(ProfileSettings& s, int field)
         &s.radiusMm,  &s.transparency,  &c.monochromatorTwoTheta, &c.cylinderMuR, &c.plateMuT,
         &c.roughnessP, &c.roughnessQ, &c.slitDegrees, &c.sampleLengthMm};
     return values[field];
-}
-
-std::string shortest_text(double value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 }  // namespace
@@ -42,7 +35,7 @@ ProfileEntry profile_entry_from(const ProfileSettings& settings)
     ProfileEntry entry{settings.function, settings.strainShape, settings.corrections.monochromatorPlace, {}};
     ProfileSettings copy = settings;
     for (int f = 0; f < kProfileFieldCount; ++f)
-        entry.texts[static_cast<std::size_t>(f)] = shortest_text(*field_value(copy, f));
+        entry.texts[static_cast<std::size_t>(f)] = field_text(*field_value(copy, f));
     return entry;
 }
 
@@ -53,7 +46,7 @@ int read_profile_entry(const ProfileEntry& entry, ProfileSettings& settings, Mes
     read.strainShape = entry.strainShape;
     read.corrections.monochromatorPlace = entry.monochromatorPlace;
     for (int f = 0; f < kProfileFieldCount; ++f) {
-        const auto value = parse_real(normalise_number(trim(entry.texts[static_cast<std::size_t>(f)])));
+        const auto value = field_number(entry.texts[static_cast<std::size_t>(f)], *field_value(read, f));
         if (!value) {
             beep_and_warn(messages, "Typing error!");
             return f;

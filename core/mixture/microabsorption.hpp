@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "computation/mass_attenuation.hpp"
-#include "mixture/cell_content.hpp"
+#include "computation/cell_content.hpp"
 #include "model/structure_model.hpp"
 
 namespace kalidos {

@@ -7,7 +7,7 @@
 
 #include "diagram_files/stated_radiation.hpp"
 #include "support/paths.hpp"
-#include "wavelengths/measured_radiation.hpp"
+#include "diagram_files/measured_radiation.hpp"
 
 namespace kalidos {
 namespace {
