@@ -5,6 +5,7 @@
 
 #include "anomalous/anomalous_reading.hpp"
 #include "batch_instrument.hpp"
+#include "diagram_files/measured_radiation.hpp"
 #include "diagram_files/stated_radiation.hpp"
 #include "entry/range_entry.hpp"
 #include "model/wavelength_set.hpp"
@@ -12,7 +13,6 @@
 #include "util/data_files.hpp"
 #include "wavelengths/anode_lines.hpp"
 #include "wavelengths/composition.hpp"
-#include "diagram_files/measured_radiation.hpp"
 
 namespace kalidos::batch {
 namespace {

@@ -3,11 +3,11 @@
 // a note says when the diagram states other lines than the calculation's.
 #include <cmath>
 
+#include "diagram_files/measured_radiation.hpp"
 #include "diagram_files/save_target.hpp"
 #include "readers/instrument_file.hpp"
 #include "refinement/parameter_tree.hpp"
 #include "refinement/tfrefine.hpp"
-#include "diagram_files/measured_radiation.hpp"
 
 namespace kalidos::app {
 namespace {

@@ -4,9 +4,9 @@
 #include <numbers>
 
 #include "diagram_files/diagram_import.hpp"
+#include "diagram_files/measured_radiation.hpp"
 #include "diagram_files/scan_reading.hpp"
 #include "util/pascal_format.hpp"
-#include "diagram_files/measured_radiation.hpp"
 
 namespace kalidos {
 namespace {

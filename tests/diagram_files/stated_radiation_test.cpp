@@ -5,9 +5,9 @@
 #include <cmath>
 #include <vector>
 
+#include "diagram_files/measured_radiation.hpp"
 #include "diagram_files/stated_radiation.hpp"
 #include "support/paths.hpp"
-#include "diagram_files/measured_radiation.hpp"
 
 namespace kalidos {
 namespace {
