@@ -5,6 +5,7 @@
 
 #include "batch_calculation.hpp"
 #include "batch_compare.hpp"
+#include "batch_instrument.hpp"
 #include "batch_refine.hpp"
 #include "comparison/calculated_points.hpp"
 #include "computation/pattern_grid.hpp"
@@ -99,6 +100,41 @@ bool fit_fractions(const BatchOptions& options, StreamMessages& messages, Mixtur
     return true;
 }
 
+}  // namespace
+
+bool mixture_quantities(const BatchOptions& options, const std::vector<MixturePhase>& phases,
+                        const fs::path& dataDirectory, StreamMessages& messages, PhaseQuantities& quantities)
+{
+    const QuantitySettings settings{options.phases.brindley, options.phases.standard - 1,
+                                    options.phases.standardPercent / 100};
+    std::shared_ptr<const MassAttenuationTable> table;
+    std::string error;
+    if (settings.particleDiameter > 0 && !(table = mass_attenuation_table(dataDirectory, error))) {
+        messages.note("--brindley: " + error);
+        return false;
+    }
+    const std::string why = phase_quantities(phases, settings, table.get(), quantities);
+    if (!why.empty()) {
+        messages.note("--brindley, --standard: " + why);
+        return false;
+    }
+    for (const std::string& note : quantities.notes)
+        messages.note(note);
+    return true;
+}
+
+namespace {
+
+// --brindley and --standard: the fractions corrected for microabsorption and the amorphous content.
+bool work_out_quantities(const BatchOptions& options, StreamMessages& messages, MixtureRun& run)
+{
+    PhaseQuantities quantities;
+    if (!mixture_quantities(options, run.phases, run.data, messages, quantities))
+        return false;
+    run.quantities = std::move(quantities);
+    return true;
+}
+
 std::vector<double> pattern_angles(const BatchOptions& options, const Workspace& first)
 {
     if (options.step)
@@ -130,8 +166,14 @@ void print_table(const MixtureRun& run, std::ostream& out)
             out << " +- " << fmt_fixed(run.fit->phases[p].fraction.su, 0, 4);
         if (run.refinement)
             out << " +- " << fmt_fixed(run.refinement->phases.at(p).fraction.su, 0, 4);
+        if (run.quantities && !run.quantities->brindley.empty())
+            out << "  Brindley " << fmt_fixed(run.quantities->brindley[p], 0, 4);
+        if (run.quantities && !run.quantities->absolute.empty())
+            out << "  of the sample " << fmt_fixed(run.quantities->absolute[p], 0, 4);
         out << '\n';
     }
+    if (run.quantities && !run.quantities->absolute.empty())
+        out << "amorphous " << fmt_fixed(run.quantities->amorphous, 0, 4) << '\n';
     const Agreement* figures = run.fit ? &run.fit->agreement
                                : run.refinement ? &run.workspaces.front()->agreements.front()
                                                 : nullptr;
@@ -140,15 +182,16 @@ void print_table(const MixtureRun& run, std::ostream& out)
             << " %  chi2 " << fmt_fixed(figures->chi2, 0, 3) << '\n';
 }
 
-bool write_json_to(const std::string& target, const MixtureRun& run, StreamMessages& messages, std::ostream& standardOutput)
+bool write_json_to(const std::string& target, const BatchOptions& options, const MixtureRun& run,
+                   StreamMessages& messages, std::ostream& standardOutput)
 {
     if (target == "-") {
-        write_mixture_json(standardOutput, run, messages.texts());
+        write_mixture_json(standardOutput, run, messages.texts(), options.phases);
         return static_cast<bool>(standardOutput.flush());
     }
     std::ofstream file(target, std::ios::binary);
     if (file)
-        write_mixture_json(file, run, messages.texts());
+        write_mixture_json(file, run, messages.texts(), options.phases);
     if (file && file.flush())
         return true;
     messages.note("Cannot write " + target);
@@ -184,9 +227,33 @@ bool complete_mixture(const BatchOptions& options, const std::vector<std::string
         return false;
     if (options.phases.fitFractions && !fit_fractions(options, messages, run))
         return false;
+    if ((options.phases.brindley > 0 || options.phases.standard > 0) && !work_out_quantities(options, messages, run))
+        return false;
     run.scales = hill_howard_scales(run.phases);
     run.curves = mixture_curves(run.phases, run.scales, pattern_angles(options, *run.workspaces.front()));
     return true;
+}
+
+// The table of fstr.out after the phases' listings: absorption, τ and the corrected fractions.
+std::string quantities_listing(const MixtureRun& run)
+{
+    const PhaseQuantities& q = *run.quantities;
+    std::string text = "\nWeight fractions beside the phases' absorption\n";
+    text += "Phase  mu (1/cm)  density   tau     fraction  Brindley  of sample\n";
+    for (std::size_t p = 0; p < run.phases.size(); ++p) {
+        const bool brindley = !q.brindley.empty();
+        text += fmt_fixed(static_cast<double>(p + 1), 5, 0) +
+                (brindley ? fmt_fixed(q.absorption[p].mu, 11, 2) + fmt_fixed(q.absorption[p].density, 9, 3) +
+                                fmt_fixed(q.tau[p], 8, 4)
+                          : std::string(28, ' ')) +
+                fmt_fixed(run.phases[p].fraction, 10, 4) + (brindley ? fmt_fixed(q.brindley[p], 10, 4) : std::string(10, ' ')) +
+                (q.absolute.empty() ? std::string() : fmt_fixed(q.absolute[p], 11, 4)) + "\n";
+    }
+    if (!q.brindley.empty())
+        text += "Mean absorption of the solid " + fmt_fixed(q.meanMu, 0, 2) + " 1/cm\n";
+    if (!q.absolute.empty())
+        text += "Amorphous (or unseen) " + fmt_fixed(q.amorphous, 0, 4) + "\n";
+    return text;
 }
 
 MixtureListings mixture_listings(const MixtureRun& run)
@@ -198,6 +265,8 @@ MixtureListings mixture_listings(const MixtureRun& run)
         texts.brief += heading + run.workspaces[p]->briefListing + '\n';
     }
     texts.brief += run.refinementListing;
+    if (run.quantities)
+        texts.brief += quantities_listing(run);
     return texts;
 }
 
@@ -205,15 +274,20 @@ int run_mixture(const BatchOptions& options, const fs::path& dataDirectory, cons
                 StreamMessages& messages, std::ostream& standardOutput)
 {
     MixtureRun run;
+    run.data = dataDirectory;
     std::vector<std::string> names;
     for (const std::string& file : options.structureFiles)
         names.push_back(fs::path(file).filename().string());
     if (!calculate_phases(options, dataDirectory, messages, run) || !complete_mixture(options, names, messages, run))
         return kExitRefused;
     int status = write_listings(run, listings, messages) ? kExitSuccess : kExitRefused;
+    if (status == kExitSuccess && !options.saveInstrumentFile.empty() &&
+        !save_instrument(run.workspaces.front()->model, options, instrument_comment(options, options.refine.active()),
+                         messages))
+        status = kExitRefused;
     if (options.jsonFile.empty())
         print_table(run, standardOutput);
-    else if (!write_json_to(options.jsonFile, run, messages, standardOutput))
+    else if (!write_json_to(options.jsonFile, options, run, messages, standardOutput))
         status = kExitRefused;
     return status;
 }

@@ -20,6 +20,13 @@ BatchOptions options_of_phase(const BatchOptions& options, std::size_t i);
 bool complete_mixture(const BatchOptions& options, const std::vector<std::string>& names, StreamMessages& messages,
                       MixtureRun& run);
 
+// The quantities --brindley and --standard ask for, from the phases' fractions; false after a message
+// when they cannot be worked out (the mass attenuation table of `dataDirectory` missing, an element or
+// wavelength it lacks).
+bool mixture_quantities(const BatchOptions& options, const std::vector<MixturePhase>& phases,
+                        const std::filesystem::path& dataDirectory, StreamMessages& messages,
+                        PhaseQuantities& quantities);
+
 // fstr.out and fstr2.out of a mixture: each phase's own listing under a line naming the phase.
 struct MixtureListings {
     std::string brief, detailed;

@@ -56,7 +56,18 @@ private:
     ParsedCommandLine result_;
     int wavelengthSources_ = 0;
     bool backgroundGiven_ = false;
+    std::string instrumentOption_;  // the first option of what an instrument file gives
 };
+
+// The options whose settings an instrument file gives (the radiation's wavelengths aside).
+bool is_instrument_option(const std::string& name)
+{
+    for (const char* option : {"--profile", "--gauss", "--lorentz", "--asymmetry", "--zero", "--monochromator",
+                               "--overspill"})
+        if (name == option)
+            return true;
+    return false;
+}
 
 bool Parser::take_value(const std::string& option, std::string& value)
 {
@@ -197,15 +208,18 @@ bool Parser::option(const std::string& name)
             parse_mixture(text);
     } else if (name == "--neutron") {
         o.neutron = true;
+        instrumentOption_ = instrumentOption_.empty() ? name : instrumentOption_;
     } else if (name == "--synchrotron") {
         if (take_number(name, number))
             o.synchrotron = number;
+        instrumentOption_ = instrumentOption_.empty() ? name : instrumentOption_;
     } else if (name == "--range") {
         if (take_number(name, o.twoTheta1))
             take_number(name, o.twoTheta2);
     } else if (name == "--uvw") {
         if (take_number(name, o.u) && take_number(name, o.v))
             take_number(name, o.w);
+        instrumentOption_ = instrumentOption_.empty() ? name : instrumentOption_;
     } else if (name == "--step") {
         if (take_number(name, number))
             o.step = number;
@@ -268,8 +282,14 @@ bool Parser::option(const std::string& name)
         o.operatorsOnly = true;
     } else if (name == "--overwrite" || name == "--force") {
         o.overwrite = true;
+    } else if (name == "--instrument") {
+        take_value(name, o.instrumentFile);
+    } else if (name == "--save-instrument") {
+        take_value(name, o.saveInstrumentFile);
     } else {
         std::string error;
+        if (is_instrument_option(name) && instrumentOption_.empty())
+            instrumentOption_ = name;
         OptionRead read = read_profile_option(name, args_, next_, o.profile, error);
         if (read == OptionRead::NotProfile)
             read = read_phase_option(name, args_, next_, o.phases, error);
@@ -290,6 +310,9 @@ void Parser::check_combinations()
     const BatchOptions& o = result_.options;
     if (wavelengthSources_ > 1)
         fail("give only one of --anode, --lambda and --mixture");
+    if (!o.instrumentFile.empty() && !instrumentOption_.empty())
+        fail("--instrument gives the radiation and the instrument's profile: " + instrumentOption_ +
+             " cannot go with it (--anode, --lambda, --mixture and the sample's settings can)");
     if (o.neutron && !o.lambda)
         fail("--neutron needs --lambda");
     if (o.neutron && o.synchrotron)
@@ -396,8 +419,12 @@ ParsedCommandLine Parser::run()
     }
     if (result_.error.empty())
         check_combinations();
-    if (wavelengthSources_ == 0 && !result_.options.neutron)
+    result_.options.radiationGiven = wavelengthSources_ > 0;
+    if (wavelengthSources_ == 0 && !result_.options.neutron) {
         result_.options.anode = "CuKa1";
+        if (!result_.options.observed.empty() && !result_.options.identification.active())
+            result_.options.radiationFile = result_.options.observed.front();
+    }
     return result_;
 }
 

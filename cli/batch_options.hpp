@@ -40,6 +40,13 @@ struct BatchOptions {
     std::vector<MixtureLine> mixture;  // at most four lines
     bool neutron = false;
     std::optional<double> synchrotron; // polarisation p, 0..1
+    bool radiationGiven = false;        // --anode, --lambda or --mixture
+    // Set when no wavelength was given and there is an observed diagram: the lines that file states
+    // are used (the anode's when it states none). Kept by every phase of a mixture.
+    std::string radiationFile;
+    // --instrument: the radiation and the instrument's profile from a file (its wavelengths unless one of
+    // --anode, --lambda, --mixture is given); --save-instrument: the run's instrument into a file.
+    std::string instrumentFile, saveInstrumentFile;
 
     double twoTheta1 = 10, twoTheta2 = 50;  // degrees
     double u = 0.001, v = 0, w = 0.005;

@@ -4,8 +4,12 @@
 #include <cctype>
 
 #include "anomalous/anomalous_reading.hpp"
+#include "batch_instrument.hpp"
+#include "diagram_files/measured_radiation.hpp"
+#include "diagram_files/stated_radiation.hpp"
 #include "entry/range_entry.hpp"
 #include "model/wavelength_set.hpp"
+#include "readers/profile_lines.hpp"  // for setting_number
 #include "util/data_files.hpp"
 #include "wavelengths/anode_lines.hpp"
 #include "wavelengths/composition.hpp"
@@ -20,8 +24,43 @@ bool same_text_ignoring_case(const std::string& a, const std::string& b)
            });
 }
 
-SetupResult set_wavelengths(Workspace& workspace, const BatchOptions& options, StreamMessages& messages)
+// The lines the observed file states, told once (by the run that reads the file); false when it
+// states none.
+bool use_observed_radiation(Workspace& workspace, const BatchOptions& options, StreamMessages& messages)
 {
+    const StatedRadiation stated = stated_radiation(options.radiationFile);
+    const MeasuredRadiation radiation = measured_radiation(stated.wavelengths, stated.format);
+    if (!use_measured_radiation(workspace, radiation, messages))
+        return false;
+    if (!options.observed.empty())
+        messages.note(radiation_taken_text(options.radiationFile, radiation, "--anode, --lambda or --mixture choose another"));
+    return true;
+}
+
+// The instrument file's lines, told once as the observed file's are.
+SetupResult use_instrument_radiation(Workspace& workspace, const BatchOptions& options, const Instrument& instrument,
+                                     StreamMessages& messages)
+{
+    MeasuredRadiation radiation;
+    for (const InstrumentLine& line : instrument.wavelengths) {
+        radiation.lines.push_back({line.lambda, line.weight});
+        radiation.description += (radiation.description.empty() ? "λ " : ", λ ") + setting_number(line.lambda) +
+                                 " Å (" + setting_number(line.weight) + ")";
+    }
+    if (!use_measured_radiation(workspace, radiation, messages))
+        return SetupResult::Refused;
+    if (!options.observed.empty() || options.radiationFile.empty())
+        messages.note(radiation_taken_text(options.instrumentFile, radiation, "--anode, --lambda or --mixture choose another"));
+    return SetupResult::Done;
+}
+
+SetupResult set_wavelengths(Workspace& workspace, const BatchOptions& options, const Instrument* instrument,
+                            StreamMessages& messages)
+{
+    if (!options.radiationGiven && instrument && !instrument->wavelengths.empty())
+        return use_instrument_radiation(workspace, options, *instrument, messages);
+    if (!options.radiationFile.empty() && use_observed_radiation(workspace, options, messages))
+        return SetupResult::Done;
     if (!options.mixture.empty()) {
         CompositionForm form;
         for (std::size_t r = 0; r < options.mixture.size(); ++r) {
@@ -70,13 +109,18 @@ int anode_item_index(const std::string& item)
 SetupResult set_radiation_and_range(Workspace& workspace, const BatchOptions& options, StreamMessages& messages)
 {
     StructureModel& model = workspace.model;
+    std::optional<Instrument> instrument;
+    if (!options.instrumentFile.empty() && !(instrument = read_options_instrument(options, messages)))
+        return SetupResult::Refused;
     model.radiation = options.neutron ? kNeutrons : kXrays;
     model.xraySource = options.synchrotron ? kSynchrotronSource : kTubeSource;
     model.polarisation = options.synchrotron ? *options.synchrotron : 0.5;
+    if (instrument)
+        model.radiation = instrument->radiation;
     // The limits first: the anode list derives the Q limits from them.
     model.twoTheta1 = model.enteredTwoTheta1 = options.twoTheta1;
     model.twoTheta2 = model.enteredTwoTheta2 = options.twoTheta2;
-    const SetupResult result = set_wavelengths(workspace, options, messages);
+    const SetupResult result = set_wavelengths(workspace, options, instrument ? &*instrument : nullptr, messages);
     if (result != SetupResult::Done)
         return result;
     set_range(model, options);
@@ -85,6 +129,8 @@ SetupResult set_radiation_and_range(Workspace& workspace, const BatchOptions& op
     model.w = options.w;
     model.sample = options.sample;
     model.profile = options.profile;
+    if (instrument)
+        apply_instrument(*instrument, model);
     return SetupResult::Done;
 }
 

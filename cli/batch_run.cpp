@@ -8,6 +8,7 @@
 #include "batch_calculation.hpp"
 #include "batch_compare.hpp"
 #include "batch_identify.hpp"
+#include "batch_instrument.hpp"
 #include "batch_many.hpp"
 #include "batch_mixture.hpp"
 #include "batch_refine.hpp"
@@ -131,6 +132,9 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
     if (status == kExitSuccess && options.compare && !compare_with_observed(*workspace, options, messages))
         status = kExitRefused;
     if (status == kExitSuccess && !options.exportXy.empty() && !export_columns(*workspace, options.exportXy, messages))
+        status = kExitRefused;
+    if (status == kExitSuccess && !options.saveInstrumentFile.empty() &&
+        !save_instrument(workspace->model, options, instrument_comment(options, refined), messages))
         status = kExitRefused;
     if (!options.jsonFile.empty() &&
         !write_json(options.jsonFile, *workspace, refined_contents(options, refined, status, refinement), messages,

@@ -8,6 +8,28 @@
 namespace kalidos::batch {
 namespace {
 
+void write_phase_quantities(JsonWriter& json, const PhaseQuantities& q, std::size_t p)
+{
+    if (!q.brindley.empty()) {
+        json.field("absorption", q.absorption[p].mu).field("density", q.absorption[p].density);
+        json.field("tau", q.tau[p]).field("fraction_brindley", q.brindley[p]);
+    }
+    if (!q.absolute.empty())
+        json.field("fraction_of_sample", q.absolute[p]);
+}
+
+void write_quantities(JsonWriter& json, const PhaseQuantities& q, const PhaseOptions& options)
+{
+    json.key("quantities").begin_object();
+    if (!q.brindley.empty())
+        json.field("particle_diameter", options.brindley).field("mean_absorption", q.meanMu);
+    if (!q.absolute.empty())
+        json.field("standard", options.standard).field("standard_weighed", options.standardPercent / 100)
+            .field("amorphous", q.amorphous);
+    write_texts(json, "notes", q.notes);
+    json.end_object();
+}
+
 void write_phases(JsonWriter& json, const MixtureRun& run)
 {
     json.key("phases").begin_array();
@@ -29,6 +51,8 @@ void write_phases(JsonWriter& json, const MixtureRun& run)
             const RefinedPhase& refined = run.refinement->phases.at(p);
             json.field("fraction_su", refined.fraction.su).field("r_bragg", refined.rBragg);
         }
+        if (run.quantities)
+            write_phase_quantities(json, *run.quantities, p);
         json.end_object();
     }
     json.end_array();
@@ -82,11 +106,14 @@ void write_fit(JsonWriter& json, const PhaseFit& fit)
 
 }  // namespace
 
-void write_mixture_json(std::ostream& out, const MixtureRun& run, const std::vector<std::string>& messages)
+void write_mixture_json(std::ostream& out, const MixtureRun& run, const std::vector<std::string>& messages,
+                        const PhaseOptions& options)
 {
     JsonWriter json(out);
     json.begin_object();
     write_phases(json, run);
+    if (run.quantities)
+        write_quantities(json, *run.quantities, options);
     const StructureModel& first = run.workspaces.front()->model;
     json.key("wavelengths").begin_array();
     for (int i = 1; i <= first.wavelengths.count; ++i)

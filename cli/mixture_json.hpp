@@ -1,6 +1,7 @@
 // The JSON document of a mixture: its phases, their reflections, the pattern and the fit.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -8,8 +9,10 @@
 #include <vector>
 
 #include "mixture/mixture.hpp"
+#include "mixture/phase_quantities.hpp"
 #include "mixture/phase_fit.hpp"
 #include "model/workspace.hpp"
+#include "phase_options.hpp"
 #include "refinement/refinement.hpp"
 
 namespace kalidos::batch {
@@ -22,8 +25,11 @@ struct MixtureRun {
     std::optional<PhaseFit> fit;
     std::optional<RefinementResult> refinement;  // --refine: the fractions come from its scales
     std::string refinementListing;               // appended to fstr.out
+    std::filesystem::path data;                  // the data folder (the mass attenuation table)
+    std::optional<PhaseQuantities> quantities;   // --brindley, --standard
 };
 
-void write_mixture_json(std::ostream& out, const MixtureRun& run, const std::vector<std::string>& messages);
+void write_mixture_json(std::ostream& out, const MixtureRun& run, const std::vector<std::string>& messages,
+                        const PhaseOptions& options);
 
 }  // namespace kalidos::batch

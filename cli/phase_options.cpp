@@ -1,6 +1,7 @@
 #include "phase_options.hpp"
 
 #include <cmath>
+#include <optional>
 
 #include "batch_options.hpp"
 #include "mixture/mixture_phase.hpp"
@@ -54,6 +55,34 @@ bool all_within(const std::vector<double>& values, double low, double high)
     return std::all_of(values.begin(), values.end(), [&](double v) { return v >= low && v <= high; });
 }
 
+// --brindley D (µm) or --standard N:PERCENT.
+bool read_quantity_option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& next,
+                          PhaseOptions& phases, std::string& error)
+{
+    const std::string text = next < arguments.size() ? arguments[next++] : std::string();
+    if (name == "--brindley") {
+        const auto diameter = decimal_number(text);
+        if (!diameter || !(*diameter > 0) || *diameter > 1000) {
+            error = "option --brindley: the particles' diameter must lie above 0 and at most 1000 micrometres";
+            return false;
+        }
+        phases.brindley = *diameter;
+        return true;
+    }
+    const std::size_t colon = text.find(':');
+    const auto phase = decimal_number(text.substr(0, colon));
+    const auto percent = colon == std::string::npos ? std::nullopt : decimal_number(text.substr(colon + 1));
+    if (!phase || !percent || *phase < 1 || *phase > kMaxPhases || *phase != std::floor(*phase) || !(*percent > 0) ||
+        !(*percent < 100)) {
+        error = "option --standard: \"" + text + "\" is not N:PERCENT, the standard's phase from 1 and its weight "
+                "percent of the whole sample (above 0, below 100)";
+        return false;
+    }
+    phases.standard = static_cast<int>(*phase);
+    phases.standardPercent = *percent;
+    return true;
+}
+
 }  // namespace
 
 OptionRead read_phase_option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& next,
@@ -67,6 +96,8 @@ OptionRead read_phase_option(const std::string& name, const std::vector<std::str
         phases.fitFractions = true;
         return OptionRead::Read;
     }
+    if (name == "--brindley" || name == "--standard")
+        return read_quantity_option(name, arguments, next, phases, error) ? OptionRead::Read : OptionRead::Error;
     if (!list && name != "--phase-preferred")
         return OptionRead::NotProfile;
     if (next >= arguments.size()) {
@@ -88,6 +119,10 @@ std::string phase_options_problem(const PhaseOptions& phases, std::size_t phaseC
     const bool mixture = phases.mixture();
     if (!mixture && (!phases.sizes.empty() || !phases.strains.empty() || !phases.preferred.empty()))
         return "--phase-sizes, --phase-strains and --phase-preferred need --fractions or --fit-fractions";
+    if ((phases.brindley > 0 || phases.standard > 0) && (!mixture || phaseCount < 2))
+        return "--brindley and --standard need several structure files with --fractions, --fit-fractions or --refine";
+    if (phases.standard > static_cast<int>(phaseCount))
+        return "option --standard: there is no phase " + std::to_string(phases.standard);
     if (!mixture)
         return {};
     if (phaseCount > static_cast<std::size_t>(kMaxPhases))

@@ -1,5 +1,6 @@
 // The command-line options that make the structure files the phases of one sample: --fractions,
-// --fit-fractions and each phase's own --phase-sizes, --phase-strains and --phase-preferred.
+// --fit-fractions and each phase's own --phase-sizes, --phase-strains and --phase-preferred; and
+// what the fractions become: --brindley (microabsorption) and --standard (the amorphous content).
 #pragma once
 
 #include <string>
@@ -18,6 +19,9 @@ struct PhaseOptions {
     std::vector<double> strains;    // --phase-strains: microstrain per phase, %
     std::vector<std::pair<int, PreferredOrientation>> preferred;  // --phase-preferred N:H,K,L,R[,F]
     bool refined = false;           // --refine with several structure files: refined together
+    double brindley = 0;            // --brindley D: the particles' diameter, µm (0: no correction)
+    int standard = 0;               // --standard N:PERCENT: phase N (from 1) weighed in at PERCENT wt%
+    double standardPercent = 0;
 
     bool mixture() const { return !fractions.empty() || fitFractions || refined; }
 };

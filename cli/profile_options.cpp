@@ -65,6 +65,26 @@ private:
     std::string& error_;
 };
 
+// --monochromator 2THETA [incident|diffracted], --capillary MUR, --plate MUT, --roughness P Q,
+// --overspill SLIT LENGTH.
+bool read_correction(const std::string& name, ValueReader& in, IntensityCorrections& c)
+{
+    if (name == "--monochromator") {
+        if (!in.number(c.monochromatorTwoTheta))
+            return false;
+        if (in.optional_word({"diffracted", "incident"}) == 1)
+            c.monochromatorPlace = MonochromatorPlace::Incident;
+        return true;
+    }
+    if (name == "--capillary")
+        return in.number(c.cylinderMuR);
+    if (name == "--plate")
+        return in.number(c.plateMuT);
+    if (name == "--roughness")
+        return in.number(c.roughnessP) && in.number(c.roughnessQ);
+    return in.number(c.slitDegrees) && in.number(c.sampleLengthMm);  // --overspill
+}
+
 bool read_values(const std::string& name, ValueReader& in, ProfileSettings& s)
 {
     if (name == "--profile") {
@@ -97,7 +117,9 @@ bool read_values(const std::string& name, ValueReader& in, ProfileSettings& s)
         return in.number(s.zeroShift);
     if (name == "--transparency")
         return in.number(s.transparency);
-    return in.number(s.displacementMm) && in.number(s.radiusMm);  // --displacement
+    if (name == "--displacement")
+        return in.number(s.displacementMm) && in.number(s.radiusMm);
+    return read_correction(name, in, s.corrections);
 }
 
 }  // namespace
@@ -107,7 +129,8 @@ OptionRead read_profile_option(const std::string& name, const std::vector<std::s
 {
     static const char* const names[] = {"--profile", "--gauss",    "--lorentz", "--size",
                                         "--strain",  "--asymmetry", "--zero",    "--displacement",
-                                        "--transparency"};
+                                        "--transparency", "--monochromator", "--capillary", "--plate",
+                                        "--roughness", "--overspill"};
     bool known = false;
     for (const char* n : names)
         known = known || name == n;

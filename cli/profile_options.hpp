@@ -1,5 +1,6 @@
 // The command-line options of the profile settings: --profile, --gauss, --lorentz, --size, --strain,
-// --asymmetry, --zero, --displacement.
+// --asymmetry, --zero, --displacement, --transparency, and the intensity corrections --monochromator,
+// --capillary, --plate, --roughness, --overspill.
 #pragma once
 
 #include <string>

@@ -49,6 +49,15 @@ A mixture (the structure files are the phases of one sample, at most 16)
                                    chi2, zero_shift, zero_shift_su, background, cycles,
                                    converged, notes}. fstr.out and fstr2.out hold each
                                    phase's listings under a line naming it.
+  --brindley D                     the fractions corrected for microabsorption (Brindley)
+                                   for particles of diameter D micrometres: each phase's
+                                   linear absorption mu from its cell and
+                                   mass_attenuation.dat; JSON phases[] absorption,
+                                   density, tau, fraction_brindley; quantities
+                                   {particle_diameter, mean_absorption, notes}
+  --standard N:PERCENT             phase N is an internal standard weighed in at PERCENT
+                                   wt% of the sample: phases[].fraction_of_sample and
+                                   quantities {standard, standard_weighed, amorphous}
 
 Rietveld refinement (against the one --observed diagram; several structure files are
 the phases of one sample)
@@ -59,6 +68,7 @@ the phases of one sample)
                                    scale, background, zero, displacement, profile (TCH U V
                                    W X Y, or the seed profile's U V W), asymmetry (S/L,
                                    H/L and, for X-rays, the specimen's transparency),
+                                   absorption (muR, muT), roughness (roughP, roughQ),
                                    cell (the parameters the lattice leaves free),
                                    size, strain, preferred (March-Dollase r), xyz (as free
                                    as each site allows), biso, occupancy, adp (the atoms
@@ -86,7 +96,9 @@ the phases of one sample)
                                    several phases one file each, FILE's name followed by
                                    _1, _2, ... before its extension
                                    Parameter names: zero, displacement, U, V, W, X, Y, SL,
-                                   HL, transparency, bkg0..bkg12; per phase (from 0)
+                                   HL, transparency, muR, muT, roughP, roughQ (with
+                                   --capillary, --plate, --roughness), bkg0..bkg12;
+                                   per phase (from 0)
                                    0::scale, 0::a ... 0::gamma, 0::size, 0::strain,
                                    0::r, 0::B; per atom
                                    0::x:Al1, 0::y:Al1, 0::z:Al1, 0::B:Al1, 0::occ:Al1,
@@ -203,6 +215,20 @@ Radiation (default: X-ray tube, CuKa1)
   --neutron                        neutrons (give the wavelength with --lambda)
   --synchrotron P                  X-ray synchrotron with polarisation p (0 <= p <= 1)
   --anomalous brcow|sasaki         read f' and f'' from brcow.an or Sasaki.an
+                                   Without --anode, --lambda or --mixture the lines the
+                                   first --observed file states are used (Kalpha1, Kalpha2
+                                   and their ratio; a message says which), else CuKa1
+  --instrument FILE                the radiation, profile function and widths, axial
+                                   divergence, zero shift, goniometer radius, monochromator
+                                   and slit of an instrument file (KALIDOS's, or GSAS-II's
+                                   .instprm: Type, Lam/Lam1/Lam2/I(L2)/I(L1), Zero,
+                                   Polariz., U V W X Y, SH/L); the sample's size, strain,
+                                   displacement and corrections stay the options'. Cannot
+                                   go with --profile, --gauss, --lorentz, --asymmetry,
+                                   --zero, --uvw, --monochromator, --overspill, --neutron,
+                                   --synchrotron; --anode, --lambda, --mixture replace its
+                                   wavelengths. Refined only as --refine asks
+  --save-instrument FILE           write the run's (refined) instrument as such a file
 
 Calculation
   --range A B                      2-theta range in degrees (default 10 50)
@@ -232,6 +258,21 @@ sqrt(U tan^2 theta + V tan theta + W) from --uvw, peaks at their Bragg angles)
                                    peak spread into an exponential tail towards low
                                    angles of length DEG sin 2-theta (its centroid moved
                                    down as much); 0: diffracted at the surface
+Intensity corrections (each off unless given; kept in an instrument file):
+  --monochromator DEG [incident|diffracted]
+                                   a crystal monochromator reflecting at 2-theta DEG
+                                   (graphite 002 for Cu: 26.6): polarisation factor
+                                   (1 + cos2 2thM cos2 2th) / (1 + cos2 2thM) of the tube
+  --capillary MUR                  Debye-Scherrer capillary of mu R (0-10): its
+                                   transmission (Lobanov and alte da Veiga's analytic
+                                   form, within 1.5 % of the exact one up to 10)
+  --plate MUT                      flat plate of thickness t in reflection:
+                                   1 - exp(-2 mu t / sin theta)
+  --roughness P Q                  surface roughness (Suortti): [P + (1-P) exp(-Q /
+                                   sin theta)] / [P + (1-P) exp(-Q)]; Q 0: smooth
+  --overspill SLIT_DEG LENGTH_MM   fixed divergence slit and the specimen's length:
+                                   the share of the beam on the specimen at low angles
+                                   (the goniometer radius of --displacement, 240 mm)
   --data DIR                       folder of spgr2.dat, the .pos files, csp.lst,
                                    brcow.an and Sasaki.an (default: the installed
                                    data folder)

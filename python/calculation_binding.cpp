@@ -6,6 +6,7 @@
 
 #include "batch_calculation.hpp"
 #include "batch_compare.hpp"
+#include "batch_instrument.hpp"
 #include "batch_many.hpp"
 #include "batch_structure.hpp"
 #include "bindings.hpp"
@@ -175,6 +176,9 @@ py::dict calculate(const Structure& structure, const std::vector<std::string>& a
             status = batch::calculate_loaded(*workspace, options, dataDirectory, messages);
         if (status == batch::kExitSuccess && options.compare &&
             !batch::compare_with_observed(*workspace, options, messages))
+            status = batch::kExitRefused;
+        if (status == batch::kExitSuccess && !options.saveInstrumentFile.empty() &&
+            !batch::save_instrument(workspace->model, options, batch::instrument_comment(options, false), messages))
             status = batch::kExitRefused;
     }
     if (status != batch::kExitSuccess)

@@ -6,6 +6,7 @@
 #include <pybind11/stl.h>
 
 #include "batch_calculation.hpp"
+#include "batch_instrument.hpp"
 #include "batch_mixture.hpp"
 #include "batch_structure.hpp"
 #include "bindings.hpp"
@@ -34,6 +35,15 @@ py::dict phase_dict(const MixtureRun& run, std::size_t p)
         d["size"] = f.sizeNm.value, d["size_su"] = f.sizeNm.su;
         d["cell_scale"] = f.cellScale.value, d["cell_scale_su"] = f.cellScale.su;
         d["contributes"] = f.contributes;
+    }
+    if (run.quantities) {
+        const PhaseQuantities& q = *run.quantities;
+        if (!q.brindley.empty()) {
+            d["absorption"] = q.absorption[p].mu, d["density"] = q.absorption[p].density;
+            d["tau"] = q.tau[p], d["fraction_brindley"] = q.brindley[p];
+        }
+        if (!q.absolute.empty())
+            d["fraction_of_sample"] = q.absolute[p];
     }
     return d;
 }
@@ -110,6 +120,14 @@ py::dict mixture_result(const MixtureRun& run, const std::vector<std::string>& m
         wavelengths.append(py::make_tuple(first.wavelengths.values[i], first.wavelengths.weights[i]));
     result["wavelengths"] = wavelengths;
     result["fit"] = run.fit ? py::object(fit_dict(*run.fit)) : py::object(py::none());
+    result["quantities"] = py::none();
+    if (run.quantities) {
+        py::dict q;
+        q["mean_absorption"] = run.quantities->meanMu, q["notes"] = run.quantities->notes;
+        if (!run.quantities->absolute.empty())
+            q["amorphous"] = run.quantities->amorphous;
+        result["quantities"] = q;
+    }
     result["messages"] = messages;
     if (listings) {
         const batch::MixtureListings texts = batch::mixture_listings(run);
@@ -133,6 +151,7 @@ py::dict calculate_mixture(const std::vector<Structure>& structures, const std::
     std::ostringstream ignored;
     StreamMessages messages(ignored, false);
     MixtureRun run;
+    run.data = dataDirectory;
     bool done = false;
     {
         py::gil_scoped_release released;
@@ -140,7 +159,10 @@ py::dict calculate_mixture(const std::vector<Structure>& structures, const std::
         for (std::size_t p = 0; p < structures.size(); ++p)
             names.push_back(phase_name(structures[p], p));
         done = calculate_phases(structures, options, dataDirectory, messages, run.workspaces) == batch::kExitSuccess &&
-               batch::complete_mixture(options, names, messages, run);
+               batch::complete_mixture(options, names, messages, run) &&
+               (options.saveInstrumentFile.empty() ||
+                batch::save_instrument(run.workspaces.front()->model, options,
+                                       batch::instrument_comment(options, options.refine.active()), messages));
     }
     if (!done)
         raise_error(messages.texts(), "The calculation was refused");

@@ -4,6 +4,8 @@
 #include <pybind11/stl.h>
 
 #include "batch_calculation.hpp"
+#include "batch_instrument.hpp"
+#include "batch_mixture.hpp"
 #include "batch_refine.hpp"
 #include "bindings.hpp"
 #include "refinement_json.hpp"
@@ -22,6 +24,42 @@ py::dict curve_arrays(const RefinementCurves& c)
                     py::arg("calculated") = array_of(c.calculated), py::arg("background") = array_of(c.background),
                     py::arg("difference") = array_of(c.difference), py::arg("sigma") = array_of(c.sigma),
                     py::arg("phases") = phases);
+}
+
+// --brindley, --standard of several phases: each phase's quantities beside its refined fraction.
+py::object quantities_of(const batch::BatchOptions& options, const batch::RefinementRun& run,
+                         const std::vector<std::unique_ptr<Workspace>>& workspaces,
+                         const std::filesystem::path& dataDirectory, batch::StreamMessages& messages, bool& refused)
+{
+    if (!(options.phases.brindley > 0 || options.phases.standard > 0))
+        return py::none();
+    std::vector<MixturePhase> phases(workspaces.size());
+    for (std::size_t p = 0; p < workspaces.size(); ++p) {
+        std::string why;
+        if (!make_mixture_phase(*workspaces[p], run.result.phases.at(p).name, run.result.phases.at(p).fraction.value,
+                                phases[p], why)) {
+            messages.note(why);
+            refused = true;
+            return py::none();
+        }
+    }
+    PhaseQuantities q;
+    if (!batch::mixture_quantities(options, phases, dataDirectory, messages, q)) {
+        refused = true;
+        return py::none();
+    }
+    py::dict d;
+    if (!q.brindley.empty()) {
+        std::vector<double> mu, density;
+        for (const PhaseAbsorption& a : q.absorption)
+            mu.push_back(a.mu), density.push_back(a.density);
+        d["absorption"] = mu, d["density"] = density, d["tau"] = q.tau, d["fraction_brindley"] = q.brindley;
+        d["particle_diameter"] = options.phases.brindley, d["mean_absorption"] = q.meanMu;
+    }
+    if (!q.absolute.empty())
+        d["fraction_of_sample"] = q.absolute, d["amorphous"] = q.amorphous;
+    d["notes"] = q.notes;
+    return d;
 }
 
 py::dict refinement_result(const batch::RefinementRun& run, const std::vector<std::unique_ptr<Workspace>>& workspaces,
@@ -73,9 +111,16 @@ py::dict refine_structures(const std::vector<Structure>& structures, const std::
         done = done && batch::refine_phases(options, phases, names, messages, run) &&
                batch::calculate_refined(options, run, phases, messages);
     }
-    if (!done)
+    bool refused = false;
+    py::object quantities = done ? quantities_of(options, run, workspaces, dataDirectory, messages, refused) : py::none();
+    refused = refused || (done && !options.saveInstrumentFile.empty() &&
+                          !batch::save_instrument(workspaces.front()->model, options,
+                                                  batch::instrument_comment(options, true), messages));
+    if (!done || refused)
         raise_error(messages.texts(), "The refinement was refused");
-    return refinement_result(run, workspaces, messages.texts());
+    py::dict result = refinement_result(run, workspaces, messages.texts());
+    result["quantities"] = quantities;
+    return result;
 }
 
 }  // namespace

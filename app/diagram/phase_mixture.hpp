@@ -12,6 +12,7 @@
 #include "mixture/mixture.hpp"
 #include "mixture/phase_calculation.hpp"
 #include "mixture/phase_fit.hpp"
+#include "mixture/phase_quantities.hpp"
 
 namespace kalidos::app {
 
@@ -78,6 +79,10 @@ public:
     // calculated range, then takes the fitted values. Empty, or why no fit was made.
     std::string fit(const PhaseFitSettings& settings, PhaseFit& result);
     const std::optional<PhaseFit>& last_fit() const { return lastFit_; }
+
+    // The fractions beside the phases' absorption (Brindley) and an internal standard's weight, from the
+    // fractions as they stand. Empty, or why they cannot be worked out.
+    std::string quantities(const QuantitySettings& settings, PhaseQuantities& quantities) const;
 
     // The reflection contributing most to the mixture whose abscissa in `mode` (θ, 2θ or Q = 2π/d)
     // lies within [low, high]; none without a mixture.

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -18,7 +19,8 @@ namespace kalidos::app {
 namespace {
 
 const char* const kHeaders[Tfphases::ColumnCount] = {"Show", "", "File", "Weight fraction", "Size nm",
-                                                     "Strain %", "Orientation h k l r", "Formula / Z"};
+                                                     "Strain %", "Orientation h k l r", "Formula / Z",
+                                                     "Brindley"};
 
 const std::vector<FileFilter> kStructureFilters = {
     {"Structure files", "*.cry *.ins *.inp *.res *.cel *.lzy *.cif"},
@@ -101,14 +103,32 @@ Tfphases::Tfphases(PhaseMixture& mixture, DiagramServices services, std::functio
     note_ = new QLabel(this);
     note_->setObjectName("PhaseNote");
     note_->setWordWrap(true);
+    particle_ = new QLineEdit(this);
+    particle_->setObjectName("ParticleDiameter");
+    particle_->setPlaceholderText(QString::fromUtf8("particles µm"));
+    particle_->setToolTip("The particles' diameter, micrometres: the fractions corrected for microabsorption "
+                          "(Brindley) in the last column");
+    particle_->setFixedWidth(90);
+    standard_ = new QLineEdit(this);
+    standard_->setObjectName("InternalStandard");
+    standard_->setPlaceholderText("standard N:%");
+    standard_->setToolTip("Phase N weighed into the sample at this weight percent: the amorphous content");
+    standard_->setFixedWidth(100);
+    quantities_ = new QLabel(this);
+    quantities_->setObjectName("PhaseQuantities");
     auto* buttons = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{add_, remove_, fit_, fitSizes_, fitCells_})
+    for (QWidget* w : std::initializer_list<QWidget*>{add_, remove_, fit_, fitSizes_, fitCells_,
+                                                      new QLabel(QString::fromUtf8("Particles µm"), this), particle_,
+                                                      new QLabel("Standard N:%", this), standard_})
         buttons->addWidget(w);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
+    layout->addWidget(quantities_);
     layout->addWidget(note_);
+    connect(particle_, &QLineEdit::editingFinished, this, &Tfphases::update_quantities);
+    connect(standard_, &QLineEdit::editingFinished, this, &Tfphases::update_quantities);
     connect(add_, &QPushButton::clicked, this, &Tfphases::add_phase);
     connect(remove_, &QPushButton::clicked, this, &Tfphases::remove_phase);
     connect(fit_, &QPushButton::clicked, this, &Tfphases::fit_fractions);
@@ -132,6 +152,7 @@ void Tfphases::refresh()
     for (int row = 0; row < table_->rowCount(); ++row)
         fill_row(row);
     filling_ = false;
+    update_quantities();
 }
 
 // Items are kept and rewritten, never replaced: a row is filled again from inside its own

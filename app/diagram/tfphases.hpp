@@ -1,6 +1,7 @@
 // The "Phases" window of the diagram window: the mixture's phases in a table (shown, colour, file,
 // weight fraction, size, strain, preferred orientation, formula), extra phases added and removed,
-// and the fit of the fractions to the first observed diagram.
+// the fit of the fractions to the first observed diagram, and on request the fractions corrected for
+// microabsorption and the amorphous content beside an internal standard.
 #pragma once
 
 #include <optional>
@@ -12,6 +13,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
@@ -21,7 +23,7 @@ namespace kalidos::app {
 class Tfphases : public QWidget {
     Q_OBJECT
   public:
-    enum Column { Shown, Colour, File, Fraction, Size, Strain, Orientation, Formula, ColumnCount };
+    enum Column { Shown, Colour, File, Fraction, Size, Strain, Orientation, Formula, Brindley, ColumnCount };
 
     // `changed` redraws the diagram after any change of the mixture.
     Tfphases(PhaseMixture& mixture, DiagramServices services, std::function<void()> changed,
@@ -40,6 +42,9 @@ class Tfphases : public QWidget {
     void remove_phase();
     // Fit fractions: the fit, its fractions in the table and its figures under it.
     void fit_fractions();
+    // The Brindley column and the amorphous content, as the particle size and the standard ask (both
+    // empty: the column hidden).
+    void update_quantities();
     // A line under the table (the figures of a fit, the reflection a click named).
     void show_note(const QString& text);
     QString note() const;
@@ -63,6 +68,9 @@ class Tfphases : public QWidget {
     QCheckBox* fitSizes_ = nullptr;
     QCheckBox* fitCells_ = nullptr;
     QLabel* note_ = nullptr;
+    QLineEdit* particle_ = nullptr;  // particles' diameter, µm, for the Brindley correction
+    QLineEdit* standard_ = nullptr;  // "N:percent", an internal standard
+    QLabel* quantities_ = nullptr;
 };
 
 }  // namespace kalidos::app

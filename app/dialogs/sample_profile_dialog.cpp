@@ -23,6 +23,7 @@ SampleProfileDialog::SampleProfileDialog(StructureModel& model, Messages& messag
     column->addWidget(build_sample_group());
     column->addWidget(build_orientation_group());
     column->addWidget(build_instrument_group());
+    column->addWidget(build_corrections_group());
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help);
     column->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
@@ -105,6 +106,28 @@ QWidget* SampleProfileDialog::build_instrument_group()
     return group;
 }
 
+QWidget* SampleProfileDialog::build_corrections_group()
+{
+    auto* group = new QGroupBox("Intensity corrections (0: none)");
+    auto* grid = new QGridLayout(group);
+    add_field(grid, 0, 0, kFieldMonochromator, "Monochromator 2θ");
+    monochromatorPlace_ = new QComboBox;
+    monochromatorPlace_->setObjectName("MonochromatorPlace");
+    monochromatorPlace_->addItems({"in the diffracted beam", "in the incident beam"});
+    grid->addWidget(monochromatorPlace_, 0, 3, 1, 3);
+    add_field(grid, 1, 0, kFieldCylinder, "Capillary μR");
+    add_field(grid, 1, 3, kFieldPlate, "Thin plate μt");
+    add_field(grid, 2, 0, kFieldRoughnessP, "Roughness p");
+    add_field(grid, 2, 3, kFieldRoughnessQ, "Roughness q");
+    add_field(grid, 3, 0, kFieldSlit, "Divergence slit");
+    add_field(grid, 3, 3, kFieldSampleLength);
+    auto* note = new QLabel(QString::fromUtf8(
+        "Graphite 002 for Cu Kα: 26.6°. Roughness (Suortti): [p + (1 − p) exp(−q/sinθ)]\n"
+        "/ [p + (1 − p) exp(−q)]. A fixed slit spills the beam past a short sample at low angles."));
+    grid->addWidget(note, 4, 0, 1, 6);
+    return group;
+}
+
 QWidget* SampleProfileDialog::build_orientation_group()
 {
     auto* group = new QGroupBox(QString::fromUtf8("Preferred orientation (March\u2013Dollase) and displacement"));
@@ -132,6 +155,7 @@ void SampleProfileDialog::start()
     const ProfileEntry entry = profile_entry_from(model_.profile);
     function_->setCurrentIndex(entry.function == ProfileFunction::Tch ? 1 : 0);
     strain_->setCurrentIndex(entry.strainShape == StrainShape::Lorentzian ? 1 : 0);
+    monochromatorPlace_->setCurrentIndex(entry.monochromatorPlace == MonochromatorPlace::Incident ? 1 : 0);
     for (int f = 0; f < kProfileFieldCount; ++f)
         edits_[static_cast<std::size_t>(f)]->setText(QString::fromStdString(entry.texts[static_cast<std::size_t>(f)]));
     const SampleEntry sample = sample_entry_from(model_.sample);
@@ -147,6 +171,8 @@ bool SampleProfileDialog::accept_entries()
     ProfileEntry entry;
     entry.function = function_->currentIndex() == 1 ? ProfileFunction::Tch : ProfileFunction::Seed;
     entry.strainShape = strain_->currentIndex() == 1 ? StrainShape::Lorentzian : StrainShape::Gaussian;
+    entry.monochromatorPlace =
+        monochromatorPlace_->currentIndex() == 1 ? MonochromatorPlace::Incident : MonochromatorPlace::Diffracted;
     for (int f = 0; f < kProfileFieldCount; ++f)
         entry.texts[static_cast<std::size_t>(f)] = edits_[static_cast<std::size_t>(f)]->text().toStdString();
     SampleEntry sample;

@@ -1,5 +1,5 @@
 // The "Sample and profile" dialog: profile function, crystallite size and strain, axial divergence,
-// zero shift and sample displacement, with their units and ranges.
+// zero shift and sample displacement, the intensity corrections, with their units and ranges.
 #pragma once
 
 #include <QDialog>
@@ -34,6 +34,7 @@ public:
     QLineEdit* field(int index) { return edits_[static_cast<std::size_t>(index)]; }
     QComboBox* function_box() { return function_; }
     QComboBox* strain_box() { return strain_; }
+    QComboBox* monochromator_place_box() { return monochromatorPlace_; }
     QLineEdit* sample_field(int index) { return sampleEdits_[static_cast<std::size_t>(index)]; }
     QCheckBox* isotropic_box() { return isotropic_; }
 
@@ -43,12 +44,14 @@ private:
     QWidget* build_sample_group();
     QWidget* build_instrument_group();
     QWidget* build_orientation_group();
+    QWidget* build_corrections_group();
 
     StructureModel& model_;
     Messages& messages_;
     std::array<QLineEdit*, kProfileFieldCount> edits_{};
     QComboBox* function_ = nullptr;
     QComboBox* strain_ = nullptr;
+    QComboBox* monochromatorPlace_ = nullptr;
     std::array<QLineEdit*, kSampleFieldCount> sampleEdits_{};
     QCheckBox* isotropic_ = nullptr;
 };

@@ -20,6 +20,17 @@ constexpr ProfileNumber kProfileNumbers[] = {
     {"displacementMm", &ProfileSettings::displacementMm}, {"radiusMm", &ProfileSettings::radiusMm},
     {"transparency", &ProfileSettings::transparency}};
 
+// The intensity corrections, kept since they were known: a setting without them keeps none.
+struct CorrectionNumber {
+    const char* key;
+    double IntensityCorrections::*member;
+};
+constexpr CorrectionNumber kCorrectionNumbers[] = {
+    {"monochromatorTwoTheta", &IntensityCorrections::monochromatorTwoTheta},
+    {"cylinderMuR", &IntensityCorrections::cylinderMuR},   {"plateMuT", &IntensityCorrections::plateMuT},
+    {"roughnessP", &IntensityCorrections::roughnessP},     {"roughnessQ", &IntensityCorrections::roughnessQ},
+    {"slitDegrees", &IntensityCorrections::slitDegrees},   {"sampleLengthMm", &IntensityCorrections::sampleLengthMm}};
+
 bool read_number(const QSettings& settings, const QString& key, double& value)
 {
     bool ok = false;
@@ -40,6 +51,10 @@ void write_sample_profile(QSettings& settings, const SampleSettings& sample, con
 {
     for (const ProfileNumber& number : kProfileNumbers)
         settings.setValue(QString("profile/") + number.key, profile.*number.member);
+    for (const CorrectionNumber& number : kCorrectionNumbers)
+        settings.setValue(QString("corrections/") + number.key, profile.corrections.*number.member);
+    settings.setValue("corrections/monochromatorPlace",
+                      profile.corrections.monochromatorPlace == MonochromatorPlace::Incident ? "incident" : "diffracted");
     settings.setValue("profile/function", profile.function == ProfileFunction::Tch ? "tch" : "seed");
     settings.setValue("profile/strainShape", profile.strainShape == StrainShape::Lorentzian ? "lorentzian" : "gaussian");
     const PreferredOrientation& po = sample.preferred;
@@ -61,6 +76,13 @@ bool read_sample_profile(const QSettings& settings, SampleSettings& sample, Prof
         if (!later && !read_number(settings, key, p.*number.member))
             return false;
     }
+    for (const CorrectionNumber& number : kCorrectionNumbers) {
+        const QString key = QString("corrections/") + number.key;
+        if (settings.contains(key) && !read_number(settings, key, p.corrections.*number.member))
+            return false;
+    }
+    if (settings.value("corrections/monochromatorPlace").toString() == "incident")
+        p.corrections.monochromatorPlace = MonochromatorPlace::Incident;
     const QString function = settings.value("profile/function").toString();
     const QString shape = settings.value("profile/strainShape").toString();
     if ((function != "tch" && function != "seed") || (shape != "lorentzian" && shape != "gaussian"))

@@ -131,7 +131,10 @@ QWidget* Tfrefine::build_buttons()
     undoButton_ = make_button(row, "Undo", "Undo");
     keep_ = make_button(row, "Keep", "Keep");
     saveCif_ = make_button(row, "SaveRefinedCif", "Save refined CIF...");
-    for (QPushButton* button : {refine_, refineStages_, stopButton_, undoButton_, keep_, saveCif_})
+    saveInstrument_ = make_button(row, "SaveInstrument", "Save instrument...");
+    loadInstrument_ = make_button(row, "LoadInstrument", "Load instrument...");
+    for (QPushButton* button : {refine_, refineStages_, stopButton_, undoButton_, keep_, saveCif_, saveInstrument_,
+                                loadInstrument_})
         layout->addWidget(button);
     layout->addStretch(1);
     QPushButton* help = make_button(row, "RefineHelp", "Help");
@@ -146,6 +149,8 @@ QWidget* Tfrefine::build_buttons()
     connect(undoButton_, &QPushButton::clicked, this, &Tfrefine::undo);
     connect(keep_, &QPushButton::clicked, this, &Tfrefine::keep);
     connect(saveCif_, &QPushButton::clicked, this, &Tfrefine::save_refined_cif);
+    connect(saveInstrument_, &QPushButton::clicked, this, &Tfrefine::save_instrument);
+    connect(loadInstrument_, &QPushButton::clicked, this, &Tfrefine::load_instrument);
     set_running(false);
     return row;
 }
@@ -186,6 +191,7 @@ bool Tfrefine::start()
     tree_->set_checked(remembered.released.empty()
                            ? released_names(parameters_, {"scale", "background"})
                            : std::set<std::string>(remembered.released.begin(), remembered.released.end()));
+    note_stated_radiation();
     set_running(false);
     return true;
 }
@@ -241,6 +247,8 @@ void Tfrefine::set_running(bool running)
     undoButton_->setEnabled(!running && !undo_.empty());
     keep_->setEnabled(!running && result_.has_value());
     saveCif_->setEnabled(!running && result_.has_value());
+    saveInstrument_->setEnabled(!running && ready);
+    loadInstrument_->setEnabled(!running && ready);
     for (QWidget* setting : std::initializer_list<QWidget*>{cycles_, damping_, background_, stagesEdit_})
         setting->setEnabled(!running);
 }

@@ -66,6 +66,13 @@ class Tfrefine : public QWidget {
     void keep();
     // Save refined CIF...: the refined structure of each phase, one file each.
     void save_refined_cif();
+    // Save instrument...: the instrument of the values shown (the start or the last refinement) as a file.
+    void save_instrument();
+    // Load instrument...: an instrument file's profile, zero shift and asymmetry into every phase (Undo
+    // takes them back); those parameters are then unchecked.
+    void load_instrument();
+    // A note when the first diagram states other wavelengths than the calculation uses.
+    void note_stated_radiation();
 
     bool running() const { return worker_ != nullptr; }
     int undo_levels() const { return static_cast<int>(undo_.size()); }
@@ -148,6 +155,8 @@ class Tfrefine : public QWidget {
     QPushButton* undoButton_ = nullptr;
     QPushButton* keep_ = nullptr;
     QPushButton* saveCif_ = nullptr;
+    QPushButton* saveInstrument_ = nullptr;
+    QPushButton* loadInstrument_ = nullptr;
 };
 
 }  // namespace kalidos::app

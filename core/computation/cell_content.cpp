@@ -77,6 +77,9 @@ bool cell_content(const StructureModel& model, CellContent& content, std::string
     const double volume = cell_volume(model.cell, kExactDegreesToRadians);
     content.volume = volume > 0 ? volume : 0;  // a cell no lattice can have holds nothing
     content.formula = formula_text(counts, content.z);
+    content.atoms.clear();
+    for (const ElementCount& c : counts)
+        content.atoms.emplace_back(c.element.atomic_number(), c.count);
     return true;
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/structure_model.hpp"
 
@@ -13,6 +15,8 @@ struct CellContent {
     double formulaMass = 0;   // g/mol of one formula unit
     double volume = 0;        // Å³
     std::string formula;      // e.g. "Ca F2", elements in the order the atoms list them
+    // Each element's atoms in the cell, in the same order: atomic number and count.
+    std::vector<std::pair<int, double>> atoms;
 
     double cell_mass() const { return z * formulaMass; }
     // Z·M·V, to which a phase's scale factor is inversely proportional at a given weight fraction.

@@ -5,6 +5,7 @@
 
 #include "computation/listing_header.hpp"
 #include "computation/listing_sections.hpp"
+#include "computation/monochromator_polarisation.hpp"
 #include "computation/preferred_orientation.hpp"
 #include "computation/reflection_generation.hpp"
 #include "computation/scattering.hpp"
@@ -74,6 +75,8 @@ double lorentz_polarisation(const StructureModel& m, double theta)
         return 1 / d;
     if (m.xraySource == kSynchrotronSource)
         return (m.polarisation * cos2 * cos2 + (1 - m.polarisation)) / d;
+    if (m.profile.corrections.monochromatorTwoTheta > 0)
+        return monochromator_polarisation(theta, m.profile.corrections.monochromatorTwoTheta) / d;
     return (1 + cos2 * cos2) * 0.5 / d;
 }
 

@@ -21,7 +21,8 @@ bool xray_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngine&
 // run's factor G, fixed on the first pass.
 bool neutron_pass(Workspace& workspace, ListingFiles& files, StructureFactorEngine& engine, Messages& messages);
 
-// The Lorentz-polarisation factor at the Bragg angle θ (radians) for the model's radiation and source.
+// The Lorentz-polarisation factor at the Bragg angle θ (radians) for the model's radiation and source
+// (a tube's with its monochromator when the profile settings name one).
 double lorentz_polarisation(const StructureModel& model, double theta);
 
 // G = 1000 / (S²·operatorCount³), times 4 when inversionAdded, S = Σ atomMultiplicity·Fermi length.

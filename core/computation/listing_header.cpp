@@ -26,6 +26,15 @@ double anomalous(const Table<Table<double, kMaxElements>, kAnomalousWavelengths>
     return w <= kAnomalousWavelengths ? table[w][e] : 0.0;  // no f', f'' beyond the fourth wavelength
 }
 
+// The tube's monochromator, which the Lp column includes; nothing without one.
+void write_monochromator(const StructureModel& m, std::ostream& out)
+{
+    const IntensityCorrections& c = m.profile.corrections;
+    if (c.monochromatorTwoTheta > 0)
+        out << "Monochromator 2Theta=" << fmt_fixed(c.monochromatorTwoTheta, 7, 2)
+            << (c.monochromatorPlace == MonochromatorPlace::Incident ? " (incident beam)\n" : " (diffracted beam)\n");
+}
+
 void write_source_lines(const StructureModel& m, std::ostream& out)
 {
     if (m.radiation == kNeutrons) {
@@ -35,6 +44,7 @@ void write_source_lines(const StructureModel& m, std::ostream& out)
         out << "Polarisation p=" << fmt_fixed(m.polarisation, 7, 2) << '\n';
     } else {
         out << "KALIDOS. Powder diffraction diagram (Source: X ray tube)\n" << std::string(56, '-') << '\n';
+        write_monochromator(m, out);
     }
 }
 
@@ -126,6 +136,8 @@ void write_short_header(const Workspace& workspace, std::ostream& out)
             << std::string(76, '-') << '\n';
         if (synchrotron)
             out << "\nPolarisation p=" << fmt_fixed(m.polarisation, 7, 2) << '\n';
+        else
+            write_monochromator(m, out);
     }
     out << '\n' << listing_date(workspace) << "\n\nResults for:" << m.title << '\n';
     out << (neutrons ? "Cell     : " : "Cell    : ") << cell_values(m.cell) << '\n';

@@ -1,6 +1,7 @@
 #include "computation/peak_terms.hpp"
 
 #include "computation/axial_asymmetry.hpp"
+#include "computation/intensity_correction.hpp"
 #include "computation/peak_shape.hpp"
 #include "computation/specimen_transparency.hpp"
 
@@ -16,12 +17,14 @@ std::vector<ProfileTerm> profile_terms_of(const StructureModel& m, std::span<con
 {
     const ProfileSettings& s = m.profile;
     const bool asymmetric = s.axialSL + s.axialHL > 0;
+    const bool corrected = s.corrections.specimen();
     std::vector<ProfileTerm> terms, copies;
     terms.reserve(reflections.size());
     for (const Reflection& r : reflections) {
         if (peak_width_refusal(m, r.twoTheta))
             continue;
-        const PeakShape p = peak_shape(m, r.twoTheta, r.lambda, r.intensity);
+        const double intensity = corrected ? r.intensity * specimen_intensity_factor(s, r.twoTheta) : r.intensity;
+        const PeakShape p = peak_shape(m, r.twoTheta, r.lambda, intensity);
         const ProfileTerm term{p.position, p.fwhm / 2, p.heightEta, p.height};
         if (!asymmetric && s.transparency == 0) {
             terms.push_back(term);

@@ -12,7 +12,8 @@ namespace kalidos {
 // The terms of the merged reflections, in their order, as peak_shape gives them (with the default
 // settings: position 2θ, half width H = √(U·tan²θ + V·tan θ + W), η = 0.5, height 0.1·intensity);
 // with axial divergence each peak becomes its FCJ copies, and with a transparent specimen these spread
-// along its tail towards low angles. Reflections whose width is refused are left
+// along its tail towards low angles. The specimen's and the beam's factors (absorption, roughness,
+// overspill) scale each peak at its Bragg angle. Reflections whose width is refused are left
 // out (the run that made them was refused).
 std::vector<ProfileTerm> profile_terms(const Workspace& workspace);
 

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "diagram_files/diagram_import.hpp"
+#include "diagram_files/measured_radiation.hpp"
 #include "diagram_files/scan_reading.hpp"
 #include "util/pascal_format.hpp"
 
@@ -20,8 +21,9 @@ double q_of(double twoTheta, double halfDegree, double lambda)
     return lambda > 0 ? 4 * std::numbers::pi * std::sin(twoTheta * halfDegree) / lambda : 0;
 }
 
-// The first diagram read while no radiation is defined sets the range and the wavelength.
-// A file that gives no wavelength (0) sets the range only.
+// The first diagram read while no radiation is defined sets the range and the wavelength (its
+// mean; adopt_stated_lines then puts a stated doublet in its place). A file that gives no
+// wavelength (0) sets the range only.
 void adopt_radiation(StructureModel& model, const ScanHeader& header)
 {
     model.twoTheta1 = model.enteredTwoTheta1 = header.firstAngle;
@@ -37,6 +39,17 @@ void adopt_radiation(StructureModel& model, const ScanHeader& header)
     set.shortest = set.longest = lambda;
     model.q1 = model.enteredQ1 = q_of(model.twoTheta1, kHalfDegreeAdoption, lambda);
     model.q2 = model.enteredQ2 = q_of(model.twoTheta2, kHalfDegreeAdoption, lambda);
+}
+
+// A first diagram stating Kα1 and Kα2 with their ratio gives both lines, not their mean.
+void adopt_stated_lines(Workspace& workspace, const ScanHeader& header, Messages& messages)
+{
+    if (!header.measured)
+        return;
+    const MeasuredRadiation radiation = measured_radiation(header.measured->wavelengths, header.measured->format);
+    if (radiation.lines.size() > 1 && use_measured_radiation(workspace, radiation, messages))
+        messages.warning(radiation_taken_text(header.fileName, radiation,
+                                              "the anode list or Multiple wavelengths choose another"));
 }
 
 void check_wavelength(const WavelengthSet& set, double lambda, Messages& messages)
@@ -94,6 +107,7 @@ ImportResult add_observed_slot(Workspace& workspace, Messages& messages, const S
     ++observed.importCounter;
     if (model.wavelengths.count == 0 && observed.importCounter == 1) {
         adopt_radiation(model, header);
+        adopt_stated_lines(workspace, header, messages);
         result.radiationAdopted = true;
     } else if (model.wavelengths.count > 0) {
         check_wavelength(model.wavelengths, header.meanLambda, messages);

@@ -34,6 +34,8 @@ bool read_v1(const ByteView& file, RawScan& scan, Messages& messages)
     scan.anode = "?";
     scan.lambda1 = file.f32(72);
     scan.lambda2 = file.f32(76);
+    // The header has no ratio; its mean weighs Kα2 half as much as Kα1.
+    scan.ratio = scan.lambda2 > 0 ? 0.5 : 0;
     scan.meanLambda = scan.lambda2 > 0 ? (2 * scan.lambda1 + scan.lambda2) / 3 : scan.lambda1;
     const double step = file.f32(12), start = file.f32(24);
     std::vector<double> values;
@@ -72,7 +74,8 @@ bool read_v2(const ByteView& file, RawScan& scan, Messages& messages)
     return true;
 }
 
-// v3: file header of 712 bytes (range count at 12), then a 304-byte range header and m bytes of
+// v3: file header of 712 bytes (range count at 12; the tube's mean, Kα1, Kα2, Kβ and I(Kα2)/I(Kα1) as
+// doubles from 616), then a 304-byte range header and m bytes of
 // supplementary headers before the data. A file of one range is read to its end; of several
 // ranges, the first one only, with its own point count.
 bool read_v3(const ByteView& file, RawScan& scan, Messages& messages)
@@ -82,6 +85,7 @@ bool read_v3(const ByteView& file, RawScan& scan, Messages& messages)
     scan.meanLambda = file.f64(616);
     scan.lambda1 = file.f64(624);
     scan.lambda2 = file.f64(632);
+    scan.ratio = scan.lambda2 > 0 ? file.f64(648) : 0;
     const double start = file.f64(728), step = file.f64(888);
     const long long supplement = file.i32(968);
     if (!file.fits(0, 1016) || supplement < 0 || !file.fits(1016, static_cast<std::size_t>(supplement))) {

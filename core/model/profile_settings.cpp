@@ -1,6 +1,7 @@
 #include "model/profile_settings.hpp"
 
 #include <cmath>
+#include <span>
 #include <sstream>
 
 namespace kalidos {
@@ -26,11 +27,21 @@ std::string profile_settings_problem(const ProfileSettings& s)
         {&kAxialLimit, s.axialSL},         {&kAxialLimit, s.axialHL},       {&kZeroLimit, s.zeroShift},
         {&kDisplacementLimit, s.displacementMm}, {&kRadiusLimit, s.radiusMm},
         {&kTransparencyLimit, s.transparency}};
-    for (const auto& [limit, value] : checks) {
-        std::string message = out_of_range_message(*limit, value);
-        if (!message.empty())
-            return message;
-    }
+    const IntensityCorrections& c = s.corrections;
+    const std::pair<const ProfileLimit*, double> corrections[] = {
+        {&kMonochromatorLimit, c.monochromatorTwoTheta}, {&kCylinderLimit, c.cylinderMuR},
+        {&kPlateLimit, c.plateMuT},                      {&kRoughnessPLimit, c.roughnessP},
+        {&kRoughnessQLimit, c.roughnessQ},               {&kSlitLimit, c.slitDegrees},
+        {&kSampleLengthLimit, c.sampleLengthMm}};
+    using Checks = std::span<const std::pair<const ProfileLimit*, double>>;
+    for (const Checks list : {Checks(checks), Checks(corrections)})
+        for (const auto& [limit, value] : list) {
+            std::string message = out_of_range_message(*limit, value);
+            if (!message.empty())
+                return message;
+        }
+    if ((c.slitDegrees > 0) != (c.sampleLengthMm > 0))
+        return "The divergence slit and the sample length go together: give both or neither!";
     return {};
 }
 

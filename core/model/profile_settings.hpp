@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "model/intensity_corrections.hpp"
+
 namespace kalidos {
 
 enum class ProfileFunction {
@@ -29,6 +31,7 @@ struct ProfileSettings {
     double zeroShift = 0;             // Z, degrees 2θ
     double displacementMm = 0;        // sample displacement s, mm
     double radiusMm = 240;            // goniometer radius R, mm
+    IntensityCorrections corrections;  // monochromator, absorption, roughness, overspill: none
 
     bool operator==(const ProfileSettings&) const = default;
 };
@@ -58,6 +61,13 @@ inline constexpr ProfileLimit kTransparencyLimit{"Specimen transparency", 0, 2, 
 inline constexpr ProfileLimit kZeroLimit{"Zero shift", -5, 5, "deg"};
 inline constexpr ProfileLimit kDisplacementLimit{"Sample displacement", -5, 5, "mm"};
 inline constexpr ProfileLimit kRadiusLimit{"Goniometer radius", 50, 1000, "mm"};
+inline constexpr ProfileLimit kMonochromatorLimit{"Monochromator 2-theta", 0, 120, "deg"};
+inline constexpr ProfileLimit kCylinderLimit{"Capillary mu R", 0, 10, ""};  // the absorption formula's range
+inline constexpr ProfileLimit kPlateLimit{"Plate mu t", 0, 100, ""};
+inline constexpr ProfileLimit kRoughnessPLimit{"Roughness p", 0, 1, ""};
+inline constexpr ProfileLimit kRoughnessQLimit{"Roughness q", 0, 10, ""};
+inline constexpr ProfileLimit kSlitLimit{"Divergence slit", 0, 20, "deg"};
+inline constexpr ProfileLimit kSampleLengthLimit{"Sample length", 0, 200, "mm"};
 
 // The message refusing `value` for `limit`, empty when it lies in the range.
 std::string out_of_range_message(const ProfileLimit& limit, double value);

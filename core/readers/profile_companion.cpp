@@ -1,6 +1,5 @@
 #include "readers/profile_companion.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -8,35 +7,17 @@
 #include <vector>
 
 #include "model/sample_defaults.hpp"
+#include "readers/profile_lines.hpp"
 
 namespace kalidos {
 namespace {
 
 constexpr const char* kHeader = "KALIDOS sample and profile";
 
-std::string number(double value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-// Reads the numbers after the key into `targets`; false when there are too few or one is not a number.
-bool read_numbers(const std::vector<std::string>& words, std::initializer_list<double*> targets)
-{
-    std::size_t i = 1;
-    for (double* target : targets) {
-        if (i >= words.size() || !parse_real(words[i], *target))
-            return false;
-        ++i;
-    }
-    return true;
-}
-
 bool read_preferred(const std::vector<std::string>& w, PreferredOrientation& p)
 {
     double h = 0, k = 0, l = 0;
-    if (!read_numbers(w, {&h, &k, &l, &p.ratio, &p.fraction}))
+    if (!read_setting_numbers(w, {&h, &k, &l, &p.ratio, &p.fraction}))
         return false;
     p.h = static_cast<int>(h), p.k = static_cast<int>(k), p.l = static_cast<int>(l);
     return h == p.h && k == p.k && l == p.l && (p.h || p.k || p.l) && p.ratio > 0 && p.fraction >= 0 &&
@@ -47,7 +28,7 @@ bool read_preferred(const std::vector<std::string>& w, PreferredOrientation& p)
 bool read_count(const std::vector<std::string>& w, int low, int high, int& target)
 {
     double number = 0;
-    if (!read_numbers(w, {&number}) || number != std::floor(number) || number < low || number > high)
+    if (!read_setting_numbers(w, {&number}) || number != std::floor(number) || number < low || number > high)
         return false;
     target = static_cast<int>(number);
     return true;
@@ -70,7 +51,7 @@ bool read_refinement_line(const std::vector<std::string>& w, RefinementSettings&
         return read_count(w, 1, 1000, r.cycles);
     if (key == "refine-background")
         return read_count(w, 0, 12, r.backgroundOrder);
-    return read_numbers(w, {&r.damping}) && r.damping > 0;  // refine-damping
+    return read_setting_numbers(w, {&r.damping}) && r.damping > 0;  // refine-damping
 }
 
 bool is_refinement_key(const std::string& key)
@@ -90,7 +71,7 @@ std::string refinement_lines(const RefinementSettings& r)
     if (!r.stages.empty())
         text += "refine-stages " + r.stages + "\n";
     text += "refine-cycles " + std::to_string(r.cycles) + "\n";
-    text += "refine-damping " + number(r.damping) + "\n";
+    text += "refine-damping " + setting_number(r.damping) + "\n";
     return text + "refine-background " + std::to_string(r.backgroundOrder) + "\n";
 }
 
@@ -103,29 +84,7 @@ bool read_line(const std::vector<std::string>& w, ProfileSettings& s, SampleSett
         sample.isotropic = true;
         return true;
     }
-    if (key == "profile" && w.size() > 1 && (w[1] == "seed" || w[1] == "tch")) {
-        s.function = w[1] == "tch" ? ProfileFunction::Tch : ProfileFunction::Seed;
-        return true;
-    }
-    if (key == "strain" && w.size() > 2 && (w[2] == "gauss" || w[2] == "lorentz")) {
-        s.strainShape = w[2] == "lorentz" ? StrainShape::Lorentzian : StrainShape::Gaussian;
-        return read_numbers(w, {&s.strainPercent});
-    }
-    if (key == "gauss")
-        return read_numbers(w, {&s.gaussU, &s.gaussV, &s.gaussW, &s.gaussP});
-    if (key == "lorentz")
-        return read_numbers(w, {&s.lorentzX, &s.lorentzY});
-    if (key == "size")
-        return read_numbers(w, {&s.sizeNm, &s.scherrerK});
-    if (key == "asymmetry")
-        return read_numbers(w, {&s.axialSL, &s.axialHL});
-    if (key == "zero")
-        return read_numbers(w, {&s.zeroShift});
-    if (key == "displacement")
-        return read_numbers(w, {&s.displacementMm, &s.radiusMm});
-    if (key == "transparency")
-        return read_numbers(w, {&s.transparency});
-    return key != "profile" && key != "strain";  // a later setting: skipped
+    return read_profile_line(w, s) != LineRead::Bad;  // a later setting's line: skipped
 }
 
 }  // namespace
@@ -141,18 +100,21 @@ std::string format_profile_companion(const ProfileSettings& s, const SampleSetti
 {
     std::string text = std::string(kHeader) + "\n";
     text += std::string("profile ") + (s.function == ProfileFunction::Tch ? "tch" : "seed") + "\n";
-    text += "gauss " + number(s.gaussU) + ' ' + number(s.gaussV) + ' ' + number(s.gaussW) + ' ' + number(s.gaussP) + "\n";
-    text += "lorentz " + number(s.lorentzX) + ' ' + number(s.lorentzY) + "\n";
-    text += "size " + number(s.sizeNm) + ' ' + number(s.scherrerK) + "\n";
-    text += "strain " + number(s.strainPercent) + (s.strainShape == StrainShape::Lorentzian ? " lorentz" : " gauss") + "\n";
-    text += "asymmetry " + number(s.axialSL) + ' ' + number(s.axialHL) + "\n";
-    text += "zero " + number(s.zeroShift) + "\n";
-    text += "displacement " + number(s.displacementMm) + ' ' + number(s.radiusMm) + "\n";
+    text += "gauss " + setting_number(s.gaussU) + ' ' + setting_number(s.gaussV) + ' ' + setting_number(s.gaussW) + ' ' +
+            setting_number(s.gaussP) + "\n";
+    text += "lorentz " + setting_number(s.lorentzX) + ' ' + setting_number(s.lorentzY) + "\n";
+    text += "size " + setting_number(s.sizeNm) + ' ' + setting_number(s.scherrerK) + "\n";
+    text += "strain " + setting_number(s.strainPercent) +
+            (s.strainShape == StrainShape::Lorentzian ? " lorentz" : " gauss") + "\n";
+    text += "asymmetry " + setting_number(s.axialSL) + ' ' + setting_number(s.axialHL) + "\n";
+    text += "zero " + setting_number(s.zeroShift) + "\n";
+    text += "displacement " + setting_number(s.displacementMm) + ' ' + setting_number(s.radiusMm) + "\n";
     if (s.transparency != 0)  // a later setting: files without it stay as they were
-        text += "transparency " + number(s.transparency) + "\n";
+        text += "transparency " + setting_number(s.transparency) + "\n";
+    text += correction_lines(s.corrections);  // likewise
     const PreferredOrientation& p = sample.preferred;
     text += "preferred " + std::to_string(p.h) + ' ' + std::to_string(p.k) + ' ' + std::to_string(p.l) + ' ' +
-            number(p.ratio) + ' ' + number(p.fraction) + "\n";
+            setting_number(p.ratio) + ' ' + setting_number(p.fraction) + "\n";
     if (sample.isotropic)
         text += "isotropic\n";
     return text + refinement_lines(refinement);

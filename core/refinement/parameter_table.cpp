@@ -23,6 +23,7 @@ constexpr const char* kTensorNames[6] = {"U11", "U22", "U33", "U12", "U13", "U23
 constexpr double kStartSizeNm = 1000;       // a released size with none to start from
 constexpr double kStartStrainPercent = 0.01;  // a released strain starting at 0 has no slope
 constexpr double kStartAxial = 0.02;          // S/L or H/L: nor has an axial divergence at 0
+constexpr double kThinnestPlate = 0.01;       // μt
 // Starts that barely change the diagram, for a stage tried again from where the one before ended.
 constexpr double kSmallSizeNm = 1e4;
 constexpr double kSmallStrainPercent = 1e-3;
@@ -94,6 +95,32 @@ void apply_ties(ParameterTable& table, int first, const ComponentTies& ties, con
     }
 }
 
+// The specimen's intensity factors that are switched on, each within the range the settings accept.
+void add_corrections(const IntensityCorrections& c, Builder& b)
+{
+    struct Row {
+        bool on;
+        const char* name;
+        const char* group;
+        double value;
+        Quantity quantity;
+        const ProfileLimit& limit;
+    };
+    const Row rows[] = {{c.cylinderMuR > 0, "muR", "absorption", c.cylinderMuR, Quantity::CylinderMuR, kCylinderLimit},
+                        {c.plateMuT > 0, "muT", "absorption", c.plateMuT, Quantity::PlateMuT, kPlateLimit},
+                        {c.roughness(), "roughP", "roughness", c.roughnessP, Quantity::RoughnessP, kRoughnessPLimit},
+                        {c.roughness(), "roughQ", "roughness", c.roughnessQ, Quantity::RoughnessQ, kRoughnessQLimit}};
+    for (const Row& row : rows) {
+        if (!row.on)
+            continue;
+        b.add(row.name, row.group, row.name, -1, "", row.value, row.quantity);
+        // A plate of no thickness diffracts nothing, where μt = 0 in the settings means an infinite one.
+        b.last().lower = row.quantity == Quantity::PlateMuT ? kThinnestPlate : row.limit.low;
+        b.last().upper = row.limit.high;
+        b.last().step = 1e-4;
+    }
+}
+
 void guard_around(ModelParameter& row, double reach)
 {
     row.lower = row.info.value - reach;
@@ -153,6 +180,7 @@ void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
         b.last().guardUpper = true;
         b.last().step = 1e-3;
     }
+    add_corrections(p.corrections, b);
     for (int k = 0; k <= backgroundOrder; ++k) {
         const std::string name = "bkg" + std::to_string(k);
         b.add(name, "background", name, -1, "", 0, Quantity::Background);

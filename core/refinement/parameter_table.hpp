@@ -13,6 +13,7 @@ namespace kalidos {
 
 enum class Quantity {
     Zero, Displacement, WidthU, WidthV, WidthW, WidthX, WidthY, AxialSL, AxialHL, Transparency, Background,
+    CylinderMuR, PlateMuT, RoughnessP, RoughnessQ,
     Scale, Cell, Size, Strain, MarchDollase, OverallB,
     Position, Biso, Occupancy, Tensor,
 };

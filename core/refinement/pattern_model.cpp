@@ -58,6 +58,10 @@ void apply_diagram_row(const ModelParameter& row, double v, StructureModel& m)
     case Quantity::AxialSL: p.axialSL = v; break;
     case Quantity::AxialHL: p.axialHL = v; break;
     case Quantity::Transparency: p.transparency = v; break;
+    case Quantity::CylinderMuR: p.corrections.cylinderMuR = v; break;
+    case Quantity::PlateMuT: p.corrections.plateMuT = v; break;
+    case Quantity::RoughnessP: p.corrections.roughnessP = v; break;
+    case Quantity::RoughnessQ: p.corrections.roughnessQ = v; break;
     default: break;
     }
 }

@@ -3,7 +3,8 @@
 //
 // Every parameter has one name, which the listings, the JSON, the refined CIF and the window read:
 //   diagram        zero, displacement, U, V, W (the active profile's Gaussian or 50/50 widths),
-//                  X, Y (TCH Lorentzian), SL, HL (axial divergence), bkg0 … bkg12
+//                  X, Y (TCH Lorentzian), SL, HL (axial divergence), bkg0 … bkg12; with the
+//                  corrections switched on: muR (capillary), muT (thin plate), roughP, roughQ
 //   phase p        p::scale, p::a, p::b, p::c, p::alpha, p::beta, p::gamma, p::size, p::strain,
 //                  p::r (March–Dollase), p::B (overall B)
 //   atom of p      p::x:Al1, p::y:Al1, p::z:Al1, p::B:Al1, p::occ:Al1, p::U11:Al1 … p::U23:Al1
@@ -29,7 +30,8 @@ inline constexpr int kDefaultRefinementCycles = 20;
 // The groups a stage releases, as users name them ("overall" is each phase's overall B).
 inline constexpr const char* kRefinementGroups[] = {"scale", "background", "zero",     "displacement", "profile",
                                                     "asymmetry", "cell",   "size",     "strain",       "preferred",
-                                                    "xyz",   "biso",       "occupancy", "adp",         "overall"};
+                                                    "xyz",   "biso",       "occupancy", "adp",         "overall",
+                                                    "absorption", "roughness"};
 
 // One phase of the sample: a structure after a complete calculation (its element table, operators,
 // wavelengths and f', f'' are those the refinement uses), with its own crystallite size, microstrain

@@ -73,7 +73,10 @@ def _number(value):
     return repr(float(value))
 
 
-def _wavelength_arguments(wavelength):
+def _wavelength_arguments(wavelength, observed):
+    if wavelength is None:
+        # The lines the first observed diagram states (kalidos-batch without a wavelength option).
+        return [] if observed else ["--lambda", _number(1.54056)]
     if isinstance(wavelength, str):
         return ["--anode", wavelength]
     if isinstance(wavelength, (int, float)):
@@ -116,6 +119,32 @@ def _profile_arguments(profile=None, gauss=None, lorentz=None, size=None, strain
     return arguments
 
 
+def _correction_arguments(monochromator=None, capillary=None, plate=None, roughness=None, overspill=None,
+                          instrument=None, save_instrument=None, brindley=None, standard=None):
+    arguments = []
+    if instrument is not None:
+        arguments += ["--instrument", str(instrument)]
+    if save_instrument is not None:
+        arguments += ["--save-instrument", str(save_instrument), "--overwrite"]
+    if brindley is not None:
+        arguments += ["--brindley", _number(brindley)]
+    if standard is not None:
+        phase, percent = standard
+        arguments += ["--standard", "%d:%s" % (int(phase), _number(percent))]
+    if monochromator is not None:
+        angle, *place = monochromator if isinstance(monochromator, (list, tuple)) else [monochromator]
+        arguments += ["--monochromator", _number(angle)] + [str(p) for p in place]
+    if capillary is not None:
+        arguments += ["--capillary", _number(capillary)]
+    if plate is not None:
+        arguments += ["--plate", _number(plate)]
+    if roughness is not None:
+        arguments += ["--roughness"] + _numbers("roughness", roughness, (2,))
+    if overspill is not None:
+        arguments += ["--overspill"] + _numbers("overspill", overspill, (2,))
+    return arguments
+
+
 def _phase_arguments(fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None, phase_preferred=None):
     arguments = []
     for option, values in (("--fractions", fractions), ("--phase-sizes", phase_sizes),
@@ -154,23 +183,26 @@ def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=()):
     return arguments
 
 
-def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
-                    uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None,
+def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synchrotron=None,
+                    uvw=None, anomalous=None, observed=(), space_group=None, scan=None,
                     compare=False, fit=(), background=None, preferred=None, isotropic=False, step=None,
                     profile=None, gauss=None, lorentz=None, size=None, strain=None, asymmetry=None, zero=None,
-                    displacement=None, transparency=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
+                    displacement=None, transparency=None, monochromator=None, capillary=None, plate=None,
+                    roughness=None, overspill=None, instrument=None, save_instrument=None, brindley=None,
+                    standard=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
                     phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), structures=1):
     """The kalidos-batch options that stand for these keywords (see calculate); `structures`
     is the number of structure files they are checked for."""
     if radiation not in ("xray", "neutron"):
         raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
-    arguments = _wavelength_arguments(wavelength)
+    arguments = _wavelength_arguments(wavelength, (observed or instrument is not None) and radiation != "neutron")
     if radiation == "neutron":
         arguments.append("--neutron")
     if synchrotron is not None:
         arguments += ["--synchrotron", _number(synchrotron)]
     arguments += ["--range", _number(two_theta[0]), _number(two_theta[1])]
-    arguments += ["--uvw"] + [_number(x) for x in uvw]
+    if uvw is not None:
+        arguments += ["--uvw"] + [_number(x) for x in uvw]
     if anomalous:
         arguments += ["--anomalous", anomalous]
     for file in observed:
@@ -194,6 +226,8 @@ def batch_arguments(wavelength=1.54056, two_theta=(10, 50), radiation="xray", sy
         arguments += ["--step", _number(step)]
     arguments += _profile_arguments(profile, gauss, lorentz, size, strain, asymmetry, zero, displacement,
                                     transparency)
+    arguments += _correction_arguments(monochromator, capillary, plate, roughness, overspill, instrument,
+                                       save_instrument, brindley, standard)
     arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
     arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum)
     if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
@@ -255,6 +289,8 @@ class MixtureResult:
         (value, su), background, cycles, converged, notes and its curves at the points used
         (two_theta, observed, calculated, background_curve, phase_curves); else None.
     structures: each phase's Structure as calculated.
+    quantities: with brindley or standard, {mean_absorption, amorphous (with a standard), notes}
+        beside the phases' absorption, density, tau, fraction_brindley and fraction_of_sample; else None.
     """
     phases: list
     reflections: dict
@@ -264,20 +300,23 @@ class MixtureResult:
     fit: Optional[dict] = None
     listings: Optional[dict] = None
     structures: list = field(default_factory=list, repr=False)
+    quantities: Optional[dict] = None
 
 
-def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray", synchrotron=None,
-              uvw=(0.001, 0, 0.005), anomalous=None, observed=(), space_group=None, scan=None, compare=False,
+def calculate(structure, wavelength=None, two_theta=(10, 50), radiation="xray", synchrotron=None,
+              uvw=None, anomalous=None, observed=(), space_group=None, scan=None, compare=False,
               fit=(), background=None, preferred=None, isotropic=False, step=None, listings=False, data=None,
               **settings):
     """Simulates the powder diagram of `structure` (a Structure or a path to read), or of a list
     of them as the phases of one sample.
 
     wavelength: a float (angstroms, --lambda), an anode name such as "CuKa1" or "MoKmoy"
-        (--anode), or a list of up to four (lambda, weight) pairs (--mixture).
+        (--anode), or a list of up to four (lambda, weight) pairs (--mixture). None: the lines
+        of the instrument file or of the first observed diagram (a message says which), else
+        1.54056.
     two_theta: the range in degrees (--range). radiation: "xray" or "neutron" (--neutron,
         which needs a float wavelength). synchrotron: the polarisation p of a synchrotron
-        source (--synchrotron). uvw: the resolution curve (--uvw). anomalous: "brcow" or
+        source (--synchrotron). uvw: the resolution curve (--uvw; None: 0.001, 0, 0.005). anomalous: "brcow" or
         "sasaki" (--anomalous). observed: measured diagram files (--observed). space_group:
         a symbol replacing the structure's group (--space-group). scan: the scan of a
         multi-scan observed file (--scan). compare: fit each observed diagram against the
@@ -293,6 +332,18 @@ def calculate(structure, wavelength=1.54056, two_theta=(10, 50), radiation="xray
         "lorentz") (--strain); asymmetry: (S/L, H/L) (--asymmetry); zero: degrees (--zero);
         displacement: (mm, goniometer radius mm) (--displacement); transparency: the
         specimen's 1/(2 mu R), degrees (--transparency).
+    The intensity corrections (each None: none): monochromator: 2-theta of the monochromator,
+        degrees, or (degrees, "incident" or "diffracted") (--monochromator); capillary: mu R of a
+        Debye-Scherrer capillary (--capillary); plate: mu t of a thin flat plate (--plate);
+        roughness: Suortti's (p, q) (--roughness); overspill: (slit degrees, sample length mm) of a
+        fixed divergence slit (--overspill).
+    instrument: an instrument file (KALIDOS or GSAS-II .instprm) giving the radiation and the
+        instrument's profile (--instrument); save_instrument: the file the instrument of the run is
+        written to (--save-instrument, replacing it).
+    Of several phases: brindley: the particles' diameter in micrometres, for the fractions corrected
+        for microabsorption (--brindley); standard: (N, weight percent) of phase N added as an internal
+        standard, for the amorphous content (--standard). The phases' dicts then hold absorption (mu,
+        1/cm), density, tau, fraction_brindley and fraction_of_sample.
     Several structures (a list) are the phases of one sample and need fractions (--fractions,
         one weight fraction per structure) or fit_fractions=True (--fit-fractions, fitted to the
         first observed diagram, with fit=["size", "cell"] to fit each phase's size and cell
@@ -348,6 +399,9 @@ class Refinement:
         difference, sigma and phases (each phase's share).
     structures: the refined structures (Structure), calculated again.
     listing: the text kalidos-batch appends to fstr.out. messages: the program's messages.
+    quantities: with brindley or standard (several phases), per phase lists absorption (mu, 1/cm),
+        density, tau, fraction_brindley and fraction_of_sample beside phases[].fraction, and
+        particle_diameter, mean_absorption, amorphous, notes; else None.
     """
     stages: list
     points: int
@@ -365,6 +419,7 @@ class Refinement:
     outcome: str = ""
     notes: list = field(default_factory=list)
     messages: list = field(default_factory=list)
+    quantities: Optional[dict] = None
 
     def value(self, name):
         """(value, su) of the refined parameter `name` ("0::a", "zero", "0::x:Al1")."""

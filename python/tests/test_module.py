@@ -77,7 +77,8 @@ class AgainstTheBatchRunner(unittest.TestCase):
     def test_profile_and_mixture_settings_equal_the_batch_runner(self):
         profile = {"wavelength": "CuKa1", "two_theta": (20, 100), "profile": "tch", "gauss": (0.003, -0.001, 0.004, 0.0),
                    "lorentz": (0.01, 0.03), "size": (80, 0.94), "strain": (0.05, "lorentz"), "asymmetry": (0.03, 0.02),
-                   "zero": 0.04, "displacement": (0.1, 217), "transparency": 0.05}
+                   "zero": 0.04, "displacement": (0.1, 217), "transparency": 0.05, "monochromator": (26.6, "incident"),
+                   "capillary": 0.8, "plate": 2.0, "roughness": (0.4, 0.3), "overspill": (1.0, 20)}
         cif = os.path.join(os.path.dirname(self.cifs[0]), "amcsd_corundum_Sapphire.cif")
         self.assertTrue(self.compare(cif, profile))
         plain = kalidos.calculate(cif, wavelength="CuKa1", two_theta=(20, 100)).pattern["intensity"]

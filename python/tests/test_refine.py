@@ -9,7 +9,7 @@ import numpy as np
 
 sys.path.insert(0, os.path.dirname(__file__))
 import kalidos  # noqa: E402
-from support import EXAMPLES, batch_json  # noqa: E402
+from support import EXAMPLES, REALDATA, batch_json  # noqa: E402
 
 
 class RefineLikeTheBatchRunner(unittest.TestCase):
@@ -63,10 +63,33 @@ class RefineLikeTheBatchRunner(unittest.TestCase):
             self.assertLess(abs(fraction - weighed), 3 * phase["fraction_su"] + 1e-4)
         self.assertEqual(len(result.structures), 2)
         self.assertEqual(len(result.curves["phases"]), 2)
+        self.assertIsNone(result.quantities)
+        # Brindley's fractions and the instrument file, as kalidos-batch gives them.
+        instrument = os.path.join(self.folder, "lab.instrument")
+        keywords = {"refine": "scale,background", "two_theta": (20, 90), "brindley": 8, "standard": (1, 25)}
+        corrected = kalidos.refine(phases, observed, save_instrument=instrument, **keywords)
+        status, document, err = batch_json(kalidos.batch_arguments(observed=[observed], structures=2, **keywords) +
+                                           phases, self.folder)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(corrected.quantities["fraction_brindley"],
+                         [phase["fraction_brindley"] for phase in document["phases"]])
+        self.assertEqual(corrected.quantities["amorphous"], document["quantities"]["amorphous"])
+        again = kalidos.refine(phases, observed, instrument=instrument, refine="scale,background", two_theta=(20, 90))
+        self.assertEqual(again.rwp, result.rwp)
         with self.assertRaisesRegex(kalidos.KalidosError, "named twice"):
             kalidos.refine(phases[0], observed, refine="scale;scale", two_theta=(20, 90))
         with self.assertRaisesRegex(ValueError, "option --cycles: expected a whole number from 1 to 1000"):
             kalidos.refine(phases[0], observed, cycles=0, two_theta=(20, 90))
+
+    @unittest.skipUnless(REALDATA, "skipped: no real data")
+    def test_the_radiation_of_the_observed_file_without_a_wavelength(self):
+        lab6 = os.path.join(os.path.dirname(__file__), "..", "..", "tests", "data", "instrument", "lab6.cif")
+        raw = os.path.join(REALDATA, "raw", "v3_gsas2tut_LaB6_Jan2018.raw")
+        keywords = {"two_theta": (10, 70), "profile": "tch", "refine": "scale,background;zero,cell"}
+        stated = kalidos.refine(lab6, raw, **keywords)
+        given = kalidos.refine(lab6, raw, wavelength=[(1.5406, 1), (1.54439, 0.5)], **keywords)
+        self.assertEqual((stated.rwp, stated.value("0::a")), (given.rwp, given.value("0::a")))
+        self.assertTrue(any(m.startswith("The radiation of v3_gsas2tut_LaB6_Jan2018.raw is used") for m in stated.messages))
 
 
 if __name__ == "__main__":

@@ -59,5 +59,47 @@ TEST(BatchMixture, FractionsMakeOneDiagramThatFitsBackToThem)
     EXPECT_NE(unequal.err.find("give one value per structure file (2)"), std::string::npos);
 }
 
+// --brindley and --standard beside the fractions: each phase's absorption, τ and corrected fraction,
+// the fractions of the whole sample and the amorphous rest; without them the document is as before.
+TEST(BatchMixture, MicroabsorptionAndAnInternalStandard)
+{
+    const fs::path dir = make_scratch_dir("batch_mixture_brindley");
+    const std::vector<std::string> files = {example("fluorite.cif"), example("zincite.cif"), example("rutile.cif")};
+    std::vector<std::string> arguments = {"--range", "20", "70", "--fractions", "3,5,2", "--json", "-"};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const ProgramRun plain = run_batch_program(arguments, dir);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out.find("quantities"), std::string::npos);
+    EXPECT_EQ(plain.out.find("tau"), std::string::npos);
+    arguments.insert(arguments.begin(), {"--brindley", "10", "--standard", "1:20"});
+    const ProgramRun run = run_batch_program(arguments, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const JsonDocument json(run.out);
+    const sajson::value phases = member(json.root(), "phases"), quantities = member(json.root(), "quantities");
+    double sum = 0, mean = 0, volume = 0;
+    for (std::size_t p = 0; p < 3; ++p) {
+        const sajson::value phase = phases.get_array_element(p);
+        sum += number(phase, "fraction_brindley");
+        volume += number(phase, "fraction_brindley") / number(phase, "density");
+        mean += number(phase, "fraction_brindley") / number(phase, "density") * number(phase, "absorption");
+    }
+    EXPECT_NEAR(sum, 1, 1e-12);
+    EXPECT_NEAR(number(quantities, "mean_absorption"), mean / volume, 1e-9 * mean / volume);
+    // Rutile (μ about 530 cm⁻¹ with Cu Kα1) absorbs most: τ below 1, its fraction raised.
+    const sajson::value rutile = phases.get_array_element(2);
+    EXPECT_NEAR(number(rutile, "absorption"), 530, 20);
+    EXPECT_LT(number(rutile, "tau"), 1);
+    EXPECT_GT(number(rutile, "fraction_brindley"), 0.2);
+    // Fluorite, weighed in at 20 %, is found at fraction_brindley of the crystalline phases.
+    const double found = number(phases.get_array_element(0), "fraction_brindley");
+    EXPECT_NEAR(number(quantities, "amorphous"), 1 - 0.2 / found, 1e-12);
+    EXPECT_NEAR(number(rutile, "fraction_of_sample"), number(rutile, "fraction_brindley") * 0.2 / found, 1e-12);
+    EXPECT_NE(read_text_file(dir / "fstr.out").find("Weight fractions beside the phases' absorption"), std::string::npos);
+
+    const ProgramRun alone = run_batch_program({"--brindley", "5", example("rutile.cif")}, dir);
+    EXPECT_EQ(alone.status, 2);
+    EXPECT_NE(alone.err.find("--brindley and --standard need several structure files"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kalidos::testing

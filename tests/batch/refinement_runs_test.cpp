@@ -137,5 +137,85 @@ TEST(BatchRefinement, MixtureFractionsFromTheRefinedScalesAndRefusals)
     }
 }
 
+// Calibrate, then measure: the instrument refined on a standard without size broadening, saved, and
+// loaded for a sample whose crystallites are 40 nm: the sample's size is refined alone and found.
+TEST(BatchRefinement, AnInstrumentCalibratedOnAStandardServesTheNextSample)
+{
+    const fs::path dir = make_scratch_dir("batch_refine_instrument");
+    const std::vector<std::string> instrument = {"--range", "20", "110", "--step", "0.02", "--profile", "tch",
+                                                 "--gauss", "0.006", "-0.003", "0.004", "0", "--lorentz", "0.02",
+                                                 "0.01", "--zero", "0.03", "--asymmetry", "0.02", "0.015"};
+    std::vector<std::string> standard = instrument, sample = instrument;
+    standard.push_back(example("nacl.cif"));
+    sample.insert(sample.end(), {"--size", "40", example("rutile.cif")});
+    write_counts(standard, dir, "standard.xy", 20000, 5);
+    write_counts(sample, dir, "sample.xy", 20000, 6);
+    const ProgramRun calibrated =
+        run_batch_program({"--range", "20", "110", "--observed", "standard.xy", "--profile", "tch", "--refine",
+                           "scale,background;zero,cell;profile;asymmetry", "--save-instrument", "lab.instrument",
+                           "--json", "-", example("nacl.cif")},
+                          dir);
+    ASSERT_EQ(calibrated.status, 0) << calibrated.err;
+    const std::string file = read_text_file(dir / "lab.instrument");
+    EXPECT_EQ(file.rfind("KALIDOS instrument\n# Refined with nacl.cif against standard.xy", 0), 0u) << file;
+    EXPECT_EQ(file.find("size"), std::string::npos);
+
+    const ProgramRun measured = run_batch_program({"--range", "20", "110", "--observed", "sample.xy", "--instrument",
+                                                   "lab.instrument", "--size", "100", "--refine",
+                                                   "scale,background;cell;size", "--json", "-", example("rutile.cif")},
+                                                  dir);
+    ASSERT_EQ(measured.status, 0) << measured.err;
+    const JsonDocument json(measured.out);
+    double su = 0;
+    const sajson::value refinement = member(json.root(), "refinement");
+    EXPECT_NEAR(refined(refinement, "0::size", su), 40, 3 * su + 0.5);
+    EXPECT_EQ(measured.out.find("\"name\": \"zero\""), std::string::npos);  // the instrument's, not refined
+    EXPECT_NE(measured.out.find("The radiation of lab.instrument is used: λ 1.54056 Å (1)"), std::string::npos);
+
+    const ProgramRun both = run_batch_program({"--instrument", "lab.instrument", "--gauss", "0", "0", "0.01", "0",
+                                               example("rutile.cif")},
+                                              dir);
+    EXPECT_EQ(both.status, 2);
+    EXPECT_NE(both.err.find("--gauss cannot go with it"), std::string::npos) << both.err;
+}
+
+// A RAW file stating Kα1, Kα2 and their ratio refines without --mixture as with it: the file's lines are
+// the radiation, said in a message; --anode chooses another (Kα1 alone, which leaves the Kα2 shoulders
+// unexplained and the cell about 0.002 Å short).
+TEST(BatchRefinement, TheObservedFilesRadiationUnlessAnotherIsGiven)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const fs::path dir = make_scratch_dir("batch_refine_radiation");
+    const auto refine = [&](std::vector<std::string> radiation) {
+        std::vector<std::string> all = {(test_data_dir() / "instrument" / "lab6.cif").string(), "--observed",
+                                        (realdata_dir() / "raw" / "v3_gsas2tut_LaB6_Jan2018.raw").string(),
+                                        "--range", "10", "70", "--profile", "tch", "--background", "6", "--refine",
+                                        "scale,background;zero,cell;profile", "--json", "-"};
+        all.insert(all.end(), radiation.begin(), radiation.end());
+        return run_batch_program(all, dir);
+    };
+    const ProgramRun stated = refine({}), given = refine({"--mixture", "1.5406:1,1.54439:0.5"}),
+                     anode = refine({"--anode", "CuKa1"});
+    ASSERT_EQ(stated.status, 0) << stated.err;
+    ASSERT_EQ(given.status, 0) << given.err;
+    ASSERT_EQ(anode.status, 0) << anode.err;
+    const JsonDocument a(stated.out), b(given.out), c(anode.out);
+    const sajson::value ra = member(a.root(), "refinement"), rb = member(b.root(), "refinement");
+    EXPECT_EQ(number(ra, "rwp"), number(rb, "rwp"));
+    EXPECT_EQ(number(ra, "chi2"), number(rb, "chi2"));
+    double su = 0;
+    EXPECT_EQ(refined(ra, "0::a", su), refined(rb, "0::a", su));
+    EXPECT_NEAR(refined(ra, "0::a", su), 4.1569, 0.002);  // the standard's cell
+    const sajson::value lines = member(a.root(), "wavelengths");
+    ASSERT_EQ(lines.get_length(), 2u);
+    EXPECT_DOUBLE_EQ(number(lines.get_array_element(1), "lambda"), 1.54439);
+    EXPECT_DOUBLE_EQ(number(lines.get_array_element(1), "weight"), 0.5 / 1.5);
+    EXPECT_NE(stated.out.find("The radiation of v3_gsas2tut_LaB6_Jan2018.raw is used: Kα1 1.5406 Å, Kα2 1.54439 Å"),
+              std::string::npos);
+    EXPECT_EQ(given.out.find("The radiation of"), std::string::npos);
+    EXPECT_EQ(member(c.root(), "wavelengths").get_length(), 1u);
+    EXPECT_GT(number(member(c.root(), "refinement"), "rwp"), 1.3 * number(ra, "rwp"));
+}
+
 }  // namespace
 }  // namespace kalidos::testing

@@ -47,6 +47,7 @@ TEST(ProfileSettings, CompanionFileOnlyWhenASettingDiffersAndReadBackExactly)
     m.profile.axialHL = 0.025;
     m.profile.displacementMm = 0.05;
     m.profile.transparency = 0.04;
+    m.profile.corrections = {26.6, MonochromatorPlace::Incident, 0.7, 2.5, 0.3, 0.45, 1, 12};
     m.sample.preferred = {1, 0, -2, 0.8, 0.75};
     m.sample.isotropic = true;
     ASSERT_EQ(save_structure_file(m, (dir / "shaped.cry").string(), messages).status, SaveStatus::Saved);
@@ -95,7 +96,8 @@ TEST(ProfileSettings, DamagedCompanionIsToldAndLeavesTheDefaults)
     ASSERT_TRUE(parse_profile_companion(split_text_lines(written), s, sample, error, &back)) << error;
     EXPECT_TRUE(back == refinement);
     EXPECT_EQ(format_profile_companion(s, sample, {}), written.substr(0, written.find("refine-")));
-    EXPECT_EQ(written.find("transparency"), std::string::npos);  // without it, companions stay as they were
+    for (const char* later : {"transparency", "monochromator", "capillary", "plate", "roughness", "overspill"})
+        EXPECT_EQ(written.find(later), std::string::npos);  // without them, companions stay as they were
     EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "refine-cycles 0"}, s, sample, error, &back));
     EXPECT_FALSE(parse_profile_companion({"KALIDOS sample and profile", "refine-background 2.5"}, s, sample, error));
 
@@ -136,6 +138,16 @@ TEST(ProfileSettings, DialogFieldsAreReadOrRefusedWithTheUsualMessages)
     EXPECT_TRUE(s == kept);
     EXPECT_EQ(messages.warnings, (std::vector<std::string>{"Typing error!", "S/L, H/L must lie between 0 and 0.2!"}));
     EXPECT_EQ(messages.beeps, 2);
+    // The corrections: a slit needs the sample's length.
+    entry.texts[kFieldAxialHL] = "0.01";
+    entry.texts[kFieldSlit] = "1";
+    EXPECT_EQ(read_profile_entry(entry, s, messages), kFieldSlit);
+    EXPECT_NE(messages.warnings.back().find("go together"), std::string::npos);
+    entry.texts[kFieldSampleLength] = "20";
+    entry.texts[kFieldRoughnessQ] = "0.3";
+    entry.monochromatorPlace = MonochromatorPlace::Incident;
+    EXPECT_EQ(read_profile_entry(entry, s, messages), -1);
+    EXPECT_EQ(s.corrections, (IntensityCorrections{0, MonochromatorPlace::Incident, 0, 0, 0, 0.3, 1, 20}));
 
     // A refined value is shown to six digits and kept whole while its field is left alone.
     s.gaussU = 0.05877784081234567;

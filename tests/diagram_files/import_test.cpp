@@ -204,8 +204,13 @@ TEST(LitDiagramme, RietveldWithoutHeaderAsksForTheWavelength)
     EXPECT_EQ(done.status, ImportStatus::Added);
     EXPECT_EQ(ws->rawScan.anode, "Cu");
     EXPECT_DOUBLE_EQ(ws->observed.slots[1].lambda, 1.5418);
-    EXPECT_DOUBLE_EQ(ws->model.wavelengths.values[1], 1.5418);
-    EXPECT_TRUE(messages.warnings.empty());
+    // The lines given with the mean are the radiation, as a file stating them would give it.
+    ASSERT_EQ(ws->model.wavelengths.count, 2);
+    EXPECT_DOUBLE_EQ(ws->model.wavelengths.values[1], 1.54056);
+    EXPECT_DOUBLE_EQ(ws->model.wavelengths.weights[2], 0.5 / 1.5);
+    EXPECT_EQ(messages.warnings, std::vector<std::string>{"The radiation of d.dat is used: Kα1 1.54056 Å, Kα2 1.54439 Å, "
+                                                          "I(Kα2)/I(Kα1) 0.5 (the anode list or Multiple wavelengths "
+                                                          "choose another)"});
 
     std::ofstream(dat, std::ios::trunc) << "\n\n\n\n10 0.5 11\n1 x 3\n";
     EXPECT_EQ(complete_rietveld_import(*ws, messages, {1.5418, 0, 0, 1, "?"}).status, ImportStatus::Abandoned);

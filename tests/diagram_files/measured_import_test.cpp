@@ -75,7 +75,10 @@ TEST(MeasuredImport, ChosenScanIsResampledAndKeptWhole)
     const ImportResult result = add_measured_diagram(*ws, messages, two_scans(), 1);
     ASSERT_EQ(result.status, ImportStatus::Added);
     EXPECT_TRUE(result.radiationAdopted);
-    EXPECT_NEAR(ws->model.wavelengths.values[1], (0.5 * 1.5444 + 1.5406) / 1.5, 1e-12);
+    ASSERT_EQ(ws->model.wavelengths.count, 2);  // Kα1 and Kα2 at 2:1, as the file states them
+    EXPECT_DOUBLE_EQ(ws->model.wavelengths.values[2], 1.5444);
+    EXPECT_DOUBLE_EQ(ws->model.wavelengths.weights[1], 1 / 1.5);
+    EXPECT_EQ(messages.warnings.size(), 1u);
     EXPECT_DOUBLE_EQ(ws->model.twoTheta1, 20);
     EXPECT_NEAR(ws->model.twoTheta2, 20 + 59999 * 0.0005, 1e-9);
     const ObservedSlot& slot = ws->observed.slots[1];

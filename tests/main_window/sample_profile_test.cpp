@@ -38,6 +38,10 @@ TEST_F(SampleProfile, MenuOpensTheSettingsAndOkStoresThemOrRefusesAValueOutOfRan
 
     dialog.field(kFieldZero)->setText("-0.05");
     dialog.field(kFieldTransparency)->setText("0.08");
+    dialog.field(kFieldMonochromator)->setText("26.6");
+    dialog.monochromator_place_box()->setCurrentIndex(1);
+    dialog.field(kFieldRoughnessP)->setText("0.4");
+    dialog.field(kFieldRoughnessQ)->setText("0.3");
     dialog.sample_field(kFieldRatio)->setText("0.7");
     dialog.isotropic_box()->setChecked(true);
     press_ok(dialog);
@@ -45,6 +49,8 @@ TEST_F(SampleProfile, MenuOpensTheSettingsAndOkStoresThemOrRefusesAValueOutOfRan
     EXPECT_EQ(ws->model.profile.function, ProfileFunction::Tch);
     EXPECT_EQ(ws->model.profile.zeroShift, -0.05);
     EXPECT_EQ(ws->model.profile.transparency, 0.08);
+    EXPECT_EQ(ws->model.profile.corrections,
+              (IntensityCorrections{26.6, MonochromatorPlace::Incident, 0, 0, 0.4, 0.3, 0, 0}));
     EXPECT_EQ(ws->model.sample.preferred.ratio, 0.7);
     EXPECT_TRUE(ws->model.sample.isotropic);
 

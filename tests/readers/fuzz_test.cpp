@@ -1,8 +1,10 @@
-// Every reader fed truncated and mutated copies of real and own files: each copy reads or is
-// refused with a message, and the model's counts stay within their tables.
+// Every reader, of the structure files and of the instrument files, fed truncated and mutated copies
+// of real and own files: each copy reads or is refused with a message, and the model's counts stay
+// within their tables.
 #include "readers/cif_blocks.hpp"
 #include "readers/cif_reader.hpp"
 #include "readers/cry_file.hpp"
+#include "readers/instrument_file.hpp"
 #include "readers/lazy_pulverix_reader.hpp"
 #include "readers/powdercell_reader.hpp"
 #include "readers/shelx_readers.hpp"
@@ -39,6 +41,9 @@ std::vector<std::filesystem::path> seed_files()
     if (testing::have_realdata()) {
         for (const char* folder : {"cif", "shelx"})
             for (const auto& entry : std::filesystem::directory_iterator(testing::realdata_dir() / folder))
+                files.push_back(entry.path());
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(testing::realdata_dir()))
+            if (entry.path().extension() == ".instprm")
                 files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
@@ -120,6 +125,14 @@ void feed_every_reader(const std::string& text, const std::string& where)
     run("lzy", [&](Messages& m) { return read_lazy_pulverix_lines(*model, lines, m); });
     for (const CifBlock& block : scan_cif_blocks(lines))
         run("cif", [&](Messages& m) { return read_cif_block(*model, cif_block_lines(lines, block), m); });
+    // The instrument files: read into an instrument the settings accept, or refused with a reason.
+    Instrument instrument;
+    std::vector<std::string> notes;
+    std::string error;
+    if (read_instrument_text(text, instrument, notes, error))
+        EXPECT_EQ(instrument_problem(instrument), "") << where;
+    else
+        EXPECT_FALSE(error.empty()) << where << " / instrument: refused without a message";
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -267,6 +268,47 @@ TEST_F(RefinementWindowTest, StopEndsWithinOneCycleAndUndoGoesBackPressByPress)
     EXPECT_TRUE(stages->text().isEmpty());
     EXPECT_FALSE(button("Undo")->isEnabled());
     EXPECT_FALSE(program->diagram_window().refinement_shown());
+}
+
+// Save instrument writes the values shown; Load instrument puts a calibrated instrument (here GSAS-II's
+// .instprm) into the phases, leaves its parameters unchecked, and Undo takes it back.
+TEST_F(RefinementWindowTest, InstrumentSavedAndLoaded)
+{
+    // The diagram's doublet was taken with it: no note. Kα1 alone in the main window: the note says so.
+    EXPECT_FALSE(window().notes().contains("states"));
+    WavelengthSet& set = program->workspace().model.wavelengths;
+    set.count = 1;
+    window().start();
+    EXPECT_TRUE(window().notes().contains(QString::fromUtf8("qarr_CORUNDUM.RD states Kα1 1.540562 Å, Kα2 1.54439 Å")))
+        << window().notes().toStdString();
+    set.count = 2;
+    window().start();
+    check({"Zero shift", "Scale"});
+    const std::map<std::string, double> start = shown_values();
+    dialogs.answers.push_back(ChosenFile{(dir / "shown.instrument").string(), 0});
+    button("SaveInstrument")->click();
+    const std::string saved = kalidos::testing::read_text_file(dir / "shown.instrument");
+    EXPECT_EQ(saved.rfind("KALIDOS instrument\n# Calculated with", 0), 0u) << saved;
+    EXPECT_NE(saved.find("zero " + QString::number(start.at("zero")).toStdString()), std::string::npos) << saved;
+
+    std::ofstream(dir / "lab.instprm") << "#GSAS-II instrument parameter file\nType:PXC\nLam1:1.540562\n"
+                                          "Lam2:1.54439\nI(L2)/I(L1):0.5\nZero:0.012\nPolariz.:0.5\nU:2\n"
+                                          "V:-1\nW:3\nX:1.5\nY:0.5\nSH/L:0.04\n";
+    dialogs.answers.push_back(ChosenFile{(dir / "lab.instprm").string(), 1});
+    button("LoadInstrument")->click();
+    const ProfileSettings& loaded = window().phases().front().model.profile;
+    EXPECT_EQ(loaded.function, ProfileFunction::Tch);
+    EXPECT_DOUBLE_EQ(loaded.zeroShift, 0.012);
+    EXPECT_DOUBLE_EQ(loaded.lorentzY, 0.015);
+    EXPECT_DOUBLE_EQ(shown_values().at("zero"), 0.012);
+    EXPECT_EQ(item("Zero shift")->checkState(ParameterTree::Name), Qt::Unchecked);
+    EXPECT_EQ(item("Scale")->checkState(ParameterTree::Name), Qt::Checked);
+    EXPECT_TRUE(window().notes().contains("Instrument loaded"));
+    button("Undo")->click();
+    const std::map<std::string, double> undone = shown_values();
+    for (const auto& [name, value] : start)
+        EXPECT_EQ(undone.count(name) ? undone.at(name) : -999, value) << name;
+    EXPECT_EQ(undone.size(), start.size());
 }
 
 // README's pictures: three presses as a user makes them on the measured corundum from 15 to 145°,
