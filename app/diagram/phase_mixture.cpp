@@ -1,6 +1,8 @@
 #include "diagram/phase_mixture.hpp"
 
 #include "drawing/diagram_geometry.hpp"  // for reflection_abscissa
+#include "indexing/cell_structure.hpp"      // for cell_reflections
+#include "mixture/cell_content.hpp"        // for cell_volume
 #include "readers/cif_blocks.hpp"         // for kDummyCifName
 
 #include <algorithm>
@@ -81,6 +83,30 @@ bool PhaseMixture::add(const std::string& path, Messages& messages)
     return true;
 }
 
+bool PhaseMixture::add_structure(const StructureModel& structure, const std::string& name, Messages& messages)
+{
+    if (entries_.empty() || workspace_.results.pattern.pointCount == 0) {
+        beep_and_warn(messages, "Calculate the main structure before adding phases");
+        return false;
+    }
+    if (entries_.size() >= static_cast<std::size_t>(kMaxPhases)) {
+        beep_and_warn(messages, "A mixture holds at most " + std::to_string(kMaxPhases) + " phases");
+        return false;
+    }
+    PhaseEntry entry;
+    entry.refined = std::make_shared<const StructureModel>(structure);
+    entry.phase.name = name;
+    const double fraction = structure.atomCount == 0 ? 0.0 : 1.0 / static_cast<double>(entries_.size());
+    MixturePhase phase;
+    if (!calculate(entry, entry.settings, fraction, messages, phase))
+        return false;
+    entry.phase = std::move(phase);
+    entries_.push_back(std::move(entry));
+    forget_fit();
+    update_pattern();
+    return true;
+}
+
 void PhaseMixture::remove(std::size_t index)
 {
     if (index == 0 || index >= entries_.size())
@@ -122,12 +148,37 @@ bool PhaseMixture::keep_refined(std::size_t index, const StructureModel& refined
     return true;
 }
 
+bool PhaseMixture::cell_phase(const StructureModel& structure, const std::string& name, const PhaseSettings& settings,
+                              double fraction, Messages& messages, MixturePhase& phase) const
+{
+    phase = MixturePhase{};
+    phase.name = name;
+    phase.fraction = fraction;
+    phase.sizeNm = settings.sizeNm;
+    auto model = std::make_shared<StructureModel>(structure);
+    share_experiment(workspace_.model, settings, *model);
+    phase.content.volume = cell_volume(model->cell);
+    const WavelengthSet& w = model->wavelengths;
+    for (int i = 1; i <= w.count; ++i)
+        for (Reflection r : cell_reflections(*model, w.values[i], model->enteredTwoTheta1, model->enteredTwoTheta2,
+                                             messages))
+            phase.reflections.push_back(r);
+    phase.model = std::move(model);
+    if (phase.reflections.empty()) {
+        messages.warning(name + ": no reflection in the calculated range");
+        return false;
+    }
+    return true;
+}
+
 bool PhaseMixture::calculate(const PhaseEntry& entry, const PhaseSettings& settings, double fraction,
                              Messages& messages, MixturePhase& phase) const
 {
     if (!entry.refined)
         return calculate_mixture_phase(entry.path, workspace_.model, settings, data_directory(), fraction,
                                        messages, phase);
+    if (entry.refined->atomCount == 0)
+        return cell_phase(*entry.refined, entry.phase.name, settings, fraction, messages, phase);
     const auto calculated = calculate_phase_structure(*entry.refined, workspace_.model, settings, messages);
     std::string why;
     if (calculated && make_mixture_phase(*calculated, entry.phase.name, fraction, phase, why))

@@ -34,6 +34,8 @@ class Tfphases : public QWidget {
     // Add phase...: the open dialog, then the file calculated as an extra phase.
     void add_phase();
     bool add_phase_file(const std::string& path);
+    // A structure made in the program (a cell found by indexing) added under `name`.
+    bool add_phase_structure(const StructureModel& structure, const std::string& name);
     // Remove: the selected extra phase.
     void remove_phase();
     // Fit fractions: the fit, its fractions in the table and its figures under it.

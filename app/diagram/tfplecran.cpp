@@ -4,6 +4,7 @@
 #include "diagram/phase_mixture.hpp"
 #include "diagram/picture_widget.hpp"
 #include "diagram/tfidentify.hpp"
+#include "diagram/tfindex.hpp"
 #include "diagram/tfphases.hpp"
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfprint.hpp"
@@ -89,6 +90,10 @@ void Tfplecran::creation()
     identify_ = new Tfidentify(
         workspace_, services_, [this](const std::vector<StickLine>& lines) { show_candidate_sticks(lines); },
         [this](const std::string& file) { return add_identified_phase(file); }, this);
+    indexing_ = new Tfindex(
+        workspace_, services_, [this](const std::vector<StickLine>& lines) { show_candidate_sticks(lines); },
+        [this](const StructureModel& structure, const std::string& name) { return add_indexed_phase(structure, name); },
+        this);
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
@@ -183,6 +188,9 @@ void Tfplecran::build_menus()
     QAction* identify = bar->addAction("&Identify...");
     identify->setObjectName("Identify1");
     connect(identify, &QAction::triggered, this, &Tfplecran::show_identify);
+    QAction* indexing = bar->addAction("Inde&x...");
+    indexing->setObjectName("Index1");
+    connect(indexing, &QAction::triggered, this, &Tfplecran::show_index);
     QAction* help = bar->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &Tfplecran::Aide);

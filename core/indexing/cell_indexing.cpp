@@ -15,7 +15,7 @@ namespace kalidos {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kUsefulM20 = 3;
+constexpr double kUsefulM20 = 5;
 // The best cells of a system (by M20) whose centrings are tried.
 constexpr std::size_t kCentringTrials = 60;
 // Reduced cells within this share of each metric term are one lattice.
@@ -150,6 +150,33 @@ std::vector<FoundCell> one_per_lattice(std::vector<FoundCell> cells)
     return kept;
 }
 
+// A cell that calculates every line of a cell below it moves below that cell unless the lines it
+// indexes beyond it are unlikely to be chance (superlattices, lower symmetries whose split lines
+// catch impurities).
+void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& lines, double tolerance)
+{
+    std::vector<std::vector<double>> angles;
+    for (const FoundCell& cell : cells)
+        angles.push_back(calculated_angles(cell.fit, lines, tolerance));
+    const auto move_one = [&] {
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            for (std::size_t j = i + 1; j < cells.size(); ++j) {
+                if (!holds_every_line(angles[i], angles[j], tolerance) ||
+                    chance_of_extra_lines(cells[i].fit, angles[i], cells[j].fit, angles[j], lines, tolerance) <
+                        kExtraLinesChance)
+                    continue;
+                std::rotate(cells.begin() + static_cast<long>(i), cells.begin() + static_cast<long>(i) + 1,
+                            cells.begin() + static_cast<long>(j) + 1);
+                std::rotate(angles.begin() + static_cast<long>(i), angles.begin() + static_cast<long>(i) + 1,
+                            angles.begin() + static_cast<long>(j) + 1);
+                return true;
+            }
+        return false;
+    };
+    for (std::size_t rounds = 0; rounds < cells.size() * cells.size() && move_one(); ++rounds) {
+    }
+}
+
 void check_whole_pattern(std::vector<FoundCell>& cells, const IndexingSettings& settings)
 {
     if (!settings.wholePatternCheck)
@@ -199,11 +226,14 @@ double largest_useful_volume(LatticeSystem system, const IndexingLines& lines, c
 
 namespace {
 
-// The search over volume shells, smallest cells first (as Louër's programs scan them): once a cell
-// convinces, larger cells are not looked for; lower systems of its shell are searched only for cells
-// no larger that index every line, since a lower symmetry that still leaves lines unexplained has
-// nothing to add, and its many parameters would index most lines of a high-symmetry diagram in
-// countless ways.
+// The search, system after system from the highest symmetry down (those of as many parameters, the
+// tetragonal and hexagonal, together), each over volume shells smallest cells first (as Louër's
+// programs scan them): once a cell convinces, larger cells of its system are not looked for, and lower systems are searched only for cells no larger that index every line (a
+// lower symmetry that still leaves lines unexplained has nothing to add) and, beyond three
+// parameters, not at all: their parameters index most lines of a high-symmetry diagram in countless
+// ways, at great cost and to no purpose.
+constexpr int kMostParametersOnceConvinced = 3;
+
 class ShellSearch {
 public:
     ShellSearch(const IndexingLines& lines, const IndexingSettings& settings, IndexingResult& result)
@@ -217,15 +247,24 @@ public:
         }
     }
 
-    // Shells of every system but `last` (from `first` on) until a cell convinces or the limits are reached.
+    // The systems from `first` to before `last`, those of as many parameters together, shell by
+    // shell, until one of their cells convinces or their limits are reached.
     void run(int first, int last)
     {
-        for (double low = 0, high = kFirstShell; !convinced_ && !stopped(); low = high, high *= 2) {
-            bool any = false;
-            for (int s = first; s < last && !stopped(); ++s)
-                any = search(static_cast<LatticeSystem>(s), low, high) || any;
-            if (!any)
-                break;
+        for (int s = first; s < last && !stopped();) {
+            int end = s;
+            while (end < last && parameter_count(static_cast<LatticeSystem>(end)) ==
+                                     parameter_count(static_cast<LatticeSystem>(s)))
+                ++end;
+            const bool before = convinced_;
+            for (double low = 0, high = kFirstShell; !stopped() && !(convinced_ && !before); low = high, high *= 2) {
+                bool any = false;
+                for (int t = s; t < end; ++t)
+                    any = search(static_cast<LatticeSystem>(t), low, high) || any;
+                if (!any)
+                    break;
+            }
+            s = end;
         }
     }
 
@@ -238,12 +277,14 @@ public:
 private:
     static constexpr double kFirstShell = 250;  // Å³
 
-    // One system in one shell; false when the shell is beyond what the system searches.
+    // One system in one shell; false when the shell is beyond what the system searches (or the
+    // system is not searched at all).
     bool search(LatticeSystem system, double low, double high)
     {
         const std::size_t s = static_cast<std::size_t>(system);
         const double top = std::min({high, limits_[s], convincingVolume_});
-        if (!settings_.systems[s] || low >= top || lines_.twoTheta.size() < fewest_lines(system))
+        if (!settings_.systems[s] || low >= top || lines_.twoTheta.size() < fewest_lines(system) ||
+            (convinced_ && parameter_count(system) > kMostParametersOnceConvinced))
             return false;
         if (settings_.progress)
             settings_.progress(system);
@@ -316,8 +357,7 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
             result.notes.push_back("The " + system_name(s.system, 'P') + " search stopped " +
                                    (search.time_up() ? "at the time limit" : "when asked") + ": it is incomplete");
     result.cells = one_per_lattice(std::move(search.cells()));
-    rank_superlattices_after_sublattices(result.cells, [](const FoundCell& c) -> const CellFit& { return c.fit; }, lines,
-                                         settings.tolerance);
+    rank_simpler_first(result.cells, lines, settings.tolerance);
     if (result.cells.size() > settings.listed)
         result.cells.resize(settings.listed);
     for (FoundCell& cell : result.cells)

@@ -68,7 +68,7 @@ struct IndexingResult {
 };
 
 // The largest cell volume worth searching in `system` for these lines: beyond it the cell would
-// calculate so many lines up to the 20th observed that M20 could not reach 3 with the errors the
+// calculate so many lines up to the 20th observed that M20 could not reach 5 with the errors the
 // tolerance allows.
 double largest_useful_volume(LatticeSystem system, const IndexingLines& lines, const IndexingSettings& settings);
 

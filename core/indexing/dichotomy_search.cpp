@@ -36,6 +36,8 @@ DichotomySearch::DichotomySearch(LatticeSystem system, const IndexingLines& line
     : system_(system), terms_(parameter_count(system)), settings_(settings), wavelength_(lines.wavelength)
 {
     const std::size_t n = std::min(settings.lineCount, lines.twoTheta.size());
+    qLow_.assign(n, 0);
+    qHigh_.assign(n, 0);
     twoTheta_.assign(lines.twoTheta.begin(), lines.twoTheta.begin() + static_cast<long>(n));
     for (const double t : twoTheta_)
         slope_.push_back(q_slope(t, wavelength_));
@@ -167,9 +169,7 @@ bool DichotomySearch::volume_allows(const Box& b) const
 
 bool DichotomySearch::filter_line(const Box& b, std::size_t i, const Level& parent, Level& child, double& widest) const
 {
-    const double t = twoTheta_[i], tol = settings_.tolerance;
-    const double qLow = q_of_two_theta(t - b.zeroHi - tol, wavelength_);
-    const double qHigh = q_of_two_theta(t - b.zeroLo + tol, wavelength_);
+    const double qLow = qLow_[i], qHigh = qHigh_[i];
     const std::size_t before = child.candidates.size();
     widest = 0;
     for (const int* candidate = parent.first[i]; candidate != parent.last[i]; ++candidate) {
@@ -276,7 +276,13 @@ DichotomySearch::Verdict DichotomySearch::filter_lines(const Box& box, const Lev
     child.last.assign(n, nullptr);
     child.owned.assign(n, 0);
     child.missing.assign(n, 0);
-    std::vector<std::size_t> offsets(n + 1, 0);
+    std::vector<std::size_t>& offsets = offsets_;
+    offsets.assign(n + 1, 0);
+    // Where each line may lie in Q over the box's zero errors, the tolerance included.
+    for (std::size_t i = 0; i < n; ++i) {
+        qLow_[i] = q_of_two_theta(twoTheta_[i] - box.zeroHi - settings_.tolerance, wavelength_);
+        qHigh_[i] = q_of_two_theta(twoTheta_[i] - box.zeroLo + settings_.tolerance, wavelength_);
+    }
     Verdict v;
     for (std::size_t i = 0; i < n; ++i) {
         offsets[i] = child.candidates.size();
@@ -324,10 +330,10 @@ void DichotomySearch::point_to_lists(Level& level, const std::vector<std::size_t
 bool DichotomySearch::line_hull(const Box& b, std::size_t i, const Level& level, Box& hull) const
 {
     const double t = twoTheta_[i], tol = settings_.tolerance;
-    const double qLow = q_of_two_theta(t - b.zeroHi - tol, wavelength_);
-    const double qHigh = q_of_two_theta(t - b.zeroLo + tol, wavelength_);
+    const double qLow = qLow_[i], qHigh = qHigh_[i];
     const std::size_t terms = static_cast<std::size_t>(terms_);
     bool any = false;
+    double unionMin = 0, unionMax = 0;  // of the form's values over the box, for the zero
     for (const int* candidate = level.first[i]; candidate != level.last[i]; ++candidate) {
         const std::array<double, kMaxParameters>& f = f_[static_cast<std::size_t>(*candidate)];
         double sumMin = 0, sumMax = 0;
@@ -347,24 +353,26 @@ bool DichotomySearch::line_hull(const Box& b, std::size_t i, const Level& level,
             const double from = (qLow - (sumMax - high[j])) / f[j], to = (qHigh - (sumMin - low[j])) / f[j];
             empty = !clip(slab.lo[j], slab.hi[j], std::min(from, to), std::max(from, to));
         }
-        // The zero: Q(t − z + tol) ≥ the smallest Q and Q(t − z − tol) ≤ the largest.
-        if (!empty && b.zeroHi > b.zeroLo)
-            empty = !clip(slab.zeroLo, slab.zeroHi, t - tol - two_theta_of_q(sumMax, wavelength_),
-                          t + tol - two_theta_of_q(std::max(sumMin, 0.0), wavelength_));
         if (empty)
             continue;
         if (!any) {
             hull = slab;
+            unionMin = sumMin;
+            unionMax = sumMax;
         } else {
             for (std::size_t j = 0; j < terms; ++j) {
                 hull.lo[j] = std::min(hull.lo[j], slab.lo[j]);
                 hull.hi[j] = std::max(hull.hi[j], slab.hi[j]);
             }
-            hull.zeroLo = std::min(hull.zeroLo, slab.zeroLo);
-            hull.zeroHi = std::max(hull.zeroHi, slab.zeroHi);
+            unionMin = std::min(unionMin, sumMin);
+            unionMax = std::max(unionMax, sumMax);
         }
         any = true;
     }
+    // The zero: Q(t − z + tol) at least the smallest value and Q(t − z − tol) at most the largest.
+    if (any && b.zeroHi > b.zeroLo)
+        any = clip(hull.zeroLo, hull.zeroHi, t - tol - two_theta_of_q(unionMax, wavelength_),
+                   t + tol - two_theta_of_q(std::max(unionMin, 0.0), wavelength_));
     return any;
 }
 
@@ -374,7 +382,12 @@ bool DichotomySearch::contract(Box& box, const Level& level, int missing) const
     // that many lines agree on.
     const std::size_t spare = static_cast<std::size_t>(settings_.allowedMissing - missing);
     const std::size_t dims = static_cast<std::size_t>(terms_) + 1;
-    std::vector<std::vector<double>> lows(dims), highs(dims);
+    std::array<std::vector<double>, kMaxParameters + 1>& lows = lows_;
+    std::array<std::vector<double>, kMaxParameters + 1>& highs = highs_;
+    for (std::size_t j = 0; j < dims; ++j) {
+        lows[j].clear();
+        highs[j].clear();
+    }
     for (std::size_t i = 0; i < twoTheta_.size(); ++i) {
         if (level.missing[i])
             continue;

@@ -106,6 +106,11 @@ private:
     std::vector<std::array<double, kMaxParameters>> f_;  // the classes' coefficients as reals
     std::vector<Level> levels_;
     Level scratch_;
+    // Working space of the box being examined: where each line may lie in Q, and the bounds the
+    // lines set, kept between boxes so that no box allocates.
+    mutable std::vector<double> qLow_, qHigh_;
+    mutable std::vector<std::size_t> offsets_;
+    mutable std::array<std::vector<double>, kMaxParameters + 1> lows_, highs_;
     std::vector<Box> roots_;
     const std::function<void(const DichotomyLeaf&)>* leaf_ = nullptr;
     const std::function<bool()>* stop_ = nullptr;
