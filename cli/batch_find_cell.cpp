@@ -7,7 +7,6 @@
 #include "batch_radiation.hpp"  // for anode_item_index
 #include "diagram_files/peak_list_reader.hpp"
 #include "find_cell_json.hpp"
-#include "identification/peak_search.hpp"
 #include "indexing/observed_lines.hpp"
 #include "wavelengths/anode_lines.hpp"
 
@@ -36,13 +35,7 @@ bool peaks_of_diagram(const BatchOptions& options, const fs::path& data, StreamM
     PeakSearchSettings search;
     search.sensitivity = options.identification.sensitivity;
     search.wavelengths = wavelengths;
-    PeakList found;
-    found.wavelength = wavelengths.lambda1;
-    for (const FoundPeak& peak : primary_peaks(find_peaks(scan, search))) {
-        found.position.push_back(peak.twoTheta);
-        found.intensity.push_back(peak.height);
-    }
-    peaks = strongest_peaks(found);
+    peaks = peaks_to_index(scan, search);
     return true;
 }
 

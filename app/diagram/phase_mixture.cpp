@@ -2,7 +2,7 @@
 
 #include "drawing/diagram_geometry.hpp"  // for reflection_abscissa
 #include "indexing/cell_structure.hpp"      // for cell_reflections
-#include "mixture/cell_content.hpp"        // for cell_volume
+#include "computation/cell_metric.hpp"     // for cell_volume
 #include "readers/cif_blocks.hpp"         // for kDummyCifName
 
 #include <algorithm>
@@ -157,7 +157,7 @@ bool PhaseMixture::cell_phase(const StructureModel& structure, const std::string
     phase.sizeNm = settings.sizeNm;
     auto model = std::make_shared<StructureModel>(structure);
     share_experiment(workspace_.model, settings, *model);
-    phase.content.volume = cell_volume(model->cell);
+    phase.content.volume = cell_volume(model->cell, kExactDegreesToRadians);
     const WavelengthSet& w = model->wavelengths;
     for (int i = 1; i <= w.count; ++i)
         for (Reflection r : cell_reflections(*model, w.values[i], model->enteredTwoTheta1, model->enteredTwoTheta2,

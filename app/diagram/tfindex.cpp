@@ -1,7 +1,7 @@
 #include "diagram/tfindex.hpp"
 
 #include "diagram_files/peak_list_reader.hpp"
-#include "identification/peak_search.hpp"
+#include "peaks/peak_search.hpp"
 #include "indexing/cell_structure.hpp"
 #include "platform/wait_cursor.hpp"
 #include "util/pascal_format.hpp"
@@ -124,6 +124,24 @@ void Tfindex::start()
         find_peaks();
 }
 
+void Tfindex::start_with(const PeakList& peaks)
+{
+    show();
+    raise();
+    show_peaks(strongest_peaks(peaks));
+    if (peaks.wavelength > 0)
+        wavelength_->setText(qs(fmt_fixed(peaks.wavelength, 0, 6)));
+    note_->setText(qs(std::to_string(peaks.position.size()) + " peaks no phase found explains"));
+}
+
+void Tfindex::show_peaks(const PeakList& peaks)
+{
+    QString text;
+    for (std::size_t i = 0; i < peaks.position.size(); ++i)
+        text += qs(fmt_fixed(peaks.position[i], 0, 4) + "  " + fmt_fixed(peaks.intensity[i], 0, 1) + "\n");
+    peaks_->setPlainText(text);
+}
+
 void Tfindex::refuse(const std::string& text)
 {
     if (services_.messages)
@@ -141,20 +159,11 @@ bool Tfindex::find_peaks()
     settings.wavelengths = slot.measured->wavelengths;
     if (!settings.wavelengths.stated())
         settings.wavelengths.lambda1 = slot.lambda;
-    PeakList found;
-    for (const FoundPeak& peak :
-         primary_peaks(kalidos::find_peaks(slot.measured->scans.at(static_cast<std::size_t>(slot.scan)), settings))) {
-        found.position.push_back(peak.twoTheta);
-        found.intensity.push_back(peak.height);
-    }
-    const PeakList chosen = strongest_peaks(found);
-    QString text;
-    for (std::size_t i = 0; i < chosen.position.size(); ++i)
-        text += qs(fmt_fixed(chosen.position[i], 0, 4) + "  " + fmt_fixed(chosen.intensity[i], 0, 1) + "\n");
-    peaks_->setPlainText(text);
+    const PeakList chosen = peaks_to_index(slot.measured->scans.at(static_cast<std::size_t>(slot.scan)), settings);
+    show_peaks(chosen);
     wavelength_->setText(qs(fmt_fixed(settings.wavelengths.lambda1, 0, 6)));
-    note_->setText(qs(std::to_string(chosen.position.size()) + " of the " + std::to_string(found.position.size()) +
-                      " peaks found (the weaker are left out)"));
+    note_->setText(qs(std::to_string(chosen.position.size()) + " peaks found (at most the " +
+                      std::to_string(kMostIndexedLines) + " strongest)"));
     return true;
 }
 

@@ -34,6 +34,8 @@ class Tfindex : public QWidget {
 
     // Shown; an empty peak list is filled from the first measured diagram.
     void start();
+    // Shown with `peaks` (their strongest) in the list and their wavelength.
+    void start_with(const PeakList& peaks);
     // Find peaks: the peak search of the first measured diagram, the strongest peaks into the list.
     bool find_peaks();
     // Index: the cells of the list's peaks, best first, in the table.
@@ -50,6 +52,7 @@ class Tfindex : public QWidget {
 
   private:
     void fill_table();
+    void show_peaks(const PeakList& peaks);
     void refuse(const std::string& text);
 
     Workspace& workspace_;

@@ -1,6 +1,6 @@
 #include "indexing/cell_fit.hpp"
 
-#include <Eigen/QR>  // for the least squares of the terms
+#include "fitting/least_squares.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@ namespace kalidos {
 namespace {
 
 constexpr int kMostFitRounds = 6;
-constexpr int kZeroIterations = 3;
+constexpr int kMostCycles = 10;
 constexpr double kSameQ = 1e-8;  // relative: reflections of one line
 
 struct Candidate {
@@ -159,43 +159,93 @@ int distinct_lines_up_to(const std::vector<CalculatedLine>& lines, double q)
     return count;
 }
 
-bool solve_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
-                 const IndexingLines& lines, bool refineZero, FormParameters& parameters, double& zero)
-{
-    const long terms = parameter_count(system);
-    const long columns = terms + (refineZero ? 1 : 0);
-    std::vector<std::size_t> rows;
-    for (std::size_t i = 0; i < hklOfLine.size(); ++i)
-        if (use[i])
-            rows.push_back(i);
-    if (static_cast<long>(rows.size()) < columns)
-        return false;
-    for (int iteration = 0; iteration < (refineZero ? kZeroIterations : 1); ++iteration) {
-        Eigen::MatrixXd m(static_cast<long>(rows.size()), columns);
-        Eigen::VectorXd y(static_cast<long>(rows.size()));
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            const std::size_t i = rows[r];
-            const double t = lines.twoTheta[i] - zero;
-            const double slope = q_slope(t, lines.wavelength);  // residuals weighed as in 2θ
-            const Coefficients f = form_coefficients(system, hklOfLine[i].h, hklOfLine[i].k, hklOfLine[i].l);
-            for (long j = 0; j < terms; ++j)
-                m(static_cast<long>(r), j) = f[static_cast<std::size_t>(j)] / slope;
-            if (refineZero)
-                m(static_cast<long>(r), terms) = 1;
-            y(static_cast<long>(r)) = q_of_two_theta(t, lines.wavelength) / slope;
-        }
-        Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(m);
-        qr.setThreshold(1e-10);
-        if (qr.rank() < columns)
-            return false;
-        const Eigen::VectorXd x = qr.solve(y);
-        if (!x.allFinite())
-            return false;
-        for (long j = 0; j < terms; ++j)
-            parameters[static_cast<std::size_t>(j)] = x(j);
-        if (refineZero)
-            zero += x(terms);  // a larger zero lowers the corrected Q: Q(t − z − dz) ≈ Q(t − z) − slope·dz
+namespace {
+
+// The lines' 2θ from the form's terms and the zero error, as the least squares fits them to the
+// measured positions: the residuals are in 2θ, where the measurement's errors are alike.
+class LinePositions final : public LeastSquaresModel {
+public:
+    // `zero` refined (the last value) or held at `heldZero`.
+    LinePositions(std::vector<Coefficients> f, int terms, bool zero, double heldZero, double wavelength)
+        : f_(std::move(f)), terms_(static_cast<std::size_t>(terms)), zero_(zero), heldZero_(heldZero),
+          wavelength_(wavelength)
+    {
     }
+
+    bool evaluate(std::span<const double> values, std::span<double> model) override
+    {
+        const double zero = zero_ ? values[terms_] : heldZero_;
+        for (std::size_t i = 0; i < f_.size(); ++i) {
+            double q = 0;
+            for (std::size_t j = 0; j < terms_; ++j)
+                q += f_[i][j] * values[j];
+            const double t = q > 0 ? two_theta_of_q(q, wavelength_) : 180.0;
+            if (!(t < 180))
+                return false;  // no lattice, or a reflection out of reach
+            model[i] = t + zero;
+        }
+        return true;
+    }
+
+    void derivatives(std::span<const double> values, std::span<const double> model, Eigen::MatrixXd& jacobian,
+                     std::vector<char>& analytic) override
+    {
+        const double zero = zero_ ? values[terms_] : heldZero_;
+        for (std::size_t i = 0; i < f_.size(); ++i) {
+            const double perQ = 1 / q_slope(model[i] - zero, wavelength_);
+            const auto row = static_cast<Eigen::Index>(i);
+            for (std::size_t j = 0; j < terms_; ++j)
+                jacobian(row, static_cast<Eigen::Index>(j)) = f_[i][j] * perQ;
+            if (zero_)
+                jacobian(row, static_cast<Eigen::Index>(terms_)) = 1;
+        }
+        std::fill(analytic.begin(), analytic.end(), 1);
+    }
+
+private:
+    std::vector<Coefficients> f_;
+    std::size_t terms_;
+    bool zero_;
+    double heldZero_;
+    double wavelength_;
+};
+
+}  // namespace
+
+bool solve_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
+                 const IndexingLines& lines, double zeroLimit, FormParameters& parameters, double& zero)
+{
+    const int terms = parameter_count(system);
+    const bool refineZero = zeroLimit > 0;
+    std::vector<Coefficients> f;
+    std::vector<double> observed;
+    for (std::size_t i = 0; i < hklOfLine.size(); ++i)
+        if (use[i]) {
+            f.push_back(form_coefficients(system, hklOfLine[i].h, hklOfLine[i].k, hklOfLine[i].l));
+            observed.push_back(lines.twoTheta[i]);
+        }
+    std::vector<FreeVariable> variables;
+    for (int j = 0; j < terms; ++j) {
+        const double value = parameters[static_cast<std::size_t>(j)];
+        variables.push_back({std::string(1, static_cast<char>('A' + j)), value, 1e-7 * std::max(std::fabs(value), 1e-4)});
+    }
+    if (refineZero)
+        variables.push_back({"zero", std::clamp(zero, -zeroLimit, zeroLimit), 1e-4, -zeroLimit, zeroLimit});
+    LinePositions model(std::move(f), terms, refineZero, zero, lines.wavelength);
+    const std::vector<double> weights(observed.size(), 1.0);
+    LeastSquaresOptions options;
+    options.maxCycles = kMostCycles;
+    options.initialDamping = 0;  // the problem is all but linear: Gauss–Newton's first step is the answer
+    options.relativeTolerance = 1e-12;
+    options.reportedCorrelation = 1;  // no correlation is reported: the fits are many and only the values count
+    LeastSquaresResult result;
+    if (!solve_least_squares(model, observed, weights, variables, options, result).empty() ||
+        std::any_of(result.held.begin(), result.held.end(), [](char held) { return held != 0; }))
+        return false;
+    for (int j = 0; j < terms; ++j)
+        parameters[static_cast<std::size_t>(j)] = result.values[static_cast<std::size_t>(j)];
+    if (refineZero)
+        zero = result.values.back();
     return true;
 }
 
@@ -217,16 +267,8 @@ bool fit_cell(LatticeSystem system, char centring, const FormParameters& paramet
             return false;
         if (!index_lines(calculated, lines, settings, fit) || round == kMostFitRounds)
             break;
-        // A zero that leaves its range is held at the range's end while the terms are refined.
-        const FormParameters before = fit.parameters;
-        if (!solve_terms(system, fit.hkl, fit.indexed, lines, zeroLimit > 0, fit.parameters, fit.zero))
+        if (!solve_terms(system, fit.hkl, fit.indexed, lines, zeroLimit, fit.parameters, fit.zero))
             return false;
-        if (std::fabs(fit.zero) > zeroLimit) {
-            fit.parameters = before;
-            fit.zero = std::clamp(fit.zero, -zeroLimit, zeroLimit);
-            if (!solve_terms(system, fit.hkl, fit.indexed, lines, false, fit.parameters, fit.zero))
-                return false;
-        }
     }
     if (fit.unindexedSearched > settings.allowedMissing)
         return false;

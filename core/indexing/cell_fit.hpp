@@ -69,9 +69,10 @@ inline constexpr double kImpurityOdds = 0.02;
 bool fit_cell(LatticeSystem system, char centring, const FormParameters& parameters, double zero,
               const IndexingLines& lines, const FitSettings& settings, CellFit& fit);
 
-// The least-squares step alone: the terms and zero that best place the lines on the given forms
-// (one per line, -1 for none). False when the forms do not determine them.
+// The least-squares step alone: the terms, and the zero error within ±zeroLimit (0: held), that
+// best place the lines marked in `use` in 2θ on the forms of their indices, refined from the values
+// given. False when those lines do not determine them.
 bool solve_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
-                 const IndexingLines& lines, bool refineZero, FormParameters& parameters, double& zero);
+                 const IndexingLines& lines, double zeroLimit, FormParameters& parameters, double& zero);
 
 }  // namespace kalidos

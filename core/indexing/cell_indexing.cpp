@@ -87,7 +87,7 @@ std::vector<CellFit> search_system(LatticeSystem system, const IndexingLines& li
         }
         FormParameters p = leaf.parameters;
         double zero = leaf.zero;
-        if (!solve_terms(system, hkl, use, lines, d.zeroRange > 0, p, zero))
+        if (!solve_terms(system, hkl, use, lines, d.zeroRange, p, zero))
             p = leaf.parameters, zero = leaf.zero;
         if (!started.insert(solution_key(p, terms, zero)).second)
             return;
@@ -175,19 +175,6 @@ void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& line
     };
     for (std::size_t rounds = 0; rounds < cells.size() * cells.size() && move_one(); ++rounds) {
     }
-}
-
-void check_whole_pattern(std::vector<FoundCell>& cells, const IndexingSettings& settings)
-{
-    if (!settings.wholePatternCheck)
-        return;
-    const std::size_t checked = std::min(cells.size(), settings.checked);
-    for (std::size_t i = 0; i < checked; ++i)
-        cells[i].rwp = settings.wholePatternCheck(cells[i]);
-    std::stable_sort(cells.begin(), cells.begin() + static_cast<long>(checked), [](const FoundCell& x, const FoundCell& y) {
-        const double infinity = std::numeric_limits<double>::infinity();
-        return x.rwp.value_or(infinity) < y.rwp.value_or(infinity);
-    });
 }
 
 }  // namespace
@@ -335,6 +322,19 @@ private:
 
 }  // namespace
 
+void rerank_by_fit(std::vector<FoundCell>& cells, const WholePatternCheck& fit, std::size_t checked)
+{
+    if (!fit)
+        return;
+    checked = std::min(cells.size(), checked);
+    for (std::size_t i = 0; i < checked; ++i)
+        cells[i].rwp = fit(cells[i]);
+    std::stable_sort(cells.begin(), cells.begin() + static_cast<long>(checked), [](const FoundCell& x, const FoundCell& y) {
+        const double infinity = std::numeric_limits<double>::infinity();
+        return x.rwp.value_or(infinity) < y.rwp.value_or(infinity);
+    });
+}
+
 IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& settings)
 {
     IndexingResult result;
@@ -362,7 +362,7 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
         result.cells.resize(settings.listed);
     for (FoundCell& cell : result.cells)
         cell.extinctionSymbol = extinction_symbol(cell.fit, lines, settings.tolerance);
-    check_whole_pattern(result.cells, settings);
+    rerank_by_fit(result.cells, settings.wholePatternCheck, settings.checked);
     if (result.cells.empty())
         result.notes.push_back("No cell indexes the lines within the tolerance and the volume searched");
     return result;

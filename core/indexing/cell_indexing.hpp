@@ -75,6 +75,11 @@ double largest_useful_volume(LatticeSystem system, const IndexingLines& lines, c
 // The whole indexing. The lines must be sorted (indexing_lines makes them).
 IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& settings);
 
+// The first `checked` cells given an Rwp by `fit` and ranked by it (a cell the fit could not make
+// after those it could), the rest left below them as they were. find_cells makes this call with the
+// settings' wholePatternCheck; a caller may make it again on a result with a fit of its own.
+void rerank_by_fit(std::vector<FoundCell>& cells, const WholePatternCheck& fit, std::size_t checked);
+
 // The longest axis searched in each system, Å.
 double longest_axis(LatticeSystem system);
 

@@ -85,4 +85,15 @@ PeakList strongest_peaks(const PeakList& peaks, double share, std::size_t most)
     return chosen;
 }
 
+PeakList peaks_to_index(const MeasuredScan& scan, const PeakSearchSettings& settings)
+{
+    PeakList found;
+    found.wavelength = settings.wavelengths.lambda1;
+    for (const FoundPeak& peak : primary_peaks(find_peaks(scan, settings))) {
+        found.position.push_back(peak.twoTheta);
+        found.intensity.push_back(peak.height);
+    }
+    return strongest_peaks(found);
+}
+
 }  // namespace kalidos

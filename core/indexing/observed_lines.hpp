@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "model/measured_diagram.hpp"
 #include "model/peak_list.hpp"
+#include "peaks/peak_search.hpp"
 
 namespace kalidos {
 
@@ -38,6 +40,9 @@ inline constexpr double kWeakestIndexedShare = 0.01;
 inline constexpr std::size_t kMostIndexedLines = 30;
 PeakList strongest_peaks(const PeakList& peaks, double share = kWeakestIndexedShare,
                          std::size_t most = kMostIndexedLines);
+// The peaks of a measured scan worth indexing: the peak search's, Kα2 partners left out and heights
+// as intensities, then strongest_peaks; the list at the search's λ1.
+PeakList peaks_to_index(const MeasuredScan& scan, const PeakSearchSettings& settings);
 bool indexing_lines(const PeakList& peaks, double wavelength, IndexingLines& lines, std::string& error);
 
 }  // namespace kalidos
