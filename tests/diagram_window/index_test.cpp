@@ -2,6 +2,7 @@
 // first, its reflections drawn over the diagram, then used as a phase without atoms.
 #include "computation/calculation_driver.hpp"
 #include "diagram/phase_mixture.hpp"
+#include "diagram/tfidentify.hpp"
 #include "diagram/tfindex.hpp"
 #include "support/paths.hpp"
 #include "test_structures.hpp"
@@ -77,6 +78,18 @@ TEST_F(DiagramWindowTest, IndexFindsTheRockSaltCellDrawsItsLinesAndUsesItAsAPhas
         EXPECT_EQ(r.intensity, 0);
         EXPECT_TRUE((r.h + r.k) % 2 == 0 && (r.k + r.l) % 2 == 0) << r.h << r.k << r.l;  // F: no mixed parity
     }
+
+    // The Identify window hands over the peaks no phase found explains: none before a search.
+    messages.warnings.clear();
+    EXPECT_FALSE(window->identify_window().index_rest());
+    EXPECT_EQ(messages.warnings, std::vector<std::string>{"Search the diagram first"});
+    EXPECT_TRUE(window->identify_window().grab().save(QString::fromStdString((pictures / "identify_window.png").string())));
+    PeakList rest;
+    rest.wavelength = 1.5406;
+    rest.position = {27.4, 31.7, 45.5};
+    rest.intensity = {10, 100, 60};
+    index.start_with(rest);
+    EXPECT_EQ(index.findChild<QPlainTextEdit*>("PeakList")->toPlainText().count('\n'), 3);
 
     // A list typed by hand: three lines are too few, said so.
     index.findChild<QPlainTextEdit*>("PeakList")->setPlainText("27.4\n31.7\n45.5\n");
