@@ -39,19 +39,6 @@ bool peaks_of_diagram(const BatchOptions& options, const fs::path& data, StreamM
     return true;
 }
 
-bool write_to(const std::string& target, const std::string& text, StreamMessages& messages, std::ostream& standardOutput)
-{
-    if (target == "-") {
-        standardOutput << text;
-        return static_cast<bool>(standardOutput.flush());
-    }
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (file << text && file.flush())
-        return true;
-    messages.note("Cannot write " + target);
-    return false;
-}
-
 }  // namespace
 
 bool find_cell_peaks(const BatchOptions& options, const fs::path& data, StreamMessages& messages, PeakList& peaks)

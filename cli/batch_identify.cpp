@@ -40,19 +40,6 @@ std::unique_ptr<LibraryIndex> open_index(const fs::path& file, bool rebuild, Str
     return index;
 }
 
-bool write_to(const std::string& target, const std::string& text, StreamMessages& messages, std::ostream& standardOutput)
-{
-    if (target == "-") {
-        standardOutput << text;
-        return static_cast<bool>(standardOutput.flush());
-    }
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (file << text && file.flush())
-        return true;
-    messages.note("Cannot write " + target);
-    return false;
-}
-
 }  // namespace
 
 int index_library(const BatchOptions& options, const fs::path& data, StreamMessages& messages, bool progress,

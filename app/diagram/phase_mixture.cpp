@@ -59,7 +59,7 @@ bool PhaseMixture::main_calculated(Messages& messages)
     return true;
 }
 
-bool PhaseMixture::add(const std::string& path, Messages& messages)
+bool PhaseMixture::room_for_a_phase(Messages& messages) const
 {
     if (entries_.empty() || workspace_.results.pattern.pointCount == 0) {
         beep_and_warn(messages, "Calculate the main structure before adding phases");
@@ -69,6 +69,13 @@ bool PhaseMixture::add(const std::string& path, Messages& messages)
         beep_and_warn(messages, "A mixture holds at most " + std::to_string(kMaxPhases) + " phases");
         return false;
     }
+    return true;
+}
+
+bool PhaseMixture::add(const std::string& path, Messages& messages)
+{
+    if (!room_for_a_phase(messages))
+        return false;
     const double sum = std::accumulate(entries_.begin(), entries_.end(), 0.0,
                                        [](double s, const PhaseEntry& e) { return s + e.phase.fraction; });
     PhaseEntry entry;
@@ -85,14 +92,8 @@ bool PhaseMixture::add(const std::string& path, Messages& messages)
 
 bool PhaseMixture::add_structure(const StructureModel& structure, const std::string& name, Messages& messages)
 {
-    if (entries_.empty() || workspace_.results.pattern.pointCount == 0) {
-        beep_and_warn(messages, "Calculate the main structure before adding phases");
+    if (!room_for_a_phase(messages))
         return false;
-    }
-    if (entries_.size() >= static_cast<std::size_t>(kMaxPhases)) {
-        beep_and_warn(messages, "A mixture holds at most " + std::to_string(kMaxPhases) + " phases");
-        return false;
-    }
     PhaseEntry entry;
     entry.refined = std::make_shared<const StructureModel>(structure);
     entry.phase.name = name;

@@ -95,6 +95,8 @@ private:
     // The phase of a structure without atoms: its lattice's reflections at intensity 0.
     bool cell_phase(const StructureModel& structure, const std::string& name, const PhaseSettings& settings,
                     double fraction, Messages& messages, MixturePhase& phase) const;
+    // Whether a phase may be added: the main structure calculated and the mixture not full (told).
+    bool room_for_a_phase(Messages& messages) const;
     void forget_fit();
     // The calculated pattern: the mixture's total, or the main calculation's own with one phase.
     void update_pattern();
