@@ -40,43 +40,6 @@ std::unique_ptr<LibraryIndex> open_index(const fs::path& file, bool rebuild, Str
     return index;
 }
 
-// The diagram's points and wavelengths, read as --observed reads them.
-bool read_diagram(const BatchOptions& options, const fs::path& data, StreamMessages& messages, MeasuredScan& scan,
-                  MeasuredWavelengths& wavelengths)
-{
-    std::unique_ptr<Workspace> workspace = make_memory_workspace();
-    workspace->model.dataDirectory = data.string();
-    if (!read_observed_diagram(*workspace, options.observed.front(), options.scan, messages))
-        return false;
-    const ObservedSlot& slot = workspace->observed.slots[1];
-    if (workspace->observed.count < 1 || !slot.measured) {
-        messages.note(options.observed.front() + ": the diagram keeps no points of its own to search");
-        return false;
-    }
-    scan = slot.measured->scans.at(static_cast<std::size_t>(slot.scan));
-    wavelengths = slot.measured->wavelengths;
-    if (!wavelengths.stated())
-        wavelengths.lambda1 = slot.lambda;
-    if (!(wavelengths.lambda1 > 0)) {
-        messages.note(options.observed.front() + ": the file states no wavelength");
-        return false;
-    }
-    return true;
-}
-
-bool write_to(const std::string& target, const std::string& text, StreamMessages& messages, std::ostream& standardOutput)
-{
-    if (target == "-") {
-        standardOutput << text;
-        return static_cast<bool>(standardOutput.flush());
-    }
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (file << text && file.flush())
-        return true;
-    messages.note("Cannot write " + target);
-    return false;
-}
-
 }  // namespace
 
 int index_library(const BatchOptions& options, const fs::path& data, StreamMessages& messages, bool progress,
@@ -134,7 +97,7 @@ int identify_diagram(const BatchOptions& options, const fs::path& data, StreamMe
     settings.elements = parse_element_filter(o.elements, error).value_or(ElementFilter{});
     MeasuredScan scan;
     MeasuredWavelengths wavelengths;
-    if (!read_diagram(options, data, messages, scan, wavelengths))
+    if (!read_measured_scan(options.observed.front(), options.scan, data, messages, scan, wavelengths))
         return kExitRefused;
     std::vector<LibraryEntry> entries;
     try {

@@ -1,5 +1,7 @@
 #include "batch_observed.hpp"
 
+#include "batch_calculation.hpp"  // for make_memory_workspace
+
 #include "diagram_files/diagram_import.hpp"
 #include "diagram_files/measured_import.hpp"
 #include "diagram_files/measured_readers.hpp"
@@ -41,6 +43,29 @@ bool read_observed_diagram(Workspace& workspace, const std::string& fileName, in
         result = complete_rietveld_import(workspace, messages, given);
     }
     return result.status == ImportStatus::Added;
+}
+
+bool read_measured_scan(const std::string& fileName, int scan, const std::filesystem::path& dataDirectory,
+                        StreamMessages& messages, MeasuredScan& points, MeasuredWavelengths& wavelengths)
+{
+    std::unique_ptr<Workspace> workspace = make_memory_workspace();
+    workspace->model.dataDirectory = dataDirectory.string();
+    if (!read_observed_diagram(*workspace, fileName, scan, messages))
+        return false;
+    const ObservedSlot& slot = workspace->observed.slots[1];
+    if (workspace->observed.count < 1 || !slot.measured) {
+        messages.note(fileName + ": the diagram keeps no points of its own to search");
+        return false;
+    }
+    points = slot.measured->scans.at(static_cast<std::size_t>(slot.scan));
+    wavelengths = slot.measured->wavelengths;
+    if (!wavelengths.stated())
+        wavelengths.lambda1 = slot.lambda;
+    if (!(wavelengths.lambda1 > 0)) {
+        messages.note(fileName + ": the file states no wavelength");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kalidos::batch

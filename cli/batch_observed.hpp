@@ -1,6 +1,8 @@
 // Measured diagrams of a headless run: read and resampled as the diagram window's Open does.
 #pragma once
 
+#include <filesystem>
+
 #include "model/workspace.hpp"
 #include "stream_messages.hpp"
 
@@ -13,5 +15,11 @@ namespace kalidos::batch {
 // not added (the reason has been reported). `scan` (from 1) picks a scan of a multi-scan
 // file; a file with fewer scans is refused.
 bool read_observed_diagram(Workspace& workspace, const std::string& fileName, int scan, StreamMessages& messages);
+
+// The points and wavelengths of scan `scan` of a diagram file, read as --observed reads it, for a
+// search of its peaks. False (told) when the file is refused, keeps no points of its own or states
+// no wavelength.
+bool read_measured_scan(const std::string& fileName, int scan, const std::filesystem::path& dataDirectory,
+                        StreamMessages& messages, MeasuredScan& points, MeasuredWavelengths& wavelengths);
 
 }  // namespace kalidos::batch

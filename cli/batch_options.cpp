@@ -297,6 +297,8 @@ bool Parser::option(const std::string& name)
             read = read_refine_option(name, args_, next_, o.refine, error);
         if (read == OptionRead::NotProfile)
             read = read_identify_option(name, args_, next_, o.identification, error);
+        if (read == OptionRead::NotProfile)
+            read = read_find_cell_option(name, args_, next_, o.indexing, error);
         if (read == OptionRead::Error)
             fail(error);
         return read != OptionRead::NotProfile;
@@ -359,7 +361,12 @@ void Parser::check_combinations()
                                                              o.observed.size(), !o.jsonFile.empty());
         !problem.empty())
         fail(problem);
-    if (o.structureFile.empty() && o.listFile.empty() && !o.help && !o.version && !o.identification.active())
+    if (const std::string problem = find_cell_options_problem(o.indexing, !o.structureFiles.empty(), o.observed.size(),
+                                                              o.identification.active());
+        !problem.empty())
+        fail(problem);
+    if (o.structureFile.empty() && o.listFile.empty() && !o.help && !o.version && !o.identification.active() &&
+        !o.indexing.active())
         fail("no structure file given");
     if (several_structures(o) && (o.listBlocks || o.operatorsOnly || !o.exportFile.empty() || !o.exportXy.empty()))
         fail("--list-blocks, --operators, --export and --export-xy take a single structure file");

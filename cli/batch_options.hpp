@@ -8,6 +8,7 @@
 
 #include "model/sample_settings.hpp"
 #include "model/profile_settings.hpp"
+#include "find_cell_options.hpp"
 #include "identify_options.hpp"
 #include "phase_options.hpp"
 #include "refine_options.hpp"
@@ -64,6 +65,7 @@ struct BatchOptions {
     std::vector<std::string> fit;   // refined beyond scale and background: "zero"; with --fit-fractions "size", "cell"
     PhaseOptions phases;            // --fractions, --fit-fractions: the files are the phases of one sample
     IdentifyOptions identification;  // --index, --identify: the library index and its search
+    FindCellOptions indexing;        // --find-cell: the cells that index the peaks
     int backgroundOrder = 3;        // Chebyshev order of the comparison's background, 0..12
     RefineOptions refine;           // --refine, --cycles, --write-cif, --share-b, --occupancy-sum
     std::string exportXy;           // .xy, .xye or .csv columns of the calculation (and comparison)

@@ -7,6 +7,7 @@
 
 #include "batch_calculation.hpp"
 #include "batch_compare.hpp"
+#include "batch_find_cell.hpp"
 #include "batch_identify.hpp"
 #include "batch_instrument.hpp"
 #include "batch_many.hpp"
@@ -105,6 +106,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         return kExitRefused;
     if (options.identification.active())
         return run_identification(options, data, messages, standardOutput);
+    if (options.indexing.active())
+        return run_find_cell(options, data, messages, standardOutput);
     if (several_structures(options))
         return run_many(options, data, messages, standardOutput);
     if (!prepare_listings_directory(listings, messages))

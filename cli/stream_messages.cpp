@@ -1,5 +1,7 @@
 #include "stream_messages.hpp"
 
+#include <fstream>
+
 namespace kalidos::batch {
 
 std::string one_line(const std::string& text)
@@ -25,6 +27,19 @@ Answer StreamMessages::ask(const std::string& text)
     const Answer answer = overwrite_ ? Answer::Yes : Answer::No;
     warning(one_line(text) + (overwrite_ ? " Yes" : " No"));
     return answer;
+}
+
+bool write_to(const std::string& target, const std::string& text, StreamMessages& messages, std::ostream& standardOutput)
+{
+    if (target == "-") {
+        standardOutput << text;
+        return static_cast<bool>(standardOutput.flush());
+    }
+    std::ofstream file(target, std::ios::binary | std::ios::trunc);
+    if (file << text && file.flush())
+        return true;
+    messages.note("Cannot write " + target);
+    return false;
 }
 
 }  // namespace kalidos::batch

@@ -38,4 +38,8 @@ private:
 // One line: line breaks become blanks, surrounding blanks go.
 std::string one_line(const std::string& text);
 
+// A report written to the file `target`, or to `standardOutput` when it is "-". False (told) when
+// it cannot be written.
+bool write_to(const std::string& target, const std::string& text, StreamMessages& messages, std::ostream& standardOutput);
+
 }  // namespace kalidos::batch

@@ -63,5 +63,6 @@ void bind_mixture(pybind11::module_& module);
 void bind_cif(pybind11::module_& module);
 void bind_refine(pybind11::module_& module);
 void bind_identification(pybind11::module_& module);
+void bind_indexing(pybind11::module_& module);
 
 }  // namespace kalidos::python

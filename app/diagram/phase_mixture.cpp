@@ -1,6 +1,8 @@
 #include "diagram/phase_mixture.hpp"
 
 #include "drawing/diagram_geometry.hpp"  // for reflection_abscissa
+#include "indexing/cell_structure.hpp"      // for cell_reflections
+#include "computation/cell_metric.hpp"     // for cell_volume
 #include "readers/cif_blocks.hpp"         // for kDummyCifName
 
 #include <algorithm>
@@ -57,7 +59,7 @@ bool PhaseMixture::main_calculated(Messages& messages)
     return true;
 }
 
-bool PhaseMixture::add(const std::string& path, Messages& messages)
+bool PhaseMixture::room_for_a_phase(Messages& messages) const
 {
     if (entries_.empty() || workspace_.results.pattern.pointCount == 0) {
         beep_and_warn(messages, "Calculate the main structure before adding phases");
@@ -67,6 +69,13 @@ bool PhaseMixture::add(const std::string& path, Messages& messages)
         beep_and_warn(messages, "A mixture holds at most " + std::to_string(kMaxPhases) + " phases");
         return false;
     }
+    return true;
+}
+
+bool PhaseMixture::add(const std::string& path, Messages& messages)
+{
+    if (!room_for_a_phase(messages))
+        return false;
     const double sum = std::accumulate(entries_.begin(), entries_.end(), 0.0,
                                        [](double s, const PhaseEntry& e) { return s + e.phase.fraction; });
     PhaseEntry entry;
@@ -75,6 +84,24 @@ bool PhaseMixture::add(const std::string& path, Messages& messages)
     if (!calculate_mixture_phase(path, workspace_.model, entry.settings, data_directory(), fraction,
                                  messages, entry.phase))
         return false;
+    entries_.push_back(std::move(entry));
+    forget_fit();
+    update_pattern();
+    return true;
+}
+
+bool PhaseMixture::add_structure(const StructureModel& structure, const std::string& name, Messages& messages)
+{
+    if (!room_for_a_phase(messages))
+        return false;
+    PhaseEntry entry;
+    entry.refined = std::make_shared<const StructureModel>(structure);
+    entry.phase.name = name;
+    const double fraction = structure.atomCount == 0 ? 0.0 : 1.0 / static_cast<double>(entries_.size());
+    MixturePhase phase;
+    if (!calculate(entry, entry.settings, fraction, messages, phase))
+        return false;
+    entry.phase = std::move(phase);
     entries_.push_back(std::move(entry));
     forget_fit();
     update_pattern();
@@ -122,12 +149,37 @@ bool PhaseMixture::keep_refined(std::size_t index, const StructureModel& refined
     return true;
 }
 
+bool PhaseMixture::cell_phase(const StructureModel& structure, const std::string& name, const PhaseSettings& settings,
+                              double fraction, Messages& messages, MixturePhase& phase) const
+{
+    phase = MixturePhase{};
+    phase.name = name;
+    phase.fraction = fraction;
+    phase.sizeNm = settings.sizeNm;
+    auto model = std::make_shared<StructureModel>(structure);
+    share_experiment(workspace_.model, settings, *model);
+    phase.content.volume = cell_volume(model->cell, kExactDegreesToRadians);
+    const WavelengthSet& w = model->wavelengths;
+    for (int i = 1; i <= w.count; ++i)
+        for (Reflection r : cell_reflections(*model, w.values[i], model->enteredTwoTheta1, model->enteredTwoTheta2,
+                                             messages))
+            phase.reflections.push_back(r);
+    phase.model = std::move(model);
+    if (phase.reflections.empty()) {
+        messages.warning(name + ": no reflection in the calculated range");
+        return false;
+    }
+    return true;
+}
+
 bool PhaseMixture::calculate(const PhaseEntry& entry, const PhaseSettings& settings, double fraction,
                              Messages& messages, MixturePhase& phase) const
 {
     if (!entry.refined)
         return calculate_mixture_phase(entry.path, workspace_.model, settings, data_directory(), fraction,
                                        messages, phase);
+    if (entry.refined->atomCount == 0)
+        return cell_phase(*entry.refined, entry.phase.name, settings, fraction, messages, phase);
     const auto calculated = calculate_phase_structure(*entry.refined, workspace_.model, settings, messages);
     std::string why;
     if (calculated && make_mixture_phase(*calculated, entry.phase.name, fraction, phase, why))

@@ -57,6 +57,10 @@ public:
     // An extra phase from a structure file at an equal share of the weight. False (told) when the
     // file is refused, the mixture is full or the main structure is not calculated.
     bool add(const std::string& path, Messages& messages);
+    // An extra phase from a structure made in the program, under `name`. A structure without atoms
+    // (a cell found by indexing) contributes its reflections' positions and no intensity, at a weight
+    // fraction of 0, until a whole-pattern fit gives it intensities. False (told) as add.
+    bool add_structure(const StructureModel& structure, const std::string& name, Messages& messages);
     void remove(std::size_t index);
     bool change_settings(std::size_t index, const PhaseSettings& settings, Messages& messages);
     void set_fraction(std::size_t index, double fraction);
@@ -93,6 +97,11 @@ private:
     // The entry's structure (its file, or what was kept from a refinement) calculated as a phase.
     bool calculate(const PhaseEntry& entry, const PhaseSettings& settings, double fraction, Messages& messages,
                    MixturePhase& phase) const;
+    // The phase of a structure without atoms: its lattice's reflections at intensity 0.
+    bool cell_phase(const StructureModel& structure, const std::string& name, const PhaseSettings& settings,
+                    double fraction, Messages& messages, MixturePhase& phase) const;
+    // Whether a phase may be added: the main structure calculated and the mixture not full (told).
+    bool room_for_a_phase(Messages& messages) const;
     void forget_fit();
     // The calculated pattern: the mixture's total, or the main calculation's own with one phase.
     void update_pattern();

@@ -94,6 +94,8 @@ Tfidentify::Tfidentify(Workspace& workspace, DiagramServices services,
     QPushButton* searchButton = button(this, "Search", "Search");
     add_ = button(this, "AddAsPhase", "Add as phase");
     QPushButton* addFound = button(this, "AddFoundPhases", "Add found phases");
+    QPushButton* indexRest = button(this, "IndexRest", "Index the rest...");
+    indexRest->setToolTip("Find the cell of the peaks no phase found explains");
     QPushButton* help = button(this, "IdentifyHelp", "Help");
     auto* indexRow = new QHBoxLayout;
     indexRow->addWidget(indexFile_, 1);
@@ -108,6 +110,7 @@ Tfidentify::Tfidentify(Workspace& workspace, DiagramServices services,
     buttons->addWidget(searchButton);
     buttons->addWidget(add_);
     buttons->addWidget(addFound);
+    buttons->addWidget(indexRest);
     buttons->addStretch(1);
     buttons->addWidget(help);
     auto* layout = new QVBoxLayout(this);
@@ -121,6 +124,7 @@ Tfidentify::Tfidentify(Workspace& workspace, DiagramServices services,
     connect(searchButton, &QPushButton::clicked, this, &Tfidentify::search);
     connect(add_, &QPushButton::clicked, this, &Tfidentify::add_selected);
     connect(addFound, &QPushButton::clicked, this, &Tfidentify::add_found);
+    connect(indexRest, &QPushButton::clicked, this, &Tfidentify::index_rest);
     connect(help, &QPushButton::clicked, this, [this] {
         if (services_.showHelp)
             services_.showHelp(kIdentifyHelpTopic);
@@ -373,6 +377,22 @@ QString Tfidentify::note() const
 QString Tfidentify::details() const
 {
     return details_->toPlainText();
+}
+
+bool Tfidentify::index_rest()
+{
+    if (found_.search.peaks.empty()) {
+        refuse("Search the diagram first");
+        return false;
+    }
+    const PeakList rest = unexplained_peaks(found_, lambda1_);
+    if (rest.position.empty()) {
+        refuse("The phases found explain every peak");
+        return false;
+    }
+    if (indexPeaks_)
+        indexPeaks_(rest);
+    return true;
 }
 
 }  // namespace kalidos::app

@@ -53,6 +53,9 @@ class Tfidentify : public QWidget {
     // found fraction); Add found phases: every phase found, at its fraction.
     bool add_selected();
     bool add_found();
+    // Index the rest...: the peaks no phase found explains, given to `indexPeaks` (the Index window).
+    void set_index_hook(std::function<void(const PeakList&)> indexPeaks) { indexPeaks_ = std::move(indexPeaks); }
+    bool index_rest();
 
     const Identification& identification() const { return found_; }
     const std::vector<LibraryEntry>& entries() const { return entries_; }
@@ -72,6 +75,7 @@ class Tfidentify : public QWidget {
     DiagramServices services_;
     std::function<void(const std::vector<StickLine>&)> showSticks_;
     std::function<bool(const std::string&, std::optional<double>)> addPhase_;
+    std::function<void(const PeakList&)> indexPeaks_;
     std::vector<LibraryEntry> entries_;
     QStringList refused_;  // the library's files that could not be read, with their reasons
     Identification found_;

@@ -273,6 +273,16 @@ bool Tfphases::add_phase_file(const std::string& path, std::optional<double> fra
     return true;
 }
 
+bool Tfphases::add_phase_structure(const StructureModel& structure, const std::string& name)
+{
+    if (!services_.messages || !mixture_.add_structure(structure, name, *services_.messages))
+        return false;
+    refresh();
+    if (changed_)
+        changed_();
+    return true;
+}
+
 void Tfphases::remove_phase()
 {
     const int row = table_->currentRow();

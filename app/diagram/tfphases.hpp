@@ -38,6 +38,8 @@ class Tfphases : public QWidget {
     void add_phase();
     // The file as an extra phase, at the weight fraction given (else an equal share).
     bool add_phase_file(const std::string& path, std::optional<double> fraction = {});
+    // A structure made in the program (a cell found by indexing) added under `name`.
+    bool add_phase_structure(const StructureModel& structure, const std::string& name);
     // Remove: the selected extra phase.
     void remove_phase();
     // Fit fractions: the fit, its fractions in the table and its figures under it.

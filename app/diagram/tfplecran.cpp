@@ -4,6 +4,7 @@
 #include "diagram/phase_mixture.hpp"
 #include "diagram/picture_widget.hpp"
 #include "diagram/tfidentify.hpp"
+#include "diagram/tfindex.hpp"
 #include "diagram/tfphases.hpp"
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfprint.hpp"
@@ -91,6 +92,11 @@ void Tfplecran::creation()
         workspace_, services_, [this](const std::vector<StickLine>& lines) { show_candidate_sticks(lines); },
         [this](const std::string& file, std::optional<double> fraction) { return add_identified_phase(file, fraction); },
         this);
+    indexing_ = new Tfindex(
+        workspace_, services_, [this](const std::vector<StickLine>& lines) { show_candidate_sticks(lines); },
+        [this](const StructureModel& structure, const std::string& name) { return add_indexed_phase(structure, name); },
+        this);
+    identify_->set_index_hook([this](const PeakList& peaks) { indexing_->start_with(peaks); });
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
@@ -185,6 +191,9 @@ void Tfplecran::build_menus()
     QAction* identify = bar->addAction("&Identify...");
     identify->setObjectName("Identify1");
     connect(identify, &QAction::triggered, this, &Tfplecran::show_identify);
+    QAction* indexing = bar->addAction("Inde&x...");
+    indexing->setObjectName("Index1");
+    connect(indexing, &QAction::triggered, this, &Tfplecran::show_index);
     QAction* help = bar->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &Tfplecran::Aide);

@@ -26,6 +26,7 @@ class PhaseMixture;
 class PictureWidget;
 class Tfphases;
 class Tfidentify;
+class Tfindex;
 class Tfdifference;
 class Tfrefine;
 class Tfprint;
@@ -57,6 +58,7 @@ class Tfplecran : public QMainWindow {
     Tfphases& phases_window() { return *phases_; }
     Tfrefine& refinement_window() { return *refine_; }
     Tfidentify& identify_window() { return *identify_; }
+    Tfindex& index_window() { return *indexing_; }
     PhaseMixture& mixture() { return *mixture_; }
     // The phases drawn over the mixture's total; none while the window shows one structure.
     const drawing::PhaseOverlay* phase_overlay() const;
@@ -95,6 +97,10 @@ class Tfplecran : public QMainWindow {
     void show_candidate_sticks(const std::vector<StickLine>& lines);
     // Add as phase: the Phases window opened and the file added to it, at `fraction` when given.
     bool add_identified_phase(const std::string& file, std::optional<double> fraction);
+    // Index...: the cells that index the peaks of the first observed diagram (tfplecran_index.cpp).
+    void show_index();
+    // Use as phase: the Phases window opened and an indexed cell's structure added to it.
+    bool add_indexed_phase(const StructureModel& structure, const std::string& name);
     // The mixture changed: its curves and list drawn again.
     void phases_changed();
     void show_phase_lines();
@@ -179,6 +185,7 @@ class Tfplecran : public QMainWindow {
     Tfphases* phases_ = nullptr;
     Tfrefine* refine_ = nullptr;
     Tfidentify* identify_ = nullptr;
+    Tfindex* indexing_ = nullptr;
 };
 
 }  // namespace kalidos::app

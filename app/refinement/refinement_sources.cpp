@@ -37,8 +37,8 @@ std::string refinement_start(const Workspace& workspace, const PhaseMixture& mix
     made.phases.push_back({main_phase_name(workspace.model), workspace.model});
     for (std::size_t p = 1; p < mixture.entries().size(); ++p) {
         const MixturePhase& phase = mixture.entries()[p].phase;
-        if (!phase.model)
-            continue;
+        if (!phase.model || phase.model->atomCount == 0)
+            continue;  // a cell without atoms (found by indexing) has no Rietveld model
         RefinementPhase& extra = made.phases.emplace_back(RefinementPhase{phase.name, *phase.model});
         extra.model.cell.a *= phase.cellScale;
         extra.model.cell.b *= phase.cellScale;

@@ -304,4 +304,30 @@ Identification identify_phases(const MeasuredScan& scan, const MeasuredWavelengt
     return result;
 }
 
+PeakList unexplained_peaks(const Identification& found, double wavelength)
+{
+    constexpr double kWeakestExplaining = 0.01, kNarrowestReach = 0.02;
+    std::vector<double> explaining;  // 2θ of the found phases' reflections that count
+    for (const FoundPhase& phase : found.phases) {
+        double strongest = 0;
+        for (const Reflection& r : phase.phase.reflections)
+            strongest = std::max(strongest, r.intensity);
+        for (const Reflection& r : phase.phase.reflections)
+            if (r.intensity >= kWeakestExplaining * strongest)
+                explaining.push_back(r.twoTheta);
+    }
+    std::sort(explaining.begin(), explaining.end());
+    PeakList left;
+    left.wavelength = wavelength;
+    for (const FoundPeak& peak : primary_peaks(found.search)) {
+        const double reach = std::max(peak.fwhm / 2, kNarrowestReach);
+        const auto near = std::lower_bound(explaining.begin(), explaining.end(), peak.twoTheta - reach);
+        if (near != explaining.end() && *near <= peak.twoTheta + reach)
+            continue;
+        left.position.push_back(peak.twoTheta);
+        left.intensity.push_back(peak.height);
+    }
+    return left;
+}
+
 }  // namespace kalidos

@@ -15,6 +15,7 @@
 #include "peaks/peak_search.hpp"
 #include "peaks/resolution_estimate.hpp"
 #include "mixture/phase_fit.hpp"
+#include "model/peak_list.hpp"
 #include "model/structure_model.hpp"
 #include "ui/messages.hpp"
 
@@ -71,6 +72,11 @@ StructureModel diagram_experiment(const MeasuredWavelengths& wavelengths, double
 // The same phase: same formula and group, cell lengths within 1 % (a library may hold one structure
 // several times, refined at other temperatures or compositions).
 bool same_phase(const LibraryEntry& a, const LibraryEntry& b);
+
+// The peaks of the search (Kα2 partners left out) that no phase found explains: none of its
+// reflections of a hundredth of its strongest intensity or more lies within half the peak's width
+// (at least the resolution of a step, 0.02°). What indexing is given to find an unknown phase.
+PeakList unexplained_peaks(const Identification& found, double wavelength);
 
 // Every entry the filter accepts scored against `context`, best first, at most `kept`, entries of
 // the same phase gathered under the best scoring one (Candidate::alike).

@@ -508,3 +508,50 @@ def identify(observed, index_file, elements=None, top=20, sensitivity=5, scan=1,
     if elements:
         arguments += ["--elements", str(elements)]
     return json.loads(_kalidos._identify(arguments, str(data or "")))
+
+
+def find_cell(observed=None, peaks=None, wavelength=None, tolerance=0.03, impurities=2, zero_range=0.1,
+              max_volume=None, systems=None, time_limit=300, cells=10, sensitivity=5, scan=1, data=None):
+    """The unit cells that index a list of line positions, as kalidos-batch --find-cell finds them:
+    a dict with peaks, settings, searches (one per crystal system) and cells, best first, each with
+    a b c alpha beta gamma volume system centring extinction_symbol m20 fn zero unindexed reduced
+    (the Niggli cell) lines and rwp (null: no whole-pattern check is made yet); see
+    kalidos-batch --help for the fields.
+
+    The lines come from the measured diagram `observed` (its peak search, with `sensitivity`, and
+    its wavelength) or from `peaks`: a peak-list file, or a list of 2θ values or (2θ, intensity)
+    pairs, which then need `wavelength` (a float in Å or an anode name such as "CuKa1").
+    tolerance: degrees 2θ; impurities: unindexed lines allowed among the first 20; zero_range: the
+    zero error looked for, ± degrees; systems: names among cubic, tetragonal, hexagonal,
+    orthorhombic, monoclinic, triclinic (all by default); time_limit: seconds."""
+    import json
+    import os
+    import tempfile
+    if (observed is None) == (peaks is None):
+        raise ValueError("find_cell: give either observed or peaks")
+    arguments = ["--find-cell", "--json", "-", "--tolerance", _number(tolerance), "--impurities", str(int(impurities)),
+                 "--zero-range", _number(zero_range), "--time-limit", _number(time_limit), "--cells", str(int(cells)),
+                 "--sensitivity", _number(sensitivity), "--scan", str(int(scan))]
+    if wavelength is not None:
+        arguments += _wavelength_arguments(wavelength)
+    if max_volume is not None:
+        arguments += ["--max-volume", _number(max_volume)]
+    if systems is not None:
+        arguments += ["--systems", ",".join(systems) if not isinstance(systems, str) else systems]
+    written = None
+    try:
+        if observed is not None:
+            arguments += ["--observed", str(observed)]
+        elif isinstance(peaks, (str, os.PathLike)):
+            arguments += ["--peaks", str(peaks)]
+        else:
+            with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as listing:
+                written = listing.name
+                for peak in peaks:
+                    values = list(peak) if isinstance(peak, (list, tuple)) else [peak]
+                    listing.write(" ".join(_number(v) for v in values) + "\n")
+            arguments += ["--peaks", written]
+        return json.loads(_kalidos._find_cell(arguments, str(data or "")))
+    finally:
+        if written:
+            os.remove(written)

@@ -174,5 +174,36 @@ TEST(IdentifyLibrary, CopiesJoinAndUnexplainedPeaksAreNamed)
                             [](const FoundPeak& p) { return std::fabs(p.twoTheta - 35.15) < 0.08; }));
 }
 
+// The peaks left to indexing: those no reflection of a found phase reaches within half the peak's
+// width; a Kα2 partner and a reflection under a hundredth of its phase's strongest do not count.
+TEST(UnexplainedPeaks, OnlyThePeaksNoFoundPhaseReachesAreLeft)
+{
+    Identification found;
+    const auto peak = [](double t, double fwhm, bool alpha2) {
+        FoundPeak p;
+        p.twoTheta = t;
+        p.fwhm = fwhm;
+        p.height = t;
+        p.alpha2 = alpha2;
+        return p;
+    };
+    found.search.peaks = {peak(20, 0.1, false), peak(30, 0.1, false), peak(30.08, 0.1, true), peak(40, 0.2, false),
+                          peak(50, 0.02, false)};
+    FoundPhase& phase = found.phases.emplace_back();
+    const auto reflection = [](double t, double intensity) {
+        Reflection r;
+        r.twoTheta = t;
+        r.intensity = intensity;
+        return r;
+    };
+    // 20.04 explains the peak at 20 (width 0.1); 40.05 is too weak to; 50.03 lies beyond 0.02.
+    phase.phase.reflections = {reflection(20.04, 100), reflection(35, 80), reflection(40.05, 0.5),
+                               reflection(50.03, 50)};
+    const PeakList left = unexplained_peaks(found, 1.5406);
+    EXPECT_EQ(left.wavelength, 1.5406);
+    EXPECT_EQ(left.position, (std::vector<double>{30, 40, 50}));
+    EXPECT_EQ(left.intensity, (std::vector<double>{30, 40, 50}));
+}
+
 }  // namespace
 }  // namespace kalidos

@@ -1,0 +1,117 @@
+#include "batch_find_cell.hpp"
+
+#include <fstream>
+
+#include "batch_calculation.hpp"  // for the exit statuses
+#include "batch_observed.hpp"
+#include "batch_radiation.hpp"  // for anode_item_index
+#include "diagram_files/peak_list_reader.hpp"
+#include "find_cell_json.hpp"
+#include "indexing/observed_lines.hpp"
+#include "wavelengths/anode_lines.hpp"
+
+namespace kalidos::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+// λ of --lambda, of --anode's line, or of the first line of --mixture; 0 when none was given.
+double given_wavelength(const BatchOptions& options)
+{
+    if (options.lambda)
+        return *options.lambda;
+    if (!options.mixture.empty())
+        return options.mixture.front().lambda;
+    const int item = options.anode.empty() ? -1 : anode_item_index(options.anode);
+    return item > kMultipleWavelengthsItem ? anode_line_table()[static_cast<std::size_t>(item)].lambda : 0.0;
+}
+
+bool peaks_of_diagram(const BatchOptions& options, const fs::path& data, StreamMessages& messages, PeakList& peaks)
+{
+    MeasuredScan scan;
+    MeasuredWavelengths wavelengths;
+    if (!read_measured_scan(options.observed.front(), options.scan, data, messages, scan, wavelengths))
+        return false;
+    PeakSearchSettings search;
+    search.sensitivity = options.identification.sensitivity;
+    search.wavelengths = wavelengths;
+    peaks = peaks_to_index(scan, search);
+    return true;
+}
+
+}  // namespace
+
+bool find_cell_peaks(const BatchOptions& options, const fs::path& data, StreamMessages& messages, PeakList& peaks)
+{
+    std::string error;
+    if (options.indexing.peaksFile.empty())
+        return peaks_of_diagram(options, data, messages, peaks);
+    if (!read_peak_list_file(options.indexing.peaksFile, peaks, error)) {
+        messages.note(error);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+struct Indexed {
+    PeakList peaks;
+    IndexingLines lines;
+    IndexingResult result;
+};
+
+int index_peaks(const BatchOptions& options, const fs::path& data, StreamMessages& messages, Indexed& run)
+{
+    if (!find_cell_peaks(options, data, messages, run.peaks))
+        return kExitRefused;
+    std::string error;
+    if (!indexing_lines(run.peaks, given_wavelength(options), run.lines, error)) {
+        messages.note((options.indexing.peaksFile.empty() ? options.observed.front() : options.indexing.peaksFile) +
+                      ": " + error);
+        return kExitRefused;
+    }
+    run.result = find_cells(run.lines, options.indexing.settings);
+    return kExitSuccess;
+}
+
+std::string report_json(const BatchOptions& options, const Indexed& run, StreamMessages& messages)
+{
+    FindCellReport report;
+    report.source = options.indexing.peaksFile.empty() ? options.observed.front() : options.indexing.peaksFile;
+    report.peaks = &run.peaks;
+    report.lines = &run.lines;
+    report.settings = &options.indexing.settings;
+    report.result = &run.result;
+    std::string json;
+    write_find_cell_json(json, report, messages.texts());
+    return json;
+}
+
+}  // namespace
+
+int find_cell(const BatchOptions& options, const fs::path& data, StreamMessages& messages, std::string& json)
+{
+    Indexed run;
+    const int status = index_peaks(options, data, messages, run);
+    if (status == kExitSuccess)
+        json = report_json(options, run, messages);
+    return status;
+}
+
+int run_find_cell(const BatchOptions& options, const fs::path& data, StreamMessages& messages,
+                  std::ostream& standardOutput)
+{
+    Indexed run;
+    const int status = index_peaks(options, data, messages, run);
+    if (status != kExitSuccess)
+        return status;
+    if (options.jsonFile.empty()) {
+        standardOutput << find_cell_table(run.result);
+        return standardOutput.flush() ? kExitSuccess : kExitRefused;
+    }
+    return write_to(options.jsonFile, report_json(options, run, messages), messages, standardOutput) ? kExitSuccess
+                                                                                                      : kExitRefused;
+}
+
+}  // namespace kalidos::batch

@@ -1,0 +1,371 @@
+#include "indexing/cell_indexing.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <set>
+
+#include "indexing/dichotomy_search.hpp"
+#include "indexing/extinction_symbol.hpp"
+#include "indexing/niggli_reduction.hpp"
+#include "indexing/superlattice_check.hpp"
+
+namespace kalidos {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kUsefulM20 = 5;
+// The best cells of a system (by M20) whose centrings are tried.
+constexpr std::size_t kCentringTrials = 60;
+// Reduced cells within this share of each metric term are one lattice.
+constexpr double kSameLattice = 0.006;
+// A lower-symmetry description of a lattice replaces a higher one when its score is this many times
+// higher: the constrained cell then misplaces lines beyond what the data's errors allow.
+constexpr double kLowerSymmetryAdvantage = 2;
+
+using Clock = std::chrono::steady_clock;
+
+// Reflections of a general form of each system's Laue class: the lines a cell of volume V calculates
+// up to Q are at least (4π/3)·Q^{3/2}·V / this.
+double general_multiplicity(LatticeSystem system)
+{
+    switch (system) {
+    case LatticeSystem::Cubic: return 48;
+    case LatticeSystem::Tetragonal: return 16;
+    case LatticeSystem::Hexagonal: return 24;
+    case LatticeSystem::Orthorhombic: return 8;
+    case LatticeSystem::Monoclinic: return 4;
+    case LatticeSystem::Triclinic: return 2;
+    }
+    return 2;
+}
+
+std::vector<long> solution_key(const FormParameters& p, int terms, double zero)
+{
+    std::vector<long> key{std::lround(std::log(p[0]) * 1e5)};
+    for (int j = 1; j < terms; ++j)
+        key.push_back(std::lround(p[static_cast<std::size_t>(j)] / p[0] * 1e5));
+    key.push_back(std::lround(zero * 1e3));
+    return key;
+}
+
+FitSettings fit_settings(const IndexingSettings& s)
+{
+    FitSettings f;
+    f.tolerance = s.tolerance;
+    f.zeroRange = s.zeroRange;
+    f.searchedLines = s.searchedLines;
+    f.allowedMissing = s.allowedMissing;
+    return f;
+}
+
+// The cells of one system: every leaf of the dichotomy refined once.
+std::vector<CellFit> search_system(LatticeSystem system, const IndexingLines& lines, const IndexingSettings& settings,
+                                   double minVolume, double maxVolume, const std::function<bool()>& stop,
+                                   SystemSearch& report)
+{
+    DichotomySettings d;
+    d.tolerance = settings.tolerance;
+    d.zeroRange = lines.measuredInTwoTheta ? settings.zeroRange : 0.0;
+    d.longestAxis = longest_axis(system);
+    d.minVolume = minVolume;
+    d.maxVolume = maxVolume;
+    d.allowedMissing = settings.allowedMissing;
+    d.lineCount = settings.searchedLines;
+    DichotomySearch search(system, lines, d);
+    const FitSettings fitting = fit_settings(settings);
+    const int terms = parameter_count(system);
+    std::set<std::vector<long>> started, refined;  // the leaves' solutions, and those refined from them
+    std::vector<CellFit> found;
+    const auto examine = [&](const DichotomyLeaf& leaf) {
+        std::vector<Hkl> hkl;
+        std::vector<char> use;
+        for (const int c : leaf.classOfLine) {
+            hkl.push_back(c >= 0 ? search.classes()[static_cast<std::size_t>(c)].hkl : Hkl{});
+            use.push_back(c >= 0);
+        }
+        FormParameters p = leaf.parameters;
+        double zero = leaf.zero;
+        if (!solve_terms(system, hkl, use, lines, d.zeroRange, p, zero))
+            p = leaf.parameters, zero = leaf.zero;
+        if (!started.insert(solution_key(p, terms, zero)).second)
+            return;
+        CellFit fit;
+        if (fit_cell(system, 'P', p, zero, lines, fitting, fit) && fit.m20 >= kUsefulM20 &&
+            refined.insert(solution_key(fit.parameters, terms, fit.zero)).second)
+            found.push_back(fit);
+    };
+    report.complete = search.run(examine, stop);
+    report.boxes = search.nodes();
+    report.solutions = found.size();
+    return found;
+}
+
+// The centring that indexes as many lines with the highest M20, tried on the best cells.
+void choose_centrings(std::vector<CellFit>& fits, const IndexingLines& lines, const IndexingSettings& settings)
+{
+    std::sort(fits.begin(), fits.end(), [](const CellFit& x, const CellFit& y) { return x.score() > y.score(); });
+    const FitSettings fitting = fit_settings(settings);
+    for (std::size_t i = 0; i < std::min(fits.size(), kCentringTrials); ++i) {
+        CellFit best = fits[i];
+        for (const char* c = centrings_of(fits[i].system); *c; ++c) {
+            CellFit centred;
+            if (*c != 'P' &&
+                fit_cell(fits[i].system, *c, fits[i].parameters, fits[i].zero, lines, fitting, centred) &&
+                centred.unindexed <= fits[i].unindexed && centred.m20 > best.m20)
+                best = centred;
+        }
+        fits[i] = best;
+    }
+}
+
+FoundCell found_cell(const CellFit& fit)
+{
+    FoundCell cell;
+    cell.fit = fit;
+    cell.volume = volume_of(fit.cell);
+    cell.reduced = niggli_reduce(primitive_cell(fit.cell, fit.centring)).cell;
+    return cell;
+}
+
+// One cell per lattice: the highest symmetry found for it, unless a lower one scores far better.
+std::vector<FoundCell> one_per_lattice(std::vector<FoundCell> cells)
+{
+    std::stable_sort(cells.begin(), cells.end(), [](const FoundCell& x, const FoundCell& y) {
+        return x.system() != y.system() ? x.system() < y.system() : x.fit.score() > y.fit.score();
+    });
+    std::vector<FoundCell> kept;
+    for (FoundCell& cell : cells) {
+        const auto same = std::find_if(kept.begin(), kept.end(), [&](const FoundCell& k) {
+            return same_lattice(k.reduced, cell.reduced, kSameLattice);
+        });
+        if (same == kept.end())
+            kept.push_back(std::move(cell));
+        else if (cell.system() != same->system() && cell.fit.score() > kLowerSymmetryAdvantage * same->fit.score())
+            *same = std::move(cell);
+    }
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const FoundCell& x, const FoundCell& y) { return x.fit.score() > y.fit.score(); });
+    return kept;
+}
+
+// A cell that calculates every line of a cell below it moves below that cell unless the lines it
+// indexes beyond it are unlikely to be chance (superlattices, lower symmetries whose split lines
+// catch impurities).
+void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& lines, double tolerance)
+{
+    std::vector<std::vector<double>> angles;
+    for (const FoundCell& cell : cells)
+        angles.push_back(calculated_angles(cell.fit, lines, tolerance));
+    const auto move_one = [&] {
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            for (std::size_t j = i + 1; j < cells.size(); ++j) {
+                if (!holds_every_line(angles[i], angles[j], tolerance) ||
+                    chance_of_extra_lines(cells[i].fit, angles[i], cells[j].fit, angles[j], lines, tolerance) <
+                        kExtraLinesChance)
+                    continue;
+                std::rotate(cells.begin() + static_cast<long>(i), cells.begin() + static_cast<long>(i) + 1,
+                            cells.begin() + static_cast<long>(j) + 1);
+                std::rotate(angles.begin() + static_cast<long>(i), angles.begin() + static_cast<long>(i) + 1,
+                            angles.begin() + static_cast<long>(j) + 1);
+                return true;
+            }
+        return false;
+    };
+    for (std::size_t rounds = 0; rounds < cells.size() * cells.size() && move_one(); ++rounds) {
+    }
+}
+
+}  // namespace
+
+std::size_t fewest_lines(LatticeSystem system)
+{
+    return static_cast<std::size_t>(kLinesPerParameter * (parameter_count(system) + 1));
+}
+
+double longest_axis(LatticeSystem system)
+{
+    switch (system) {
+    case LatticeSystem::Cubic: return 40;
+    case LatticeSystem::Tetragonal:
+    case LatticeSystem::Hexagonal: return 60;
+    case LatticeSystem::Orthorhombic:
+    case LatticeSystem::Monoclinic: return 30;
+    case LatticeSystem::Triclinic: return 25;
+    }
+    return 25;
+}
+
+double largest_useful_volume(LatticeSystem system, const IndexingLines& lines, const IndexingSettings& settings)
+{
+    const std::size_t n20 = std::min<std::size_t>(20, lines.twoTheta.size());
+    if (n20 == 0)
+        return 0;
+    double error = 0;  // the mean |ΔQ| of lines spread evenly within the tolerance's third
+    for (std::size_t i = 0; i < n20; ++i)
+        error += q_slope(lines.twoTheta[i], lines.wavelength) * settings.tolerance / 3;
+    error /= static_cast<double>(n20);
+    const double q20 = q_of_two_theta(lines.twoTheta[n20 - 1], lines.wavelength);
+    const double mostLines = q20 / (2 * error * kUsefulM20);
+    return mostLines * general_multiplicity(system) / (4 * kPi / 3 * std::pow(q20, 1.5));
+}
+
+namespace {
+
+// The search, system after system from the highest symmetry down (those of as many parameters, the
+// tetragonal and hexagonal, together), each over volume shells smallest cells first (as Louër's
+// programs scan them): once a cell convinces, larger cells of its system are not looked for, and lower systems are searched only for cells no larger that index every line (a
+// lower symmetry that still leaves lines unexplained has nothing to add) and, beyond three
+// parameters, not at all: their parameters index most lines of a high-symmetry diagram in countless
+// ways, at great cost and to no purpose.
+constexpr int kMostParametersOnceConvinced = 3;
+
+class ShellSearch {
+public:
+    ShellSearch(const IndexingLines& lines, const IndexingSettings& settings, IndexingResult& result)
+        : lines_(lines), settings_(settings), result_(result)
+    {
+        for (int s = 0; s < kLatticeSystems; ++s) {
+            SystemSearch& report = result_.searches.emplace_back();
+            report.system = static_cast<LatticeSystem>(s);
+            limits_[static_cast<std::size_t>(s)] =
+                settings.maxVolume > 0 ? settings.maxVolume : largest_useful_volume(report.system, lines, settings);
+        }
+    }
+
+    // The systems from `first` to before `last`, those of as many parameters together, shell by
+    // shell, until one of their cells convinces or their limits are reached.
+    void run(int first, int last)
+    {
+        for (int s = first; s < last && !stopped();) {
+            int end = s;
+            while (end < last && parameter_count(static_cast<LatticeSystem>(end)) ==
+                                     parameter_count(static_cast<LatticeSystem>(s)))
+                ++end;
+            const bool before = convinced_;
+            for (double low = 0, high = kFirstShell; !stopped() && !(convinced_ && !before); low = high, high *= 2) {
+                bool any = false;
+                for (int t = s; t < end; ++t)
+                    any = search(static_cast<LatticeSystem>(t), low, high) || any;
+                if (!any)
+                    break;
+            }
+            s = end;
+        }
+    }
+
+    bool convinced() const { return convinced_; }
+    bool stopped() const { return stop_(); }
+    std::vector<FoundCell>& cells() { return cells_; }
+    const std::function<bool()>& stop_function() const { return stop_; }
+    bool time_up() const { return timeUp_; }
+
+private:
+    static constexpr double kFirstShell = 250;  // Å³
+
+    // One system in one shell; false when the shell is beyond what the system searches (or the
+    // system is not searched at all).
+    bool search(LatticeSystem system, double low, double high)
+    {
+        const std::size_t s = static_cast<std::size_t>(system);
+        const double top = std::min({high, limits_[s], convincingVolume_});
+        if (!settings_.systems[s] || low >= top || lines_.twoTheta.size() < fewest_lines(system) ||
+            (convinced_ && parameter_count(system) > kMostParametersOnceConvinced))
+            return false;
+        if (settings_.progress)
+            settings_.progress(system);
+        SystemSearch& report = result_.searches[s];
+        IndexingSettings narrowed = settings_;
+        narrowed.allowedMissing = convinced_ ? 0 : settings_.allowedMissing;
+        SystemSearch shell;
+        const Clock::time_point begun = Clock::now();
+        std::vector<CellFit> fits = search_system(system, lines_, narrowed, low, top, stop_, shell);
+        choose_centrings(fits, lines_, narrowed);
+        for (const CellFit& fit : fits) {
+            FoundCell cell = found_cell(fit);
+            // A centring can make the lattice's shortest translation shorter than any searched edge.
+            if (std::min({cell.reduced.a, cell.reduced.b, cell.reduced.c}) < 0.98 * kShortestAxis)
+                continue;
+            cells_.push_back(std::move(cell));
+            if (fit.m20 >= kConvincingM20) {
+                convincingVolume_ = std::min(convincingVolume_, 1.02 * cells_.back().volume);
+                convinced_ = true;
+            }
+        }
+        report.searched = true;
+        report.complete = report.complete && shell.complete;
+        report.maxVolume = std::max(report.maxVolume, top);
+        report.boxes += shell.boxes;
+        report.solutions += shell.solutions;
+        report.seconds += std::chrono::duration<double>(Clock::now() - begun).count();
+        return true;
+    }
+
+    const IndexingLines& lines_;
+    const IndexingSettings& settings_;
+    IndexingResult& result_;
+    std::array<double, kLatticeSystems> limits_{};
+    std::vector<FoundCell> cells_;
+    double convincingVolume_ = std::numeric_limits<double>::infinity();
+    bool convinced_ = false;
+    const Clock::time_point start_ = Clock::now();
+    bool timeUp_ = false;
+    const std::function<bool()> stop_ = [this] {
+        if (settings_.cancelled && settings_.cancelled())
+            return true;
+        timeUp_ = settings_.timeLimit > 0 &&
+                  std::chrono::duration<double>(Clock::now() - start_).count() > settings_.timeLimit;
+        return timeUp_;
+    };
+};
+
+}  // namespace
+
+void rerank_by_fit(std::vector<FoundCell>& cells, const WholePatternCheck& fit, std::size_t checked)
+{
+    if (!fit)
+        return;
+    checked = std::min(cells.size(), checked);
+    for (std::size_t i = 0; i < checked; ++i)
+        cells[i].rwp = fit(cells[i]);
+    std::stable_sort(cells.begin(), cells.begin() + static_cast<long>(checked), [](const FoundCell& x, const FoundCell& y) {
+        const double infinity = std::numeric_limits<double>::infinity();
+        return x.rwp.value_or(infinity) < y.rwp.value_or(infinity);
+    });
+}
+
+IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& settings)
+{
+    IndexingResult result;
+    for (int s = 0; s < kLatticeSystems; ++s) {
+        const LatticeSystem system = static_cast<LatticeSystem>(s);
+        if (settings.systems[static_cast<std::size_t>(s)] && lines.twoTheta.size() < fewest_lines(system))
+            result.notes.push_back("The " + system_name(system, 'P') + " system is not searched: it needs " +
+                                   std::to_string(fewest_lines(system)) + " lines, the list holds " +
+                                   std::to_string(lines.twoTheta.size()));
+    }
+    ShellSearch search(lines, settings, result);
+    const int triclinic = static_cast<int>(LatticeSystem::Triclinic);
+    search.run(0, triclinic);
+    // The triclinic search is long and its cells index almost anything: it is made only when no
+    // higher symmetry convinced.
+    if (!search.convinced())
+        search.run(triclinic, triclinic + 1);
+    for (const SystemSearch& s : result.searches)
+        if (s.searched && !s.complete)
+            result.notes.push_back("The " + system_name(s.system, 'P') + " search stopped " +
+                                   (search.time_up() ? "at the time limit" : "when asked") + ": it is incomplete");
+    result.cells = one_per_lattice(std::move(search.cells()));
+    rank_simpler_first(result.cells, lines, settings.tolerance);
+    if (result.cells.size() > settings.listed)
+        result.cells.resize(settings.listed);
+    for (FoundCell& cell : result.cells)
+        cell.extinctionSymbol = extinction_symbol(cell.fit, lines, settings.tolerance);
+    rerank_by_fit(result.cells, settings.wholePatternCheck, settings.checked);
+    if (result.cells.empty())
+        result.notes.push_back("No cell indexes the lines within the tolerance and the volume searched");
+    return result;
+}
+
+}  // namespace kalidos

@@ -1,0 +1,54 @@
+"""kalidos.find_cell gives the cells kalidos-batch --find-cell writes, from a diagram or a list."""
+
+import math
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+import kalidos  # noqa: E402
+from support import REALDATA, batch_json  # noqa: E402
+
+
+class Indexing(unittest.TestCase):
+    def test_the_zincite_diagram_as_the_batch_runner(self):
+        zincite = os.path.join(REALDATA, "rd", "qarr_ZINCITE.RD") if REALDATA else ""
+        if not os.path.isfile(zincite):
+            self.skipTest("skipped: no real data")
+        found = kalidos.find_cell(observed=zincite)
+        with tempfile.TemporaryDirectory() as folder:
+            status, written, _ = batch_json(["--find-cell", "--observed", zincite], folder)
+        self.assertEqual(status, 0)
+        # The searches' seconds differ from run to run; the peaks and the cells do not.
+        self.assertEqual(found["peaks"], written["peaks"])
+        self.assertEqual(found["cells"], written["cells"])
+        best = found["cells"][0]
+        self.assertEqual(best["system"], "hexagonal")
+        self.assertAlmostEqual(best["a"], 3.25, delta=0.01)
+        self.assertAlmostEqual(best["c"], 5.21, delta=0.01)
+        self.assertIsNone(best["rwp"])
+
+    def test_a_list_of_angles_as_a_peak_file(self):
+        # The first lines of a cubic F cell of 5.4309 Å at 1.5406 Å, computed here.
+        hkl = [(1, 1, 1), (2, 2, 0), (3, 1, 1), (4, 0, 0), (3, 3, 1), (4, 2, 2), (5, 1, 1), (4, 4, 0),
+               (5, 3, 1), (6, 2, 0), (5, 3, 3), (4, 4, 4)]
+        angles = [2 * math.degrees(math.asin(1.5406 * math.sqrt(h * h + k * k + l * l) / (2 * 5.4309)))
+                  for h, k, l in hkl]
+        found = kalidos.find_cell(peaks=angles, wavelength=1.5406, systems=["cubic"])
+        with tempfile.TemporaryDirectory() as folder:
+            listing = os.path.join(folder, "lines.txt")
+            with open(listing, "w") as out:
+                out.write("".join(repr(float(t)) + "\n" for t in angles))
+            status, written, _ = batch_json(["--find-cell", "--peaks", listing, "--lambda", "1.5406",
+                                             "--systems", "cubic"], folder)
+        self.assertEqual(status, 0)
+        self.assertEqual(found["cells"], written["cells"])
+        self.assertEqual((found["cells"][0]["system"], found["cells"][0]["centring"]), ("cubic", "F"))
+        self.assertAlmostEqual(found["cells"][0]["a"], 5.4309, delta=0.0005)
+        with self.assertRaises(ValueError):
+            kalidos.find_cell()
+
+
+if __name__ == "__main__":
+    unittest.main()
