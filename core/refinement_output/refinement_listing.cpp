@@ -42,7 +42,7 @@ void write_stage(std::ostream& out, std::size_t s, const RefinementStage& stage,
         if (c.stage == static_cast<int>(s + 1))
             write_cycle(out, c);
     out << "Stage " << s + 1 << ": " << stage.cycles << (stage.cycles == 1 ? " cycle, " : " cycles, ")
-        << outcome_text(stage.outcome) << ", chi2 " << general(stage.chi2, 10) << '\n';
+        << outcome_text(stage.outcome) << ", chi2 " << fmt_general(stage.chi2, 6, 10) << '\n';
     for (const std::string& note : stage.notes)
         out << "  " << note << '\n';
 }
