@@ -93,7 +93,7 @@ void fill_figures_and_curves(const FitPoints& points, const std::vector<double>&
         c.calculated.push_back(fitted[i]);
         c.background.push_back(background[i]);
         c.sigma.push_back(1 / std::sqrt(points.weight[i]));  // as the fit weighed the point
-        c.figureSigma.push_back(1 / std::sqrt(points.figureWeight[i]));
+        c.figureSigma.push_back(1 / std::sqrt(points.figureWeight[i]));  // as the figures weigh it
     }
     const Figures f = figures_of_merit(points.observed, fitted, points.figureWeight, parameters);
     a.rp = f.rp, a.rwp = f.rwp, a.rexp = f.rexp, a.chi2 = f.chi2;

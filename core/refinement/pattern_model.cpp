@@ -13,6 +13,24 @@ namespace {
 // Reflections this far beyond the points (degrees 2θ) still reach them with their tails, and the
 // cell may move them in.
 constexpr double kReflectionMargin = 5;
+constexpr int kWidthChecks = 64;  // angles of the range at which the widths must be positive
+constexpr double kHalfDegree = 3.141592653589793 / 360;
+
+// The peak width must be positive at every angle of the range, not only where reflections lie now:
+// widths that vanish between them mean nothing, and the cell would move reflections there. The
+// Gaussian width² is quadratic in tan θ: besides a grid of angles its vertex is checked.
+bool widths_positive(const StructureModel& m, double low, double high)
+{
+    for (int i = 0; i <= kWidthChecks; ++i)
+        if (peak_width_refusal(m, low + (high - low) * i / kWidthChecks))
+            return false;
+    const bool tch = m.profile.function == ProfileFunction::Tch;
+    const double u = tch ? m.profile.gaussU : m.u, v = tch ? m.profile.gaussV : m.v;
+    if (!(u > 0))
+        return true;
+    const double vertex = 2 * std::atan(-v / (2 * u)) / (2 * kHalfDegree);
+    return !(vertex > low && vertex < high) || !peak_width_refusal(m, vertex);
+}
 
 int slot_of(const ModelParameter& row)
 {
@@ -219,7 +237,9 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
             for (std::size_t k = 0; k < phase.group.size(); ++k)
                 phase.intensities.reflections[k].intensity =
                     phase.intensities.factor[k] * phase.squared[static_cast<std::size_t>(phase.group[k])];
-        if (!build_terms(phase))
+        const double low = std::max(points_.interval.low - kReflectionMargin, 0.01);
+        const double high = std::min(points_.interval.high + kReflectionMargin, 179.99);
+        if (!widths_positive(*phase.model, low, high) || !build_terms(phase))
             return false;
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)

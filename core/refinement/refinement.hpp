@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "model/agreement.hpp"         // for FittedValue
-#include "fitting/least_squares.hpp"     // for FitOutcome
+#include "fitting/least_squares.hpp"  // for FitOutcome
 #include "model/measured_diagram.hpp"  // for MeasuredScan
 #include "model/structure_model.hpp"
 
