@@ -22,7 +22,7 @@ constexpr double kSameQ = 1e-9;  // relative
 // A partition moves an |F|² down by at most this factor: one that reaches 0 could never come back.
 constexpr double kLeastRatio = 1e-3;
 // Partitions after every cycle of a Le Bail fit, and at its start (in rounds with the background).
-constexpr int kCycleIterations = 3;
+constexpr int kCycleIterations = 10;
 constexpr int kStartIterations = 10;
 constexpr int kStartRounds = 2;
 
@@ -185,8 +185,28 @@ bool PatternModel::refresh(std::span<const double> values)
 {
     if (!partitionEachCycle_ || !has_lebail())
         return false;
-    partition_intensities(row_values(values), kCycleIterations, false);
-    return true;
+    // The partition is no least-squares step: near the minimum it may raise Σ w r² (it weighs the
+    // points by their share of the counts, not by their weights). Such a partition is not kept, so
+    // that every cycle of the fit goes downhill.
+    const std::vector<double> rows = row_values(values);
+    const std::vector<std::vector<double>> before = free_intensities();
+    const double squaresBefore = weighted_squares_at(rows);
+    partition_intensities(rows, kCycleIterations, false);
+    if (weighted_squares_at(rows) < squaresBefore)
+        return true;
+    set_free_intensities(before);
+    return false;
+}
+
+double PatternModel::weighted_squares_at(const std::vector<double>& rows)
+{
+    std::vector<double> y(points_.size());
+    if (!evaluate_rows(rows, y))
+        return INFINITY;
+    double sum = 0;
+    for (std::size_t i = 0; i < y.size(); ++i)
+        sum += points_.weight[i] * (points_.observed[i] - y[i]) * (points_.observed[i] - y[i]);
+    return sum;
 }
 
 bool has_free_intensities(const RefinementRequest& request)
@@ -286,6 +306,12 @@ std::string start_free_intensities(RefinementSession& session)
                 squared[static_cast<std::size_t>(row.info.phase)][static_cast<std::size_t>(row.component)];
     model.partition_each_cycle(true);
     return {};
+}
+
+void repartition_le_bail(RefinementSession& session)
+{
+    if (session.model->has_lebail())
+        session.model->partition_intensities(row_values_of(session.table), kStartIterations, false);
 }
 
 namespace {

@@ -25,6 +25,10 @@ void add_pawley_rows(RefinementSession& session);
 // happens without free intensities. Empty text, or why the least squares refused.
 std::string start_free_intensities(RefinementSession& session);
 
+// The Le Bail phases' intensities partitioned to the table's values as a stage begins: the cycles
+// before moved the profile, and one partition a cycle follows it only part of the way.
+void repartition_le_bail(RefinementSession& session);
+
 // The rows of the Pawley intensities in the table.
 std::vector<int> pawley_rows(const ParameterTable& table);
 

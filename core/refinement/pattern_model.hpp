@@ -89,6 +89,7 @@ private:
     std::vector<double> reflection_slopes(std::size_t j, const PhaseState& phase) const;
     void structure_columns(std::size_t p, const std::vector<std::size_t>& columns, Eigen::MatrixXd& jacobian) const;
     void prepare_groups(PhaseState& phase) const;
+    double weighted_squares_at(const std::vector<double>& rows);
 
     const RefinementRequest& request_;
     const FitPoints& points_;

@@ -383,6 +383,7 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
     std::string why = release_stages(session.request, s, session.table, rows);
     if (!why.empty())
         return why;
+    repartition_le_bail(session);
     for (const int r : pawley_rows(session.table)) {  // a Pawley fit refines its intensities throughout
         rows.push_back(r);
         session.table.rows[static_cast<std::size_t>(r)].info.refined = true;
