@@ -18,7 +18,10 @@ constexpr double kDegrees = 180 / 3.141592653589793;
 // this share, angles by this many degrees) have the same d for every cell: their share of the
 // observed counts cannot be told apart.
 constexpr double kLengthProbe = 1e-3, kAngleProbe = 0.1;
-constexpr double kSameQ = 1e-9;  // relative
+// Relative: the cell metric's degree takes π to six digits (kDegreesToRadians), so that 1/d² of
+// reflections equal by symmetry (−3 3 6 and 0 3 6 on hexagonal axes) differ by up to about 1e-5.
+// Accidental overlaps this close at the start part under the probes above.
+constexpr double kSameQ = 2e-5;
 // A partition moves an |F|² down by at most this factor: one that reaches 0 could never come back.
 constexpr double kLeastRatio = 1e-3;
 // Partitions after every cycle of a Le Bail fit, and at its start (in rounds with the background).
