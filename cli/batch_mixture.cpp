@@ -63,6 +63,8 @@ bool refine_mixture(const BatchOptions& options, const std::vector<std::string>&
     first.agreements = {refined_agreement(refinement, first.observed.slots[1])};
     run.refinement = refinement.result;
     run.refinementListing = refinement.listing;
+    if (!options.refine.intensitiesFile.empty() && !write_extracted_intensities(options, refinement, messages))
+        return false;
     if (!options.refine.cifFile.empty() && !write_refined_cifs(options, refinement, messages))
         return false;
     return options.exportXy.empty() || export_columns(first, options.exportXy, messages);

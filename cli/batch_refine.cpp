@@ -1,5 +1,6 @@
 #include "batch_refine.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -8,6 +9,7 @@
 #include "comparison/calculated_points.hpp"
 #include "computation/listing_files.hpp"
 #include "diagram_files/save_target.hpp"
+#include "refinement_output/extracted_intensities.hpp"
 #include "refinement_output/refined_cif.hpp"
 #include "refinement_output/refined_phase_files.hpp"
 
@@ -21,7 +23,7 @@ RefinementRequest request_of(const BatchOptions& options, const std::vector<Work
 {
     RefinementRequest request;
     for (std::size_t p = 0; p < phases.size(); ++p)
-        request.phases.push_back({names[p], phases[p]->model});
+        request.phases.push_back({names[p], phases[p]->model, options.refine.method(p)});
     const ObservedSlot& slot = phases.front()->observed.slots[1];
     request.observed = slot.measured->scans.at(static_cast<std::size_t>(slot.scan));
     const CalculatedRange range = calculated_range(*phases.front());
@@ -56,12 +58,18 @@ bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& p
         return false;
     }
     run.cycles = std::move(cycles);
+    if (options.refine.intensitiesFile.empty())  // a structure phase's intensities only when asked for
+        for (RefinedPhase& phase : run.result.phases)
+            if (phase.method == IntensityMethod::Structure)
+                phase.reflections.clear();
     for (const std::string& note : run.result.notes)
         messages.note(note);
     for (const RefinementStage& stage : run.result.stages)
         for (const std::string& note : stage.notes)
             messages.note(note);
-    run.listing = refinement_listing("Rietveld refinement against " + slot.fileName + " (scan " +
+    const bool free = std::any_of(request.phases.begin(), request.phases.end(),
+                                  [](const RefinementPhase& p) { return p.intensities != IntensityMethod::Structure; });
+    run.listing = refinement_listing(std::string(free ? "Refinement" : "Rietveld refinement") + " against " + slot.fileName + " (scan " +
                                          std::to_string(slot.scan + 1) + ")",
                                      run.result, run.cycles);
     return true;
@@ -118,6 +126,24 @@ bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, S
     return true;
 }
 
+bool write_extracted_intensities(const BatchOptions& options, const RefinementRun& run, StreamMessages& messages)
+{
+    const RefinementResult& r = run.result;
+    const std::string& chosen = options.refine.intensitiesFile;
+    const bool hklf = fs::path(chosen).extension() == ".hkl" || fs::path(chosen).extension() == ".HKL";
+    for (std::size_t p = 0; p < r.phases.size(); ++p) {
+        const RefinedPhase& phase = r.phases[p];
+        const std::string name = refined_phase_file_name(chosen, p, r.phases.size());
+        const std::optional<std::string> target = choose_target([&name] { return name; }, "", messages);
+        const std::string text = hklf ? hklf4_text(phase)
+                                      : refln_cif_text(phase, fs::path(phase.name).stem().string(),
+                                                       refined_phase_uncertainties(phase), refined_phase_figures(r, p));
+        if (!target || !write_target(*target, text, messages))
+            return false;
+    }
+    return true;
+}
+
 bool append_to_brief_listing(Workspace& workspace, const std::string& text, StreamMessages& messages)
 {
     if (workspace.model.scratchInMemory) {
@@ -148,6 +174,8 @@ int refine_structure(Workspace& workspace, const BatchOptions& options, StreamMe
         !append_to_brief_listing(workspace, "\n" + run.listing, messages))
         return kExitRefused;
     if (!options.refine.cifFile.empty() && !write_refined_cifs(options, run, messages))
+        return kExitRefused;
+    if (!options.refine.intensitiesFile.empty() && !write_extracted_intensities(options, run, messages))
         return kExitRefused;
     return kExitSuccess;
 }

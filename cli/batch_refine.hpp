@@ -41,6 +41,10 @@ bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, S
 // Returns the exit status.
 int refine_structure(Workspace& workspace, const BatchOptions& options, StreamMessages& messages, RefinementRun& run);
 
+// --write-intensities: each phase's extracted intensities (HKLF 4 when the file ends in .hkl, else the
+// refined CIF with a _refln loop), one file per phase as --write-cif names them.
+bool write_extracted_intensities(const BatchOptions& options, const RefinementRun& run, StreamMessages& messages);
+
 // Appends `text` to the workspace's fstr.out (in memory or in its start directory).
 bool append_to_brief_listing(Workspace& workspace, const std::string& text, StreamMessages& messages);
 

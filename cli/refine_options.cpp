@@ -35,13 +35,43 @@ bool read_atom_list(const std::string& name, const std::string& text, AtomListOp
     return true;
 }
 
+// "N,M,...": phases from 1.
+bool read_phase_list(const std::string& name, const std::string& text, std::vector<int>& phases, std::string& error)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const auto phase = decimal_number(text.substr(start, comma - start));
+        if (!phase || *phase < 1 || *phase > 1000 || *phase != std::floor(*phase)) {
+            error = "option " + name + ": \"" + text + "\" is not a list of phase numbers from 1";
+            return false;
+        }
+        phases.push_back(static_cast<int>(*phase));
+        start = comma + 1;
+    }
+    return true;
+}
+
+bool lists(const std::vector<int>& phases, int phase)
+{
+    return std::find(phases.begin(), phases.end(), phase) != phases.end();
+}
+
 }  // namespace
+
+IntensityMethod RefineOptions::method(std::size_t p) const
+{
+    const int phase = static_cast<int>(p + 1);
+    return lists(pawley, phase) ? IntensityMethod::Pawley
+           : lists(leBail, phase) ? IntensityMethod::LeBail
+                                  : IntensityMethod::Structure;
+}
 
 OptionRead read_refine_option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& next,
                               RefineOptions& refine, std::string& error)
 {
     if (name != "--refine" && name != "--cycles" && name != "--write-cif" && name != "--share-b" &&
-        name != "--occupancy-sum")
+        name != "--occupancy-sum" && name != "--le-bail" && name != "--pawley" && name != "--write-intensities")
         return OptionRead::NotProfile;
     if (next >= arguments.size()) {
         error = "option " + name + " needs a value";
@@ -63,6 +93,10 @@ OptionRead read_refine_option(const std::string& name, const std::vector<std::st
             refine.cycles = static_cast<int>(*cycles), refine.cyclesGiven = true;
     } else if (name == "--write-cif") {
         refine.cifFile = text;
+    } else if (name == "--write-intensities") {
+        refine.intensitiesFile = text;
+    } else if (name == "--le-bail" || name == "--pawley") {
+        read = read_phase_list(name, text, name == "--le-bail" ? refine.leBail : refine.pawley, error);
     } else {
         AtomListOption list;
         read = read_atom_list(name, text, list, error);
@@ -74,8 +108,10 @@ OptionRead read_refine_option(const std::string& name, const std::vector<std::st
 std::string refine_options_problem(const RefineOptions& refine, std::size_t structures, std::size_t observed)
 {
     if (!refine.active()) {
-        if (refine.cyclesGiven || !refine.cifFile.empty() || !refine.sharedB.empty() || !refine.occupancySums.empty())
-            return "--cycles, --write-cif, --share-b and --occupancy-sum need --refine";
+        if (refine.cyclesGiven || !refine.cifFile.empty() || !refine.sharedB.empty() || !refine.occupancySums.empty() ||
+            !refine.leBail.empty() || !refine.pawley.empty() || !refine.intensitiesFile.empty())
+            return "--cycles, --write-cif, --share-b, --occupancy-sum, --le-bail, --pawley and --write-intensities "
+                   "need --refine";
         return {};
     }
     if (observed != 1)
@@ -84,6 +120,13 @@ std::string refine_options_problem(const RefineOptions& refine, std::size_t stru
         for (const AtomListOption& list : *lists)
             if (static_cast<std::size_t>(list.phase) > structures)
                 return "--share-b, --occupancy-sum: there is no phase " + std::to_string(list.phase);
+    for (const std::vector<int>* phases : {&refine.leBail, &refine.pawley})
+        for (const int phase : *phases) {
+            if (static_cast<std::size_t>(phase) > structures)
+                return "--le-bail, --pawley: there is no phase " + std::to_string(phase);
+            if (lists(refine.leBail, phase) && lists(refine.pawley, phase))
+                return "--le-bail, --pawley: phase " + std::to_string(phase) + " is named by both";
+        }
     return {};
 }
 

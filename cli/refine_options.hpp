@@ -1,5 +1,5 @@
-// The command-line options of a Rietveld refinement: --refine, --cycles, --write-cif, --share-b and
-// --occupancy-sum.
+// The command-line options of a refinement: --refine, --cycles, --write-cif, --share-b,
+// --occupancy-sum, --le-bail, --pawley and --write-intensities.
 #pragma once
 
 #include <string>
@@ -24,8 +24,12 @@ struct RefineOptions {
     std::string cifFile;                            // --write-cif
     std::vector<AtomListOption> sharedB;            // --share-b
     std::vector<AtomListOption> occupancySums;      // --occupancy-sum
+    std::vector<int> leBail, pawley;                // --le-bail, --pawley: phases from 1
+    std::string intensitiesFile;                    // --write-intensities (.hkl: HKLF 4; else CIF)
 
     bool active() const { return !stages.empty(); }
+    // The intensity method of phase p (from 0).
+    IntensityMethod method(std::size_t p) const;
 };
 
 // Reads option `name` (already taken) and its value from arguments[next], moving `next` past it.

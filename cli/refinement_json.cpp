@@ -53,6 +53,19 @@ void write_atom(JsonWriter& json, const RefinedAtom& a)
     json.end_object();
 }
 
+void write_reflections(JsonWriter& json, const RefinedPhase& phase)
+{
+    json.key("reflections").begin_array();
+    for (const ExtractedReflection& r : phase.reflections) {
+        json.begin_object().field("h", r.h).field("k", r.k).field("l", r.l).field("multiplicity", r.multiplicity);
+        json.field("d", r.d).field("two_theta", r.twoTheta).field("f2", r.f2).field("f2_su", r.su);
+        if (phase.refined.atomCount > 0)
+            json.field("f2_calculated", r.f2Calculated);
+        json.field("overlap", r.exact ? "exact" : r.overlapped ? "partial" : "none").end_object();
+    }
+    json.end_array();
+}
+
 void write_phases(JsonWriter& json, const RefinementResult& r)
 {
     static const char* const cellNames[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
@@ -68,6 +81,10 @@ void write_phases(JsonWriter& json, const RefinementResult& r)
             write_value_and_su(json, cellNames[k], phase.cell[k]);
         json.end_object();
         write_value_and_su(json, "volume", phase.volume);
+        if (phase.method != IntensityMethod::Structure)
+            json.field("method", intensity_method_text(phase.method));
+        if (!phase.reflections.empty())
+            write_reflections(json, phase);
         json.key("atoms").begin_array();
         for (const RefinedAtom& atom : phase.atoms)
             write_atom(json, atom);

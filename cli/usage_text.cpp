@@ -95,6 +95,27 @@ the phases of one sample)
                                    su in parentheses, with the figures and R_Bragg; with
                                    several phases one file each, FILE's name followed by
                                    _1, _2, ... before its extension
+  --le-bail LIST                   these phases (from 1: "2" or "1,3") take their
+                                   intensities from the observed diagram (Le Bail): each
+                                   reflection's |F|^2 partitioned again after every cycle
+                                   from the observed counts as the calculated profile
+                                   shares them; cell, zero, profile, asymmetry and
+                                   background refine as usual; scale, orientation, overall
+                                   B and atoms are held. The sample's weight fractions are
+                                   then not defined (the notes say so)
+  --pawley LIST                    these phases' |F|^2 are least-squares variables (one
+                                   per reflection, those of exactly the same d for every
+                                   cell the lattice allows as one), never negative, with su
+  --write-intensities FILE         each phase's extracted intensities: per reflection h k l,
+                                   d, 2theta, |F|^2 (Lp, multiplicity and the wavelength's
+                                   weight taken off) with su; FILE ending in .hkl: SHELX
+                                   HKLF 4 (scaled so the largest is 9999.99), else the
+                                   refined CIF with a _refln loop; several phases as
+                                   --write-cif names them. JSON phases[].reflections [{h,
+                                   k, l, multiplicity, d, two_theta, f2, f2_su,
+                                   f2_calculated (with atoms), overlap (none, partial,
+                                   exact)}] for Le Bail and Pawley phases, and for every
+                                   phase with --write-intensities; phases[].method
                                    Parameter names: zero, displacement, U, V, W, X, Y, SL,
                                    HL, transparency, muR, muT, roughP, roughQ (with
                                    --capillary, --plate, --roughness), bkg0..bkg12;

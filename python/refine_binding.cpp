@@ -109,7 +109,8 @@ py::dict refine_structures(const std::vector<Structure>& structures, const std::
         for (const auto& workspace : workspaces)
             phases.push_back(workspace.get());
         done = done && batch::refine_phases(options, phases, names, messages, run) &&
-               batch::calculate_refined(options, run, phases, messages);
+               batch::calculate_refined(options, run, phases, messages) &&
+               (options.refine.intensitiesFile.empty() || batch::write_extracted_intensities(options, run, messages));
     }
     bool refused = false;
     py::object quantities = done ? quantities_of(options, run, workspaces, dataDirectory, messages, refused) : py::none();

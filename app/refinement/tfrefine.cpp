@@ -5,6 +5,7 @@
 #include "refinement/parameter_tree.hpp"
 
 #include <QDoubleSpinBox>
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -116,6 +117,11 @@ QWidget* Tfrefine::build_settings()
     layout->addWidget(background_);
     layout->addWidget(new QLabel("Stages", row));
     layout->addWidget(stagesEdit_, 1);
+    methods_ = new QWidget(row);
+    methods_->setObjectName("Methods");
+    auto* methods = new QHBoxLayout(methods_);
+    methods->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(methods_);
     connect(background_, &QSpinBox::valueChanged, this, [this] { background_order_changed(); });
     return row;
 }
@@ -176,6 +182,7 @@ bool Tfrefine::start()
     }
     start_ = std::move(made);
     current_ = start_.phases;
+    rebuild_methods();
     result_.reset();
     undo_.clear();
     const RefinementSettings& remembered = workspace_.model.refinement;
@@ -194,6 +201,38 @@ bool Tfrefine::start()
     note_stated_radiation();
     set_running(false);
     return true;
+}
+
+// One check box per phase: checked, the phase takes its intensities from the diagram (Le Bail) and
+// the refinement starts again from the calculated structures.
+void Tfrefine::rebuild_methods()
+{
+    QLayout* layout = methods_->layout();
+    while (QLayoutItem* item = layout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    for (std::size_t p = 0; p < start_.phases.size(); ++p) {
+        const QString name = QString::fromStdString(start_.phases[p].name);
+        auto* box = new QCheckBox(start_.phases.size() > 1 ? "Le Bail " + QString::number(p + 1) : "Le Bail",
+                                  methods_);
+        box->setObjectName(QString("LeBail%1").arg(p + 1));
+        box->setToolTip("Fit " + name + " by Le Bail: its intensities are taken from the observed diagram "
+                        "after every cycle (no atoms needed; the weight fractions are then not defined)");
+        box->setChecked(start_.phases[p].intensities == IntensityMethod::LeBail);
+        connect(box, &QCheckBox::toggled, this, [this, p](bool on) {
+            if (running() || p >= start_.phases.size())
+                return;
+            start_.phases[p].intensities = on ? IntensityMethod::LeBail : IntensityMethod::Structure;
+            current_ = start_.phases;
+            result_.reset();
+            undo_.clear();
+            stages_.clear();
+            rebuild_tree();
+            show_result();
+        });
+        layout->addWidget(box);
+    }
 }
 
 void Tfrefine::calculation_changed()

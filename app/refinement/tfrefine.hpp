@@ -107,6 +107,7 @@ class Tfrefine : public QWidget {
     QWidget* build_settings();
     QWidget* build_buttons();
     void rebuild_tree();
+    void rebuild_methods();
     void background_order_changed();
     void tell(const QString& text);
     RefinementRequest request(std::vector<std::vector<std::string>> stages) const;
@@ -145,6 +146,7 @@ class Tfrefine : public QWidget {
     QDoubleSpinBox* damping_ = nullptr;
     QSpinBox* background_ = nullptr;
     QLineEdit* stagesEdit_ = nullptr;
+    QWidget* methods_ = nullptr;  // a Le Bail check box per phase
     QTableWidget* figures_ = nullptr;
     QPlainTextEdit* notes_ = nullptr;
     QLabel* status_ = nullptr;

@@ -457,6 +457,8 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
                             : FitOutcome::Stalled;
             break;
         }
+        if (model.refresh(state.values))
+            state.squares = weighted_squares(fit, state.values, state.model);
         r.weightedSquares = state.squares;
         normal = linearise(fit, state, options.singularTolerance, free, r);
         r.freeVariables = static_cast<int>(free.size());

@@ -42,6 +42,14 @@ public:
     {
         (void)values, (void)model, (void)jacobian, (void)analytic;
     }
+    // Called after each accepted cycle, at its values, before the model is linearised there again:
+    // a model with quantities of its own that follow the fit (intensities taken from the observed
+    // diagram) brings them up to date. True when that changed the model's values at the points.
+    virtual bool refresh(std::span<const double> values)
+    {
+        (void)values;
+        return false;
+    }
 };
 
 // How a fit ended. Converged: every shift of the last cycle was a small share of its su. Stalled:

@@ -204,6 +204,24 @@ void add_cell(const StructureModel& m, int phase, Builder& b)
     apply_ties(b.table, first, lattice_ties(m), "fixed by the lattice system");
 }
 
+// A phase of free intensities has no use for what only structure factors feel: its scale is in
+// its intensities, and its orientation, overall B and atoms change nothing its intensities cannot.
+void fix_for_free_intensities(ParameterTable& table, int phase, IntensityMethod method)
+{
+    const std::string why = std::string("the ") + intensity_method_text(method) + " intensities carry it";
+    for (ModelParameter& row : table.rows) {
+        const Quantity q = row.quantity;
+        if (row.info.phase != phase ||
+            !(q == Quantity::Scale || q == Quantity::MarchDollase || q == Quantity::OverallB || row.atom > 0))
+            continue;
+        row.fixed = true;
+        row.ties.clear();
+        row.info.constraint = why;
+        if (q == Quantity::Scale)
+            row.info.start = row.info.value = 1;
+    }
+}
+
 void add_phase(const StructureModel& m, int phase, Builder& b)
 {
     const std::string p = phase_prefix(phase);
@@ -410,12 +428,31 @@ std::string build_parameter_table(const RefinementRequest& request, ParameterTab
         const std::vector<std::string> names = atom_names(m);
         for (int n = 1; n <= m.atomCount; ++n)
             add_atom(m, phase, n, names[static_cast<std::size_t>(n - 1)], b);
+        if (request.phases[p].intensities != IntensityMethod::Structure)
+            fix_for_free_intensities(table, phase, request.phases[p].intensities);
     }
     std::set<int> used;
     std::string why = add_shared_b(request, table, used);
     if (why.empty())
         why = add_occupancy_sums(request, table, used);
     return why;
+}
+
+std::vector<int> add_intensity_rows(ParameterTable& table, int phase, const std::vector<std::string>& names,
+                                    const std::vector<double>& values, const std::vector<char>& inRange)
+{
+    Builder b{table};
+    std::vector<int> rows(names.size(), -1);
+    for (std::size_t g = 0; g < names.size(); ++g) {
+        if (!inRange[g])
+            continue;
+        rows[g] = b.add(phase_prefix(phase) + "F2(" + names[g] + ")", "intensities", "F2", phase, "", values[g],
+                        Quantity::Intensity);
+        b.last().component = static_cast<int>(g);
+        b.last().lower = 0;  // an intensity is never negative
+        b.last().analytic = true;
+    }
+    return rows;
 }
 
 namespace {

@@ -16,6 +16,7 @@ enum class Quantity {
     CylinderMuR, PlateMuT, RoughnessP, RoughnessQ,
     Scale, Cell, Size, Strain, MarchDollase, OverallB,
     Position, Biso, Occupancy, Tensor,
+    Intensity,  // a Pawley phase's |F|² of one reflection group (component: the group)
 };
 
 // value = its value when the tie was made + Σ coefficient·(master − master's value then).
@@ -60,6 +61,11 @@ std::string build_parameter_table(const RefinementRequest& request, ParameterTab
 
 // The atom names of a phase as parameter names use them ("Al1"; "Al1#3" for a repeated name).
 std::vector<std::string> atom_names(const StructureModel& model);
+
+// A Pawley phase's intensities as rows of the table (group "intensities", never negative, each at
+// `values`' entry of its group): one per group that `inRange` marks; the groups' rows, −1 for the others.
+std::vector<int> add_intensity_rows(ParameterTable& table, int phase, const std::vector<std::string>& names,
+                                    const std::vector<double>& values, const std::vector<char>& inRange);
 
 // Marks as released what the stages up to `stage` (0-based) name. Empty text, or why a name is
 // refused: unknown, named twice, tied or fixed (with the reason), a group no phase has.

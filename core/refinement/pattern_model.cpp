@@ -82,6 +82,7 @@ void apply_phase_row(const ModelParameter& row, double v, PhaseState& phase)
     case Quantity::Biso: m.atomB[row.atom] = v; break;
     case Quantity::Occupancy: m.atomPopulation[row.atom] = v; break;
     case Quantity::Tensor: m.atomAnisotropic[row.atom].u[row.component] = v; break;
+    case Quantity::Intensity: phase.squared[static_cast<std::size_t>(row.component)] = v; break;
     default: break;
     }
 }
@@ -97,8 +98,10 @@ PatternModel::PatternModel(const RefinementRequest& request, const FitPoints& po
     : request_(request), points_(points), table_(table)
 {
     phases_.resize(request.phases.size());
-    for (std::size_t p = 0; p < phases_.size(); ++p)
+    for (std::size_t p = 0; p < phases_.size(); ++p) {
         phases_[p].model = std::make_unique<StructureModel>(request.phases[p].model);
+        phases_[p].method = request.phases[p].intensities;
+    }
     backgroundCoefficients_.assign(static_cast<std::size_t>(points.terms), 0.0);
 }
 
@@ -109,6 +112,7 @@ std::string PatternModel::prepare()
         const std::string why = phase.reflections.prepare(*phase.model, low, high);
         if (!why.empty())
             return why;
+        prepare_groups(phase);
     }
     return {};
 }
@@ -233,6 +237,10 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
             phase.intensityKey = std::move(key);
             phase.slopesKey.clear();
         }
+        if (phase.method != IntensityMethod::Structure)
+            for (std::size_t k = 0; k < phase.group.size(); ++k)
+                phase.intensities.reflections[k].intensity =
+                    phase.intensities.factor[k] * phase.squared[static_cast<std::size_t>(phase.group[k])];
         const double low = std::max(points_.interval.low - kReflectionMargin, 0.01);
         const double high = std::min(points_.interval.high + kReflectionMargin, 179.99);
         if (!widths_positive(*phase.model, low, high) || !build_terms(phase))
@@ -274,6 +282,10 @@ std::vector<double> PatternModel::reflection_slopes(std::size_t j, const PhaseSt
     std::vector<double> slopes(in.reflections.size(), 0.0);
     const std::size_t atoms = static_cast<std::size_t>(phase.model->atomCount);
     for (std::size_t k = 0; k < slopes.size(); ++k) {
+        if (row.quantity == Quantity::Intensity) {
+            slopes[k] = phase.group[k] == row.component ? in.factor[k] : 0;
+            continue;
+        }
         if (row.quantity == Quantity::OverallB) {
             slopes[k] = -2 * in.sSquared[k] * in.reflections[k].intensity;
             continue;

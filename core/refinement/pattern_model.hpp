@@ -28,6 +28,13 @@ struct PhaseState {
     // The values the intensities (and their slopes) were computed from: the same values give the
     // same intensities, so a change of the profile alone does not compute them again.
     std::vector<double> intensityKey, slopesKey;
+    // The reflections' groups: the wavelengths of one (h k l), and the reflections of exactly the
+    // same d for every cell the lattice allows, share one |F|². A phase of free intensities (Le Bail,
+    // Pawley) gives reflection k the intensity factor[k]·squared[group[k]].
+    IntensityMethod method = IntensityMethod::Structure;
+    std::vector<int> group;       // per reflection
+    std::vector<double> squared;  // per group: its |F|² (free intensities)
+    std::vector<char> inRange;    // per group: a peak within the points' range
 };
 
 class PatternModel : public LeastSquaresModel {
@@ -54,6 +61,21 @@ public:
     // The model at every row value of the table (after evaluate, the last evaluation's).
     bool evaluate_rows(const std::vector<double>& rows, std::span<double> model);
 
+    // Le Bail: the Le Bail phases' |F|² re-partitioned from the observed diagram at the variables'
+    // values (free_intensities.cpp).
+    bool refresh(std::span<const double> values) override;
+    // `iterations` partitions at the table's row values `rows`: I_k ← I_k·Σ_i c_k(i)·(yo_i − yb_i)/(yc_i − yb_i)
+    // / Σ_i c_k(i), c_k(i) reflection k's calculated counts at point i, shared by its group; the Le
+    // Bail phases', or with `pawley` also the Pawley phases'.
+    void partition_intensities(const std::vector<double>& rows, int iterations, bool pawley);
+    // Whether a phase takes its intensities from the observed diagram after every cycle.
+    bool has_lebail() const;
+    // Every phase's |F|² per group, to be kept and put back with the table's values.
+    std::vector<std::vector<double>> free_intensities() const;
+    void set_free_intensities(const std::vector<std::vector<double>>& squared);
+    // Whether refresh() partitions: not before the free intensities have their start.
+    void partition_each_cycle(bool on) { partitionEachCycle_ = on; }
+
     const FitPoints& points() const { return points_; }
     const std::vector<PhaseState>& phases() const { return phases_; }
     std::vector<double> background() const;
@@ -66,6 +88,8 @@ private:
     bool analytic_variable(std::size_t j) const;
     std::vector<double> reflection_slopes(std::size_t j, const PhaseState& phase) const;
     void structure_columns(std::size_t p, const std::vector<std::size_t>& columns, Eigen::MatrixXd& jacobian) const;
+    void prepare_groups(PhaseState& phase) const;
+    double weighted_squares_at(const std::vector<double>& rows);
 
     const RefinementRequest& request_;
     const FitPoints& points_;
@@ -74,6 +98,7 @@ private:
     std::vector<double> backgroundCoefficients_;
     std::vector<int> variables_;
     std::vector<std::vector<std::pair<int, double>>> moves_;
+    bool partitionEachCycle_ = false;
 };
 
 }  // namespace kalidos

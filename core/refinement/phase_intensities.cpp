@@ -75,6 +75,7 @@ void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool 
     const auto atoms = static_cast<std::size_t>(m.atomCount);
     out.reflections.assign(count, Reflection{});
     out.sSquared.assign(count, 0.0);
+    out.factor.assign(count, 0.0);
     if (slopes)
         out.slopes.assign(count * atoms * kAtomSlots, 0.0);
     const PreferredOrientationFactors preferred(m);
@@ -98,6 +99,7 @@ void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool 
             const double factor = perCell * m.wavelengths.weights[f.pass] * f.multiplicity * lorentz_polarisation(m, theta) *
                                   preferred(f.h, f.k, f.l) * std::exp(-2 * overallB * s * s);
             r.intensity = factor * squared;
+            out.factor[static_cast<std::size_t>(i)] = factor;
             if (slope)
                 for (std::size_t q = 0; q < atoms * kAtomSlots; ++q)
                     slope[q] *= factor;

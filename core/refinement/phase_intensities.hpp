@@ -19,6 +19,9 @@ struct PhaseIntensities {
     // cell with the overall B applied (electrons² or fm²); 2θ 0 and intensity 0 beyond 180°.
     std::vector<Reflection> reflections;
     std::vector<double> sSquared;  // (sin θ/λ)², Å⁻²
+    // intensity / |F|²: the per-cell factor, wavelength weight, multiplicity, Lp, orientation and
+    // overall B (0 beyond 180°)
+    std::vector<double> factor;
     // ∂intensity/∂(atom parameter), [reflection][atom − 1][slot]; filled only when asked.
     std::vector<double> slopes;
 };
@@ -36,10 +39,12 @@ public:
 
     std::size_t size() const { return forms_.size(); }
 
-private:
     struct Form {
         int h, k, l, multiplicity, pass;  // pass: 1-based wavelength
     };
+    const Form& form(std::size_t index) const { return forms_[index]; }
+
+private:
     void compute_form(const StructureModel& model, std::size_t index, double s, bool slopes,
                       double& squared, double* slope) const;
 

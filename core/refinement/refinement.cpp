@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 
+#include "refinement/free_intensities.hpp"
 #include "refinement/refinement_figures.hpp"
 #include "refinement/refinement_result.hpp"
 #include "refinement/stage_guards.hpp"
@@ -140,9 +141,10 @@ std::vector<int> newly_released(const RefinementSession& session, const std::vec
     for (const int r : rows) {
         const Quantity q = session.table.rows[static_cast<std::size_t>(r)].quantity;
         const bool isNew = std::find(before.begin(), before.end(), r) == before.end();
-        any |= isNew && q != Quantity::Scale && q != Quantity::Background;
+        const bool linear = q == Quantity::Scale || q == Quantity::Background || q == Quantity::Intensity;
+        any |= isNew && !linear;
         asymmetry |= isNew && (q == Quantity::AxialSL || q == Quantity::AxialHL || q == Quantity::Transparency);
-        if (isNew || q == Quantity::Scale || q == Quantity::Background)
+        if (isNew || linear)
             added.push_back(r);
     }
     // An asymmetry moves the peaks' centroids: the zero shift or displacement must follow it, or the
@@ -155,7 +157,7 @@ std::vector<int> newly_released(const RefinementSession& session, const std::vec
     }
     const bool earlier = std::any_of(before.begin(), before.end(), [&](int r) {
         const Quantity q = session.table.rows[static_cast<std::size_t>(r)].quantity;
-        return q != Quantity::Scale && q != Quantity::Background;
+        return q != Quantity::Scale && q != Quantity::Background && q != Quantity::Intensity;
     });
     return any && earlier && added.size() < rows.size() ? added : std::vector<int>{};
 }
@@ -334,6 +336,17 @@ void restore_values(ParameterTable& table, const std::vector<double>& values)
         table.rows[r].info.value = values[r];
 }
 
+// The values of a stage's start: the table's and the free intensities'.
+struct StageStart {
+    std::vector<double> values;
+    std::vector<std::vector<double>> intensities;
+    void restore(RefinementSession& session) const
+    {
+        restore_values(session.table, values);
+        session.model->set_free_intensities(intensities);
+    }
+};
+
 std::string names_of(const ParameterTable& table, const std::vector<int>& rows)
 {
     std::string text;
@@ -365,12 +378,18 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
     std::string why = release_stages(session.request, s, session.table, rows);
     if (!why.empty())
         return why;
+    repartition_le_bail(session);
+    for (const int r : pawley_rows(session.table)) {  // a Pawley fit refines its intensities throughout
+        rows.push_back(r);
+        session.table.rows[static_cast<std::size_t>(r)].info.refined = true;
+    }
     std::vector<int> fresh;
     std::copy_if(rows.begin(), rows.end(), std::back_inserter(fresh),
                  [&](int r) { return !session.released.count(r); });
     session.released.insert(rows.begin(), rows.end());
     const std::vector<int> before = session.lastRows;
     const std::vector<double> previous = table_values(session.table);
+    const StageStart start{previous, session.model->free_intensities()};
     // Σ w r² is summed in another order by the solver: the same values may differ in the last digits.
     const double previousSquares = session.weighted_squares() * (1 + kSameSquares);
     StageRun run(session, s, progress, stop, working);
@@ -390,7 +409,7 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
                                              "previous values, damped"
                                            : names_of(session.table, left) + " left the physical region: tried "
                                              "again from the previous values, damped");
-        restore_values(session.table, previous);
+        start.restore(session);
         give_start_values(session.table, fresh, true);
         if (!(why = run.passes(rows, before, kRetryDamping, fit)).empty())
             return why;
@@ -398,14 +417,14 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
             diverged = true;
             stage.notes.push_back(names_of(session.table, left) +
                                   " left the physical region again and is held at its previous value");
-            restore_values(session.table, previous);
+            start.restore(session);
             give_start_values(session.table, fresh, true);
             hold_rows(session, left, previous, rows);
             if (!(why = run.passes(rows, before, kRetryDamping, fit)).empty())
                 return why;
         }
         if (session.weighted_squares() > previousSquares) {
-            restore_values(session.table, previous);
+            start.restore(session);
             fit.outcome = FitOutcome::Stalled;
             stage.notes.push_back("No attempt lowered the previous stage's chi2: its values are kept");
         }
@@ -454,7 +473,31 @@ StartSearchScope start_scope(const RefinementSession& session)
     return scope;
 }
 
+// What a sample with phases of free intensities cannot give: the weight fractions.
+std::string free_intensity_note(const RefinementRequest& request)
+{
+    std::string names;
+    for (const RefinementPhase& phase : request.phases)
+        if (phase.intensities != IntensityMethod::Structure)
+            names += (names.empty() ? "" : ", ") + phase.name + " (" + intensity_method_text(phase.intensities) + ")";
+    if (names.empty())
+        return {};
+    return names + (request.phases.size() > 1 ? ": the intensities are free, so the sample's weight fractions are "
+                                                "not defined"
+                                              : ": the intensities are free, so the weight fraction is not defined");
+}
+
 }  // namespace
+
+const char* intensity_method_text(IntensityMethod method)
+{
+    switch (method) {
+    case IntensityMethod::Structure: return "Rietveld";
+    case IntensityMethod::LeBail: return "Le Bail";
+    case IntensityMethod::Pawley: return "Pawley";
+    }
+    return "";
+}
 
 const RefinementParameter* RefinementResult::find(const std::string& name) const
 {
@@ -488,10 +531,15 @@ std::string refine(const RefinementRequest& request, RefinementResult& result, c
     if (!why.empty())
         return why;
     session.model = std::make_unique<PatternModel>(request, session.points, session.table);
-    if (!(why = session.model->prepare()).empty() || !(why = fit_linear_start(session)).empty())
+    if (!(why = session.model->prepare()).empty())
+        return why;
+    add_pawley_rows(session);
+    if (!(why = fit_linear_start(session)).empty())
         return why;
     RefinementResult working;
     working.notes = search_start(session, start_scope(session));
+    if (!(why = start_free_intensities(session)).empty())
+        return why;
     limit_peak_moves(session);
     for (std::size_t s = 0; s < request.stages.size(); ++s) {
         if (!(why = run_stage(session, s, progress, stop, working)).empty())
@@ -503,6 +551,8 @@ std::string refine(const RefinementRequest& request, RefinementResult& result, c
     working.outcome = working.stages.empty() ? FitOutcome::Converged : working.stages.back().outcome;
     const std::vector<std::string> valueNotes = value_notes(working);
     working.notes.insert(working.notes.end(), valueNotes.begin(), valueNotes.end());
+    if (const std::string note = free_intensity_note(request); !note.empty())
+        working.notes.push_back(note);
     working.stage = static_cast<int>(working.stages.size());
     working.cycle = working.stages.empty() ? 0 : working.stages.back().cycles;
     result = std::move(working);

@@ -8,6 +8,7 @@
 //   phase p        p::scale, p::a, p::b, p::c, p::alpha, p::beta, p::gamma, p::size, p::strain,
 //                  p::r (March–Dollase), p::B (overall B)
 //   atom of p      p::x:Al1, p::y:Al1, p::z:Al1, p::B:Al1, p::occ:Al1, p::U11:Al1 … p::U23:Al1
+//   Pawley phase p p::F2(h k l), the |F|² of each reflection (exactly overlapped ones as one)
 // The atom's name is its element and label as the structure gives them (Al + 1); in a phase where
 // two atoms would share one, the atoms take the file's own site labels ("Oa1", "Ob1"), and those
 // without one all but the first get #n after it (n its 1-based row).
@@ -33,13 +34,31 @@ inline constexpr const char* kRefinementGroups[] = {"scale", "background", "zero
                                                     "xyz",   "biso",       "occupancy", "adp",         "overall",
                                                     "absorption", "roughness"};
 
+// Where a phase's reflections take their intensities from.
+//   Structure  its atoms (Rietveld).
+//   LeBail     the observed diagram: after every cycle each reflection's |F|² is re-partitioned
+//              from the observed counts as the calculated profile shares them out, for a cell, a
+//              group and no atoms (or atoms not trusted).
+//   Pawley     least-squares variables, one |F|² per reflection (those of exactly the same d for
+//              every cell the lattice allows as one), never negative, with su.
+// A phase of free intensities (Le Bail or Pawley) has its scale in its intensities (held at 1),
+// no orientation or overall B and no atom parameters; the sample's weight fractions are not
+// defined when it has one.
+enum class IntensityMethod { Structure, LeBail, Pawley };
+
+// "Rietveld", "Le Bail", "Pawley": as listings and notes name the methods.
+const char* intensity_method_text(IntensityMethod method);
+
 // One phase of the sample: a structure after a complete calculation (its element table, operators,
 // wavelengths and f', f'' are those the refinement uses), with its own crystallite size, microstrain
 // and preferred orientation in model.profile and model.sample. The diagram's parameters (zero shift,
 // displacement, profile widths, asymmetry, radiation) are those of the first phase's model.
+// A phase fitted by Le Bail or Pawley needs only its cell, crystal system, space-group operators,
+// wavelengths and profile (cell_only_phase readies such a model).
 struct RefinementPhase {
     std::string name;  // shown in notes and listings, e.g. the structure file without folder
     StructureModel model;
+    IntensityMethod intensities = IntensityMethod::Structure;
 };
 
 // One B for the listed atoms of a phase (their names as above, without phase: "Al1").
@@ -114,17 +133,37 @@ struct RefinedAtom {
     FittedValue u[6];  // U11 U22 U33 U12 U13 U23, Å²
 };
 
+// One reflection's intensity as the refined fit gives it: its |F|² per unit cell on the phase's
+// scale, with the Lorentz-polarisation factor, the multiplicity, the wavelength's weight (and any
+// preferred orientation and overall B) taken off. Structure phase: apportioned from the observed
+// counts as R_Bragg does; Le Bail: its partitioned value; Pawley: its least-squares value. su from
+// the counting statistics of the points it takes its share of (Pawley: the fit's), times √χ².
+struct ExtractedReflection {
+    int h = 0, k = 0, l = 0, multiplicity = 0;
+    double d = 0, twoTheta = 0;  // Å; degrees at the first wavelength
+    double f2 = 0, su = 0;
+    double f2Calculated = 0;     // from the atoms, on the same scale; 0 without atoms
+    bool exact = false;          // another reflection has exactly its d: they share their intensity
+    bool overlapped = false;     // another reflection's peak (any phase or wavelength) lies within
+                                 // the sum of their half widths at half maximum
+};
+
 struct RefinedPhase {
     std::string name;
+    IntensityMethod method = IntensityMethod::Structure;
     double rBragg = 0;
     FittedValue scale;
     FittedValue cell[6];  // a, b, c (Å), α, β, γ (degrees)
     FittedValue volume;   // Å³
     FittedValue fraction; // weight fraction from the scales (Hill and Howard); 0 when unknown
+    bool fractionDefined = true;  // false in a sample with a phase of free intensities
     std::vector<RefinedAtom> atoms;
     // The structure with every refined value in place (cell, atoms, size, strain, orientation and
     // the diagram's profile), as a new calculation or a CIF writer takes it.
     StructureModel refined;
+    // Every reflection with its peak within the points' range, in ascending 2θ (at the end of a
+    // refinement; empty in a progress report).
+    std::vector<ExtractedReflection> reflections;
 };
 
 // The refined model at the points used.

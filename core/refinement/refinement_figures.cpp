@@ -7,33 +7,44 @@
 
 namespace kalidos {
 
+ReflectionShare reflection_share(const PhaseState& phase, std::size_t k, double height, const std::vector<double>& grid)
+{
+    ReflectionShare out;
+    std::vector<ProfileTerm> terms(phase.unitTerms.begin() + static_cast<long>(phase.firstTerm[k]),
+                                   phase.unitTerms.begin() + static_cast<long>(phase.firstTerm[k + 1]));
+    if (terms.empty())
+        return out;
+    double low = terms.front().position, high = low;
+    for (ProfileTerm& t : terms) {
+        t.height *= height;
+        low = std::min(low, t.position - kNearHalfWidths * t.halfWidth);
+        high = std::max(high, t.position + kNearHalfWidths * t.halfWidth);
+    }
+    const auto first = std::lower_bound(grid.begin(), grid.end(), low);
+    const auto last = std::upper_bound(first, grid.end(), high);
+    if (first == last)
+        return out;
+    out.first = static_cast<std::size_t>(first - grid.begin());
+    out.values = evaluate_profile_terms(terms, std::vector<double>(first, last));
+    return out;
+}
+
 double bragg_r(const PatternModel& model, std::size_t p, std::span<const double> calculated)
 {
     const FitPoints& points = model.points();
     const PhaseState& phase = model.phases()[p];
     const std::vector<double> background = model.background();
     std::map<std::tuple<int, int, int>, std::pair<double, double>> sums;  // (obs, calc) per (h k l)
-    const auto& grid = points.twoTheta;
     for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k) {
         const Reflection& r = phase.intensities.reflections[k];
-        std::vector<ProfileTerm> terms(phase.unitTerms.begin() + static_cast<long>(phase.firstTerm[k]),
-                                       phase.unitTerms.begin() + static_cast<long>(phase.firstTerm[k + 1]));
-        if (terms.empty() || !(r.intensity > 0))
+        if (phase.firstTerm[k] == phase.firstTerm[k + 1] || !(r.intensity > 0))
             continue;
-        double low = terms.front().position, high = low;
-        for (ProfileTerm& t : terms) {
-            t.height *= r.intensity * phase.scale;
-            low = std::min(low, t.position - kNearHalfWidths * t.halfWidth);
-            high = std::max(high, t.position + kNearHalfWidths * t.halfWidth);
-        }
-        const auto first = std::lower_bound(grid.begin(), grid.end(), low);
-        const auto last = std::upper_bound(first, grid.end(), high);
-        if (first == last)
+        const ReflectionShare found = reflection_share(phase, k, r.intensity * phase.scale, points.twoTheta);
+        if (found.values.empty())
             continue;
-        const std::vector<double> at(first, last);
-        const std::vector<double> share = evaluate_profile_terms(terms, at);
+        const std::vector<double>& share = found.values;
         auto& [obs, calc] = sums[{r.h, r.k, r.l}];
-        const auto offset = static_cast<std::size_t>(first - grid.begin());
+        const std::size_t offset = found.first;
         for (std::size_t i = 0; i < share.size(); ++i) {
             const std::size_t n = offset + i;
             const double net = calculated[n] - background[n];

@@ -9,6 +9,14 @@
 
 namespace kalidos {
 
+// Reflection k of a phase at height factor `height` (intensity·scale): its calculated counts at the
+// points of `grid` within the terms' near window, from grid[first] on.
+struct ReflectionShare {
+    std::size_t first = 0;
+    std::vector<double> values;
+};
+ReflectionShare reflection_share(const PhaseState& phase, std::size_t k, double height, const std::vector<double>& grid);
+
 // R_Bragg of phase p: Σ|I_obs − I_calc| / Σ I_obs over its reflections (both wavelengths of a
 // reflection counted together), I_obs apportioned from the observed points as the calculated
 // profile shares them out: I_obs = Σ_i c_k(i)·(yo_i − yb_i)/(yc_i − yb_i), c_k reflection k's

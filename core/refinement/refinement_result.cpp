@@ -8,6 +8,7 @@
 #include "computation/displacement_tensor.hpp"
 #include "computation/weight_fractions.hpp"
 #include "fitting/figures_of_merit.hpp"
+#include "refinement/free_intensities.hpp"
 #include "refinement/refinement_figures.hpp"
 
 namespace kalidos {
@@ -155,6 +156,8 @@ void RefinementSession::fill(const std::vector<int>& rows, const LeastSquaresRes
         for (const VariableCorrelation& c : fit->correlations)
             out.correlations.push_back(ParameterCorrelation{c.first, c.second, c.coefficient});
     fill_phases(values, y, out);
+    if (fit && !cycle)
+        fill_reflections(y, out);
     fill_refinement_curves(*model, y, out.curves);
 }
 
@@ -169,6 +172,8 @@ void RefinementSession::fill_phases(const std::vector<double>& values, std::span
         RefinedPhase& phase = out.phases[p];
         const StructureModel& m = *model->phases()[p].model;
         phase.name = request.phases[p].name;
+        phase.method = request.phases[p].intensities;
+        phase.fractionDefined = !has_free_intensities(request);
         phase.rBragg = bragg_r(*model, p, calculated);
         phase.refined = m;
         phase.atoms.resize(static_cast<std::size_t>(m.atomCount));
@@ -212,13 +217,30 @@ void RefinementSession::fill_phases(const std::vector<double>& values, std::span
         scales.push_back(out.phases[p].scale.value);
         total += scales[p] * zmv[p];
     }
-    if (!(total > 0) || std::find(zmv.begin(), zmv.end(), 0.0) != zmv.end())
+    if (!(total > 0) || std::find(zmv.begin(), zmv.end(), 0.0) != zmv.end() || has_free_intensities(request))
         return;
     const std::vector<FittedValue> fractions = weight_fractions(zmv, scales, [&](std::size_t i, std::size_t j) {
         return propagated_covariance({{scaleRow[i], 1.0}}, {{scaleRow[j], 1.0}});
     });
     for (std::size_t p = 0; p < count; ++p)
         out.phases[p].fraction = fractions[p];
+}
+
+void RefinementSession::fill_reflections(std::span<const double> calculated, RefinementResult& out) const
+{
+    std::vector<std::vector<double>> pawleySu(out.phases.size());
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const ModelParameter& row = table.rows[r];
+        if (row.quantity != Quantity::Intensity)
+            continue;
+        std::vector<double>& su = pawleySu[static_cast<std::size_t>(row.info.phase)];
+        su.resize(std::max(su.size(), static_cast<std::size_t>(row.component) + 1), 0.0);
+        su[static_cast<std::size_t>(row.component)] = out.parameters[r].su;
+    }
+    std::vector<std::vector<ExtractedReflection>> reflections =
+        extracted_reflections(*model, calculated, out.chi2, pawleySu);
+    for (std::size_t p = 0; p < out.phases.size(); ++p)
+        out.phases[p].reflections = std::move(reflections[p]);
 }
 
 }  // namespace kalidos

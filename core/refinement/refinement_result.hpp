@@ -47,6 +47,7 @@ private:
     double propagated_covariance(const std::map<int, double>& first, const std::map<int, double>& second) const;
     double propagated_su(const std::map<int, double>& gradient) const;
     void fill_phases(const std::vector<double>& rows, std::span<const double> calculated, RefinementResult& out);
+    void fill_reflections(std::span<const double> calculated, RefinementResult& out) const;
 
     const Eigen::MatrixXd* covariance_ = nullptr;
     std::vector<double> variableSu_;

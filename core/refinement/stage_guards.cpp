@@ -161,15 +161,24 @@ std::vector<int> rows_on_guard(const RefinementSession& session, const std::vect
 std::vector<std::string> value_notes(const RefinementResult& result)
 {
     std::vector<std::string> notes;
+    std::vector<int> zeroIntensities(result.phases.size(), 0);
     for (const RefinementParameter& p : result.parameters) {
         if (!p.refined)
             continue;
+        if (p.group == "intensities") {  // many may rest at 0: counted, not named
+            zeroIntensities[static_cast<std::size_t>(p.phase)] += p.limit < 0;
+            continue;
+        }
         if (p.limit != 0)
             notes.push_back(p.name + " rests on its " + (p.limit < 0 ? "lower" : "upper") + " bound (" +
                             number(p.value) + "): it has no su and no correlations");
         if (p.parameter == "B" && p.value < 0)
             notes.push_back(p.name + " is negative (" + number(p.value) + " Å²)");
     }
+    for (std::size_t p = 0; p < zeroIntensities.size(); ++p)
+        if (zeroIntensities[p] > 0)
+            notes.push_back(std::to_string(zeroIntensities[p]) + " of the intensities of " + result.phases[p].name +
+                            " rest at 0 (their lower bound): they have no su of their own");
     return notes;
 }
 

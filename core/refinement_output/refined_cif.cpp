@@ -155,7 +155,8 @@ std::string refined_cif_text(const StructureModel& model, const std::string& blo
     write_symmetry(out, model);
     write_cell(out, model, su);
     const std::vector<std::string> labels = site_labels(model);
-    write_sites(out, model, labels, su);
+    if (model.atomCount > 0)  // a phase of free intensities may have none: a loop needs a row
+        write_sites(out, model, labels, su);
     write_tensors(out, model, labels, su);
     if (figures)
         write_figures(out, *figures);

@@ -173,13 +173,28 @@ def _atom_list(entry):
     return ",".join(entry)
 
 
-def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=()):
+def _phase_list(phases, structures):
+    """--le-bail, --pawley: True for every phase, a phase number from 1 or a list of them."""
+    if phases is True:
+        phases = range(1, structures + 1)
+    elif isinstance(phases, int):
+        phases = [phases]
+    return ",".join(str(int(p)) for p in phases)
+
+
+def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=(), le_bail=(), pawley=(),
+                      write_intensities=None, structures=1):
     arguments = ["--refine", _stages_text(refine)] if refine is not None else []
     if cycles is not None:
         arguments += ["--cycles", str(int(cycles))]
     for option, entries in (("--share-b", share_b), ("--occupancy-sum", occupancy_sum)):
         for entry in entries:
             arguments += [option, _atom_list(entry)]
+    for option, phases in (("--le-bail", le_bail), ("--pawley", pawley)):
+        if phases not in ((), None, False, []):
+            arguments += [option, _phase_list(phases, structures)]
+    if write_intensities:
+        arguments += ["--write-intensities", str(write_intensities)]
     return arguments
 
 
@@ -190,7 +205,8 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
                     displacement=None, transparency=None, monochromator=None, capillary=None, plate=None,
                     roughness=None, overspill=None, instrument=None, save_instrument=None, brindley=None,
                     standard=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
-                    phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), structures=1):
+                    phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), le_bail=(),
+                    pawley=(), write_intensities=None, structures=1):
     """The kalidos-batch options that stand for these keywords (see calculate); `structures`
     is the number of structure files they are checked for."""
     if radiation not in ("xray", "neutron"):
@@ -229,7 +245,8 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
     arguments += _correction_arguments(monochromator, capillary, plate, roughness, overspill, instrument,
                                        save_instrument, brindley, standard)
     arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
-    arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum)
+    arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum, le_bail, pawley, write_intensities,
+                                   structures)
     if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
         raise ValueError("several structures need fractions or fit_fractions")
     _kalidos._check_arguments(arguments, int(structures))
@@ -445,7 +462,7 @@ class Refinement:
 
 
 def refine(structures, observed, refine=(("scale", "background"),), cycles=None, share_b=(), occupancy_sum=(),
-           background=None, data=None, **settings):
+           background=None, le_bail=(), pawley=(), write_intensities=None, data=None, **settings):
     """Refines `structures` (a Structure or path, or a list of them: the phases of one sample)
     against the measured diagram `observed`, as kalidos-batch --refine does.
 
@@ -454,15 +471,21 @@ def refine(structures, observed, refine=(("scale", "background"),), cycles=None,
     cycles: at most this many cycles per stage (--cycles, default 20).
     share_b, occupancy_sum: lists of atom lists, each "[N:]Al1,Al2", a list of names of phase 1 or
         (N, names) with N the phase from 1 (--share-b, --occupancy-sum).
-    background: the Chebyshev background's order (--background). The other keywords are
-        calculate's (wavelength, two_theta, profile, size, ...: the starting model).
+    background: the Chebyshev background's order (--background).
+    le_bail, pawley: the phases (a number from 1, a list of them, or True for every phase) whose
+        intensities are taken from the diagram after every cycle (--le-bail) or are least-squares
+        variables (--pawley); their reflections come back in phases[i]["reflections"] with
+        h, k, l, d, two_theta, f2 and f2_su (--write-intensities: also as a file, .hkl HKLF 4 or
+        a CIF with a _refln loop). The other keywords are calculate's (wavelength, two_theta,
+        profile, size, ...: the starting model).
     Returns a Refinement; raises KalidosError with the program's message when the refinement is
     refused, ValueError when the settings are not valid.
     """
     several = isinstance(structures, (list, tuple))
     read, read_messages = _read_all(structures if several else [structures], data)
     arguments = batch_arguments(observed=[observed], background=background, refine=refine, cycles=cycles,
-                                share_b=share_b, occupancy_sum=occupancy_sum, structures=len(read), **settings)
+                                share_b=share_b, occupancy_sum=occupancy_sum, le_bail=le_bail, pawley=pawley,
+                                write_intensities=write_intensities, structures=len(read), **settings)
     result = Refinement(**_kalidos._refine(read, arguments, str(data or "")))
     result.messages = read_messages + result.messages
     return result

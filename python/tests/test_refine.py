@@ -91,6 +91,20 @@ class RefineLikeTheBatchRunner(unittest.TestCase):
         self.assertEqual((stated.rwp, stated.value("0::a")), (given.rwp, given.value("0::a")))
         self.assertTrue(any(m.startswith("The radiation of v3_gsas2tut_LaB6_Jan2018.raw is used") for m in stated.messages))
 
+    def test_le_bail_and_pawley_keywords_as_the_batch_runner_takes_them(self):
+        phases = [os.path.join(EXAMPLES, name) for name in ("fluorite.cif", "zincite.cif")]
+        observed = self.measured(phases, "mixture.xy", fractions=(0.6, 0.4), two_theta=(20, 90))
+        keywords = {"two_theta": (20, 90), "refine": "scale,background;zero,cell", "le_bail": 2, "pawley": [1]}
+        mine = kalidos.refine(phases, observed, write_intensities=os.path.join(self.folder, "f.hkl"), **keywords)
+        arguments = kalidos.batch_arguments(observed=[observed], structures=2, **keywords)
+        self.assertIn("--le-bail", arguments)
+        status, document, err = batch_json(arguments + phases, self.folder)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(mine.rwp, document["refinement"]["rwp"])
+        self.assertEqual([p.get("method") for p in mine.phases], ["Pawley", "Le Bail"])
+        self.assertTrue(all(r["f2"] >= 0 for p in mine.phases for r in p["reflections"]))
+        self.assertTrue(os.path.exists(os.path.join(self.folder, "f_2.hkl")))
+
 
 if __name__ == "__main__":
     unittest.main()

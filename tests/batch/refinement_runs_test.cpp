@@ -126,7 +126,9 @@ TEST(BatchRefinement, MixtureFractionsFromTheRefinedScalesAndRefusals)
          {std::tuple{std::vector<std::string>{"--refine", "scale;scale"}, 1, "named twice"},
           {{"--refine", "scale,adp"}, 1, "adp: no atom has an anisotropic displacement tensor"},
           {{"--refine", "scale;;cell"}, 2, "an empty stage"},
-          {{"--compare", "--cycles", "4"}, 2, "--cycles, --write-cif, --share-b and --occupancy-sum need --refine"}}) {
+          {{"--compare", "--cycles", "4"}, 2, "--cycles, --write-cif, --share-b, --occupancy-sum, --le-bail"},
+          {{"--refine", "scale", "--le-bail", "1", "--pawley", "1"}, 2, "phase 1 is named by both"},
+          {{"--refine", "scale", "--pawley", "2"}, 2, "there is no phase 2"}}) {
         std::vector<std::string> all = {"--range", "20", "70", "--observed", "mixture.xy", "--write-cif", "r.cif"};
         all.insert(all.end(), arguments.begin(), arguments.end());
         all.push_back(example("rutile.cif"));
@@ -215,6 +217,54 @@ TEST(BatchRefinement, TheObservedFilesRadiationUnlessAnotherIsGiven)
     EXPECT_EQ(given.out.find("The radiation of"), std::string::npos);
     EXPECT_EQ(member(c.root(), "wavelengths").get_length(), 1u);
     EXPECT_GT(number(member(c.root(), "refinement"), "rwp"), 1.3 * number(ra, "rwp"));
+}
+
+// Rutile by its structure beside rock salt by Le Bail, in a noise-free mixture: the fractions are not
+// defined; the extracted |F|² of the salt's reflections that overlap no other are its atoms' on one
+// scale; the HKLF 4 file holds them in fixed columns, the largest at 9999.99, ended by 0 0 0.
+TEST(BatchRefinement, LeBailPhaseBesideARietveldOneAndItsIntensitiesOut)
+{
+    const fs::path dir = make_scratch_dir("batch_refine_le_bail");
+    write_counts({"--range", "20", "100", "--step", "0.02", "--fractions", "3,7", example("rutile.cif"),
+                  example("nacl.cif")},
+                 dir, "mixture.xy", 10000, 0);
+    const ProgramRun run = run_batch_program({"--range", "20", "100", "--observed", "mixture.xy", "--refine",
+                                              "scale,background;zero,cell", "--le-bail", "2", "--write-intensities",
+                                              "m.hkl", "--json", "-", example("rutile.cif"), example("nacl.cif")},
+                                             dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const JsonDocument json(run.out);
+    const sajson::value refinement = member(json.root(), "refinement");
+    EXPECT_NE(run.out.find("the sample's weight fractions are not defined"), std::string::npos);
+    EXPECT_LT(number(refinement, "rwp"), 0.02);
+    const sajson::value salt = member(refinement, "phases").get_array_element(1);
+    EXPECT_EQ(text(salt, "method"), "Le Bail");
+    const sajson::value reflections = member(salt, "reflections");
+    double ratio = 0;
+    int isolated = 0;
+    for (std::size_t i = 0; i < reflections.get_length(); ++i) {
+        const sajson::value r = reflections.get_array_element(i);
+        if (text(r, "overlap") != "none" || number(r, "f2_calculated") < 1)
+            continue;
+        const double here = number(r, "f2") / number(r, "f2_calculated");
+        if (isolated++ == 0)
+            ratio = here;
+        EXPECT_NEAR(here, ratio, 0.01 * ratio) << number(r, "h") << number(r, "k") << number(r, "l");
+    }
+    EXPECT_GE(isolated, 5);
+    std::ifstream hklf(dir / "m_2.hkl");
+    std::string line, last;
+    double largest = 0;
+    int lines = 0;
+    while (std::getline(hklf, line)) {
+        ASSERT_EQ(line.size(), 28u) << line;
+        largest = std::max(largest, std::stod(line.substr(12, 8)));
+        last = line, ++lines;
+    }
+    EXPECT_EQ(last, "   0   0   0    0.00    0.00");
+    EXPECT_EQ(lines, static_cast<int>(reflections.get_length()) + 1);
+    EXPECT_DOUBLE_EQ(largest, 9999.99);
+    EXPECT_TRUE(fs::exists(dir / "m_1.hkl"));  // the structure phase's, asked for by --write-intensities
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Refinements of measured diagrams: the round robin's corundum, and its mixture 1A of corundum,
-// fluorite and zincite weighed at 1.15 / 94.81 / 4.04 %.
+// Refinements of measured diagrams: the round robin's corundum (by its structure, by Le Bail and by
+// Pawley), and its mixture 1A of corundum, fluorite and zincite weighed at 1.15 / 94.81 / 4.04 %.
 #include <Eigen/QR>
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 
 #include "diagram_files/diagram_readers.hpp"
 #include "diagram_files/measured_readers.hpp"
+#include "refinement/cell_phase.hpp"
 #include "refinement_fixtures.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
@@ -221,6 +222,90 @@ TEST(RefinementRealData, AnglesiteNeutronSameMinimumWhateverTheStageOrderOrZero)
         if (first.empty())
             first = result.parameters, firstZero = result.find("zero")->value;
     }
+}
+
+// Pearson's r of the extracted |F|² of the reflections no other overlaps with the atoms' |F|².
+double isolated_correlation(const RefinedPhase& phase, int& count)
+{
+    std::vector<std::pair<double, double>> pairs;
+    for (const ExtractedReflection& r : phase.reflections)
+        if (!r.overlapped && !r.exact && r.f2Calculated > 0)
+            pairs.emplace_back(r.f2, r.f2Calculated);
+    count = static_cast<int>(pairs.size());
+    double mx = 0, my = 0;
+    for (const auto& [x, y] : pairs)
+        mx += x / count, my += y / count;
+    double sxy = 0, sxx = 0, syy = 0;
+    for (const auto& [x, y] : pairs)
+        sxy += (x - mx) * (y - my), sxx += (x - mx) * (x - mx), syy += (y - my) * (y - my);
+    return sxy / std::sqrt(sxx * syy);
+}
+
+// The same corundum fitted by its structure, by Pawley, and by Le Bail with its atoms and from its cell
+// and group alone: Pawley fits at least as well as the atoms with the same cell; Le Bail without atoms
+// is the same fit as with them; the intensities taken from reflections that overlap no other follow the
+// atoms' (r 0.998 for both).
+TEST(RefinementRealData, CorundumPawleyAndLeBailAgainstRietveld)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const auto corundum =
+        calculated_cif("corundum", file_text(realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif"), copper());
+    ASSERT_TRUE(corundum);
+    RefinementRequest request;
+    request.observed = round_robin_scan("qarr_CORUNDUM.RD");
+    request.low = 15, request.high = 145;
+    request.backgroundOrder = 6;
+    request.phases.push_back({"corundum", corundum->model});
+    request.stages = {{"scale", "background"}, {"zero", "cell"}, {"profile", "asymmetry"}};
+    RefinementResult rietveld, leBail, pawley, cellOnly;
+    ASSERT_EQ(refine(request, rietveld), "");
+    request.phases[0].intensities = IntensityMethod::Pawley;
+    ASSERT_EQ(refine(request, pawley), "");
+    request.phases[0].intensities = IntensityMethod::LeBail;
+    ASSERT_EQ(refine(request, leBail), "");
+    ASSERT_EQ(cell_only_phase(corundum->model, corundum->model.cell, "R -3 c", program_data_dir(),
+                              request.phases[0].model),
+              "");
+    ASSERT_EQ(request.phases[0].model.atomCount, 0);
+    ASSERT_EQ(refine(request, cellOnly), "");
+    EXPECT_LE(pawley.rwp, rietveld.rwp);
+    EXPECT_NEAR(cellOnly.rwp, leBail.rwp, 1e-6);
+    for (const int k : {0, 2}) {
+        const FittedValue r = rietveld.phases[0].cell[k], p = pawley.phases[0].cell[k];
+        EXPECT_NEAR(p.value, r.value, 2 * r.su) << k;
+        EXPECT_NEAR(cellOnly.phases[0].cell[k].value, leBail.phases[0].cell[k].value, 1e-6) << k;
+    }
+    for (const RefinementResult* fit : {&leBail, &pawley}) {
+        int isolated = 0;
+        EXPECT_GT(isolated_correlation(fit->phases[0], isolated), 0.99);
+        EXPECT_GE(isolated, 20);
+        EXPECT_FALSE(fit->phases[0].fractionDefined);
+    }
+    for (const ExtractedReflection& r : pawley.phases[0].reflections) {
+        EXPECT_GE(r.f2, 0);
+        EXPECT_GE(r.su, 0);
+    }
+    EXPECT_TRUE(rietveld.phases[0].fractionDefined);
+}
+
+// The short Le Bail fit that ranks candidate cells: corundum's cell explains the diagram, one with
+// its c halved (half the reflections missing) does not.
+TEST(RefinementRealData, ShortLeBailFitRanksTheRightCellFirst)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const auto corundum =
+        calculated_cif("corundum", file_text(realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif"), copper());
+    ASSERT_TRUE(corundum);
+    const MeasuredScan scan = round_robin_scan("qarr_CORUNDUM.RD");
+    CellParameters wrong = corundum->model.cell;
+    wrong.c /= 2;
+    const CellFit right = le_bail_cell_fit(scan, corundum->model, corundum->model.cell, "R -3 c", program_data_dir());
+    const CellFit halved = le_bail_cell_fit(scan, corundum->model, wrong, "R -3 c", program_data_dir());
+    ASSERT_EQ(right.why, "");
+    ASSERT_EQ(halved.why, "");
+    EXPECT_LT(right.rwp, 0.15);
+    EXPECT_GT(halved.rwp, 2 * right.rwp);
+    EXPECT_NEAR(right.cell.a, 4.759, 0.005);
 }
 
 }  // namespace

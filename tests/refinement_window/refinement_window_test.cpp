@@ -1,6 +1,7 @@
 // The refinement window as users drive it: a structure and a measured diagram, two stages through
 // the window's controls beside the same stages through kalidos-batch, Stop, Undo and Keep.
 #include <QAction>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -356,6 +357,35 @@ TEST_F(RefinementWindowTest, ThreePressesReachTheBatchFiguresForTheReadme)
     EXPECT_EQ(model.profile.gaussU, window().result()->find("U")->value);
     program->main_window().findChild<QPushButton*>("BitBtn1")->click();
     EXPECT_FALSE(diagram.refinement_shown());
+}
+
+// The phase's Le Bail box: its scale is no longer a parameter, and a Refine press gives what
+// kalidos-batch --le-bail gives for the same stage.
+TEST_F(RefinementWindowTest, LeBailBoxRefinesAsTheBatchRunnerDoes)
+{
+    auto* box = window().findChild<QCheckBox*>("LeBail1");
+    ASSERT_NE(box, nullptr);
+    box->setChecked(true);
+    EXPECT_EQ(window().phases().front().intensities, IntensityMethod::LeBail);
+    QTreeWidgetItem* scale = item("Scale");
+    ASSERT_NE(scale, nullptr);
+    EXPECT_FALSE(scale->flags() & Qt::ItemIsUserCheckable);  // the intensities carry it
+    check({"Background"});
+    press_and_wait("Refine");
+    ASSERT_TRUE(window().result().has_value());
+    window().grab().save(QString::fromStdString((dir / "lebail-window.png").string()));
+    std::vector<std::string> arguments = batch_wavelength_arguments();
+    const CalculatedRange range = calculated_range(program->workspace());
+    for (const std::string& a : {std::string("--range"), std::to_string(range.low), std::to_string(range.high),
+                                 std::string("--observed"), rd, std::string("--refine"), std::string("background"),
+                                 std::string("--le-bail"), std::string("1"), std::string("--json"),
+                                 std::string("r.json"), cif})
+        arguments.push_back(a);
+    const kalidos::testing::ProgramRun run = kalidos::testing::run_batch_program(arguments, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const JsonDocument json(kalidos::testing::read_text_file(dir / "r.json"));
+    const sajson::value refinement = member(json.root(), "refinement");
+    EXPECT_NEAR(window().result()->rwp, number(refinement, "rwp"), 1e-6);
 }
 
 }  // namespace
