@@ -7,6 +7,7 @@
 #include "diagram/tfphases.hpp"
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfprint.hpp"
+#include "diagram/tfseries.hpp"
 #include "diagram/up_down.hpp"
 #include "refinement/tfrefine.hpp"
 
@@ -89,6 +90,7 @@ void Tfplecran::creation()
     identify_ = new Tfidentify(
         workspace_, services_, [this](const std::vector<StickLine>& lines) { show_candidate_sticks(lines); },
         [this](const std::string& file) { return add_identified_phase(file); }, this);
+    series_ = new Tfseries(services_, this);
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
@@ -183,6 +185,9 @@ void Tfplecran::build_menus()
     QAction* identify = bar->addAction("&Identify...");
     identify->setObjectName("Identify1");
     connect(identify, &QAction::triggered, this, &Tfplecran::show_identify);
+    QAction* series = bar->addAction("&Series...");
+    series->setObjectName("Series1");
+    connect(series, &QAction::triggered, this, &Tfplecran::show_series);
     QAction* help = bar->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &Tfplecran::Aide);
@@ -221,6 +226,11 @@ const QImage& Tfplecran::picture() const
 drawing::DiagramOptions Tfplecran::options() const
 {
     return {workspace_.abscissaMode, scale_, verticalScale_, selected_, phase_overlay()};
+}
+
+void Tfplecran::show_series()
+{
+    series_->start();
 }
 
 }  // namespace kalidos::app
