@@ -5,6 +5,7 @@
 
 #include <pybind11/stl.h>
 
+#include "batch_calculation.hpp"  // for the exit statuses
 #include "batch_series.hpp"
 #include "bindings.hpp"
 #include "series/series_reading.hpp"
