@@ -63,16 +63,9 @@ std::string settings_text(const BatchOptions& o, const std::vector<std::unique_p
 RefinementRequest start_request(const BatchOptions& o, const std::vector<std::unique_ptr<Workspace>>& phases,
                                 const std::vector<std::string>& names)
 {
-    RefinementRequest request;
+    RefinementRequest request = refinement_settings(o);
     for (std::size_t p = 0; p < phases.size(); ++p)
         request.phases.push_back({names[p], phases[p]->model});
-    request.backgroundOrder = o.backgroundOrder;
-    request.stages = o.refine.stages;
-    request.cycles = o.refine.cycles;
-    for (const AtomListOption& list : o.refine.sharedB)
-        request.sharedB.push_back({list.phase - 1, list.atoms});
-    for (const AtomListOption& list : o.refine.occupancySums)
-        request.occupancySums.push_back({list.phase - 1, list.atoms});
     return request;
 }
 

@@ -11,6 +11,7 @@
 #include "batch_calculation.hpp"  // for the exit statuses
 #include "batch_many.hpp"         // for draw_progress
 #include "batch_series.hpp"
+#include "computation/parallel_for.hpp"  // for set_computation_threads
 #include "series/series_reading.hpp"
 #include "series_json.hpp"
 
@@ -198,12 +199,17 @@ int run_series_files(const SeriesSetup& setup, const std::vector<SeriesItem>& it
         for (std::size_t c; (c = next++) < plan.chains.size();)
             run_series_chain(setup, items, plan.chains[c], keptOf[c], [&](SeriesDone done) { outputs.write(done); });
     };
+    const int computationThreads = computation_threads();
+    const int running = std::min<int>(jobs, static_cast<int>(plan.chains.size()));
+    if (running > 1)
+        set_computation_threads(1);  // the chains share the cores, each on one
     std::vector<std::thread> threads;
-    for (int t = 1; t < std::min<int>(jobs, static_cast<int>(plan.chains.size())); ++t)
+    for (int t = 1; t < running; ++t)
         threads.emplace_back(work);
     work();
     for (std::thread& thread : threads)
         thread.join();
+    set_computation_threads(computationThreads);
     std::map<int, std::string>& made = outputs.lines();
     for (std::size_t c = 0; c < plan.chains.size() && collect; ++c)
         for (std::size_t k = 0; k < plan.chains[c].size(); ++k) {

@@ -8,6 +8,7 @@
 #include "batch_calculation.hpp"  // for the exit statuses
 #include "batch_series.hpp"
 #include "bindings.hpp"
+#include "computation/parallel_for.hpp"  // for set_computation_threads
 #include "series/series_reading.hpp"
 #include "series_json.hpp"
 
@@ -138,7 +139,7 @@ py::dict plan_series(const std::vector<Structure>& structures, const std::vector
 // One chain of a plan: the lines of the records of its diagrams not kept, in order.
 std::vector<std::string> refine_chain(const std::vector<Structure>& structures, const std::vector<std::string>& arguments,
                                       const std::vector<py::dict>& chainItems, const std::vector<py::object>& keptLines,
-                                      const std::string& data)
+                                      const std::string& data, int threads)
 {
     std::ostringstream ignored;
     batch::StreamMessages messages(ignored, false);
@@ -161,6 +162,8 @@ std::vector<std::string> refine_chain(const std::vector<Structure>& structures, 
         keptOf.push_back(isKept ? &kept[k] : nullptr);
     }
     std::vector<std::string> lines;
+    if (threads > 0)
+        set_computation_threads(threads);
     {
         py::gil_scoped_release released;
         batch::run_series_chain(prepared.setup, items, chain, keptOf,
@@ -185,7 +188,7 @@ void bind_series(py::module_& module)
     module.def("_refine_series", &refine_series, py::arg("structures"), py::arg("arguments"), py::arg("data") = "");
     module.def("_plan_series", &plan_series, py::arg("structures"), py::arg("arguments"), py::arg("data") = "");
     module.def("_refine_series_chain", &refine_chain, py::arg("structures"), py::arg("arguments"),
-               py::arg("items"), py::arg("kept"), py::arg("data") = "");
+               py::arg("items"), py::arg("kept"), py::arg("data") = "", py::arg("threads") = 0);
     module.def("_series_csv_row", &csv_row, py::arg("line"), py::arg("names"));
 }
 

@@ -3,6 +3,7 @@
 #include "comparison/agreement_report.hpp"  // for value_with_su
 #include "diagram/picture_widget.hpp"
 #include "drawing/comparison_render.hpp"
+#include "drawing/palette.hpp"  // for text_out
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -36,6 +37,8 @@ drawing::SeriesPoint value_of(const SeriesRecord& r, const std::string& name)
 
 std::string file_name(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
+std::string fixed(double value, int decimals) { return QString::number(value, 'f', decimals).toStdString(); }
+
 }  // namespace
 
 Tfseries::Tfseries(DiagramServices services, QWidget* parent)
@@ -49,9 +52,12 @@ Tfseries::Tfseries(DiagramServices services, QWidget* parent)
     fileLabel_->setObjectName("SeriesFile");
     value_ = new QComboBox(this);
     value_->setObjectName("SeriesValue");
+    value_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     value_->setMinimumContentsLength(12);
     abscissa_ = new QComboBox(this);
     abscissa_->setObjectName("SeriesAbscissa");
+    abscissa_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    abscissa_->setMinimumContentsLength(16);
     plot_ = new PictureWidget(this);
     plot_->setObjectName("SeriesPlot");
     number_ = new QSpinBox(this);
@@ -256,10 +262,10 @@ QString Tfseries::record_text() const
     const SeriesRecord& r = records_[static_cast<std::size_t>(current_)];
     std::string text = file_name(r.item.file) + (r.item.scans > 1 ? " scan " + std::to_string(r.item.scan) : "");
     if (std::isfinite(r.item.temperature))
-        text += "   T = " + value_with_su(r.item.temperature, 0) + " K";
+        text += "   T = " + fixed(r.item.temperature, 2) + " K";
     if (!r.ok)
         return qs(text + "   failed: " + r.reason);
-    text += "   Rwp " + value_with_su(100 * r.rwp, 0) + " %   chi2 " + value_with_su(r.chi2, 0);
+    text += "   Rwp " + fixed(100 * r.rwp, 2) + " %   chi2 " + fixed(r.chi2, 3);
     const drawing::SeriesPoint p = value_of(r, value_name().toStdString());
     if (std::isfinite(p.y))
         text += "   " + value_name().toStdString() + " = " + value_with_su(p.y, p.su);
@@ -303,8 +309,8 @@ void Tfseries::draw_fit()
     drawing::FitLegend legend;
     legend.title = qs("Refinement against " + file_name(r.item.file) +
                       (r.item.scans > 1 ? " (scan " + std::to_string(r.item.scan) + ")" : ""));
-    legend.figures << qs("Rp=" + value_with_su(100 * r.rp, 0) + " %  Rwp=" + value_with_su(100 * r.rwp, 0) +
-                         " %  Rexp=" + value_with_su(100 * r.rexp, 0) + " %  chi2=" + value_with_su(r.chi2, 0));
+    legend.figures << qs("Rp=" + fixed(100 * r.rp, 2) + " %  Rwp=" + fixed(100 * r.rwp, 2) + " %  Rexp=" +
+                         fixed(100 * r.rexp, 2) + " %  chi2=" + fixed(r.chi2, 3));
     drawing::render_fit(painter, fit_->picture().size(), *view_, curves, legend, drawing::DiagramOptions{});
     painter.end();
     fit_->update();

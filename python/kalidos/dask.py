@@ -45,20 +45,24 @@ def map_files(client, files, output=None, **settings):
     return lines
 
 
-def _chain_task(paths, arguments, items, kept, data):
+def _chain_task(paths, arguments, items, kept, data, threads):
     import kalidos
     structures = [kalidos.read_structure(path, data=data) for path in paths]
-    return kalidos._kalidos._refine_series_chain(structures, arguments, items, kept, str(data or ""))
+    return kalidos._kalidos._refine_series_chain(structures, arguments, items, kept, str(data or ""), threads)
 
 
-def refine_series(client, structures, diagrams, refine, mode="independent", block=None, output=None, csv=None,
-                  curves=True, overwrite=False, retries=3, data=None, **settings):
+def refine_series(client, structures, diagrams, refine, mode="sequential", block=None, output=None, csv=None,
+                  curves=True, overwrite=False, retries=3, threads=1, data=None, **settings):
     """Refines a series on the cluster behind `client` as kalidos.refine_series does on one machine,
-    with the same records: each chain of the series (each diagram of an independent series, each
-    block of a sequential one) is one task, and every worker reads the structure files `structures`
-    (paths) and the diagrams (a shared folder). The records are written to `output` and `csv` as
-    each task comes back, so that a task lost with its worker is run again by Dask (up to `retries`
-    times) and a run stopped half way continues from the file, as kalidos-batch --series does.
+    with the same records. Each chain of the series is one task: each diagram with
+    mode="independent", each block of block=N diagrams of a sequential series (a sequential series
+    without blocks is a single task). Every worker reads the structure files `structures` (paths)
+    and the diagrams (a shared folder). The records are written to `output` and `csv` as each task
+    comes back, so that a task lost with its worker is run again by Dask (the scheduler reschedules
+    it; an exception is retried `retries` times) while the records written stay, and a run stopped
+    half way continues from the file, as kalidos-batch --series does.
+    threads: the calculation's threads in each task (1: the workers' threads are the cluster's
+    parallelism; 0: as many as the worker's cores). The records do not depend on it.
     Returns a kalidos.Series in series order.
     """
     import json
@@ -80,8 +84,8 @@ def refine_series(client, structures, diagrams, refine, mode="independent", bloc
         if all(kept is not None for kept in chain["kept"]):
             continue
         task_items = [dict(items[i], index=i + 1) for i in chain["items"]]
-        future = client.submit(_chain_task, paths, arguments, task_items, chain["kept"], data, pure=False,
-                               retries=retries)
+        future = client.submit(_chain_task, paths, arguments, task_items, chain["kept"], data, threads,
+                               pure=False, retries=retries)
         futures[future] = chain
     out = open(output, "a", encoding="utf-8") if output is not None else None
     table = open(csv, "a", encoding="utf-8") if csv is not None else None

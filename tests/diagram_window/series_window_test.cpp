@@ -84,13 +84,13 @@ TEST_F(DiagramWindowTest, SeriesWindowPlotsAValueAgainstTemperatureAndStepsThrou
     ASSERT_EQ(series.points().size(), static_cast<std::size_t>(kRecords - 1));  // not the failed one
     for (const drawing::SeriesPoint& p : series.points()) {
         EXPECT_EQ(p.x, 300 + 50 * p.record);
-        EXPECT_EQ(p.y, cell_a(p.record));
+        EXPECT_DOUBLE_EQ(p.y, cell_a(p.record));
     }
 
     // Diagram 4 from the spin box: ringed in the plot, its fit drawn with its figures.
     series.findChild<QSpinBox*>("SeriesDiagram")->setValue(4);
     EXPECT_EQ(series.current_record(), 3);
-    EXPECT_NE(series.record_text().toStdString().find("T = 450 K"), std::string::npos)
+    EXPECT_NE(series.record_text().toStdString().find("T = 450.00 K"), std::string::npos)
         << series.record_text().toStdString();
     EXPECT_NE(series.record_text().toStdString().find("0::a = 4.77200(40)"), std::string::npos);
     const auto* plot = series.findChild<app::PictureWidget*>("SeriesPlot");
@@ -131,7 +131,7 @@ TEST_F(DiagramWindowTest, SeriesWindowPictureOfTheCorundumSeries)
     if (!records)
         GTEST_SKIP() << "skipped: KALIDOS_SERIES_RECORDS names no series";
     open_window();
-    app::Tfseries series({&messages, &dialogs});
+    app::Tfseries& series = window->series_window();
     series.resize(1000, 820);
     series.show();
     ASSERT_TRUE(series.open_file(records)) << ::testing::PrintToString(messages.warnings);
