@@ -40,9 +40,15 @@ std::string atom_lists(const std::vector<AtomListOption>& lists)
 std::string settings_text(const BatchOptions& o, const std::vector<std::unique_ptr<Workspace>>& phases,
                           const std::vector<std::string>& names, const std::vector<RefinementParameter>& parameters)
 {
+    std::string stages;
+    for (const std::vector<std::string>& stage : o.refine.stages) {
+        for (const std::string& name : stage)
+            stages += name + ",";
+        stages += ";";
+    }
     std::ostringstream text;
     text << "series " << (o.series.mode == SeriesMode::Sequential ? "sequential" : "independent") << " block "
-         << o.series.block << "\nrefine " << o.refine.text << "\ncycles " << o.refine.cycles << "\nbackground "
+         << o.series.block << "\nrefine " << stages << "\ncycles " << o.refine.cycles << "\nbackground "
          << o.backgroundOrder << "\nshare-b " << atom_lists(o.refine.sharedB) << "\noccupancy-sum "
          << atom_lists(o.refine.occupancySums) << "\nrange " << number(o.twoTheta1) << ' ' << number(o.twoTheta2)
          << "\nstep " << (o.step ? number(*o.step) : "") << "\nanomalous " << o.anomalous << "\nneutron " << o.neutron

@@ -68,7 +68,10 @@ def refine_series(client, structures, diagrams, refine, mode="sequential", block
     import json
     import kalidos
     from distributed import as_completed
-    paths = [str(p) for p in (structures if isinstance(structures, (list, tuple)) else [structures])]
+    given = structures if isinstance(structures, (list, tuple)) else [structures]
+    if any(isinstance(s, kalidos.Structure) for s in given):
+        raise TypeError("structures: the workers read the structure files; give their paths")
+    paths = [str(p) for p in given]
     local = [kalidos.read_structure(path, data=data) for path in paths]
     arguments = kalidos.series_arguments(diagrams, refine, mode, block, output, csv, curves, 1, overwrite,
                                          structures=len(paths), **settings)

@@ -84,7 +84,7 @@ TEST(SeriesItems, FilesFoldersListsAndScansInOrderWithTheirValues)
     EXPECT_NE(series_items(inputs, items, messages).find("no-list.txt"), std::string::npos);
 }
 
-TEST(SeriesItems, TheScansOfARealAreaMeasurementWithTheirStartTimes)
+TEST(SeriesItems, RealScansWithTheirStartTimes)
 {
     KALIDOS_REQUIRE_REALDATA();
     SeriesInputs inputs;
@@ -99,6 +99,11 @@ TEST(SeriesItems, TheScansOfARealAreaMeasurementWithTheirStartTimes)
     EXPECT_EQ(items[1].time, 7 * 60 + 38);
     for (std::size_t k = 1; k < items.size(); ++k)
         EXPECT_GT(items[k].time, items[k - 1].time) << k;
+    // A RASX scan's ScanInformation/StartTime.
+    inputs.paths = {(testing::realdata_dir() / "modern/ras/fairmat_TwoTheta_scan_powder.rasx").string()};
+    ASSERT_EQ(series_items(inputs, items, messages), "");
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].startTime, "2021-05-05T10:35:31Z");
 }
 
 TEST(SeriesItems, DatesAndNaturalOrder)
