@@ -52,11 +52,12 @@ def _chain_task(paths, arguments, items, kept, data, threads):
 
 
 def refine_series(client, structures, diagrams, refine, mode="sequential", block=None, output=None, csv=None,
-                  curves=True, overwrite=False, retries=3, threads=1, data=None, **settings):
+                  curves=True, overwrite=False, retries=3, threads=1, per_task=None, data=None, **settings):
     """Refines a series on the cluster behind `client` as kalidos.refine_series does on one machine,
-    with the same records. Each chain of the series is one task: each diagram with
-    mode="independent", each block of block=N diagrams of a sequential series (a sequential series
-    without blocks is a single task). Every worker reads the structure files `structures` (paths)
+    with the same records. Each block of block=N diagrams of a sequential series is one task
+    (a sequential series without blocks is a single task); with mode="independent" a task refines
+    `per_task` diagrams (by default about an eighth of a worker's share, so that the scheduler's
+    round trips cost little beside the refinements). Every worker reads the structure files `structures` (paths)
     and the diagrams (a shared folder). The records are written to `output` and `csv` as each task
     comes back, so that a task lost with its worker is run again by Dask (the scheduler reschedules
     it; an exception is retried `retries` times) while the records written stay, and a run stopped
@@ -80,23 +81,30 @@ def refine_series(client, structures, diagrams, refine, mode="sequential", block
     arguments = [a for a in arguments if a != "--overwrite"]
     items = plan["items"]
     lines = [None] * len(items)
-    futures = {}
+    tasks = []  # each a chain, or with mode="independent" several diagrams
     for chain in plan["chains"]:
         for i, kept in zip(chain["items"], chain["kept"]):
             lines[i] = kept
-        if all(kept is not None for kept in chain["kept"]):
-            continue
-        task_items = [dict(items[i], index=i + 1) for i in chain["items"]]
-        future = client.submit(_chain_task, paths, arguments, task_items, chain["kept"], data, threads,
+        pending = [(i, kept) for i, kept in zip(chain["items"], chain["kept"]) if kept is None]
+        if pending and mode == "independent":
+            tasks.append(pending)
+        elif pending:
+            tasks.append(list(zip(chain["items"], chain["kept"])))
+    if mode == "independent" and tasks:
+        size = per_task or max(1, -(-len(tasks) // (8 * max(1, len(client.scheduler_info()["workers"])))))
+        tasks = [sum(tasks[k:k + size], []) for k in range(0, len(tasks), size)]
+    futures = {}
+    for task in tasks:
+        task_items = [dict(items[i], index=i + 1) for i, _ in task]
+        future = client.submit(_chain_task, paths, arguments, task_items, [kept for _, kept in task], data, threads,
                                pure=False, retries=retries)
-        futures[future] = chain
+        futures[future] = task
     out = open(output, "a", encoding="utf-8") if output is not None else None
     table = open(csv, "a", encoding="utf-8") if csv is not None else None
     try:
         for future in as_completed(futures):
-            chain = futures[future]
             done = iter(future.result())
-            for i, kept in zip(chain["items"], chain["kept"]):
+            for i, kept in futures[future]:
                 if kept is not None:
                     continue
                 lines[i] = next(done)
