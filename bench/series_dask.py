@@ -14,12 +14,16 @@ zero and cell (corundum: 2 cell parameters, 8 in all with the background), on 40
   one process   kalidos.refine_series(mode="independent"), in this interpreter, the calculation's
                 threads as the module sets them (one per core)
   two workers   kalidos.dask.refine_series on LocalCluster(n_workers=2, threads_per_worker=1),
-                the cluster started before the clock starts
+                the cluster started before the clock starts (tasks of several diagrams, one
+                calculation thread each)
 Both write their JSON Lines file; the records are compared after sorting by index (the cluster
 writes them as its tasks come back). Then the cluster runs the series again into a third file and
 one worker process is killed (SIGKILL) once 30 % of the records are written; the nanny starts a new
 worker, the scheduler gives the lost tasks to the workers again, and every record must be there and
-the same. The machine's load average is printed before and after each timing.
+the same. The machine's load average is printed before and after each timing, with the CPU time
+of the process, or of the workers. Measure on a quiet machine: with the kernel's autogroup
+scheduling (/proc/sys/kernel/sched_autogroup_enabled) the processes of one session share one part
+of the CPU while other sessions are busy, so that two workers cannot take more than one process.
 """
 import argparse
 import json
@@ -42,6 +46,12 @@ def load():
     return "%.2f %.2f %.2f" % os.getloadavg()
 
 
+def cpu_seconds():
+    import resource
+    usage = resource.getrusage(resource.RUSAGE_SELF)
+    return usage.ru_utime + usage.ru_stime
+
+
 def records_of(path):
     with open(path, encoding="utf-8") as lines:
         return sorted((json.loads(line) for line in lines), key=lambda r: r["index"])
@@ -55,10 +65,10 @@ def fresh(path):
 
 def one_process(kalidos, work):
     output = fresh(os.path.join(work, "serial.jsonl"))
-    before = load()
+    before, cpu = load(), cpu_seconds()
     start = time.perf_counter()
     kalidos.refine_series(STRUCTURE, os.path.join(work, "diagrams"), output=output, **SETTINGS)
-    return time.perf_counter() - start, before, load()
+    return time.perf_counter() - start, before, load(), cpu_seconds() - cpu
 
 
 def on_cluster(client, work, name, kill_at=None):
@@ -75,10 +85,12 @@ def on_cluster(client, work, name, kill_at=None):
             os.kill(pid, signal.SIGKILL)
             killed.append((address, pid, sum(1 for _ in open(output, encoding="utf-8"))))
         threading.Thread(target=killer, daemon=True).start()
-    before = load()
+    before, cpu = load(), client.run(cpu_seconds)
     start = time.perf_counter()
     kalidos.dask.refine_series(client, STRUCTURE, os.path.join(work, "diagrams"), output=output, **SETTINGS)
-    return time.perf_counter() - start, before, load(), killed
+    elapsed = time.perf_counter() - start
+    after = client.run(cpu_seconds)
+    return elapsed, before, load(), killed, sum(after[w] - cpu.get(w, 0) for w in after)
 
 
 def main():
@@ -101,14 +113,15 @@ def main():
             Client(cluster) as client:
         client.run(lambda: __import__("kalidos"))  # the workers import the module before the clock starts
         for round_ in range(args.repeat):
-            serial, before, after = one_process(kalidos, work)
-            print("round %d: one process %.1f s (load %s -> %s)" % (round_ + 1, serial, before, after))
-            spread, before, after, _ = on_cluster(client, work, "cluster")
-            print("round %d: two workers %.1f s (load %s -> %s): %.2f times faster" % (
-                round_ + 1, spread, before, after, serial / spread))
+            serial, before, after, cpu = one_process(kalidos, work)
+            print("round %d: one process %.1f s, %.1f s of CPU (load %s -> %s)" % (round_ + 1, serial, cpu, before,
+                                                                                   after))
+            spread, before, after, _, cpu = on_cluster(client, work, "cluster")
+            print("round %d: two workers %.1f s, %.1f s of the workers' CPU (load %s -> %s): %.2f times faster" % (
+                round_ + 1, spread, cpu, before, after, serial / spread))
         same = records_of(os.path.join(work, "serial.jsonl")) == records_of(os.path.join(work, "cluster.jsonl"))
         print("records of the cluster the same as one process's: %s" % same)
-        taken, _, _, killed = on_cluster(client, work, "killed", kill_at=int(0.3 * args.count))
+        taken, _, _, killed, _ = on_cluster(client, work, "killed", kill_at=int(0.3 * args.count))
         records = records_of(os.path.join(work, "killed.jsonl"))
         kept = records == records_of(os.path.join(work, "serial.jsonl"))
         print("a worker killed (%s, pid %d) with %d records written: %d records in %.1f s, all the same as one "
