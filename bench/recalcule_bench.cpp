@@ -18,14 +18,6 @@
 namespace kalidos {
 namespace {
 
-class SilentMessages : public Messages {
-public:
-    void warning(const std::string& text) override { last = text; }
-    void beep() override {}
-    Answer ask(const std::string&) override { return Answer::Cancel; }
-    std::string last;
-};
-
 // F m -3 m: 48 representative operators, then their copies for the three centring vectors.
 void set_fm3m(StructureModel& m)
 {

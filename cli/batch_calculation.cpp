@@ -5,7 +5,7 @@
 #include "batch_structure.hpp"
 #include "computation/calculation_driver.hpp"
 #include "computation/pattern_grid.hpp"
-#include "computation/headless_host.hpp"
+#include "entry/headless_host.hpp"
 
 namespace kalidos::batch {
 namespace {

@@ -144,6 +144,8 @@ int identify_diagram(const BatchOptions& options, const fs::path& data, StreamMe
         return kExitRefused;
     }
     const Identification found = identify_phases(scan, wavelengths, entries, settings, data);
+    for (const std::string& note : found.notes)
+        messages.note(note);
     write_identification_json(json, options.observed.front(), o.indexFile, found, entries, messages.texts());
     return kExitSuccess;
 }

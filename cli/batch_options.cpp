@@ -8,10 +8,11 @@
 #include <map>
 
 #include "comparison/column_export.hpp"
-#include "entry/typed_ranges.hpp"
+#include "geometry/bonds.hpp"  // for --bond-pairs
+#include "model/typed_ranges.hpp"
+#include "profile_options.hpp"
 #include "readers/open_structure_file.hpp" // for the format numbers
 #include "readers/structure_format.hpp"
-#include "profile_options.hpp"
 
 namespace kalidos::batch {
 namespace {
@@ -256,6 +257,14 @@ bool Parser::option(const std::string& name)
     } else if (name == "--bond-tolerance") {
         if (take_number(name, number))
             o.bondTolerance = number;
+    } else if (name == "--bond-pairs") {
+        std::string pairs;
+        BondRule rule;
+        if (take_value(name, pairs)) {
+            if (const std::string why = parse_bond_pairs(pairs, rule); !why.empty())
+                fail("option --bond-pairs: " + why);
+            o.bondPairs = pairs;
+        }
     } else if (name == "--operators") {
         o.operatorsOnly = true;
     } else if (name == "--overwrite" || name == "--force") {
@@ -319,6 +328,8 @@ void Parser::check_combinations()
              "--operators, --export and --export-xy do not apply");
     if (o.bondTolerance && !o.bonds)
         fail("--bond-tolerance needs --bonds");
+    if (o.bondPairs && !o.bonds)
+        fail("--bond-pairs needs --bonds");
     if (o.bondTolerance && (*o.bondTolerance < -2 || *o.bondTolerance > 5))
         fail("option --bond-tolerance: the tolerance must lie between -2 and 5 angstroms");
     if (o.bonds && o.phases.mixture())

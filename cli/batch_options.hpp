@@ -67,6 +67,7 @@ struct BatchOptions {
     bool operatorsOnly = false;
     bool bonds = false;             // --bonds: the bonds of the asymmetric unit in the JSON
     std::optional<double> bondTolerance;  // --bond-tolerance, Å added to the covalent radii
+    std::optional<std::string> bondPairs; // --bond-pairs, as parse_bond_pairs reads it
     bool overwrite = false;         // answer Yes to "This file already exists..." questions
     bool help = false;
     bool version = false;           // --version: the program's version, then exit

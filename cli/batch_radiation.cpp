@@ -5,10 +5,10 @@
 
 #include "anomalous/anomalous_reading.hpp"
 #include "entry/range_entry.hpp"
+#include "model/wavelength_set.hpp"
 #include "util/data_files.hpp"
 #include "wavelengths/anode_lines.hpp"
 #include "wavelengths/composition.hpp"
-#include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos::batch {
 namespace {

@@ -62,6 +62,8 @@ bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& p
         return false;
     }
     run.cycles = std::move(cycles);
+    for (const std::string& note : run.result.notes)
+        messages.note(note);
     for (const RefinementStage& stage : run.result.stages)
         for (const std::string& note : stage.notes)
             messages.note(note);
@@ -102,7 +104,7 @@ Agreement refined_agreement(const RefinementRun& run, const ObservedSlot& slot)
     if (!c.twoTheta.empty())
         a.interval = {c.twoTheta.front(), c.twoTheta.back()};
     a.rp = r.rp, a.rwp = r.rwp, a.rexp = r.rexp, a.chi2 = r.chi2;
-    a.curves = {c.twoTheta, c.observed, c.calculated, c.background, c.sigma};
+    a.curves = {c.twoTheta, c.observed, c.calculated, c.background, c.sigma, c.sigma};  // weighed as the figures
     return a;
 }
 
@@ -111,7 +113,7 @@ bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, S
     const RefinementResult& r = run.result;
     for (std::size_t p = 0; p < r.phases.size(); ++p) {
         const RefinedPhase& phase = r.phases[p];
-        const RefinementFigures figures{r.points, r.refinedCount, r.rp, r.rwp, r.rexp, r.chi2, phase.rBragg};
+        const RefinementFigures figures = refined_phase_figures(r, p);
         const std::string name = refined_phase_file_name(options.refine.cifFile, p, r.phases.size());
         const std::optional<std::string> target = choose_target([&name] { return name; }, "", messages);
         if (!target || !write_target(*target, refined_cif_text(phase.refined, fs::path(phase.name).stem().string(),

@@ -137,6 +137,7 @@ SeriesDone refine_item(const SeriesSetup& setup, const SeriesItem& item, int ind
     }
     if (ok) {
         fill_series_record(run.result, record);
+        ok = record.ok;
     } else {
         record.reason = !item.unreadable.empty()      ? item.unreadable
                         : messages.texts().empty() ? std::string("the refinement was refused")

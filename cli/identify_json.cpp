@@ -28,12 +28,26 @@ void write_candidates(JsonWriter& json, const Identification& found, const std::
         write_names(json, entries[c.entry]);
         json.field("score", c.figure.score).field("coverage", c.figure.coverage);
         json.field("accuracy", c.figure.accuracy).field("explained", c.figure.explained);
+        json.field("copies", static_cast<int>(c.alike.size()) + 1);
+        json.key("alike").begin_array();
+        for (const std::size_t other : c.alike)
+            json.value(entries[other].file);
+        json.end_array();
         if (c.checked())
             json.field("rwp", c.rwp).field("fraction", c.fraction);
         else
             json.key("rwp").null().key("fraction").null();
         json.end_object();
     }
+    json.end_array();
+}
+
+void write_peaks(JsonWriter& json, const char* key, const std::vector<FoundPeak>& peaks)
+{
+    json.key(key).begin_array();
+    for (const FoundPeak& p : peaks)
+        json.begin_object().field("two_theta", p.twoTheta).field("d", p.d).field("height", p.height)
+            .field("fwhm", p.fwhm).end_object();
     json.end_array();
 }
 
@@ -62,11 +76,7 @@ void write_identification_json(std::string& out, const std::string& observed, co
 {
     JsonWriter json(out);
     json.begin_object().field("observed", observed).field("index_file", indexFile);
-    json.key("peaks").begin_array();
-    for (const FoundPeak& p : primary_peaks(found.search))
-        json.begin_object().field("two_theta", p.twoTheta).field("d", p.d).field("height", p.height)
-            .field("fwhm", p.fwhm).end_object();
-    json.end_array();
+    write_peaks(json, "peaks", primary_peaks(found.search));
     write_candidates(json, found, entries);
     json.key("phases").begin_array();
     for (std::size_t p = 0; p < found.phases.size(); ++p) {
@@ -79,6 +89,7 @@ void write_identification_json(std::string& out, const std::string& observed, co
         json.key("rwp").null();
     else
         json.field("rwp", found.fit.agreement.rwp);
+    write_peaks(json, "unexplained", found.unexplained);
     write_messages(json, messages);
     json.end_object();
     out += '\n';

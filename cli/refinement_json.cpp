@@ -11,7 +11,8 @@ void write_stages(JsonWriter& json, const RefinementResult& r)
     for (const RefinementStage& stage : r.stages) {
         json.begin_object();
         write_texts(json, "released", stage.released);
-        json.field("cycles", stage.cycles).field("converged", stage.converged);
+        json.field("cycles", stage.cycles).field("outcome", outcome_text(stage.outcome));
+        json.field("converged", stage.converged).field("chi2", stage.chi2);
         write_texts(json, "notes", stage.notes);
         json.end_object();
     }
@@ -30,6 +31,7 @@ void write_parameters(JsonWriter& json, const RefinementResult& r)
                 .field("value", p.value)
                 .field("su", p.su)
                 .field("held", p.held)
+                .field("limit", p.limit < 0 ? "lower" : p.limit > 0 ? "upper" : "")
                 .end_object();
     json.end_array();
     json.key("correlations").begin_array();
@@ -79,6 +81,8 @@ void write_phases(JsonWriter& json, const RefinementResult& r)
 void write_refinement(JsonWriter& json, const RefinementResult& r)
 {
     json.key("refinement").begin_object();
+    json.field("outcome", outcome_text(r.outcome));
+    write_texts(json, "notes", r.notes);
     write_stages(json, r);
     json.field("points", r.points).field("refined", r.refinedCount);
     json.field("rp", r.rp).field("rwp", r.rwp).field("rexp", r.rexp).field("chi2", r.chi2);

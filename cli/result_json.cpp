@@ -33,11 +33,14 @@ void write_atoms(JsonWriter& json, const StructureModel& model)
     json.end_array();
 }
 
-void write_bonds(JsonWriter& json, const StructureModel& model, double tolerance)
+void write_bonds(JsonWriter& json, const StructureModel& model, const BondRule& rule)
 {
+    const std::vector<std::string> names = bond_atom_names(model);
     json.key("bonds").begin_array();
-    for (const Bond& bond : asymmetric_unit_bonds(model, tolerance)) {
-        json.begin_object().field("from", atom_name(model, bond.from)).field("to", atom_name(model, bond.to));
+    for (const Bond& bond : asymmetric_unit_bonds(model, rule)) {
+        json.begin_object().field("from", names[static_cast<std::size_t>(bond.from - 1)]);
+        json.field("to", names[static_cast<std::size_t>(bond.to - 1)]);
+        json.field("from_atom", bond.from).field("to_atom", bond.to);
         json.field("distance", bond.distance).end_object();
     }
     json.end_array();
@@ -144,8 +147,8 @@ void write_result_fields(JsonWriter& json, const Workspace& workspace, const std
     write_cell(json, model.cell);
     write_operators(json, model);
     write_atoms(json, model);
-    if (contents.bondTolerance)
-        write_bonds(json, model, *contents.bondTolerance);
+    if (contents.bonds)
+        write_bonds(json, model, *contents.bonds);
     write_wavelengths(json, model);
     write_reflections(json, model, workspace.results);
     if (workspace.results.grid.twoTheta.empty())
@@ -172,8 +175,11 @@ JsonContents json_contents(const BatchOptions& options)
 {
     JsonContents contents;
     contents.agreementList = options.compare;
-    if (options.bonds)
-        contents.bondTolerance = options.bondTolerance.value_or(kDefaultBondTolerance);
+    if (options.bonds) {
+        BondRule& rule = contents.bonds.emplace();
+        parse_bond_pairs(options.bondPairs.value_or(""), rule);  // read when the options were
+        rule.tolerance = options.bondTolerance.value_or(kDefaultBondTolerance);
+    }
     return contents;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch_options.hpp"
+#include "geometry/bonds.hpp"
 #include "json_writer.hpp"
 #include "model/workspace.hpp"
 #include "refinement/refinement.hpp"
@@ -14,11 +15,11 @@
 namespace kalidos::batch {
 
 // What a document holds beyond the calculation: the comparisons made (agreement, after the
-// observed diagrams), the bonds of the asymmetric unit (bonds, after the atoms) with the
-// tolerance given, and a refinement's object (refinement_json.hpp).
+// observed diagrams), the bonds of the asymmetric unit (bonds, after the atoms) by the rule
+// given, and a refinement's object (refinement_json.hpp).
 struct JsonContents {
     bool agreementList = false;
-    std::optional<double> bondTolerance;  // Å; none: no bonds
+    std::optional<BondRule> bonds;  // none: no bonds
     const RefinementResult* refinement = nullptr;
 };
 JsonContents json_contents(const BatchOptions& options);

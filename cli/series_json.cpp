@@ -45,7 +45,7 @@ void write_item(JsonWriter& json, const SeriesRecord& r)
 void write_summary(JsonWriter& json, const SeriesRecord& r)
 {
     json.field("points", r.points).field("refined", r.refined).field("cycles", r.cycles);
-    json.field("converged", r.converged);
+    json.field("converged", r.converged).field("outcome", r.outcome);
     json.field("rp", r.rp).field("rwp", r.rwp).field("rexp", r.rexp).field("chi2", r.chi2);
     json.key("values").begin_array();
     for (const SeriesValue& v : r.values)

@@ -68,8 +68,15 @@ the phases of one sample)
                                    or single parameters by name (below). Each point weighs
                                    w = 1/sigma^2, sigma the file's own or
                                    sqrt(max(y_obs, 1)), and the figures use these weights
-  --cycles N                       at most N cycles per stage (default 20); a stage stops
-                                   when every shift is below 0.01 of its su
+  --cycles N                       at most N cycles per stage and attempt (default 20);
+                                   a stage converges when every shift is below 0.01 of
+                                   its su, stalls when chi2 no longer falls while the
+                                   shifts are not small; it never ends above the chi2 of
+                                   the stage before (a worse release is tried again from
+                                   the previous values, damped). The zero shift and the
+                                   cells are first searched by matching the peaks; a
+                                   phase's cell, size or strain the diagram cannot
+                                   determine is held unless named (1::size)
   --share-b [N:]ATOM,ATOM,...      one B for these atoms of phase N (default 1); may be
                                    repeated
   --occupancy-sum [N:]ATOM,ATOM,...
@@ -92,10 +99,13 @@ the phases of one sample)
                                    theirs, agreement holds the refined fit and fstr.out
                                    its section and the listing of the refinement (each
                                    cycle's figures, values, shifts and su). JSON:
-                                   refinement {stages [{released, cycles, converged,
-                                   notes}], points, refined, rp, rwp, rexp, chi2,
-                                   parameters [{name, phase (from 1; 0 the diagram's),
-                                   atom, value, su, held}], correlations [{first, second,
+                                   refinement {outcome (converged, stalled, cycle limit,
+                                   diverged or stopped), notes, stages [{released,
+                                   cycles, outcome, converged, chi2, notes}], points,
+                                   refined, rp, rwp, rexp, chi2, parameters [{name,
+                                   phase (from 1; 0 the diagram's), atom, value, su,
+                                   held, limit ("lower"/"upper" on a bound, without su;
+                                   else "")}], correlations [{first, second,
                                    coefficient}] above 0.9, phases [{phase, name, r_bragg,
                                    scale, scale_su, fraction, fraction_su, cell {a, a_su,
                                    ..., gamma, gamma_su}, volume, volume_su, atoms [{name,
@@ -123,7 +133,8 @@ A series of diagrams (the same structures refined against each, with --refine)
                                    or started again with --overwrite
   --csv FILE                       the table of every record: index, file, scan, name,
                                    temperature_K, time_s, ok, rp, rwp, rexp, chi2, points,
-                                   refined, cycles, converged, start, each refined
+                                   refined, cycles, converged, outcome (converged,
+                                   stalled, cycle limit), start, each refined
                                    parameter and its su (NAME, NAME_su), each phase's
                                    P::volume and su, P::fraction and su (of several
                                    phases), P::r_bragg, then the reason of a failure
@@ -138,7 +149,8 @@ A series of diagrams (the same structures refined against each, with --refine)
                                    CSV's figures and values [{name, value, su}], the
                                    refinement object of --refine and curves {two_theta,
                                    observed, calculated, background}. A diagram that
-                                   fails is told in its record and the series goes on;
+                                   fails (unread, refused, or a stage that diverged: no
+                                   values) is told in its record and the series goes on;
                                    the exit status is 1 when any failed.
 
 A library of structures and the phases of a measured diagram (X-rays)
@@ -179,16 +191,24 @@ A library of structures and the phases of a measured diagram (X-rays)
                                    search goes on over the peaks left unexplained (entries
                                    of a phase's formula and group with cells within 1 %
                                    left out), up to five phases, whose fractions come from
-                                   a last fit with their crystallite sizes.
+                                   a last fit with their crystallite sizes. Entries of
+                                   one formula and group with cells within 1 % are one
+                                   candidate, the best scoring, with its copies counted.
+                                   Strong peaks (a tenth of the strongest or more) that
+                                   the phases found leave are named in the messages,
+                                   with the nearest entry when no phase is found.
                                    JSON of --index: index_file, files, calculated,
                                    unchanged, removed, structures, refused [{file,
                                    reason}], messages. JSON of --identify: observed,
                                    index_file, peaks [{two_theta, d, height, fwhm}],
                                    candidates [{rank, file, block, formula, group, score,
-                                   coverage, accuracy, explained, rwp, fraction}] (for
-                                   the first phase, best first; rwp and fraction null
-                                   when not fitted), phases [{file, block, formula,
-                                   group, fraction}] (largest first), rwp, messages.
+                                   coverage, accuracy, explained, copies, alike, rwp,
+                                   fraction}] (for the first phase, best first; copies
+                                   the entries of the phase, alike the other files; rwp
+                                   and fraction null when not fitted), phases [{file,
+                                   block, formula, group, fraction}] (largest first),
+                                   rwp, unexplained [{two_theta, d, height, fwhm}],
+                                   messages.
 
 Structure file
   --format cry|shelx|cel|lzy|cif   the format; by default it follows the extension
@@ -207,8 +227,12 @@ Structure file
   --bonds                          add to the JSON the bonds of the asymmetric unit:
                                    for each atom, each neighbour image closer than the
                                    sum of the two covalent radii (Cordero et al. 2008)
-                                   plus the tolerance
+                                   plus the tolerance, of the element pairs bonded
   --bond-tolerance T               the tolerance, in angstroms (default 0.45)
+  --bond-pairs LIST                the pairs bonded: expected (default: every pair
+                                   but two metals, so Al-O and not Al-Al in corundum)
+                                   or all (the covalent radii alone), then pairs to
+                                   bond or leave out: "expected,+Cu-Cu,-O-H"
 
 Radiation (default: X-ray tube, CuKa1)
   --anode ITEM                     an item of the anode list: MoKa1 MoKa2 MoKmoy MokBet
@@ -287,7 +311,10 @@ Output
                                    extension) with a header line: two_theta calculated
                                    (.xye adds sigma = sqrt(calculated)); after --compare,
                                    two_theta observed calculated background difference
-                                   sigma at the points of the first diagram compared
+                                   sigma_fit sigma_obs at the points of the first diagram
+                                   compared: sigma_fit the fit's weight 1/sqrt(w) (for
+                                   counts the model's sqrt(y_calc)), sigma_obs that of
+                                   Rwp and chi2 (the file's own or sqrt(max(y_obs, 1)))
   --json FILE                      write the results as JSON to FILE, or to standard
                                    output with -
   --overwrite, --force             answer Yes when a file to be written exists; without
@@ -303,8 +330,10 @@ refused, or a file cannot be written; 2 on a usage error.
 
 JSON: an object with title, crystal_system, space_group, cell {a, b, c, alpha, beta,
 gamma}, operators (texts), atoms [{symbol, label, x, y, z, b, population,
-multiplicity}], with --bonds bonds [{from, to, distance}] (atom names: element and
-label, "Si1"; distances in angstroms; one entry per neighbour image), wavelengths [{lambda, weight}], reflections (merged, in order:
+multiplicity}], with --bonds bonds [{from, to, from_atom, to_atom, distance}] (atom
+names: element and label, "Si1", or the file's own labels where those would repeat;
+from_atom and to_atom the rows of the atoms, from 1; distances in angstroms; one
+entry per neighbour image), wavelengths [{lambda, weight}], reflections (merged, in order:
 [{h, k, l, multiplicity, lambda, d, two_theta, intensity, po_factor, position, fwhm,
 eta}]: intensity includes the preferred-orientation factor po_factor, position is
 the peak's 2-theta after the shifts), peaks [{h, k, l, q,

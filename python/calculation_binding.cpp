@@ -10,6 +10,7 @@
 #include "batch_structure.hpp"
 #include "bindings.hpp"
 #include "computation/cell_metric.hpp"
+#include "computation/peak_shape.hpp"  // for the reflections' position, fwhm and eta
 #include "computation/preferred_orientation.hpp"
 #include "result_json.hpp"
 
@@ -55,13 +56,25 @@ py::dict reflection_arrays(const StructureModel& model, const CalculationResults
     r["two_theta"] = column<R, double>(results.merged, [](const R& x) { return x.twoTheta; });
     r["intensity"] = column<R, double>(results.merged, [](const R& x) { return x.intensity; });
     const PreferredOrientationFactors preferred(model);
-    py::array_t<double> factors(results.merged.count);
-    auto out = factors.mutable_unchecked<1>();
-    for (int i = 0; i < results.merged.count; ++i) {
+    const auto n = static_cast<py::ssize_t>(results.merged.count);
+    py::array_t<double> factors(n), positions(n), widths(n), etas(n);
+    auto factor = factors.mutable_unchecked<1>();
+    auto position = positions.mutable_unchecked<1>();
+    auto width = widths.mutable_unchecked<1>();
+    auto eta = etas.mutable_unchecked<1>();
+    for (py::ssize_t i = 0; i < n; ++i) {
         const Reflection& x = results.merged.begin()[i];
-        out(i) = preferred(x.h, x.k, x.l);
+        factor(i) = preferred(x.h, x.k, x.l);
+        // The peak as kalidos-batch lists it: its shifted position, FWHM and Lorentzian share.
+        const PeakShape peak = peak_shape(model, x.twoTheta, x.lambda, x.intensity);
+        position(i) = peak.position;
+        width(i) = peak.fwhm;
+        eta(i) = peak.eta;
     }
     r["po_factor"] = factors;
+    r["position"] = positions;
+    r["fwhm"] = widths;
+    r["eta"] = etas;
     return r;
 }
 

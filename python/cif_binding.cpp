@@ -43,6 +43,8 @@ std::optional<RefinementFigures> figures_of(const py::object& given)
     f.rexp = py::cast<double>(d["rexp"]), f.chi2 = py::cast<double>(d["chi2"]);
     if (d.contains("r_bragg") && !d["r_bragg"].is_none())
         f.rBragg = py::cast<double>(d["r_bragg"]);
+    if (d.contains("notes"))
+        f.notes = py::cast<std::vector<std::string>>(d["notes"]);
     return f;
 }
 

@@ -66,6 +66,7 @@ py::list get_atoms(const Structure& s)
         py::dict atom;
         atom["symbol"] = m.atomSymbol[i];
         atom["label"] = m.atomLabel[i];
+        atom["site_label"] = m.atomSiteLabel[i];
         atom["x"] = m.atomX[i], atom["y"] = m.atomY[i], atom["z"] = m.atomZ[i];
         atom["b"] = m.atomB[i];
         atom["population"] = m.atomPopulation[i];
@@ -86,6 +87,7 @@ void set_atoms(Structure& s, const py::list& atoms)
         const int i = ++model.atomCount;
         model.atomSymbol[i] = py::cast<std::string>(atom["symbol"]);
         model.atomLabel[i] = atom.contains("label") ? py::cast<std::string>(atom["label"]) : std::string();
+        model.atomSiteLabel[i] = atom.contains("site_label") ? py::cast<std::string>(atom["site_label"]) : std::string();
         model.atomX[i] = py::cast<double>(atom["x"]);
         model.atomY[i] = py::cast<double>(atom["y"]);
         model.atomZ[i] = py::cast<double>(atom["z"]);
@@ -114,14 +116,22 @@ py::list operator_texts(const Structure& s)
     return texts;
 }
 
-// The same list as kalidos-batch --bonds: dicts with from, to (atom names) and distance (Å).
-py::list bonds_of(const Structure& s, double tolerance)
+// The same list as kalidos-batch --bonds: dicts with from, to (unique atom names), from_atom,
+// to_atom (rows of the asymmetric unit, from 1) and distance (Å).
+py::list bonds_of(const Structure& s, double tolerance, const std::string& pairs)
 {
+    BondRule rule;
+    rule.tolerance = tolerance;
+    if (const std::string why = parse_bond_pairs(pairs, rule); !why.empty())
+        throw py::value_error(why);
+    const std::vector<std::string> names = bond_atom_names(*s.model);
     py::list bonds;
-    for (const Bond& bond : asymmetric_unit_bonds(*s.model, tolerance)) {
+    for (const Bond& bond : asymmetric_unit_bonds(*s.model, rule)) {
         py::dict entry;
-        entry["from"] = atom_name(*s.model, bond.from);
-        entry["to"] = atom_name(*s.model, bond.to);
+        entry["from"] = names[static_cast<std::size_t>(bond.from - 1)];
+        entry["to"] = names[static_cast<std::size_t>(bond.to - 1)];
+        entry["from_atom"] = bond.from;
+        entry["to_atom"] = bond.to;
         entry["distance"] = bond.distance;
         bonds.append(entry);
     }
@@ -155,8 +165,9 @@ calculation always works on a copy, so one structure serves any number of calcul
             "CUBI, TETR, ORTH, HEXA, RHOM, MONO or TRIC: the lists a space group is looked up in.")
         .def_property("cell", &get_cell, &set_cell, "(a, b, c, alpha, beta, gamma) in angstroms and degrees.")
         .def_property("atoms", &get_atoms, &set_atoms,
-                      "The asymmetric unit: a list of dicts with symbol, label, x, y, z, b (A^2) and "
-                      "population. Assign a new list to change it.")
+                      "The asymmetric unit: a list of dicts with symbol, label, x, y, z, b (A^2), "
+                      "population and site_label (the file's own label, which names atoms apart in bonds "
+                      "and refined parameters; optional). Assign a new list to change it.")
         .def_property_readonly(
             "space_group", [](const Structure& s) { return s.model->spaceGroupSymbol; },
             "The symbol of the group applied; change it with set_space_group.")
@@ -166,10 +177,13 @@ calculation always works on a copy, so one structure serves any number of calcul
         .def_readonly("messages", &Structure::messages, "The program's messages while reading the file.")
         .def("set_space_group", &set_space_group, py::arg("symbol"), py::arg("data") = "",
              "Applies a Hermann-Mauguin or Hall symbol, looked up among the groups of the crystal system.")
-        .def("bonds", &bonds_of, py::arg("tolerance") = kDefaultBondTolerance,
+        .def("bonds", &bonds_of, py::arg("tolerance") = kDefaultBondTolerance, py::arg("pairs") = "expected",
              "The bonds of the asymmetric unit, as kalidos-batch --bonds writes them: for each atom, each "
              "neighbour image closer than the sum of the two covalent radii (Cordero et al. 2008) plus "
-             "`tolerance` (angstroms), as dicts with from, to (atom names) and distance (angstroms).")
+             "`tolerance` (angstroms), of an element pair `pairs` bonds: \"expected\" (every pair but two "
+             "metals), \"all\", then pairs to add or leave out (\"expected, +Cu-Cu, -O-H\"). Dicts with "
+             "from, to (unique atom names), from_atom, to_atom (rows of the atoms, from 1) and distance "
+             "(angstroms).")
         .def("copy", &copy_of, "An independent copy.")
         .def("__repr__", [](const Structure& s) {
             return "<kalidos.Structure '" + s.model->title + "' " + s.model->spaceGroupSymbol + ", " +

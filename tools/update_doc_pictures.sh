@@ -19,7 +19,7 @@ echo "the pictures of docs/ renewed"
 # The refinement of the measured corundum (needs ../shared/realdata).
 cmake --build "$build" --target test_refinement_window
 QT_QPA_PLATFORM=offscreen LC_ALL=C "$build/tests/refinement_window/test_refinement_window" \
-    --gtest_filter='RefinementWindowTest.TwoStagesAgreeWithTheBatchRunnerAndTheDrawing'
+    --gtest_filter='RefinementWindowTest.ThreePressesReachTheBatchFiguresForTheReadme'
 for name in refinement_window refinement_diagram; do
     if [ -f "$build/tests/refinement_window/pictures/readme_$name.png" ]; then
         cp "$build/tests/refinement_window/pictures/readme_$name.png" "$repo/docs/$name.png"

@@ -1,8 +1,9 @@
 #include "diagram/tfphases.hpp"
 
-#include "comparison/agreement_report.hpp"  // for agreement_legend, value_with_su
+#include "comparison/agreement_report.hpp"  // for agreement_legend
 #include "drawing/palette.hpp"
 #include "util/pascal_format.hpp"
+#include "util/su_text.hpp"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -32,7 +33,7 @@ QString qs(const std::string& text) { return QString::fromStdString(text); }
 std::string with_su(const FittedValue& value, double plain, bool fitted, int decimals)
 {
     if (fitted && value.su > 0)
-        return value_with_su(value.value, value.su);
+        return value_su_text(value.value, value.su);
     return fmt_fixed(plain, 0, decimals);
 }
 
@@ -239,10 +240,12 @@ void Tfphases::add_phase()
         add_phase_file(chosen->path);
 }
 
-bool Tfphases::add_phase_file(const std::string& path)
+bool Tfphases::add_phase_file(const std::string& path, std::optional<double> fraction)
 {
     if (!services_.messages || !mixture_.add(path, *services_.messages))
         return false;
+    if (fraction)
+        mixture_.set_fraction(mixture_.entries().size() - 1, *fraction);
     refresh();
     if (changed_)
         changed_();
@@ -272,7 +275,7 @@ void Tfphases::fit_fractions()
     if (!refused.empty())
         return refuse(refused);
     std::string figures = agreement_legend(fit.agreement) + "  Zero shift=" +
-                          value_with_su(fit.agreement.zeroShift.value, fit.agreement.zeroShift.su);
+                          value_su_text(fit.agreement.zeroShift.value, fit.agreement.zeroShift.su);
     for (const std::string& note : fit.notes)
         figures += "\n" + note;
     show_note(qs(figures));

@@ -3,6 +3,7 @@
 // and the fit of the fractions to the first observed diagram.
 #pragma once
 
+#include <optional>
 #include "diagram/diagram_services.hpp"
 #include "diagram/phase_mixture.hpp"
 
@@ -33,7 +34,8 @@ class Tfphases : public QWidget {
     void refresh();
     // Add phase...: the open dialog, then the file calculated as an extra phase.
     void add_phase();
-    bool add_phase_file(const std::string& path);
+    // The file as an extra phase, at the weight fraction given (else an equal share).
+    bool add_phase_file(const std::string& path, std::optional<double> fraction = {});
     // Remove: the selected extra phase.
     void remove_phase();
     // Fit fractions: the fit, its fractions in the table and its figures under it.

@@ -75,7 +75,8 @@ void Tfplecran::creation()
     difference_ = new Tfdifference(this);
     print_ = new Tfprint(workspace_, services_.printDialog, this);
     mixture_ = std::make_unique<PhaseMixture>(workspace_);
-    phases_ = new Tfphases(*mixture_, services_, [this] { phases_changed(); }, this);
+    // A refinement drawn was of the phases before: the mixture's curve takes its place.
+    phases_ = new Tfphases(*mixture_, services_, [this] { refinementShown_ = false, phases_changed(); }, this);
     RefineHooks refineHooks;
     refineHooks.draw = [this](const AgreementCurves* curves, const drawing::FitLegend* legend) {
         draw_refinement(curves, legend);
@@ -89,7 +90,8 @@ void Tfplecran::creation()
     refine_ = new Tfrefine(workspace_, *mixture_, services_, std::move(refineHooks), this);
     identify_ = new Tfidentify(
         workspace_, services_, [this](const std::vector<StickLine>& lines) { show_candidate_sticks(lines); },
-        [this](const std::string& file) { return add_identified_phase(file); }, this);
+        [this](const std::string& file, std::optional<double> fraction) { return add_identified_phase(file, fraction); },
+        this);
     series_ = new Tfseries(services_, this);
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);

@@ -1,6 +1,7 @@
 // The diagram window "Diffraction diagram": the picture, its spin buttons, readout, menus and mouse.
 #pragma once
 
+#include <optional>
 #include "diagram/diagram_services.hpp"
 #include "drawing/comparison_render.hpp"
 #include "drawing/diagram_render.hpp"
@@ -89,13 +90,13 @@ class Tfplecran : public QMainWindow {
     void export_columns();
     // Phases...: the mixture's window, the main window's structure as its first phase.
     void show_phases();
-    // Identify...: the search of the first observed diagram in a library index.
+    // Identify...: the search of a measured diagram in a library index.
     void show_identify();
     // A candidate's lines (2θ, intensity of the strongest 1) drawn over the diagram, up to half its
     // height; an empty list draws the diagram without them.
     void show_candidate_sticks(const std::vector<StickLine>& lines);
-    // Add as phase: the Phases window opened and the file added to it.
-    bool add_identified_phase(const std::string& file);
+    // Add as phase: the Phases window opened and the file added to it, at `fraction` when given.
+    bool add_identified_phase(const std::string& file, std::optional<double> fraction);
     // The mixture changed: its curves and list drawn again.
     void phases_changed();
     void show_phase_lines();

@@ -13,7 +13,7 @@
 namespace kalidos::app {
 namespace {
 
-constexpr int kHelpTopic = 3;
+constexpr int kHelpTopic = 2;  // the diagram window's page
 
 const std::vector<FileFilter> kPictureFilters = {
     {"Bitmaps", "*.bmp"}, {"PNG pictures", "*.png"}, {"SVG drawings", "*.svg"}, {"PDF documents", "*.pdf"}};

@@ -47,10 +47,10 @@ void Tfplecran::show_candidate_sticks(const std::vector<StickLine>& lines)
     image_->update();
 }
 
-bool Tfplecran::add_identified_phase(const std::string& file)
+bool Tfplecran::add_identified_phase(const std::string& file, std::optional<double> fraction)
 {
     show_phases();
-    return phases_->add_phase_file(file);
+    return phases_->add_phase_file(file, fraction);
 }
 
 }  // namespace kalidos::app

@@ -4,6 +4,7 @@
 #include "diagram/tfplecran.hpp"
 #include "drawing/comparison_render.hpp"
 #include "diagram/up_down.hpp"
+#include "refinement/tfrefine.hpp"
 #include "drawing/palette.hpp" // for kZoomBox
 
 #include <QLineEdit>
@@ -76,9 +77,13 @@ void Tfplecran::show_after_calculation()
 {
     resize(width(), kCalculatedHeight);
     phases_after_calculation();
+    // A refinement drawn belongs to the calculation before: the new one is drawn, and an open
+    // refinement window starts from it.
+    refinementShown_ = false;
     initialise();
     dessine();
     show();
+    refine_->calculation_changed();
 }
 
 void Tfplecran::resize_picture()

@@ -1,5 +1,6 @@
 #include "dialogs/help_window.hpp"
 
+#include <QAction>
 #include <QFile>
 #include <QTextBrowser>
 #include <QUrl>
@@ -19,6 +20,11 @@ HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent)
     browser_->setObjectName("HelpText");
     browser_->setSearchPaths({":/help"});
     setCentralWidget(browser_);
+    auto* close = new QAction(this);
+    close->setObjectName("CloseHelp");
+    close->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence::Close});
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
     resize(560, 480);
 }
 

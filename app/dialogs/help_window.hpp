@@ -17,9 +17,9 @@ class HelpWindow : public QMainWindow {
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
-    // Topics 1 (main window), 3 (wavelengths), 14 (getting started), 17 (atom grid) and 18
-    // (anomalous grid), 20 (sample and profile), 21 (comparison), 22 (refinement), 24 (structure
-    // window); any other topic opens the contents.
+    // Topics 1 (main window), 2 (diagram window), 3 (wavelengths), 14 (getting started), 17 (atom
+    // grid) and 18 (anomalous grid), 20 (sample and profile), 21 (comparison), 22 (refinement), 23
+    // (identification), 24 (structure window); any other topic opens the contents.
     void show_topic(int topic);
     QString page_text() const;
 

@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos::app {
 

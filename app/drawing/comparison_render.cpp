@@ -5,7 +5,9 @@
 
 #include "comparison/agreement_report.hpp"
 #include "drawing/palette.hpp"
+#include "util/su_text.hpp"
 
+#include <QFontMetrics>
 #include <QPolygon>
 
 namespace kalidos::drawing {
@@ -52,27 +54,70 @@ QPolygon difference_curve(const Frame& frame, const std::vector<double>& x, cons
     return line;
 }
 
-void draw_legend(QPainter& painter, const FitLegend& legend)
+const char* const kCalculatedCaption = "Calculated x scale + background";
+
+QSize legend_size(const QPainter& painter, const FitLegend& legend)
 {
-    text_out(painter, 2, 3, legend.title);
+    const QFontMetrics metrics(painter.font(), painter.device());
+    int width = std::max(metrics.horizontalAdvance(kCalculatedCaption), metrics.horizontalAdvance(legend.title));
+    for (const QString& line : legend.figures)
+        width = std::max(width, metrics.horizontalAdvance(line));
+    return {width, 63 + 15 * static_cast<int>(legend.figures.size())};
+}
+
+void draw_legend(QPainter& painter, const FitLegend& legend, int x)
+{
+    text_out(painter, x, 3, legend.title);
     painter.setPen(observed_colour(1));
-    text_out(painter, 2, 18, "Observed");
+    text_out(painter, x, 18, "Observed");
     painter.setPen(Qt::black);
-    text_out(painter, 2, 33, "Calculated x scale + background");
+    text_out(painter, x, 33, kCalculatedCaption);
     painter.setPen(kBackgroundCurve);
-    text_out(painter, 2, 48, "Background");
+    text_out(painter, x, 48, "Background");
     painter.setPen(Qt::black);
     for (int i = 0; i < legend.figures.size(); ++i)
-        text_out(painter, 2, 63 + 15 * i, legend.figures[i]);
+        text_out(painter, x, 63 + 15 * i, legend.figures[i]);
+}
+
+// Where the legend goes, the left or the right of the picture, and the share of the height the
+// curves may then take: the place where the curves below the legend are lowest, the curves
+// lowered (their largest value under the legend's foot) only when they reach it on both sides.
+struct LegendPlace {
+    int x = 2;
+    double shrink = 1;
+};
+
+LegendPlace place_legend(const Frame& frame, const std::vector<double>& x, const AgreementCurves& c, QSize legend)
+{
+    const int gap = 6;
+    const int room = frame.main.baseline - legend.height() - gap;  // pixels the curves may rise
+    LegendPlace best;
+    best.shrink = -1;
+    for (const int left : {2, frame.main.imageWidth - legend.width() - 4}) {
+        double highest = 0;  // of the curves under the legend, in rows above the baseline
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            if (x[i] < frame.main.xmin || x[i] > frame.main.xmax)
+                continue;
+            const int column = point_ecran(frame.main, x[i], 0).x;
+            if (column < left - gap || column > left + legend.width() + gap)
+                continue;
+            highest = std::max({highest, c.observed[i] * frame.factor * frame.main.yScale,
+                                c.calculated[i] * frame.factor * frame.main.yScale});
+        }
+        const double shrink = highest > room ? std::max(room, 1) / highest : 1.0;
+        if (shrink > best.shrink)
+            best = {left, shrink};
+    }
+    return best;
 }
 
 }  // namespace
 
 FitLegend comparison_legend(const Agreement& a)
 {
-    std::string fitted = "Scale=" + value_with_su(a.scale.value, a.scale.su);
+    std::string fitted = "Scale=" + value_su_text(a.scale.value, a.scale.su);
     if (a.zeroShift.su > 0)
-        fitted += "  Zero shift=" + value_with_su(a.zeroShift.value, a.zeroShift.su);
+        fitted += "  Zero shift=" + value_su_text(a.zeroShift.value, a.zeroShift.su);
     return {QString::fromStdString("Comparison with " + a.fileName),
             {QString::fromStdString(agreement_legend(a)),
              QString::fromStdString(fitted + "  Points=" + std::to_string(a.points))}};
@@ -112,6 +157,8 @@ RenderOutcome render_fit(QPainter& painter, QSize picture, const Workspace& work
     painter.save();
     painter.setClipRect(QRect(QPoint(0, 0), picture));
     painter.setFont(picture_font());
+    const LegendPlace legendPlace = place_legend(frame, x, c, legend_size(painter, legend));
+    frame.factor *= legendPlace.shrink;
     efface_ecran(painter, picture);
     trace_axe(painter, frame.main, frame.main.xmin, frame.main.xmax, 0);
     painter.drawLine(0, frame.stripTop, picture.width(), frame.stripTop);
@@ -127,7 +174,7 @@ RenderOutcome render_fit(QPainter& painter, QSize picture, const Workspace& work
     painter.drawPolyline(difference_curve(frame, x, c));
     painter.setPen(Qt::black);
     text_out(painter, 2, frame.stripTop + 3, "Observed - calculated");
-    draw_legend(painter, legend);
+    draw_legend(painter, legend, legendPlace.x);
     painter.restore();
     return outcome;
 }

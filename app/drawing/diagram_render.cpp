@@ -5,6 +5,7 @@
 #include "drawing/phase_overlay.hpp"
 #include "util/pascal_format.hpp" // for fmt_fixed, fmt_int
 
+#include <QFontMetrics>
 #include <QPolygon>
 
 namespace kalidos::drawing {
@@ -131,7 +132,7 @@ void efface_ecran(QPainter& painter, QSize picture)
     painter.setBrush(Qt::NoBrush);
 }
 
-void trace_axe(QPainter& painter, const DiagramView& view, double x1, double x2, double y)
+void trace_axe(QPainter& painter, const DiagramView& view, double x1, double x2, double y, int labelsEnd)
 {
     const Pixel start = point_ecran(view, x1, y);
     const Pixel end = point_ecran(view, x2, y);
@@ -139,7 +140,9 @@ void trace_axe(QPainter& painter, const DiagramView& view, double x1, double x2,
     for (const Tick& tick : axis_ticks(x1, x2)) {
         const Pixel pixel = point_ecran(view, tick.value, y);
         painter.drawLine(pixel.x, pixel.y, pixel.x, pixel.y + 5);
-        text_out(painter, pixel.x - 10, pixel.y + 5, QString::fromStdString(tick.label));
+        const QString label = QString::fromStdString(tick.label);
+        if (pixel.x - 10 + QFontMetrics(painter.font(), painter.device()).horizontalAdvance(label) < labelsEnd)
+            text_out(painter, pixel.x - 10, pixel.y + 5, label);
     }
 }
 
@@ -178,12 +181,14 @@ RenderOutcome render_diagram(QPainter& painter, QSize picture, const Workspace& 
     painter.setClipRect(QRect(QPoint(0, 0), picture));
     painter.setFont(picture_font());
     efface_ecran(painter, picture);
-    trace_axe(painter, view, view.xmin, view.xmax, 0);
+    const bool titled = workspace.results.pattern.pointCount > 0;
+    const int titleLeft = view.imageWidth - 90;
+    trace_axe(painter, view, view.xmin, view.xmax, 0, titled ? titleLeft - 4 : std::numeric_limits<int>::max());
 
     int legendY = 20;
-    if (workspace.results.pattern.pointCount > 0) {
+    if (titled) {
         text_out(painter, 2, 3, ordinate_title(options.scale));
-        text_out(painter, view.imageWidth - 90, view.imageHeight - 20, abscissa_title(options.mode));
+        text_out(painter, titleLeft, view.imageHeight - 20, abscissa_title(options.mode));
         text_out(painter, 2, 20, "Calculated");
         draw_calculated(painter, workspace, options, outcome);
         if (options.phases)

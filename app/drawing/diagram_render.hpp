@@ -5,6 +5,7 @@
 #include "drawing/diagram_geometry.hpp"
 
 #include <QPainter>
+#include <limits>
 #include <QSize>
 
 namespace kalidos::drawing {
@@ -39,8 +40,10 @@ QFont picture_font();
 // efface_ecran: white picture with a black frame.
 void efface_ecran(QPainter& painter, QSize picture);
 
-// trace_axe: the abscissa line from x1 to x2 at intensity y, its ticks and labels.
-void trace_axe(QPainter& painter, const DiagramView& view, double x1, double x2, double y);
+// trace_axe: the abscissa line from x1 to x2 at intensity y, its ticks and labels; a label that
+// would reach past `labelsEnd` (pixels, where the axis title begins) is left out.
+void trace_axe(QPainter& painter, const DiagramView& view, double x1, double x2, double y,
+               int labelsEnd = std::numeric_limits<int>::max());
 
 // A reflection marker: its number on yellow at the top and under the baseline, a navy line.
 void draw_reflection_marker(QPainter& painter, const DiagramView& view, int number, int px);

@@ -10,13 +10,16 @@
 namespace kalidos::drawing {
 namespace {
 
-bool save_svg(const QString& fileName, QSize size, const std::function<void(QPainter&)>& redraw)
+bool save_svg(const QString& fileName, QSize size, const std::function<void(QPainter&)>& redraw,
+              const QString& title)
 {
     QSvgGenerator generator;
     generator.setFileName(fileName);
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setTitle("Diffraction diagram");
+    // A screen's resolution: readers show the drawing at the window's size, its texts alike.
+    generator.setResolution(96);
+    generator.setTitle(title);
     QPainter painter;
     if (!painter.begin(&generator))
         return false;
@@ -24,14 +27,15 @@ bool save_svg(const QString& fileName, QSize size, const std::function<void(QPai
     return painter.end();
 }
 
-bool save_pdf(const QString& fileName, QSize size, const std::function<void(QPainter&)>& redraw)
+bool save_pdf(const QString& fileName, QSize size, const std::function<void(QPainter&)>& redraw,
+              const QString& title)
 {
     QPdfWriter writer(fileName);
     // One point per pixel: the page is exactly the picture.
     writer.setResolution(72);
     writer.setPageLayout(
         QPageLayout(QPageSize(QSizeF(size), QPageSize::Point), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    writer.setTitle("Diffraction diagram");
+    writer.setTitle(title);
     QPainter painter;
     if (!painter.begin(&writer))
         return false;
@@ -56,7 +60,7 @@ PictureFormat picture_format_of(const QString& fileName, PictureFormat fallback)
 }
 
 bool save_picture(const QString& fileName, PictureFormat format, const QImage& picture,
-                  const std::function<void(QPainter&)>& redraw)
+                  const std::function<void(QPainter&)>& redraw, const QString& title)
 {
     switch (format) {
     case PictureFormat::Bitmap:
@@ -64,11 +68,11 @@ bool save_picture(const QString& fileName, PictureFormat format, const QImage& p
     case PictureFormat::Png:
         return picture.save(fileName, "PNG");
     case PictureFormat::Svg:
-        return save_svg(fileName, picture.size(), redraw);
+        return save_svg(fileName, picture.size(), redraw, title);
     case PictureFormat::Pdf:
         break;
     }
-    return save_pdf(fileName, picture.size(), redraw);
+    return save_pdf(fileName, picture.size(), redraw, title);
 }
 
 }  // namespace kalidos::drawing

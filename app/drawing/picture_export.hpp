@@ -15,8 +15,9 @@ enum class PictureFormat { Bitmap, Png, Svg, Pdf };
 PictureFormat picture_format_of(const QString& fileName, PictureFormat fallback);
 
 // Writes the picture. Bitmap and PNG take its pixels; SVG and PDF call `redraw` on a painter
-// of the picture's size in pixels, so that lines and texts stay vectors. False on a write failure.
+// of the picture's size in pixels, so that lines and texts stay vectors, and carry `title`.
+// False on a write failure.
 bool save_picture(const QString& fileName, PictureFormat format, const QImage& picture,
-                  const std::function<void(QPainter&)>& redraw);
+                  const std::function<void(QPainter&)>& redraw, const QString& title = "Diffraction diagram");
 
 }  // namespace kalidos::drawing

@@ -9,6 +9,7 @@ namespace {
 constexpr int kExactValueRole = Qt::UserRole;
 constexpr int kShownTextRole = Qt::UserRole + 1;
 constexpr int kTensorRole = Qt::UserRole + 2;  // the six U^ij of an anisotropic atom's B cell
+constexpr int kSiteLabelRole = Qt::UserRole + 3;  // a label cell's site label and the texts it holds for
 
 QVariant tensor_data(const AnisotropicDisplacement& tensor)
 {
@@ -64,6 +65,11 @@ void read_atom_table(const QTableWidget& table, AtomGrid& grid)
                 cell.shown = item->data(kShownTextRole).toString().toStdString();
             }
             cell.tensor = tensor_of(item->data(kTensorRole));
+            const QStringList site = item->data(kSiteLabelRole).toStringList();
+            if (site.size() == 2) {
+                cell.shown = site[0].toStdString();
+                cell.siteLabel = site[1].toStdString();
+            }
         }
     }
 }
@@ -85,6 +91,9 @@ void write_atom_table(QTableWidget& table, const AtomGrid& grid)
             item->setData(kExactValueRole, cell.hasValue ? QVariant(cell.value) : QVariant());
             item->setData(kShownTextRole, cell.hasValue ? QVariant(QString::fromStdString(cell.shown)) : QVariant());
             item->setData(kTensorRole, tensor_data(cell.tensor));
+            item->setData(kSiteLabelRole, cell.siteLabel.empty() ? QVariant()
+                                                                 : QVariant(QStringList{QString::fromStdString(cell.shown),
+                                                                                        QString::fromStdString(cell.siteLabel)}));
         }
     }
 }

@@ -37,7 +37,7 @@ Tfmain::Tfmain(Workspace& workspace, MainServices services, QWidget* parent)
     build_menus();
     build_dialogs();
     connect_entries();
-    resize(1180, 640);  // the historical 1020 x 459 is too small for today's fonts
+    resize(1180, 640);  // room for the grids and the results list at today's font sizes
     move(0, 0);
 }
 

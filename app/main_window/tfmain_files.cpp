@@ -10,6 +10,7 @@
 #include "platform/wait_cursor.hpp"
 #include "readers/cry_file.hpp"
 #include "readers/open_structure_file.hpp"
+#include "structure/tfstructure.hpp"
 
 namespace kalidos::app {
 
@@ -98,8 +99,6 @@ void Tfmain::cif_format() { open_structure(kFormatCif); }
 void Tfmain::after_structure_read()
 {
     StructureModel& model = workspace_.model;
-    if (model.crystalSystem == "QUAD")
-        model.crystalSystem = "TETR";
     show_atoms();
     const int system = system_index(model.crystalSystem);
     if (system >= 0)
@@ -111,6 +110,7 @@ void Tfmain::after_structure_read()
     rebuild_elements();
     show_anomalous();
     show_cell();
+    structure_->structure_opened();
     structure_changed();
 }
 

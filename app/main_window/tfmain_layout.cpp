@@ -64,7 +64,7 @@ QTableWidget* Tfmain::make_atom_grid(const char* name, bool neutron)
     auto* grid = new QTableWidget(kAtomGridRows - 1, neutron ? kNeutronGridColumns : kXrayGridColumns);
     grid->setObjectName(name);
     QStringList headers{"Atom", "Lab.", "X", "Y", "Z", "B", "Pop"};
-    // Wider than the historical 27..55 pixels: the cells hold fixed-width texts with blanks.
+    // Wide enough for the fixed-width texts with blanks the cells hold.
     QList<int> widths{46, 36, 74, 74, 74, 62, 62};
     if (neutron) {
         headers << "B Fermi";

@@ -34,6 +34,8 @@ public:
     virtual ~FileDialogs() = default;
     virtual std::optional<ChosenFile> open_file(const FileRequest& request) = 0;
     virtual std::optional<ChosenFile> save_file(const FileRequest& request) = 0;
+    // A folder (the path of the ChosenFile); the filters are not used.
+    virtual std::optional<ChosenFile> open_folder(const FileRequest& request) = 0;
 };
 
 // The filter text Qt's dialogs take: "Caption (*.a *.b)" lines joined by ";;".

@@ -27,6 +27,16 @@ std::optional<ChosenFile> QtFileDialogs::save_file(const FileRequest& request)
     return run(request, true);
 }
 
+std::optional<ChosenFile> QtFileDialogs::open_folder(const FileRequest& request)
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        parent_, QString::fromStdString(request.title),
+        request.directory.empty() ? QDir::currentPath() : QString::fromStdString(request.directory));
+    if (folder.isEmpty())
+        return std::nullopt;
+    return ChosenFile{folder.toStdString(), 0};
+}
+
 std::optional<ChosenFile> QtFileDialogs::run(const FileRequest& request, bool saving)
 {
     QFileDialog dialog(parent_, QString::fromStdString(request.title));

@@ -14,6 +14,7 @@ public:
 
     std::optional<ChosenFile> open_file(const FileRequest& request) override;
     std::optional<ChosenFile> save_file(const FileRequest& request) override;
+    std::optional<ChosenFile> open_folder(const FileRequest& request) override;
 
 private:
     std::optional<ChosenFile> run(const FileRequest& request, bool saving);

@@ -29,6 +29,13 @@ std::optional<ChosenFile> RememberingFileDialogs::save_file(const FileRequest& r
     return chosen;
 }
 
+std::optional<ChosenFile> RememberingFileDialogs::open_folder(const FileRequest& request)
+{
+    auto chosen = dialogs_.open_folder(with_last_folder(request));
+    remember(request, chosen);
+    return chosen;
+}
+
 FileRequest RememberingFileDialogs::with_last_folder(const FileRequest& request) const
 {
     FileRequest changed = request;

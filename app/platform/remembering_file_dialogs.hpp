@@ -15,6 +15,7 @@ public:
 
     std::optional<ChosenFile> open_file(const FileRequest& request) override;
     std::optional<ChosenFile> save_file(const FileRequest& request) override;
+    std::optional<ChosenFile> open_folder(const FileRequest& request) override;
 
 private:
     FileRequest with_last_folder(const FileRequest& request) const;

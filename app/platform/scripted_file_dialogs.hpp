@@ -14,6 +14,7 @@ class ScriptedFileDialogs : public FileDialogs {
 public:
     std::optional<ChosenFile> open_file(const FileRequest& request) override { return next(request); }
     std::optional<ChosenFile> save_file(const FileRequest& request) override { return next(request); }
+    std::optional<ChosenFile> open_folder(const FileRequest& request) override { return next(request); }
 
     std::deque<std::optional<ChosenFile>> answers;
     std::vector<FileRequest> requests;

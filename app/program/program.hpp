@@ -23,7 +23,7 @@ class Program {
             std::function<bool(QPrinter&)> printDialog);
     ~Program();
 
-    // From now on the program remembers its windows, choices and recent files in `settings`
+    // After this call the program remembers its windows, choices and recent files in `settings`
     // (which outlives it) and puts the windows where they were; without it nothing is remembered.
     void remember_with(QSettings& settings);
     // What the session leaves for the next one; nothing when nothing is remembered.

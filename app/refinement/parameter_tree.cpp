@@ -73,7 +73,10 @@ ParameterTree::ParameterTree(QWidget* parent) : QTreeWidget(parent)
     setObjectName("ParameterTree");
     setColumnCount(ColumnCount);
     setHeaderLabels({"Parameter", "Value", "Shift", "su"});
-    header()->setSectionResizeMode(Name, QHeaderView::ResizeToContents);
+    // Every column as wide as its texts: a value is never cut.
+    header()->setStretchLastSection(false);
+    for (int column = 0; column < ColumnCount; ++column)
+        header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     setUniformRowHeights(true);
 }
 
@@ -116,9 +119,14 @@ void ParameterTree::show_values(const std::vector<RefinementParameter>& paramete
         const bool moved = withShifts && p.refined;
         item->setText(Shift, moved ? QString::number(p.shift, 'g', 3) : QString());
         item->setText(Su, moved && p.su > 0 ? QString::number(p.su, 'g', 3) : QString());
-        item->setForeground(Value, p.held ? QBrush(QColor(192, 96, 0)) : item->foreground(Name));
+        const bool flagged = p.held || p.limit != 0;
+        item->setForeground(Value, flagged ? QBrush(QColor(192, 96, 0)) : item->foreground(Name));
         if (p.held)
             item->setToolTip(Value, "held: the data do not determine it");
+        else if (p.limit != 0)
+            item->setToolTip(Value, p.limit < 0 ? "on its lower bound: no su" : "on its upper bound: no su");
+        else
+            item->setToolTip(Value, QString());
     }
 }
 

@@ -120,7 +120,7 @@ void keep_refined_structure(const StructureModel& refined, StructureModel& targe
 
 AgreementCurves agreement_curves(const RefinementCurves& c)
 {
-    return {c.twoTheta, c.observed, c.calculated, c.background, c.sigma};
+    return {c.twoTheta, c.observed, c.calculated, c.background, c.sigma, c.sigma};  // weighed as the figures
 }
 
 }  // namespace kalidos::app

@@ -73,10 +73,14 @@ void Tfrefine::build_layout()
     split->addWidget(lower);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
+    status_ = new QLabel(this);
+    status_->setObjectName("RefineStatus");
+    status_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
     layout->addWidget(build_settings());
     layout->addWidget(build_buttons());
+    layout->addWidget(status_);
 }
 
 QWidget* Tfrefine::build_settings()
@@ -112,7 +116,7 @@ QWidget* Tfrefine::build_settings()
     layout->addWidget(background_);
     layout->addWidget(new QLabel("Stages", row));
     layout->addWidget(stagesEdit_, 1);
-    connect(background_, &QSpinBox::valueChanged, this, [this] { rebuild_tree(); });
+    connect(background_, &QSpinBox::valueChanged, this, [this] { background_order_changed(); });
     return row;
 }
 
@@ -153,6 +157,7 @@ bool Tfrefine::start()
         return true;
     }
     notes_->clear();
+    status_->clear();
     figures_->setRowCount(0);
     RefinementStart made;
     const std::string why = refinement_start(workspace_, mixture_, made);
@@ -175,23 +180,37 @@ bool Tfrefine::start()
     damping_->setValue(remembered.damping);
     const QSignalBlocker quiet(background_);
     background_->setValue(remembered.backgroundOrder);
+    shownBackgroundOrder_ = remembered.backgroundOrder;
     rebuild_tree();
-    tree_->set_checked({remembered.released.begin(), remembered.released.end()});
+    // A first Refine does something: the scales and the background, as a first stage usually is.
+    tree_->set_checked(remembered.released.empty()
+                           ? released_names(parameters_, {"scale", "background"})
+                           : std::set<std::string>(remembered.released.begin(), remembered.released.end()));
     set_running(false);
     return true;
+}
+
+void Tfrefine::calculation_changed()
+{
+    if (isVisible() && !running())
+        start();
 }
 
 void Tfrefine::rebuild_tree()
 {
     if (current_.empty())
         return;
-    const std::set<std::string> checked = tree_->checked();
+    std::set<std::string> checked = tree_->checked();
     std::vector<RefinementParameter> parameters;
     const std::string why = refinement_parameters(request({}), parameters);
     if (!why.empty()) {
         note(QString::fromStdString(why));
         return;
     }
+    // A group checked whole stays so with the terms it gains (a higher background order).
+    for (const std::string& group : stage_names(parameters_, checked))
+        for (const std::string& name : released_names(parameters, {group}))
+            checked.insert(name);
     parameters_ = std::move(parameters);
     std::vector<std::string> names;
     for (const RefinementPhase& phase : current_)
@@ -231,9 +250,19 @@ void Tfrefine::note(const QString& text)
     notes_->appendPlainText(text);
 }
 
+void Tfrefine::tell(const QString& text)
+{
+    status_->setText(text);
+}
+
 QString Tfrefine::notes() const
 {
     return notes_->toPlainText();
+}
+
+QString Tfrefine::status() const
+{
+    return status_->text();
 }
 
 void Tfrefine::remember_settings()

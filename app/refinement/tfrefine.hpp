@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <optional>
@@ -46,9 +47,11 @@ class Tfrefine : public QWidget {
     ~Tfrefine() override;
 
     // Takes the calculated phases and the first observed diagram, fills the tree (the settings
-    // remembered with the structure checked) and shows the window. False, with the reason in the
-    // notes, when there is nothing to refine.
+    // remembered with the structure checked; scale and background when none are) and shows the
+    // window. False, with the reason in the notes, when there is nothing to refine.
     bool start();
+    // A new calculation: the window, when shown and idle, starts again from it.
+    void calculation_changed();
 
     // Refine: the checked parameters refined together in a worker thread.
     void refine_checked();
@@ -56,7 +59,8 @@ class Tfrefine : public QWidget {
     void refine_stages();
     // Stop: the refinement ends after the cycle under way, keeping the last finished cycle.
     void stop();
-    // Undo: the values before the last Refine.
+    // Undo: everything as before the last Refine, Refine stages or change of the background order
+    // (values, checks, stages, the cycles listed, the order and the drawing).
     void undo();
     // Keep: the refined cell, atoms, profile and fractions into the main window and the Phases window.
     void keep();
@@ -69,21 +73,38 @@ class Tfrefine : public QWidget {
     const std::vector<RefinementPhase>& phases() const { return current_; }
     ParameterTree& tree() { return *tree_; }
     QString notes() const;
+    // The line under the buttons: what the last press could not do, or what runs.
+    QString status() const;
 
   private:
+    // How a refinement's stages are numbered in the cycle table and the legend: after the stages
+    // listed before (offset); a press that refines again what the stages before released, as a
+    // stage of its own ahead of the new one (prefix 1), shows both under the new one's number.
+    struct StageNumbering {
+        int offset = 0, prefix = 0;
+        int shown(int stage) const { return offset + std::max(1, stage - prefix); }
+    };
     struct Snapshot {
         std::vector<RefinementPhase> phases;
         std::optional<RefinementResult> result;
+        StageNumbering resultNumbering;
         std::vector<std::vector<std::string>> stages;
+        std::set<std::string> checked;
+        int backgroundOrder = 0;
+        int figureRows = 0;
     };
+    Snapshot snapshot() const;
+    void restore(Snapshot state);
 
     void build_layout();
     QWidget* build_settings();
     QWidget* build_buttons();
     void rebuild_tree();
+    void background_order_changed();
+    void tell(const QString& text);
     RefinementRequest request(std::vector<std::vector<std::string>> stages) const;
-    void run(std::vector<std::vector<std::string>> stages);
-    void record_stage(const std::set<std::string>& checked);
+    void run(std::vector<std::vector<std::string>> stages, int prefix = 0);
+    std::vector<std::vector<std::string>> record_stage(const std::set<std::string>& checked);
     void cycle_finished(const RefinementResult& progress);
     void refinement_finished();
     void show_result();
@@ -104,7 +125,8 @@ class Tfrefine : public QWidget {
     std::optional<RefinementResult> result_;
     std::vector<std::vector<std::string>> stages_;  // the stages refined since the start, as kalidos-batch names them
     std::vector<Snapshot> undo_;
-    int stageOffset_ = 0;  // stages of the cycle table before the refinement under way
+    StageNumbering running_;          // of the refinement under way
+    StageNumbering resultNumbering_;  // of result_ stage
 
     QThread* worker_ = nullptr;
     std::atomic<bool> stop_{false};
@@ -118,6 +140,8 @@ class Tfrefine : public QWidget {
     QLineEdit* stagesEdit_ = nullptr;
     QTableWidget* figures_ = nullptr;
     QPlainTextEdit* notes_ = nullptr;
+    QLabel* status_ = nullptr;
+    int shownBackgroundOrder_ = 0;  // the order of the tree and of result_
     QPushButton* refine_ = nullptr;
     QPushButton* refineStages_ = nullptr;
     QPushButton* stopButton_ = nullptr;

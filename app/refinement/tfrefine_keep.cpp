@@ -33,6 +33,13 @@ void Tfrefine::save_refined_cif()
     FileRequest request;
     request.title = "Save refined CIF";
     request.filters = {{"Crystallographic Information File (*.cif)", "*.cif"}};
+    request.defaultExtension = "cif";
+    // corundum.cif refined: corundum_refined.cif beside it.
+    const StructureModel& model = workspace_.model;
+    const std::filesystem::path opened = model.openedFileName.empty() ? model.structureFileName : model.openedFileName;
+    const std::string stem = opened.stem().string();
+    request.fileName = (stem.empty() ? std::string("structure") : stem) + "_refined.cif";
+    request.directory = opened.parent_path().string();
     const auto target = choose_target(
         [&] {
             const auto chosen = services_.fileDialogs->save_file(request);
@@ -43,8 +50,7 @@ void Tfrefine::save_refined_cif()
         return;
     for (std::size_t p = 0; p < result_->phases.size() && p < current_.size(); ++p) {
         const RefinedPhase& phase = result_->phases[p];
-        RefinementFigures figures{result_->points, result_->refinedCount, result_->rp, result_->rwp,
-                                  result_->rexp, result_->chi2, phase.rBragg};
+        const RefinementFigures figures = refined_phase_figures(*result_, p);
         const std::string block = std::filesystem::path(current_[p].name).stem().string();
         const std::string file = refined_phase_file_name(*target, p, result_->phases.size());
         if (!write_target(file, refined_cif_text(phase.refined, block, refined_phase_uncertainties(phase), figures),

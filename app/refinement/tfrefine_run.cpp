@@ -3,8 +3,10 @@
 #include "refinement/parameter_tree.hpp"
 #include "refinement/tfrefine.hpp"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QThread>
 
@@ -16,7 +18,7 @@ QString percent(double r)
     return QString::number(100 * r, 'f', 2);
 }
 
-drawing::FitLegend refinement_legend(const RefinementResult& r, int stageOffset, const std::string& fileName,
+drawing::FitLegend refinement_legend(const RefinementResult& r, int shownStage, const std::string& fileName,
                                      const std::vector<RefinementPhase>& phases)
 {
     Agreement figures;
@@ -25,7 +27,7 @@ drawing::FitLegend refinement_legend(const RefinementResult& r, int stageOffset,
     for (std::size_t p = 0; p < r.phases.size() && p < phases.size(); ++p)
         bragg += QString("  %1 %2%").arg(QString::fromStdString(phases[p].name), percent(r.phases[p].rBragg));
     const QString where = QString("Stage %1, cycle %2  Points=%3  Parameters=%4")
-                              .arg(stageOffset + r.stage)
+                              .arg(shownStage)
                               .arg(r.cycle)
                               .arg(r.points)
                               .arg(r.refinedCount);
@@ -37,18 +39,25 @@ drawing::FitLegend refinement_legend(const RefinementResult& r, int stageOffset,
 
 void Tfrefine::refine_checked()
 {
+    if (running() || current_.empty())
+        return;
     const std::set<std::string> checked = tree_->checked();
-    if (checked.empty()) {
-        note("Check the parameters to refine first");
+    const std::vector<std::string> stage = stage_names(parameters_, checked);
+    if (stage.empty()) {
+        tell("Check the parameters to refine first");
         return;
     }
-    record_stage(checked);
-    run({stage_names(parameters_, checked)});
+    undo_.push_back(snapshot());
+    std::vector<std::vector<std::string>> stages = record_stage(checked);
+    const int prefix = stages.size() > 1 ? 1 : 0;
+    run(stages.empty() ? std::vector<std::vector<std::string>>{stage} : std::move(stages), prefix);
 }
 
 // The stages refined since the start, as kalidos-batch would refine them: each adds what was
-// checked since the one before; a press that unchecks something starts the list again.
-void Tfrefine::record_stage(const std::set<std::string>& checked)
+// checked since the one before; a press that unchecks something starts the list again. Returns
+// what the press refines when it adds a stage to others: what they released, then the new stage,
+// so that the new groups are brought in as one kalidos-batch run brings them in; else nothing.
+std::vector<std::vector<std::string>> Tfrefine::record_stage(const std::set<std::string>& checked)
 {
     std::set<std::string> before;
     for (const std::vector<std::string>& stage : stages_)
@@ -63,19 +72,28 @@ void Tfrefine::record_stage(const std::set<std::string>& checked)
             added.insert(name);
     if (!superset)
         stages_.clear(), added = checked;
-    if (!added.empty())
-        stages_.push_back(stage_names(parameters_, added));
+    std::vector<std::vector<std::string>> press;
+    // A press that releases nothing new refines again what the stages released: no stage of its own.
+    if (std::vector<std::string> stage = stage_names(parameters_, added); !stage.empty()) {
+        if (superset && !before.empty())
+            press = {stage_names(parameters_, before), stage};
+        stages_.push_back(std::move(stage));
+    }
     stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
+    return press;
 }
 
 void Tfrefine::refine_stages()
 {
+    if (running() || current_.empty())
+        return;
     std::vector<std::vector<std::string>> stages;
     const std::string why = parse_refinement_stages(stagesEdit_->text().toStdString(), stages);
     if (!why.empty() || stages.empty()) {
-        note(QString::fromStdString("No refinement: " + (why.empty() ? std::string("no stage given") : why)));
+        tell(QString::fromStdString("No refinement: " + (why.empty() ? std::string("no stage given") : why)));
         return;
     }
+    undo_.push_back(snapshot());
     std::set<std::string> released;
     for (const std::vector<std::string>& stage : stages)
         for (const std::string& name : released_names(parameters_, stage))
@@ -85,12 +103,38 @@ void Tfrefine::refine_stages()
     run(std::move(stages));
 }
 
-void Tfrefine::run(std::vector<std::vector<std::string>> stages)
+// The stages recorded run again from the start's values with the new order, as kalidos-batch
+// --background N --refine STAGES runs them: the recorded stages and the order stay one refinement.
+void Tfrefine::background_order_changed()
+{
+    if (running() || current_.empty() || background_->value() == shownBackgroundOrder_)
+        return;
+    Snapshot before = snapshot();
+    before.backgroundOrder = shownBackgroundOrder_;
+    undo_.push_back(std::move(before));
+    shownBackgroundOrder_ = background_->value();
+    if (stages_.empty()) {  // nothing refined: the tree takes the new terms
+        result_.reset();
+        rebuild_tree();
+        show_result();
+        return;
+    }
+    current_ = start_.phases;
+    result_.reset();
+    rebuild_tree();
+    note(QString("Background order %1: the stages %2 refined again from the start")
+             .arg(shownBackgroundOrder_)
+             .arg(QString::fromStdString(stages_text(stages_))));
+    run(stages_);
+}
+
+void Tfrefine::run(std::vector<std::vector<std::string>> stages, int prefix)
 {
     if (running() || current_.empty())
         return;
-    undo_.push_back({current_, result_, stages_});
-    stageOffset_ = figures_->rowCount() > 0 ? figures_->item(figures_->rowCount() - 1, 0)->text().toInt() : 0;
+    tell("Refining...");
+    running_.offset = figures_->rowCount() > 0 ? figures_->item(figures_->rowCount() - 1, 0)->text().toInt() : 0;
+    running_.prefix = prefix;
     remember_settings();
     stop_ = false;
     workerRefusal_.clear();
@@ -117,7 +161,7 @@ void Tfrefine::cycle_finished(const RefinementResult& progress)
     const CycleFigures& f = progress.stages.empty() || progress.stages.back().figures.empty()
                                 ? CycleFigures{progress.cycle, progress.rp, progress.rwp, progress.chi2}
                                 : progress.stages.back().figures.back();
-    const QString cells[] = {QString::number(stageOffset_ + progress.stage), QString::number(f.cycle),
+    const QString cells[] = {QString::number(running_.shown(progress.stage)), QString::number(f.cycle),
                              percent(f.rp), percent(f.rwp), QString::number(f.chi2, 'g', 5)};
     for (int c = 0; c < 5; ++c)
         figures_->setItem(row, c, new QTableWidgetItem(cells[c]));
@@ -130,31 +174,38 @@ void Tfrefine::refinement_finished()
     worker_->deleteLater();
     worker_ = nullptr;
     if (!workerRefusal_.empty()) {
-        note(QString::fromStdString("No refinement: " + workerRefusal_));
-        stages_ = undo_.back().stages;
+        restore(std::move(undo_.back()));
         undo_.pop_back();
-        stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
-        set_running(false);
+        tell(QString::fromStdString("No refinement: " + workerRefusal_));
         return;
     }
     result_ = std::move(workerResult_);
     workerResult_ = {};
+    resultNumbering_ = running_;
     for (std::size_t p = 0; p < current_.size() && p < result_->phases.size(); ++p)
         current_[p].model = result_->phases[p].refined;
     note_outcome(*result_);
     show_result();
+    tell({});
     set_running(false);
 }
 
 void Tfrefine::note_outcome(const RefinementResult& r)
 {
+    for (const std::string& text : r.notes)
+        note(QString::fromStdString(text));
     for (std::size_t s = 0; s < r.stages.size(); ++s) {
         const RefinementStage& stage = r.stages[s];
-        const QString head = QString("Stage %1: ").arg(stageOffset_ + static_cast<int>(s) + 1);
+        const QString head = QString("Stage %1: ").arg(running_.shown(static_cast<int>(s) + 1));
         for (const std::string& text : stage.notes)
             note(head + QString::fromStdString(text));
         if (stage.stopped)
             note(head + QString("stopped; the values of cycle %1 kept").arg(stage.cycles));
+        else
+            note(head + QString("%1 after %2 cycles, Chi2 %3")
+                            .arg(QString::fromUtf8(outcome_text(stage.outcome)))
+                            .arg(stage.cycles)
+                            .arg(stage.chi2, 0, 'g', 5));
     }
     for (const ParameterCorrelation& c : r.correlations)
         note(QString("Correlation %1 / %2: %3")
@@ -189,7 +240,9 @@ void Tfrefine::draw(const RefinementResult* result)
         return;
     }
     const AgreementCurves curves = agreement_curves(result->curves);
-    const drawing::FitLegend legend = refinement_legend(*result, stageOffset_, start_.observedName, current_);
+    const StageNumbering& numbering = result_ && result == &*result_ ? resultNumbering_ : running_;  // a cycle's: the run's
+    const drawing::FitLegend legend =
+        refinement_legend(*result, numbering.shown(result->stage), start_.observedName, current_);
     hooks_.draw(&curves, &legend);
 }
 
@@ -204,13 +257,33 @@ void Tfrefine::undo()
         return;
     Snapshot last = std::move(undo_.back());
     undo_.pop_back();
-    current_ = std::move(last.phases);
-    result_ = std::move(last.result);
-    stages_ = std::move(last.stages);
-    stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
-    note("Undone: the values before the last Refine");
-    show_result();
+    restore(std::move(last));
+    note("Undone: everything as before the last press");
     remember_settings();
+}
+
+Tfrefine::Snapshot Tfrefine::snapshot() const
+{
+    return {current_, result_, resultNumbering_, stages_, tree_->checked(), shownBackgroundOrder_, figures_->rowCount()};
+}
+
+void Tfrefine::restore(Snapshot state)
+{
+    current_ = std::move(state.phases);
+    result_ = std::move(state.result);
+    resultNumbering_ = state.resultNumbering;
+    stages_ = std::move(state.stages);
+    stagesEdit_->setText(QString::fromStdString(stages_text(stages_)));
+    figures_->setRowCount(std::min(figures_->rowCount(), state.figureRows));
+    shownBackgroundOrder_ = state.backgroundOrder;
+    {
+        const QSignalBlocker quiet(background_);
+        background_->setValue(state.backgroundOrder);
+    }
+    rebuild_tree();
+    tree_->set_checked(state.checked);
+    show_result();
+    tell({});
     set_running(false);
 }
 

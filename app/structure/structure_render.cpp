@@ -5,7 +5,9 @@
 #include <map>
 #include <tuple>
 
+#include <QFontMetricsF>
 #include <QPaintEngine>
+#include <QPainterPath>
 
 #include "geometry/ellipsoid.hpp"
 #include "structure/element_colours.hpp"
@@ -43,12 +45,14 @@ QTransform ellipsoid_outline(const Projection& projection, const SceneAtom& atom
     return QTransform(k * l00, -k * l10, 0, -k * l11, centre.x(), centre.y());
 }
 
-// Pens of the atoms are drawn under the atoms' transforms: their widths stay in pixels.
-QPen cosmetic(const QColor& colour, double width)
+// The unit circle (radius `radius`) mapped onto the picture by an atom's outline transform: the
+// shapes are mapped, not drawn under the transform, so that pens keep their widths and gradients
+// their places in every output (SVG readers know no non-scaling strokes, nor brush transforms).
+QPainterPath mapped_circle(const QTransform& outline, double radius = 1)
 {
-    QPen pen(colour, width);
-    pen.setCosmetic(true);
-    return pen;
+    QPainterPath path;
+    path.addEllipse(QPointF(0, 0), radius, radius);
+    return outline.map(path);
 }
 
 QColor shade(QColor colour, double lighter)
@@ -58,9 +62,11 @@ QColor shade(QColor colour, double lighter)
                             static_cast<float>(colour.blueF() + (1 - colour.blueF()) * lighter));
 }
 
-QBrush sphere_brush(const QColor& colour)
+// The shading of a disc, its centre and focus placed on the picture.
+QBrush sphere_brush(const QColor& colour, const QTransform& outline)
 {
-    QRadialGradient gradient(QPointF(0, 0), 1, QPointF(-0.35, 0.4));
+    const double radius = std::sqrt(std::fabs(outline.determinant()));
+    QRadialGradient gradient(outline.map(QPointF(0, 0)), radius, outline.map(QPointF(-0.35, 0.4)));
     gradient.setColorAt(0, shade(colour, 0.75));
     gradient.setColorAt(0.55, colour);
     gradient.setColorAt(1, colour.darker(210));
@@ -69,7 +75,7 @@ QBrush sphere_brush(const QColor& colour)
 
 // The ellipses of the principal planes, drawn over the shaded outline.
 void draw_principal_sections(QPainter& painter, const Projection& projection, const SceneAtom& atom,
-                             double probability, QPointF centre, const QTransform& base)
+                             double probability, QPointF centre)
 {
     const PrincipalAxes axes = principal_axes(viewed_tensor(projection, atom.displacement));
     const double k = ellipsoid_scale(probability) * projection.pixels_per_angstrom();
@@ -80,25 +86,27 @@ void draw_principal_sections(QPainter& painter, const Projection& projection, co
     for (std::size_t i = 0; i < 3; ++i) {
         const Vec3& p = semi[i];
         const Vec3& q = semi[(i + 1) % 3];
-        painter.setTransform(QTransform(p[0], -p[1], q[0], -q[1], centre.x(), centre.y()) * base);
-        painter.drawEllipse(QPointF(0, 0), 1.0, 1.0);
+        painter.drawPath(mapped_circle(QTransform(p[0], -p[1], q[0], -q[1], centre.x(), centre.y())));
     }
 }
 
-// The shaded disc of an atom (a sector for a partly occupied site) under its outline transform.
-void paint_disc(QPainter& painter, const QColor& colour, double population)
+// The shaded disc of an atom (a sector for a partly occupied site) on the outline.
+void paint_disc(QPainter& painter, const QTransform& outline, const QColor& colour, double population)
 {
-    painter.setPen(cosmetic(QColor(40, 40, 40), 0.8));
-    const QRectF disc(-1, -1, 2, 2);
+    painter.setPen(QPen(QColor(40, 40, 40), 0.8));
     if (population < 0.999) {
-        // The empty part of a partly occupied site is a lighter disc, the occupied part a sector.
-        painter.setBrush(sphere_brush(shade(colour, 0.7)));
-        painter.drawEllipse(disc);
-        painter.setBrush(sphere_brush(colour));
-        painter.drawPie(disc, 90 * 16, static_cast<int>(-population * 360 * 16));
+        // The empty part of a partly occupied site is a lighter disc, the occupied part a sector
+        // from the top, clockwise as seen.
+        painter.setBrush(sphere_brush(shade(colour, 0.7), outline));
+        painter.drawPath(mapped_circle(outline));
+        QPainterPath sector(QPointF(0, 0));
+        sector.arcTo(QRectF(-1, -1, 2, 2), 90, -population * 360);
+        sector.closeSubpath();
+        painter.setBrush(sphere_brush(colour, outline));
+        painter.drawPath(outline.map(sector));
     } else {
-        painter.setBrush(sphere_brush(colour));
-        painter.drawEllipse(disc);
+        painter.setBrush(sphere_brush(colour, outline));
+        painter.drawPath(mapped_circle(outline));
     }
 }
 
@@ -120,8 +128,7 @@ public:
         image.fill(Qt::transparent);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setTransform(QTransform(r, 0, 0, r, side / 2.0, side / 2.0));
-        paint_disc(painter, colour, occupation / 100.0);
+        paint_disc(painter, QTransform(r, 0, 0, r, side / 2.0, side / 2.0), colour, occupation / 100.0);
         painter.end();
         return sprites_.emplace(key, image).first->second;
     }
@@ -143,10 +150,9 @@ bool on_pixels(const QPainter& painter)
            painter.transform().isIdentity();
 }
 
-// Under the painter's own transform (the printed page's scale), kept as `base`.
+// Under the painter's own transform (the printed page's scale).
 void draw_atom(QPainter& painter, const Projection& projection, const SceneAtom& atom, const RenderOptions& options)
 {
-    const QTransform base = painter.transform();
     const QTransform outline = atom_outline(projection, atom, options);
     const QColor colour = element_colour(atom.atomicNumber);
     const double population = std::clamp(atom.population, 0.0, 1.0);
@@ -154,20 +160,17 @@ void draw_atom(QPainter& painter, const Projection& projection, const SceneAtom&
         const QImage& sprite = sphere_sprites().sprite(colour, outline.m11(), population);
         painter.drawImage(QPointF(outline.dx() - sprite.width() / 2.0, outline.dy() - sprite.height() / 2.0), sprite);
     } else {
-        painter.setTransform(outline * base);
-        paint_disc(painter, colour, population);
+        paint_disc(painter, outline, colour, population);
     }
     if (options.ellipsoids && atom.anisotropic) {
-        painter.setPen(cosmetic(QColor(30, 30, 30), 0.7));
-        draw_principal_sections(painter, projection, atom, options.probability, outline.map(QPointF(0, 0)), base);
+        painter.setPen(QPen(QColor(30, 30, 30), 0.7));
+        draw_principal_sections(painter, projection, atom, options.probability, outline.map(QPointF(0, 0)));
     }
     if (atom.atom == options.highlightedAtom) {
-        painter.setTransform(outline * base);
         painter.setBrush(Qt::NoBrush);
-        painter.setPen(cosmetic(QColor(255, 170, 0), 3.5));
-        painter.drawEllipse(QPointF(0, 0), 1.18, 1.18);
+        painter.setPen(QPen(QColor(255, 170, 0), 3.5));
+        painter.drawPath(mapped_circle(outline, 1.18));
     }
-    painter.setTransform(base);
 }
 
 // The half of a bond at its own atom, painted just before that atom: the part under the sphere
@@ -229,24 +232,64 @@ std::vector<std::pair<Vec3, Vec3>> cell_edges(const CellRange& r)
 
 Vec3 edge_point(const std::pair<Vec3, Vec3>& edge, double t) { return edge.first + t * (edge.second - edge.first); }
 
-void draw_axis_labels(QPainter& painter, const Projection& projection, const StructureScene& scene)
+// A text with a white rim, readable over lines and atoms.
+void halo_text(QPainter& painter, const QRectF& box, const QString& text, const QColor& colour)
 {
-    const CellRange& r = scene.range;
-    const Vec3 origin{double(r.from[0]), double(r.from[1]), double(r.from[2])};
+    QPainterPath path;
+    const QFontMetricsF metrics(painter.font());
+    const QPointF at(box.center().x() - metrics.horizontalAdvance(text) / 2,
+                     box.center().y() + (metrics.ascent() - metrics.descent()) / 2);
+    path.addText(at, painter.font(), text);
+    painter.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPath(path);
+}
+
+// The directions of a, b and c in a corner of the picture, where no atom is drawn, and the cell's
+// origin named 0 just outside the block of cells, beyond the largest sphere.
+void draw_axes(QPainter& painter, const QRectF& target, const Projection& projection, const StructureScene& scene,
+               const RenderOptions& options)
+{
+    // In the picture's pixels, whatever the device's resolution: the page and the SVG alike.
     QFont font = painter.font();
-    font.setPointSizeF(13);
+    font.setPixelSize(16);
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(Qt::black);
+    const CellRange& r = scene.range;
+    const Vec3 origin{double(r.from[0]), double(r.from[1]), double(r.from[2])};
+    const QPointF corner = projection.screen(projection.viewed(scene.cartesian(origin)));
+    const Vec3 middle{0.5 * (r.from[0] + r.to[0]), 0.5 * (r.from[1] + r.to[1]), 0.5 * (r.from[2] + r.to[2])};
+    QPointF outwards = corner - projection.screen(projection.viewed(scene.cartesian(middle)));
+    const double away = std::hypot(outwards.x(), outwards.y());
+    outwards = away > 1 ? outwards / away : QPointF(-0.7, 0.7);
+    double largest = 0;  // pixels
+    for (const SceneAtom& atom : scene.atoms)
+        largest = std::max(largest, std::max(options.sphereScale * atom.covalentRadius, kSmallestRadius));
+    const double reach = options.ellipsoids ? 10 : largest * projection.pixels_per_angstrom() + 10;
+    halo_text(painter, QRectF(corner + reach * outwards - QPointF(10, 10), QSizeF(20, 20)), "0", Qt::black);
+
+    const double length = 34;  // pixels of an axis along the picture
+    const QPointF foot(target.left() + 16 + length, target.bottom() - 16 - length);
     const char* names[3] = {"a", "b", "c"};
+    const QColor colours[3] = {QColor(190, 0, 0), QColor(0, 130, 0), QColor(0, 0, 200)};
     for (std::size_t i = 0; i < 3; ++i) {
-        Vec3 tip = origin;
-        tip[i] += 1.12;
-        const QPointF at = projection.screen(projection.viewed(scene.cartesian(tip)));
-        painter.drawText(QRectF(at.x() - 12, at.y() - 12, 24, 24), Qt::AlignCenter, names[i]);
+        Vec3 unitTip{};
+        unitTip[i] = 1;
+        Vec3 direction = times(projection.rotation(), scene.cartesian(unitTip));
+        direction = (1 / std::max(norm(direction), 1e-12)) * direction;
+        const QPointF along(direction[0], -direction[1]);
+        const QPointF tip = foot + length * along;
+        painter.setPen(QPen(colours[i], 2, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(foot, tip);
+        // An axis along the line of sight is a dot with its name beside the foot.
+        const double seen = std::hypot(along.x(), along.y());
+        const QPointF label = seen > 0.3 ? foot + (length + 11) * along
+                                         : foot + QPointF(direction[2] > 0 ? -14 : 14, 14);
+        halo_text(painter, QRectF(label - QPointF(10, 10), QSizeF(20, 20)), names[i], colours[i]);
     }
-    const QPointF zero = projection.screen(projection.viewed(scene.cartesian(origin - Vec3{0.06, 0.06, 0.06})));
-    painter.drawText(QRectF(zero.x() - 12, zero.y() - 12, 24, 24), Qt::AlignCenter, "0");
 }
 
 std::vector<Item> depth_order(const Projection& projection, const StructureScene& scene,
@@ -322,7 +365,7 @@ void render_structure(QPainter& painter, const QRectF& target, const StructureSc
             painter.drawLine(at(item.part), at(item.part + 1));
         }
     }
-    draw_axis_labels(painter, projection, scene);
+    draw_axes(painter, target, projection, scene, options);
     painter.restore();
 }
 

@@ -69,12 +69,41 @@ void Tfstructure::follow_model()
     redraw();
 }
 
+void Tfstructure::structure_opened()
+{
+    view_ = StructureView{};
+    fingerprint_.clear();
+    options_.highlightedAtom = 0;
+    polyhedra_->clear();
+    atomInfo_->setText(kClickAtomText);
+    if (isVisible())
+        follow_model();
+}
+
 void Tfstructure::rebuild_scene()
 {
     scene_ = build_scene(model_, scene_options());
     if (options_.highlightedAtom > model_.atomCount)
         options_.highlightedAtom = 0;
+    show_pairs();
 }
+
+// "Bonded: Ti–O 1.95 Å.  Not bonded: Ti–Ti 2.96 Å (two metals: type Ti-Ti under Pairs to bond them)".
+void Tfstructure::show_pairs()
+{
+    QStringList bonded, apart;
+    for (const BondPairSummary& p : bond_pair_summary(model_, scene_options().bonds)) {
+        const QString pair = QString::fromStdString(p.first + "–" + p.second) +
+                             QString(" %1 Å").arg(p.shortest, 0, 'f', 3);
+        (p.bonded ? bonded : apart) << pair;
+    }
+    QString text = bonded.isEmpty() ? QString("No bonds within reach") : "Bonded: " + bonded.join(", ");
+    if (!apart.isEmpty())
+        text += ".  Not bonded: " + apart.join(", ") + " (add a pair under Pairs to bond it)";
+    pairs_->setText(text);
+}
+
+QString Tfstructure::pairs_text() const { return pairs_->text(); }
 
 void Tfstructure::redraw()
 {
@@ -108,7 +137,8 @@ void Tfstructure::click_at(QPointF point)
         return;
     const SceneAtom& atom = scene_.atoms[static_cast<std::size_t>(index)];
     const Vec3& f = atom.fractional;
-    atomInfo_->setText(QString::fromStdString(atom_name(model_, atom.atom) + "  " + atom.element + "  x " +
+    const std::string name = bond_atom_names(model_)[static_cast<std::size_t>(atom.atom - 1)];
+    atomInfo_->setText(QString::fromStdString(name + "  " + atom.element + "  x " +
                                               fmt_fixed(f[0], 0, 5) + "  y " + fmt_fixed(f[1], 0, 5) + "  z " +
                                               fmt_fixed(f[2], 0, 5) + "  multiplicity " +
                                               std::to_string(scene_.multiplicity[static_cast<std::size_t>(atom.atom)])));
@@ -149,7 +179,8 @@ bool Tfstructure::save_picture(const QString& fileName)
         render_structure(painter, QRectF(canvas_->picture().rect()), scene_, view_, options_);
     };
     const auto format = drawing::picture_format_of(fileName, drawing::PictureFormat::Png);
-    if (drawing::save_picture(fileName, format, canvas_->picture(), redraw_on))
+    const QString title = QString::fromStdString("Crystal structure" + (model_.title.empty() ? "" : ": " + model_.title));
+    if (drawing::save_picture(fileName, format, canvas_->picture(), redraw_on, title))
         return true;
     if (services_.messages)
         services_.messages->warning("Cannot write " + fileName.toStdString());

@@ -13,6 +13,7 @@
 #include "ui/messages.hpp"
 
 class QCheckBox;
+class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -22,6 +23,8 @@ class QSpinBox;
 namespace kalidos::app {
 
 class PictureWidget;
+
+inline constexpr const char* kClickAtomText = "Click an atom to name it";
 
 struct StructureServices {
     Messages* messages = nullptr;
@@ -41,6 +44,8 @@ public:
     void start();
     // Draws again when the cell, the group or the atoms changed since the last picture.
     void follow_model();
+    // Another structure was opened: the view, the polyhedra and the atom named start afresh.
+    void structure_opened();
     // Rings the images of atom `atom` (a row of the asymmetric unit; 0: none).
     void highlight_atom(int atom);
     // Looks along a, b, c (0..2) or a*, b*, c* (3..5).
@@ -59,6 +64,8 @@ public:
     const RenderOptions& options() const { return options_; }
     const QImage& picture() const;
     QString atom_text() const;
+    // The element pairs within reach, bonded or not, as the line under the controls says them.
+    QString pairs_text() const;
 
 private:
     void build_controls();
@@ -66,6 +73,7 @@ private:
     QWidget* build_content_row();
     void build_menus();
     void options_changed();
+    void show_pairs();
     void rebuild_scene();
     void redraw();
     void drag(QPoint position);
@@ -88,6 +96,9 @@ private:
     QSpinBox* rangeTo_[3] = {};
     QDoubleSpinBox* tolerance_ = nullptr;
     QCheckBox* bonds_ = nullptr;
+    QComboBox* pairRule_ = nullptr;
+    QLineEdit* pairEdits_ = nullptr;
+    QLabel* pairs_ = nullptr;
     QLineEdit* polyhedra_ = nullptr;
     QCheckBox* ellipsoids_ = nullptr;
     QSpinBox* probability_ = nullptr;

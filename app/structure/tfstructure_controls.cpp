@@ -1,6 +1,7 @@
 // The Structure window's controls: the views along the axes, the cells shown, the bonds, the
 // polyhedra and the ellipsoids, the picture, and the menus.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -67,7 +68,7 @@ QWidget* Tfstructure::build_content_row()
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(4, 2, 4, 2);
-    bonds_ = new QCheckBox("Bonds, tolerance (A)");
+    bonds_ = new QCheckBox("Bonds, tolerance (Å)");
     bonds_->setObjectName("ShowBonds");
     bonds_->setChecked(true);
     bonds_->setToolTip("Atoms closer than the sum of their covalent radii (Cordero et al. 2008) plus the tolerance");
@@ -76,6 +77,17 @@ QWidget* Tfstructure::build_content_row()
     tolerance_->setRange(-1, 3);
     tolerance_->setSingleStep(0.05);
     tolerance_->setValue(kDefaultBondTolerance);
+    pairRule_ = new QComboBox;
+    pairRule_->setObjectName("BondPairRule");
+    pairRule_->addItems({"expected pairs", "all pairs"});
+    pairRule_->setToolTip("Expected: every element pair but two metals (cation–anion and covalent bonds); "
+                          "all: every pair within reach of the covalent radii");
+    pairEdits_ = new QLineEdit;
+    pairEdits_->setObjectName("BondPairs");
+    pairEdits_->setPlaceholderText("+Cu-Cu -O-H");
+    pairEdits_->setFixedWidth(110);
+    pairEdits_->setToolTip("Element pairs to bond (Cu-Cu or +Cu-Cu) or to leave out (-O-H), "
+                           "as kalidos-batch --bond-pairs takes them");
     polyhedra_ = new QLineEdit;
     polyhedra_->setObjectName("PolyhedronElements");
     polyhedra_->setPlaceholderText("e.g. Si Ti");
@@ -88,6 +100,9 @@ QWidget* Tfstructure::build_content_row()
     probability_->setValue(50);
     layout->addWidget(bonds_);
     layout->addWidget(tolerance_);
+    layout->addWidget(pairRule_);
+    layout->addWidget(new QLabel("Pairs"));
+    layout->addWidget(pairEdits_);
     layout->addSpacing(12);
     layout->addWidget(new QLabel("Polyhedra around"));
     layout->addWidget(polyhedra_);
@@ -97,6 +112,8 @@ QWidget* Tfstructure::build_content_row()
     layout->addStretch(1);
     connect(bonds_, &QCheckBox::toggled, this, [this] { options_changed(); });
     connect(tolerance_, &QDoubleSpinBox::valueChanged, this, [this] { options_changed(); });
+    connect(pairRule_, &QComboBox::currentIndexChanged, this, [this] { options_changed(); });
+    connect(pairEdits_, &QLineEdit::editingFinished, this, [this] { options_changed(); });
     connect(polyhedra_, &QLineEdit::editingFinished, this, [this] { options_changed(); });
     connect(ellipsoids_, &QCheckBox::toggled, this, [this] { options_changed(); });
     connect(probability_, &QSpinBox::valueChanged, this, [this] { options_changed(); });
@@ -111,12 +128,17 @@ void Tfstructure::build_controls()
     column->setSpacing(0);
     column->addWidget(build_view_row());
     column->addWidget(build_content_row());
+    pairs_ = new QLabel;
+    pairs_->setObjectName("BondPairSummary");
+    pairs_->setWordWrap(true);
+    pairs_->setContentsMargins(8, 0, 8, 2);
+    column->addWidget(pairs_);
     canvas_ = new PictureWidget;
     canvas_->setObjectName("StructurePicture");
     canvas_->setMinimumSize(300, 300);
     column->addWidget(canvas_, 1);
     setCentralWidget(central);
-    atomInfo_ = new QLabel("Click an atom to name it");
+    atomInfo_ = new QLabel(kClickAtomText);
     atomInfo_->setObjectName("AtomInfo");
     statusBar()->addWidget(atomInfo_, 1);
     connect(canvas_, &PictureWidget::pressed, this, [this](QPoint at, Qt::MouseButton button) {
@@ -143,6 +165,11 @@ void Tfstructure::build_menus()
     QAction* print = file->addAction("&Print...");
     print->setObjectName("PrintStructure");
     connect(print, &QAction::triggered, this, &Tfstructure::print);
+    file->addSeparator();
+    QAction* close = file->addAction("&Close");
+    close->setObjectName("CloseStructure");
+    close->setShortcuts({QKeySequence::Close, QKeySequence(Qt::Key_Escape)});
+    connect(close, &QAction::triggered, this, &QWidget::close);
     QAction* help = menuBar()->addMenu("&Help")->addAction("&Structure window");
     help->setObjectName("StructureHelp");
     connect(help, &QAction::triggered, this, [this] {
@@ -159,7 +186,13 @@ SceneOptions Tfstructure::scene_options() const
         options.range.from[i] = rangeFrom_[i]->value();
         options.range.to[i] = std::max(rangeTo_[i]->value(), rangeFrom_[i]->value() + 1);
     }
-    options.bondTolerance = tolerance_->value();
+    // A pair list that cannot be read is shown in red and leaves the pairs as the rule says them.
+    const std::string pairs = (pairRule_->currentIndex() == 1 ? "all " : "expected ") + pairEdits_->text().toStdString();
+    const bool read = parse_bond_pairs(pairs, options.bonds).empty();
+    pairEdits_->setStyleSheet(read ? QString() : QString("color: red"));
+    if (!read)
+        parse_bond_pairs(pairRule_->currentIndex() == 1 ? "all" : "expected", options.bonds);
+    options.bonds.tolerance = tolerance_->value();
     for (QString name : polyhedra_->text().split(QRegularExpression("[\\s,;]+"), Qt::SkipEmptyParts)) {
         name = name.left(1).toUpper() + name.mid(1).toLower();
         options.polyhedronElements.push_back(name.toStdString());

@@ -16,13 +16,6 @@
 namespace kalidos::app {
 namespace {
 
-class SilentMessages : public Messages {
-public:
-    void warning(const std::string&) override {}
-    void beep() override {}
-    Answer ask(const std::string&) override { return Answer::No; }
-};
-
 const StructureScene& rutile_block()
 {
     static const StructureScene scene = [] {

@@ -3,8 +3,8 @@
 #include <algorithm>  // for std::max
 #include <cctype>
 
+#include "model/wavelength_set.hpp"
 #include "util/pascal_format.hpp"
-#include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "anomalous/anomalous_grid.hpp"
-#include "entry/number_text.hpp"
-#include "entry/typed_ranges.hpp"
+#include "model/typed_ranges.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 namespace {

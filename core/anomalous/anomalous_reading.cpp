@@ -1,10 +1,10 @@
 #include "anomalous/anomalous_reading.hpp"
 
 #include "anomalous/anomalous_grid.hpp"
+#include "model/typed_ranges.hpp"
+#include "model/wavelength_set.hpp"
 #include "util/data_files.hpp"
-#include "entry/number_text.hpp"  // for parse_real
-#include "entry/typed_ranges.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "util/number_text.hpp"  // for parse_real
 
 namespace kalidos {
 

@@ -114,7 +114,7 @@ bool read_anomalous_table_file(const std::filesystem::path& file, std::vector<An
     return parse_anomalous_table(bytes, records, error);
 }
 
-// Written as slope and intercept, as the values have always been computed.
+// Written as slope and intercept, as the values are computed.
 bool interpolate_anomalous(const AnomalousRecord& record, double energy, double& fPrime, double& fSecond)
 {
     const auto& points = record.points;

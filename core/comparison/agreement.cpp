@@ -4,19 +4,14 @@
 #include <cmath>
 #include <functional>
 
-#include "comparison/fit_points.hpp"
-#include "comparison/point_weights.hpp"
-#include "refinement/least_squares.hpp"
+#include "fitting/fit_points.hpp"
+#include "fitting/least_squares.hpp"
+#include "fitting/point_weights.hpp"
+#include "fitting/zero_search.hpp"
 
 namespace kalidos {
 namespace {
 
-// Central differences of the calculation over ±h give the slope for the zero shift; h is
-// far below any peak width a diffractometer resolves.
-constexpr double kSlopeStep = 1e-4;  // degrees
-// Least squares only finds the zero shift from within about a peak width; the start is the best
-// of a scan over ±0.3° in steps of 0.02°, wider than the zero errors of aligned instruments.
-constexpr double kZeroSearchReach = 0.3, kZeroSearchStep = 0.02;
 // Weights from the fitted counts are recomputed until none moves by more than their tolerance.
 constexpr int kMaxWeightPasses = 30;
 
@@ -66,11 +61,11 @@ public:
         if (!calculated_)
             return;
         // calc(2θ − Z) as a function of Z, differenced over Z ± h.
-        const std::vector<double> above = calculated_at(*calculated_, points_, zero_ + kSlopeStep);
-        const std::vector<double> below = calculated_at(*calculated_, points_, zero_ - kSlopeStep);
+        const std::vector<double> above = calculated_at(*calculated_, points_, zero_ + kZeroSlopeStep);
+        const std::vector<double> below = calculated_at(*calculated_, points_, zero_ - kZeroSlopeStep);
         for (Eigen::Index i = 0; i < n; ++i) {
             const auto j = static_cast<std::size_t>(i);
-            jacobian(i, jacobian.cols() - 1) = values[0] * (above[j] - below[j]) / (2 * kSlopeStep);
+            jacobian(i, jacobian.cols() - 1) = values[0] * (above[j] - below[j]) / (2 * kZeroSlopeStep);
         }
         analytic.back() = 1;
     }
@@ -100,7 +95,7 @@ std::vector<FreeVariable> variables_of(const Parameters& p, int terms, bool with
     for (int k = 0; k < terms; ++k)
         v.push_back({"background " + std::to_string(k), p.background[static_cast<std::size_t>(k)]});
     if (withZero)
-        v.push_back({"zero shift", p.zero, kSlopeStep});
+        v.push_back({"zero shift", p.zero, kZeroSlopeStep});
     return v;
 }
 
@@ -172,27 +167,20 @@ std::vector<double> shifted_by_interpolation(const FitPoints& points, const std:
     return values;
 }
 
-double best_zero_start(const FitPoints& points, const CalculatedIntensity& calculated, const Parameters& start)
+double zero_start(const FitPoints& points, const CalculatedIntensity& calculated, const Parameters& start)
 {
     const bool rising = points.size() > 1 && std::adjacent_find(points.twoTheta.begin(), points.twoTheta.end(),
                                                                 std::greater_equal<double>()) == points.twoTheta.end();
     const std::vector<double> unshifted = calculated_at(calculated, points, 0);
-    double best = 0, bestSquares = INFINITY;
-    const int steps = static_cast<int>(std::lround(kZeroSearchReach / kZeroSearchStep));
-    for (int j = -steps; j <= steps; ++j) {
-        const double zero = j * kZeroSearchStep;
+    return best_zero_start([&](double zero) {
         ComparisonModel fixed(points, nullptr,
                               rising ? shifted_by_interpolation(points, unshifted, zero)
                                      : calculated_at(calculated, points, zero),
                               zero);
         Parameters p = start;
         LeastSquaresResult r;
-        if (solve(points, fixed, false, p, r) && r.weightedSquares < bestSquares) {
-            bestSquares = r.weightedSquares;
-            best = zero;
-        }
-    }
-    return best;
+        return solve(points, fixed, false, p, r) ? r.weightedSquares : INFINITY;
+    });
 }
 
 void fill_result(const FitPoints& points, const std::vector<double>& calc, const LeastSquaresResult& r,
@@ -239,7 +227,7 @@ std::string fit_agreement(const MeasuredScan& scan, double calcLow, double calcH
     Parameters p;
     p.background.assign(static_cast<std::size_t>(terms), 0.0);
     if (settings.fitZeroShift)
-        p.zero = best_zero_start(points, calculated, p);
+        p.zero = zero_start(points, calculated, p);
     ComparisonModel model(points, settings.fitZeroShift ? &calculated : nullptr,
                           calculated_at(calculated, points, p.zero), p.zero);
     const bool counts = weight_source(scan) == WeightSource::Counts;

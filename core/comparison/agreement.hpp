@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "comparison/chebyshev.hpp"
+#include "fitting/chebyshev.hpp"  // for kMaxBackgroundOrder
 #include "model/agreement.hpp"
 #include "model/measured_diagram.hpp"
 
@@ -17,9 +17,6 @@ namespace kalidos {
 // (degrees; the two spans have the same size). Any 2θ may be asked, also outside the
 // calculated range.
 using CalculatedIntensity = std::function<void(std::span<const double> twoTheta, std::span<double> intensity)>;
-
-inline constexpr int kMaxBackgroundOrder = 12;
-inline constexpr int kDefaultBackgroundOrder = 3;
 
 struct AgreementSettings {
     int backgroundOrder = kDefaultBackgroundOrder;  // 0..12: T_0 .. T_order

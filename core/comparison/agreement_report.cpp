@@ -1,59 +1,41 @@
 #include "comparison/agreement_report.hpp"
 
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "computation/listing_files.hpp"
 #include "util/pascal_format.hpp"
+#include "util/su_text.hpp"
 
 namespace kalidos {
 namespace {
 
-std::string general(double value, int digits)
-{
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    return text;
-}
-
 std::string percent(double r) { return fmt_fixed(100 * r, 5, 2) + "%"; }
 
 }  // namespace
-
-std::string value_with_su(double value, double su)
-{
-    if (!(su > 0) || !std::isfinite(su))
-        return general(value, 6);
-    // Decimals that leave two significant digits of the uncertainty, at most 10.
-    const int decimals = std::clamp(1 - static_cast<int>(std::floor(std::log10(su))), 0, 10);
-    const double scaled = std::round(su * std::pow(10.0, decimals));
-    return fmt_fixed(value, 0, decimals) + "(" + fmt_fixed(scaled, 0, 0) + ")";
-}
 
 std::vector<std::string> agreement_lines(const Agreement& a)
 {
     std::vector<std::string> lines;
     lines.push_back("Agreement with " + a.fileName + " (scan " + std::to_string(a.scan + 1) + ")");
     lines.push_back("Points: " + std::to_string(a.points) + "  Parameters: " + std::to_string(a.parameters));
-    lines.push_back("Scale     : " + value_with_su(a.scale.value, a.scale.su));
+    lines.push_back("Scale     : " + value_su_text(a.scale.value, a.scale.su));
     if (a.zeroShift.su > 0)
-        lines.push_back("Zero shift: " + value_with_su(a.zeroShift.value, a.zeroShift.su) + " deg 2Theta");
+        lines.push_back("Zero shift: " + value_su_text(a.zeroShift.value, a.zeroShift.su) + " deg 2Theta");
     std::string background = "Background: Chebyshev, 2Theta " + fmt_fixed(a.interval.low, 0, 3) + ".." +
                              fmt_fixed(a.interval.high, 0, 3) + ":";
     for (const FittedValue& c : a.background)
-        background += " " + value_with_su(c.value, c.su);
+        background += " " + value_su_text(c.value, c.su);
     lines.push_back(background);
     lines.push_back("Rp=" + percent(a.rp) + "  Rwp=" + percent(a.rwp) + "  Rexp=" + percent(a.rexp) +
-                    "  Chi2=" + general(a.chi2, 5));
+                    "  Chi2=" + fmt_general(a.chi2, 5));
     return lines;
 }
 
 std::string agreement_legend(const Agreement& a)
 {
     return "Rp=" + percent(a.rp) + "  Rwp=" + percent(a.rwp) + "  Rexp=" + percent(a.rexp) + "  Chi2=" +
-           general(a.chi2, 5);
+           fmt_general(a.chi2, 5);
 }
 
 bool report_agreements(Workspace& workspace, const std::vector<Agreement>& agreements, Messages& messages)

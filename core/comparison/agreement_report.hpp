@@ -10,15 +10,12 @@
 namespace kalidos {
 
 // The short section of one agreement: file and scan, points and parameters, the fitted
-// values with their standard uncertainties in parentheses, and the R factors in percent.
+// values with their standard uncertainties in parentheses (value_su_text), and the R factors in
+// percent.
 std::vector<std::string> agreement_lines(const Agreement& agreement);
 
 // One line for the diagram's legend: "Rp= 8.12%  Rwp=10.40%  Rexp= 2.10%  Chi2=24.53".
 std::string agreement_legend(const Agreement& agreement);
-
-// A value and its standard uncertainty as "1.2345(12)" (two digits of uncertainty), or the
-// value alone, to six significant digits, when the uncertainty is 0.
-std::string value_with_su(double value, double su);
 
 // Appends the sections of `agreements` to the results list and to fstr.out in the start
 // directory (created when absent). False, with a message, when fstr.out cannot be written.

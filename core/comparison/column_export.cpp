@@ -80,11 +80,12 @@ std::string agreement_columns(ColumnLayout layout, const Agreement& agreement)
     const char separator = layout == ColumnLayout::Csv ? ',' : ' ';
     const AgreementCurves& c = agreement.curves;
     std::string out;
-    append_header(out, separator, {"two_theta", "observed", "calculated", "background", "difference", "sigma"});
+    append_header(out, separator,
+                  {"two_theta", "observed", "calculated", "background", "difference", "sigma_fit", "sigma_obs"});
     for (std::size_t i = 0; i < c.twoTheta.size(); ++i)
         append_row(out, separator,
                    {c.twoTheta[i], c.observed[i], c.calculated[i], c.background[i], c.observed[i] - c.calculated[i],
-                    c.sigma[i]});
+                    c.sigma[i], i < c.figureSigma.size() ? c.figureSigma[i] : c.sigma[i]});
     return out;
 }
 

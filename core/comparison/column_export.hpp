@@ -23,7 +23,9 @@ std::optional<ColumnLayout> column_layout(const std::string& fileName);
 std::string pattern_columns(ColumnLayout layout, std::span<const double> twoTheta, std::span<const double> intensity);
 
 // After a comparison, in every layout: two_theta observed calculated background difference
-// sigma at the observed points used (calculated is the scaled calculation with its background).
+// sigma_fit sigma_obs at the observed points used (calculated is the scaled calculation with its
+// background; sigma_fit the σ the fit weighed the point by, for counts the model's √yc, sigma_obs the
+// σ of Rp, Rwp, Rexp and χ², the file's own or √max(y_obs, 1)).
 std::string agreement_columns(ColumnLayout layout, const Agreement& agreement);
 
 }  // namespace kalidos

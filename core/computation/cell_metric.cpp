@@ -4,6 +4,23 @@
 #include <sstream>
 
 namespace kalidos {
+namespace {
+
+// (V/abc)² from the cosines of the angles: positive for every cell a lattice can have.
+double squared_volume_factor(double ca, double cb, double cg)
+{
+    return 1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg;
+}
+
+}  // namespace
+
+double cell_volume(const CellParameters& cell, double radiansPerDegree)
+{
+    const double ca = std::cos(cell.alpha * radiansPerDegree);
+    const double cb = std::cos(cell.beta * radiansPerDegree);
+    const double cg = std::cos(cell.gamma * radiansPerDegree);
+    return cell.a * cell.b * cell.c * std::sqrt(squared_volume_factor(ca, cb, cg));
+}
 
 std::string impossible_cell_message(const CellParameters& cell, const std::string& where)
 {
@@ -16,7 +33,7 @@ std::string impossible_cell_message(const CellParameters& cell, const std::strin
     const double ca = std::cos(cell.alpha * kDegreesToRadians);
     const double cb = std::cos(cell.beta * kDegreesToRadians);
     const double cg = std::cos(cell.gamma * kDegreesToRadians);
-    if (1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg > 0)
+    if (squared_volume_factor(ca, cb, cg) > 0)
         return {};
     std::ostringstream text;
     text << "Impossible cell " << where << ": a = " << cell.a << ", b = " << cell.b << ", c = " << cell.c
@@ -35,7 +52,7 @@ void compute_cell_metric(StructureModel& model)
     const double sb = std::sin(cell.beta * kDegreesToRadians);
     const double sg = std::sin(cell.gamma * kDegreesToRadians);
 
-    cell.volume = cell.a * cell.b * cell.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+    cell.volume = cell_volume(cell, kDegreesToRadians);
     cell.aStar = cell.b * cell.c * sa / cell.volume;
     cell.bStar = cell.a * cell.c * sb / cell.volume;
     cell.cStar = cell.a * cell.b * sg / cell.volume;

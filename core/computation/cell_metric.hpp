@@ -7,10 +7,18 @@
 
 namespace kalidos {
 
-// Degrees to radians as the program has always converted them (not π/180: every computed
+// Degrees to radians as the calculation converts them (not π/180: every computed
 // angle carries this factor, so a 90° entry acts as 90.000125°).
 inline constexpr double kDegreesToRadians = 0.017453316741046884;
 inline constexpr double kRadiansToDegrees = 57.2957;
+// π/180: the degree of the work the listings do not show (cell content, displacement tensors,
+// the refined cell's volume).
+inline constexpr double kExactDegreesToRadians = 3.141592653589793 / 180;
+
+// V = abc·√(1 − cos²α − cos²β − cos²γ + 2·cos α·cos β·cos γ) (Å³), the angles turned into radians
+// by `radiansPerDegree` (kDegreesToRadians or kExactDegreesToRadians); not a number for a cell no
+// lattice can have (the root's argument not above 0).
+double cell_volume(const CellParameters& cell, double radiansPerDegree);
 
 // Writes aStar ... volume and cellMatrix from a, b, c, alpha, beta, gamma. A degenerate cell
 // gives non-finite values; the calculation refuses a zero cell before it gets here.

@@ -2,11 +2,13 @@
 
 #include <cmath>
 
+#include "computation/cell_metric.hpp"
+
 namespace kalidos {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kDegree = kPi / 180;
+constexpr double kDegree = kExactDegreesToRadians;
 constexpr double kTwoPiSquared = 2 * kPi * kPi;
 constexpr double kEightPiSquared = 8 * kPi * kPi;
 
@@ -18,9 +20,7 @@ constexpr int kSecond[6] = {0, 1, 2, 1, 2, 2};
 
 ReciprocalLengths reciprocal_lengths(const CellParameters& cell)
 {
-    const double ca = std::cos(cell.alpha * kDegree), cb = std::cos(cell.beta * kDegree);
-    const double cg = std::cos(cell.gamma * kDegree);
-    const double volume = cell.a * cell.b * cell.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+    const double volume = cell_volume(cell, kDegree);
     return {cell.b * cell.c * std::sin(cell.alpha * kDegree) / volume,
             cell.a * cell.c * std::sin(cell.beta * kDegree) / volume,
             cell.a * cell.b * std::sin(cell.gamma * kDegree) / volume};

@@ -6,8 +6,8 @@
 
 namespace kalidos {
 
-// a*, b*, c* (Å⁻¹) of the cell, with the exact degree (the tensor work is independent of the
-// program's historical conversion factor, which matters only at the 1e-6 level here).
+// a*, b*, c* (Å⁻¹) of the cell, with the exact degree (the tensor work does not take the
+// calculation's degree factor, which would matter only at the 1e-6 level here).
 struct ReciprocalLengths {
     double a = 0, b = 0, c = 0;
 };

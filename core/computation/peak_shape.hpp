@@ -27,8 +27,8 @@ double size_fwhm(const ProfileSettings& settings, double twoTheta, double lambda
 double strain_fwhm(const ProfileSettings& settings, double twoTheta);
 
 // The peak of a reflection at Bragg angle twoTheta (degrees) with wavelength lambda (Å).
-// Seed profile: half width H = √(U·tan²θ + V·tan θ + W), η = 0.5 of the height, height 0.1·intensity,
-// as always; with size or strain broadening its 50/50 shape is split into the Gaussian and Lorentzian
+// Seed profile: half width H = √(U·tan²θ + V·tan θ + W), η = 0.5 of the height, height 0.1·intensity;
+// with size or strain broadening its 50/50 shape is split into the Gaussian and Lorentzian
 // widths of the TCH peak of the same width and area shares, broadened and recombined, keeping the area.
 // Thompson–Cox–Hastings: the widths of the settings, area = intensity.
 // A width that is not positive gives fwhm ≤ 0 or NaN: the caller refuses the run.

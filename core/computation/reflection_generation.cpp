@@ -19,7 +19,7 @@ constexpr double kIndexLimitCap = 5000;  // far beyond 9998 forms in any cell
 struct Candidate {
     Miller hkl;
     double d = 0;
-    bool listedRegion = false;  // inside the region the listings have always used for this system
+    bool listedRegion = false;  // inside the region the listings use for this system
 };
 
 enum class System { Cubic, Tetragonal, Orthorhombic, Hexagonal, Rhombohedral, Monoclinic, Triclinic, Unknown };

@@ -10,7 +10,7 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
 
-// 100 / largest, held as the 32-bit value the list has always shown; 0 for an empty table.
+// 100 / largest, held as the 32-bit value the list shows; 0 for an empty table.
 float scale_to_100(double largest)
 {
     return largest > 0 ? static_cast<float>(100 / largest) : 0.0f;

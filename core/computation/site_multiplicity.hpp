@@ -17,7 +17,7 @@ void compute_site_multiplicities(StructureModel& model, CalculationResults& resu
 // What turns the calculation's intensities into m |F|² LP per cell: 4 when inversionAdded, 1
 // otherwise. The standard settings give a centrosymmetric group's operators with their inversion
 // images already in the table, yet K is halved for them as for a table of representatives: F and
-// the listed intensities of that path are the halves and quarters they have always been.
+// the listed intensities of that path are halves and quarters of those per cell.
 double per_cell_intensity_factor(const StructureModel& model);
 
 // Distinct images of the point (x, y, z) under the operator table (and their inversions when

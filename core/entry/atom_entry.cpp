@@ -4,7 +4,7 @@
 
 #include "computation/atom_symbol_keys.hpp"
 #include "computation/scattering.hpp"
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 #include "util/pascal_format.hpp"
 
 namespace kalidos {
@@ -37,6 +37,9 @@ void write_row(AtomGrid& grid, int row, const StructureModel& m, int atom, bool 
 {
     grid.set_text(row, kColSymbol, capitalised(m.atomSymbol[atom]));
     grid.set_text(row, kColLabel, m.atomLabel[atom]);
+    AtomCell& label = grid.at(row, kColLabel);
+    label.siteLabel = m.atomSiteLabel[atom];
+    label.shown = grid.text(row, kColSymbol) + "|" + label.text;
     grid.set_number(row, kColX, fmt_fixed(m.atomX[atom], 9, 5), m.atomX[atom]);
     grid.set_number(row, kColY, fmt_fixed(m.atomY[atom], 9, 5), m.atomY[atom]);
     grid.set_number(row, kColZ, fmt_fixed(m.atomZ[atom], 9, 5), m.atomZ[atom]);
@@ -116,6 +119,10 @@ bool read_atom_rows(EntryForm& form, StructureModel& model, Messages& messages)
         model.atomSymbol[atom] = symbol;
         model.atomLabel[atom] =
             labelStart == std::string::npos ? std::string() : short_text(label.substr(labelStart), kAtomLabelLength);
+        // The file's site label names the row while its symbol and label are those it was read with.
+        const AtomCell& labelCell = grid.at(row, kColLabel);
+        model.atomSiteLabel[atom] =
+            labelCell.shown == grid.text(row, kColSymbol) + "|" + label ? labelCell.siteLabel : std::string();
         model.atomX[atom] = fractional_part(values[kColX]);
         model.atomY[atom] = fractional_part(values[kColY]);
         model.atomZ[atom] = fractional_part(values[kColZ]);

@@ -18,13 +18,16 @@ inline constexpr int kAtomGridRows = kMaxAtoms + 1;
 // A cell shows a rounded text; `value` is the exact number it was written from. The number is
 // valid only while the text is still the one written (`shown`), so an edited cell reads its text.
 // The B cell of an atom read with anisotropic displacement also carries its tensor, so that the
-// tensor follows the row through edits, insertions and the copy between the grids.
+// tensor follows the row through edits, insertions and the copy between the grids; the label cell
+// carries the file's own site label alike, valid while the row's symbol and label are the ones
+// written (`shown` holds them as "symbol|label").
 struct AtomCell {
     std::string text;
     std::string shown;
     double value = 0;
     bool hasValue = false;
     AnisotropicDisplacement tensor;
+    std::string siteLabel;
 };
 
 class AtomGrid {
@@ -37,11 +40,11 @@ public:
     const AtomCell& at(int row, int column) const { return cells_[index(row, column)]; }
     const std::string& text(int row, int column) const { return at(row, column).text; }
     // A text typed or written as text: no exact value behind it.
-    void set_text(int row, int column, const std::string& text) { at(row, column) = AtomCell{text, {}, 0, false, {}}; }
+    void set_text(int row, int column, const std::string& text) { at(row, column) = AtomCell{text, {}, 0, false, {}, {}}; }
     // A number shown rounded, read back exactly while the text stays unchanged.
     void set_number(int row, int column, const std::string& text, double value)
     {
-        at(row, column) = AtomCell{text, text, value, true, {}};
+        at(row, column) = AtomCell{text, text, value, true, {}, {}};
     }
     void clear_row(int row)
     {

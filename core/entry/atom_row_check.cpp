@@ -2,7 +2,7 @@
 #include "computation/atom_symbol_keys.hpp"
 #include "computation/scattering.hpp"
 #include "entry/atom_entry.hpp"
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 #include "util/pascal_format.hpp"
 
 namespace kalidos {

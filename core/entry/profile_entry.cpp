@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 namespace {
@@ -14,13 +14,6 @@ double* field_value(ProfileSettings& s, int field)
         &s.scherrerK, &s.strainPercent, &s.axialSL, &s.axialHL,      &s.zeroShift,       &s.displacementMm,
         &s.radiusMm,  &s.transparency};
     return values[field];
-}
-
-std::string shortest_text(double value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 }  // namespace
@@ -39,7 +32,7 @@ ProfileEntry profile_entry_from(const ProfileSettings& settings)
     ProfileEntry entry{settings.function, settings.strainShape, {}};
     ProfileSettings copy = settings;
     for (int f = 0; f < kProfileFieldCount; ++f)
-        entry.texts[static_cast<std::size_t>(f)] = shortest_text(*field_value(copy, f));
+        entry.texts[static_cast<std::size_t>(f)] = field_text(*field_value(copy, f));
     return entry;
 }
 
@@ -49,7 +42,7 @@ int read_profile_entry(const ProfileEntry& entry, ProfileSettings& settings, Mes
     read.function = entry.function;
     read.strainShape = entry.strainShape;
     for (int f = 0; f < kProfileFieldCount; ++f) {
-        const auto value = parse_real(normalise_number(trim(entry.texts[static_cast<std::size_t>(f)])));
+        const auto value = field_number(entry.texts[static_cast<std::size_t>(f)], *field_value(read, f));
         if (!value) {
             beep_and_warn(messages, "Typing error!");
             return f;

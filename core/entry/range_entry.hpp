@@ -8,7 +8,7 @@
 
 namespace kalidos {
 
-// Degrees to radians as the program has always converted them.
+// Degrees to radians as the calculation converts them (computation/cell_metric.hpp).
 inline constexpr double kDegToRad = 0.0174533167;
 // 360/pi: arcsin in radians to 2-theta in degrees.
 inline constexpr double kTwoThetaPerRadian = 114.5914;

@@ -7,10 +7,10 @@
 #include "computation/scattering.hpp"
 #include "entry/atom_entry.hpp"
 #include "entry/cell_entry.hpp"
-#include "entry/number_text.hpp"
 #include "entry/range_entry.hpp"
-#include "entry/typed_ranges.hpp"
+#include "model/typed_ranges.hpp"
 #include "readers/model_number_check.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 

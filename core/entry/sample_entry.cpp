@@ -3,17 +3,10 @@
 #include <charconv>
 #include <cmath>
 
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 namespace {
-
-std::string shortest_text(double value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 // The refusal of field f holding `value`, empty when it is allowed.
 std::string problem(int f, double value)
@@ -30,16 +23,17 @@ std::string problem(int f, double value)
 SampleEntry sample_entry_from(const SampleSettings& s)
 {
     const PreferredOrientation& p = s.preferred;
-    return SampleEntry{{shortest_text(p.h), shortest_text(p.k), shortest_text(p.l), shortest_text(p.ratio),
-                        shortest_text(p.fraction)},
+    return SampleEntry{{field_text(p.h), field_text(p.k), field_text(p.l), field_text(p.ratio), field_text(p.fraction)},
                        s.isotropic};
 }
 
 int read_sample_entry(const SampleEntry& entry, SampleSettings& settings, Messages& messages)
 {
+    const PreferredOrientation& now = settings.preferred;
+    const double shown[kSampleFieldCount] = {double(now.h), double(now.k), double(now.l), now.ratio, now.fraction};
     double values[kSampleFieldCount] = {};
     for (int f = 0; f < kSampleFieldCount; ++f) {
-        const auto value = parse_real(normalise_number(trim(entry.texts[static_cast<std::size_t>(f)])));
+        const auto value = field_number(entry.texts[static_cast<std::size_t>(f)], shown[f]);
         if (!value) {
             beep_and_warn(messages, "Typing error!");
             return f;

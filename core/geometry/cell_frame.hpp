@@ -26,8 +26,8 @@ Mat3 product(const Mat3& a, const Mat3& b);
 Mat3 transposed(const Mat3& m);
 
 // a along x, b in the xy plane, c completing a right-handed set (the usual crystallographic
-// orthogonalisation). Angles are converted with the exact π: the drawing and the distances are
-// not tied to the listings' historical degree.
+// orthogonalisation). Angles are converted with the exact π: the drawing and the distances do not
+// take the listings' degree factor (kDegreesToRadians).
 class CellFrame {
 public:
     explicit CellFrame(const CellParameters& cell);

@@ -40,13 +40,13 @@ bool chosen(const std::vector<std::string>& elements, const std::string& element
 void add_polyhedra(const StructureModel& model, const CellFrame& frame, const std::vector<CellSite>& sites,
                    const SceneOptions& options, StructureScene& scene)
 {
-    const std::vector<double> radii = atom_radii(model);
+    const AtomReach atoms = atom_reach(model);
     for (std::size_t i = 0; i < scene.atoms.size(); ++i) {
         const SceneAtom& centre = scene.atoms[i];
         if (!chosen(options.polyhedronElements, centre.element))
             continue;
         std::vector<Vec3> vertices;
-        for (const Bond& b : neighbours_of(frame, sites, radii, centre.fractional, centre.atom, options.bondTolerance)) {
+        for (const Bond& b : neighbours_of(frame, sites, atoms, centre.fractional, centre.atom, options.bonds)) {
             const std::string element = gemmi::Element(nucleus_key(model.atomSymbol[b.to])).name();
             if (element != centre.element && !chosen(options.polyhedronElements, element))
                 vertices.push_back(frame.cartesian(b.toFractional));
@@ -76,11 +76,13 @@ StructureScene build_scene(const StructureModel& model, const SceneOptions& opti
         scene.atoms.push_back(scene_atom(model, frame, operators, placed));
     std::vector<Vec3> positions;
     std::vector<double> radii;
+    std::vector<int> numbers;
     for (const SceneAtom& a : scene.atoms) {
         positions.push_back(a.cartesian);
         radii.push_back(a.covalentRadius);
+        numbers.push_back(a.atomicNumber);
     }
-    scene.bonds = bonds_between(positions, radii, options.bondTolerance);
+    scene.bonds = bonds_between(positions, radii, numbers, options.bonds);
     add_polyhedra(model, frame, sites, options, scene);
     return scene;
 }

@@ -12,7 +12,7 @@ namespace kalidos {
 
 struct SceneOptions {
     CellRange range;
-    double bondTolerance = kDefaultBondTolerance;  // Å
+    BondRule bonds;                                // which atoms are bonded, and the polyhedra's vertices
     std::vector<std::string> polyhedronElements;   // element names ("Ti", "Si") at the centres
 };
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "identification/library_entry.hpp"
-#include "identification/peak_search.hpp"
+#include "peaks/peak_search.hpp"
 
 namespace kalidos {
 

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <memory>
 
 #include "computation/parallel_for.hpp"
 #include "identification/structure_calculation.hpp"
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
+#include "ui/messages.hpp"  // for SilentMessages
 
 namespace kalidos {
 namespace {
@@ -28,13 +30,6 @@ constexpr double kSameCell = 0.01;
 // A peak whose height the phases found reach for at least this share counts as explained (what
 // is left of it is the misfit of their profile, not another phase).
 constexpr double kExplainedShare = 0.5;
-
-class SilentMessages : public Messages {
-public:
-    void warning(const std::string&) override {}
-    void beep() override {}
-    Answer ask(const std::string&) override { return Answer::No; }
-};
 
 // The candidates' phases, calculated once each for the diagram's experiment.
 class PhaseCache {
@@ -117,18 +112,6 @@ void check_candidates(const MeasuredScan& scan, const MatchContext& context, std
                      [](const Candidate& a, const Candidate& b) { return a.rwp < b.rwp; });
 }
 
-// The same phase as one found: same formula and group, cell lengths within 1 % (a library may hold
-// one structure several times, refined at other temperatures or compositions).
-bool same_phase(const LibraryEntry& a, const LibraryEntry& b)
-{
-    if (a.formula != b.formula || a.group != b.group)
-        return false;
-    for (int i = 0; i < 3; ++i)
-        if (std::fabs(a.cell[i] - b.cell[i]) > kSameCell * b.cell[i])
-            return false;
-    return true;
-}
-
 std::vector<std::size_t> found_and_alike(const std::vector<LibraryEntry>& entries, const std::vector<std::size_t>& found)
 {
     std::vector<std::size_t> excluded;
@@ -163,7 +146,64 @@ void update_unexplained(MatchContext& context, const PhaseFit& fitted)
     }
 }
 
+// The strong peaks left unexplained, by height.
+std::vector<FoundPeak> strong_unexplained(const MatchContext& context)
+{
+    double strongest = 0;
+    for (const FoundPeak& p : context.peaks)
+        strongest = std::max(strongest, p.height);
+    std::vector<std::pair<double, std::size_t>> left;
+    for (std::size_t p = 0; p < context.peaks.size(); ++p)
+        if (context.unexplained[p] > 0 && context.peaks[p].height >= 0.1 * strongest)
+            left.emplace_back(context.unexplained[p], p);
+    std::sort(left.begin(), left.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<FoundPeak> peaks;
+    for (std::size_t i = 0; i < left.size() && i < kMaxUnexplainedListed; ++i)
+        peaks.push_back(context.peaks[left[i].second]);
+    return peaks;
+}
+
+std::string fixed(double value, int decimals)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+// "No phase found: ... unexplained; the nearest entry is ..."
+void tell_unexplained(const std::vector<LibraryEntry>& entries, Identification& result)
+{
+    if (result.unexplained.empty())
+        return;
+    std::string peaks;
+    for (const FoundPeak& p : result.unexplained)
+        peaks += (peaks.empty() ? "" : ", ") + fixed(p.twoTheta, 2) + "° (d " + fixed(p.d, 4) + " Å)";
+    const std::string head = result.phases.empty() ? "No phase of the library explains the diagram: "
+                                                   : "The phases found leave strong peaks unexplained: ";
+    result.notes.push_back(head + "nothing explains the peaks at 2θ " + peaks);
+    if (!result.phases.empty() || result.candidates.empty())
+        return;
+    const Candidate& nearest = result.candidates.front();
+    const LibraryEntry& e = entries[nearest.entry];
+    std::string figures = "score " + fixed(nearest.figure.score, 1) + ", " +
+                          fixed(100 * nearest.figure.coverage, 0) + " % of its pattern found";
+    if (nearest.checked())
+        figures += ", Rwp " + fixed(100 * nearest.rwp, 2) + " % when fitted";
+    result.notes.push_back("The nearest entry is " + std::filesystem::path(e.file).filename().string() + " (" +
+                           e.formula + ", " + e.group + "): " + figures + ", too little to call it a phase");
+}
+
 }  // namespace
+
+bool same_phase(const LibraryEntry& a, const LibraryEntry& b)
+{
+    if (a.formula != b.formula || a.group != b.group)
+        return false;
+    for (int i = 0; i < 3; ++i)
+        if (std::fabs(a.cell[i] - b.cell[i]) > kSameCell * b.cell[i])
+            return false;
+    return true;
+}
 
 StructureModel diagram_experiment(const MeasuredWavelengths& w, double low, double high, const Resolution& resolution)
 {
@@ -204,14 +244,23 @@ std::vector<Candidate> rank_candidates(const std::vector<LibraryEntry>& entries,
                 scored[i].figure = score_candidate(entries[i], context);
         }
     });
-    std::vector<Candidate> ranked;
+    std::vector<Candidate> all;
     for (Candidate& c : scored)
         if (c.figure.score > 0)
+            all.push_back(std::move(c));
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.figure.score > b.figure.score; });
+    // Copies of one phase join the best scoring one: the list names each phase once.
+    std::vector<Candidate> ranked;
+    for (Candidate& c : all) {
+        const auto copy = std::find_if(ranked.begin(), ranked.end(), [&](const Candidate& r) {
+            return same_phase(entries[c.entry], entries[r.entry]);
+        });
+        if (copy != ranked.end())
+            copy->alike.push_back(c.entry);
+        else if (ranked.size() < kept)
             ranked.push_back(std::move(c));
-    const std::size_t n = std::min(kept, ranked.size());
-    std::partial_sort(ranked.begin(), ranked.begin() + static_cast<long>(n), ranked.end(),
-                      [](const Candidate& a, const Candidate& b) { return a.figure.score > b.figure.score; });
-    ranked.resize(n);
+    }
     return ranked;
 }
 
@@ -250,6 +299,8 @@ Identification identify_phases(const MeasuredScan& scan, const MeasuredWavelengt
     std::stable_sort(result.phases.begin(), result.phases.end(),
                      [](const FoundPhase& a, const FoundPhase& b) { return a.fraction > b.fraction; });
     result.fit = std::move(round.fit);
+    result.unexplained = strong_unexplained(context);
+    tell_unexplained(entries, result);
     return result;
 }
 

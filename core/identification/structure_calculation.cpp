@@ -5,16 +5,16 @@
 #include <cmath>
 
 #include "computation/calculation_driver.hpp"
-#include "computation/headless_host.hpp"
 #include "computation/scattering.hpp"
+#include "entry/headless_host.hpp"
 #include "identification/candidate_score.hpp"
 #include "mixture/mixture_phase.hpp"
 #include "mixture/phase_calculation.hpp"
+#include "model/wavelength_set.hpp"
 #include "readers/cif_blocks.hpp"
 #include "readers/open_structure_file.hpp"
 #include "readers/reader_text.hpp"
 #include "readers/structure_format.hpp"
-#include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
 namespace {
@@ -56,8 +56,6 @@ bool read_block(const std::filesystem::path& file, int block, const std::filesys
     const OpenRequest request{format, std::filesystem::absolute(file).string(), dataDirectory};
     if (open_structure_file(model, request, messages, &chooser) != OpenStatus::Read)
         return false;
-    if (model.crystalSystem == "QUAD")  // as the main window names the tetragonal system
-        model.crystalSystem = "TETR";
     return rebuild_element_table(model, messages);
 }
 

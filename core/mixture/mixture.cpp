@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numeric>
 
+#include "computation/weight_fractions.hpp"
+
 namespace kalidos {
 
 std::string mixture_problem(const std::vector<MixturePhase>& phases)
@@ -34,20 +36,8 @@ std::vector<double> hill_howard_scales(const std::vector<MixturePhase>& phases)
 {
     std::vector<double> scales;
     for (const MixturePhase& p : phases)
-        scales.push_back(p.zmv() > 0 ? p.fraction / p.zmv() : 0.0);
+        scales.push_back(hill_howard_scale(p.fraction, p.zmv()));
     return scales;
-}
-
-std::vector<double> weight_fractions(const std::vector<MixturePhase>& phases, const std::vector<double>& scales)
-{
-    std::vector<double> fractions(phases.size(), 0.0);
-    double sum = 0;
-    for (std::size_t p = 0; p < phases.size(); ++p)
-        sum += scales[p] * phases[p].zmv();
-    if (sum != 0)
-        for (std::size_t p = 0; p < phases.size(); ++p)
-            fractions[p] = scales[p] * phases[p].zmv() / sum;
-    return fractions;
 }
 
 MixtureCurves mixture_curves(const std::vector<MixturePhase>& phases, const std::vector<double>& scales,

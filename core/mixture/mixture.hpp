@@ -15,12 +15,8 @@ std::string mixture_problem(const std::vector<MixturePhase>& phases);
 // The fractions divided by their sum.
 void normalise_fractions(std::vector<MixturePhase>& phases);
 
-// S_p = w_p / (Z·M·V)_p: at these scales the phases' absolute intensities add up as in a sample
-// holding them at the weight fractions w_p.
+// Each phase's Hill and Howard scale at its weight fraction (hill_howard_scale).
 std::vector<double> hill_howard_scales(const std::vector<MixturePhase>& phases);
-
-// w_p = S_p·(Z·M·V)_p / Σ S_i·(Z·M·V)_i; all 0 when every scale is 0.
-std::vector<double> weight_fractions(const std::vector<MixturePhase>& phases, const std::vector<double>& scales);
 
 // The mixture's diagram at `twoTheta` (ascending, degrees): each phase's peaks times its scale,
 // and their sum, all divided by the one factor that brings the sum's largest value to 100 (as the

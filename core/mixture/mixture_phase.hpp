@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "computation/cell_content.hpp"
 #include "computation/pattern_grid.hpp"
-#include "mixture/cell_content.hpp"
 #include "model/workspace.hpp"
 
 namespace kalidos {

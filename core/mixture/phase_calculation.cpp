@@ -2,8 +2,8 @@
 
 #include "anomalous/anomalous_reading.hpp"
 #include "computation/calculation_driver.hpp"
-#include "computation/headless_host.hpp"
 #include "computation/scattering.hpp"
+#include "entry/headless_host.hpp"
 #include "readers/open_structure_file.hpp"
 #include "readers/structure_format.hpp"
 
@@ -25,8 +25,6 @@ bool read_phase_structure(const std::filesystem::path& file, const std::filesyst
     const OpenRequest request{format, std::filesystem::absolute(file).string(), dataDirectory};
     if (open_structure_file(model, request, messages, nullptr) != OpenStatus::Read)
         return false;
-    if (model.crystalSystem == "QUAD")  // as the main window names the tetragonal system
-        model.crystalSystem = "TETR";
     return rebuild_element_table(model, messages);
 }
 

@@ -4,18 +4,16 @@
 #include <cmath>
 #include <numeric>
 
-#include "comparison/fit_points.hpp"
-#include "comparison/point_weights.hpp"
+#include "computation/weight_fractions.hpp"
+#include "fitting/fit_points.hpp"
+#include "fitting/least_squares.hpp"
+#include "fitting/point_weights.hpp"
+#include "fitting/zero_search.hpp"
 #include "mixture/mixture.hpp"
-#include "refinement/least_squares.hpp"
 
 namespace kalidos {
 namespace {
 
-// Least squares finds the zero shift from within about a peak width; it starts from the best of a
-// scan over ±0.3° (as the comparison does).
-constexpr double kZeroSearchReach = 0.3, kZeroSearchStep = 0.02;
-constexpr double kSlopeStep = 1e-4;        // degrees 2θ
 constexpr double kCellStep = 1e-5;         // on the cell scale factor
 constexpr double kSizeRelativeStep = 1e-3;
 constexpr double kSmallestSize = 1, kLargestSize = 1e5;  // nm
@@ -203,9 +201,10 @@ private:
             if (!pr_.active[p])
                 continue;
             if (l_.zero >= 0) {
-                const std::vector<double> d = difference(component(pr_, p, s.size[p], s.cell[p], s.zero + kSlopeStep),
-                                                         component(pr_, p, s.size[p], s.cell[p], s.zero - kSlopeStep),
-                                                         s.scale[p] / (2 * kSlopeStep));
+                const double h = kZeroSlopeStep;
+                const std::vector<double> d = difference(component(pr_, p, s.size[p], s.cell[p], s.zero + h),
+                                                         component(pr_, p, s.size[p], s.cell[p], s.zero - h),
+                                                         s.scale[p] / (2 * h));
                 for (std::size_t i = 0; i < d.size(); ++i)
                     zero[i] += d[i];
             }
@@ -271,20 +270,14 @@ bool fit_pass(Problem& pr, const Layout& l, State& s, LeastSquaresResult& r)
     return true;
 }
 
-double best_zero_start(Problem& pr, const Layout& l, State s)
+double zero_start(Problem& pr, const Layout& l, const State& s)
 {
-    double best = 0, bestSquares = INFINITY;
-    const int steps = static_cast<int>(std::lround(kZeroSearchReach / kZeroSearchStep));
-    for (int j = -steps; j <= steps; ++j) {
-        s.zero = j * kZeroSearchStep;
+    return best_zero_start([&](double zero) {
         State trial = s;
+        trial.zero = zero;
         LeastSquaresResult r;
-        if (fit_pass(pr, l, trial, r) && r.weightedSquares < bestSquares) {
-            bestSquares = r.weightedSquares;
-            best = s.zero;
-        }
-    }
-    return best;
+        return fit_pass(pr, l, trial, r) ? r.weightedSquares : INFINITY;
+    });
 }
 
 // The cycles of the fits that move the nonlinear parameters; a fit of the scales alone is one solution.
@@ -316,7 +309,7 @@ bool fit_with_weights(Problem& pr, const MeasuredScan& scan, State& s, LeastSqua
 {
     const Layout full = layout_of(pr, true), linear = layout_of(pr, false);
     if (pr.settings.fitZeroShift)
-        s.zero = best_zero_start(pr, linear, s);
+        s.zero = zero_start(pr, linear, s);
     // The slopes of the zero shift, sizes and cells are proportional to the scales: those come first.
     if (!fit_pass(pr, linear, s, r) || !fit_pass(pr, full, s, r))
         return false;
@@ -379,13 +372,14 @@ double su_of(const LeastSquaresResult& r, int column)
 
 void fill_phases(const Problem& pr, const Layout& l, const State& s, const LeastSquaresResult& r, PhaseFit& result)
 {
-    std::vector<MixturePhase> fitted = pr.phases;
-    for (std::size_t p = 0; p < pr.count(); ++p)
-        fitted[p].cellScale = s.cell[p];
-    const std::vector<double> fractions = weight_fractions(fitted, s.scale);
-    double sum = 0;
-    for (std::size_t p = 0; p < pr.count(); ++p)
-        sum += s.scale[p] * fitted[p].zmv();
+    std::vector<double> zmv;
+    for (std::size_t p = 0; p < pr.count(); ++p) {
+        MixturePhase fitted = pr.phases[p];
+        fitted.cellScale = s.cell[p];
+        zmv.push_back(fitted.zmv());
+    }
+    const std::vector<FittedValue> fractions = weight_fractions(
+        zmv, s.scale, [&](std::size_t i, std::size_t j) { return covariance(r, l.scale[i], l.scale[j]); });
     result.phases.clear();
     for (std::size_t p = 0; p < pr.count(); ++p) {
         FittedPhase f;
@@ -393,15 +387,7 @@ void fill_phases(const Problem& pr, const Layout& l, const State& s, const Least
         f.scale = {s.scale[p], su_of(r, l.scale[p])};
         f.sizeNm = {s.size[p], su_of(r, l.size[p])};
         f.cellScale = {s.cell[p], su_of(r, l.cell[p])};
-        // var(w_p) = J C Jᵀ over the scales, J_pj = A_j (δ_pj Σ − S_p A_p) / Σ², A = Z·M·V.
-        double variance = 0;
-        auto jacobian = [&](std::size_t k) {
-            return fitted[k].zmv() * ((k == p ? sum : 0.0) - s.scale[p] * fitted[p].zmv()) / (sum * sum);
-        };
-        for (std::size_t i = 0; i < pr.count() && sum != 0; ++i)
-            for (std::size_t j = 0; j < pr.count(); ++j)
-                variance += jacobian(i) * jacobian(j) * covariance(r, l.scale[i], l.scale[j]);
-        f.fraction = {fractions[p], std::sqrt(std::max(variance, 0.0))};
+        f.fraction = fractions[p];
         result.phases.push_back(f);
     }
 }

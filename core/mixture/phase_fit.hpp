@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "comparison/agreement.hpp"
+#include "fitting/chebyshev.hpp"  // for kDefaultBackgroundOrder
 #include "mixture/mixture_phase.hpp"
+#include "model/agreement.hpp"
 
 namespace kalidos {
 

@@ -1,13 +1,13 @@
 #include "mixture/phase_list_text.hpp"
 
-#include "comparison/agreement_report.hpp"  // for value_with_su
 #include "util/pascal_format.hpp"
+#include "util/su_text.hpp"
 
 namespace kalidos {
 
 std::string phase_list_text(const PhaseListItem& item)
 {
-    return item.name + "  w = " + (item.su > 0 ? value_with_su(item.fraction, item.su) : fmt_fixed(item.fraction, 0, 4));
+    return item.name + "  w = " + (item.su > 0 ? value_su_text(item.fraction, item.su) : fmt_fixed(item.fraction, 0, 4));
 }
 
 std::string phase_list_comment(const std::vector<PhaseListItem>& items)

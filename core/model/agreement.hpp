@@ -21,7 +21,9 @@ struct FittedValue {
 
 // The fitted model at each observed point used: yc = scale·calc(2θ − Z) + background(2θ).
 struct AgreementCurves {
-    std::vector<double> twoTheta, observed, calculated, background, sigma;  // sigma = 1/√w
+    std::vector<double> twoTheta, observed, calculated, background;
+    std::vector<double> sigma;        // 1/√w, as the fit weighed the point (for counts: the model's σ)
+    std::vector<double> figureSigma;  // the σ of Rp, Rwp, Rexp and χ²: the observation's
 };
 
 struct Agreement {

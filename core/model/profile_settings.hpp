@@ -12,7 +12,7 @@ enum class ProfileFunction {
 
 enum class StrainShape { Gaussian, Lorentzian };
 
-// Every default leaves the calculation as it has always been.
+// At every default the calculation is the seed profile's alone: no setting below changes it.
 struct ProfileSettings {
     ProfileFunction function = ProfileFunction::Seed;
     // Thompson–Cox–Hastings widths, full widths in degrees 2θ:

@@ -75,7 +75,7 @@ struct StructureModel {
     std::string title;
     std::string structureFileName;
     // The structure file the user opened, as given: structureFileName may name a reader's scratch
-    // copy instead (dummy.cif) or nothing (a SHELX file), as the listings have always shown it.
+    // copy instead (dummy.cif) or nothing (a SHELX file); the listings show this one.
     std::string openedFileName;
     std::string startDirectory;
     // Where the data files (spgr2.dat, the settings, the anomalous tables, csp.lst) are read;
@@ -97,6 +97,9 @@ struct StructureModel {
     int atomCount = 0;
     Table<std::string, kMaxAtoms> atomSymbol;
     Table<std::string, kMaxAtoms> atomLabel;
+    // The site's label as the file gives it ("Oa1", "O-H17", "Wat29"), in full; empty when the file
+    // gives none or the row was typed. Names atoms uniquely where atomLabel's two characters do not.
+    Table<std::string, kMaxAtoms> atomSiteLabel;
     Table<double, kMaxAtoms> atomX, atomY, atomZ;
     Table<double, kMaxAtoms> atomB;  // B_eq for the atoms with a tensor
     Table<AnisotropicDisplacement, kMaxAtoms> atomAnisotropic;
@@ -161,6 +164,13 @@ inline constexpr const char* kSystemNames[7] = {"Cubic", "Tetra.", "Ortho.", "He
                                                 "Rhomb.", "Monoc.", "Tric."};
 inline constexpr const char* kSystemCodes[7] = {"CUBI", "TETR", "ORTH", "HEXA",
                                                 "RHOM", "MONO", "TRIC"};
+
+// A crystal-system code as the model holds it: "QUAD", the tetragonal system's name in .cry files
+// and in crystal_system_of_cell, is "TETR" as in kSystemCodes; every other code is kept.
+inline std::string crystal_system_code(const std::string& code)
+{
+    return code == "QUAD" ? std::string("TETR") : code;
+}
 
 // Cuts a text to the first n characters, as the model's short texts are stored.
 inline std::string short_text(const std::string& text, std::size_t n)

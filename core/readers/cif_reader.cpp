@@ -1,5 +1,6 @@
 #include "readers/cif_reader.hpp"
 
+#include <cctype>
 #include <optional>
 
 #include "computation/displacement_tensor.hpp"
@@ -7,6 +8,7 @@
 #include "readers/cif_atom_label.hpp"
 #include "readers/cif_operators.hpp"
 #include "readers/cif_syntax.hpp"
+#include "readers/reader_text.hpp"
 #include "readers/system_from_cell.hpp"
 
 #include <array>
@@ -128,8 +130,15 @@ std::optional<double> number_or(const std::string* text, double fallback)
     return value;
 }
 
+// A label whose element is followed by more letters ("Wat29", "OW1", "Oa1") may mean another
+// element than the one it starts with.
+bool reads_on_after_element(const std::string& label, const std::string& element)
+{
+    return label.size() > element.size() && std::isalpha(static_cast<unsigned char>(label[element.size()]));
+}
+
 bool store_site(StructureModel& model, const std::vector<std::string>& row, const AtomSiteColumns& c,
-                std::vector<CifSite>& sites, Messages& messages)
+                std::vector<CifSite>& sites, std::vector<std::string>& guessed, Messages& messages)
 {
     const std::string* labelText = cell_of(row, c.label >= 0 ? c.label : c.type);
     const std::string siteLabel = labelText != nullptr ? *labelText : std::string();
@@ -155,6 +164,9 @@ bool store_site(StructureModel& model, const std::vector<std::string>& row, cons
         messages.warning("cannot decode Label" + fromLabel.element);
     model.atomSymbol[n] = short_text(fromType.empty() ? fromLabel.element : fromType, kAtomSymbolLength);
     model.atomLabel[n] = short_text(fromLabel.label, kAtomLabelLength);
+    model.atomSiteLabel[n] = c.label >= 0 ? trim(siteLabel) : std::string();
+    if (fromType.empty() && fromLabel.decoded && reads_on_after_element(trim(siteLabel), fromLabel.element))
+        guessed.push_back(trim(siteLabel) + " (" + fromLabel.element + ")");
     model.atomX[n] = x;
     model.atomY[n] = y;
     model.atomZ[n] = z;
@@ -183,13 +195,21 @@ ReadStatus read_atom_sites(StructureModel& model, const CifBlockData& block, Mes
     }
     clear_tensors(model);
     std::vector<CifSite> sites;
+    std::vector<std::string> guessed;  // elements taken from labels that could mean another
     for (const auto& row : loop.rows) {
         if (model.atomCount == kMaxAtoms) {
             messages.warning("The number of atoms is > 400!");
             return ReadStatus::Failed;
         }
-        if (!store_site(model, row, columns, sites, messages))
+        if (!store_site(model, row, columns, sites, guessed, messages))
             return ReadStatus::Failed;
+    }
+    if (!guessed.empty()) {
+        std::string list;
+        for (const std::string& site : guessed)
+            list += (list.empty() ? "" : ", ") + site;
+        messages.warning("No _atom_site_type_symbol: the elements of the sites " + list +
+                         " are taken from their labels; give the type symbols if they are other elements");
     }
     read_cif_tensors(model, block, sites);
     return ReadStatus::Read;

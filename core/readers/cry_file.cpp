@@ -18,9 +18,7 @@ constexpr int kCryHeaderLines = 4; // title, system, group, cell
 void read_cry_header(StructureModel& model, const TextLines& lines)
 {
     model.title = lines[0];
-    model.crystalSystem = to_upper(slice(lines[1], 0, 4));
-    if (model.crystalSystem == "QUAD")
-        model.crystalSystem = "TETR";
+    model.crystalSystem = crystal_system_code(to_upper(slice(lines[1], 0, 4)));
     model.spaceGroupSymbol = trim(slice(lines[2], 0, kSymbolLength));
 }
 

@@ -47,6 +47,7 @@ OpenStatus run_reader(StructureModel& model, const OpenRequest& request, Message
 {
     const std::filesystem::path file = model.structureFileName;
     clear_tensors(model);  // only the readers that find tensors give them again
+    model.atomSiteLabel.fill(std::string());  // nor do all give site labels
     switch (request.format) {
     case kFormatCry:
         return status_of(read_cry_file(model, file, messages));

@@ -3,7 +3,7 @@
 //
 // The .cry layout has no room for them (every line after the cell is an atom), so they go into
 // <name>.ksp next to <name>.cry, written only when a setting differs from its default: a structure
-// without them is saved exactly as before and no companion is left. The companion is plain text,
+// without them is saved in the .cry layout alone and no companion is left. The companion is plain text,
 // one setting a line ("gauss 0.004 0 0.02 0"); lines whose first word is unknown are skipped, so
 // later settings can be added without breaking older readers. The refinement window's settings
 // follow on lines of their own ("refine-stages scale,background;zero,cell"), only when they differ

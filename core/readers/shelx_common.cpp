@@ -1,5 +1,6 @@
 #include "readers/shelx_common.hpp"
 
+#include "computation/cell_metric.hpp"
 #include "readers/reader_text.hpp"
 #include "readers/separate_label_digit.hpp"
 
@@ -14,6 +15,7 @@ namespace kalidos
 void set_shelx_atom_name(StructureModel& model, int n, const std::string& name)
 {
     std::string text = trim(name);
+    model.atomSiteLabel[n] = text;
     separate_label_digit(text);
     text = to_upper(text);
     model.atomSymbol[n] = trim(slice(text, 0, 2));
@@ -22,13 +24,12 @@ void set_shelx_atom_name(StructureModel& model, int n, const std::string& name)
 
 double b_from_anisotropic_u(const CellParameters& cell, const double u[6])
 {
-    constexpr double kDegree = 0.017453316741046884; // the program's degrees-to-radians factor
+    constexpr double kDegree = kDegreesToRadians;
     const double ca = std::cos(cell.alpha * kDegree), cb = std::cos(cell.beta * kDegree);
     const double cg = std::cos(cell.gamma * kDegree);
     const double sa = std::sin(cell.alpha * kDegree), sb = std::sin(cell.beta * kDegree);
     const double sg = std::sin(cell.gamma * kDegree);
-    const double volume =
-        cell.a * cell.b * cell.c * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+    const double volume = cell_volume(cell, kDegree);
     const double as = cell.b * cell.c * sa / volume, bs = cell.a * cell.c * sb / volume;
     const double cs = cell.a * cell.b * sg / volume;
     // Ueq = 1/3 Σij Uij a*i a*j (ai·aj): each cross term counts twice, with the direct angle only.

@@ -46,10 +46,8 @@ std::string crystal_system_of_cell(const CellParameters& cell)
 void system_from_cell(StructureModel& model)
 {
     const std::string system = crystal_system_of_cell(model.cell);
-    if (system == "QUAD")
-        model.crystalSystem = "TETR";
-    else if (!system.empty())
-        model.crystalSystem = system;
+    if (!system.empty())
+        model.crystalSystem = crystal_system_code(system);
 }
 
 } // namespace kalidos

@@ -12,7 +12,7 @@ namespace kalidos
 // rules (a ≠ b = c with right angles), in which case the caller keeps its system.
 std::string crystal_system_of_cell(const CellParameters& cell);
 
-// Sets `crystalSystem` from the cell ("QUAD" stored as "TETR"), or leaves it unchanged.
+// Sets `crystalSystem` from the cell (as crystal_system_code stores it), or leaves it unchanged.
 void system_from_cell(StructureModel& model);
 
 } // namespace kalidos

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "computation/displacement_tensor.hpp"
+#include "model/atom_names.hpp"
 #include "refinement/symmetry_constraints.hpp"
 
 namespace kalidos {
@@ -22,6 +23,20 @@ constexpr const char* kTensorNames[6] = {"U11", "U22", "U33", "U12", "U13", "U23
 constexpr double kStartSizeNm = 1000;       // a released size with none to start from
 constexpr double kStartStrainPercent = 0.01;  // a released strain starting at 0 has no slope
 constexpr double kStartAxial = 0.02;          // S/L or H/L: nor has an axial divergence at 0
+// Starts that barely change the diagram, for a stage tried again from where the one before ended.
+constexpr double kSmallSizeNm = 1e4;
+constexpr double kSmallStrainPercent = 1e-3;
+constexpr double kSmallAxial = 2e-3;
+// The physical ranges. Crystallites below a few nanometres give no diffraction peaks of their own;
+// microstrain beyond a few percent no crystal keeps. A cell moving 5 % or an angle 5° from its start
+// has found another structure's peaks.
+constexpr double kSmallestSizeNm = 2, kLargestSizeNm = 1e5;
+constexpr double kLargestStrainPercent = 3;
+constexpr double kCellReach = 0.05;
+constexpr double kAngleReachDegrees = 5;
+constexpr double kZeroReachDegrees = 3;
+constexpr double kDisplacementReachMm = 3;
+constexpr double kLowestB = -10, kHighestB = 50;  // Å², for a B running away
 
 struct Builder {
     ParameterTable& table;
@@ -79,14 +94,23 @@ void apply_ties(ParameterTable& table, int first, const ComponentTies& ties, con
     }
 }
 
+void guard_around(ModelParameter& row, double reach)
+{
+    row.lower = row.info.value - reach;
+    row.upper = row.info.value + reach;
+    row.guardLower = row.guardUpper = true;
+}
+
 void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
 {
     const ProfileSettings& p = m.profile;
     const bool tch = p.function == ProfileFunction::Tch;
     b.add("zero", "zero", "zero", -1, "", p.zeroShift, Quantity::Zero);
     b.last().step = 1e-4;
+    guard_around(b.last(), kZeroReachDegrees);
     b.add("displacement", "displacement", "displacement", -1, "", p.displacementMm, Quantity::Displacement);
     b.last().step = 1e-3;
+    guard_around(b.last(), kDisplacementReachMm);
     const double uvw[3] = {tch ? p.gaussU : m.u, tch ? p.gaussV : m.v, tch ? p.gaussW : m.w};
     const Quantity widths[3] = {Quantity::WidthU, Quantity::WidthV, Quantity::WidthW};
     const ProfileLimit* limits[3] = {&kGaussULimit, &kGaussVLimit, &kGaussWLimit};
@@ -96,6 +120,8 @@ void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
         if (tch) {  // the 50/50 profile's own U, V, W are only bound to give a positive width
             b.last().lower = limits[i]->low;
             b.last().upper = limits[i]->high;
+            b.last().guardUpper = true;
+            b.last().guardLower = limits[i]->low < 0;
         }
     }
     if (tch) {
@@ -105,6 +131,7 @@ void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
             row->step = 1e-5;
             row->lower = kLorentzXLimit.low;
             row->upper = kLorentzXLimit.high;
+            row->guardUpper = true;
         }
     }
     b.add("SL", "asymmetry", "SL", -1, "", p.axialSL, Quantity::AxialSL);
@@ -112,6 +139,7 @@ void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
     for (ModelParameter* row : {&b.table.rows[b.table.rows.size() - 2], &b.table.rows.back()}) {
         row->lower = kAxialLimit.low;
         row->upper = kAxialLimit.high;
+        row->guardUpper = true;
         // The axial-divergence copies of a peak change in number with S/L and H/L: a step of a
         // tenth of a usual value keeps those jumps small beside the change it measures.
         row->step = 2e-3;
@@ -122,6 +150,7 @@ void add_diagram(const StructureModel& m, int backgroundOrder, Builder& b)
         b.add("transparency", "asymmetry", "transparency", -1, "", p.transparency, Quantity::Transparency);
         b.last().lower = kTransparencyLimit.low;
         b.last().upper = kTransparencyLimit.high;
+        b.last().guardUpper = true;
         b.last().step = 1e-3;
     }
     for (int k = 0; k <= backgroundOrder; ++k) {
@@ -139,8 +168,9 @@ void add_cell(const StructureModel& m, int phase, Builder& b)
     for (int i = 0; i < 6; ++i) {
         b.add(phase_prefix(phase) + kCellNames[i], "cell", kCellNames[i], phase, "", values[i], Quantity::Cell);
         b.last().component = i;
-        b.last().lower = i < 3 ? 0.1 : 10;
-        b.last().upper = i < 3 ? 1e4 : 170;
+        b.last().lower = i < 3 ? values[i] * (1 - kCellReach) : std::max(10.0, values[i] - kAngleReachDegrees);
+        b.last().upper = i < 3 ? values[i] * (1 + kCellReach) : std::min(170.0, values[i] + kAngleReachDegrees);
+        b.last().guardLower = b.last().guardUpper = true;
         b.last().step = i < 3 ? 1e-5 : 1e-4;
     }
     apply_ties(b.table, first, lattice_ties(m), "fixed by the lattice system");
@@ -151,20 +181,27 @@ void add_phase(const StructureModel& m, int phase, Builder& b)
     const std::string p = phase_prefix(phase);
     b.add(p + "scale", "scale", "scale", phase, "", 0, Quantity::Scale);
     b.last().analytic = true;
+    b.last().lower = 0;  // no phase is present at a negative weight
     add_cell(m, phase, b);
     b.add(p + "size", "size", "size", phase, "", m.profile.sizeNm, Quantity::Size);
-    b.last().lower = 1;
-    b.last().upper = 1e6;
+    b.last().lower = kSmallestSizeNm;
+    b.last().upper = kLargestSizeNm;
+    b.last().guardLower = true;
     b.add(p + "strain", "strain", "strain", phase, "", m.profile.strainPercent, Quantity::Strain);
     b.last().lower = 0;
-    b.last().upper = 10;
+    b.last().upper = kLargestStrainPercent;
+    b.last().guardUpper = true;
     b.last().step = 1e-4;
     b.add(p + "r", "preferred", "r", phase, "", m.sample.preferred.ratio, Quantity::MarchDollase);
     b.last().lower = 0.05;
     b.last().upper = 20;
+    b.last().guardLower = b.last().guardUpper = true;
     b.last().step = 1e-4;
     b.add(p + "B", "overall", "B", phase, "", 0, Quantity::OverallB);
     b.last().analytic = true;
+    b.last().lower = kLowestB;
+    b.last().upper = kHighestB;
+    b.last().guardLower = b.last().guardUpper = true;
 }
 
 void add_atom(const StructureModel& m, int phase, int n, const std::string& atom, Builder& b)
@@ -179,12 +216,16 @@ void add_atom(const StructureModel& m, int phase, int n, const std::string& atom
     apply_ties(b.table, first, position_ties(m, n), "fixed by the site symmetry");
     const bool tensor = uses_tensor(m, n);
     b.add(p + "B:" + atom, "biso", "B", phase, atom, m.atomB[n], Quantity::Biso);
+    b.last().lower = std::min(kLowestB, m.atomB[n]);
+    b.last().upper = std::max(kHighestB, m.atomB[n]);
+    b.last().guardLower = b.last().guardUpper = true;
     if (tensor) {
         b.last().fixed = true;
         b.last().info.constraint = "from the anisotropic tensor";
     }
     b.add(p + "occ:" + atom, "occupancy", "occ", phase, atom, m.atomPopulation[n], Quantity::Occupancy);
     b.last().lower = 0;
+    b.last().upper = std::max(1.0, m.atomPopulation[n]);  // a site is at most full
     if (tensor) {
         const int firstU = static_cast<int>(b.table.rows.size());
         for (int i = 0; i < 6; ++i) {
@@ -309,12 +350,9 @@ std::vector<std::string> atom_names(const StructureModel& m)
         for (const char c : m.atomLabel[n])
             if (!std::isspace(static_cast<unsigned char>(c)))
                 label += c;
-        std::string name = element + label;
-        if (std::find(names.begin(), names.end(), name) != names.end() || name.empty())
-            name += "#" + std::to_string(n);
-        names.push_back(name);
+        names.push_back(element + label);
     }
-    return names;
+    return unique_atom_names(names, m, "#");
 }
 
 std::string build_parameter_table(const RefinementRequest& request, ParameterTable& table)
@@ -349,16 +387,15 @@ bool group_known(const std::string& group)
                        [&](const char* g) { return group == g; });
 }
 
-// A released size, strain or axial divergence at 0 has nothing to start from: it starts from a
-// small value.
-void give_start(ModelParameter& row)
+// A released size, strain or axial divergence at 0 has nothing to start from.
+void give_start(ModelParameter& row, bool small)
 {
     if (row.quantity == Quantity::Size && !(row.info.value > 0))
-        row.info.value = kStartSizeNm;
+        row.info.value = small ? kSmallSizeNm : kStartSizeNm;
     if (row.quantity == Quantity::Strain && !(row.info.value > 0))
-        row.info.value = kStartStrainPercent;
+        row.info.value = small ? kSmallStrainPercent : kStartStrainPercent;
     if ((row.quantity == Quantity::AxialSL || row.quantity == Quantity::AxialHL) && !(row.info.value > 0))
-        row.info.value = kStartAxial;
+        row.info.value = small ? kSmallAxial : kStartAxial;
 }
 
 std::string release_token(const std::string& token, ParameterTable& t, std::set<int>& released)
@@ -372,6 +409,7 @@ std::string release_token(const std::string& token, ParameterTable& t, std::set<
         const ModelParameter& row = t.rows[static_cast<std::size_t>(named)];
         if (row.fixed || !row.ties.empty())
             return token + " cannot be refined: " + row.info.constraint;
+        t.rows[static_cast<std::size_t>(named)].named = true;
         rows.push_back(named);
     } else if (group_known(group)) {
         bool exists = false;
@@ -389,11 +427,9 @@ std::string release_token(const std::string& token, ParameterTable& t, std::set<
     } else {
         return "unknown parameter or group " + token;
     }
-    for (const int r : rows) {
+    for (const int r : rows)
         if (!released.insert(r).second)
             return t.rows[static_cast<std::size_t>(r)].info.name + " is named twice";
-        give_start(t.rows[static_cast<std::size_t>(r)]);
-    }
     return {};
 }
 
@@ -415,6 +451,24 @@ std::string release_stages(const RefinementRequest& request, std::size_t stage, 
                            std::any_of(row.ties.begin(), row.ties.end(),
                                        [&](const Tie& tie) { return set.count(tie.master) > 0; });
     return {};
+}
+
+void give_start_values(ParameterTable& table, const std::vector<int>& rows, bool small)
+{
+    for (const int r : rows)
+        give_start(table.rows[static_cast<std::size_t>(r)], small);
+}
+
+int on_bound(const ModelParameter& row)
+{
+    const double v = row.info.value;
+    return v <= row.lower ? -1 : v >= row.upper ? 1 : 0;
+}
+
+bool on_guard(const ModelParameter& row)
+{
+    const int bound = on_bound(row);
+    return (bound < 0 && row.guardLower) || (bound > 0 && row.guardUpper);
 }
 
 }  // namespace kalidos

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "refinement/least_squares.hpp"
+#include "fitting/least_squares.hpp"
 #include "refinement/refinement.hpp"
 
 namespace kalidos {
@@ -31,6 +31,11 @@ struct ModelParameter {
     bool fixed = false;        // cannot change (symmetry, lattice); info.constraint says why
     std::vector<Tie> ties;     // not empty: follows its masters
     double lower = -1e300, upper = 1e300;
+    // A bound a value may rest on as an answer (a scale of 0, a full site) is natural; a guard bound is
+    // reached only by a fit that has left the region where the model means something (a cell 5 %
+    // from where it started, a crystallite of 2 nm).
+    bool guardLower = false, guardUpper = false;
+    bool named = false;        // released by its own name rather than with its group
     double step = 1e-6;        // for the derivatives the model does not give
     double largestShift = 1e300;  // the most a cycle may move it
     bool analytic = false;     // the model gives its derivative
@@ -56,5 +61,14 @@ std::vector<std::string> atom_names(const StructureModel& model);
 // refused: unknown, named twice, tied or fixed (with the reason), a group no phase has.
 std::string release_stages(const RefinementRequest& request, std::size_t stage, ParameterTable& table,
                            std::vector<int>& released);
+
+// A released size, strain or axial divergence at 0 has no slope to start from: these rows are given
+// a usual value (`small`: one that barely changes the diagram).
+void give_start_values(ParameterTable& table, const std::vector<int>& rows, bool small = false);
+
+// Whether the row's value rests on a bound: −1 its lower, +1 its upper, 0 neither.
+int on_bound(const ModelParameter& row);
+// Whether it rests on a guard bound.
+bool on_guard(const ModelParameter& row);
 
 }  // namespace kalidos

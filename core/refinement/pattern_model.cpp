@@ -13,6 +13,24 @@ namespace {
 // Reflections this far beyond the points (degrees 2θ) still reach them with their tails, and the
 // cell may move them in.
 constexpr double kReflectionMargin = 5;
+constexpr int kWidthChecks = 64;  // angles of the range at which the widths must be positive
+constexpr double kHalfDegree = 3.141592653589793 / 360;
+
+// The peak width must be positive at every angle of the range, not only where reflections lie now:
+// widths that vanish between them mean nothing, and the cell would move reflections there. The
+// Gaussian width² is quadratic in tan θ: besides a grid of angles its vertex is checked.
+bool widths_positive(const StructureModel& m, double low, double high)
+{
+    for (int i = 0; i <= kWidthChecks; ++i)
+        if (peak_width_refusal(m, low + (high - low) * i / kWidthChecks))
+            return false;
+    const bool tch = m.profile.function == ProfileFunction::Tch;
+    const double u = tch ? m.profile.gaussU : m.u, v = tch ? m.profile.gaussV : m.v;
+    if (!(u > 0))
+        return true;
+    const double vertex = 2 * std::atan(-v / (2 * u)) / (2 * kHalfDegree);
+    return !(vertex > low && vertex < high) || !peak_width_refusal(m, vertex);
+}
 
 int slot_of(const ModelParameter& row)
 {
@@ -156,8 +174,6 @@ bool PatternModel::build_terms(PhaseState& phase) const
             if (!usable(t))
                 return false;
             phase.unitTerms.push_back(t);
-            phase.unitTerms.back().halfWidth *= broadening_;
-            phase.unitTerms.back().height /= broadening_;
         }
     }
     phase.firstTerm.push_back(phase.unitTerms.size());
@@ -215,7 +231,9 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
             phase.intensityKey = std::move(key);
             phase.slopesKey.clear();
         }
-        if (!build_terms(phase))
+        const double low = std::max(points_.interval.low - kReflectionMargin, 0.01);
+        const double high = std::min(points_.interval.high + kReflectionMargin, 179.99);
+        if (!widths_positive(*phase.model, low, high) || !build_terms(phase))
             return false;
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)
@@ -288,8 +306,8 @@ void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_
         jacobian.col(static_cast<Eigen::Index>(columns[c])) = phase.scale * values.col(static_cast<Eigen::Index>(c));
 }
 
-void PatternModel::derivatives(std::span<const double> values, std::span<const double> model,
-                               Eigen::MatrixXd& jacobian, std::vector<char>& analytic)
+void PatternModel::derivatives(std::span<const double>, std::span<const double>, Eigen::MatrixXd& jacobian,
+                               std::vector<char>& analytic)
 {
     const bool atomVariables = std::any_of(variables_.begin(), variables_.end(), [&](int r) {
         return slot_of(table_.rows[static_cast<std::size_t>(r)]) >= 0;
@@ -300,14 +318,11 @@ void PatternModel::derivatives(std::span<const double> values, std::span<const d
             phase.slopesKey = phase.intensityKey;
         }
     std::vector<std::vector<std::size_t>> structural(phases_.size());
-    std::vector<std::size_t> differenced;
     for (std::size_t j = 0; j < variables_.size(); ++j) {
         const ModelParameter& row = table_.rows[static_cast<std::size_t>(variables_[j])];
         const auto column = static_cast<Eigen::Index>(j);
-        if (!analytic_variable(j)) {
-            differenced.push_back(j);
-            continue;
-        }
+        if (!analytic_variable(j))
+            continue;  // the solver differences it
         analytic[j] = 1;
         if (row.quantity == Quantity::Background) {
             for (std::size_t i = 0; i < points_.size(); ++i)
@@ -323,34 +338,6 @@ void PatternModel::derivatives(std::span<const double> values, std::span<const d
     for (std::size_t p = 0; p < phases_.size(); ++p)
         if (!structural[p].empty())
             structure_columns(p, structural[p], jacobian);
-    for (const std::size_t j : differenced)
-        analytic[j] = difference_column(values, model, j, jacobian);
-}
-
-// Central differences, or one-sided ones where a width would become impossible on one side: a fit
-// that has pressed a width against its limit still knows the way back. (Forward differences alone,
-// at half the cost, send the cell of a search over few reflections astray.)
-bool PatternModel::difference_column(std::span<const double> values, std::span<const double> model, std::size_t j,
-                                     Eigen::MatrixXd& jacobian)
-{
-    const FreeVariable v = free_variable(table_.rows[static_cast<std::size_t>(variables_[j])]);
-    std::vector<double> shifted(values.begin(), values.end());
-    std::vector<double> up(points_.size()), down(points_.size());
-    const double high = std::min(values[j] + v.step, v.upper), low = std::max(values[j] - v.step, v.lower);
-    shifted[j] = high;
-    const bool upOk = high > values[j] && evaluate(shifted, up);
-    shifted[j] = low;
-    const bool downOk = low < values[j] && evaluate(shifted, down);
-    if (!upOk && !downOk)
-        return false;  // no slope to be had on either side: the solver holds the variable
-    if (!upOk)
-        up.assign(model.begin(), model.end());
-    if (!downOk)
-        down.assign(model.begin(), model.end());
-    const double width = (upOk ? high : values[j]) - (downOk ? low : values[j]);
-    for (std::size_t i = 0; i < up.size(); ++i)
-        jacobian(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j)) = (up[i] - down[i]) / width;
-    return true;
 }
 
 }  // namespace kalidos

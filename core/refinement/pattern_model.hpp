@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "comparison/fit_points.hpp"
 #include "computation/pattern_grid.hpp"
-#include "refinement/least_squares.hpp"
+#include "fitting/fit_points.hpp"
+#include "fitting/least_squares.hpp"
 #include "refinement/parameter_table.hpp"
 #include "refinement/phase_intensities.hpp"
 
@@ -58,10 +58,6 @@ public:
     // The model at every row value of the table (after evaluate, the last evaluation's).
     bool evaluate_rows(const std::vector<double>& rows, std::span<double> model);
 
-    // Every peak `factor` times as wide at the same area (1: as the profile says). Wide peaks let
-    // the cell and zero shift find their way from a start further off than a peak width.
-    void set_broadening(double factor) { broadening_ = factor; }
-
     const FitPoints& points() const { return points_; }
     const std::vector<PhaseState>& phases() const { return phases_; }
     std::vector<double> background() const;
@@ -74,8 +70,6 @@ private:
     bool analytic_variable(std::size_t j) const;
     std::vector<double> reflection_slopes(std::size_t j, const PhaseState& phase) const;
     void structure_columns(std::size_t p, const std::vector<std::size_t>& columns, Eigen::MatrixXd& jacobian) const;
-    bool difference_column(std::span<const double> values, std::span<const double> model, std::size_t j,
-                           Eigen::MatrixXd& jacobian);
 
     const RefinementRequest& request_;
     const FitPoints& points_;
@@ -84,7 +78,6 @@ private:
     std::vector<double> backgroundCoefficients_;
     std::vector<int> variables_;
     std::vector<std::vector<std::pair<int, double>>> moves_;
-    double broadening_ = 1;
 };
 
 }  // namespace kalidos

@@ -14,6 +14,7 @@
 #include "computation/scattering.hpp"
 #include "computation/site_multiplicity.hpp"
 #include "computation/structure_factor.hpp"
+#include "ui/messages.hpp"  // for SilentMessages
 
 namespace kalidos {
 namespace {
@@ -24,14 +25,6 @@ using Complex = std::complex<double>;
 constexpr double kRadiansToTwoTheta = 114.5914;
 constexpr double kTwoPiSquared = 19.739208802178716;
 constexpr int kPairs[6][2] = {{0, 0}, {1, 1}, {2, 2}, {0, 1}, {0, 2}, {1, 2}};
-
-class SilentMessages : public Messages {
-public:
-    void warning(const std::string& text) override { last = text; }
-    void beep() override {}
-    Answer ask(const std::string&) override { return Answer::No; }
-    std::string last;
-};
 
 // Per atom: its images per operator of the table times the structure-factor scale K, as the
 // calculation weighs each atom (atomMultiplicity·K at population 1).

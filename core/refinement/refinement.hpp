@@ -7,8 +7,9 @@
 //   phase p        p::scale, p::a, p::b, p::c, p::alpha, p::beta, p::gamma, p::size, p::strain,
 //                  p::r (March–Dollase), p::B (overall B)
 //   atom of p      p::x:Al1, p::y:Al1, p::z:Al1, p::B:Al1, p::occ:Al1, p::U11:Al1 … p::U23:Al1
-// The atom's name is its element and label as the structure gives them (Al + 1); an atom whose
-// name another atom of the phase already has gets #n after it (n its 1-based row).
+// The atom's name is its element and label as the structure gives them (Al + 1); in a phase where
+// two atoms would share one, the atoms take the file's own site labels ("Oa1", "Ob1"), and those
+// without one all but the first get #n after it (n its 1-based row).
 #pragma once
 
 #include <atomic>      // for the stop flag
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "model/agreement.hpp"         // for FittedValue
+#include "fitting/least_squares.hpp"  // for FitOutcome
 #include "model/measured_diagram.hpp"  // for MeasuredScan
 #include "model/structure_model.hpp"
 
@@ -76,6 +78,7 @@ struct RefinementParameter {
     double shift = 0;       // of the last cycle
     bool refined = false;   // released by a stage (or tied to one that was)
     bool held = false;      // released but not determined by the data: kept at its value
+    int limit = 0;          // −1 resting on its lower bound, +1 on its upper one: no su
     // Why it cannot be released ("fixed by symmetry: y = x"), or how a constraint ties it
     // ("= 0::x:Fe1"); empty for a free parameter.
     std::string constraint;
@@ -89,9 +92,11 @@ struct CycleFigures {
 struct RefinementStage {
     std::vector<std::string> released;  // as the request named them
     int cycles = 0;
-    bool converged = false;
-    bool stopped = false;  // the stop flag ended it
-    std::vector<std::string> notes;  // held parameters, no convergence
+    FitOutcome outcome = FitOutcome::Converged;
+    bool converged = false;  // outcome == Converged
+    bool stopped = false;    // the stop flag ended it
+    double chi2 = 0;         // at its end: never above the stage's before
+    std::vector<std::string> notes;  // held parameters, retries, how it ended
     std::vector<CycleFigures> figures;
 };
 
@@ -127,6 +132,8 @@ struct RefinementCurves {
 };
 
 struct RefinementResult {
+    FitOutcome outcome = FitOutcome::Converged;  // the last stage's, or stopped
+    std::vector<std::string> notes;  // of the whole refinement: where it started, what is on a limit
     std::vector<RefinementStage> stages;
     int stage = 0, cycle = 0;  // where a progress report stands (1-based); the last at the end
     double rp = 0, rwp = 0, rexp = 0, chi2 = 0;

@@ -7,25 +7,6 @@
 
 namespace kalidos {
 
-Figures conventional_figures(const FitPoints& points, std::span<const double> calculated, int parameters)
-{
-    double wrr = 0, wyy = 0, absolute = 0, observed = 0;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const double yo = points.observed[i], w = points.weight[i], r = yo - calculated[i];
-        wrr += w * r * r;
-        wyy += w * yo * yo;
-        absolute += std::fabs(r);
-        observed += std::fabs(yo);
-    }
-    const double freedom = static_cast<double>(points.size()) - parameters;
-    Figures f;
-    f.rp = observed > 0 ? absolute / observed : 0;
-    f.rwp = wyy > 0 ? std::sqrt(wrr / wyy) : 0;
-    f.rexp = wyy > 0 && freedom > 0 ? std::sqrt(freedom / wyy) : 0;
-    f.chi2 = freedom > 0 ? wrr / freedom : 0;
-    return f;
-}
-
 double bragg_r(const PatternModel& model, std::size_t p, std::span<const double> calculated)
 {
     const FitPoints& points = model.points();

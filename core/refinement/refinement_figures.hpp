@@ -1,4 +1,5 @@
-// The figures of merit of a refinement by their conventional definitions, and its curves.
+// The figures of a refinement beyond the figures of merit of every fit (fitting/figures_of_merit.hpp):
+// each phase's R_Bragg, and the curves.
 #pragma once
 
 #include <span>
@@ -7,14 +8,6 @@
 #include "refinement/pattern_model.hpp"
 
 namespace kalidos {
-
-struct Figures {
-    double rp = 0, rwp = 0, rexp = 0, chi2 = 0;
-};
-
-// Rp = Σ|yo − yc| / Σ yo, Rwp = √(Σ w(yo − yc)² / Σ w yo²), Rexp = √((N − P) / Σ w yo²),
-// χ² = Σ w(yo − yc)² / (N − P), over the points used.
-Figures conventional_figures(const FitPoints& points, std::span<const double> calculated, int parameters);
 
 // R_Bragg of phase p: Σ|I_obs − I_calc| / Σ I_obs over its reflections (both wavelengths of a
 // reflection counted together), I_obs apportioned from the observed points as the calculated

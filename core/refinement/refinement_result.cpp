@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "computation/cell_content.hpp"
+#include "computation/cell_metric.hpp"
 #include "computation/displacement_tensor.hpp"
-#include "mixture/cell_content.hpp"
+#include "computation/weight_fractions.hpp"
+#include "fitting/figures_of_merit.hpp"
 #include "refinement/refinement_figures.hpp"
 
 namespace kalidos {
@@ -56,36 +59,58 @@ double RefinementSession::weighted_squares()
     return sum;
 }
 
-CycleFigures RefinementSession::cycle_figures(const std::vector<int>& rows, const CycleReport& cycle)
+double RefinementSession::chi2(int parameters)
+{
+    std::vector<double> rows, y(points.size());
+    for (const ModelParameter& row : table.rows)
+        rows.push_back(row.info.value);
+    if (!model->evaluate_rows(rows, y))
+        return INFINITY;
+    return figures_of_merit(points.observed, y, points.figureWeight, parameters).chi2;
+}
+
+CycleFigures RefinementSession::cycle_figures(const CycleReport& cycle)
 {
     std::vector<double> y(points.size());
     model->evaluate_rows(model->row_values(cycle.values), y);
-    const Figures f = conventional_figures(points, y, static_cast<int>(rows.size()));
+    const Figures f = figures_of_merit(points.observed, y, points.figureWeight, cycle.freeVariables);
     return CycleFigures{cycle.cycle, f.rp, f.rwp, f.chi2};
 }
 
-double RefinementSession::propagated_su(const std::map<int, double>& gradient) const
+// The gradient over the table's rows as one over the variables: each variable moves its rows.
+std::vector<double> RefinementSession::variable_gradient(const std::map<int, double>& gradient) const
 {
-    const std::size_t n = variableSu_.size();
-    std::vector<double> a(n, 0.0);
-    for (std::size_t j = 0; j < n; ++j)
+    std::vector<double> a(variableSu_.size(), 0.0);
+    for (std::size_t j = 0; j < a.size(); ++j)
         for (const auto& [row, coefficient] : model->moved_by(j)) {
             const auto found = gradient.find(row);
             if (found != gradient.end())
                 a[j] += found->second * coefficient;
         }
+    return a;
+}
+
+double RefinementSession::propagated_covariance(const std::map<int, double>& first,
+                                                const std::map<int, double>& second) const
+{
+    const std::vector<double> a = variable_gradient(first), b = variable_gradient(second);
     double sum = 0;
-    for (std::size_t j = 0; j < n; ++j) {
+    for (std::size_t j = 0; j < a.size(); ++j) {
         if (a[j] == 0)
             continue;
         if (!covariance_) {
-            sum += a[j] * a[j] * variableSu_[j] * variableSu_[j];
+            sum += a[j] * b[j] * variableSu_[j] * variableSu_[j];
             continue;
         }
-        for (std::size_t k = 0; k < n; ++k)
-            sum += a[j] * a[k] * (*covariance_)(static_cast<Eigen::Index>(j), static_cast<Eigen::Index>(k));
+        for (std::size_t k = 0; k < b.size(); ++k)
+            sum += a[j] * b[k] * (*covariance_)(static_cast<Eigen::Index>(j), static_cast<Eigen::Index>(k));
     }
-    return std::sqrt(std::max(sum, 0.0));
+    return sum;
+}
+
+double RefinementSession::propagated_su(const std::map<int, double>& gradient) const
+{
+    return std::sqrt(std::max(propagated_covariance(gradient, gradient), 0.0));
 }
 
 void RefinementSession::fill(const std::vector<int>& rows, const LeastSquaresResult* fit, const CycleReport* cycle,
@@ -107,6 +132,9 @@ void RefinementSession::fill(const std::vector<int>& rows, const LeastSquaresRes
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         RefinementParameter p = table.rows[r].info;
         p.value = values[r];
+        ModelParameter at = table.rows[r];
+        at.info.value = values[r];
+        p.limit = p.refined && !p.held ? on_bound(at) : 0;
         p.su = p.refined ? propagated_su({{static_cast<int>(r), 1.0}}) : 0;
         p.shift = 0;
         for (std::size_t j = 0; shifts && j < rows.size() && j < shifts->shifts.size(); ++j)
@@ -115,10 +143,10 @@ void RefinementSession::fill(const std::vector<int>& rows, const LeastSquaresRes
                     p.shift += coefficient * shifts->shifts[j];
         out.parameters.push_back(p);
     }
-    int freeCount = 0;
-    for (std::size_t j = 0; j < rows.size(); ++j)
-        freeCount += !(fit && j < fit->held.size() && fit->held[j]);
-    const Figures f = conventional_figures(points, y, freeCount);
+    int freeCount = cycle ? cycle->freeVariables : static_cast<int>(rows.size());
+    for (std::size_t j = 0; !cycle && fit && j < rows.size() && j < fit->held.size(); ++j)
+        freeCount -= fit->held[j] != 0;
+    const Figures f = figures_of_merit(points.observed, y, points.figureWeight, freeCount);
     out.rp = f.rp, out.rwp = f.rwp, out.rexp = f.rexp, out.chi2 = f.chi2;
     out.points = static_cast<int>(points.size());
     out.refinedCount = freeCount;
@@ -162,12 +190,13 @@ void RefinementSession::fill_phases(const std::vector<double>& values, std::span
                 double* c[6] = {&moved.a, &moved.b, &moved.c, &moved.alpha, &moved.beta, &moved.gamma};
                 const double h = 1e-6 * std::max(1.0, std::fabs(values[r]));
                 *c[row.component] += h;
-                volumeGradient[static_cast<int>(r)] = (cell_volume(moved) - cell_volume(m.cell)) / h;
+                volumeGradient[static_cast<int>(r)] =
+                    (cell_volume(moved, kExactDegreesToRadians) - cell_volume(m.cell, kExactDegreesToRadians)) / h;
             } else if (row.atom > 0) {
                 fill_atom_value(value, row, phase.atoms[static_cast<std::size_t>(row.atom - 1)]);
             }
         }
-        phase.volume = FittedValue{cell_volume(m.cell), propagated_su(volumeGradient)};
+        phase.volume = FittedValue{cell_volume(m.cell, kExactDegreesToRadians), propagated_su(volumeGradient)};
         for (int n = 1; n <= m.atomCount; ++n)
             if (uses_tensor(m, n))
                 phase.refined.atomB[n] = b_equivalent(m.cell, m.atomAnisotropic[n]);
@@ -176,19 +205,20 @@ void RefinementSession::fill_phases(const std::vector<double>& values, std::span
         if (cell_content(m, content, unknown))
             zmv[p] = content.zmv();
     }
-    // Hill and Howard: w_p = S_p·(ZMV)_p / Σ S_i·(ZMV)_i, with its su from the scales' covariance.
+    // The fractions when every phase's content is known and the scales are positive on the whole.
+    std::vector<double> scales;
     double total = 0;
-    for (std::size_t p = 0; p < count; ++p)
-        total += out.phases[p].scale.value * zmv[p];
+    for (std::size_t p = 0; p < count; ++p) {
+        scales.push_back(out.phases[p].scale.value);
+        total += scales[p] * zmv[p];
+    }
     if (!(total > 0) || std::find(zmv.begin(), zmv.end(), 0.0) != zmv.end())
         return;
-    for (std::size_t p = 0; p < count; ++p) {
-        const double w = out.phases[p].scale.value * zmv[p] / total;
-        std::map<int, double> gradient;
-        for (std::size_t i = 0; i < count; ++i)
-            gradient[scaleRow[i]] = ((i == p ? zmv[i] : 0.0) - w * zmv[i]) / total;
-        out.phases[p].fraction = FittedValue{w, propagated_su(gradient)};
-    }
+    const std::vector<FittedValue> fractions = weight_fractions(zmv, scales, [&](std::size_t i, std::size_t j) {
+        return propagated_covariance({{scaleRow[i], 1.0}}, {{scaleRow[j], 1.0}});
+    });
+    for (std::size_t p = 0; p < count; ++p)
+        out.phases[p].fraction = fractions[p];
 }
 
 }  // namespace kalidos

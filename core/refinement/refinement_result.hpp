@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "refinement/pattern_model.hpp"
@@ -19,6 +20,8 @@ struct RefinementSession {
     std::unique_ptr<PatternModel> model;
     LeastSquaresResult last;    // of the last stage made (or of the scales and background at the start)
     std::vector<int> lastRows;  // its variables' rows
+    std::set<int> released;     // the rows the stages made so far released
+
 
     // Takes the values of a finished fit over the variables `rows` into the table.
     void accept(const std::vector<int>& rows, const LeastSquaresResult& fit);
@@ -26,8 +29,11 @@ struct RefinementSession {
     // Σ w(yo − yc)² over every point at the values of the table.
     double weighted_squares();
 
-    // Rp, Rwp and χ² after a cycle of the variables `rows`.
-    CycleFigures cycle_figures(const std::vector<int>& rows, const CycleReport& cycle);
+    // χ² at the values of the table with `parameters` refined.
+    double chi2(int parameters);
+
+    // Rp, Rwp and χ² after a cycle of the fit under way.
+    CycleFigures cycle_figures(const CycleReport& cycle);
 
     // The result as it stands: after `cycle` of the fit under way (null: the values of the table,
     // with the covariance of `fit`).
@@ -35,8 +41,10 @@ struct RefinementSession {
               RefinementResult& out);
 
 private:
-    // √(gᵀ·C·g) for the gradient g over the table's rows, C the covariance of the variables (or
-    // their su alone when there is none).
+    // gᵀ·C·h for the gradients g and h over the table's rows, C the covariance of the variables (or
+    // their su alone when there is none); √(gᵀ·C·g) for one gradient.
+    std::vector<double> variable_gradient(const std::map<int, double>& gradient) const;
+    double propagated_covariance(const std::map<int, double>& first, const std::map<int, double>& second) const;
     double propagated_su(const std::map<int, double>& gradient) const;
     void fill_phases(const std::vector<double>& rows, std::span<const double> calculated, RefinementResult& out);
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <sstream>
 
-#include "refinement_output/cif_number.hpp"
 #include "refinement_output/site_labels.hpp"
+#include "util/su_text.hpp"
 
 namespace kalidos {
 namespace {
@@ -126,6 +126,12 @@ void write_figures(std::ostream& out, const RefinementFigures& f)
     out << "_refine_ls_goodness_of_fit_all " << value_su_text(std::sqrt(std::max(f.chi2, 0.0)), 0, 5) << '\n';
     if (f.rBragg)
         out << "_refine_ls_R_I_factor " << value_su_text(*f.rBragg, 0, 5) << '\n';
+    if (f.notes.empty())
+        return;
+    out << "_refine_special_details\n;\n";
+    for (const std::string& note : f.notes)  // a line beginning with ';' would end the text field
+        out << (note.starts_with(";") ? " " : "") << note << '\n';
+    out << ";\n";
 }
 
 }  // namespace

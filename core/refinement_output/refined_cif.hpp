@@ -25,6 +25,8 @@ struct RefinementFigures {
     int points = 0, parameters = 0;
     double rp = 0, rwp = 0, rexp = 0, chi2 = 0;  // fractions; χ² reduced
     std::optional<double> rBragg;                // this phase's
+    // How the refinement ended and what it says of its values (held, on a bound, negative B).
+    std::vector<std::string> notes;
 };
 
 // The CIF text of `model` (space group applied) as data block `blockName`: every operator of the

@@ -19,6 +19,16 @@ StructureUncertainties refined_phase_uncertainties(const RefinedPhase& phase)
     return su;
 }
 
+RefinementFigures refined_phase_figures(const RefinementResult& r, std::size_t p)
+{
+    RefinementFigures figures{r.points, r.refinedCount, r.rp, r.rwp, r.rexp, r.chi2, r.phases.at(p).rBragg, {}};
+    figures.notes.push_back(std::string("Refinement ") + outcome_text(r.outcome));
+    figures.notes.insert(figures.notes.end(), r.notes.begin(), r.notes.end());
+    for (const RefinementStage& stage : r.stages)
+        figures.notes.insert(figures.notes.end(), stage.notes.begin(), stage.notes.end());
+    return figures;
+}
+
 std::string refined_phase_file_name(const std::string& chosen, std::size_t p, std::size_t count)
 {
     if (count == 1)

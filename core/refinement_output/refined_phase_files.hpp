@@ -13,6 +13,9 @@ namespace kalidos {
 // when they cannot be matched to the model's rows.
 StructureUncertainties refined_phase_uncertainties(const RefinedPhase& phase);
 
+// The figures of the refinement for phase p's CIF, with its outcome and notes.
+RefinementFigures refined_phase_figures(const RefinementResult& result, std::size_t p);
+
 // The CIF of phase p (0-based) of `count`: `chosen` itself for one phase, else "<stem>_<p+1><ext>".
 std::string refined_phase_file_name(const std::string& chosen, std::size_t p, std::size_t count);
 

@@ -1,21 +1,13 @@
 #include "refinement_output/refinement_listing.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <sstream>
 
-#include "refinement_output/cif_number.hpp"
 #include "util/pascal_format.hpp"
+#include "util/su_text.hpp"
 
 namespace kalidos {
 namespace {
-
-std::string general(double value, int width)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%*.6g", width, value);
-    return text;
-}
 
 std::string percent(double r) { return fmt_fixed(100 * r, 7, 2) + "%"; }
 
@@ -27,11 +19,11 @@ std::string padded(const std::string& text, std::size_t width)
 void write_cycle(std::ostream& out, const CycleRecord& c)
 {
     out << "Cycle " << fmt_int(c.cycle, 3) << "   Rp=" << percent(c.rp) << "  Rwp=" << percent(c.rwp)
-        << "  Chi2=" << general(c.chi2, 10) << '\n';
+        << "  Chi2=" << fmt_general(c.chi2, 6, 10) << '\n';
     out << "  Parameter                    Value          Shift             su   Shift/su\n";
     for (const ParameterState& p : c.parameters) {
-        out << "  " << padded(p.name, 22) << general(p.value, 14) << ' ' << general(p.shift, 14) << ' '
-            << general(p.su, 14);
+        out << "  " << padded(p.name, 22) << fmt_general(p.value, 6, 14) << ' ' << fmt_general(p.shift, 6, 14) << ' '
+            << fmt_general(p.su, 6, 14);
         if (p.held)
             out << "   held";
         else if (p.su > 0)
@@ -50,7 +42,7 @@ void write_stage(std::ostream& out, std::size_t s, const RefinementStage& stage,
         if (c.stage == static_cast<int>(s + 1))
             write_cycle(out, c);
     out << "Stage " << s + 1 << ": " << stage.cycles << (stage.cycles == 1 ? " cycle, " : " cycles, ")
-        << (stage.converged ? "converged" : stage.stopped ? "stopped" : "not converged") << '\n';
+        << outcome_text(stage.outcome) << ", chi2 " << fmt_general(stage.chi2, 6, 10) << '\n';
     for (const std::string& note : stage.notes)
         out << "  " << note << '\n';
 }
@@ -61,11 +53,19 @@ void write_final(std::ostream& out, const RefinementResult& r)
     out << "  Parameter                    Start          Value(su)\n";
     for (const RefinementParameter& p : r.parameters)
         if (p.refined)
-            out << "  " << padded(p.name, 22) << general(p.start, 14) << "   " << value_su_text(p.value, p.su, 6)
-                << (p.held ? "   held" : p.constraint.empty() ? "" : "   " + p.constraint) << '\n';
+            out << "  " << padded(p.name, 22) << fmt_general(p.start, 6, 14) << "   " << value_su_text(p.value, p.su, 6)
+                << (p.held                ? "   held"
+                    : p.limit < 0         ? "   on its lower bound"
+                    : p.limit > 0         ? "   on its upper bound"
+                    : p.constraint.empty() ? ""
+                                          : "   " + p.constraint)
+                << '\n';
+    out << "\nRefinement: " << outcome_text(r.outcome) << '\n';
+    for (const std::string& note : r.notes)
+        out << "  " << note << '\n';
     out << "\nPoints: " << r.points << "  Refined parameters: " << r.refinedCount << '\n';
     out << "Rp=" << percent(r.rp) << "  Rwp=" << percent(r.rwp) << "  Rexp=" << percent(r.rexp)
-        << "  Chi2=" << general(r.chi2, 10) << '\n';
+        << "  Chi2=" << fmt_general(r.chi2, 6, 10) << '\n';
     for (std::size_t p = 0; p < r.phases.size(); ++p) {
         const RefinedPhase& phase = r.phases[p];
         out << "Phase " << p + 1 << ": " << phase.name << "  R_Bragg=" << percent(phase.rBragg);

@@ -1,5 +1,7 @@
 #include "refinement_output/site_labels.hpp"
 
+#include "model/atom_names.hpp"
+
 #include <algorithm>
 #include <cctype>
 
@@ -25,12 +27,9 @@ std::vector<std::string> site_labels(const StructureModel& model)
         for (const char c : model.atomLabel[i])
             if (std::isalnum(static_cast<unsigned char>(c)))
                 own += c;
-        std::string label = element + (own.empty() ? std::to_string(i) : own);
-        if (std::find(labels.begin(), labels.end(), label) != labels.end())
-            label += "_" + std::to_string(i);
-        labels.push_back(label);
+        labels.push_back(element + (own.empty() ? std::to_string(i) : own));
     }
-    return labels;
+    return unique_atom_names(labels, model, "_");
 }
 
 }  // namespace kalidos

@@ -13,8 +13,9 @@ namespace kalidos {
 std::string cif_type_symbol(const std::string& symbol);
 
 // One label per atom (entry i − 1 for atom i): the element letters of its symbol followed by its
-// own label ("AL" and "1" give "Al1"), or by its number when it has none; a label met before gets
-// "_" and the atom's number, so that every label names one site.
+// own label ("AL" and "1" give "Al1"), or by its number when it has none; where two would be alike,
+// the file's own labels ("Oa1", "Ob1"), the atoms without one but the first getting "_" and the
+// atom's number, so that every label names one site (unique_atom_names).
 std::vector<std::string> site_labels(const StructureModel& model);
 
 }  // namespace kalidos

@@ -62,6 +62,7 @@ bool read_summary(const JsonValue& root, SeriesRecord& r)
 {
     return read_int(root, "points", r.points) && read_int(root, "refined", r.refined) &&
            read_int(root, "cycles", r.cycles) && read_flag(root, "converged", r.converged) &&
+           read_text(root, "outcome", r.outcome) &&
            read_number(root, "rp", r.rp) && read_number(root, "rwp", r.rwp) && read_number(root, "rexp", r.rexp) &&
            read_number(root, "chi2", r.chi2) && read_values(root, r.values);
 }

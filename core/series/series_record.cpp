@@ -44,7 +44,19 @@ const SeriesValue* SeriesRecord::find(const std::string& name) const
 
 void fill_series_record(const RefinementResult& result, SeriesRecord& record)
 {
+    for (std::size_t s = 0; s < result.stages.size(); ++s) {
+        const RefinementStage& stage = result.stages[s];
+        if (stage.outcome != FitOutcome::Diverged && stage.outcome != FitOutcome::Stopped)
+            continue;
+        record.ok = false;
+        record.values.clear();
+        record.reason = "stage " + std::to_string(s + 1) + " " + outcome_text(stage.outcome);
+        for (const std::string& note : stage.notes)
+            record.reason += ": " + note;
+        return;
+    }
     record.ok = true;
+    record.outcome = outcome_text(result.outcome);
     record.points = result.points;
     record.refined = result.refinedCount;
     record.rp = result.rp, record.rwp = result.rwp, record.rexp = result.rexp, record.chi2 = result.chi2;
@@ -84,7 +96,7 @@ std::vector<std::string> series_value_names(const std::vector<RefinementParamete
 
 std::string series_csv_header(const std::vector<std::string>& names)
 {
-    std::string line = "index,file,scan,name,temperature_K,time_s,ok,rp,rwp,rexp,chi2,points,refined,cycles,converged,start";
+    std::string line = "index,file,scan,name,temperature_K,time_s,ok,rp,rwp,rexp,chi2,points,refined,cycles,converged,outcome,start";
     for (const std::string& name : names)
         line += "," + quoted(name) + (name.ends_with("::r_bragg") ? "" : "," + quoted(name + "_su"));
     return line + ",reason\n";
@@ -99,9 +111,9 @@ std::string series_csv_row(const SeriesRecord& r, const std::vector<std::string>
     if (r.ok)
         line += "," + number(r.rp) + "," + number(r.rwp) + "," + number(r.rexp) + "," + number(r.chi2) + "," +
                 std::to_string(r.points) + "," + std::to_string(r.refined) + "," + std::to_string(r.cycles) + "," +
-                (r.converged ? "1" : "0");
+                (r.converged ? "1" : "0") + "," + quoted(r.outcome);
     else
-        line += ",,,,,,,,";
+        line += ",,,,,,,,,";
     line += "," + std::to_string(r.start);
     for (const std::string& name : names) {
         const SeriesValue* v = r.ok ? r.find(name) : nullptr;

@@ -26,12 +26,15 @@ struct SeriesRecord {
     int start = 0;       // the index whose result it started from; 0: the series' start
     int points = 0, refined = 0, cycles = 0;
     bool converged = false;  // every stage converged
+    std::string outcome;     // how the refinement ended: "converged", "stalled" or "cycle limit"
     double rp = 0, rwp = 0, rexp = 0, chi2 = 0;
     std::vector<SeriesValue> values;
     const SeriesValue* find(const std::string& name) const;
 };
 
-// The record of a finished refinement (ok, figures and values; the rest is the caller's).
+// The record of a finished refinement (ok, figures and values; the rest is the caller's). A
+// refinement that diverged or was stopped in a stage gives no values: the record fails with the
+// stage's reason, and a sequential series does not start from it.
 void fill_series_record(const RefinementResult& result, SeriesRecord& record);
 
 // The names of the values a series' records hold, in the order of the CSV columns: the parameters
@@ -39,7 +42,8 @@ void fill_series_record(const RefinementResult& result, SeriesRecord& record);
 std::vector<std::string> series_value_names(const std::vector<RefinementParameter>& parameters, std::size_t phases);
 
 // The CSV table (RFC 4180, "." decimals): index, file, scan, name, temperature_K, time_s, ok, rp, rwp,
-// rexp, chi2, points, refined, cycles, converged, start, then each value and its su, then the reason.
+// rexp, chi2, points, refined, cycles, converged, outcome, start, then each value and its su, then the
+// reason.
 std::string series_csv_header(const std::vector<std::string>& names);
 std::string series_csv_row(const SeriesRecord& record, const std::vector<std::string>& names);
 

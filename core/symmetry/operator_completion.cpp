@@ -6,7 +6,7 @@ namespace kalidos {
 namespace {
 
 // The centring vectors of a lattice letter; R in hexagonal axes only (in rhombohedral
-// axes the cell is primitive). Thirds to 10 decimals, as the listings have always used.
+// axes the cell is primitive). Thirds to 10 decimals, as the listings use them.
 std::vector<Vector3> centring_vectors(const std::string& letter, const std::string& crystalSystem)
 {
     const char c = letter.empty() ? 'P' : letter[0];

@@ -18,6 +18,16 @@ public:
     virtual Answer ask(const std::string& text) = 0;
 };
 
+// For work done on the caller's behalf that reports its own refusals: nothing is shown, the last
+// warning is kept, and every question is answered No.
+class SilentMessages : public Messages {
+public:
+    void warning(const std::string& text) override { last = text; }
+    void beep() override {}
+    Answer ask(const std::string&) override { return Answer::No; }
+    std::string last;
+};
+
 // Beep, then the warning box: the usual way a refusal is reported.
 inline void beep_and_warn(Messages& messages, const std::string& text)
 {

@@ -11,8 +11,8 @@ namespace kalidos {
 //
 // The whole capacity is reserved at once (so slots never move and references stay valid), but
 // slots are only value-initialised when first written: a calculation of a few hundred
-// reflections no longer pays for clearing megabytes, which dominated runs over many small
-// structures. A slot never written reads as a value-initialised T, as it always did.
+// reflections does not pay for clearing megabytes, which would dominate runs over many small
+// structures. A slot never written reads as a value-initialised T.
 template <class T>
 class CountedTable {
 public:

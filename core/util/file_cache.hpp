@@ -28,7 +28,7 @@ std::shared_ptr<const T> read_file_once(const std::filesystem::path& file, const
     std::error_code error;
     const std::filesystem::file_time_type time = std::filesystem::last_write_time(file, error);
     const std::uintmax_t size = error ? 0 : std::filesystem::file_size(file, error);
-    if (error)  // missing or unreadable: read as before, nothing kept
+    if (error)  // missing or unreadable: read each time, nothing kept
         return std::make_shared<const T>(read());
     const std::string name = file.string() + '\n' + key;
     {

@@ -44,7 +44,7 @@ std::string fixed_digits(double magnitude, int decimals)
         std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed, decimals);
     if (written.ec == std::errc())
         return std::string(buffer, written.ptr);
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, magnitude);  // beyond 512 characters: cut as before
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, magnitude);  // beyond 512 characters: cut there
     return buffer;
 }
 
@@ -105,6 +105,13 @@ std::string fmt_exp13(double x)
     char tail[16];
     std::snprintf(tail, sizeof tail, "E%c%04d", exponent < 0 ? '-' : '+', std::abs(exponent));
     return std::string(x < 0 ? "-" : " ") + mantissa + tail;
+}
+
+std::string fmt_general(double x, int digits, int width)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%*.*g", width, digits, x);
+    return text;
 }
 
 std::string fmt_text(const std::string& text, int width)

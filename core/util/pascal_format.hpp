@@ -16,6 +16,10 @@ std::string fmt_fixed(double x, int width, int decimals);
 // sign and four exponent digits: 0.0123 gives " 1.2300E-0002".
 std::string fmt_exp13(double x);
 
+// printf's %*.*g: `digits` significant digits, right-aligned in at least `width` characters (the
+// figures of merit's χ² in the listings).
+std::string fmt_general(double x, int digits, int width = 0);
+
 // s:w — a text right-aligned in at least w characters.
 std::string fmt_text(const std::string& text, int width);
 

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "anomalous/anomalous_grid.hpp"
+#include "model/wavelength_set.hpp"
 #include "util/pascal_format.hpp"
-#include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
 

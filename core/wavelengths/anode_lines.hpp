@@ -17,7 +17,7 @@ inline constexpr int kAnodeListItems = 22;
 inline constexpr int kMultipleWavelengthsItem = 0;  // "Multiple W.L." opens the composition dialog
 
 // The 22 items in list order: "Multiple W.L.", Mo, Cu, Co, Fe, Cr lines (Ka1, Ka2, mean Ka, Kb),
-// then an empty item. The Fe Ka2 value is smaller than Ka1, as the list has always held it.
+// then an empty item. The Fe Ka2 value is smaller than Ka1, as the list holds it.
 const std::array<AnodeLine, kAnodeListItems>& anode_line_table();
 
 enum class AnodeChoice {

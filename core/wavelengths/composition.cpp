@@ -4,10 +4,10 @@
 #include <utility>  // for std::swap
 
 #include "anomalous/anomalous_grid.hpp"
+#include "model/typed_ranges.hpp"
+#include "model/wavelength_set.hpp"
+#include "util/number_text.hpp"  // for parse_real
 #include "util/pascal_format.hpp"
-#include "entry/number_text.hpp"  // for parse_real
-#include "entry/typed_ranges.hpp"
-#include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
 

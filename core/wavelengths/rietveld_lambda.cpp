@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "util/number_text.hpp"  // for parse_real
 #include "util/pascal_format.hpp"
-#include "entry/number_text.hpp"  // for parse_real
 
 namespace kalidos {
 

@@ -212,7 +212,8 @@ class Result:
     """One calculation's results.
 
     reflections: dict of numpy arrays, one entry per reflection in order of angle
-        (h, k, l, multiplicity, wavelength, d, two_theta, intensity, po_factor).
+        (h, k, l, multiplicity, wavelength, d, two_theta, intensity, po_factor, and the peak as
+        kalidos-batch lists it: position and fwhm in degrees 2θ, eta the Lorentzian share).
     peaks: dict of arrays (h, k, l, q, intensity), the intensities summed per (h k l).
     pattern: dict with the two_theta and intensity arrays of the simulated diagram.
     wavelengths: list of (lambda, weight).
@@ -327,7 +328,8 @@ def cif_text(structure, block=None, su=None, figures=None):
     block: the data block's name (default: the structure's title). su: standard uncertainties,
     a dict with any of cell (six values), volume, atoms (one (x, y, z, b, population) per atom)
     and anisotropic (one (U11, U22, U33, U12, U13, U23) per atom); a value whose su is 0 is written
-    alone. figures: a dict with points, parameters, rp, rwp, rexp, chi2 and optionally r_bragg.
+    alone. figures: a dict with points, parameters, rp, rwp, rexp, chi2 and optionally r_bragg and
+    notes (lines of _refine_special_details).
     """
     return _kalidos._cif_text(structure, str(block if block is not None else structure.title), dict(su or {}),
                               figures)
@@ -337,10 +339,13 @@ def cif_text(structure, block=None, su=None, figures=None):
 class Refinement:
     """A Rietveld refinement's results, as kalidos-batch --refine writes its JSON refinement object.
 
-    stages: [{released, cycles, converged, notes}]. points, refined: the points used and the
-        parameters refined. rp, rwp, rexp, chi2: the figures (w = 1/sigma^2, sigma the file's own
+    outcome: how the refinement ended: "converged", "stalled", "cycle limit", "diverged" or
+        "stopped" (the last stage's); notes: where it started, the values on a bound, negative B's.
+    stages: [{released, cycles, outcome, converged, chi2, notes}]. points, refined: the points used
+        and the parameters refined. rp, rwp, rexp, chi2: the figures (w = 1/sigma^2, sigma the file's own
         or sqrt(max(y_obs, 1))).
-    parameters: the refined parameters [{name, phase (from 1; 0 the diagram's), atom, value, su, held}].
+    parameters: the refined parameters [{name, phase (from 1; 0 the diagram's), atom, value, su, held,
+        limit ("lower" or "upper" when it rests on that bound, without su; else "")}].
     correlations: [{first, second, coefficient}] above 0.9.
     phases: per phase {phase, name, r_bragg, scale, scale_su, fraction, fraction_su, cell {a, a_su, ...},
         volume, volume_su, atoms [{name, x, x_su, ..., occupancy, occupancy_su, u, u_su}]}.
@@ -362,6 +367,8 @@ class Refinement:
     curves: dict = field(repr=False)
     structures: list = field(repr=False)
     listing: str = field(repr=False)
+    outcome: str = ""
+    notes: list = field(default_factory=list)
     messages: list = field(default_factory=list)
 
     def value(self, name):
@@ -381,7 +388,9 @@ class Refinement:
             su["atoms"] = [[a[k + "_su"] for k in ("x", "y", "z", "b", "occupancy")] for a in refined["atoms"]]
             su["anisotropic"] = [a.get("u_su", [0.0] * 6) for a in refined["atoms"]]
         figures = {"points": self.points, "parameters": self.refined, "rp": self.rp, "rwp": self.rwp,
-                   "rexp": self.rexp, "chi2": self.chi2, "r_bragg": refined["r_bragg"]}
+                   "rexp": self.rexp, "chi2": self.chi2, "r_bragg": refined["r_bragg"],
+                   "notes": ["Refinement " + self.outcome] + self.notes +
+                            [note for stage in self.stages for note in stage["notes"]]}
         return cif_text(structure, os.path.splitext(refined["name"])[0], su, figures)
 
 
@@ -438,7 +447,7 @@ class Series:
     them to its JSON Lines file: index, file, scan, scans, name, temperature (K; None when the file
     does not state it), start_time, time (s from the series' first start; None without), settings, ok, reason,
     start (the index it started from; 0 the series' start), messages; when ok points, refined,
-    cycles, converged, rp, rwp, rexp, chi2, values [{name, value, su}], the refinement object of
+    cycles, converged, outcome, rp, rwp, rexp, chi2, values [{name, value, su}], the refinement object of
     kalidos-batch --refine and, unless curves=False, curves {two_theta, observed, calculated,
     background}. Records kept from an earlier run hold what its file holds.
     """
@@ -522,8 +531,10 @@ def index(folder, index_file=None, jobs=1, rebuild=False, data=None):
 
 def identify(observed, index_file, elements=None, top=20, sensitivity=5, scan=1, data=None):
     """The phases of the measured diagram `observed` searched in the index `index_file`, as
-    kalidos-batch --identify finds them: a dict with peaks, candidates (ranked) and phases
-    (largest fraction first); see kalidos-batch --help for the fields and the figure of merit.
+    kalidos-batch --identify finds them: a dict with peaks, candidates (ranked, each phase once
+    with the number of its copies in the library), phases (largest fraction first), the strong
+    peaks left unexplained and messages; see kalidos-batch --help for the fields and the figure
+    of merit.
     elements as --elements ("+Ca,F,-Pb": must, may, must not contain)."""
     import json
     arguments = ["--identify", "--observed", str(observed), "--index-file", str(index_file), "--json", "-",

@@ -23,7 +23,8 @@ SETTINGS = [
 ]
 
 REFLECTION_KEYS = {"h": "h", "k": "k", "l": "l", "multiplicity": "multiplicity", "wavelength": "lambda",
-                   "d": "d", "two_theta": "two_theta", "intensity": "intensity", "po_factor": "po_factor"}
+                   "d": "d", "two_theta": "two_theta", "intensity": "intensity", "po_factor": "po_factor",
+                   "position": "position", "fwhm": "fwhm", "eta": "eta"}
 
 
 class AgainstTheBatchRunner(unittest.TestCase):
@@ -149,6 +150,17 @@ class ModuleBehaviour(unittest.TestCase):
         self.assertEqual([bond["to"][0] for bond in silicon], ["O"] * 4)
         for bond in silicon:
             self.assertAlmostEqual(bond["distance"], 1.609, delta=0.006)
+        # Rutile's Ti-Ti pairs (2.96 A along c, 3.57 A to the centre) are within reach of the radii
+        # (3.65 A) but no expected bond.
+        rutile_file = os.path.join(EXAMPLES, "rutile.cif")
+        status, document, err = batch_json(["--bonds", "--bond-pairs", "all", rutile_file], tempfile.mkdtemp())
+        rutile = kalidos.read_structure(rutile_file)
+        self.assertEqual(rutile.bonds(pairs="all"), document["bonds"])
+        metal = [(b["from"], b["to"]) for b in rutile.bonds(pairs="all") if b["to_atom"] == b["from_atom"] == 1]
+        self.assertEqual(metal, [("Ti1", "Ti1")] * 10)
+        self.assertFalse([b for b in rutile.bonds() if b["to_atom"] == b["from_atom"] == 1])
+        with self.assertRaises(ValueError):
+            rutile.bonds(pairs="Ti-Qq")
 
     def test_space_group_replaced_and_unknown_refused(self):
         edited = self.quartz.copy()

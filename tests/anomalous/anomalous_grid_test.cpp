@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "model/wavelength_set.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 #include "table_bytes.hpp"
-#include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
 

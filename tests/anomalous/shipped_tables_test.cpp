@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "anomalous/anomalous_reading.hpp"
+#include "model/wavelength_set.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 #include "util/data_files.hpp"
-#include "wavelengths/wavelength_set.hpp"
 
 #if __has_include(<gemmi/fprime.hpp>)
 #include <gemmi/fprime.hpp>  // for gemmi::cromer_liberman, the source of brcow.an

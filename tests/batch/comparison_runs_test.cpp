@@ -137,7 +137,16 @@ TEST(BatchComparison, CorundumPeaksAfterTheZeroFit)
               << number(agreement, "rexp") << ", chi2 " << number(agreement, "chi2") << ", zero " << zero << "\n";
     std::string header;
     const auto rows = csv_rows(read_text_file(dir / "c.csv"), header);
-    EXPECT_EQ(header, "two_theta,observed,calculated,background,difference,sigma");
+    EXPECT_EQ(header, "two_theta,observed,calculated,background,difference,sigma_fit,sigma_obs");
+    // The counts' σ of the figures, √max(y_obs, 1), gives the reported Rwp from the columns alone.
+    double wrr = 0, wyy = 0;
+    for (const std::vector<double>& row : rows) {
+        ASSERT_EQ(row.size(), 7u);
+        EXPECT_DOUBLE_EQ(row[6], std::sqrt(std::max(row[1], 1.0)));
+        wrr += row[4] * row[4] / (row[6] * row[6]);
+        wyy += row[1] * row[1] / (row[6] * row[6]);
+    }
+    EXPECT_NEAR(std::sqrt(wrr / wyy), number(agreement, "rwp"), 1e-9);
     struct Line {
         double twoTheta, d, intensity;
     };

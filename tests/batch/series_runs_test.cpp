@@ -100,6 +100,7 @@ TEST_F(BatchSeries, SequentialFollowsTheImposedCellsAndARunStoppedHalfWayFinishe
         EXPECT_EQ(number(record, "scan"), k + 1);
         EXPECT_EQ(number(record, "temperature"), temperature_of(k));
         EXPECT_EQ(number(record, "start"), k);  // each from the one before
+        EXPECT_EQ(text(record, "outcome"), "converged");
         double su = 0;
         for (const auto& [name, truth] : {std::pair{"0::a", a_at(temperature_of(k))}, {"0::c", c_at(temperature_of(k))},
                                           {"zero", 0.02}}) {

@@ -6,7 +6,7 @@
 
 #include "comparison/agreement.hpp"
 #include "comparison/calculated_points.hpp"
-#include "comparison/point_weights.hpp"
+#include "fitting/point_weights.hpp"
 
 namespace kalidos {
 namespace {

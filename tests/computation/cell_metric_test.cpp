@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <gemmi/unitcell.hpp>
+
 #include <cmath>
 
 #include "gemmi_groups.hpp"
@@ -50,6 +52,17 @@ TEST(CellMetric, TheProgramsDegreeFactorMakesRightAnglesSlightlyOblique)
     const double d1m10 = 1 / std::sqrt(reciprocal_length_squared(model, 1, -1, 0));
     EXPECT_NE(d110, d1m10);
     EXPECT_NEAR(d110 / d1m10, 1, 1e-5);
+}
+
+// The one volume formula against gemmi's cell (exact degrees).
+TEST(CellMetric, VolumeOfObliqueCellsAsGemmiHasItAndNoneForAnImpossibleCell)
+{
+    const CellParameters triclinic{5.1, 6.2, 7.3, 80, 95, 110}, monoclinic{9.4, 5.6, 7.1, 90, 104.3, 90};
+    for (const CellParameters& cell : {triclinic, monoclinic}) {
+        const gemmi::UnitCell reference(cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma);
+        EXPECT_NEAR(cell_volume(cell, kExactDegreesToRadians), reference.volume, 1e-10 * reference.volume);
+    }
+    EXPECT_TRUE(std::isnan(cell_volume(CellParameters{5, 5, 5, 170, 170, 170}, kExactDegreesToRadians)));
 }
 
 }  // namespace

@@ -137,6 +137,16 @@ TEST(ProfileSettings, DialogFieldsAreReadOrRefusedWithTheUsualMessages)
     EXPECT_EQ(messages.warnings, (std::vector<std::string>{"Typing error!", "S/L, H/L must lie between 0 and 0.2!"}));
     EXPECT_EQ(messages.beeps, 2);
 
+    // A refined value is shown to six digits and kept whole while its field is left alone.
+    s.gaussU = 0.05877784081234567;
+    entry = profile_entry_from(s);
+    EXPECT_EQ(entry.texts[kFieldGaussU], "0.0587778");
+    EXPECT_EQ(read_profile_entry(entry, s, messages), -1);
+    EXPECT_EQ(s.gaussU, 0.05877784081234567);
+    entry.texts[kFieldGaussU] = "0.05878";
+    EXPECT_EQ(read_profile_entry(entry, s, messages), -1);
+    EXPECT_EQ(s.gaussU, 0.05878);
+
     SampleSettings sample;
     SampleEntry fields = sample_entry_from(sample);
     EXPECT_EQ(fields.texts, (std::array<std::string, kSampleFieldCount>{"0", "0", "1", "1", "1"}));

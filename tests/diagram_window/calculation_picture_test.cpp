@@ -156,7 +156,7 @@ TEST_F(DiagramWindowTest, CompareFitsAMeasuredDiagramAndDrawsTheDifference)
     dialogs.answers = {app::ChosenFile{(dir / "compared").string(), 2}};
     trigger("Columnsxy1");
     const std::string columns = text_of(dir / "compared.csv");
-    EXPECT_EQ(columns.rfind("two_theta,observed,calculated,background,difference,sigma\n", 0), 0u);
+    EXPECT_EQ(columns.rfind("two_theta,observed,calculated,background,difference,sigma_fit,sigma_obs\n", 0), 0u);
 
     trigger("Observeddiagrams1");
     EXPECT_FALSE(window->comparison_shown());

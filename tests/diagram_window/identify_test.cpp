@@ -45,14 +45,20 @@ TEST_F(DiagramWindowTest, IdentifyFindsRockSaltDrawsItsLinesAndAddsItAsAPhase)
 
     trigger("Identify1");
     app::Tfidentify& identify = window->identify_window();
-    dialogs.answers = {app::ChosenFile{(library / "quartz.cif").string(), 0}};
+    std::ofstream(library / "broken.cif") << "data_broken\n_cell_length_a 5\n";
+    identify.findChild<QPushButton*>("Search")->click();
+    EXPECT_EQ(messages.warnings.back(), "Choose a library index first");
+    dialogs.answers = {app::ChosenFile{library.string(), 0}};
     identify.findChild<QPushButton*>("IndexFolder")->click();
     EXPECT_EQ(identify.entries().size(), 4u) << ::testing::PrintToString(messages.warnings);
+    EXPECT_TRUE(identify.details().startsWith("Not read: broken.cif: ")) << identify.details().toStdString();
     identify.findChild<QLineEdit*>("Elements")->setText("-Si");
     identify.findChild<QPushButton*>("Search")->click();
     auto* table = identify.findChild<QTableWidget*>("CandidateTable");
     ASSERT_GE(table->rowCount(), 1) << ::testing::PrintToString(messages.warnings);
     EXPECT_EQ(table->item(0, app::Tfidentify::Formula)->text().toStdString(), "Na Cl");
+    EXPECT_EQ(table->item(0, app::Tfidentify::Copies)->text().toStdString(), "1");
+    EXPECT_TRUE(identify.note().startsWith("Searched rock_salt.cpi: ")) << identify.note().toStdString();
     for (int row = 0; row < table->rowCount(); ++row)
         EXPECT_NE(table->item(row, app::Tfidentify::Formula)->text().toStdString(), "Si O2");
     ASSERT_EQ(identify.identification().phases.size(), 1u);
@@ -74,6 +80,7 @@ TEST_F(DiagramWindowTest, IdentifyFindsRockSaltDrawsItsLinesAndAddsItAsAPhase)
     identify.findChild<QPushButton*>("AddAsPhase")->click();
     ASSERT_EQ(window->mixture().entries().size(), 2u) << ::testing::PrintToString(messages.warnings);
     EXPECT_EQ(window->mixture().entries()[1].phase.name, "nacl.cif");
+    EXPECT_EQ(window->mixture().entries()[1].phase.fraction, identify.identification().phases[0].fraction);
 }
 
 }  // namespace

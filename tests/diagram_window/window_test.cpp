@@ -240,13 +240,13 @@ TEST_F(DiagramWindowTest, EraseItemsEmptyTheDiagramsAndHideTheDifference)
     EXPECT_EQ(window->last_drawing().curveCount, 0);
 }
 
-TEST_F(DiagramWindowTest, PrintWithoutDiagramIsRefusedAndHelpOpensTopicThree)
+TEST_F(DiagramWindowTest, PrintWithoutDiagramIsRefusedAndHelpOpensTheWindowsPage)
 {
     open_window();
     trigger("ImpressionDiagramme1");
     EXPECT_EQ(messages.events, (std::vector<std::string>{"beep", "warning: No calculated diagram!"}));
     trigger("Help1");
-    EXPECT_EQ(helpTopics, std::vector<int>{3});
+    EXPECT_EQ(helpTopics, std::vector<int>{2});  // the diagram window's page
 }
 
 }  // namespace

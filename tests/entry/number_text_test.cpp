@@ -1,7 +1,7 @@
 // Typed numbers: the repairs, the strict and the unchecked conversions, the 6-byte rounding.
 #include <gtest/gtest.h>
 
-#include "entry/number_text.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "entry/atom_entry.hpp"
 #include "entry/cell_entry.hpp"
-#include "entry/number_text.hpp"
 #include "entry/read_entries.hpp"
 #include "support/recording_messages.hpp"
+#include "util/number_text.hpp"
 
 namespace kalidos {
 namespace {

@@ -10,6 +10,7 @@
 #include "geometry/ellipsoid.hpp"
 #include "geometry/structure_scene.hpp"
 #include "readers/open_structure_file.hpp"
+#include "readers/structure_format.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 
@@ -22,7 +23,7 @@ std::unique_ptr<StructureModel> read_cif(const std::filesystem::path& file)
     model->scratchInMemory = true;
     model->startDirectory = testing::make_scratch_dir("geometry").string();
     testing::RecordingMessages messages;
-    const OpenRequest request{kFormatCif, file.string(), testing::program_data_dir()};
+    const OpenRequest request{structure_format_of(file.string()), file.string(), testing::program_data_dir()};
     if (open_structure_file(*model, request, messages, nullptr) != OpenStatus::Read)
         return nullptr;
     return model;
@@ -153,7 +154,7 @@ TEST(Bonds, AgreeWithGemmiOnTheRealCifs)
                       distinct_image_count(*model, model->atomX[n], model->atomY[n], model->atomZ[n]))
                 << "atom " << n;
         std::vector<std::tuple<int, int, double>> found;
-        for (const Bond& b : asymmetric_unit_bonds(*model, tolerance))
+        for (const Bond& b : asymmetric_unit_bonds(*model, all_pairs_rule(tolerance)))
             found.emplace_back(b.from, b.to, b.distance);
         std::sort(expected.begin(), expected.end());
         std::sort(found.begin(), found.end());
@@ -168,6 +169,48 @@ TEST(Bonds, AgreeWithGemmiOnTheRealCifs)
         ++compared;
     }
     EXPECT_EQ(compared, 37);
+}
+
+// The neighbours of each atom of the asymmetric unit by atom name: {"O1": 6} for each atom.
+std::vector<std::map<std::string, int>> coordination(const StructureModel& model, const BondRule& rule)
+{
+    std::vector<std::map<std::string, int>> around(static_cast<std::size_t>(model.atomCount));
+    for (const Bond& b : asymmetric_unit_bonds(model, rule))
+        ++around[static_cast<std::size_t>(b.from - 1)][bond_atom_names(model)[static_cast<std::size_t>(b.to - 1)]];
+    return around;
+}
+
+// The pairs crystallographers draw: rutile's TiO6 without the Ti–Ti pairs at 2.96 Å (two, along c)
+// and 3.57 Å (eight, to the cell's centre), all within the covalent reach of 3.65 Å; silicon's
+// Si–Si; +Ti-Ti and -O-Ti change the rule by pairs.
+TEST(Bonds, ExpectedPairsLeaveOutTwoMetals)
+{
+    const auto rutile = read_cif(example("rutile.cif"));
+    ASSERT_TRUE(rutile);
+    std::vector<std::map<std::string, int>> around = coordination(*rutile, BondRule{});
+    ASSERT_EQ(around.size(), 2u);
+    EXPECT_EQ(around[0], (std::map<std::string, int>{{"O1", 6}}));
+    EXPECT_EQ(around[1], (std::map<std::string, int>{{"Ti1", 3}}));
+    BondRule rule;
+    EXPECT_EQ(parse_bond_pairs("expected, +ti-TI", rule), "");
+    EXPECT_EQ(coordination(*rutile, rule)[0], (std::map<std::string, int>{{"O1", 6}, {"Ti1", 10}}));
+    EXPECT_EQ(coordination(*rutile, all_pairs_rule(kDefaultBondTolerance))[0], coordination(*rutile, rule)[0]);
+    EXPECT_EQ(parse_bond_pairs("all -O-Ti", rule), "");
+    EXPECT_EQ(bond_pairs_text(rule), "all, -Ti-O");
+    EXPECT_EQ(coordination(*rutile, rule)[0], (std::map<std::string, int>{{"Ti1", 10}}));
+    const std::vector<BondPairSummary> pairs = bond_pair_summary(*rutile, BondRule{});
+    ASSERT_EQ(pairs.size(), 2u);  // O–O at 2.53 Å lies beyond 0.66 + 0.66 + 0.45
+    EXPECT_EQ(pairs[0].first + pairs[0].second, "TiO");
+    EXPECT_TRUE(pairs[0].bonded);
+    EXPECT_EQ(pairs[1].first + pairs[1].second, "TiTi");
+    EXPECT_NEAR(pairs[1].shortest, rutile->cell.c, 1e-9);  // along c
+    EXPECT_FALSE(pairs[1].bonded);
+    EXPECT_NE(parse_bond_pairs("Ti-Xx", rule), "");
+    EXPECT_EQ(bond_pairs_text(rule), "all, -Ti-O");  // a refused text leaves the rule alone
+
+    const auto silicon = read_cif(example("silicon.cry"));
+    ASSERT_TRUE(silicon);
+    EXPECT_EQ(coordination(*silicon, BondRule{}), (std::vector<std::map<std::string, int>>{{{"Si1", 4}}}));
 }
 
 }  // namespace kalidos

@@ -128,5 +128,51 @@ TEST_F(IdentifyPhases, SyntheticTwoPhaseDiagramWithAMinorPhase)
     EXPECT_EQ(names[1], files[1]);
 }
 
+// A library holding corundum three times names it once with its copies; one without corundum
+// finds no phase in the corundum diagram and says which strong peaks stay unexplained (the 104
+// line, 35.15° for Cu Kα1, among them, 0.04° lower by the diagram's zero) and which entry comes nearest.
+TEST(IdentifyLibrary, CopiesJoinAndUnexplainedPeaksAreNamed)
+{
+    KALIDOS_REQUIRE_REALDATA();
+    const fs::path examples = program_data_dir().parent_path() / "examples";
+    const auto library = [&](const std::string& name, int corundumCopies) {
+        const fs::path folder = testing::make_scratch_dir(name);
+        for (int i = 0; i < corundumCopies; ++i)
+            fs::copy_file(realdata_dir() / "cif" / kCorundum, folder / ("corundum" + std::to_string(i) + ".cif"),
+                          fs::copy_options::overwrite_existing);
+        for (const char* other : {"fluorite.cif", "zincite.cif"})
+            fs::copy_file(examples / other, folder / other, fs::copy_options::overwrite_existing);
+        std::string error;
+        auto index = LibraryIndex::open(folder / "index.sqlite", error);
+        index_files(library_files(folder), *index, program_data_dir(), IndexRunSettings{});
+        return index->entries();
+    };
+    auto workspace = make_workspace("");
+    testing::RecordingMessages messages;
+    lit_diagramme(*workspace, messages, static_cast<int>(DiagramKind::Philips),
+                  (realdata_dir() / "rd" / "qarr_CORUNDUM.RD").string());
+    const MeasuredDiagram& diagram = *workspace->observed.slots[1].measured;
+
+    const std::vector<LibraryEntry> copies = library("identification_copies", 3);
+    const Identification found = identify_phases(diagram.scans.front(), diagram.wavelengths, copies, IdentifySettings{},
+                                                 program_data_dir());
+    ASSERT_EQ(found.phases.size(), 1u);
+    ASSERT_FALSE(found.candidates.empty());
+    EXPECT_EQ(found.candidates.front().entry, found.phases.front().entry);
+    EXPECT_EQ(found.candidates.front().alike.size(), 2u);
+    for (const Candidate& c : found.candidates)
+        EXPECT_TRUE(&c == &found.candidates.front() || copies[c.entry].formula != copies[found.phases[0].entry].formula);
+    EXPECT_TRUE(found.notes.empty()) << found.notes.front();
+
+    const std::vector<LibraryEntry> without = library("identification_without", 0);
+    const Identification none = identify_phases(diagram.scans.front(), diagram.wavelengths, without, IdentifySettings{},
+                                                program_data_dir());
+    EXPECT_TRUE(none.phases.empty());
+    ASSERT_FALSE(none.notes.empty());
+    EXPECT_EQ(none.notes[0].rfind("No phase of the library explains the diagram", 0), 0u) << none.notes[0];
+    EXPECT_TRUE(std::any_of(none.unexplained.begin(), none.unexplained.end(),
+                            [](const FoundPeak& p) { return std::fabs(p.twoTheta - 35.15) < 0.08; }));
+}
+
 }  // namespace
 }  // namespace kalidos

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <random>
 
-#include "identification/peak_search.hpp"
-#include "identification/resolution_estimate.hpp"
+#include "peaks/peak_search.hpp"
+#include "peaks/resolution_estimate.hpp"
 
 namespace kalidos {
 namespace {

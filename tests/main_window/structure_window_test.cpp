@@ -2,6 +2,7 @@
 // picture following the model, the mouse, and the PNG, SVG and printed copies of the picture.
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QPrinter>
 #include <QSpinBox>
 #include <QSvgRenderer>
@@ -81,6 +82,11 @@ TEST_F(StructureWindow, FollowsTheModelAndSelectsAtomsBothWays)
     EXPECT_NEAR(content["Ti"], 2, 1e-9);
     EXPECT_NEAR(content["O"], 4, 1e-9);
     EXPECT_EQ(ring_pixels(view.picture()), 0);
+    // Ti–O bonds only: Ti–Ti along c (2.96 Å) is within the covalent reach but two metals.
+    ASSERT_FALSE(view.scene().bonds.empty());
+    for (const auto& [i, j] : view.scene().bonds)
+        EXPECT_NE(view.scene().atoms[static_cast<std::size_t>(i)].element, view.scene().atoms[static_cast<std::size_t>(j)].element);
+    EXPECT_TRUE(view.pairs_text().contains(QString::fromUtf8("Not bonded: Ti–Ti 2.959"))) << view.pairs_text().toStdString();
 
     QPointF at;
     const SceneAtom& atom = frontmost(view, at);
@@ -123,6 +129,12 @@ TEST_F(StructureWindow, PicturesExportsAndPrint)
     drag(view.findChild<QWidget*>("StructurePicture"), Qt::LeftButton, {300, 300}, {330, 280});
     ASSERT_TRUE(view.save_picture(pictures + "readme_structure_rutile.png"));
     ASSERT_TRUE(view.save_picture(pictures + "structure_rutile.svg"));
+    // Every stroke in the picture's own units: renderers that know no non-scaling strokes draw it too.
+    QFile svg(pictures + "structure_rutile.svg");
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QByteArray svgText = svg.readAll();
+    EXPECT_FALSE(svgText.contains("non-scaling-stroke"));
+    EXPECT_TRUE(svgText.contains("<title>Crystal structure"));
     QImage fromSvg(view.picture().size(), QImage::Format_RGB32);
     fromSvg.fill(Qt::white);
     QPainter painter(&fromSvg);
@@ -170,7 +182,14 @@ TEST_F(StructureWindow, PicturesExportsAndPrint)
     std::string head(4, '\0');
     printed.read(head.data(), 4);
     EXPECT_EQ(head, "%PDF");
-    EXPECT_GT(std::filesystem::file_size(pdf), 20000u);
+    EXPECT_GT(std::filesystem::file_size(pdf), 10000u);  // the drawing's paths: an empty page takes 1.5 kB
+
+    // Another structure starts with the whole view, no polyhedra and no atom named.
+    polyhedra->setText("Si");
+    ASSERT_TRUE(window->open_structure_named(source_file("../../examples/quartz.cif")));
+    EXPECT_EQ(view.view().zoom, 1);
+    EXPECT_TRUE(polyhedra->text().isEmpty());
+    EXPECT_EQ(view.atom_text(), kClickAtomText);
 }
 
 }  // namespace kalidos::app::testing

@@ -3,7 +3,10 @@
 #include "readers/cif_operators.hpp"
 #include "readers/cif_reader.hpp"
 #include "readers/cif_syntax.hpp"
+#include "geometry/bonds.hpp"
 #include "readers/open_structure_file.hpp"
+#include "refinement/parameter_table.hpp"
+#include "refinement_output/site_labels.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
 
@@ -66,7 +69,9 @@ TEST(CifReader, ReadsTitleCellOperatorsNameAndSites)
     RecordingMessages messages;
     auto model = std::make_unique<StructureModel>();
     ASSERT_EQ(read_text(*model, kMonoclinic, messages), ReadStatus::Read);
-    EXPECT_TRUE(messages.warnings.empty());
+    EXPECT_EQ(messages.warnings, std::vector<std::string>{"No _atom_site_type_symbol: the elements of the sites OW (O) "
+                                                          "are taken from their labels; give the type symbols if "
+                                                          "they are other elements"});
     EXPECT_EQ(model->title, "C6H12O6");
     EXPECT_DOUBLE_EQ(model->cell.a, 7.1234);
     EXPECT_DOUBLE_EQ(model->cell.beta, 90) << "an angle given as ? is 90";
@@ -198,6 +203,30 @@ TEST(CifReader, LabelsAndTypeSymbols)
     ASSERT_EQ(read_text(*model, replaced(kMonoclinic, "OW 0.0", "X9 0.0"), messages), ReadStatus::Read);
     EXPECT_EQ(messages.warnings, std::vector<std::string>{"cannot decode LabelX"});
     EXPECT_EQ(model->atomSymbol[3], "X");
+}
+
+// Labels that atomLabel's two characters cannot tell apart: the structure's atoms take the file's
+// own in bonds, in refined parameters and in refined CIFs (Wat29, read as W + "t2", among them).
+TEST(CifReader, SiteLabelsNameAtomsApart)
+{
+    RecordingMessages messages;
+    auto model = std::make_unique<StructureModel>();
+    std::ifstream in(testing::test_data_dir() / "structure" / "labelled_sites.cif");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(read_text(*model, text, messages), ReadStatus::Read);
+    ASSERT_EQ(messages.warnings.size(), 1u);
+    EXPECT_NE(messages.warnings[0].find("the sites Oa1 (O), Ob1 (O), Oc1 (O), Wat29 (W) are taken from their labels"),
+              std::string::npos)
+        << messages.warnings[0];
+    ASSERT_EQ(model->atomCount, 7);
+    EXPECT_EQ(model->atomSiteLabel[5], "O-H17");
+    const std::vector<std::string> named = {"Na1", "Oa1", "Ob1", "Oc1", "O-H17", "O-H18", "Wat29"};
+    EXPECT_EQ(bond_atom_names(*model), named);
+    EXPECT_EQ(atom_names(*model), named);
+    EXPECT_EQ(site_labels(*model), named);
+    // Without the file's labels the old names: the first keeps the shared name.
+    model->atomSiteLabel.fill(std::string());
+    EXPECT_EQ(atom_names(*model), (std::vector<std::string>{"Na1", "O1", "O1#3", "O1#4", "OH1", "OH1#6", "Wt2"}));
 }
 
 TEST(CifReader, OperatorTexts)

@@ -59,6 +59,8 @@ TEST(CifRealFiles, EveryBlockReadsOrIsRefusedWithAMessage)
                 EXPECT_FALSE(messages.warnings.empty()) << where;
                 continue;
             }
+            // Elements read from labels such as Wat1 are told; nothing else is.
+            std::erase_if(messages.warnings, [](const std::string& w) { return w.starts_with("No _atom_site_type_symbol: "); });
             EXPECT_TRUE(messages.warnings.empty())
                 << where << ": " << ::testing::PrintToString(messages.warnings);
             EXPECT_GT(model->atomCount, 0) << where;

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "comparison/fit_points.hpp"
 #include "computation/pattern_grid.hpp"
 #include "computation/site_multiplicity.hpp"
+#include "fitting/fit_points.hpp"
 #include "refinement/pattern_model.hpp"
 #include "refinement_fixtures.hpp"
 

@@ -1,4 +1,4 @@
-#include "refinement/least_squares.hpp"
+#include "fitting/least_squares.hpp"
 
 #include <gtest/gtest.h>
 

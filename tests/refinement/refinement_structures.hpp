@@ -1,7 +1,9 @@
 // Small structures of the refinement's tests and benchmarks, as CIF text: an orthorhombic (P n m a,
 // atoms on x 1/4 z and general), a trigonal on hexagonal axes (R -3 c, 0 0 z and x 0 1/4) and a
 // monoclinic (P 21/m, atoms on the mirror and general) structure, and a hexagonal one (P 63/m m c)
-// with a site x 2x z and two anisotropic atoms.
+// with a site x 2x z and two anisotropic atoms; and anglesite, PbSO4 (P n m a), with the positions
+// of the room-temperature structure as published (Miyake, Minato, Morikawa & Iwai, Am. Mineral. 63,
+// 506, 1978), rounded, and B's guessed: the start a user would take for the round robin's data.
 #pragma once
 
 namespace kalidos::testing {
@@ -100,6 +102,28 @@ _atom_site_aniso_U_13
 _atom_site_aniso_U_23
 Zn1 0.0090 0.0090 0.0120 0.0045 0 0
 Zn2 0.0100 0.0080 0.0110 0.0040 0 0
+)";
+
+inline constexpr const char* kAnglesiteCif = R"(data_anglesite
+_cell_length_a 8.480
+_cell_length_b 5.398
+_cell_length_c 6.958
+_cell_angle_alpha 90
+_cell_angle_beta 90
+_cell_angle_gamma 90
+_symmetry_space_group_name_H-M 'P n m a'
+loop_
+_atom_site_label
+_atom_site_type_symbol
+_atom_site_fract_x
+_atom_site_fract_y
+_atom_site_fract_z
+_atom_site_B_iso_or_equiv
+Pb1 Pb 0.1879 0.25 0.1673 1.0
+S1 S 0.0633 0.25 0.6842 0.5
+O1 O 0.9079 0.25 0.5951 1.5
+O2 O 0.1939 0.25 0.5437 1.5
+O3 O 0.0810 0.0272 0.8086 1.2
 )";
 
 }  // namespace kalidos::testing

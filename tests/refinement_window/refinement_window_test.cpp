@@ -10,10 +10,12 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "batch_program.hpp"
 #include "dialogs/help_window.hpp"
+#include "dialogs/tfimpur.hpp"
 #include "comparison/calculated_points.hpp"
 #include "diagram/tfplecran.hpp"
 #include "program_fixture.hpp"
@@ -156,10 +158,6 @@ TEST_F(RefinementWindowTest, TwoStagesAgreeWithTheBatchRunnerAndTheDrawing)
     EXPECT_LT(largest, 1e-5);
     EXPECT_TRUE(diagram.refinement_legend().figures.front().contains(QString::number(100 * result.rwp, 'f', 2)));
 
-    diagram.resize(1030, 500);
-    save_picture(window().grab().toImage(), "readme_refinement_window.png");
-    save_picture(diagram.grab().toImage(), "readme_refinement_diagram.png");
-
     // Keep: the main window's entries and the model take the refined values.
     button("Keep")->click();
     const StructureModel& model = program->workspace().model;
@@ -186,21 +184,54 @@ TEST_F(RefinementWindowTest, TwoStagesAgreeWithTheBatchRunnerAndTheDrawing)
 }
 
 // Stop keeps the last finished cycle and ends a long refinement within one cycle while the window
-// goes on handling events; Undo goes back one Refine press at a time.
+// goes on handling events; Undo goes back one press at a time, a change of the background order
+// among them, and takes back all the press changed.
 TEST_F(RefinementWindowTest, StopEndsWithinOneCycleAndUndoGoesBackPressByPress)
 {
     button("RefineHelp")->click();
     EXPECT_TRUE(program->main_window().help_window().page_text().contains("transparency"));
+    // However narrow the window is made, every button shows its caption whole.
+    window().resize(300, 640);
+    QApplication::processEvents();
+    for (QPushButton* b : window().findChildren<QPushButton*>())
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString() << " in " << window().width();
     const std::map<std::string, double> start = shown_values();
-    check({"Scale", "Background"});
+    auto* stages = window().findChild<QLineEdit*>("Stages");
+    auto* figures = window().findChild<QTableWidget*>("CycleFigures");
+    // Scale and background are checked from the start; nothing checked is refused in the status line.
+    const std::set<std::string> checked = window().tree().checked();
+    window().tree().set_checked({});
+    button("Refine")->click();
+    EXPECT_EQ(window().status(), "Check the parameters to refine first");
+    EXPECT_FALSE(window().notes().contains("Check"));
+    window().tree().set_checked(checked);
+    EXPECT_EQ(window().tree().checked().count("bkg3"), 1u);
+    EXPECT_EQ(window().tree().checked().count("zero"), 0u);
     press_and_wait("Refine");
+    EXPECT_TRUE(window().status().isEmpty());
     const std::map<std::string, double> first = shown_values();
     ASSERT_NE(first.at("0::scale"), start.at("0::scale"));
+    const int firstRows = figures->rowCount();
+    press_and_wait("Refine");  // nothing new released: no stage of its own
+    EXPECT_EQ(stages->text(), "scale,background");
+
+    // A higher background order runs the stages again with its terms; Undo takes all of it back.
+    auto* order = window().findChild<QSpinBox*>("BackgroundOrder");
+    order->setValue(5);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window().running(); }, 300000));
+    EXPECT_EQ(window().result()->find("bkg5")->refined, true);
+    EXPECT_NE(shown_values().at("bkg5"), 0);
+    button("Undo")->click();
+    EXPECT_EQ(order->value(), 3);
+    EXPECT_EQ(shown_values().count("bkg5"), 0u);
+    button("Undo")->click();  // the second press
+    EXPECT_EQ(shown_values(), first);
+    EXPECT_EQ(figures->rowCount(), firstRows);
+    EXPECT_EQ(stages->text(), "scale,background");
 
     window().findChild<QSpinBox*>("Cycles")->setValue(500);
     for (int top = 0; top < 2; ++top)  // the diagram's and the phase's: everything
         window().tree().topLevelItem(top)->setCheckState(ParameterTree::Name, Qt::Checked);
-    auto* figures = window().findChild<QTableWidget*>("CycleFigures");
     const int rowsBefore = figures->rowCount();
     int reports = 0, ticksAtFirstReport = 0, ticks = 0;
     std::map<std::string, double> lastReported;
@@ -228,10 +259,61 @@ TEST_F(RefinementWindowTest, StopEndsWithinOneCycleAndUndoGoesBackPressByPress)
     ASSERT_EQ(window().undo_levels(), 2);
     button("Undo")->click();
     EXPECT_EQ(shown_values(), first);
+    EXPECT_EQ(figures->rowCount(), firstRows);
+    EXPECT_TRUE(program->diagram_window().refinement_legend().figures.back().startsWith("Stage 1,"));
     button("Undo")->click();
     EXPECT_EQ(shown_values(), start);
+    EXPECT_EQ(figures->rowCount(), 0);
+    EXPECT_TRUE(stages->text().isEmpty());
     EXPECT_FALSE(button("Undo")->isEnabled());
     EXPECT_FALSE(program->diagram_window().refinement_shown());
+}
+
+// README's pictures: three presses as a user makes them on the measured corundum from 15 to 145°,
+// with the Thompson-Cox-Hastings profile and a background of order 6, reach the figures kalidos-batch
+// gives these stages (Rwp 0.104, as RefinementRealData.CorundumCellAndProfile finds); Save refined
+// CIF... proposes a name; after Keep a new calculation draws the calculation, not the refinement.
+TEST_F(RefinementWindowTest, ThreePressesReachTheBatchFiguresForTheReadme)
+{
+    StructureModel& model = program->workspace().model;
+    model.profile.function = ProfileFunction::Tch;
+    model.profile.gaussU = model.profile.gaussW = 0.003;
+    model.profile.gaussV = 0;
+    model.profile.lorentzX = 0.01;
+    model.profile.lorentzY = 0.04;
+    Tfimpur& tube = program->main_window().composition_dialog();  // Multiple W.L.: copper's Kα1 and Kα2
+    tube.set_lambda(1);
+    for (const char* kBeta : {"Edit3", "Edit7"})  // filtered out
+        tube.findChild<QLineEdit*>(kBeta)->clear();
+    tube.findChild<QPushButton*>("BitBtn1")->click();
+    program->main_window().findChild<QLineEdit*>("Edit14")->setText("15");
+    program->main_window().findChild<QLineEdit*>("Edit17")->setText("145");
+    program->main_window().findChild<QPushButton*>("BitBtn1")->click();
+    program->diagram_window().findChild<QAction*>("Refine1")->trigger();
+    window().findChild<QSpinBox*>("BackgroundOrder")->setValue(6);
+    press_and_wait("Refine");
+    check({"Zero shift", "Cell"});
+    press_and_wait("Refine");
+    check({"Profile", "Asymmetry"});
+    press_and_wait("Refine");
+    EXPECT_EQ(window().findChild<QLineEdit*>("Stages")->text(), "scale,background;zero,cell;profile,asymmetry");
+    ASSERT_TRUE(window().result().has_value());
+    EXPECT_NEAR(window().result()->rwp, 0.104, 0.002);
+    Tfplecran& diagram = program->diagram_window();
+    diagram.resize(1030, 500);
+    window().resize(760, 640);
+    QApplication::processEvents();
+    save_picture(window().grab().toImage(), "readme_refinement_window.png");
+    save_picture(diagram.grab().toImage(), "readme_refinement_diagram.png");
+
+    dialogs.answers.push_back(std::nullopt);
+    button("SaveRefinedCif")->click();
+    ASSERT_FALSE(dialogs.requests.empty());
+    EXPECT_EQ(dialogs.requests.back().fileName, "amcsd_corundum_Sapphire_refined.cif");
+    button("Keep")->click();
+    EXPECT_EQ(model.profile.gaussU, window().result()->find("U")->value);
+    program->main_window().findChild<QPushButton*>("BitBtn1")->click();
+    EXPECT_FALSE(diagram.refinement_shown());
 }
 
 }  // namespace

@@ -131,6 +131,7 @@ TEST(SeriesRecords, TableChainsAndFingerprint)
     ok.item.temperature = 300.5;
     ok.ok = true;
     ok.rwp = 0.125;
+    ok.outcome = "cycle limit";
     ok.values = {{"0::a", 4.7602, 1.5e-5}, {"0::r_bragg", 0.03, 0}};
     SeriesRecord failed;
     failed.index = 2;
@@ -138,9 +139,10 @@ TEST(SeriesRecords, TableChainsAndFingerprint)
     failed.reason = "c.xy: \"no points\"";
     const std::vector<std::string> names = {"0::a", "0::r_bragg"};
     EXPECT_EQ(series_csv_header(names), "index,file,scan,name,temperature_K,time_s,ok,rp,rwp,rexp,chi2,points,refined,"
-                                        "cycles,converged,start,0::a,0::a_su,0::r_bragg,reason\n");
-    EXPECT_EQ(series_csv_row(ok, names), "1,\"a, b.xy\",1,,300.5,,1,0,0.125,0,0,0,0,0,0,0,4.7602,1.5e-05,0.03,\n");
-    EXPECT_EQ(series_csv_row(failed, names), "2,c.xy,1,,,,0,,,,,,,,,0,,,,\"c.xy: \"\"no points\"\"\"\n");
+                                        "cycles,converged,outcome,start,0::a,0::a_su,0::r_bragg,reason\n");
+    EXPECT_EQ(series_csv_row(ok, names),
+              "1,\"a, b.xy\",1,,300.5,,1,0,0.125,0,0,0,0,0,0,cycle limit,0,4.7602,1.5e-05,0.03,\n");
+    EXPECT_EQ(series_csv_row(failed, names), "2,c.xy,1,,,,0,,,,,,,,,,0,,,,\"c.xy: \"\"no points\"\"\"\n");
 
     using Chains = std::vector<std::vector<int>>;
     EXPECT_EQ(series_chains(5, SeriesMode::Sequential, 0), (Chains{{0, 1, 2, 3, 4}}));
@@ -150,12 +152,38 @@ TEST(SeriesRecords, TableChainsAndFingerprint)
     EXPECT_EQ(fingerprint("a"), "af63dc4c8601ec8c");
 }
 
+TEST(SeriesRecords, AStageThatDivergedGivesAFailureWithoutValues)
+{
+    RefinementResult result;
+    result.outcome = FitOutcome::Stalled;
+    result.refinedCount = 1;
+    result.parameters.push_back({});
+    result.parameters.back().name = "0::a";
+    result.parameters.back().value = 4.76;
+    result.parameters.back().refined = true;
+    result.stages.resize(2);
+    result.stages[1].outcome = FitOutcome::Stalled;
+    SeriesRecord record;
+    fill_series_record(result, record);
+    EXPECT_TRUE(record.ok);
+    EXPECT_FALSE(record.converged);
+    EXPECT_EQ(record.outcome, "stalled");
+    ASSERT_NE(record.find("0::a"), nullptr);
+
+    result.stages[0].outcome = FitOutcome::Diverged;
+    result.stages[0].notes = {"0::a left the physical region again and is held at its previous value"};
+    fill_series_record(result, record);
+    EXPECT_FALSE(record.ok);
+    EXPECT_EQ(record.reason, "stage 1 diverged: 0::a left the physical region again and is held at its previous value");
+    EXPECT_TRUE(record.values.empty());
+}
+
 TEST(SeriesRecords, ALineReadBackAndDamagedLinesRefused)
 {
     const std::string line =
         R"({"index":3,"file":"d/x.cif","scan":2,"scans":5,"name":"b2","temperature":310,"start_time":"",)"
         R"("time":null,"settings":"00ff","ok":true,"reason":"","start":2,"messages":[],"points":4,"refined":2,)"
-        R"("cycles":7,"converged":true,"rp":0.1,"rwp":0.2,"rexp":0.15,"chi2":1.7,)"
+        R"("cycles":7,"converged":true,"outcome":"converged","rp":0.1,"rwp":0.2,"rexp":0.15,"chi2":1.7,)"
         R"("values":[{"name":"0::a","value":4.76,"su":2e-05}],)"
         R"("curves":{"two_theta":[20,21],"observed":[5,6],"calculated":[5.5,6],"background":[1,1]}})";
     SeriesRecord record;
@@ -166,6 +194,7 @@ TEST(SeriesRecords, ALineReadBackAndDamagedLinesRefused)
     EXPECT_EQ(record.item.temperature, 310);
     EXPECT_TRUE(std::isnan(record.item.time));
     EXPECT_EQ(record.start, 2);
+    EXPECT_EQ(record.outcome, "converged");
     ASSERT_NE(record.find("0::a"), nullptr);
     EXPECT_EQ(record.find("0::a")->su, 2e-5);
     EXPECT_EQ(curves.calculated, (std::vector<double>{5.5, 6}));

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "wavelengths/wavelength_set.hpp"
+#include "model/wavelength_set.hpp"
 
 namespace kalidos {
 namespace {

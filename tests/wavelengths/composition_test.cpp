@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model/wavelength_set.hpp"
 #include "support/recording_messages.hpp"
-#include "wavelengths/wavelength_set.hpp"
 
 namespace kalidos {
 namespace {

@@ -1,0 +1,523 @@
+#include "fitting/least_squares.hpp"
+
+#include <Eigen/Cholesky>  // for the damped normal equations
+#include <Eigen/LU>        // for the covariance of the free variables
+
+#include <algorithm>
+#include <cmath>
+
+#include "fitting/figures_of_merit.hpp"
+
+namespace kalidos {
+namespace {
+
+constexpr double kLargestDamping = 1e12;
+constexpr double kDampingFactor = 10;
+constexpr double kSmallestDamping = 1e-3;  // where λ starts again after a Gauss–Newton step failed
+// A cycle that lowers Σ w r² by less than this many reduced χ² changes nothing a test could see; a
+// few of them in a row, with shifts still large, and the fit has stalled.
+constexpr double kFlatFall = 1e-2;
+constexpr int kFlatCycles = 3;
+constexpr double kRounding = 1e-10;  // relative
+
+struct Fit {
+    LeastSquaresModel& model;
+    Eigen::Map<const Eigen::VectorXd> observed, weights;
+    std::vector<FreeVariable> variables;
+    std::size_t points() const { return static_cast<std::size_t>(observed.size()); }
+    std::size_t count() const { return variables.size(); }
+};
+
+bool all_finite(const Eigen::VectorXd& v)
+{
+    return v.allFinite();
+}
+
+// Σ w r² at `values`, and the model there; infinity when the values have no model.
+double weighted_squares(Fit& fit, const std::vector<double>& values, Eigen::VectorXd& model)
+{
+    model.resize(static_cast<Eigen::Index>(fit.points()));
+    if (!fit.model.evaluate(values, {model.data(), fit.points()}) || !all_finite(model))
+        return INFINITY;
+    const Eigen::VectorXd r = fit.observed - model;
+    return (fit.weights.array() * r.array().square()).sum();
+}
+
+// The model at `values` with variable k moved to `x`, when x differs from its value and the model
+// has a finite value there.
+bool evaluate_moved(Fit& fit, const std::vector<double>& values, std::size_t k, double x, Eigen::VectorXd& model)
+{
+    if (x == values[k])
+        return false;
+    std::vector<double> shifted = values;
+    shifted[k] = x;
+    return fit.model.evaluate(shifted, {model.data(), fit.points()}) && model.allFinite();
+}
+
+// Central differences for every column the model did not fill, or one-sided ones where the model
+// cannot be evaluated on one side (or the variable sits on a bound): a fit that has pressed a width
+// against its limit still knows the way back. A column with no slope on either side is 0, and the
+// variable is held. (Forward differences alone, at half the cost, send the cell of a search over
+// few reflections astray.)
+void difference_columns(Fit& fit, const std::vector<double>& values, const Eigen::VectorXd& model,
+                        const std::vector<char>& analytic, Eigen::MatrixXd& jacobian)
+{
+    Eigen::VectorXd above(static_cast<Eigen::Index>(fit.points())), below(above.size());
+    for (std::size_t k = 0; k < fit.count(); ++k) {
+        if (analytic[k])
+            continue;
+        const FreeVariable& v = fit.variables[k];
+        const double high = std::min(values[k] + v.step, v.upper), low = std::max(values[k] - v.step, v.lower);
+        const bool upOk = high > values[k] && evaluate_moved(fit, values, k, high, above);
+        const bool downOk = low < values[k] && evaluate_moved(fit, values, k, low, below);
+        const auto column = static_cast<Eigen::Index>(k);
+        if (!upOk && !downOk) {
+            jacobian.col(column).setZero();
+            continue;
+        }
+        if (!upOk)
+            above = model;
+        if (!downOk)
+            below = model;
+        const double width = (upOk ? high : values[k]) - (downOk ? low : values[k]);
+        jacobian.col(column) = (above - below) / width;
+    }
+}
+
+Eigen::MatrixXd jacobian_at(Fit& fit, const std::vector<double>& values, const Eigen::VectorXd& model)
+{
+    Eigen::MatrixXd jacobian = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(fit.points()),
+                                                     static_cast<Eigen::Index>(fit.count()));
+    std::vector<char> analytic(fit.count(), 0);
+    fit.model.derivatives(values, {model.data(), fit.points()}, jacobian, analytic);
+    difference_columns(fit, values, model, analytic, jacobian);
+    return jacobian;
+}
+
+// Which variables the data determine: an incremental Cholesky factorisation of the normal matrix
+// scaled to unit diagonal, in the order given, holds a variable whose pivot (its share not explained
+// by the variables before it) falls below the tolerance.
+std::vector<char> undetermined(const Eigen::MatrixXd& normal, double tolerance)
+{
+    const Eigen::Index n = normal.rows();
+    std::vector<char> held(static_cast<std::size_t>(n), 0);
+    std::vector<Eigen::Index> kept;
+    Eigen::MatrixXd lower = Eigen::MatrixXd::Zero(n, n);  // rows and columns of the kept variables
+    for (Eigen::Index k = 0; k < n; ++k) {
+        const double diagonal = normal(k, k);
+        if (!(diagonal > 0) || !std::isfinite(diagonal)) {
+            held[static_cast<std::size_t>(k)] = 1;
+            continue;
+        }
+        const auto m = static_cast<Eigen::Index>(kept.size());
+        Eigen::VectorXd y(m);
+        for (Eigen::Index i = 0; i < m; ++i) {
+            double sum = normal(kept[static_cast<std::size_t>(i)], k) /
+                         std::sqrt(diagonal * normal(kept[static_cast<std::size_t>(i)], kept[static_cast<std::size_t>(i)]));
+            for (Eigen::Index j = 0; j < i; ++j)
+                sum -= lower(i, j) * y(j);
+            y(i) = sum / lower(i, i);
+        }
+        const double pivot = 1 - y.squaredNorm();
+        if (!(pivot > tolerance)) {
+            held[static_cast<std::size_t>(k)] = 1;
+            continue;
+        }
+        lower.row(m).head(m) = y.transpose();
+        lower(m, m) = std::sqrt(pivot);
+        kept.push_back(k);
+    }
+    return held;
+}
+
+// The normal matrix and right-hand side of the free variables, in the order of `free`.
+struct Normal {
+    Eigen::MatrixXd matrix;
+    Eigen::VectorXd vector;
+};
+
+Normal normal_of(const Fit& fit, const Eigen::MatrixXd& jacobian, const Eigen::VectorXd& model,
+                 const std::vector<Eigen::Index>& free)
+{
+    const auto n = static_cast<Eigen::Index>(free.size());
+    Eigen::MatrixXd weighted(jacobian.rows(), n);
+    const Eigen::VectorXd root = fit.weights.cwiseSqrt();
+    for (Eigen::Index k = 0; k < n; ++k)
+        weighted.col(k) = jacobian.col(free[static_cast<std::size_t>(k)]).cwiseProduct(root);
+    Normal normal;
+    normal.matrix = Eigen::MatrixXd::Zero(n, n);
+    normal.matrix.selfadjointView<Eigen::Lower>().rankUpdate(weighted.transpose());
+    normal.matrix = normal.matrix.selfadjointView<Eigen::Lower>();
+    normal.vector = weighted.transpose() * (fit.observed - model).cwiseProduct(root);
+    return normal;
+}
+
+// Solves (N + λ diag N) δ = v for the variables not pinned, the pinned ones' δ given in `step`;
+// false when the damped matrix is not positive definite.
+bool damped_step(const Normal& normal, double damping, const std::vector<char>& pinned, Eigen::VectorXd& step)
+{
+    std::vector<Eigen::Index> moving, fixed;
+    for (std::size_t k = 0; k < pinned.size(); ++k)
+        (pinned[k] ? fixed : moving).push_back(static_cast<Eigen::Index>(k));
+    Eigen::MatrixXd a = normal.matrix(moving, moving);
+    a.diagonal() *= 1 + damping;
+    const Eigen::LLT<Eigen::MatrixXd> llt(a);
+    if (llt.info() != Eigen::Success)
+        return false;
+    const Eigen::VectorXd given = step(fixed);
+    const Eigen::VectorXd rest = normal.vector(moving) - normal.matrix(moving, fixed) * given;
+    const Eigen::VectorXd solved = llt.solve(rest);
+    step(moving) = solved;
+    return step.allFinite();
+}
+
+// The damped step within each variable's largest shift, and with the variables that sit on a bound
+// and would be pushed beyond it kept there. Such a variable is pinned at its limit and the others
+// solved again: clipped afterwards instead, its share of the step would have been spent by the others
+// on a move that is not made, and such steps keep failing along a valley that leads off a bound. (A
+// step from inside that crosses a bound is only clipped when it is made: pinned there, a fit slides
+// along the bound into minima of its own.)
+bool bounded_step(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
+                  const std::vector<double>& values, double damping, Eigen::VectorXd& step)
+{
+    std::vector<char> pinned(free.size(), 0);
+    step = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(free.size()));
+    for (std::size_t round = 0; round <= free.size(); ++round) {
+        if (!damped_step(normal, damping, pinned, step))
+            return false;
+        bool more = false;
+        for (std::size_t k = 0; k < free.size(); ++k) {
+            const FreeVariable& v = fit.variables[static_cast<std::size_t>(free[k])];
+            const double x = values[static_cast<std::size_t>(free[k])];
+            const double low = x <= v.lower ? x : x - v.largestShift;
+            const double high = x >= v.upper ? x : x + v.largestShift;
+            double& d = step(static_cast<Eigen::Index>(k));
+            if (!pinned[k] && (x + d < low || x + d > high)) {
+                d = std::clamp(x + d, low, high) - x;
+                pinned[k] = 1, more = true;
+            }
+        }
+        if (!more)
+            return true;
+    }
+    return true;
+}
+
+std::vector<double> moved(const Fit& fit, const std::vector<double>& values, const std::vector<Eigen::Index>& free,
+                          const Eigen::VectorXd& step)
+{
+    std::vector<double> next = values;
+    for (std::size_t k = 0; k < free.size(); ++k) {
+        const FreeVariable& v = fit.variables[static_cast<std::size_t>(free[k])];
+        double& x = next[static_cast<std::size_t>(free[k])];
+        x = std::clamp(x + step(static_cast<Eigen::Index>(k)), v.lower, v.upper);
+    }
+    return next;
+}
+
+struct State {
+    std::vector<double> values;
+    Eigen::VectorXd model;
+    double squares = 0;
+    double damping = 0;
+};
+
+// The covariance of the free variables (inverse normal matrix × reduced χ²), spread into all rows.
+// `kept` are the positions in `free` of the variables it covers: those off their bounds.
+void fill_uncertainties(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
+                        const std::vector<Eigen::Index>& kept, LeastSquaresResult& result)
+{
+    const auto n = static_cast<Eigen::Index>(fit.count());
+    result.covariance = Eigen::MatrixXd::Zero(n, n);
+    result.su.assign(fit.count(), 0.0);
+    if (kept.empty())
+        return;
+    const Eigen::MatrixXd inverse = normal.matrix(kept, kept).inverse();
+    const double chi2 = result.reducedChi2();
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        for (std::size_t j = 0; j < kept.size(); ++j)
+            result.covariance(free[static_cast<std::size_t>(kept[i])], free[static_cast<std::size_t>(kept[j])]) =
+                inverse(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(j)) * chi2;
+    for (const Eigen::Index k : kept) {
+        const Eigen::Index v = free[static_cast<std::size_t>(k)];
+        result.su[static_cast<std::size_t>(v)] = std::sqrt(std::max(result.covariance(v, v), 0.0));
+    }
+}
+
+std::vector<Eigen::Index> all_of(const std::vector<Eigen::Index>& free)
+{
+    std::vector<Eigen::Index> kept(free.size());
+    for (std::size_t k = 0; k < free.size(); ++k)
+        kept[k] = static_cast<Eigen::Index>(k);
+    return kept;
+}
+
+// Which free variables end on a bound, and the positions in `free` of the others.
+std::vector<Eigen::Index> mark_limits(const Fit& fit, const std::vector<Eigen::Index>& free,
+                                      const std::vector<double>& values, LeastSquaresResult& result)
+{
+    result.onLimit.assign(fit.count(), 0);
+    std::vector<Eigen::Index> kept;
+    for (std::size_t k = 0; k < free.size(); ++k) {
+        const auto v = static_cast<std::size_t>(free[k]);
+        const FreeVariable& variable = fit.variables[v];
+        if (values[v] <= variable.lower)
+            result.onLimit[v] = -1;
+        else if (values[v] >= variable.upper)
+            result.onLimit[v] = 1;
+        else
+            kept.push_back(static_cast<Eigen::Index>(k));
+    }
+    return kept;
+}
+
+void fill_correlations(const Fit& fit, double reported, LeastSquaresResult& result)
+{
+    result.correlations.clear();
+    const Eigen::MatrixXd& c = result.covariance;
+    for (Eigen::Index i = 0; i < c.rows(); ++i)
+        for (Eigen::Index j = i + 1; j < c.cols(); ++j) {
+            const double d = std::sqrt(c(i, i) * c(j, j));
+            if (!(d > 0))
+                continue;
+            const double r = c(i, j) / d;
+            if (std::fabs(r) > reported)
+                result.correlations.push_back({fit.variables[static_cast<std::size_t>(i)].name,
+                                               fit.variables[static_cast<std::size_t>(j)].name, r});
+        }
+}
+
+// One cycle: the step of the free variables that lowers Σ w r², damped as much as it takes.
+// False when no damping finds a lower sum (the values are at a minimum within rounding).
+bool cycle(Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free, State& state)
+{
+    double damping = state.damping;
+    for (;;) {
+        Eigen::VectorXd step;
+        if (bounded_step(fit, normal, free, state.values, damping, step)) {
+            State trial{moved(fit, state.values, free, step), {}, 0, damping};
+            trial.squares = weighted_squares(fit, trial.values, trial.model);
+            if (trial.squares <= state.squares) {
+                trial.damping = damping / kDampingFactor;
+                if (trial.damping < kSmallestDamping / kDampingFactor)
+                    trial.damping = 0;
+                state = std::move(trial);
+                return true;
+            }
+        }
+        damping = damping == 0 ? kSmallestDamping : damping * kDampingFactor;
+        if (damping > kLargestDamping)
+            return false;
+    }
+}
+
+std::vector<Eigen::Index> free_of(const std::vector<char>& held)
+{
+    std::vector<Eigen::Index> free;
+    for (std::size_t k = 0; k < held.size(); ++k)
+        if (!held[k])
+            free.push_back(static_cast<Eigen::Index>(k));
+    return free;
+}
+
+void note_held(const Fit& fit, const std::vector<char>& held, LeastSquaresResult& result)
+{
+    for (std::size_t k = 0; k < held.size(); ++k)
+        if (held[k] && !result.held[k]) {
+            result.held[k] = 1;
+            result.notes.push_back(fit.variables[k].name +
+                                   " is not determined by the data (singular normal matrix) and is held");
+        }
+}
+
+// The free variables' normal equations at `state`, holding any the data do not determine.
+Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::Index>& free, LeastSquaresResult& result)
+{
+    const Eigen::MatrixXd jacobian = jacobian_at(fit, state.values, state.model);
+    Normal all = normal_of(fit, jacobian, state.model, free_of(result.held));
+    std::vector<Eigen::Index> candidates = free_of(result.held);
+    const std::vector<char> dependent = undetermined(all.matrix, tolerance);
+    std::vector<char> held = result.held;
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        if (dependent[k])
+            held[static_cast<std::size_t>(candidates[k])] = 1;
+    note_held(fit, held, result);
+    free = free_of(result.held);
+    if (free.size() == candidates.size())
+        return all;
+    return normal_of(fit, jacobian, state.model, free);
+}
+
+// A shift below `tolerance` of its su, or at the rounding of its value (a fit without misfit has
+// no su to compare with).
+bool small_shift(double shift, double value, double su, double tolerance)
+{
+    return std::fabs(shift) <= tolerance * su || std::fabs(shift) <= kRounding * std::max(1.0, std::fabs(value));
+}
+
+bool shifts_converged(const CycleReport& cycle, const std::vector<double>& su, double tolerance)
+{
+    for (std::size_t k = 0; k < cycle.shifts.size(); ++k)
+        if (!small_shift(cycle.shifts[k], cycle.values[k], su[k], tolerance))
+            return false;
+    return true;
+}
+
+// Whether the undamped step from `values` moves every variable by less than `tolerance` of its su.
+bool step_is_small(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
+                   const std::vector<double>& values, const std::vector<double>& su, double tolerance)
+{
+    Eigen::VectorXd step;
+    if (!bounded_step(fit, normal, free, values, 0, step))
+        return false;
+    for (std::size_t k = 0; k < free.size(); ++k) {
+        const auto v = static_cast<std::size_t>(free[k]);
+        if (!small_shift(step(static_cast<Eigen::Index>(k)), values[v], su[v], tolerance))
+            return false;
+    }
+    return true;
+}
+
+CycleReport report_of(int number, const State& state, const std::vector<double>& before, const LeastSquaresResult& r)
+{
+    CycleReport report;
+    report.cycle = number;
+    report.weightedSquares = state.squares;
+    report.reducedChi2 = r.reducedChi2();
+    report.damping = state.damping;
+    report.freeVariables = r.freeVariables;
+    report.values = state.values;
+    report.su = r.su;
+    report.shifts.resize(before.size());
+    for (std::size_t k = 0; k < before.size(); ++k)
+        report.shifts[k] = state.values[k] - before[k];
+    return report;
+}
+
+std::string start_state(Fit& fit, const LeastSquaresOptions& options, State& state)
+{
+    for (const FreeVariable& v : fit.variables)
+        state.values.push_back(std::clamp(v.value, v.lower, v.upper));
+    state.squares = weighted_squares(fit, state.values, state.model);
+    if (!std::isfinite(state.squares))
+        return "the model cannot be calculated from the starting values";
+    state.damping = options.initialDamping;
+    return {};
+}
+
+}  // namespace
+
+const char* outcome_text(FitOutcome outcome)
+{
+    switch (outcome) {
+    case FitOutcome::Converged: return "converged";
+    case FitOutcome::Stalled: return "stalled";
+    case FitOutcome::CycleLimit: return "cycle limit";
+    case FitOutcome::Diverged: return "diverged";
+    case FitOutcome::Stopped: return "stopped";
+    }
+    return "";
+}
+
+double LeastSquaresResult::reducedChi2() const
+{
+    return reduced_chi2(weightedSquares, static_cast<std::size_t>(points), freeVariables);
+}
+
+std::string solve_least_squares(LeastSquaresModel& model, std::span<const double> observed,
+                                std::span<const double> weights, const std::vector<FreeVariable>& variables,
+                                const LeastSquaresOptions& options, LeastSquaresResult& result)
+{
+    const auto n = static_cast<Eigen::Index>(observed.size());
+    Fit fit{model, {observed.data(), n}, {weights.data(), n}, variables};
+    const auto points = static_cast<int>(std::count_if(weights.begin(), weights.end(), [](double w) { return w > 0; }));
+    if (points <= static_cast<int>(variables.size()))
+        return std::to_string(points) + " weighted points for " + std::to_string(variables.size()) +
+               " parameters: at least " + std::to_string(variables.size() + 1) + " are needed";
+    State state;
+    if (std::string why = start_state(fit, options, state); !why.empty())
+        return why;
+    LeastSquaresResult r;
+    r.points = points;
+    r.held.assign(variables.size(), 0);
+    r.startWeightedSquares = r.weightedSquares = state.squares;
+    std::vector<Eigen::Index> free;
+    Normal normal = linearise(fit, state, options.singularTolerance, free, r);
+    r.freeVariables = static_cast<int>(free.size());
+    fill_uncertainties(fit, normal, free, all_of(free), r);
+    int flat = 0;  // cycles in a row that lowered Σ w r² by nothing that counts
+    r.outcome = FitOutcome::CycleLimit;
+    for (int number = 1; number <= options.maxCycles && !free.empty(); ++number) {
+        const std::vector<double> before = state.values;
+        const double squaresBefore = state.squares;
+        if (!cycle(fit, normal, free, state)) {
+            // No step lowers Σ w r²: at its minimum within rounding when the undamped step is small.
+            r.outcome = step_is_small(fit, normal, free, state.values, r.su, options.shiftTolerance)
+                            ? FitOutcome::Converged
+                            : FitOutcome::Stalled;
+            break;
+        }
+        r.weightedSquares = state.squares;
+        normal = linearise(fit, state, options.singularTolerance, free, r);
+        r.freeVariables = static_cast<int>(free.size());
+        fill_uncertainties(fit, normal, free, all_of(free), r);
+        r.cycles.push_back(report_of(number, state, before, r));
+        const CycleReport& last = r.cycles.back();
+        const double fall = squaresBefore - state.squares;
+        flat = fall < kFlatFall * std::max(1.0, r.reducedChi2()) ? flat + 1 : 0;
+        if (shifts_converged(last, r.su, options.shiftTolerance) ||
+            fall <= options.relativeTolerance * squaresBefore)
+            r.outcome = FitOutcome::Converged;
+        else if (flat >= kFlatCycles)
+            r.outcome = FitOutcome::Stalled;
+        if (options.onCycle && !options.onCycle(last)) {
+            r.outcome = FitOutcome::Stopped;
+            break;
+        }
+        if (r.outcome != FitOutcome::CycleLimit)
+            break;
+    }
+    if (free.empty())
+        r.outcome = FitOutcome::Converged;
+    else if (r.outcome == FitOutcome::CycleLimit)
+        r.notes.push_back("The refinement stopped after " + std::to_string(options.maxCycles) +
+                          " cycles without converging");
+    else if (r.outcome == FitOutcome::Stalled)
+        r.notes.push_back("The refinement stalled: the sum of squares no longer falls, but the shifts are not "
+                          "small against their su");
+    r.converged = r.outcome == FitOutcome::Converged;
+    r.stopped = r.outcome == FitOutcome::Stopped;
+    const std::vector<Eigen::Index> kept = mark_limits(fit, free, state.values, r);
+    if (kept.size() != free.size()) {
+        r.freeVariables = static_cast<int>(kept.size());
+        fill_uncertainties(fit, normal, free, kept, r);
+    }
+    r.values = state.values;
+    fill_correlations(fit, options.reportedCorrelation, r);
+    result = std::move(r);
+    return {};
+}
+
+std::vector<double> predicted_uncertainties(LeastSquaresModel& model, std::span<const double> observed,
+                                            std::span<const double> weights,
+                                            const std::vector<FreeVariable>& variables)
+{
+    const auto n = static_cast<Eigen::Index>(observed.size());
+    Fit fit{model, {observed.data(), n}, {weights.data(), n}, variables};
+    State state;
+    LeastSquaresOptions options;
+    if (!start_state(fit, options, state).empty())
+        return std::vector<double>(variables.size(), 0.0);
+    LeastSquaresResult r;
+    r.held.assign(variables.size(), 0);
+    std::vector<Eigen::Index> free;
+    const Normal normal = linearise(fit, state, options.singularTolerance, free, r);
+    r.points = 2, r.freeVariables = 1, r.weightedSquares = 1;  // reduced χ² of 1
+    fill_uncertainties(fit, normal, free, all_of(free), r);
+    for (std::size_t k = 0; k < r.su.size(); ++k)
+        if (r.held[k])
+            r.su[k] = INFINITY;
+    return r.su;
+}
+
+}  // namespace kalidos

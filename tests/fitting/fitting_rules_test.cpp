@@ -1,0 +1,96 @@
+// The rules every fit shares: the figures of merit, the free parameters they count, the start of
+// the zero shift, and the differences of a column the model cannot difference itself.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "fitting/figures_of_merit.hpp"
+#include "fitting/least_squares.hpp"
+#include "fitting/zero_search.hpp"
+
+namespace kalidos {
+namespace {
+
+// Four points weighed 1/yo, worked by hand: residuals −10, 20, −30, 0 give Σw r² = 1 + 1 + 1 + 0
+// = 3, Σw yo² = 100 + 400 + 900 + 50 = 1450, Σ|r| = 60, Σ|yo| = 1450.
+TEST(FiguresOfMerit, ConventionalDefinitionsAndNoDivisionWithoutFreedom)
+{
+    const std::vector<double> observed{100, 400, 900, 50}, calculated{110, 380, 930, 50};
+    const std::vector<double> weight{0.01, 0.0025, 1.0 / 900, 0.02};
+    const Figures f = figures_of_merit(observed, calculated, weight, 2);
+    EXPECT_DOUBLE_EQ(f.rp, 60.0 / 1450);
+    EXPECT_DOUBLE_EQ(f.rwp, std::sqrt(3.0 / 1450));
+    EXPECT_DOUBLE_EQ(f.rexp, std::sqrt(2.0 / 1450));  // N − P = 4 − 2
+    EXPECT_DOUBLE_EQ(f.chi2, 1.5);
+    const Figures saturated = figures_of_merit(observed, calculated, weight, 4);
+    EXPECT_EQ(saturated.rexp, 0);
+    EXPECT_EQ(saturated.chi2, 0);
+    EXPECT_DOUBLE_EQ(saturated.rwp, f.rwp);
+}
+
+// y = (a + c) + b·x: c is the intercept again, held by the solver, and then not a free parameter
+// in any cycle's count.
+class SharedIntercept : public LeastSquaresModel {
+public:
+    bool evaluate(std::span<const double> v, std::span<double> model) override
+    {
+        for (std::size_t i = 0; i < model.size(); ++i)
+            model[i] = v[0] + v[2] + v[1] * static_cast<double>(i);
+        return true;
+    }
+};
+
+TEST(FiguresOfMerit, HeldVariablesAreNotCountedAsParameters)
+{
+    std::vector<double> y(12), w(12, 1.0);
+    for (std::size_t i = 0; i < y.size(); ++i)
+        y[i] = 2 - 0.5 * static_cast<double>(i) + (i % 2 ? 0.1 : -0.1);
+    SharedIntercept model;
+    LeastSquaresResult r;
+    ASSERT_EQ(solve_least_squares(model, y, w, {{"a", 0}, {"b", 0}, {"c", 1}}, {}, r), "");
+    ASSERT_EQ(r.held, (std::vector<char>{0, 0, 1}));
+    ASSERT_FALSE(r.cycles.empty());
+    for (const CycleReport& cycle : r.cycles)
+        EXPECT_EQ(cycle.freeVariables, 2);
+    EXPECT_EQ(r.freeVariables, 2);
+}
+
+// A model that ends at a = 1 (no value beyond): a start just below it, or on the bound, cannot be
+// differenced centrally; the one-sided difference still finds the slope, and the fit reaches 0.5.
+class EndsAtOne : public LeastSquaresModel {
+public:
+    bool evaluate(std::span<const double> v, std::span<double> model) override
+    {
+        if (v[0] > 1)
+            return false;
+        for (std::size_t i = 0; i < model.size(); ++i)
+            model[i] = v[0] * static_cast<double>(i + 1);
+        return true;
+    }
+};
+
+TEST(LeastSquaresDifferences, OneSidedWhereTheModelEndsOrTheBoundIs)
+{
+    std::vector<double> y(8), w(8, 1.0);
+    for (std::size_t i = 0; i < y.size(); ++i)
+        y[i] = 0.5 * static_cast<double>(i + 1);
+    EndsAtOne model;
+    for (const FreeVariable& start : {FreeVariable{"a", 1 - 1e-7, 1e-6}, FreeVariable{"a", 1, 1e-6, 0, 1}}) {
+        LeastSquaresResult r;
+        ASSERT_EQ(solve_least_squares(model, y, w, {start}, {}, r), "");
+        EXPECT_EQ(r.held[0], 0);
+        EXPECT_NEAR(r.values[0], 0.5, 1e-9);
+    }
+}
+
+TEST(ZeroSearch, BestOfTheScanFirstOfEqualsAndZeroWithoutAFit)
+{
+    EXPECT_NEAR(best_zero_start([](double z) { return (z - 0.1) * (z - 0.1); }), 0.1, 1e-12);
+    EXPECT_NEAR(best_zero_start([](double z) { return std::fabs(z + 0.235); }), -0.24, 1e-12);  // the nearest step
+    EXPECT_NEAR(best_zero_start([](double) { return 1.0; }), -kZeroSearchReach, 1e-12);
+    EXPECT_EQ(best_zero_start([](double) { return INFINITY; }), 0);
+}
+
+}  // namespace
+}  // namespace kalidos
