@@ -1,9 +1,9 @@
 #include "diagram/tfseries.hpp"
 
-#include "comparison/agreement_report.hpp"  // for value_with_su
 #include "diagram/picture_widget.hpp"
 #include "drawing/comparison_render.hpp"
 #include "drawing/palette.hpp"  // for text_out
+#include "util/su_text.hpp"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -268,7 +268,7 @@ QString Tfseries::record_text() const
     text += "   Rwp " + fixed(100 * r.rwp, 2) + " %   chi2 " + fixed(r.chi2, 3);
     const drawing::SeriesPoint p = value_of(r, value_name().toStdString());
     if (std::isfinite(p.y))
-        text += "   " + value_name().toStdString() + " = " + value_with_su(p.y, p.su);
+        text += "   " + value_name().toStdString() + " = " + value_su_text(p.y, p.su);
     return qs(text);
 }
 
@@ -305,7 +305,7 @@ void Tfseries::draw_fit()
     const SeriesRecord& r = records_[static_cast<std::size_t>(current_)];
     view_->model.twoTheta1 = c->twoTheta.front();
     view_->model.twoTheta2 = c->twoTheta.back();
-    const AgreementCurves curves{c->twoTheta, c->observed, c->calculated, c->background, {}};
+    const AgreementCurves curves{c->twoTheta, c->observed, c->calculated, c->background, {}, {}};
     drawing::FitLegend legend;
     legend.title = qs("Refinement against " + file_name(r.item.file) +
                       (r.item.scans > 1 ? " (scan " + std::to_string(r.item.scan) + ")" : ""));
