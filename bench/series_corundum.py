@@ -21,6 +21,7 @@ import csv
 import os
 import shutil
 import signal
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -71,18 +72,23 @@ def compare(work):
     rows = list(csv.DictReader(open(os.path.join(work, "full.csv"), encoding="ascii")))
     within = {("a", 2): 0, ("a", 3): 0, ("c", 2): 0, ("c", 3): 0}
     worst = {"a": 0.0, "c": 0.0}
+    deviations = {"a": [], "c": []}  # (refined - imposed) / su, signed
     for t, r in zip(truth, rows):
         if r["ok"] != "1":
             continue
         for name in ("a", "c"):
-            deviation = abs(float(r["0::" + name]) - float(t[name])) / float(r["0::%s_su" % name])
+            deviations[name].append((float(r["0::" + name]) - float(t[name])) / float(r["0::%s_su" % name]))
+            deviation = abs(deviations[name][-1])
             worst[name] = max(worst[name], deviation)
             for limit in (2, 3):
                 within[(name, limit)] += deviation <= limit
-    print("%d diagrams refined (%d failed)" % (len(rows), sum(r["ok"] != "1" for r in rows)))
+    print("%d diagrams refined (%d failed; outcomes %s)" % (len(rows), sum(r["ok"] != "1" for r in rows),
+                                                             sorted({r["outcome"] for r in rows if r["ok"] == "1"})))
     for name in ("a", "c"):
-        print("  %s: within 2 su %d, within 3 su %d, largest |refined - imposed| / su %.2f"
-              % (name, within[(name, 2)], within[(name, 3)], worst[name]))
+        print("  %s: within 2 su %d, within 3 su %d, largest |refined - imposed| / su %.2f; (refined - imposed) / su "
+              "mean %.3f, standard deviation %.3f" % (name, within[(name, 2)], within[(name, 3)], worst[name],
+                                                      statistics.mean(deviations[name]),
+                                                      statistics.pstdev(deviations[name])))
     print("  T/K      a imposed    a refined(su)          c imposed     c refined(su)")
     for k in range(0, len(rows), max(1, len(rows) // 10)):
         t, r = truth[k], rows[k]
