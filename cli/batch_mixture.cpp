@@ -7,6 +7,8 @@
 #include "batch_compare.hpp"
 #include "batch_instrument.hpp"
 #include "batch_refine.hpp"
+#include "batch_structure.hpp"
+#include "computation/cell_metric.hpp"
 #include "comparison/calculated_points.hpp"
 #include "computation/pattern_grid.hpp"
 #include "mixture_json.hpp"
@@ -218,6 +220,25 @@ BatchOptions options_of_phase(const BatchOptions& o, std::size_t i)
         if (phase == static_cast<int>(i + 1))
             p.sample.preferred = preferred;
     return p;
+}
+
+int calculate_models(const std::vector<const StructureModel*>& models, const BatchOptions& options,
+                     const fs::path& data, StreamMessages& messages, std::vector<std::unique_ptr<Workspace>>& workspaces)
+{
+    for (std::size_t p = 0; p < models.size(); ++p) {
+        std::unique_ptr<Workspace> workspace = make_memory_workspace();
+        workspace->model = *models[p];
+        workspace->model.scratchInMemory = true;
+        workspace->model.startDirectory.clear();
+        compute_cell_metric(workspace->model);
+        if (!options.spaceGroup.empty() && !apply_space_group(workspace->model, options.spaceGroup, data, messages))
+            return kExitRefused;
+        const int status = calculate_loaded(*workspace, options_of_phase(options, p), data, messages);
+        if (status != kExitSuccess)
+            return status;
+        workspaces.push_back(std::move(workspace));
+    }
+    return kExitSuccess;
 }
 
 bool complete_mixture(const BatchOptions& options, const std::vector<std::string>& names, StreamMessages& messages,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
 
 #include "batch_options.hpp"
@@ -13,6 +14,13 @@ namespace kalidos::batch {
 // The options of phase i: the shared ones, its file, its own size, strain and orientation; only the
 // first phase reads the observed diagrams.
 BatchOptions options_of_phase(const BatchOptions& options, std::size_t i);
+
+// Each structure as read (its file's group, before --space-group) calculated in a workspace of its
+// own kept in memory, with --space-group applied and the options of its phase. Returns the exit status;
+// the workspaces calculated so far stay in `workspaces`.
+int calculate_models(const std::vector<const StructureModel*>& models, const BatchOptions& options,
+                     const std::filesystem::path& data, StreamMessages& messages,
+                     std::vector<std::unique_ptr<Workspace>>& workspaces);
 
 // With every phase's workspace calculated (run.workspaces, in the order of `names`): the phases and
 // their fractions, the fit when asked, Hill and Howard's scales and the curves. False when a phase's

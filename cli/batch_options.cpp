@@ -44,6 +44,7 @@ private:
     void parse_preferred(const std::string& option);
     void check_combinations();
     void check_refinement();
+    void check_series();
     void check_ranges();
     void fail(const std::string& text)
     {
@@ -243,7 +244,7 @@ bool Parser::option(const std::string& name)
         if (take_value(name, text))
             o.observed.push_back(text);
     } else if (name == "--scan") {
-        take_count(name, 1, 1000000, o.scan);
+        o.scanGiven = take_count(name, 1, 1000000, o.scan);
     } else if (name == "--compare") {
         o.compare = true;
     } else if (name == "--fit") {
@@ -299,6 +300,8 @@ bool Parser::option(const std::string& name)
             read = read_identify_option(name, args_, next_, o.identification, error);
         if (read == OptionRead::NotProfile)
             read = read_find_cell_option(name, args_, next_, o.indexing, error);
+        if (read == OptionRead::NotProfile)
+            read = read_series_option(name, args_, next_, o.series, error);
         if (read == OptionRead::Error)
             fail(error);
         return read != OptionRead::NotProfile;
@@ -328,7 +331,7 @@ void Parser::check_combinations()
     check_ranges();
     if (o.step && (*o.step <= 0 || (o.twoTheta2 - o.twoTheta1) / *o.step > 2e7))
         fail("option --step: the step must be positive and give at most 20 000 000 points");
-    if (o.observed.size() > 10)
+    if (o.observed.size() > 10 && !o.series.active)
         fail("at most 10 observed diagrams");
     if (!o.exportFile.empty() && export_kind(o.exportFile).empty())
         fail("option --export: the file name must end in .sim, .cpi or .cpd");
@@ -343,6 +346,7 @@ void Parser::check_combinations()
         !problem.empty())
         fail(problem);
     check_refinement();
+    check_series();
     if (o.phases.mixture() && (!o.listFile.empty() || !o.outDirectory.empty() || o.compare || o.listBlocks ||
                                o.operatorsOnly || !o.exportFile.empty() || (!o.exportXy.empty() && !o.refine.active())))
         fail("--fractions and --fit-fractions calculate one sample: --list, --out-dir, --compare, --list-blocks, "
@@ -388,9 +392,24 @@ void Parser::check_refinement()
         fail("--refine and --fit-fractions cannot go together: the refinement gives the fractions");
     if (!o.listFile.empty() || !o.outDirectory.empty())
         fail("--refine takes its structure files as the phases of one sample: --list and --out-dir do not apply");
-    if (const std::string problem = refine_options_problem(o.refine, o.structureFiles.size(), o.observed.size());
+    // A series gives each of its diagrams in turn as the one observed diagram.
+    const std::size_t observed = o.series.active ? 1 : o.observed.size();
+    if (const std::string problem = refine_options_problem(o.refine, o.structureFiles.size(), observed);
         !problem.empty())
         fail(problem);
+}
+
+void Parser::check_series()
+{
+    const BatchOptions& o = result_.options;
+    if (const std::string problem =
+            series_options_problem(o.series, o.observed.size(), o.refine.active(), o.jsonFile);
+        !problem.empty())
+        fail(problem);
+    if (o.series.active && (!o.refine.cifFile.empty() || !o.exportFile.empty() || !o.exportXy.empty() || o.bonds ||
+                            o.operatorsOnly || o.listBlocks))
+        fail("--series writes its records to --json and --csv: --write-cif, --export, --export-xy, --bonds, "
+             "--operators and --list-blocks do not apply");
 }
 
 // The ranges the main window's entries accept (typed_ranges.hpp), said with the option's name.

@@ -12,6 +12,7 @@
 #include "identify_options.hpp"
 #include "phase_options.hpp"
 #include "refine_options.hpp"
+#include "series_options.hpp"
 
 namespace kalidos::batch {
 
@@ -61,6 +62,7 @@ struct BatchOptions {
     std::string exportFile;         // .sim, .cpi or .cpd
     std::vector<std::string> observed;
     int scan = 1;                   // the scan of a multi-scan observed file, from 1
+    bool scanGiven = false;         // a series takes every scan of each file unless --scan is given
     bool compare = false;           // fit each observed diagram against the calculation
     std::vector<std::string> fit;   // refined beyond scale and background: "zero"; with --fit-fractions "size", "cell"
     PhaseOptions phases;            // --fractions, --fit-fractions: the files are the phases of one sample
@@ -68,6 +70,7 @@ struct BatchOptions {
     FindCellOptions indexing;        // --find-cell: the cells that index the peaks
     int backgroundOrder = 3;        // Chebyshev order of the comparison's background, 0..12
     RefineOptions refine;           // --refine, --cycles, --write-cif, --share-b, --occupancy-sum
+    SeriesOptions series;           // --series, --series-block, --observed-list, --csv, --no-curves
     std::string exportXy;           // .xy, .xye or .csv columns of the calculation (and comparison)
     std::string jsonFile;           // "-" for standard output
     bool operatorsOnly = false;

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 RefinementRequest request_of(const BatchOptions& options, const std::vector<Workspace*>& phases,
                              const std::vector<std::string>& names)
 {
-    RefinementRequest request;
+    RefinementRequest request = refinement_settings(options);
     for (std::size_t p = 0; p < phases.size(); ++p)
         request.phases.push_back({names[p], phases[p]->model, options.refine.method(p)});
     const ObservedSlot& slot = phases.front()->observed.slots[1];
@@ -29,6 +29,14 @@ RefinementRequest request_of(const BatchOptions& options, const std::vector<Work
     const CalculatedRange range = calculated_range(*phases.front());
     request.low = range.low;
     request.high = range.high;
+    return request;
+}
+
+}  // namespace
+
+RefinementRequest refinement_settings(const BatchOptions& options)
+{
+    RefinementRequest request;
     request.backgroundOrder = options.backgroundOrder;
     request.stages = options.refine.stages;
     request.cycles = options.refine.cycles;
@@ -38,8 +46,6 @@ RefinementRequest request_of(const BatchOptions& options, const std::vector<Work
         request.occupancySums.push_back({list.phase - 1, list.atoms});
     return request;
 }
-
-}  // namespace
 
 bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& phases,
                    const std::vector<std::string>& names, StreamMessages& messages, RefinementRun& run)

@@ -18,6 +18,10 @@ struct RefinementRun {
     std::string listing;              // the text appended to fstr.out
 };
 
+// The refinement's settings of the command line (background order, stages, cycles, shared B and
+// occupancy sums) in a request without phases or points.
+RefinementRequest refinement_settings(const BatchOptions& options);
+
 // Refines the phases (each workspace calculated; the first holds the observed diagram), named
 // `names`, as options.refine asks. False, with the reason told through `messages` and the
 // workspaces as they were, when the refinement is refused.

@@ -13,6 +13,7 @@
 #include "batch_many.hpp"
 #include "batch_mixture.hpp"
 #include "batch_refine.hpp"
+#include "batch_series.hpp"
 #include "batch_structure.hpp"
 #include "diagram_files/diagram_writers.hpp"
 #include "model/workspace.hpp"
@@ -108,6 +109,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         return run_identification(options, data, messages, standardOutput);
     if (options.indexing.active())
         return run_find_cell(options, data, messages, standardOutput);
+    if (options.series.active)
+        return run_series(options, data, messages, standardOutput);
     if (several_structures(options))
         return run_many(options, data, messages, standardOutput);
     if (!prepare_listings_directory(listings, messages))

@@ -8,6 +8,7 @@ std::string usage_text()
     return R"(Usage: kalidos-batch [options] STRUCTURE_FILE...
        kalidos-batch --index DIR [--index-file FILE] [-j N]
        kalidos-batch --identify --observed FILE --index-file FILE --json OUT
+       kalidos-batch --series MODE --refine STAGES --observed DIR --json OUT FILE...
 
 Simulates the powder diagram of one structure with the same readers, space-group
 interpreter, calculation, listings and writers as the KALIDOS window, without a window.
@@ -145,6 +146,46 @@ the phases of one sample)
                                    occupancy_su; u, u_su with a tensor}]}]}; of several
                                    phases the mixture's document with phases[].fraction
                                    and fraction_su from the refined scales.
+A series of diagrams (the same structures refined against each, with --refine)
+  --series MODE                    sequential: each diagram starts from the values refined
+                                   against the one before (its cell, profile, zero, atoms;
+                                   the scales and background start anew); independent:
+                                   each from the structure files. The diagrams: --observed
+                                   FILE or FOLDER, may be repeated (every scan of a file
+                                   that holds several, or only --scan N of each; a
+                                   folder's diagram files in the natural order of their
+                                   names: s2 before s10)
+  --observed-list FILE             FILE names one diagram file or folder per line
+  --series-block N                 sequential: chains of N diagrams, each from the files
+                                   (chains run at once with -j N, or across a cluster)
+  --json FILE                      needed: one record per diagram, written as each is
+                                   done (JSON Lines; - for standard output). A FILE of
+                                   records with the same settings is continued: its
+                                   diagrams are not refined again, a last record cut
+                                   short is dropped; one of other settings is refused,
+                                   or started again with --overwrite
+  --csv FILE                       the table of every record: index, file, scan, name,
+                                   temperature_K, time_s, ok, rp, rwp, rexp, chi2, points,
+                                   refined, cycles, converged, outcome (converged,
+                                   stalled, cycle limit), start, each refined
+                                   parameter and its su (NAME, NAME_su), each phase's
+                                   P::volume and su, P::fraction and su (of several
+                                   phases), P::r_bragg, then the reason of a failure
+  --no-curves                      leave the fitted curves out of the records
+  -j N                             N chains at once (independent: N diagrams)
+                                   A record: index, file, scan, scans, name, temperature
+                                   (K, when the file states it: powder CIF
+                                   _diffrn_ambient_temperature), start_time (XRDML, RASX,
+                                   powder CIF), time (s from the series' first start),
+                                   settings (a fingerprint), ok, reason, start (the index
+                                   it started from, 0 the files), messages; when ok the
+                                   CSV's figures and values [{name, value, su}], the
+                                   refinement object of --refine and curves {two_theta,
+                                   observed, calculated, background}. A diagram that
+                                   fails (unread, refused, or a stage that diverged: no
+                                   values) is told in its record and the series goes on;
+                                   the exit status is 1 when any failed.
+
 A library of structures and the phases of a measured diagram (X-rays)
   --index DIR                      calculate every structure file below DIR (.cry .ins
                                    .inp .res .cel .lzy .cif, every CIF block) once and

@@ -62,6 +62,7 @@ void bind_diagram(pybind11::module_& module);
 void bind_mixture(pybind11::module_& module);
 void bind_cif(pybind11::module_& module);
 void bind_refine(pybind11::module_& module);
+void bind_series(pybind11::module_& module);
 void bind_identification(pybind11::module_& module);
 void bind_indexing(pybind11::module_& module);
 

@@ -8,9 +8,7 @@
 #include "batch_calculation.hpp"
 #include "batch_instrument.hpp"
 #include "batch_mixture.hpp"
-#include "batch_structure.hpp"
 #include "bindings.hpp"
-#include "computation/cell_metric.hpp"
 
 namespace py = pybind11;
 
@@ -182,20 +180,10 @@ int calculate_phases(const std::vector<Structure>& structures, const batch::Batc
                      const std::filesystem::path& data, batch::StreamMessages& messages,
                      std::vector<std::unique_ptr<Workspace>>& workspaces)
 {
-    for (std::size_t p = 0; p < structures.size(); ++p) {
-        std::unique_ptr<Workspace> workspace = batch::make_memory_workspace();
-        workspace->model = *structures[p].model;
-        workspace->model.scratchInMemory = true;
-        workspace->model.startDirectory.clear();
-        compute_cell_metric(workspace->model);
-        if (!options.spaceGroup.empty() && !batch::apply_space_group(workspace->model, options.spaceGroup, data, messages))
-            return batch::kExitRefused;
-        const int status = batch::calculate_loaded(*workspace, batch::options_of_phase(options, p), data, messages);
-        if (status != batch::kExitSuccess)
-            return status;
-        workspaces.push_back(std::move(workspace));
-    }
-    return batch::kExitSuccess;
+    std::vector<const StructureModel*> models;
+    for (const Structure& structure : structures)
+        models.push_back(structure.model.get());
+    return batch::calculate_models(models, options, data, messages, workspaces);
 }
 
 void bind_mixture(py::module_& module)

@@ -67,6 +67,7 @@ PYBIND11_MODULE(_kalidos, module)
     kalidos::python::bind_mixture(module);
     kalidos::python::bind_cif(module);
     kalidos::python::bind_refine(module);
+    kalidos::python::bind_series(module);
     kalidos::python::bind_identification(module);
     kalidos::python::bind_indexing(module);
 }

@@ -26,3 +26,5 @@ for name in refinement_window refinement_diagram; do
         echo "docs/$name.png renewed"
     fi
 done
+# The Series window (docs/series_window.png) over the 200-diagram corundum series is renewed by
+# bench/series_corundum.py --picture, which makes the series first.

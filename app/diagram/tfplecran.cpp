@@ -8,6 +8,7 @@
 #include "diagram/tfphases.hpp"
 #include "diagram/tfdifference.hpp"
 #include "diagram/tfprint.hpp"
+#include "diagram/tfseries.hpp"
 #include "diagram/up_down.hpp"
 #include "refinement/tfrefine.hpp"
 
@@ -97,6 +98,7 @@ void Tfplecran::creation()
         [this](const StructureModel& structure, const std::string& name) { return add_indexed_phase(structure, name); },
         this);
     identify_->set_index_hook([this](const PeakList& peaks) { indexing_->start_with(peaks); });
+    series_ = new Tfseries(services_, this);
     connect(image_, &PictureWidget::pressed, this, &Tfplecran::OnMouseDown);
     connect(image_, &PictureWidget::moved, this, &Tfplecran::Image1_OnMouseMove);
     connect(image_, &PictureWidget::released, this, &Tfplecran::ONMouseUp);
@@ -194,6 +196,9 @@ void Tfplecran::build_menus()
     QAction* indexing = bar->addAction("Inde&x...");
     indexing->setObjectName("Index1");
     connect(indexing, &QAction::triggered, this, &Tfplecran::show_index);
+    QAction* series = bar->addAction("&Series...");
+    series->setObjectName("Series1");
+    connect(series, &QAction::triggered, this, &Tfplecran::show_series);
     QAction* help = bar->addAction("&Help");
     help->setObjectName("Help1");
     connect(help, &QAction::triggered, this, &Tfplecran::Aide);
@@ -232,6 +237,11 @@ const QImage& Tfplecran::picture() const
 drawing::DiagramOptions Tfplecran::options() const
 {
     return {workspace_.abscissaMode, scale_, verticalScale_, selected_, phase_overlay()};
+}
+
+void Tfplecran::show_series()
+{
+    series_->start();
 }
 
 }  // namespace kalidos::app

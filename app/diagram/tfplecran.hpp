@@ -29,6 +29,7 @@ class Tfidentify;
 class Tfindex;
 class Tfdifference;
 class Tfrefine;
+class Tfseries;
 class Tfprint;
 class UpDown;
 
@@ -59,6 +60,7 @@ class Tfplecran : public QMainWindow {
     Tfrefine& refinement_window() { return *refine_; }
     Tfidentify& identify_window() { return *identify_; }
     Tfindex& index_window() { return *indexing_; }
+    Tfseries& series_window() { return *series_; }
     PhaseMixture& mixture() { return *mixture_; }
     // The phases drawn over the mixture's total; none while the window shows one structure.
     const drawing::PhaseOverlay* phase_overlay() const;
@@ -106,6 +108,8 @@ class Tfplecran : public QMainWindow {
     void show_phase_lines();
     // Refine...: the refinement window over the first observed diagram and the calculated phases.
     void show_refinement();
+    // Series...: the records of a refined series, a value against the diagrams and their fits.
+    void show_series();
     // The refinement's curves and legend drawn in place of the diagram; null: the diagram again.
     void draw_refinement(const AgreementCurves* curves, const drawing::FitLegend* legend);
     bool refinement_shown() const { return refinementShown_; }
@@ -186,6 +190,7 @@ class Tfplecran : public QMainWindow {
     Tfrefine* refine_ = nullptr;
     Tfidentify* identify_ = nullptr;
     Tfindex* indexing_ = nullptr;
+    Tfseries* series_ = nullptr;
 };
 
 }  // namespace kalidos::app

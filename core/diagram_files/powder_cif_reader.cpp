@@ -62,6 +62,17 @@ double item_number(const CifBlockData& block, std::string_view tag)
     return item && parse_with_su(item->text, value, su) ? value : 0;
 }
 
+// When the scan began (pdCIF) and the sample's temperature (core CIF, kelvin).
+void read_conditions(const CifBlockData& block, MeasuredScan& scan)
+{
+    if (const CifValue* started = block.find("_pd_meas_datetime_initiated"))
+        scan.startTime = std::string(trim_blanks(started->text));
+    double kelvin = 0, su = 0;
+    const CifValue* temperature = block.find("_diffrn_ambient_temperature");
+    if (temperature && parse_with_su(temperature->text, kelvin, su) && kelvin > 0)
+        scan.temperature = kelvin;
+}
+
 void read_radiation(const CifBlockData& block, MeasuredWavelengths& waves)
 {
     if (const CifLoop* loop = block.find_loop("_diffrn_radiation_wavelength"); loop && loop->rows.size() > 1) {
@@ -149,6 +160,7 @@ bool read_block(const CifBlockData& block, std::string_view name, MeasuredScan& 
         scan.name = std::string(name);
         scan.unit = tag.unit;
         scan.countingTime = item_number(block, "_pd_meas_step_count_time");
+        read_conditions(block, scan);
         return store_block_points(block, *loop, loop->column(tag.tag), loop->column(std::string(tag.tag) + "_su"), scan,
                                   error);
     }

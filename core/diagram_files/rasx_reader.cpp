@@ -132,6 +132,7 @@ bool read_scan(const ZipArchive& archive, const ScanMembers& members, MeasuredDi
     const std::string unit = child_named(information, "IntensityUnit").child_value();
     scan.unit = unit == "counts" || unit == "cps" ? unit : std::string();
     scan.countingTime = counting_time(information, number_in(child_named(information, "Step")).value_or(0));
+    scan.startTime = child_named(information, "StartTime").child_value();
     if (diagram.scans.size() == 1)
         read_radiation(conditions, diagram.wavelengths);
     return true;

@@ -166,6 +166,7 @@ bool read_scan(pugi::xml_node scanNode, std::size_t number, const MeasurementCon
         !store_points(dataPoints, std::move(intensity), scan, error))
         return false;
     scan.countingTime = number_in(child_named(dataPoints, "commonCountingTime")).value_or(0);
+    scan.startTime = child_named(child_named(scanNode, "header"), "startTimeStamp").child_value();
     scan.name = scan_name(scanNode, dataPoints, number, context);
     return true;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct MeasuredScan {
                                       // where the file marks that point's σ unknown (.xye "NaN")
     std::string unit;                 // "counts", "cps" or empty when unknown
     double countingTime = 0;          // seconds per step; 0 when not stated
+    // What the file says of when and where the scan was measured; a series of diagrams goes with them.
+    std::string startTime;            // ISO 8601 date and time the scan began; empty when not stated
+    double temperature = std::numeric_limits<double>::quiet_NaN();  // the sample's, K; NaN when not stated
 };
 
 // The radiation the file states. A file stating one λ fills `lambda1` only (ratio 0);

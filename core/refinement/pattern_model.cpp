@@ -43,10 +43,30 @@ int slot_of(const ModelParameter& row)
     }
 }
 
-void apply_diagram_row(const ModelParameter& row, double v, StructureModel& m)
+void apply_phase_row(const ModelParameter& row, double v, PhaseState& phase)
+{
+    if (row.quantity == Quantity::Scale)
+        phase.scale = v;
+    else if (row.quantity == Quantity::OverallB)
+        phase.overallB = v;
+    else if (row.quantity == Quantity::Intensity)
+        phase.squared[static_cast<std::size_t>(row.component)] = v;
+    else
+        apply_to_model(row, v, *phase.model);
+}
+
+bool usable(const ProfileTerm& t)
+{
+    return t.halfWidth > 0 && std::isfinite(t.halfWidth) && std::isfinite(t.height) && std::isfinite(t.position);
+}
+
+}  // namespace
+
+bool apply_to_model(const ModelParameter& row, double v, StructureModel& m)
 {
     ProfileSettings& p = m.profile;
     const bool tch = p.function == ProfileFunction::Tch;
+    double* cell[6] = {&m.cell.a, &m.cell.b, &m.cell.c, &m.cell.alpha, &m.cell.beta, &m.cell.gamma};
     switch (row.quantity) {
     case Quantity::Zero: p.zeroShift = v; break;
     case Quantity::Displacement: p.displacementMm = v; break;
@@ -62,37 +82,20 @@ void apply_diagram_row(const ModelParameter& row, double v, StructureModel& m)
     case Quantity::PlateMuT: p.corrections.plateMuT = v; break;
     case Quantity::RoughnessP: p.corrections.roughnessP = v; break;
     case Quantity::RoughnessQ: p.corrections.roughnessQ = v; break;
-    default: break;
-    }
-}
-
-void apply_phase_row(const ModelParameter& row, double v, PhaseState& phase)
-{
-    StructureModel& m = *phase.model;
-    double* cell[6] = {&m.cell.a, &m.cell.b, &m.cell.c, &m.cell.alpha, &m.cell.beta, &m.cell.gamma};
-    double* position[3] = {&m.atomX[row.atom], &m.atomY[row.atom], &m.atomZ[row.atom]};
-    switch (row.quantity) {
-    case Quantity::Scale: phase.scale = v; break;
     case Quantity::Cell: *cell[row.component] = v; break;
-    case Quantity::Size: m.profile.sizeNm = v; break;
-    case Quantity::Strain: m.profile.strainPercent = v; break;
+    case Quantity::Size: p.sizeNm = v; break;
+    case Quantity::Strain: p.strainPercent = v; break;
     case Quantity::MarchDollase: m.sample.preferred.ratio = v; break;
-    case Quantity::OverallB: phase.overallB = v; break;
-    case Quantity::Position: *position[row.component] = v; break;
+    case Quantity::Position:
+        *(row.component == 0 ? &m.atomX[row.atom] : row.component == 1 ? &m.atomY[row.atom] : &m.atomZ[row.atom]) = v;
+        break;
     case Quantity::Biso: m.atomB[row.atom] = v; break;
     case Quantity::Occupancy: m.atomPopulation[row.atom] = v; break;
     case Quantity::Tensor: m.atomAnisotropic[row.atom].u[row.component] = v; break;
-    case Quantity::Intensity: phase.squared[static_cast<std::size_t>(row.component)] = v; break;
-    default: break;
+    default: return false;
     }
+    return true;
 }
-
-bool usable(const ProfileTerm& t)
-{
-    return t.halfWidth > 0 && std::isfinite(t.halfWidth) && std::isfinite(t.height) && std::isfinite(t.position);
-}
-
-}  // namespace
 
 PatternModel::PatternModel(const RefinementRequest& request, const FitPoints& points, ParameterTable& table)
     : request_(request), points_(points), table_(table)
@@ -153,7 +156,7 @@ void PatternModel::apply_rows(const std::vector<double>& rows)
             if (row.quantity == Quantity::Background)
                 backgroundCoefficients_[static_cast<std::size_t>(row.component)] = rows[r];
             for (PhaseState& phase : phases_)
-                apply_diagram_row(row, rows[r], *phase.model);
+                apply_to_model(row, rows[r], *phase.model);
             continue;
         }
         const auto p = static_cast<std::size_t>(row.info.phase);

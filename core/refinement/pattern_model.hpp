@@ -15,6 +15,10 @@
 
 namespace kalidos {
 
+// Puts the value of a diagram's or a phase's parameter (zero shift, profile, cell, an atom's values ...)
+// into a structure model; false for those a model does not hold (scale, overall B, background).
+bool apply_to_model(const ModelParameter& row, double value, StructureModel& model);
+
 // One phase as the model last evaluated it.
 struct PhaseState {
     std::unique_ptr<StructureModel> model;  // the request's, with the values in place

@@ -19,8 +19,8 @@ from ._kalidos import KalidosError, Structure, default_data_directory
 from . import _kalidos
 
 __all__ = ["KalidosError", "Structure", "Result", "MixtureResult", "read_structure", "read_diagram", "calculate",
-           "record", "batch_arguments", "cif_text", "refine", "Refinement", "default_data_directory", "index",
-           "identify"]
+           "record", "batch_arguments", "cif_text", "refine", "Refinement", "refine_series", "Series",
+           "default_data_directory", "index", "identify"]
 
 _FORMATS = ("cry", "shelx", "cel", "lzy", "cif")
 
@@ -61,6 +61,8 @@ def read_diagram(path, scan=1):
       wavelengths        {lambda1, lambda2, ratio, anode}; lambda1 0 when the file states none
       scan, scans        the scan returned (1-based) and the names of all the file's scans
       sample             the scan's name or the sample identification
+      start_time         when the scan began (ISO 8601) as the file states it, else ""
+      temperature        the sample's temperature in K as the file states it, else NaN
       messages           what reading said
     A file no reader accepts raises KalidosError with the reader's message.
     """
@@ -206,9 +208,10 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
                     roughness=None, overspill=None, instrument=None, save_instrument=None, brindley=None,
                     standard=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
                     phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), le_bail=(),
-                    pawley=(), write_intensities=None, structures=1):
+                    pawley=(), write_intensities=None, structures=1, series=()):
     """The kalidos-batch options that stand for these keywords (see calculate); `structures`
-    is the number of structure files they are checked for."""
+    is the number of structure files they are checked for, `series` the options of a series
+    (see refine_series) checked with them."""
     if radiation not in ("xray", "neutron"):
         raise ValueError('radiation: "xray" or "neutron", not %r' % (radiation,))
     arguments = _wavelength_arguments(wavelength, (observed or instrument is not None) and radiation != "neutron")
@@ -247,6 +250,7 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
     arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
     arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum, le_bail, pawley, write_intensities,
                                    structures)
+    arguments += list(series)
     if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
         raise ValueError("several structures need fractions or fit_fractions")
     _kalidos._check_arguments(arguments, int(structures))
@@ -489,6 +493,90 @@ def refine(structures, observed, refine=(("scale", "background"),), cycles=None,
     result = Refinement(**_kalidos._refine(read, arguments, str(data or "")))
     result.messages = read_messages + result.messages
     return result
+
+
+def _series_options(mode, block, output, csv, curves, jobs, overwrite):
+    if mode not in ("sequential", "independent"):
+        raise ValueError('mode: "sequential" or "independent", not %r' % (mode,))
+    options = ["--series", mode, "--json", str(output) if output is not None else "-", "-j", str(int(jobs))]
+    if block is not None:
+        options += ["--series-block", str(int(block))]
+    if csv is not None:
+        options += ["--csv", str(csv)]
+    if not curves:
+        options.append("--no-curves")
+    if overwrite:
+        options.append("--overwrite")
+    return options
+
+
+def series_arguments(diagrams, refine, mode="sequential", block=None, output=None, csv=None, curves=True, jobs=1,
+                     overwrite=False, structures=1, **settings):
+    """The kalidos-batch --series options of refine_series's keywords, checked."""
+    diagrams = [diagrams] if isinstance(diagrams, (str, os.PathLike)) else list(diagrams)
+    return batch_arguments(observed=[str(d) for d in diagrams], refine=refine, structures=structures,
+                           series=_series_options(mode, block, output, csv, curves, jobs, overwrite), **settings)
+
+
+@dataclass
+class Series:
+    """A series' records, one dict per diagram in series order, as kalidos-batch --series writes
+    them to its JSON Lines file: index, file, scan, scans, name, temperature (K; None when the file
+    does not state it), start_time, time (s from the series' first start; None without), settings, ok, reason,
+    start (the index it started from; 0 the series' start), messages; when ok points, refined,
+    cycles, converged, outcome, rp, rwp, rexp, chi2, values [{name, value, su}], the refinement object of
+    kalidos-batch --refine and, unless curves=False, curves {two_theta, observed, calculated,
+    background}. Records kept from an earlier run hold what its file holds.
+    """
+    records: list
+    messages: list = field(default_factory=list)
+
+    def value(self, name):
+        """(values, su): numpy arrays of the value `name` ("0::a", "zero", "0::volume") over the
+        records, NaN where a diagram failed."""
+        import numpy
+        values, su = [], []
+        for record in self.records:
+            found = next((v for v in record.get("values", []) if v["name"] == name), None)
+            values.append(found["value"] if found else float("nan"))
+            su.append(found["su"] if found else float("nan"))
+        return numpy.array(values, dtype=float), numpy.array(su, dtype=float)
+
+    def column(self, key):
+        """A numpy array of a record field over the series: "index", "scan", "temperature", "time",
+        "rwp", "chi2" ... (NaN where a record lacks it)."""
+        import numpy
+        return numpy.array([record.get(key, float("nan")) if record.get(key) is not None else float("nan")
+                            for record in self.records], dtype=float)
+
+
+def refine_series(structures, diagrams, refine, mode="sequential", block=None, output=None, csv=None, curves=True,
+                  jobs=1, overwrite=False, data=None, **settings):
+    """Refines `structures` (as for refine) against each diagram of a series, as kalidos-batch
+    --series does, with the same records.
+
+    diagrams: a path or a list of paths: diagram files (every scan of a file that holds several,
+        or only scan=N of each), and folders whose diagram files come in the natural order of
+        their names.
+    refine: the stages (as for refine). mode: "sequential" (each diagram from the result of the
+        one before) or "independent" (each from the same start). block: with "sequential",
+        chains of this many diagrams, each from the start (what kalidos.dask spreads over a
+        cluster).
+    output: the JSON Lines file, one record per diagram written as it is done; a file of records
+        of the same settings is continued (the diagrams it holds are not refined again), one of
+        other settings refused unless overwrite=True. csv: the table of every value and its su.
+        curves: the records hold the fitted curves. jobs: chains refined at once.
+    The other keywords are refine's (cycles, share_b, occupancy_sum, background) and calculate's.
+    Returns a Series; raises KalidosError when the series is refused (a record tells a diagram's
+    failure, and the series goes on).
+    """
+    import json
+    several = isinstance(structures, (list, tuple))
+    read, read_messages = _read_all(structures if several else [structures], data)
+    arguments = series_arguments(diagrams, refine, mode, block, output, csv, curves, jobs, overwrite,
+                                 structures=len(read), **settings)
+    lines, messages = _kalidos._refine_series(read, arguments, str(data or ""))
+    return Series([json.loads(line) for line in lines], read_messages + list(messages))
 
 
 def record(path, format=None, block=None, data=None, **settings):

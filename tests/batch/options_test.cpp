@@ -96,6 +96,15 @@ TEST(BatchOptions, UsageErrors)
         {"a.cif", "--observed", "o.rd", "--background", "2"},             // without --compare
         {"a.cif", "--compare"},                                           // nothing to compare
         {"a.cif", "--scan", "0"},
+        {"a.cif", "--observed", "d", "--series", "sequential", "--json", "s.jsonl"},           // no stages
+        {"a.cif", "--series", "sequential", "--refine", "scale", "--json", "s.jsonl"},        // no diagram
+        {"a.cif", "--observed", "d", "--series", "sequential", "--refine", "scale"},          // no --json
+        {"a.cif", "--observed", "d", "--series", "both", "--refine", "scale", "--json", "s"},
+        {"a.cif", "--observed", "d", "--series", "independent", "--refine", "scale", "--json", "s",
+         "--series-block", "4"},                                                                // blocks chain
+        {"a.cif", "--observed", "d", "--series", "sequential", "--refine", "scale", "--json", "s",
+         "--write-cif", "r.cif"},
+        {"a.cif", "--observed", "d", "--refine", "scale", "--csv", "s.csv"},                   // without --series
     };
     for (const auto& arguments : wrong) {
         std::string line;
@@ -157,7 +166,8 @@ TEST(BatchOptions, HelpDocumentsEveryOptionAndTheExitStatuses)
     for (const char* option : {"--format", "--block", "--list-blocks", "--space-group", "--anode", "--lambda",
                                "--mixture", "--neutron", "--synchrotron", "--range", "--uvw", "--anomalous", "--data",
                                "--listings", "--export", "--observed", "--json", "--operators", "--overwrite",
-                               "--help", "Exit status"})
+                               "--help", "--series", "--series-block", "--observed-list", "--csv", "--no-curves",
+                               "Exit status"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

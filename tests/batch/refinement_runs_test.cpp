@@ -7,6 +7,7 @@
 #include <random>
 
 #include "batch_program.hpp"
+#include "synthetic_diagram.hpp"
 #include "support/paths.hpp"
 
 namespace kalidos::testing {
@@ -15,38 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string example(const char* name) { return (program_data_dir().parent_path() / "examples" / name).string(); }
-
-// Rutile with the given cell and oxygen x (P 42/m n m, O on x, x, 0).
-void write_rutile(const fs::path& path, double a, double c, double x, double b)
-{
-    std::ofstream out(path);
-    out << "data_rutile\n_cell_length_a " << a << "\n_cell_length_b " << a << "\n_cell_length_c " << c
-        << "\n_cell_angle_alpha 90\n_cell_angle_beta 90\n_cell_angle_gamma 90\n"
-           "_space_group_name_H-M_alt 'P 42/m n m'\n"
-           "loop_\n_atom_site_label\n_atom_site_type_symbol\n_atom_site_fract_x\n_atom_site_fract_y\n"
-           "_atom_site_fract_z\n_atom_site_B_iso_or_equiv\nTi1 Ti 0 0 0 0.4\nO1 O "
-        << x << ' ' << x << " 0 " << b << '\n';
-}
-
-// The pattern of `arguments` as counts: background + peak·pattern, each with Poisson noise when `seed`.
-void write_counts(const std::vector<std::string>& arguments, const fs::path& dir, const fs::path& file, double peak,
-                  unsigned seed)
-{
-    std::vector<std::string> all = arguments;
-    all.insert(all.end(), {"--json", "-"});
-    const ProgramRun made = run_batch_program(all, dir);
-    ASSERT_EQ(made.status, 0) << made.err;
-    const JsonDocument json(made.out);
-    const std::vector<double> angles = numbers(member(member(json.root(), "pattern"), "two_theta"));
-    const std::vector<double> intensity = numbers(member(member(json.root(), "pattern"), "intensity"));
-    std::mt19937 random(seed);
-    std::ofstream out(dir / file);
-    out.precision(10);
-    for (std::size_t i = 0; i < angles.size(); ++i) {
-        const double expected = 30 + peak * intensity[i] / 100;
-        out << angles[i] << ' ' << (seed ? std::poisson_distribution<int>(expected)(random) : expected) << '\n';
-    }
-}
 
 double refined(const sajson::value& refinement, const std::string& name, double& su)
 {

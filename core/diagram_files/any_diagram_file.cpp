@@ -1,0 +1,54 @@
+#include "diagram_files/any_diagram_file.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <memory>
+
+#include "diagram_files/diagram_import.hpp"  // for described_diagram_kind, describe_scan_wavelengths
+#include "diagram_files/diagram_readers.hpp"
+#include "diagram_files/measured_readers.hpp"
+
+namespace kalidos {
+namespace {
+
+bool read_scan(RawScan& scan, int kind, Messages& messages)
+{
+    switch (kind) {
+    case 1:
+    case 3: return !lit_raw(scan, messages);
+    case 2: return !lit_philips(scan, messages);
+    case 4: return !lit_rietveld(scan, messages);
+    case 5:
+    case 6: return !lit_cpi(scan, messages);
+    default: return false;
+    }
+}
+
+bool read_described(const std::string& path, int kind, MeasuredDiagram& diagram, Messages& messages)
+{
+    auto scan = std::make_unique<RawScan>();
+    scan->fileName = path;
+    if (!read_scan(*scan, kind, messages) || !scan->measured)
+        return false;
+    diagram = *scan->measured;
+    describe_scan_wavelengths(*scan, diagram);
+    diagram.fileName = path;
+    std::string format = std::filesystem::path(path).extension().string().substr(1);
+    std::transform(format.begin(), format.end(), format.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    diagram.format = format;
+    diagram.scans[0].name = scan->sampleIdentification;
+    return true;
+}
+
+}  // namespace
+
+bool read_any_diagram_file(const std::string& path, MeasuredDiagram& diagram, Messages& messages)
+{
+    if (const int kind = described_diagram_kind(path))
+        return read_described(path, kind, diagram, messages);
+    return read_measured_file(path, diagram, messages);
+}
+
+}  // namespace kalidos
