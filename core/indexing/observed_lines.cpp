@@ -85,11 +85,30 @@ PeakList strongest_peaks(const PeakList& peaks, double share, std::size_t most)
     return chosen;
 }
 
+namespace {
+
+// Whether `peak` lies on the flank of a much stronger neighbour: the search's smoothing leaves
+// ripples a few per cent high a few widths beside a strong line, and one such false line among the
+// first twenty is enough to make a wrong cell index them all.
+bool on_a_strong_flank(const FoundPeak& peak, const std::vector<FoundPeak>& peaks)
+{
+    constexpr double kFlankShare = 0.05, kFlankWidths = 5;
+    return std::any_of(peaks.begin(), peaks.end(), [&](const FoundPeak& strong) {
+        return peak.height < kFlankShare * strong.height &&
+               std::fabs(peak.twoTheta - strong.twoTheta) < kFlankWidths * strong.fwhm;
+    });
+}
+
+}  // namespace
+
 PeakList peaks_to_index(const MeasuredScan& scan, const PeakSearchSettings& settings)
 {
     PeakList found;
     found.wavelength = settings.wavelengths.lambda1;
-    for (const FoundPeak& peak : primary_peaks(find_peaks(scan, settings))) {
+    const std::vector<FoundPeak> peaks = primary_peaks(find_peaks(scan, settings));
+    for (const FoundPeak& peak : peaks) {
+        if (on_a_strong_flank(peak, peaks))
+            continue;
         found.position.push_back(peak.twoTheta);
         found.intensity.push_back(peak.height);
     }

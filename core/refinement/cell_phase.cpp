@@ -99,10 +99,11 @@ std::string cell_only_phase(const StructureModel& instrument, const CellParamete
     return {};
 }
 
-CellFit le_bail_cell_fit(const MeasuredScan& observed, const StructureModel& instrument, const CellParameters& cell,
-                         const std::string& group, const std::filesystem::path& dataDirectory, double low, double high)
+LeBailCellFit le_bail_cell_fit(const MeasuredScan& observed, const StructureModel& instrument,
+                              const CellParameters& cell, const std::string& group,
+                              const std::filesystem::path& dataDirectory, double low, double high)
 {
-    CellFit fit;
+    LeBailCellFit fit;
     auto request = std::make_unique<RefinementRequest>();
     request->phases.push_back({"cell", StructureModel{}, IntensityMethod::LeBail});
     if (!(fit.why = cell_only_phase(instrument, cell, group, dataDirectory, request->phases[0].model)).empty())

@@ -23,15 +23,15 @@ std::string cell_only_phase(const StructureModel& instrument, const CellParamete
 // A short Le Bail fit of one cell to a measured diagram: scale and background, then zero and cell,
 // then the profile widths, a few cycles each, between `low` and `high` degrees 2θ (0 and 0: the
 // scan's range).
-struct CellFit {
+struct LeBailCellFit {
     std::string why;    // empty when the fit ran
     double rwp = 0;     // of the last stage
     double chi2 = 0;
     CellParameters cell;  // refined (a, b, c, α, β, γ and volume)
     double zero = 0;      // degrees 2θ
 };
-CellFit le_bail_cell_fit(const MeasuredScan& observed, const StructureModel& instrument, const CellParameters& cell,
-                         const std::string& group, const std::filesystem::path& dataDirectory, double low = 0,
-                         double high = 0);
+LeBailCellFit le_bail_cell_fit(const MeasuredScan& observed, const StructureModel& instrument,
+                              const CellParameters& cell, const std::string& group,
+                              const std::filesystem::path& dataDirectory, double low = 0, double high = 0);
 
 }  // namespace kalidos

@@ -644,7 +644,7 @@ def find_cell(observed=None, peaks=None, wavelength=None, tolerance=0.03, impuri
                  "--zero-range", _number(zero_range), "--time-limit", _number(time_limit), "--cells", str(int(cells)),
                  "--sensitivity", _number(sensitivity), "--scan", str(int(scan))]
     if wavelength is not None:
-        arguments += _wavelength_arguments(wavelength)
+        arguments += _wavelength_arguments(wavelength, observed is not None)
     if max_volume is not None:
         arguments += ["--max-volume", _number(max_volume)]
     if systems is not None:

@@ -299,8 +299,9 @@ TEST(RefinementRealData, ShortLeBailFitRanksTheRightCellFirst)
     const MeasuredScan scan = round_robin_scan("qarr_CORUNDUM.RD");
     CellParameters wrong = corundum->model.cell;
     wrong.c /= 2;
-    const CellFit right = le_bail_cell_fit(scan, corundum->model, corundum->model.cell, "R -3 c", program_data_dir());
-    const CellFit halved = le_bail_cell_fit(scan, corundum->model, wrong, "R -3 c", program_data_dir());
+    const LeBailCellFit right =
+        le_bail_cell_fit(scan, corundum->model, corundum->model.cell, "R -3 c", program_data_dir());
+    const LeBailCellFit halved = le_bail_cell_fit(scan, corundum->model, wrong, "R -3 c", program_data_dir());
     ASSERT_EQ(right.why, "");
     ASSERT_EQ(halved.why, "");
     EXPECT_LT(right.rwp, 0.15);
