@@ -6,7 +6,9 @@ import os
 import subprocess
 
 BATCH = os.environ.get("KALIDOS_BATCH", "")
+# Empty when the real files are absent, so that the tests that need them are skipped.
 REALDATA = os.environ.get("KALIDOS_REALDATA_DIR", "")
+REALDATA = REALDATA if os.path.isdir(REALDATA) else ""
 EXAMPLES = os.environ.get("KALIDOS_EXAMPLES_DIR", "")
 
 
