@@ -32,13 +32,7 @@ TEST_F(DiagramWindowTest, IdentifyFindsRockSaltDrawsItsLinesAndAddsItAsAPhase)
     recalcule(*workspace, host, messages);
     const CalculatedPattern& pattern = workspace->results.pattern;
     ASSERT_EQ(pattern.pointCount, kPatternPoints);
-    {
-        std::ofstream scan(dir / "rock_salt.cpi");
-        scan << "SIETRONICS XRD SCAN\n" << pattern.angles[0] << "\n" << pattern.angles[pattern.pointCount - 1] << "\n"
-             << pattern.step << "\nCu\n1.54060\n00:00:00\n1\nSampleIdent rock salt\nSCANDATA\n";
-        for (int i = 0; i < pattern.pointCount; ++i)
-            scan << std::lround(100 + 300 * pattern.intensities[i]) << "\n";
-    }
+    write_pattern_as_scan(pattern, dir / "rock_salt.cpi");
     dialogs.answers = {app::ChosenFile{(dir / "rock_salt.cpi").string(), 4}};
     trigger("CPIformatcpi1");
     ASSERT_EQ(workspace->observed.count, 1) << ::testing::PrintToString(messages.warnings);

@@ -1,6 +1,7 @@
 #include "sample_workspace.hpp"
 
 #include <cmath>
+#include <fstream>
 
 namespace kalidos::testing {
 namespace {
@@ -85,6 +86,15 @@ void add_observed_peak(Workspace& workspace, const std::string& name, double two
         slot.points[g] = {x, 5 + gaussian_sum(x, {twoTheta}, {height}), q_of(x)};
     }
     workspace.rawScan.fileName = "/data/" + name;
+}
+
+void write_pattern_as_scan(const CalculatedPattern& pattern, const std::filesystem::path& file)
+{
+    std::ofstream scan(file);
+    scan << "SIETRONICS XRD SCAN\n" << pattern.angles[0] << "\n" << pattern.angles[pattern.pointCount - 1] << "\n"
+         << pattern.step << "\nCu\n1.54060\n00:00:00\n1\nSampleIdent rock salt\nSCANDATA\n";
+    for (int i = 0; i < pattern.pointCount; ++i)
+        scan << std::lround(100 + 300 * pattern.intensities[i]) << "\n";
 }
 
 }  // namespace kalidos::testing

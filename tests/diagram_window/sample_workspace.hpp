@@ -3,6 +3,7 @@
 
 #include "model/workspace.hpp"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -20,5 +21,9 @@ void add_calculated_peaks(Workspace& workspace, const std::vector<double>& twoTh
 
 // Adds an observed diagram over the 2θ range with one Gaussian peak at `twoTheta`, counts up to `height`.
 void add_observed_peak(Workspace& workspace, const std::string& name, double twoTheta, double height);
+
+// Writes the calculated 1015-point pattern as a measured CPI scan (Cu Kα1, 100 + 300·intensity counts)
+// named "rock salt", as a user would save a measurement of the same sample.
+void write_pattern_as_scan(const CalculatedPattern& pattern, const std::filesystem::path& file);
 
 }  // namespace kalidos::testing

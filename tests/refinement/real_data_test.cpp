@@ -85,6 +85,19 @@ std::vector<double> strongest_peaks(const std::vector<double>& x, const std::vec
     return peaks;
 }
 
+// The measured corundum between 15° and 145°, a background of order 6, in the stages that reach its
+// minimum: scale and background; zero and cell; profile and asymmetry.
+RefinementRequest measured_corundum(const StructureModel& corundum)
+{
+    RefinementRequest request;
+    request.observed = round_robin_scan("qarr_CORUNDUM.RD");
+    request.low = 15, request.high = 145;
+    request.backgroundOrder = 6;
+    request.phases.push_back({"corundum", corundum});
+    request.stages = {{"scale", "background"}, {"zero", "cell"}, {"profile", "asymmetry"}};
+    return request;
+}
+
 // The measured peaks have long low-angle tails of about the same length in 2θ from 25° to 68°: the
 // axial divergence alone (whose tails shorten as 1/tan 2θ) left Rwp at 0.141 and the calculated
 // maxima 0.01-0.02° below the measured ones; with the specimen's transparency beside it Rwp is 0.104
@@ -95,12 +108,7 @@ TEST(RefinementRealData, CorundumCellAndProfile)
     const auto corundum =
         calculated_cif("corundum", file_text(realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif"), copper());
     ASSERT_TRUE(corundum);
-    RefinementRequest request;
-    request.observed = round_robin_scan("qarr_CORUNDUM.RD");
-    request.low = 15, request.high = 145;
-    request.backgroundOrder = 6;
-    request.phases.push_back({"corundum", corundum->model});
-    request.stages = {{"scale", "background"}, {"zero", "cell"}, {"profile", "asymmetry"}};
+    RefinementRequest request = measured_corundum(corundum->model);
     RefinementResult result;
     ASSERT_EQ(refine(request, result), "");
     EXPECT_LE(result.rwp, 0.13) << "Rexp " << result.rexp;
@@ -251,12 +259,7 @@ TEST(RefinementRealData, CorundumPawleyAndLeBailAgainstRietveld)
     const auto corundum =
         calculated_cif("corundum", file_text(realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif"), copper());
     ASSERT_TRUE(corundum);
-    RefinementRequest request;
-    request.observed = round_robin_scan("qarr_CORUNDUM.RD");
-    request.low = 15, request.high = 145;
-    request.backgroundOrder = 6;
-    request.phases.push_back({"corundum", corundum->model});
-    request.stages = {{"scale", "background"}, {"zero", "cell"}, {"profile", "asymmetry"}};
+    RefinementRequest request = measured_corundum(corundum->model);
     RefinementResult rietveld, leBail, pawley, cellOnly;
     ASSERT_EQ(refine(request, rietveld), "");
     request.phases[0].intensities = IntensityMethod::Pawley;
