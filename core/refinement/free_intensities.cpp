@@ -147,7 +147,8 @@ void PatternModel::set_free_intensities(const std::vector<std::vector<double>>& 
         phases_[p].squared = squared[p];
 }
 
-void PatternModel::partition_intensities(const std::vector<double>& rows, int iterations, bool pawley)
+void PatternModel::partition_intensities(const std::vector<double>& rows, int iterations, bool pawley,
+                                         PartitionRule rule)
 {
     std::vector<double> y(points_.size());
     for (int iteration = 0; iteration < iterations; ++iteration) {
@@ -158,8 +159,9 @@ void PatternModel::partition_intensities(const std::vector<double>& rows, int it
         std::vector<char> usable(y.size(), 0);
         for (std::size_t i = 0; i < y.size(); ++i)
             if (y[i] - b[i] > 0) {
-                observedNet[i] = points_.weight[i] * (points_.observed[i] - b[i]);
-                calculatedNet[i] = points_.weight[i] * (y[i] - b[i]);
+                const double factor = rule == PartitionRule::Weighted ? points_.weight[i] : 1 / (y[i] - b[i]);
+                observedNet[i] = factor * (points_.observed[i] - b[i]);
+                calculatedNet[i] = factor * (y[i] - b[i]);
                 usable[i] = 1;
             }
         for (PhaseState& phase : phases_) {
@@ -189,17 +191,24 @@ bool PatternModel::refresh(std::span<const double> values)
 {
     if (!partitionEachCycle_ || !has_lebail())
         return false;
-    // The partition is no least-squares step: near the minimum it may raise Σ w r² (it weighs the
-    // points by their share of the counts, not by their weights). Such a partition is not kept, so
-    // that every cycle of the fit goes downhill.
+    // A partition is no least-squares step: near the minimum it may raise Σ w r². Of the two rules
+    // the one that lowers Σ w r² more is kept, neither when both raise it, so that every cycle of
+    // the fit goes downhill.
     const std::vector<double> rows = row_values(values);
     const std::vector<std::vector<double>> before = free_intensities();
     const double squaresBefore = weighted_squares_at(rows);
-    partition_intensities(rows, kCycleIterations, false);
-    if (weighted_squares_at(rows) < squaresBefore)
-        return true;
-    set_free_intensities(before);
-    return false;
+    double best = squaresBefore;
+    std::vector<std::vector<double>> kept = before;
+    for (const PartitionRule rule : {PartitionRule::Share, PartitionRule::Weighted}) {
+        set_free_intensities(before);
+        partition_intensities(rows, kCycleIterations, false, rule);
+        if (const double squares = weighted_squares_at(rows); squares < best) {
+            best = squares;
+            kept = free_intensities();
+        }
+    }
+    set_free_intensities(kept);
+    return best < squaresBefore;
 }
 
 double PatternModel::weighted_squares_at(const std::vector<double>& rows)

@@ -68,14 +68,17 @@ public:
     // Le Bail: the Le Bail phases' |F|² re-partitioned from the observed diagram at the variables'
     // values (free_intensities.cpp).
     bool refresh(std::span<const double> values) override;
-    // `iterations` partitions at the table's row values `rows`: I_k ← I_k·Σ_i w_i c_k(i)(yo_i − yb_i)
-    // / Σ_i w_i c_k(i)(yc_i − yb_i), c_k(i) reflection k's calculated counts at point i, shared by its
-    // group, w_i the point's weight; the Le Bail phases', or with `pawley` also the Pawley phases'.
-    // Weighted so that its fixed point is where Σ w r² no longer falls with any |F|² (the least
-    // squares' own condition, met also by a Pawley fit): the unweighted share matches each peak's
-    // area, and where the profile misses the measured tails that area pulls the widths and shifts
-    // to another, worse minimum.
-    void partition_intensities(const std::vector<double>& rows, int iterations, bool pawley);
+    // `iterations` partitions at the table's row values `rows`: I_k ← I_k·Σ_i f_i c_k(i)(yo_i − yb_i)
+    // / Σ_i f_i c_k(i)(yc_i − yb_i), c_k(i) reflection k's calculated counts at point i, shared by its
+    // group; the Le Bail phases', or with `pawley` also the Pawley phases'. By the Share rule
+    // f_i = 1/(yc_i − yb_i): each reflection takes its share of the observed net counts, matching
+    // the peaks' areas whatever their widths (a sound start from a poor profile). By the Weighted
+    // rule f_i is the point's weight: the fixed point is where no |F|² lowers Σ w r² further (the
+    // least squares' own condition); where the profile misses the measured tails the areas of the
+    // Share rule pull the widths and shifts towards a worse minimum that this rule leaves.
+    enum class PartitionRule { Share, Weighted };
+    void partition_intensities(const std::vector<double>& rows, int iterations, bool pawley,
+                               PartitionRule rule = PartitionRule::Share);
     // Whether a phase takes its intensities from the observed diagram after every cycle.
     bool has_lebail() const;
     // Every phase's |F|² per group, to be kept and put back with the table's values.
