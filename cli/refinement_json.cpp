@@ -75,7 +75,10 @@ void write_phases(JsonWriter& json, const RefinementResult& r)
         json.begin_object().field("phase", static_cast<int>(p + 1)).field("name", phase.name);
         json.field("r_bragg", phase.rBragg);
         write_value_and_su(json, "scale", phase.scale);
-        write_value_and_su(json, "fraction", phase.fraction);
+        if (phase.fractionDefined)
+            write_value_and_su(json, "fraction", phase.fraction);
+        else  // beside a phase of free intensities no phase has a weight fraction
+            json.key("fraction").null().key("fraction_su").null();
         json.key("cell").begin_object();
         for (std::size_t k = 0; k < 6; ++k)
             write_value_and_su(json, cellNames[k], phase.cell[k]);

@@ -208,6 +208,8 @@ TEST(BatchRefinement, LeBailPhaseBesideARietveldOneAndItsIntensitiesOut)
     EXPECT_LT(number(refinement, "rwp"), 0.02);
     const sajson::value salt = member(refinement, "phases").get_array_element(1);
     EXPECT_EQ(text(salt, "method"), "Le Bail");
+    for (std::size_t p = 0; p < 2; ++p)
+        EXPECT_EQ(member(member(refinement, "phases").get_array_element(p), "fraction").get_type(), sajson::TYPE_NULL);
     const sajson::value reflections = member(salt, "reflections");
     double ratio = 0;
     int isolated = 0;
