@@ -37,8 +37,8 @@ std::unique_ptr<Workspace> make_memory_workspace()
     return workspace;
 }
 
-int calculate_loaded(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,
-                     StreamMessages& messages)
+int prepare_experiment(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,
+                       StreamMessages& messages)
 {
     int status = exit_status(set_radiation_and_range(workspace, options, messages));
     if (status == kExitSuccess && !options.anomalous.empty())
@@ -46,6 +46,13 @@ int calculate_loaded(Workspace& workspace, const BatchOptions& options, const st
     for (const std::string& file : options.observed)
         if (status == kExitSuccess && !read_observed_diagram(workspace, file, options.scan, messages))
             status = kExitRefused;
+    return status;
+}
+
+int calculate_loaded(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,
+                     StreamMessages& messages)
+{
+    const int status = prepare_experiment(workspace, options, dataDirectory, messages);
     return status == kExitSuccess ? calculate_again(workspace, options, messages) : status;
 }
 

@@ -18,6 +18,11 @@ inline constexpr int kExitUsage = 2;
 // calculated at once, in threads or processes, each giving what it gives alone.
 std::unique_ptr<Workspace> make_memory_workspace();
 
+// The radiation, range, anomalous table and observed diagrams of the command line put into the
+// workspace, nothing calculated. Returns the exit status.
+int prepare_experiment(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,
+                       StreamMessages& messages);
+
 // Radiation and range, the anomalous table, the observed diagrams, then "Calcul.", on a
 // workspace whose structure is loaded. Returns the exit status.
 int calculate_loaded(Workspace& workspace, const BatchOptions& options, const std::filesystem::path& dataDirectory,

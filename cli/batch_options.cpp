@@ -370,7 +370,7 @@ void Parser::check_combinations()
         !problem.empty())
         fail(problem);
     if (o.structureFile.empty() && o.listFile.empty() && !o.help && !o.version && !o.identification.active() &&
-        !o.indexing.active())
+        !o.indexing.active() && o.refine.cellPhases.empty())
         fail("no structure file given");
     if (several_structures(o) && (o.listBlocks || o.operatorsOnly || !o.exportFile.empty() || !o.exportXy.empty()))
         fail("--list-blocks, --operators, --export and --export-xy take a single structure file");
@@ -394,6 +394,8 @@ void Parser::check_refinement()
         fail("--refine takes its structure files as the phases of one sample: --list and --out-dir do not apply");
     // A series gives each of its diagrams in turn as the one observed diagram.
     const std::size_t observed = o.series.active ? 1 : o.observed.size();
+    if (!o.refine.cellPhases.empty() && o.series.active)
+        fail("--cell-phase does not go with --series: give the cell's phase as a structure file");
     if (const std::string problem = refine_options_problem(o.refine, o.structureFiles.size(), observed);
         !problem.empty())
         fail(problem);

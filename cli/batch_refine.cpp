@@ -9,6 +9,7 @@
 #include "comparison/calculated_points.hpp"
 #include "computation/listing_files.hpp"
 #include "diagram_files/save_target.hpp"
+#include "refinement/cell_phase.hpp"
 #include "refinement_output/extracted_intensities.hpp"
 #include "refinement_output/refined_cif.hpp"
 #include "refinement_output/refined_phase_files.hpp"
@@ -18,18 +19,38 @@ namespace {
 
 namespace fs = std::filesystem;
 
-RefinementRequest request_of(const BatchOptions& options, const std::vector<Workspace*>& phases,
-                             const std::vector<std::string>& names)
+// The phase of a --cell-phase: the cell and group with the instrument of `instrument`'s model.
+std::string cell_phase(const BatchOptions& options, const CellPhaseOption& option, const Workspace& instrument,
+                       RefinementPhase& phase)
 {
-    RefinementRequest request = refinement_settings(options);
+    phase.name = option.text;
+    return cell_only_phase(instrument.model, option.cell, option.group, fs::absolute(options.dataDirectory),
+                           phase.model);
+}
+
+// The request of the structure phases and the cell phases after them; `instrument` holds the
+// observed diagram and the radiation and profile the cell phases take. Empty text, or why a cell
+// phase is refused.
+std::string request_of(const BatchOptions& options, const std::vector<Workspace*>& phases,
+                       const std::vector<std::string>& names, const Workspace& instrument, RefinementRequest& request)
+{
+    request = refinement_settings(options);
     for (std::size_t p = 0; p < phases.size(); ++p)
-        request.phases.push_back({names[p], phases[p]->model, options.refine.method(p)});
-    const ObservedSlot& slot = phases.front()->observed.slots[1];
+        request.phases.push_back({names[p], phases[p]->model, options.refine.method(p, phases.size())});
+    for (const CellPhaseOption& option : options.refine.cellPhases) {
+        RefinementPhase phase;
+        if (const std::string why = cell_phase(options, option, instrument, phase); !why.empty())
+            return "--cell-phase \"" + option.text + "\": " + why;
+        phase.intensities = options.refine.method(request.phases.size(), phases.size());
+        request.phases.push_back(std::move(phase));
+    }
+    const ObservedSlot& slot = instrument.observed.slots[1];
     request.observed = slot.measured->scans.at(static_cast<std::size_t>(slot.scan));
-    const CalculatedRange range = calculated_range(*phases.front());
-    request.low = range.low;
-    request.high = range.high;
-    return request;
+    const CalculatedRange range = calculated_range(instrument);
+    const bool calculated = range.high > range.low;  // else the range entered, as the calculation takes it
+    request.low = calculated ? range.low : instrument.model.enteredTwoTheta1;
+    request.high = calculated ? range.high : instrument.model.enteredTwoTheta2;
+    return {};
 }
 
 }  // namespace
@@ -48,17 +69,23 @@ RefinementRequest refinement_settings(const BatchOptions& options)
 }
 
 bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& phases,
-                   const std::vector<std::string>& names, StreamMessages& messages, RefinementRun& run)
+                   const std::vector<std::string>& names, StreamMessages& messages, RefinementRun& run,
+                   const Workspace* instrument)
 {
-    const ObservedSlot& slot = phases.front()->observed.slots[1];
-    if (phases.front()->observed.count < 1 || !slot.measured) {
+    const Workspace& first = instrument ? *instrument : *phases.front();
+    const ObservedSlot& slot = first.observed.slots[1];
+    if (first.observed.count < 1 || !slot.measured) {
         messages.note("--refine: the observed diagram keeps no points of its own to refine against");
         return false;
     }
-    const RefinementRequest request = request_of(options, phases, names);
+    RefinementRequest request;
+    std::string why = request_of(options, phases, names, first, request);
+    if (!why.empty()) {
+        messages.note(why);
+        return false;
+    }
     std::vector<CycleRecord> cycles;
-    const std::string why =
-        refine(request, run.result, [&cycles](const RefinementResult& now) { cycles.push_back(cycle_record(now)); });
+    why = refine(request, run.result, [&cycles](const RefinementResult& now) { cycles.push_back(cycle_record(now)); });
     if (!why.empty()) {
         messages.note(slot.fileName + ": the refinement is refused: " + why);
         return false;
@@ -178,6 +205,23 @@ int refine_structure(Workspace& workspace, const BatchOptions& options, StreamMe
     workspace.agreements = {refined_agreement(run, workspace.observed.slots[1])};
     if (!report_agreements(workspace, workspace.agreements, messages) ||
         !append_to_brief_listing(workspace, "\n" + run.listing, messages))
+        return kExitRefused;
+    if (!options.refine.cifFile.empty() && !write_refined_cifs(options, run, messages))
+        return kExitRefused;
+    if (!options.refine.intensitiesFile.empty() && !write_extracted_intensities(options, run, messages))
+        return kExitRefused;
+    return kExitSuccess;
+}
+
+int refine_cell_phases(Workspace& instrument, const BatchOptions& options, StreamMessages& messages,
+                       RefinementRun& run)
+{
+    if (!refine_phases(options, {}, {}, messages, run, &instrument))
+        return kExitRefused;
+    // The first cell phase's refined model carries the refined instrument (zero, profile, asymmetry)
+    // that --save-instrument writes.
+    instrument.model = run.result.phases.front().refined;
+    if (!append_to_brief_listing(instrument, "\n" + run.listing, messages))
         return kExitRefused;
     if (!options.refine.cifFile.empty() && !write_refined_cifs(options, run, messages))
         return kExitRefused;

@@ -22,11 +22,13 @@ struct RefinementRun {
 // occupancy sums) in a request without phases or points.
 RefinementRequest refinement_settings(const BatchOptions& options);
 
-// Refines the phases (each workspace calculated; the first holds the observed diagram), named
-// `names`, as options.refine asks. False, with the reason told through `messages` and the
-// workspaces as they were, when the refinement is refused.
+// Refines the phases (each workspace calculated), named `names`, and after them the cell phases of
+// --cell-phase, as options.refine asks. `instrument` (by default the first phase) holds the observed
+// diagram and the radiation and profile a cell phase starts from. False, with the reason told
+// through `messages` and the workspaces as they were, when the refinement is refused.
 bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& phases,
-                   const std::vector<std::string>& names, StreamMessages& messages, RefinementRun& run);
+                   const std::vector<std::string>& names, StreamMessages& messages, RefinementRun& run,
+                   const Workspace* instrument = nullptr);
 
 // Puts each phase's refined structure and profile into its workspace and calculates it again.
 bool calculate_refined(const BatchOptions& options, const RefinementRun& run, const std::vector<Workspace*>& phases,
@@ -44,6 +46,13 @@ bool write_refined_cifs(const BatchOptions& options, const RefinementRun& run, S
 // (reported as a comparison's), appends the listing to fstr.out and writes the CIF asked for.
 // Returns the exit status.
 int refine_structure(Workspace& workspace, const BatchOptions& options, StreamMessages& messages, RefinementRun& run);
+
+// --refine with only --cell-phase phases: `instrument` (the radiation, profile and observed diagram
+// of the command line, nothing calculated) gives their start; the listing goes to its fstr.out, the
+// CIFs and intensities are written as asked, and its model becomes the first phase's refined one.
+// Returns the exit status.
+int refine_cell_phases(Workspace& instrument, const BatchOptions& options, StreamMessages& messages,
+                       RefinementRun& run);
 
 // --write-intensities: each phase's extracted intensities (HKLF 4 when the file ends in .hkl, else the
 // refined CIF with a _refln loop), one file per phase as --write-cif names them.

@@ -96,6 +96,26 @@ bool write_json(const std::string& target, const Workspace& workspace, const Jso
     return true;
 }
 
+// --refine of --cell-phase phases alone: the command line's radiation, range and profile in a
+// workspace that holds the observed diagram, nothing calculated.
+int run_cell_phases(const BatchOptions& options, const fs::path& data, const fs::path& listings,
+                    StreamMessages& messages, std::ostream& standardOutput)
+{
+    std::unique_ptr<Workspace> workspace = make_workspace(listings.string());
+    int status = prepare_experiment(*workspace, options, data, messages);
+    RefinementRun refinement;
+    if (status == kExitSuccess)
+        status = refine_cell_phases(*workspace, options, messages, refinement);
+    if (status == kExitSuccess && !options.saveInstrumentFile.empty() &&
+        !save_instrument(workspace->model, options, instrument_comment(options, true), messages))
+        status = kExitRefused;
+    if (!options.jsonFile.empty() &&
+        !write_json(options.jsonFile, *workspace, refined_contents(options, true, status, refinement), messages,
+                    standardOutput))
+        status = kExitRefused;
+    return status;
+}
+
 }  // namespace
 
 int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostream& standardOutput)
@@ -117,6 +137,8 @@ int run_batch(const BatchOptions& options, StreamMessages& messages, std::ostrea
         return kExitRefused;
     if (options.phases.mixture())
         return run_mixture(options, data, listings, messages, standardOutput);
+    if (options.structureFile.empty() && !options.refine.cellPhases.empty())
+        return run_cell_phases(options, data, listings, messages, standardOutput);
     if (options.listBlocks)
         return list_cif_blocks(options, messages, standardOutput);
     std::unique_ptr<Workspace> workspace = make_workspace(listings.string());

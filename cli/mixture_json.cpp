@@ -39,7 +39,13 @@ void write_phases(JsonWriter& json, const MixtureRun& run)
         json.field("title", run.workspaces[p]->model.title).field("formula", phase.content.formula);
         json.field("z", phase.content.z).field("formula_mass", phase.content.formulaMass);
         json.field("volume", phase.content.volume * phase.cellScale * phase.cellScale * phase.cellScale);
-        json.field("fraction", phase.fraction).field("scale", run.scales[p]);
+        // Beside a phase of free intensities the refinement defines no fraction.
+        const bool undefined = run.refinement && !run.refinement->phases.at(p).fractionDefined;
+        if (undefined)
+            json.key("fraction").null();
+        else
+            json.field("fraction", phase.fraction);
+        json.field("scale", run.scales[p]);
         if (run.fit) {
             const FittedPhase& f = run.fit->phases[p];
             json.field("fraction_su", f.fraction.su).field("scale_su", f.scale.su);
@@ -49,7 +55,11 @@ void write_phases(JsonWriter& json, const MixtureRun& run)
         }
         if (run.refinement) {
             const RefinedPhase& refined = run.refinement->phases.at(p);
-            json.field("fraction_su", refined.fraction.su).field("r_bragg", refined.rBragg);
+            if (undefined)
+                json.key("fraction_su").null();
+            else
+                json.field("fraction_su", refined.fraction.su);
+            json.field("r_bragg", refined.rBragg);
         }
         if (run.quantities)
             write_phase_quantities(json, *run.quantities, p);

@@ -52,6 +52,29 @@ bool read_phase_list(const std::string& name, const std::string& text, std::vect
     return true;
 }
 
+// "A B C ALPHA BETA GAMMA [GROUP]": six numbers, then the rest of the text as the group's symbol.
+bool read_cell_phase(const std::string& text, CellPhaseOption& phase, std::string& error)
+{
+    phase.text = text;
+    double* values[6] = {&phase.cell.a, &phase.cell.b, &phase.cell.c, &phase.cell.alpha, &phase.cell.beta, &phase.cell.gamma};
+    std::size_t at = 0;
+    for (double* value : values) {
+        const std::size_t start = text.find_first_not_of(" \t", at);
+        const std::size_t end = start == std::string::npos ? std::string::npos : text.find_first_of(" \t", start);
+        const auto number = start == std::string::npos ? std::nullopt : decimal_number(text.substr(start, end - start));
+        if (!number) {
+            error = "option --cell-phase: \"" + text + "\" is not A B C ALPHA BETA GAMMA [GROUP]";
+            return false;
+        }
+        *value = *number;
+        at = end == std::string::npos ? text.size() : end;
+    }
+    const std::size_t first = text.find_first_not_of(" \t", at);
+    if (first != std::string::npos)
+        phase.group = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    return true;
+}
+
 bool lists(const std::vector<int>& phases, int phase)
 {
     return std::find(phases.begin(), phases.end(), phase) != phases.end();
@@ -59,19 +82,20 @@ bool lists(const std::vector<int>& phases, int phase)
 
 }  // namespace
 
-IntensityMethod RefineOptions::method(std::size_t p) const
+IntensityMethod RefineOptions::method(std::size_t p, std::size_t structures) const
 {
     const int phase = static_cast<int>(p + 1);
-    return lists(pawley, phase) ? IntensityMethod::Pawley
-           : lists(leBail, phase) ? IntensityMethod::LeBail
-                                  : IntensityMethod::Structure;
+    return lists(pawley, phase)                      ? IntensityMethod::Pawley
+           : lists(leBail, phase) || p >= structures ? IntensityMethod::LeBail
+                                                     : IntensityMethod::Structure;
 }
 
 OptionRead read_refine_option(const std::string& name, const std::vector<std::string>& arguments, std::size_t& next,
                               RefineOptions& refine, std::string& error)
 {
     if (name != "--refine" && name != "--cycles" && name != "--write-cif" && name != "--share-b" &&
-        name != "--occupancy-sum" && name != "--le-bail" && name != "--pawley" && name != "--write-intensities")
+        name != "--occupancy-sum" && name != "--le-bail" && name != "--pawley" && name != "--write-intensities" &&
+        name != "--cell-phase")
         return OptionRead::NotProfile;
     if (next >= arguments.size()) {
         error = "option " + name + " needs a value";
@@ -95,6 +119,10 @@ OptionRead read_refine_option(const std::string& name, const std::vector<std::st
         refine.cifFile = text;
     } else if (name == "--write-intensities") {
         refine.intensitiesFile = text;
+    } else if (name == "--cell-phase") {
+        CellPhaseOption phase;
+        read = read_cell_phase(text, phase, error);
+        refine.cellPhases.push_back(phase);
     } else if (name == "--le-bail" || name == "--pawley") {
         read = read_phase_list(name, text, name == "--le-bail" ? refine.leBail : refine.pawley, error);
     } else {
@@ -109,9 +137,10 @@ std::string refine_options_problem(const RefineOptions& refine, std::size_t stru
 {
     if (!refine.active()) {
         if (refine.cyclesGiven || !refine.cifFile.empty() || !refine.sharedB.empty() || !refine.occupancySums.empty() ||
-            !refine.leBail.empty() || !refine.pawley.empty() || !refine.intensitiesFile.empty())
-            return "--cycles, --write-cif, --share-b, --occupancy-sum, --le-bail, --pawley and --write-intensities "
-                   "need --refine";
+            !refine.leBail.empty() || !refine.pawley.empty() || !refine.intensitiesFile.empty() ||
+            !refine.cellPhases.empty())
+            return "--cycles, --write-cif, --share-b, --occupancy-sum, --le-bail, --pawley, --write-intensities and "
+                   "--cell-phase need --refine";
         return {};
     }
     if (observed != 1)
@@ -122,7 +151,7 @@ std::string refine_options_problem(const RefineOptions& refine, std::size_t stru
                 return "--share-b, --occupancy-sum: there is no phase " + std::to_string(list.phase);
     for (const std::vector<int>* phases : {&refine.leBail, &refine.pawley})
         for (const int phase : *phases) {
-            if (static_cast<std::size_t>(phase) > structures)
+            if (static_cast<std::size_t>(phase) > structures + refine.cellPhases.size())
                 return "--le-bail, --pawley: there is no phase " + std::to_string(phase);
             if (lists(refine.leBail, phase) && lists(refine.pawley, phase))
                 return "--le-bail, --pawley: phase " + std::to_string(phase) + " is named by both";

@@ -1,5 +1,5 @@
 // The command-line options of a refinement: --refine, --cycles, --write-cif, --share-b,
-// --occupancy-sum, --le-bail, --pawley and --write-intensities.
+// --occupancy-sum, --le-bail, --pawley, --write-intensities and --cell-phase.
 #pragma once
 
 #include <string>
@@ -16,6 +16,14 @@ struct AtomListOption {
     std::vector<std::string> atoms;
 };
 
+// A phase known by its cell and space group only (a cell found by indexing): "A B C ALPHA BETA GAMMA
+// [GROUP]", lengths in Å, angles in degrees, the group P 1 when none is named.
+struct CellPhaseOption {
+    std::string text;  // as typed
+    CellParameters cell;
+    std::string group;
+};
+
 struct RefineOptions {
     std::string text;                               // --refine as typed
     std::vector<std::vector<std::string>> stages;   // its stages; empty: no refinement
@@ -26,10 +34,12 @@ struct RefineOptions {
     std::vector<AtomListOption> occupancySums;      // --occupancy-sum
     std::vector<int> leBail, pawley;                // --le-bail, --pawley: phases from 1
     std::string intensitiesFile;                    // --write-intensities (.hkl: HKLF 4; else CIF)
+    std::vector<CellPhaseOption> cellPhases;        // --cell-phase: phases after the structure files
 
     bool active() const { return !stages.empty(); }
-    // The intensity method of phase p (from 0).
-    IntensityMethod method(std::size_t p) const;
+    // The intensity method of phase p (from 0) of `structures` structure files and the cell phases
+    // after them: a cell phase is Le Bail unless --pawley names it.
+    IntensityMethod method(std::size_t p, std::size_t structures) const;
 };
 
 // Reads option `name` (already taken) and its value from arguments[next], moving `next` past it.

@@ -107,6 +107,13 @@ the phases of one sample)
   --pawley LIST                    these phases' |F|^2 are least-squares variables (one
                                    per reflection, those of exactly the same d for every
                                    cell the lattice allows as one), never negative, with su
+  --cell-phase "A B C AL BE GA [GROUP]"
+                                   a phase known by its cell alone (a cell of --find-cell,
+                                   an impurity of unknown structure), lengths in angstroms,
+                                   angles in degrees, the space group P 1 when none is
+                                   named; Le Bail unless --pawley names it; numbered after
+                                   the structure files; with no structure file the
+                                   radiation, range and profile are the command line's
   --write-intensities FILE         each phase's extracted intensities: per reflection h k l,
                                    d, 2theta, |F|^2 (Lp, multiplicity and the wavelength's
                                    weight taken off) with su; FILE ending in .hkl: SHELX
@@ -140,7 +147,8 @@ the phases of one sample)
                                    held, limit ("lower"/"upper" on a bound, without su;
                                    else "")}], correlations [{first, second,
                                    coefficient}] above 0.9, phases [{phase, name, r_bragg,
-                                   scale, scale_su, fraction, fraction_su, cell {a, a_su,
+                                   scale, scale_su, fraction, fraction_su (null beside a
+                                   Le Bail or Pawley phase), cell {a, a_su,
                                    ..., gamma, gamma_su}, volume, volume_su, atoms [{name,
                                    x, x_su, y, y_su, z, z_su, b, b_su, occupancy,
                                    occupancy_su; u, u_su with a tensor}]}]}; of several

@@ -92,8 +92,9 @@ py::dict refine_structures(const std::vector<Structure>& structures, const std::
     std::vector<std::string> files;
     for (std::size_t p = 0; p < structures.size(); ++p)
         files.push_back("phase" + std::to_string(p + 1));
-    const batch::BatchOptions options = parse_settings(arguments, files);
+    batch::BatchOptions options = parse_settings(arguments, files);
     const std::filesystem::path dataDirectory = data_directory(data);
+    options.dataDirectory = dataDirectory.string();  // the symmetry files a cell phase's group is read from
     std::ostringstream ignored;
     batch::StreamMessages messages(ignored, false);
     std::vector<std::unique_ptr<Workspace>> workspaces;
@@ -105,12 +106,19 @@ py::dict refine_structures(const std::vector<Structure>& structures, const std::
         std::vector<Workspace*> phases;
         for (std::size_t p = 0; p < structures.size(); ++p)
             names.push_back(phase_name(structures[p], p));
-        done = calculate_phases(structures, options, dataDirectory, messages, workspaces) == batch::kExitSuccess;
-        for (const auto& workspace : workspaces)
-            phases.push_back(workspace.get());
-        done = done && batch::refine_phases(options, phases, names, messages, run) &&
-               batch::calculate_refined(options, run, phases, messages) &&
-               (options.refine.intensitiesFile.empty() || batch::write_extracted_intensities(options, run, messages));
+        if (structures.empty()) {  // cell phases alone
+            workspaces.push_back(batch::make_memory_workspace());
+            done = batch::prepare_experiment(*workspaces.front(), options, dataDirectory, messages) ==
+                       batch::kExitSuccess &&
+                   batch::refine_cell_phases(*workspaces.front(), options, messages, run) == batch::kExitSuccess;
+        } else {
+            done = calculate_phases(structures, options, dataDirectory, messages, workspaces) == batch::kExitSuccess;
+            for (const auto& workspace : workspaces)
+                phases.push_back(workspace.get());
+            done = done && batch::refine_phases(options, phases, names, messages, run) &&
+                   batch::calculate_refined(options, run, phases, messages) &&
+                   (options.refine.intensitiesFile.empty() || batch::write_extracted_intensities(options, run, messages));
+        }
     }
     bool refused = false;
     py::object quantities = done ? quantities_of(options, run, workspaces, dataDirectory, messages, refused) : py::none();

@@ -184,8 +184,19 @@ def _phase_list(phases, structures):
     return ",".join(str(int(p)) for p in phases)
 
 
+def _cell_phase_text(cell):
+    """--cell-phase: "a b c alpha beta gamma [group]", or the six numbers and the group as a sequence."""
+    if isinstance(cell, str):
+        return cell
+    values = list(cell)
+    group = values.pop() if len(values) == 7 else None
+    if len(values) != 6:
+        raise ValueError("cell_phases: a, b, c, alpha, beta, gamma and the group if any, not %r" % (cell,))
+    return " ".join([_number(x) for x in values] + ([str(group)] if group else []))
+
+
 def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=(), le_bail=(), pawley=(),
-                      write_intensities=None, structures=1):
+                      write_intensities=None, structures=1, cell_phases=()):
     arguments = ["--refine", _stages_text(refine)] if refine is not None else []
     if cycles is not None:
         arguments += ["--cycles", str(int(cycles))]
@@ -197,6 +208,8 @@ def _refine_arguments(refine=None, cycles=None, share_b=(), occupancy_sum=(), le
             arguments += [option, _phase_list(phases, structures)]
     if write_intensities:
         arguments += ["--write-intensities", str(write_intensities)]
+    for cell in cell_phases:
+        arguments += ["--cell-phase", _cell_phase_text(cell)]
     return arguments
 
 
@@ -208,7 +221,7 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
                     roughness=None, overspill=None, instrument=None, save_instrument=None, brindley=None,
                     standard=None, fractions=None, fit_fractions=False, phase_sizes=None, phase_strains=None,
                     phase_preferred=None, refine=None, cycles=None, share_b=(), occupancy_sum=(), le_bail=(),
-                    pawley=(), write_intensities=None, structures=1, series=()):
+                    pawley=(), write_intensities=None, structures=1, series=(), cell_phases=()):
     """The kalidos-batch options that stand for these keywords (see calculate); `structures`
     is the number of structure files they are checked for, `series` the options of a series
     (see refine_series) checked with them."""
@@ -249,7 +262,7 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
                                        save_instrument, brindley, standard)
     arguments += _phase_arguments(fractions, fit_fractions, phase_sizes, phase_strains, phase_preferred)
     arguments += _refine_arguments(refine, cycles, share_b, occupancy_sum, le_bail, pawley, write_intensities,
-                                   structures)
+                                   structures, cell_phases)
     arguments += list(series)
     if structures > 1 and not (fractions is not None or fit_fractions or refine is not None):
         raise ValueError("several structures need fractions or fit_fractions")
@@ -466,7 +479,7 @@ class Refinement:
 
 
 def refine(structures, observed, refine=(("scale", "background"),), cycles=None, share_b=(), occupancy_sum=(),
-           background=None, le_bail=(), pawley=(), write_intensities=None, data=None, **settings):
+           background=None, le_bail=(), pawley=(), write_intensities=None, cell_phases=(), data=None, **settings):
     """Refines `structures` (a Structure or path, or a list of them: the phases of one sample)
     against the measured diagram `observed`, as kalidos-batch --refine does.
 
@@ -482,14 +495,18 @@ def refine(structures, observed, refine=(("scale", "background"),), cycles=None,
         h, k, l, d, two_theta, f2 and f2_su (--write-intensities: also as a file, .hkl HKLF 4 or
         a CIF with a _refln loop). The other keywords are calculate's (wavelength, two_theta,
         profile, size, ...: the starting model).
+    cell_phases: phases known by their cell alone (a cell from find_cell), after the structures, each
+        "a b c alpha beta gamma [group]" or (a, b, c, alpha, beta, gamma[, group]); Le Bail unless
+        pawley names them (--cell-phase). `structures` may then be empty ([] or None).
     Returns a Refinement; raises KalidosError with the program's message when the refinement is
     refused, ValueError when the settings are not valid.
     """
-    several = isinstance(structures, (list, tuple))
-    read, read_messages = _read_all(structures if several else [structures], data)
+    several = isinstance(structures, (list, tuple)) or structures is None
+    read, read_messages = _read_all(list(structures or []) if several else [structures], data)
     arguments = batch_arguments(observed=[observed], background=background, refine=refine, cycles=cycles,
                                 share_b=share_b, occupancy_sum=occupancy_sum, le_bail=le_bail, pawley=pawley,
-                                write_intensities=write_intensities, structures=len(read), **settings)
+                                write_intensities=write_intensities, structures=len(read), cell_phases=cell_phases,
+                                **settings)
     result = Refinement(**_kalidos._refine(read, arguments, str(data or "")))
     result.messages = read_messages + result.messages
     return result

@@ -105,6 +105,16 @@ class RefineLikeTheBatchRunner(unittest.TestCase):
         self.assertTrue(all(r["f2"] >= 0 for p in mine.phases for r in p["reflections"]))
         self.assertTrue(os.path.exists(os.path.join(self.folder, "f_2.hkl")))
 
+        # The zincite known by its cell alone beside the fluorite's structure: the batch runner's fit.
+        cell = {"cell_phases": [(3.25, 3.25, 5.2, 90, 90, 120, "P 63 m c")], "two_theta": (20, 90),
+                "refine": "scale,background;zero,cell"}
+        beside = kalidos.refine(phases[:1], observed, **cell)
+        status, document, err = batch_json(kalidos.batch_arguments(observed=[observed], **cell) + phases[:1],
+                                           self.folder)
+        self.assertEqual(status, 0, err)
+        self.assertEqual((beside.rwp, beside.value("1::c")[0]),
+                         (document["refinement"]["rwp"], document["refinement"]["phases"][1]["cell"]["c"]))
+        self.assertLess(beside.rwp, 1.2 * mine.rwp)
 
 if __name__ == "__main__":
     unittest.main()

@@ -236,6 +236,42 @@ TEST(BatchRefinement, LeBailPhaseBesideARietveldOneAndItsIntensitiesOut)
     EXPECT_EQ(lines, static_cast<int>(reflections.get_length()) + 1);
     EXPECT_DOUBLE_EQ(largest, 9999.99);
     EXPECT_TRUE(fs::exists(dir / "m_1.hkl"));  // the structure phase's, asked for by --write-intensities
+
+    // The salt known by its cell and group alone is the same Le Bail phase.
+    const ProgramRun cell = run_batch_program({"--range", "20", "100", "--observed", "mixture.xy", "--refine",
+                                               "scale,background;zero,cell", "--cell-phase",
+                                               "5.62 5.62 5.62 90 90 90 F m -3 m", "--json", "-", example("rutile.cif")},
+                                              dir);
+    ASSERT_EQ(cell.status, 0) << cell.err;
+    const JsonDocument cellJson(cell.out);
+    const sajson::value cellFit = member(cellJson.root(), "refinement");
+    EXPECT_NEAR(number(cellFit, "rwp"), number(refinement, "rwp"), 1e-6);
+    const sajson::value cellSalt = member(cellFit, "phases").get_array_element(1);
+    EXPECT_EQ(text(cellSalt, "method"), "Le Bail");
+    EXPECT_NEAR(number(member(cellSalt, "cell"), "a"), number(member(salt, "cell"), "a"), 1e-6);
+}
+
+// A cell alone against the diagram of the structure it was found in: the cell file's a, with the
+// radiation and range of the command line; a group the program does not know is refused.
+TEST(BatchRefinement, CellPhaseAloneFitsTheCellItWasFoundIn)
+{
+    const fs::path dir = make_scratch_dir("batch_refine_cell_phase");
+    write_counts({"--range", "20", "100", "--step", "0.02", example("nacl.cif")}, dir, "salt.xy", 10000, 0);
+    std::vector<std::string> arguments{"--range", "20", "100", "--observed", "salt.xy", "--refine",
+                                       "scale,background;zero,cell", "--json", "-", "--cell-phase",
+                                       "5.62 5.62 5.62 90 90 90 F m -3 m"};
+    const ProgramRun run = run_batch_program(arguments, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const JsonDocument json(run.out);
+    const sajson::value refinement = member(json.root(), "refinement");
+    EXPECT_LT(number(refinement, "rwp"), 0.01);
+    const sajson::value phase = member(refinement, "phases").get_array_element(0);
+    EXPECT_NEAR(number(member(phase, "cell"), "a"), 5.6402, 2e-4);  // examples/nacl.cif
+    EXPECT_EQ(member(phase, "fraction").get_type(), sajson::TYPE_NULL);
+    arguments.back() = "5.62 5.62 5.62 90 90 90 F q 9";
+    const ProgramRun refused = run_batch_program(arguments, dir);
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.err.find("F q 9: unknown space group"), std::string::npos) << refused.err;
 }
 
 }  // namespace
