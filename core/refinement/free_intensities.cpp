@@ -191,17 +191,21 @@ bool PatternModel::refresh(std::span<const double> values)
 {
     if (!partitionEachCycle_ || !has_lebail())
         return false;
+    return repartition_downhill(row_values(values), kCycleIterations);
+}
+
+bool PatternModel::repartition_downhill(const std::vector<double>& rows, int iterations)
+{
     // A partition is no least-squares step: near the minimum it may raise Σ w r². Of the two rules
     // the one that lowers Σ w r² more is kept, neither when both raise it, so that every cycle of
     // the fit goes downhill.
-    const std::vector<double> rows = row_values(values);
     const std::vector<std::vector<double>> before = free_intensities();
     const double squaresBefore = weighted_squares_at(rows);
     double best = squaresBefore;
     std::vector<std::vector<double>> kept = before;
     for (const PartitionRule rule : {PartitionRule::Share, PartitionRule::Weighted}) {
         set_free_intensities(before);
-        partition_intensities(rows, kCycleIterations, false, rule);
+        partition_intensities(rows, iterations, false, rule);
         if (const double squares = weighted_squares_at(rows); squares < best) {
             best = squares;
             kept = free_intensities();
@@ -324,7 +328,7 @@ std::string start_free_intensities(RefinementSession& session)
 void repartition_le_bail(RefinementSession& session)
 {
     if (session.model->has_lebail())
-        session.model->partition_intensities(row_values_of(session.table), kStartIterations, false);
+        session.model->repartition_downhill(row_values_of(session.table), kStartIterations);
 }
 
 namespace {

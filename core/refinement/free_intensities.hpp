@@ -26,7 +26,8 @@ void add_pawley_rows(RefinementSession& session);
 std::string start_free_intensities(RefinementSession& session);
 
 // The Le Bail phases' intensities partitioned to the table's values as a stage begins: the cycles
-// before moved the profile, and one partition a cycle follows it only part of the way.
+// before moved the profile, and one partition a cycle follows it only part of the way (kept only
+// where it lowers Σ w r²).
 void repartition_le_bail(RefinementSession& session);
 
 // The rows of the Pawley intensities in the table.

@@ -79,6 +79,9 @@ public:
     enum class PartitionRule { Share, Weighted };
     void partition_intensities(const std::vector<double>& rows, int iterations, bool pawley,
                                PartitionRule rule = PartitionRule::Share);
+    // The Le Bail phases partitioned at `rows` by both rules, the one that lowers Σ w r² more kept;
+    // neither, and false, when both raise it.
+    bool repartition_downhill(const std::vector<double>& rows, int iterations);
     // Whether a phase takes its intensities from the observed diagram after every cycle.
     bool has_lebail() const;
     // Every phase's |F|² per group, to be kept and put back with the table's values.
