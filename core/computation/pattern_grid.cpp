@@ -222,6 +222,105 @@ Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, 
     return outT.transpose();
 }
 
+namespace {
+
+// A term's value and its derivatives with respect to x² and η, near part or smooth tail.
+struct PartSlopes {
+    double value, byX2, byEta;
+};
+
+PartSlopes near_part_slopes(double x2, double eta)
+{
+    const double lorentzian = 1 / (1 + x2), gaussian = std::exp2(-x2);
+    const double parabola = kCap - kCurvature * x2;
+    return {eta * (lorentzian - parabola) + (1 - eta) * gaussian,
+            eta * (kCurvature - lorentzian * lorentzian) - (1 - eta) * kLn2 * gaussian, lorentzian - parabola - gaussian};
+}
+
+PartSlopes tail_slopes(double x2, double eta)
+{
+    const double s = smooth_tail(x2);
+    const double slope = x2 >= kEdge2 ? -1 / ((1 + x2) * (1 + x2)) : -kCurvature;
+    return {eta * s, eta * slope, s};
+}
+
+// The changes, transposed (directions × terms), so that one term's are contiguous.
+struct ChangesT {
+    Eigen::MatrixXd height, position, halfWidth, eta;
+};
+
+// Adds to `out` (a column of directions) the slope of height·part((x − position)/halfWidth, η).
+template <class Column>
+void add_part_slopes(const ProfileTerm& t, std::size_t index, double angle, const ChangesT& c,
+                     PartSlopes (*part)(double, double), Column&& out)
+{
+    const auto i = static_cast<Eigen::Index>(index);
+    const double x = (angle - t.position) / t.halfWidth;
+    const PartSlopes s = part(x * x, t.eta);
+    // d(x²) = −2x/w · d(position) − 2x²/w · d(width)
+    const double byPosition = -2 * x / t.halfWidth * t.height * s.byX2;
+    const double byWidth = -2 * x * x / t.halfWidth * t.height * s.byX2;
+    out += s.value * c.height.col(i) + byPosition * c.position.col(i) + byWidth * c.halfWidth.col(i) +
+           t.height * s.byEta * c.eta.col(i);
+}
+
+}  // namespace
+
+Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, const TermChanges& changes,
+                                        const std::vector<double>& twoTheta)
+{
+    const Eigen::Index directions = changes.height.cols();
+    Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(directions, static_cast<Eigen::Index>(twoTheta.size()));
+    if (twoTheta.empty() || terms.empty())
+        return outT.transpose();
+    const ChangesT c{changes.height.transpose(), changes.position.transpose(), changes.halfWidth.transpose(),
+                     changes.eta.transpose()};
+    parallel_for(static_cast<int>(twoTheta.size()), [&](int begin, int end) {
+        const auto first = twoTheta.begin() + begin, last = twoTheta.begin() + end;
+        for (std::size_t n = 0; n < terms.size(); ++n) {
+            const ProfileTerm& t = terms[n];
+            const double reach = kNearHalfWidths * t.halfWidth;
+            const auto low = std::lower_bound(first, last, t.position - reach);
+            const auto high = std::upper_bound(low, last, t.position + reach);
+            for (auto p = low; p != high; ++p) {
+                const double x = (*p - t.position) / t.halfWidth;
+                if (x * x < kEdge2)
+                    add_part_slopes(t, n, *p, c, near_part_slopes, outT.col(p - twoTheta.begin()));
+            }
+        }
+    });
+    // A term without a Lorentzian part has no tail, but one that gains it along a direction does.
+    const double start = twoTheta.front();
+    const double range = twoTheta.back() - start;
+    const int maxLevel = std::min(kMaxLevel, static_cast<int>(std::ceil(std::log2(double(twoTheta.size())))) + 2);
+    std::map<int, std::vector<std::size_t>> levels;
+    for (std::size_t n = 0; n < terms.size(); ++n)
+        if (terms[n].eta != 0 || !c.eta.col(static_cast<Eigen::Index>(n)).isZero(0))
+            levels[range > 0 ? level_of(terms[n], range, maxLevel) : 1].push_back(n);
+    for (const auto& [k, members] : levels) {
+        if (!(range > 0)) {
+            for (const std::size_t n : members)
+                add_part_slopes(terms[n], n, start, c, tail_slopes, outT.col(0));
+            continue;
+        }
+        const auto count = static_cast<int>((std::size_t{1} << k) + 1);
+        const double spacing = range / static_cast<double>(std::size_t{1} << k);
+        Eigen::MatrixXd nodes = Eigen::MatrixXd::Zero(directions, count);
+        parallel_for(count, [&](int begin, int end) {
+            for (int i = begin; i < end; ++i)
+                for (const std::size_t n : members)
+                    add_part_slopes(terms[n], n, start + i * spacing, c, tail_slopes, nodes.col(i));
+        });
+        for (std::size_t j = 0; j < twoTheta.size(); ++j) {
+            const double u = (twoTheta[j] - start) / spacing;
+            const int i = std::clamp(static_cast<int>(std::floor(u)), 0, count - 2);
+            const double f = u - i;
+            outT.col(static_cast<Eigen::Index>(j)) += nodes.col(i) * (1 - f) + nodes.col(i + 1) * f;
+        }
+    }
+    return outT.transpose();
+}
+
 std::vector<double> uniform_grid(double first, double last, double step)
 {
     std::vector<double> grid;

@@ -49,6 +49,18 @@ std::vector<double> evaluate_profile_terms(const std::vector<ProfileTerm>& terms
 Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, std::span<const int> row,
                                          const Eigen::MatrixXd& weights, const std::vector<double>& twoTheta);
 
+// How each term changes along each of several directions (terms × directions): its height, position,
+// half width and η per unit of the direction.
+struct TermChanges {
+    Eigen::MatrixXd height, position, halfWidth, eta;
+};
+
+// Column c: the derivative of the terms' sum along direction c, with the near parts and the tails
+// differentiated as evaluate_profile_terms makes them (the same windows and coarse grids), so that it
+// is the slope of that evaluation itself.
+Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, const TermChanges& changes,
+                                        const std::vector<double>& twoTheta);
+
 // first, first + step, ... up to last (inclusive within 1e-9·step). Empty when step ≤ 0 or last < first.
 std::vector<double> uniform_grid(double first, double last, double step);
 

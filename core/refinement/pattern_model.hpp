@@ -92,6 +92,12 @@ private:
     bool analytic_variable(std::size_t j) const;
     std::vector<double> reflection_slopes(std::size_t j, const PhaseState& phase) const;
     void structure_columns(std::size_t p, const std::vector<std::size_t>& columns, Eigen::MatrixXd& jacobian) const;
+    bool shape_variable(std::size_t j) const;
+    bool terms_at(const std::vector<double>& rows, std::vector<std::vector<ProfileTerm>>& terms,
+                  std::vector<std::vector<std::size_t>>& first);
+    void shape_columns(std::span<const double> values, const std::vector<std::size_t>& columns,
+                       Eigen::MatrixXd& jacobian, std::vector<char>& analytic);
+    void free_intensities_into(const PhaseState& phase, PhaseIntensities& in) const;
     void prepare_groups(PhaseState& phase) const;
     double weighted_squares_at(const std::vector<double>& rows);
 
