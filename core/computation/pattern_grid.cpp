@@ -303,14 +303,32 @@ Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, c
                 add_part_slopes(terms[n], n, start, c, tail_slopes, outT.col(0));
             continue;
         }
+        // The four slopes of every member at the nodes, then all directions at once as one product.
         const auto count = static_cast<int>((std::size_t{1} << k) + 1);
         const double spacing = range / static_cast<double>(std::size_t{1} << k);
-        Eigen::MatrixXd nodes = Eigen::MatrixXd::Zero(directions, count);
+        const auto size = static_cast<Eigen::Index>(members.size());
+        Eigen::MatrixXd along(directions, 4 * size);
+        for (Eigen::Index m = 0; m < size; ++m) {
+            const auto n = static_cast<Eigen::Index>(members[static_cast<std::size_t>(m)]);
+            along.col(4 * m) = c.height.col(n);
+            along.col(4 * m + 1) = c.position.col(n);
+            along.col(4 * m + 2) = c.halfWidth.col(n);
+            along.col(4 * m + 3) = c.eta.col(n);
+        }
+        Eigen::MatrixXd bases(4 * size, count);
         parallel_for(count, [&](int begin, int end) {
             for (int i = begin; i < end; ++i)
-                for (const std::size_t n : members)
-                    add_part_slopes(terms[n], n, start + i * spacing, c, tail_slopes, nodes.col(i));
+                for (Eigen::Index m = 0; m < size; ++m) {
+                    const ProfileTerm& t = terms[members[static_cast<std::size_t>(m)]];
+                    const double x = (start + i * spacing - t.position) / t.halfWidth;
+                    const PartSlopes s = tail_slopes(x * x, t.eta);
+                    bases(4 * m, i) = s.value;
+                    bases(4 * m + 1, i) = -2 * x / t.halfWidth * t.height * s.byX2;
+                    bases(4 * m + 2, i) = -2 * x * x / t.halfWidth * t.height * s.byX2;
+                    bases(4 * m + 3, i) = t.height * s.byEta;
+                }
         });
+        const Eigen::MatrixXd nodes = along * bases;
         for (std::size_t j = 0; j < twoTheta.size(); ++j) {
             const double u = (twoTheta[j] - start) / spacing;
             const int i = std::clamp(static_cast<int>(std::floor(u)), 0, count - 2);
