@@ -154,11 +154,12 @@ void PatternModel::partition_intensities(const std::vector<double>& rows, int it
         if (!evaluate_rows(rows, y))
             return;
         const std::vector<double> b = background();
-        std::vector<double> ratio(y.size(), 0.0);
+        std::vector<double> observedNet(y.size(), 0.0), calculatedNet(y.size(), 0.0);
         std::vector<char> usable(y.size(), 0);
         for (std::size_t i = 0; i < y.size(); ++i)
             if (y[i] - b[i] > 0) {
-                ratio[i] = (points_.observed[i] - b[i]) / (y[i] - b[i]);
+                observedNet[i] = points_.weight[i] * (points_.observed[i] - b[i]);
+                calculatedNet[i] = points_.weight[i] * (y[i] - b[i]);
                 usable[i] = 1;
             }
         for (PhaseState& phase : phases_) {
@@ -173,8 +174,8 @@ void PatternModel::partition_intensities(const std::vector<double>& rows, int it
                 const ReflectionShare share = reflection_share(phase, k, phase.scale * r.intensity, points_.twoTheta);
                 for (std::size_t i = 0; i < share.values.size(); ++i)
                     if (usable[share.first + i]) {
-                        shared[g] += share.values[i] * ratio[share.first + i];
-                        calculated[g] += share.values[i];
+                        shared[g] += share.values[i] * observedNet[share.first + i];
+                        calculated[g] += share.values[i] * calculatedNet[share.first + i];
                     }
             }
             for (std::size_t g = 0; g < phase.squared.size(); ++g)

@@ -68,9 +68,13 @@ public:
     // Le Bail: the Le Bail phases' |F|² re-partitioned from the observed diagram at the variables'
     // values (free_intensities.cpp).
     bool refresh(std::span<const double> values) override;
-    // `iterations` partitions at the table's row values `rows`: I_k ← I_k·Σ_i c_k(i)·(yo_i − yb_i)/(yc_i − yb_i)
-    // / Σ_i c_k(i), c_k(i) reflection k's calculated counts at point i, shared by its group; the Le
-    // Bail phases', or with `pawley` also the Pawley phases'.
+    // `iterations` partitions at the table's row values `rows`: I_k ← I_k·Σ_i w_i c_k(i)(yo_i − yb_i)
+    // / Σ_i w_i c_k(i)(yc_i − yb_i), c_k(i) reflection k's calculated counts at point i, shared by its
+    // group, w_i the point's weight; the Le Bail phases', or with `pawley` also the Pawley phases'.
+    // Weighted so that its fixed point is where Σ w r² no longer falls with any |F|² (the least
+    // squares' own condition, met also by a Pawley fit): the unweighted share matches each peak's
+    // area, and where the profile misses the measured tails that area pulls the widths and shifts
+    // to another, worse minimum.
     void partition_intensities(const std::vector<double>& rows, int iterations, bool pawley);
     // Whether a phase takes its intensities from the observed diagram after every cycle.
     bool has_lebail() const;

@@ -250,7 +250,8 @@ double isolated_correlation(const RefinedPhase& phase, int& count)
 }
 
 // The same corundum fitted by its structure, by Pawley, and by Le Bail with its atoms and from its cell
-// and group alone: Pawley fits at least as well as the atoms with the same cell; Le Bail without atoms
+// and group alone, from the profile guessed as a user would: Pawley and Le Bail fit at least as well
+// as the atoms, with the same cell; Le Bail without atoms
 // is the same fit as with them; the intensities taken from reflections that overlap no other follow the
 // atoms' (r 0.998 for both).
 TEST(RefinementRealData, CorundumPawleyAndLeBailAgainstRietveld)
@@ -272,10 +273,13 @@ TEST(RefinementRealData, CorundumPawleyAndLeBailAgainstRietveld)
     ASSERT_EQ(request.phases[0].model.atomCount, 0);
     ASSERT_EQ(refine(request, cellOnly), "");
     EXPECT_LE(pawley.rwp, rietveld.rwp);
+    EXPECT_LE(leBail.rwp, rietveld.rwp);
     EXPECT_NEAR(cellOnly.rwp, leBail.rwp, 1e-6);
     for (const int k : {0, 2}) {
-        const FittedValue r = rietveld.phases[0].cell[k], p = pawley.phases[0].cell[k];
+        const FittedValue r = rietveld.phases[0].cell[k], p = pawley.phases[0].cell[k], l = leBail.phases[0].cell[k];
         EXPECT_NEAR(p.value, r.value, 2 * r.su) << k;
+        EXPECT_NEAR(l.value, r.value, 2 * r.su) << k;
+        EXPECT_NEAR(l.value, p.value, p.su) << k;
         EXPECT_NEAR(cellOnly.phases[0].cell[k].value, leBail.phases[0].cell[k].value, 1e-6) << k;
     }
     for (const RefinementResult* fit : {&leBail, &pawley}) {
