@@ -167,19 +167,19 @@ Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, s
     return near;
 }
 
-// The tails of one width class on its coarse grid (rows × nodes), times the weights, interpolated
-// linearly onto the points.
-void add_tail_columns(const TailLevel& level, std::span<const int> row, const ProfileTerm* first,
-                      const Eigen::MatrixXd& weightsT, double start, const std::vector<double>& grid,
-                      Eigen::MatrixXd& outT)
+// Each width class's tails on its coarse grid (rows × nodes) and the linear interpolation from its
+// nodes onto the points (nodes × points).
+SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row, const ProfileTerm* first,
+                               Eigen::Index rows, double start, const std::vector<double>& grid)
 {
     const auto nodes = static_cast<Eigen::Index>(level.nodes.size());
-    Eigen::MatrixXd tails = Eigen::MatrixXd::Zero(weightsT.cols(), nodes);
+    SampledTerms::Level out;
+    out.tails = Eigen::MatrixXd::Zero(rows, nodes);
     for (Eigen::Index i = 0; i < nodes; ++i) {
         const double angle = start + static_cast<double>(i) * level.spacing;
         for (const ProfileTerm* t : level.terms) {
             const double x = (angle - t->position) / t->halfWidth;
-            tails(row[static_cast<std::size_t>(t - first)], i) += t->eta * t->height * smooth_tail(x * x);
+            out.tails(row[static_cast<std::size_t>(t - first)], i) += t->eta * t->height * smooth_tail(x * x);
         }
     }
     const int last = static_cast<int>(nodes) - 2;
@@ -192,21 +192,20 @@ void add_tail_columns(const TailLevel& level, std::span<const int> row, const Pr
         entries.emplace_back(i, static_cast<int>(j), 1 - f);
         entries.emplace_back(i + 1, static_cast<int>(j), f);
     }
-    Eigen::SparseMatrix<double> interpolation(nodes, static_cast<Eigen::Index>(grid.size()));
-    interpolation.setFromTriplets(entries.begin(), entries.end());
-    const Eigen::MatrixXd atNodes = weightsT * tails;
-    outT += atNodes * interpolation;
+    out.interpolation.resize(nodes, static_cast<Eigen::Index>(grid.size()));
+    out.interpolation.setFromTriplets(entries.begin(), entries.end());
+    return out;
 }
 
 }  // namespace
 
-Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, std::span<const int> row,
-                                         const Eigen::MatrixXd& weights, const std::vector<double>& twoTheta)
+SampledTerms::SampledTerms(const std::vector<ProfileTerm>& terms, std::span<const int> row, Eigen::Index rows,
+                           const std::vector<double>& twoTheta)
+    : rows_(rows), points_(static_cast<Eigen::Index>(twoTheta.size()))
 {
     if (twoTheta.empty() || terms.empty())
-        return Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(twoTheta.size()), weights.cols());
-    const Eigen::MatrixXd weightsT = weights.transpose();
-    Eigen::MatrixXd outT = weightsT * near_matrix(terms, row, weights.rows(), twoTheta);
+        return;
+    near_ = near_matrix(terms, row, rows, twoTheta);
     const double first = twoTheta.front();
     const double range = twoTheta.back() - first;
     const int maxLevel = std::min(kMaxLevel, static_cast<int>(std::ceil(std::log2(double(twoTheta.size())))) + 2);
@@ -217,9 +216,42 @@ Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, 
     for (auto& [k, level] : levels) {
         level.nodes.assign((std::size_t{1} << k) + 1, 0.0);
         level.spacing = range > 0 ? range / static_cast<double>(std::size_t{1} << k) : 1;
-        add_tail_columns(level, row, terms.data(), weightsT, first, twoTheta, outT);
+        levels_.push_back(tail_level(level, row, terms.data(), rows, first, twoTheta));
+    }
+}
+
+Eigen::MatrixXd SampledTerms::columns(const Eigen::MatrixXd& weights) const
+{
+    if (near_.size() == 0)
+        return Eigen::MatrixXd::Zero(points_, weights.cols());
+    const Eigen::MatrixXd weightsT = weights.transpose();
+    Eigen::MatrixXd outT = weightsT * near_;
+    for (const Level& level : levels_) {
+        const Eigen::MatrixXd atNodes = weightsT * level.tails;
+        outT += atNodes * level.interpolation;
     }
     return outT.transpose();
+}
+
+std::vector<double> SampledTerms::sum(std::span<const double> weights) const
+{
+    std::vector<double> out(static_cast<std::size_t>(points_), 0.0);
+    if (near_.size() == 0)
+        return out;
+    const Eigen::Map<const Eigen::VectorXd> w(weights.data(), static_cast<Eigen::Index>(weights.size()));
+    Eigen::Map<Eigen::VectorXd> y(out.data(), points_);
+    y = near_.transpose() * w;
+    for (const Level& level : levels_) {
+        const Eigen::VectorXd atNodes = level.tails.transpose() * w;
+        y += level.interpolation.transpose() * atNodes;
+    }
+    return out;
+}
+
+Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, std::span<const int> row,
+                                         const Eigen::MatrixXd& weights, const std::vector<double>& twoTheta)
+{
+    return SampledTerms(terms, row, weights.rows(), twoTheta).columns(weights);
 }
 
 namespace {

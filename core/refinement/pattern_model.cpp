@@ -86,6 +86,13 @@ bool shapes_peaks(Quantity q)
     }
 }
 
+bool same_terms(const std::vector<ProfileTerm>& a, const std::vector<ProfileTerm>& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const ProfileTerm& x, const ProfileTerm& y) {
+               return x.position == y.position && x.halfWidth == y.halfWidth && x.eta == y.eta && x.height == y.height;
+           });
+}
+
 // Every reflection's terms at intensity 1 for `m`; reflection k's are [first[k], first[k + 1]).
 // False when a width is refused or a term is not usable.
 bool unit_terms(const StructureModel& m, const PhaseIntensities& in, std::vector<ProfileTerm>& terms,
@@ -289,7 +296,8 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)
             perReflection.push_back(r.intensity);
-        phase.curve = profile_at_points(phase, perReflection);
+        phase.curve = same_terms(phase.unitTerms, phase.sampledTerms) ? phase.sampled.sum(perReflection)
+                                                                     : profile_at_points(phase, perReflection);
         for (std::size_t i = 0; i < y.size(); ++i)
             y[i] += phase.scale * phase.curve[i];
     }
@@ -342,9 +350,9 @@ std::vector<double> PatternModel::reflection_slopes(std::size_t j, const PhaseSt
 
 // The columns of a phase's overall B and atom variables, all through one evaluation of its terms.
 void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_t>& columns,
-                                     Eigen::MatrixXd& jacobian) const
+                                     Eigen::MatrixXd& jacobian)
 {
-    const PhaseState& phase = phases_[p];
+    PhaseState& phase = phases_[p];
     const std::size_t reflections = phase.intensities.reflections.size();
     Eigen::MatrixXd slopes(static_cast<Eigen::Index>(reflections), static_cast<Eigen::Index>(columns.size()));
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -352,11 +360,15 @@ void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_
         for (std::size_t k = 0; k < reflections; ++k)
             slopes(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(c)) = s[k];
     }
-    std::vector<int> row(phase.unitTerms.size());
-    for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
-        for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t)
-            row[t] = static_cast<int>(k);
-    const Eigen::MatrixXd values = evaluate_profile_columns(phase.unitTerms, row, slopes, points_.twoTheta);
+    if (!same_terms(phase.unitTerms, phase.sampledTerms)) {
+        std::vector<int> row(phase.unitTerms.size());
+        for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
+            for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t)
+                row[t] = static_cast<int>(k);
+        phase.sampled = SampledTerms(phase.unitTerms, row, static_cast<Eigen::Index>(reflections), points_.twoTheta);
+        phase.sampledTerms = phase.unitTerms;
+    }
+    const Eigen::MatrixXd values = phase.sampled.columns(slopes);
     for (std::size_t c = 0; c < columns.size(); ++c)
         jacobian.col(static_cast<Eigen::Index>(columns[c])) = phase.scale * values.col(static_cast<Eigen::Index>(c));
 }
