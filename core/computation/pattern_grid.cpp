@@ -167,19 +167,30 @@ Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, s
     return near;
 }
 
-// Each width class's tails on its coarse grid (rows × nodes) and the linear interpolation from its
-// nodes onto the points (nodes × points).
+// Each width class's tails on its coarse grid (its rows × nodes) and the linear interpolation from
+// its nodes onto the points (nodes × points).
 SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row, const ProfileTerm* first,
-                               Eigen::Index rows, double start, const std::vector<double>& grid)
+                               double start, const std::vector<double>& grid)
 {
-    const auto nodes = static_cast<Eigen::Index>(level.nodes.size());
     SampledTerms::Level out;
-    out.tails = Eigen::MatrixXd::Zero(rows, nodes);
+    std::vector<int> place;  // per row of the terms: its row in this level, or −1
+    for (const ProfileTerm* t : level.terms) {
+        const auto r = static_cast<std::size_t>(row[static_cast<std::size_t>(t - first)]);
+        if (r >= place.size())
+            place.resize(r + 1, -1);
+        if (place[r] < 0) {
+            place[r] = static_cast<int>(out.rows.size());
+            out.rows.push_back(static_cast<Eigen::Index>(r));
+        }
+    }
+    const auto nodes = static_cast<Eigen::Index>(level.nodes.size());
+    out.tails = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(out.rows.size()), nodes);
     for (Eigen::Index i = 0; i < nodes; ++i) {
         const double angle = start + static_cast<double>(i) * level.spacing;
         for (const ProfileTerm* t : level.terms) {
             const double x = (angle - t->position) / t->halfWidth;
-            out.tails(row[static_cast<std::size_t>(t - first)], i) += t->eta * t->height * smooth_tail(x * x);
+            out.tails(place[static_cast<std::size_t>(row[static_cast<std::size_t>(t - first)])], i) +=
+                t->eta * t->height * smooth_tail(x * x);
         }
     }
     const int last = static_cast<int>(nodes) - 2;
@@ -201,7 +212,7 @@ SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row,
 
 SampledTerms::SampledTerms(const std::vector<ProfileTerm>& terms, std::span<const int> row, Eigen::Index rows,
                            const std::vector<double>& twoTheta)
-    : rows_(rows), points_(static_cast<Eigen::Index>(twoTheta.size()))
+    : points_(static_cast<Eigen::Index>(twoTheta.size()))
 {
     if (twoTheta.empty() || terms.empty())
         return;
@@ -216,7 +227,7 @@ SampledTerms::SampledTerms(const std::vector<ProfileTerm>& terms, std::span<cons
     for (auto& [k, level] : levels) {
         level.nodes.assign((std::size_t{1} << k) + 1, 0.0);
         level.spacing = range > 0 ? range / static_cast<double>(std::size_t{1} << k) : 1;
-        levels_.push_back(tail_level(level, row, terms.data(), rows, first, twoTheta));
+        levels_.push_back(tail_level(level, row, terms.data(), first, twoTheta));
     }
 }
 
@@ -224,10 +235,16 @@ Eigen::MatrixXd SampledTerms::columns(const Eigen::MatrixXd& weights) const
 {
     if (near_.size() == 0)
         return Eigen::MatrixXd::Zero(points_, weights.cols());
+    // Transposed (columns × points): each point adds whole columns of weightsT, contiguous in memory.
     const Eigen::MatrixXd weightsT = weights.transpose();
-    Eigen::MatrixXd outT = weightsT * near_;
+    Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(weights.cols(), points_);
+    parallel_for(static_cast<int>(points_), [&](int begin, int end) {
+        for (Eigen::Index p = begin; p < end; ++p)
+            for (Eigen::SparseMatrix<double>::InnerIterator e(near_, p); e; ++e)
+                outT.col(p) += e.value() * weightsT.col(e.index());
+    });
     for (const Level& level : levels_) {
-        const Eigen::MatrixXd atNodes = weightsT * level.tails;
+        const Eigen::MatrixXd atNodes = weightsT(Eigen::all, level.rows) * level.tails;
         outT += atNodes * level.interpolation;
     }
     return outT.transpose();
@@ -242,7 +259,7 @@ std::vector<double> SampledTerms::sum(std::span<const double> weights) const
     Eigen::Map<Eigen::VectorXd> y(out.data(), points_);
     y = near_.transpose() * w;
     for (const Level& level : levels_) {
-        const Eigen::VectorXd atNodes = level.tails.transpose() * w;
+        const Eigen::VectorXd atNodes = level.tails.transpose() * w(level.rows);
         y += level.interpolation.transpose() * atNodes;
     }
     return out;

@@ -76,12 +76,13 @@ public:
     std::vector<double> sum(std::span<const double> weights) const;
 
     struct Level {
-        Eigen::MatrixXd tails;                      // rows × nodes
+        std::vector<Eigen::Index> rows;             // the rows whose terms are of this width class
+        Eigen::MatrixXd tails;                      // those rows × nodes
         Eigen::SparseMatrix<double> interpolation;  // nodes × points
     };
 
 private:
-    Eigen::Index rows_ = 0, points_ = 0;
+    Eigen::Index points_ = 0;
     Eigen::SparseMatrix<double> near_;  // rows × points
     std::vector<Level> levels_;
 };
