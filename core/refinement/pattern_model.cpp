@@ -268,6 +268,17 @@ std::vector<double> PatternModel::intensity_key(std::size_t p, const std::vector
     return key;
 }
 
+// The range of 2θ over which the widths must be positive: the reflections' range.
+double PatternModel::widths_low() const
+{
+    return std::max(points_.interval.low - kReflectionMargin, 0.01);
+}
+
+double PatternModel::widths_high() const
+{
+    return std::min(points_.interval.high + kReflectionMargin, 179.99);
+}
+
 // A phase of free intensities: reflection k's intensity from its factor and its group's |F|².
 void PatternModel::free_intensities_into(const PhaseState& phase, PhaseIntensities& in) const
 {
@@ -289,9 +300,7 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
             phase.slopesKey.clear();
         }
         free_intensities_into(phase, phase.intensities);
-        const double low = std::max(points_.interval.low - kReflectionMargin, 0.01);
-        const double high = std::min(points_.interval.high + kReflectionMargin, 179.99);
-        if (!widths_positive(*phase.model, low, high) || !build_terms(phase))
+        if (!widths_positive(*phase.model, widths_low(), widths_high()) || !build_terms(phase))
             return false;
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)
@@ -426,8 +435,6 @@ bool PatternModel::terms_at(const std::vector<double>& rows, std::vector<std::ve
                             std::vector<std::vector<std::size_t>>& first)
 {
     apply_rows(rows);
-    const double low = std::max(points_.interval.low - kReflectionMargin, 0.01);
-    const double high = std::min(points_.interval.high + kReflectionMargin, 179.99);
     for (std::size_t p = 0; p < phases_.size(); ++p) {
         const PhaseState& phase = phases_[p];
         PhaseIntensities moved;
@@ -437,7 +444,8 @@ bool PatternModel::terms_at(const std::vector<double>& rows, std::vector<std::ve
             free_intensities_into(phase, moved);
             in = &moved;
         }
-        if (!widths_positive(*phase.model, low, high) || !unit_terms(*phase.model, *in, terms[p], first[p]))
+        if (!widths_positive(*phase.model, widths_low(), widths_high()) ||
+            !unit_terms(*phase.model, *in, terms[p], first[p]))
             return false;
         for (std::size_t k = 0; k + 1 < first[p].size(); ++k)
             for (std::size_t t = first[p][k]; t < first[p][k + 1]; ++t)

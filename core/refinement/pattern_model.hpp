@@ -106,6 +106,8 @@ private:
     void shape_columns(std::span<const double> values, const std::vector<std::size_t>& columns,
                        Eigen::MatrixXd& jacobian, std::vector<char>& analytic);
     void free_intensities_into(const PhaseState& phase, PhaseIntensities& in) const;
+    double widths_low() const;
+    double widths_high() const;
     void prepare_groups(PhaseState& phase) const;
     double weighted_squares_at(const std::vector<double>& rows);
 
