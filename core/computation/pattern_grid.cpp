@@ -167,19 +167,30 @@ Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, s
     return near;
 }
 
-// The tails of one width class on its coarse grid (rows × nodes), times the weights, interpolated
-// linearly onto the points.
-void add_tail_columns(const TailLevel& level, std::span<const int> row, const ProfileTerm* first,
-                      const Eigen::MatrixXd& weightsT, double start, const std::vector<double>& grid,
-                      Eigen::MatrixXd& outT)
+// Each width class's tails on its coarse grid (its rows × nodes) and the linear interpolation from
+// its nodes onto the points (nodes × points).
+SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row, const ProfileTerm* first,
+                               double start, const std::vector<double>& grid)
 {
+    SampledTerms::Level out;
+    std::vector<int> place;  // per row of the terms: its row in this level, or −1
+    for (const ProfileTerm* t : level.terms) {
+        const auto r = static_cast<std::size_t>(row[static_cast<std::size_t>(t - first)]);
+        if (r >= place.size())
+            place.resize(r + 1, -1);
+        if (place[r] < 0) {
+            place[r] = static_cast<int>(out.rows.size());
+            out.rows.push_back(static_cast<Eigen::Index>(r));
+        }
+    }
     const auto nodes = static_cast<Eigen::Index>(level.nodes.size());
-    Eigen::MatrixXd tails = Eigen::MatrixXd::Zero(weightsT.cols(), nodes);
+    out.tails = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(out.rows.size()), nodes);
     for (Eigen::Index i = 0; i < nodes; ++i) {
         const double angle = start + static_cast<double>(i) * level.spacing;
         for (const ProfileTerm* t : level.terms) {
             const double x = (angle - t->position) / t->halfWidth;
-            tails(row[static_cast<std::size_t>(t - first)], i) += t->eta * t->height * smooth_tail(x * x);
+            out.tails(place[static_cast<std::size_t>(row[static_cast<std::size_t>(t - first)])], i) +=
+                t->eta * t->height * smooth_tail(x * x);
         }
     }
     const int last = static_cast<int>(nodes) - 2;
@@ -192,21 +203,20 @@ void add_tail_columns(const TailLevel& level, std::span<const int> row, const Pr
         entries.emplace_back(i, static_cast<int>(j), 1 - f);
         entries.emplace_back(i + 1, static_cast<int>(j), f);
     }
-    Eigen::SparseMatrix<double> interpolation(nodes, static_cast<Eigen::Index>(grid.size()));
-    interpolation.setFromTriplets(entries.begin(), entries.end());
-    const Eigen::MatrixXd atNodes = weightsT * tails;
-    outT += atNodes * interpolation;
+    out.interpolation.resize(nodes, static_cast<Eigen::Index>(grid.size()));
+    out.interpolation.setFromTriplets(entries.begin(), entries.end());
+    return out;
 }
 
 }  // namespace
 
-Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, std::span<const int> row,
-                                         const Eigen::MatrixXd& weights, const std::vector<double>& twoTheta)
+SampledTerms::SampledTerms(const std::vector<ProfileTerm>& terms, std::span<const int> row, Eigen::Index rows,
+                           const std::vector<double>& twoTheta)
+    : points_(static_cast<Eigen::Index>(twoTheta.size()))
 {
     if (twoTheta.empty() || terms.empty())
-        return Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(twoTheta.size()), weights.cols());
-    const Eigen::MatrixXd weightsT = weights.transpose();
-    Eigen::MatrixXd outT = weightsT * near_matrix(terms, row, weights.rows(), twoTheta);
+        return;
+    near_ = near_matrix(terms, row, rows, twoTheta);
     const double first = twoTheta.front();
     const double range = twoTheta.back() - first;
     const int maxLevel = std::min(kMaxLevel, static_cast<int>(std::ceil(std::log2(double(twoTheta.size())))) + 2);
@@ -217,7 +227,163 @@ Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, 
     for (auto& [k, level] : levels) {
         level.nodes.assign((std::size_t{1} << k) + 1, 0.0);
         level.spacing = range > 0 ? range / static_cast<double>(std::size_t{1} << k) : 1;
-        add_tail_columns(level, row, terms.data(), weightsT, first, twoTheta, outT);
+        levels_.push_back(tail_level(level, row, terms.data(), first, twoTheta));
+    }
+}
+
+Eigen::MatrixXd SampledTerms::columns(const Eigen::MatrixXd& weights) const
+{
+    if (near_.size() == 0)
+        return Eigen::MatrixXd::Zero(points_, weights.cols());
+    // Transposed (columns × points): each point adds whole columns of weightsT, contiguous in memory.
+    const Eigen::MatrixXd weightsT = weights.transpose();
+    Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(weights.cols(), points_);
+    parallel_for(static_cast<int>(points_), [&](int begin, int end) {
+        for (Eigen::Index p = begin; p < end; ++p)
+            for (Eigen::SparseMatrix<double>::InnerIterator e(near_, p); e; ++e)
+                outT.col(p) += e.value() * weightsT.col(e.index());
+    });
+    for (const Level& level : levels_) {
+        const Eigen::MatrixXd atNodes = weightsT(Eigen::all, level.rows) * level.tails;
+        outT += atNodes * level.interpolation;
+    }
+    return outT.transpose();
+}
+
+std::vector<double> SampledTerms::sum(std::span<const double> weights) const
+{
+    std::vector<double> out(static_cast<std::size_t>(points_), 0.0);
+    if (near_.size() == 0)
+        return out;
+    const Eigen::Map<const Eigen::VectorXd> w(weights.data(), static_cast<Eigen::Index>(weights.size()));
+    Eigen::Map<Eigen::VectorXd> y(out.data(), points_);
+    y = near_.transpose() * w;
+    for (const Level& level : levels_) {
+        const Eigen::VectorXd atNodes = level.tails.transpose() * w(level.rows);
+        y += level.interpolation.transpose() * atNodes;
+    }
+    return out;
+}
+
+Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, std::span<const int> row,
+                                         const Eigen::MatrixXd& weights, const std::vector<double>& twoTheta)
+{
+    return SampledTerms(terms, row, weights.rows(), twoTheta).columns(weights);
+}
+
+namespace {
+
+// A term's value and its derivatives with respect to x² and η, near part or smooth tail.
+struct PartSlopes {
+    double value, byX2, byEta;
+};
+
+PartSlopes near_part_slopes(double x2, double eta)
+{
+    const double lorentzian = 1 / (1 + x2), gaussian = std::exp2(-x2);
+    const double parabola = kCap - kCurvature * x2;
+    return {eta * (lorentzian - parabola) + (1 - eta) * gaussian,
+            eta * (kCurvature - lorentzian * lorentzian) - (1 - eta) * kLn2 * gaussian, lorentzian - parabola - gaussian};
+}
+
+PartSlopes tail_slopes(double x2, double eta)
+{
+    const double s = smooth_tail(x2);
+    const double slope = x2 >= kEdge2 ? -1 / ((1 + x2) * (1 + x2)) : -kCurvature;
+    return {eta * s, eta * slope, s};
+}
+
+// The changes, transposed (directions × terms), so that one term's are contiguous.
+struct ChangesT {
+    Eigen::MatrixXd height, position, halfWidth, eta;
+};
+
+// Adds to `out` (a column of directions) the slope of height·part((x − position)/halfWidth, η).
+template <class Column>
+void add_part_slopes(const ProfileTerm& t, std::size_t index, double angle, const ChangesT& c,
+                     PartSlopes (*part)(double, double), Column&& out)
+{
+    const auto i = static_cast<Eigen::Index>(index);
+    const double x = (angle - t.position) / t.halfWidth;
+    const PartSlopes s = part(x * x, t.eta);
+    // d(x²) = −2x/w · d(position) − 2x²/w · d(width)
+    const double byPosition = -2 * x / t.halfWidth * t.height * s.byX2;
+    const double byWidth = -2 * x * x / t.halfWidth * t.height * s.byX2;
+    out += s.value * c.height.col(i) + byPosition * c.position.col(i) + byWidth * c.halfWidth.col(i) +
+           t.height * s.byEta * c.eta.col(i);
+}
+
+}  // namespace
+
+Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, const TermChanges& changes,
+                                        const std::vector<double>& twoTheta)
+{
+    const Eigen::Index directions = changes.height.cols();
+    Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(directions, static_cast<Eigen::Index>(twoTheta.size()));
+    if (twoTheta.empty() || terms.empty())
+        return outT.transpose();
+    const ChangesT c{changes.height.transpose(), changes.position.transpose(), changes.halfWidth.transpose(),
+                     changes.eta.transpose()};
+    parallel_for(static_cast<int>(twoTheta.size()), [&](int begin, int end) {
+        const auto first = twoTheta.begin() + begin, last = twoTheta.begin() + end;
+        for (std::size_t n = 0; n < terms.size(); ++n) {
+            const ProfileTerm& t = terms[n];
+            const double reach = kNearHalfWidths * t.halfWidth;
+            const auto low = std::lower_bound(first, last, t.position - reach);
+            const auto high = std::upper_bound(low, last, t.position + reach);
+            for (auto p = low; p != high; ++p) {
+                const double x = (*p - t.position) / t.halfWidth;
+                if (x * x < kEdge2)
+                    add_part_slopes(t, n, *p, c, near_part_slopes, outT.col(p - twoTheta.begin()));
+            }
+        }
+    });
+    // A term without a Lorentzian part has no tail, but one that gains it along a direction does.
+    const double start = twoTheta.front();
+    const double range = twoTheta.back() - start;
+    const int maxLevel = std::min(kMaxLevel, static_cast<int>(std::ceil(std::log2(double(twoTheta.size())))) + 2);
+    std::map<int, std::vector<std::size_t>> levels;
+    for (std::size_t n = 0; n < terms.size(); ++n)
+        if (terms[n].eta != 0 || !c.eta.col(static_cast<Eigen::Index>(n)).isZero(0))
+            levels[range > 0 ? level_of(terms[n], range, maxLevel) : 1].push_back(n);
+    for (const auto& [k, members] : levels) {
+        if (!(range > 0)) {
+            for (const std::size_t n : members)
+                add_part_slopes(terms[n], n, start, c, tail_slopes, outT.col(0));
+            continue;
+        }
+        // The four slopes of every member at the nodes, then all directions at once as one product.
+        const auto count = static_cast<int>((std::size_t{1} << k) + 1);
+        const double spacing = range / static_cast<double>(std::size_t{1} << k);
+        const auto size = static_cast<Eigen::Index>(members.size());
+        Eigen::MatrixXd along(directions, 4 * size);
+        for (Eigen::Index m = 0; m < size; ++m) {
+            const auto n = static_cast<Eigen::Index>(members[static_cast<std::size_t>(m)]);
+            along.col(4 * m) = c.height.col(n);
+            along.col(4 * m + 1) = c.position.col(n);
+            along.col(4 * m + 2) = c.halfWidth.col(n);
+            along.col(4 * m + 3) = c.eta.col(n);
+        }
+        Eigen::MatrixXd bases(4 * size, count);
+        parallel_for(count, [&](int begin, int end) {
+            for (int i = begin; i < end; ++i)
+                for (Eigen::Index m = 0; m < size; ++m) {
+                    const ProfileTerm& t = terms[members[static_cast<std::size_t>(m)]];
+                    const double x = (start + i * spacing - t.position) / t.halfWidth;
+                    const PartSlopes s = tail_slopes(x * x, t.eta);
+                    bases(4 * m, i) = s.value;
+                    bases(4 * m + 1, i) = -2 * x / t.halfWidth * t.height * s.byX2;
+                    bases(4 * m + 2, i) = -2 * x * x / t.halfWidth * t.height * s.byX2;
+                    bases(4 * m + 3, i) = t.height * s.byEta;
+                }
+        });
+        const Eigen::MatrixXd nodes = along * bases;
+        for (std::size_t j = 0; j < twoTheta.size(); ++j) {
+            const double u = (twoTheta[j] - start) / spacing;
+            const int i = std::clamp(static_cast<int>(std::floor(u)), 0, count - 2);
+            const double f = u - i;
+            outT.col(static_cast<Eigen::Index>(j)) += nodes.col(i) * (1 - f) + nodes.col(i + 1) * f;
+        }
     }
     return outT.transpose();
 }

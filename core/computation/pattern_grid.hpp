@@ -4,7 +4,8 @@
 #include <span>
 #include <vector>
 
-#include <Eigen/Core>  // for the many-column evaluation
+#include <Eigen/Core>        // for the many-column evaluation
+#include <Eigen/SparseCore>  // for the sampled near parts
 
 #include "model/workspace.hpp"
 
@@ -48,6 +49,43 @@ std::vector<double> evaluate_profile_terms(const std::vector<ProfileTerm>& terms
 // values differ from its by rounding only.
 Eigen::MatrixXd evaluate_profile_columns(const std::vector<ProfileTerm>& terms, std::span<const int> row,
                                          const Eigen::MatrixXd& weights, const std::vector<double>& twoTheta);
+
+// How each term changes along each of several directions (terms × directions): its height, position,
+// half width and η per unit of the direction.
+struct TermChanges {
+    Eigen::MatrixXd height, position, halfWidth, eta;
+};
+
+// Column c: the derivative of the terms' sum along direction c, with the near parts and the tails
+// differentiated as evaluate_profile_terms makes them (the same windows and coarse grids), so that it
+// is the slope of that evaluation itself.
+Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, const TermChanges& changes,
+                                        const std::vector<double>& twoTheta);
+
+// Terms sampled once at the points, row by row (terms may share a row: the copies of one peak), so
+// that sums with other heights per row cost products alone: the near parts as a sparse matrix and
+// each width class's tails on its coarse grid, made as evaluate_profile_terms makes them.
+class SampledTerms {
+public:
+    SampledTerms() = default;
+    SampledTerms(const std::vector<ProfileTerm>& terms, std::span<const int> row, Eigen::Index rows,
+                 const std::vector<double>& twoTheta);
+    // Column c: the sum of every term with its height multiplied by weights(row, c).
+    Eigen::MatrixXd columns(const Eigen::MatrixXd& weights) const;
+    // One such column.
+    std::vector<double> sum(std::span<const double> weights) const;
+
+    struct Level {
+        std::vector<Eigen::Index> rows;             // the rows whose terms are of this width class
+        Eigen::MatrixXd tails;                      // those rows × nodes
+        Eigen::SparseMatrix<double> interpolation;  // nodes × points
+    };
+
+private:
+    Eigen::Index points_ = 0;
+    Eigen::SparseMatrix<double> near_;  // rows × points
+    std::vector<Level> levels_;
+};
 
 // first, first + step, ... up to last (inclusive within 1e-9·step). Empty when step ≤ 0 or last < first.
 std::vector<double> uniform_grid(double first, double last, double step);

@@ -15,6 +15,11 @@ namespace {
 constexpr double kReflectionMargin = 5;
 constexpr int kWidthChecks = 64;  // angles of the range at which the widths must be positive
 constexpr double kHalfDegree = 3.141592653589793 / 360;
+// The step over which a peak's height, position, width and η are differenced, relative to the
+// variable's value and at least kTermStep·kTermStepFloor: these are smooth functions of a few
+// arithmetic operations, so a step far below the solver's keeps the axial-divergence copies from
+// changing in number within it, and rounding stays below 1e-8 of the slope.
+constexpr double kTermStep = 1e-6, kTermStepFloor = 0.1;
 
 // The peak width must be positive at every angle of the range, not only where reflections lie now:
 // widths that vanish between them mean nothing, and the cell would move reflections there. The
@@ -58,6 +63,59 @@ void apply_phase_row(const ModelParameter& row, double v, PhaseState& phase)
 bool usable(const ProfileTerm& t)
 {
     return t.halfWidth > 0 && std::isfinite(t.halfWidth) && std::isfinite(t.height) && std::isfinite(t.position);
+}
+
+// The quantities that act on the intensities and peaks of a phase only through its reflections' 2θ,
+// intensity factors and peak shapes, whose columns shape_columns gives. Not the slit ratios of the
+// axial divergence: their slope vanishes at 0, where the peak changes its form, and their copies
+// change in number; the solver's secant over their own step is what moves them off 0.
+bool shapes_peaks(Quantity q)
+{
+    switch (q) {
+    case Quantity::AxialSL:
+    case Quantity::AxialHL:
+    case Quantity::Background:
+    case Quantity::Scale:
+    case Quantity::OverallB:
+    case Quantity::Position:
+    case Quantity::Biso:
+    case Quantity::Occupancy:
+    case Quantity::Tensor:
+    case Quantity::Intensity: return false;
+    default: return true;
+    }
+}
+
+bool same_terms(const std::vector<ProfileTerm>& a, const std::vector<ProfileTerm>& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const ProfileTerm& x, const ProfileTerm& y) {
+               return x.position == y.position && x.halfWidth == y.halfWidth && x.eta == y.eta && x.height == y.height;
+           });
+}
+
+// Every reflection's terms at intensity 1 for `m`; reflection k's are [first[k], first[k + 1]).
+// False when a width is refused or a term is not usable.
+bool unit_terms(const StructureModel& m, const PhaseIntensities& in, std::vector<ProfileTerm>& terms,
+                std::vector<std::size_t>& first)
+{
+    terms.clear();
+    first.clear();
+    for (const Reflection& r : in.reflections) {
+        first.push_back(terms.size());
+        if (!(r.twoTheta > 0))
+            continue;
+        if (peak_width_refusal(m, r.twoTheta))
+            return false;
+        Reflection unit = r;
+        unit.intensity = 1;
+        for (const ProfileTerm& t : profile_terms_of(m, std::span<const Reflection>(&unit, 1))) {
+            if (!usable(t))
+                return false;
+            terms.push_back(t);
+        }
+    }
+    first.push_back(terms.size());
+    return true;
 }
 
 }  // namespace
@@ -168,25 +226,7 @@ void PatternModel::apply_rows(const std::vector<double>& rows)
 
 bool PatternModel::build_terms(PhaseState& phase) const
 {
-    const StructureModel& m = *phase.model;
-    phase.unitTerms.clear();
-    phase.firstTerm.clear();
-    for (const Reflection& r : phase.intensities.reflections) {
-        phase.firstTerm.push_back(phase.unitTerms.size());
-        if (!(r.twoTheta > 0))
-            continue;
-        if (peak_width_refusal(m, r.twoTheta))
-            return false;
-        Reflection unit = r;
-        unit.intensity = 1;
-        for (const ProfileTerm& t : profile_terms_of(m, std::span<const Reflection>(&unit, 1))) {
-            if (!usable(t))
-                return false;
-            phase.unitTerms.push_back(t);
-        }
-    }
-    phase.firstTerm.push_back(phase.unitTerms.size());
-    return true;
+    return unit_terms(*phase.model, phase.intensities, phase.unitTerms, phase.firstTerm);
 }
 
 std::vector<double> PatternModel::profile_at_points(const PhaseState& phase,
@@ -228,6 +268,25 @@ std::vector<double> PatternModel::intensity_key(std::size_t p, const std::vector
     return key;
 }
 
+// The range of 2θ over which the widths must be positive: the reflections' range.
+double PatternModel::widths_low() const
+{
+    return std::max(points_.interval.low - kReflectionMargin, 0.01);
+}
+
+double PatternModel::widths_high() const
+{
+    return std::min(points_.interval.high + kReflectionMargin, 179.99);
+}
+
+// A phase of free intensities: reflection k's intensity from its factor and its group's |F|².
+void PatternModel::free_intensities_into(const PhaseState& phase, PhaseIntensities& in) const
+{
+    if (phase.method != IntensityMethod::Structure)
+        for (std::size_t k = 0; k < phase.group.size(); ++k)
+            in.reflections[k].intensity = in.factor[k] * phase.squared[static_cast<std::size_t>(phase.group[k])];
+}
+
 bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<double> model)
 {
     apply_rows(rows);
@@ -240,18 +299,14 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
             phase.intensityKey = std::move(key);
             phase.slopesKey.clear();
         }
-        if (phase.method != IntensityMethod::Structure)
-            for (std::size_t k = 0; k < phase.group.size(); ++k)
-                phase.intensities.reflections[k].intensity =
-                    phase.intensities.factor[k] * phase.squared[static_cast<std::size_t>(phase.group[k])];
-        const double low = std::max(points_.interval.low - kReflectionMargin, 0.01);
-        const double high = std::min(points_.interval.high + kReflectionMargin, 179.99);
-        if (!widths_positive(*phase.model, low, high) || !build_terms(phase))
+        free_intensities_into(phase, phase.intensities);
+        if (!widths_positive(*phase.model, widths_low(), widths_high()) || !build_terms(phase))
             return false;
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)
             perReflection.push_back(r.intensity);
-        phase.curve = profile_at_points(phase, perReflection);
+        phase.curve = same_terms(phase.unitTerms, phase.sampledTerms) ? phase.sampled.sum(perReflection)
+                                                                     : profile_at_points(phase, perReflection);
         for (std::size_t i = 0; i < y.size(); ++i)
             y[i] += phase.scale * phase.curve[i];
     }
@@ -304,9 +359,9 @@ std::vector<double> PatternModel::reflection_slopes(std::size_t j, const PhaseSt
 
 // The columns of a phase's overall B and atom variables, all through one evaluation of its terms.
 void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_t>& columns,
-                                     Eigen::MatrixXd& jacobian) const
+                                     Eigen::MatrixXd& jacobian)
 {
-    const PhaseState& phase = phases_[p];
+    PhaseState& phase = phases_[p];
     const std::size_t reflections = phase.intensities.reflections.size();
     Eigen::MatrixXd slopes(static_cast<Eigen::Index>(reflections), static_cast<Eigen::Index>(columns.size()));
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -314,16 +369,20 @@ void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_
         for (std::size_t k = 0; k < reflections; ++k)
             slopes(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(c)) = s[k];
     }
-    std::vector<int> row(phase.unitTerms.size());
-    for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
-        for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t)
-            row[t] = static_cast<int>(k);
-    const Eigen::MatrixXd values = evaluate_profile_columns(phase.unitTerms, row, slopes, points_.twoTheta);
+    if (!same_terms(phase.unitTerms, phase.sampledTerms)) {
+        std::vector<int> row(phase.unitTerms.size());
+        for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
+            for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t)
+                row[t] = static_cast<int>(k);
+        phase.sampled = SampledTerms(phase.unitTerms, row, static_cast<Eigen::Index>(reflections), points_.twoTheta);
+        phase.sampledTerms = phase.unitTerms;
+    }
+    const Eigen::MatrixXd values = phase.sampled.columns(slopes);
     for (std::size_t c = 0; c < columns.size(); ++c)
         jacobian.col(static_cast<Eigen::Index>(columns[c])) = phase.scale * values.col(static_cast<Eigen::Index>(c));
 }
 
-void PatternModel::derivatives(std::span<const double>, std::span<const double>, Eigen::MatrixXd& jacobian,
+void PatternModel::derivatives(std::span<const double> values, std::span<const double>, Eigen::MatrixXd& jacobian,
                                std::vector<char>& analytic)
 {
     const bool atomVariables = std::any_of(variables_.begin(), variables_.end(), [&](int r) {
@@ -335,11 +394,15 @@ void PatternModel::derivatives(std::span<const double>, std::span<const double>,
             phase.slopesKey = phase.intensityKey;
         }
     std::vector<std::vector<std::size_t>> structural(phases_.size());
+    std::vector<std::size_t> shaping;
     for (std::size_t j = 0; j < variables_.size(); ++j) {
         const ModelParameter& row = table_.rows[static_cast<std::size_t>(variables_[j])];
         const auto column = static_cast<Eigen::Index>(j);
-        if (!analytic_variable(j))
-            continue;  // the solver differences it
+        if (!analytic_variable(j)) {
+            if (shape_variable(j))
+                shaping.push_back(j);
+            continue;  // the solver differences it unless shape_columns gives it
+        }
         analytic[j] = 1;
         if (row.quantity == Quantity::Background) {
             for (std::size_t i = 0; i < points_.size(); ++i)
@@ -355,6 +418,104 @@ void PatternModel::derivatives(std::span<const double>, std::span<const double>,
     for (std::size_t p = 0; p < phases_.size(); ++p)
         if (!structural[p].empty())
             structure_columns(p, structural[p], jacobian);
+    if (!shaping.empty())
+        shape_columns(values, shaping, jacobian, analytic);
+}
+
+bool PatternModel::shape_variable(std::size_t j) const
+{
+    return std::all_of(moves_[j].begin(), moves_[j].end(), [&](const std::pair<int, double>& moved) {
+        return shapes_peaks(table_.rows[static_cast<std::size_t>(moved.first)].quantity);
+    });
+}
+
+// Every phase's terms (reflection k's intensity in its heights) at the row values `rows`, or false
+// where the model has none there. The models are left at those values.
+bool PatternModel::terms_at(const std::vector<double>& rows, std::vector<std::vector<ProfileTerm>>& terms,
+                            std::vector<std::vector<std::size_t>>& first)
+{
+    apply_rows(rows);
+    for (std::size_t p = 0; p < phases_.size(); ++p) {
+        const PhaseState& phase = phases_[p];
+        PhaseIntensities moved;
+        const PhaseIntensities* in = &phase.intensities;
+        if (intensity_key(p, rows) != phase.intensityKey) {
+            phase.reflections.compute(*phase.model, phase.overallB, false, moved);
+            free_intensities_into(phase, moved);
+            in = &moved;
+        }
+        if (!widths_positive(*phase.model, widths_low(), widths_high()) ||
+            !unit_terms(*phase.model, *in, terms[p], first[p]))
+            return false;
+        for (std::size_t k = 0; k + 1 < first[p].size(); ++k)
+            for (std::size_t t = first[p][k]; t < first[p][k + 1]; ++t)
+                terms[p][t].height *= in->reflections[k].intensity;
+    }
+    return true;
+}
+
+// The columns of the variables that move peaks (zero, displacement, transparency, cell, widths,
+// asymmetry, size, strain, orientation, absorption): each term's height, position, half width and η
+// differenced over the variable's step, which costs the terms alone, and the profile's slopes along
+// those changes summed analytically at the points. A variable whose step changes the number of
+// terms of a peak (the axial-divergence copies), or leaves the model, is left to the solver.
+void PatternModel::shape_columns(std::span<const double> values, const std::vector<std::size_t>& columns,
+                                 Eigen::MatrixXd& jacobian, std::vector<char>& analytic)
+{
+    const std::vector<double> rows = row_values(values);
+    const std::size_t phases = phases_.size();
+    std::vector<TermChanges> changes(phases);
+    std::vector<std::vector<ProfileTerm>> now(phases);
+    for (std::size_t p = 0; p < phases; ++p) {
+        const PhaseState& phase = phases_[p];
+        for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
+            for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t) {
+                now[p].push_back(phase.unitTerms[t]);
+                now[p].back().height *= phase.intensities.reflections[k].intensity;
+            }
+        const auto terms = static_cast<Eigen::Index>(now[p].size());
+        const auto count = static_cast<Eigen::Index>(columns.size());
+        for (Eigen::MatrixXd* m : {&changes[p].height, &changes[p].position, &changes[p].halfWidth, &changes[p].eta})
+            *m = Eigen::MatrixXd::Zero(terms, count);
+    }
+    std::vector<char> given(columns.size(), 1);
+    std::vector<std::vector<ProfileTerm>> above(phases), below(phases);
+    std::vector<std::vector<std::size_t>> firstAbove(phases), firstBelow(phases);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const std::size_t j = columns[c];
+        const double h = kTermStep * std::max(kTermStepFloor, std::fabs(values[j]));
+        std::vector<double> moved(values.begin(), values.end());
+        moved[j] = values[j] + h;
+        bool ok = h > 0 && terms_at(row_values(moved), above, firstAbove);
+        moved[j] = values[j] - h;
+        ok = ok && terms_at(row_values(moved), below, firstBelow);
+        for (std::size_t p = 0; ok && p < phases; ++p)
+            ok = firstAbove[p] == phases_[p].firstTerm && firstBelow[p] == phases_[p].firstTerm;
+        if (!ok) {
+            given[c] = 0;
+            continue;
+        }
+        const auto column = static_cast<Eigen::Index>(c);
+        for (std::size_t p = 0; p < phases; ++p)
+            for (std::size_t t = 0; t < now[p].size(); ++t) {
+                const ProfileTerm &a = above[p][t], &b = below[p][t];
+                const auto i = static_cast<Eigen::Index>(t);
+                changes[p].height(i, column) = (a.height - b.height) / (2 * h);
+                changes[p].position(i, column) = (a.position - b.position) / (2 * h);
+                changes[p].halfWidth(i, column) = (a.halfWidth - b.halfWidth) / (2 * h);
+                changes[p].eta(i, column) = (a.eta - b.eta) / (2 * h);
+            }
+    }
+    apply_rows(rows);  // the models back at the values they were evaluated at
+    Eigen::MatrixXd sum = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(points_.size()),
+                                                static_cast<Eigen::Index>(columns.size()));
+    for (std::size_t p = 0; p < phases; ++p)
+        sum += phases_[p].scale * evaluate_profile_slopes(now[p], changes[p], points_.twoTheta);
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        if (given[c]) {
+            jacobian.col(static_cast<Eigen::Index>(columns[c])) = sum.col(static_cast<Eigen::Index>(c));
+            analytic[columns[c]] = 1;
+        }
 }
 
 }  // namespace kalidos

@@ -27,6 +27,10 @@ struct PhaseState {
     std::vector<ProfileTerm> unitTerms;     // every reflection's terms at intensity 1
     std::vector<std::size_t> firstTerm;     // reflection k's terms: [firstTerm[k], firstTerm[k + 1])
     std::vector<double> curve;              // Σ intensity·profile at the points, before the scale
+    // The unit terms sampled at the points, kept while the peaks do not change (only atoms, scales,
+    // overall B or background move): an evaluation is then the intensities times the stored shapes.
+    SampledTerms sampled;
+    std::vector<ProfileTerm> sampledTerms;  // the unit terms `sampled` was made from
     double scale = 0;
     double overallB = 0;  // Å²
     // The values the intensities (and their slopes) were computed from: the same values give the
@@ -101,7 +105,15 @@ private:
     std::vector<double> profile_at_points(const PhaseState& phase, const std::vector<double>& perReflection) const;
     bool analytic_variable(std::size_t j) const;
     std::vector<double> reflection_slopes(std::size_t j, const PhaseState& phase) const;
-    void structure_columns(std::size_t p, const std::vector<std::size_t>& columns, Eigen::MatrixXd& jacobian) const;
+    void structure_columns(std::size_t p, const std::vector<std::size_t>& columns, Eigen::MatrixXd& jacobian);
+    bool shape_variable(std::size_t j) const;
+    bool terms_at(const std::vector<double>& rows, std::vector<std::vector<ProfileTerm>>& terms,
+                  std::vector<std::vector<std::size_t>>& first);
+    void shape_columns(std::span<const double> values, const std::vector<std::size_t>& columns,
+                       Eigen::MatrixXd& jacobian, std::vector<char>& analytic);
+    void free_intensities_into(const PhaseState& phase, PhaseIntensities& in) const;
+    double widths_low() const;
+    double widths_high() const;
     void prepare_groups(PhaseState& phase) const;
     double weighted_squares_at(const std::vector<double>& rows);
 
