@@ -248,10 +248,14 @@ std::vector<double> PatternModel::profile_at_points(const PhaseState& phase,
 
 std::vector<double> PatternModel::background() const
 {
-    std::vector<double> b(points_.size());
-    for (std::size_t i = 0; i < b.size(); ++i)
-        b[i] = background_value(points_, backgroundCoefficients_, i);
-    return b;
+    // Kept while its coefficients stay: the trial steps of atoms and scales leave it as it is.
+    if (backgroundCache_.size() != points_.size() || backgroundCacheKey_ != backgroundCoefficients_) {
+        backgroundCache_.resize(points_.size());
+        for (std::size_t i = 0; i < backgroundCache_.size(); ++i)
+            backgroundCache_[i] = background_value(points_, backgroundCoefficients_, i);
+        backgroundCacheKey_ = backgroundCoefficients_;
+    }
+    return backgroundCache_;
 }
 
 // The values of phase p's rows that its intensities depend on: cell, orientation, overall B, atoms.
@@ -285,6 +289,17 @@ void PatternModel::free_intensities_into(const PhaseState& phase, PhaseIntensiti
     if (phase.method != IntensityMethod::Structure)
         for (std::size_t k = 0; k < phase.group.size(); ++k)
             in.reflections[k].intensity = in.factor[k] * phase.squared[static_cast<std::size_t>(phase.group[k])];
+}
+
+void PatternModel::sample_terms(PhaseState& phase) const
+{
+    std::vector<int> row(phase.unitTerms.size());
+    for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
+        for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t)
+            row[t] = static_cast<int>(k);
+    phase.sampled = SampledTerms(phase.unitTerms, row, static_cast<Eigen::Index>(phase.intensities.reflections.size()),
+                                 points_.twoTheta);
+    phase.sampledTerms = phase.unitTerms;
 }
 
 bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<double> model)
@@ -369,14 +384,8 @@ void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_
         for (std::size_t k = 0; k < reflections; ++k)
             slopes(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(c)) = s[k];
     }
-    if (!same_terms(phase.unitTerms, phase.sampledTerms)) {
-        std::vector<int> row(phase.unitTerms.size());
-        for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k)
-            for (std::size_t t = phase.firstTerm[k]; t < phase.firstTerm[k + 1]; ++t)
-                row[t] = static_cast<int>(k);
-        phase.sampled = SampledTerms(phase.unitTerms, row, static_cast<Eigen::Index>(reflections), points_.twoTheta);
-        phase.sampledTerms = phase.unitTerms;
-    }
+    if (!same_terms(phase.unitTerms, phase.sampledTerms))
+        sample_terms(phase);
     const Eigen::MatrixXd values = phase.sampled.columns(slopes);
     for (std::size_t c = 0; c < columns.size(); ++c)
         jacobian.col(static_cast<Eigen::Index>(columns[c])) = phase.scale * values.col(static_cast<Eigen::Index>(c));

@@ -115,6 +115,8 @@ private:
     double widths_low() const;
     double widths_high() const;
     void prepare_groups(PhaseState& phase) const;
+    // The phase's unit terms sampled at the points and kept (PhaseState::sampled).
+    void sample_terms(PhaseState& phase) const;
     double weighted_squares_at(const std::vector<double>& rows);
 
     const RefinementRequest& request_;
@@ -122,6 +124,7 @@ private:
     ParameterTable& table_;
     std::vector<PhaseState> phases_;
     std::vector<double> backgroundCoefficients_;
+    mutable std::vector<double> backgroundCache_, backgroundCacheKey_;  // background() at those coefficients
     std::vector<int> variables_;
     std::vector<std::vector<std::pair<int, double>>> moves_;
     bool partitionEachCycle_ = false;

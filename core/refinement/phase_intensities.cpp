@@ -110,12 +110,13 @@ void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool 
 namespace {
 
 // The sums of one atom over the operators: G = Σ_j D_j·exp(iφ_j) and its derivatives with respect
-// to x, y, z and the six U^ij.
+// to x, y, z and the six U^ij (those with `slopes` only).
 struct AtomSums {
     Complex g, position[3], tensor[6];
 };
 
-AtomSums atom_sums(const StructureModel& m, int n, const int hkl[3], const double* beta, const double* uScale)
+AtomSums atom_sums(const StructureModel& m, int n, const int hkl[3], const double* beta, const double* uScale,
+                   bool slopes)
 {
     AtomSums sums{};
     const double x[3] = {m.atomX[n], m.atomY[n], m.atomZ[n]};
@@ -129,8 +130,10 @@ AtomSums atom_sums(const StructureModel& m, int n, const int hkl[3], const doubl
         const double damping = beta ? std::exp(-beta_form(beta, image[0], image[1], image[2])) : 1.0;
         const Complex e = std::polar(damping, kPhaseTwoPi * phase);
         sums.g += e;
-        for (int c = 0; c < 3; ++c)
-            sums.position[c] += Complex(0, kPhaseTwoPi * image[c]) * e;
+        if (!slopes)
+            continue;
+        for (int c = 0; c < 3; ++c)  // i·2π·image·e, without the library's general complex product
+            sums.position[c] += Complex(-kPhaseTwoPi * image[c] * e.imag(), kPhaseTwoPi * image[c] * e.real());
         if (beta)
             for (int q = 0; q < 6; ++q)
                 sums.tensor[q] -= uScale[q] * image[kPairs[q][0]] * image[kPairs[q][1]] * e;
@@ -166,7 +169,7 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
                 uScale[q] = kTwoPiSquared * lengths[kPairs[q][0]] * lengths[kPairs[q][1]] * (q < 3 ? 1 : 2);
         }
         const auto at = static_cast<std::size_t>(n - 1);
-        sums[at] = atom_sums(m, n, hkl, tensor ? beta : nullptr, uScale);
+        sums[at] = atom_sums(m, n, hkl, tensor ? beta : nullptr, uScale, slopes);
         Complex scattering(m.atomFermiLength[n], 0);
         if (!neutrons) {
             const ScatteringFactor x = atom_scattering_factor(m, m.atomElementIndex[n], f.pass, s);
