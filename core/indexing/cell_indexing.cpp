@@ -114,19 +114,31 @@ std::vector<CellFit> search_system(LatticeSystem system, const IndexingLines& li
     return found;
 }
 
-// The centring that indexes as many lines with the highest M20, tried on the best cells.
+// The centring that indexes as many lines with the highest M20, tried on the best cells. A centred
+// cell that leaves more lines unindexed is still preferred when the primitive cell's extra lines
+// (three times as many for R) catch those lines no more often than chance would: they are impurities.
 void choose_centrings(std::vector<CellFit>& fits, const IndexingLines& lines, const IndexingSettings& settings)
 {
     std::sort(fits.begin(), fits.end(), [](const CellFit& x, const CellFit& y) { return x.score() > y.score(); });
     const FitSettings fitting = fit_settings(settings);
     for (std::size_t i = 0; i < std::min(fits.size(), kCentringTrials); ++i) {
         CellFit best = fits[i];
+        std::vector<double> primitiveAngles;
         for (const char* c = centrings_of(fits[i].system); *c; ++c) {
             CellFit centred;
-            if (*c != 'P' &&
-                fit_cell(fits[i].system, *c, fits[i].parameters, fits[i].zero, lines, fitting, centred) &&
-                centred.unindexed <= fits[i].unindexed && centred.m20 > best.m20)
-                best = centred;
+            if (*c == 'P' ||
+                !fit_cell(fits[i].system, *c, fits[i].parameters, fits[i].zero, lines, fitting, centred) ||
+                centred.m20 <= best.m20)
+                continue;
+            if (centred.unindexed > fits[i].unindexed) {
+                if (primitiveAngles.empty())
+                    primitiveAngles = calculated_angles(fits[i], lines, settings.tolerance);
+                if (chance_of_extra_lines(fits[i], primitiveAngles, centred,
+                                          calculated_angles(centred, lines, settings.tolerance), lines,
+                                          settings.tolerance) < kExtraLinesChance)
+                    continue;
+            }
+            best = centred;
         }
         fits[i] = best;
     }
@@ -164,7 +176,7 @@ std::vector<FoundCell> one_per_lattice(std::vector<FoundCell> cells)
 
 // A cell that calculates every line of a cell below it moves below that cell unless the lines it
 // indexes beyond it are unlikely to be chance (superlattices, lower symmetries whose split lines
-// catch impurities).
+// catch impurities), or unless both calculate the same lines and it has the higher symmetry.
 void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& lines, double tolerance)
 {
     std::vector<std::vector<double>> angles;
@@ -173,7 +185,11 @@ void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& line
     const auto move_one = [&] {
         for (std::size_t i = 0; i < cells.size(); ++i)
             for (std::size_t j = i + 1; j < cells.size(); ++j) {
+                // Two cells of one pattern (a metric coincidence such as a tetragonal c/a of √2):
+                // the higher symmetry stays above.
+                const bool samePattern = holds_every_line(angles[j], angles[i], tolerance);
                 if (!holds_every_line(angles[i], angles[j], tolerance) ||
+                    (samePattern && parameter_count(cells[i].system()) <= parameter_count(cells[j].system())) ||
                     chance_of_extra_lines(cells[i].fit, angles[i], cells[j].fit, angles[j], lines, tolerance) <
                         kExtraLinesChance)
                     continue;

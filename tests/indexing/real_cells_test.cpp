@@ -140,6 +140,12 @@ TEST(RealCells, SyntheticListsOfTheRealStructuresGiveTheirLatticeFirst)
             }
             std::cout << " | truth " << truth.a << " " << truth.b << " " << truth.c << " " << truth.alpha << " "
                       << truth.beta << " " << truth.gamma << std::endl;
+            for (std::size_t i = 1; i < std::min<std::size_t>(3, found.cells.size()); ++i) {  // the runners-up
+                const FoundCell& c = found.cells[i];
+                std::cout << "   " << c.system_name() << " " << c.centring() << " " << c.fit.cell.a << " " << c.fit.cell.b
+                          << " " << c.fit.cell.c << " " << c.fit.cell.beta << " V " << c.volume << " M20 " << c.fit.m20
+                          << " u " << c.fit.unindexed << std::endl;
+            }
             for (const std::string& note : found.notes)
                 std::cout << "   " << note << std::endl;
         }
