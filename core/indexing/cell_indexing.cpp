@@ -251,6 +251,17 @@ namespace {
 // ways, at great cost and to no purpose.
 constexpr int kMostParametersOnceConvinced = 3;
 
+// The systems whose shells are searched side by side: the tetragonal and hexagonal, and the
+// orthorhombic and monoclinic (a monoclinic cell of small volume must not wait for the orthorhombic
+// search of cells many times larger).
+bool searched_together(LatticeSystem x, LatticeSystem y)
+{
+    const auto group = [](LatticeSystem s) {
+        return s == LatticeSystem::Monoclinic ? parameter_count(LatticeSystem::Orthorhombic) : parameter_count(s);
+    };
+    return group(x) == group(y);
+}
+
 // The share of the time limit spent when the search of each system (with those of as many
 // parameters) must stop: the cheap high symmetries cannot take the time of the lower ones, and what
 // a system leaves is the next one's.
@@ -260,7 +271,7 @@ double time_share(LatticeSystem system)
     case LatticeSystem::Cubic: return 0.05;
     case LatticeSystem::Tetragonal:
     case LatticeSystem::Hexagonal: return 0.2;
-    case LatticeSystem::Orthorhombic: return 0.45;
+    case LatticeSystem::Orthorhombic:
     case LatticeSystem::Monoclinic: return 0.8;
     case LatticeSystem::Triclinic: return 1;
     }
@@ -287,8 +298,7 @@ public:
     {
         for (int s = first; s < last && !cancelled_;) {
             int end = s;
-            while (end < last && parameter_count(static_cast<LatticeSystem>(end)) ==
-                                     parameter_count(static_cast<LatticeSystem>(s)))
+            while (end < last && searched_together(static_cast<LatticeSystem>(end), static_cast<LatticeSystem>(s)))
                 ++end;
             deadline_ = settings_.timeLimit * time_share(static_cast<LatticeSystem>(s));
             const bool before = convinced_;

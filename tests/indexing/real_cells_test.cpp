@@ -88,20 +88,30 @@ UnitCell true_lattice(const StructureModel& m)
 }
 
 // A survey of every real structure (up to a minute of processor time each): run with
-// KALIDOS_INDEXING_SURVEY=1, or with part of a file name for the files that hold it.
+// KALIDOS_INDEXING_SURVEY=1, or with parts of file names (separated by commas) for the files that
+// hold one of them.
 TEST(RealCells, SyntheticListsOfTheRealStructuresGiveTheirLatticeFirst)
 {
     KALIDOS_REQUIRE_REALDATA();
     const char* survey = std::getenv("KALIDOS_INDEXING_SURVEY");
     if (!survey)
         GTEST_SKIP() << "skipped: set KALIDOS_INDEXING_SURVEY=1 to run the survey";
-    const std::string only = survey == std::string("1") ? "" : survey;
+    std::vector<std::string> parts;
+    for (std::string rest = survey == std::string("1") ? "" : survey;;) {
+        const std::size_t comma = rest.find(',');
+        parts.push_back(rest.substr(0, comma));
+        if (comma == std::string::npos)
+            break;
+        rest.erase(0, comma + 1);
+    }
     const MeasuredWavelengths copper{kCopperAlpha1, 0, 0, "Cu"};
     const StructureModel experiment = diagram_experiment(copper, 5, 120, Resolution{});
     int cases = 0, right = 0;
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(testing::realdata_dir() / "cif"))
-        if (entry.path().filename().string().find(only) != std::string::npos)
+        if (std::any_of(parts.begin(), parts.end(), [&](const std::string& part) {
+                return entry.path().filename().string().find(part) != std::string::npos;
+            }))
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
