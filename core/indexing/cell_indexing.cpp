@@ -115,30 +115,20 @@ std::vector<CellFit> search_system(LatticeSystem system, const IndexingLines& li
 }
 
 // The centring that indexes as many lines with the highest M20, tried on the best cells. A centred
-// cell that leaves more lines unindexed is still preferred when the primitive cell's extra lines
-// (three times as many for R) catch those lines no more often than chance would: they are impurities.
+// cell must index as many lines: the primitive cell's extra lines that catch what it leaves are as
+// often real lines (weak reflections breaking the centring) as impurities.
 void choose_centrings(std::vector<CellFit>& fits, const IndexingLines& lines, const IndexingSettings& settings)
 {
     std::sort(fits.begin(), fits.end(), [](const CellFit& x, const CellFit& y) { return x.score() > y.score(); });
     const FitSettings fitting = fit_settings(settings);
     for (std::size_t i = 0; i < std::min(fits.size(), kCentringTrials); ++i) {
         CellFit best = fits[i];
-        std::vector<double> primitiveAngles;
         for (const char* c = centrings_of(fits[i].system); *c; ++c) {
             CellFit centred;
-            if (*c == 'P' ||
-                !fit_cell(fits[i].system, *c, fits[i].parameters, fits[i].zero, lines, fitting, centred) ||
-                centred.m20 <= best.m20)
-                continue;
-            if (centred.unindexed > fits[i].unindexed) {
-                if (primitiveAngles.empty())
-                    primitiveAngles = calculated_angles(fits[i], lines, settings.tolerance);
-                if (chance_of_extra_lines(fits[i], primitiveAngles, centred,
-                                          calculated_angles(centred, lines, settings.tolerance), lines,
-                                          settings.tolerance) < kExtraLinesChance)
-                    continue;
-            }
-            best = centred;
+            if (*c != 'P' &&
+                fit_cell(fits[i].system, *c, fits[i].parameters, fits[i].zero, lines, fitting, centred) &&
+                centred.unindexed <= fits[i].unindexed && centred.m20 > best.m20)
+                best = centred;
         }
         fits[i] = best;
     }
