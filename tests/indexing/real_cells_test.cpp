@@ -89,7 +89,9 @@ UnitCell true_lattice(const StructureModel& m)
 
 // A survey of every real structure (up to a minute of processor time each): run with
 // KALIDOS_INDEXING_SURVEY=1, or with parts of file names (separated by commas) for the files that
-// hold one of them.
+// hold one of them. Its last run found the right lattice first for 28 of 42 lists, short of the 90 %
+// it asks: the triclinic ones, the monoclinic ones of large cells (the searches reach their share of
+// the minute first) and a few metric coincidences.
 TEST(RealCells, SyntheticListsOfTheRealStructuresGiveTheirLatticeFirst)
 {
     KALIDOS_REQUIRE_REALDATA();
