@@ -1,10 +1,11 @@
 #include "indexing/cell_indexing.hpp"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <limits>
 #include <set>
+
+#include <time.h>  // clock_gettime: the search's own processor time
 
 #include "indexing/dichotomy_search.hpp"
 #include "indexing/extinction_symbol.hpp"
@@ -16,6 +17,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kUsefulM20 = 5;
+// A cell of one or two free terms that indexes the lines does so with few calculated lines; where
+// its calculated lines are so dense that M20 could not reach this, the lines it indexes are chance
+// coincidences that a lower symmetry describes as well, and searching them costs most of the time.
+constexpr double kUsefulHighSymmetryM20 = 10;
 // The best cells of a system (by M20) whose centrings are tried.
 constexpr std::size_t kCentringTrials = 60;
 // Reduced cells within this share of each metric term are one lattice.
@@ -24,7 +29,14 @@ constexpr double kSameLattice = 0.006;
 // higher: the constrained cell then misplaces lines beyond what the data's errors allow.
 constexpr double kLowerSymmetryAdvantage = 2;
 
-using Clock = std::chrono::steady_clock;
+// Seconds of processor time the calling thread has used: the search's budgets are counted in it so
+// that a loaded machine, which gives the thread less of the clock, gives the same answer.
+double thread_seconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
 
 // Reflections of a general form of each system's Laue class: the lines a cell of volume V calculates
 // up to Q are at least (4π/3)·Q^{3/2}·V / this.
@@ -102,7 +114,9 @@ std::vector<CellFit> search_system(LatticeSystem system, const IndexingLines& li
     return found;
 }
 
-// The centring that indexes as many lines with the highest M20, tried on the best cells.
+// The centring that indexes as many lines with the highest M20, tried on the best cells. A centred
+// cell must index as many lines: the primitive cell's extra lines that catch what it leaves are as
+// often real lines (weak reflections breaking the centring) as impurities.
 void choose_centrings(std::vector<CellFit>& fits, const IndexingLines& lines, const IndexingSettings& settings)
 {
     std::sort(fits.begin(), fits.end(), [](const CellFit& x, const CellFit& y) { return x.score() > y.score(); });
@@ -152,7 +166,7 @@ std::vector<FoundCell> one_per_lattice(std::vector<FoundCell> cells)
 
 // A cell that calculates every line of a cell below it moves below that cell unless the lines it
 // indexes beyond it are unlikely to be chance (superlattices, lower symmetries whose split lines
-// catch impurities).
+// catch impurities), or unless both calculate the same lines and it has the higher symmetry.
 void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& lines, double tolerance)
 {
     std::vector<std::vector<double>> angles;
@@ -161,7 +175,11 @@ void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& line
     const auto move_one = [&] {
         for (std::size_t i = 0; i < cells.size(); ++i)
             for (std::size_t j = i + 1; j < cells.size(); ++j) {
+                // Two cells of one pattern (a metric coincidence such as a tetragonal c/a of √2):
+                // the higher symmetry stays above.
+                const bool samePattern = holds_every_line(angles[j], angles[i], tolerance);
                 if (!holds_every_line(angles[i], angles[j], tolerance) ||
+                    (samePattern && parameter_count(cells[i].system()) <= parameter_count(cells[j].system())) ||
                     chance_of_extra_lines(cells[i].fit, angles[i], cells[j].fit, angles[j], lines, tolerance) <
                         kExtraLinesChance)
                     continue;
@@ -207,19 +225,45 @@ double largest_useful_volume(LatticeSystem system, const IndexingLines& lines, c
         error += q_slope(lines.twoTheta[i], lines.wavelength) * settings.tolerance / 3;
     error /= static_cast<double>(n20);
     const double q20 = q_of_two_theta(lines.twoTheta[n20 - 1], lines.wavelength);
-    const double mostLines = q20 / (2 * error * kUsefulM20);
+    const double m20 = parameter_count(system) <= 3 ? kUsefulHighSymmetryM20 : kUsefulM20;
+    const double mostLines = q20 / (2 * error * m20);
     return mostLines * general_multiplicity(system) / (4 * kPi / 3 * std::pow(q20, 1.5));
 }
 
 namespace {
 
-// The search, system after system from the highest symmetry down (those of as many parameters, the
-// tetragonal and hexagonal, together), each over volume shells smallest cells first (as Louër's
-// programs scan them): once a cell convinces, larger cells of its system are not looked for, and lower systems are searched only for cells no larger that index every line (a
-// lower symmetry that still leaves lines unexplained has nothing to add) and, beyond three
+// The search, system after system from the highest symmetry down (the tetragonal and hexagonal
+// together), each over volume shells smallest cells first (as Louër's
+// programs scan them): once a cell convinces, larger cells of its system are not looked for, and
+// lower systems are searched only for cells no larger (a convincing supercell that catches the
+// impurity lines must not hide the smaller lattice that leaves them out) and, beyond three
 // parameters, not at all: their parameters index most lines of a high-symmetry diagram in countless
 // ways, at great cost and to no purpose.
 constexpr int kMostParametersOnceConvinced = 3;
+
+// The systems whose shells are searched side by side: the tetragonal and hexagonal. The
+// orthorhombic search comes before the monoclinic one: searched side by side, chance monoclinic
+// cells of small volume took the time of orthorhombic cells of 1000 to 2500 Å³.
+bool searched_together(LatticeSystem x, LatticeSystem y)
+{
+    return parameter_count(x) == parameter_count(y);
+}
+
+// The share of the time limit spent when the search of each system (with those of as many
+// parameters) must stop: the cheap high symmetries cannot take the time of the lower ones, and what
+// a system leaves is the next one's.
+double time_share(LatticeSystem system)
+{
+    switch (system) {
+    case LatticeSystem::Cubic: return 0.05;
+    case LatticeSystem::Tetragonal:
+    case LatticeSystem::Hexagonal: return 0.2;
+    case LatticeSystem::Orthorhombic: return 0.45;
+    case LatticeSystem::Monoclinic: return 0.8;
+    case LatticeSystem::Triclinic: return 1;
+    }
+    return 1;
+}
 
 class ShellSearch {
 public:
@@ -234,15 +278,16 @@ public:
         }
     }
 
-    // The systems from `first` to before `last`, those of as many parameters together, shell by
-    // shell, until one of their cells convinces or their limits are reached.
+    // The systems from `first` to before `last`, those searched together side by side, shell by
+    // shell, until one of their cells convinces, their limits are reached or their share of the time
+    // limit is spent.
     void run(int first, int last)
     {
-        for (int s = first; s < last && !stopped();) {
+        for (int s = first; s < last && !cancelled_;) {
             int end = s;
-            while (end < last && parameter_count(static_cast<LatticeSystem>(end)) ==
-                                     parameter_count(static_cast<LatticeSystem>(s)))
+            while (end < last && searched_together(static_cast<LatticeSystem>(end), static_cast<LatticeSystem>(s)))
                 ++end;
+            deadline_ = settings_.timeLimit * time_share(static_cast<LatticeSystem>(s));
             const bool before = convinced_;
             for (double low = 0, high = kFirstShell; !stopped() && !(convinced_ && !before); low = high, high *= 2) {
                 bool any = false;
@@ -257,9 +302,9 @@ public:
 
     bool convinced() const { return convinced_; }
     bool stopped() const { return stop_(); }
+    bool cancelled() const { return cancelled_; }
     std::vector<FoundCell>& cells() { return cells_; }
     const std::function<bool()>& stop_function() const { return stop_; }
-    bool time_up() const { return timeUp_; }
 
 private:
     static constexpr double kFirstShell = 250;  // Å³
@@ -276,12 +321,10 @@ private:
         if (settings_.progress)
             settings_.progress(system);
         SystemSearch& report = result_.searches[s];
-        IndexingSettings narrowed = settings_;
-        narrowed.allowedMissing = convinced_ ? 0 : settings_.allowedMissing;
         SystemSearch shell;
-        const Clock::time_point begun = Clock::now();
-        std::vector<CellFit> fits = search_system(system, lines_, narrowed, low, top, stop_, shell);
-        choose_centrings(fits, lines_, narrowed);
+        const double begun = thread_seconds();
+        std::vector<CellFit> fits = search_system(system, lines_, settings_, low, top, stop_, shell);
+        choose_centrings(fits, lines_, settings_);
         for (const CellFit& fit : fits) {
             FoundCell cell = found_cell(fit);
             // A centring can make the lattice's shortest translation shorter than any searched edge.
@@ -298,7 +341,7 @@ private:
         report.maxVolume = std::max(report.maxVolume, top);
         report.boxes += shell.boxes;
         report.solutions += shell.solutions;
-        report.seconds += std::chrono::duration<double>(Clock::now() - begun).count();
+        report.seconds += thread_seconds() - begun;
         return true;
     }
 
@@ -309,14 +352,14 @@ private:
     std::vector<FoundCell> cells_;
     double convincingVolume_ = std::numeric_limits<double>::infinity();
     bool convinced_ = false;
-    const Clock::time_point start_ = Clock::now();
-    bool timeUp_ = false;
+    const double start_ = thread_seconds();
+    double deadline_ = 0;  // processor seconds from start_ at which the systems being searched stop
+    mutable bool cancelled_ = false;
     const std::function<bool()> stop_ = [this] {
-        if (settings_.cancelled && settings_.cancelled())
+        cancelled_ = cancelled_ || (settings_.cancelled && settings_.cancelled());
+        if (cancelled_)
             return true;
-        timeUp_ = settings_.timeLimit > 0 &&
-                  std::chrono::duration<double>(Clock::now() - start_).count() > settings_.timeLimit;
-        return timeUp_;
+        return settings_.timeLimit > 0 && thread_seconds() - start_ > deadline_;
     };
 };
 
@@ -355,7 +398,8 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
     for (const SystemSearch& s : result.searches)
         if (s.searched && !s.complete)
             result.notes.push_back("The " + system_name(s.system, 'P') + " search stopped " +
-                                   (search.time_up() ? "at the time limit" : "when asked") + ": it is incomplete");
+                                   (search.cancelled() ? "when asked" : "at its share of the time limit") +
+                                   ": it is incomplete");
     result.cells = one_per_lattice(std::move(search.cells()));
     rank_simpler_first(result.cells, lines, settings.tolerance);
     if (result.cells.size() > settings.listed)

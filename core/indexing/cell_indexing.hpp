@@ -43,7 +43,9 @@ struct IndexingSettings {
     double maxVolume = 0;            // Å³ of a searched cell; 0: from the lines (see find_cells)
     std::array<bool, kLatticeSystems> systems{true, true, true, true, true, true};
     std::size_t listed = 10;         // cells listed
-    double timeLimit = 0;            // seconds for the whole search; 0: none
+    // Seconds of processor time for the whole search, each system stopping at its share (the highest
+    // symmetries at the smallest); 0: none.
+    double timeLimit = 0;
     std::function<bool()> cancelled; // asked now and then; true stops the search
     // Told which system the search has reached.
     std::function<void(LatticeSystem)> progress;
@@ -68,8 +70,8 @@ struct IndexingResult {
 };
 
 // The largest cell volume worth searching in `system` for these lines: beyond it the cell would
-// calculate so many lines up to the 20th observed that M20 could not reach 5 with the errors the
-// tolerance allows.
+// calculate so many lines up to the 20th observed that M20 could not reach 5 (10 for the cubic,
+// tetragonal and hexagonal systems) with the errors the tolerance allows.
 double largest_useful_volume(LatticeSystem system, const IndexingLines& lines, const IndexingSettings& settings);
 
 // The whole indexing. The lines must be sorted (indexing_lines makes them).
