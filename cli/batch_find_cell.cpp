@@ -2,7 +2,11 @@
 
 #include <fstream>
 
-#include "batch_calculation.hpp"  // for the exit statuses
+#include <cmath>
+#include <memory>
+
+#include "batch_calculation.hpp"  // for the exit statuses and the experiment
+#include "refinement/cell_phase.hpp"
 #include "batch_observed.hpp"
 #include "batch_radiation.hpp"  // for anode_item_index
 #include "diagram_files/peak_list_reader.hpp"
@@ -61,6 +65,48 @@ struct Indexed {
     IndexingResult result;
 };
 
+// The group of a lattice's full symmetry with its centring: the reflections any group of the lattice
+// may show, none that the centring forbids.
+std::string holohedral_group(const FoundCell& cell)
+{
+    const std::string c(1, cell.centring());
+    switch (cell.system()) {
+    case LatticeSystem::Cubic: return c + " m -3 m";
+    case LatticeSystem::Tetragonal: return c + " 4/m m m";
+    case LatticeSystem::Hexagonal: return cell.centring() == 'R' ? "R -3 m" : "P 6/m m m";
+    case LatticeSystem::Orthorhombic: return c + " m m m";
+    case LatticeSystem::Monoclinic: return c + " 1 2/m 1";
+    case LatticeSystem::Triclinic: break;
+    }
+    return "P -1";
+}
+
+// The check of the best cells against the diagram itself: a short Le Bail fit of each, with the
+// radiation, range and profile of the command line. Unset when the peaks come from a list.
+WholePatternCheck le_bail_check(const BatchOptions& options, const fs::path& data, StreamMessages& messages,
+                                std::shared_ptr<Workspace>& instrument)
+{
+    if (!options.indexing.peaksFile.empty() || options.indexing.settings.checked == 0)
+        return {};
+    instrument = make_memory_workspace();
+    if (prepare_experiment(*instrument, options, data, messages) != kExitSuccess || instrument->observed.count < 1 ||
+        !instrument->observed.slots[1].measured)
+        return {};
+    const ObservedSlot& slot = instrument->observed.slots[1];
+    const MeasuredScan& scan = slot.measured->scans.at(static_cast<std::size_t>(slot.scan));
+    const Workspace& model = *instrument;
+    return [&scan, &model, data](const FoundCell& cell) -> std::optional<double> {
+        const UnitCell& u = cell.fit.cell;
+        CellParameters parameters;
+        parameters.a = u.a, parameters.b = u.b, parameters.c = u.c;
+        parameters.alpha = u.alpha, parameters.beta = u.beta, parameters.gamma = u.gamma;
+        const LeBailCellFit fit = le_bail_cell_fit(scan, model.model, parameters, holohedral_group(cell), data);
+        if (!fit.why.empty() || !std::isfinite(fit.rwp))
+            return std::nullopt;
+        return fit.rwp;
+    };
+}
+
 int index_peaks(const BatchOptions& options, const fs::path& data, StreamMessages& messages, Indexed& run)
 {
     if (!find_cell_peaks(options, data, messages, run.peaks))
@@ -71,7 +117,10 @@ int index_peaks(const BatchOptions& options, const fs::path& data, StreamMessage
                       ": " + error);
         return kExitRefused;
     }
-    run.result = find_cells(run.lines, options.indexing.settings);
+    IndexingSettings settings = options.indexing.settings;
+    std::shared_ptr<Workspace> instrument;  // the check's radiation, profile and diagram
+    settings.wholePatternCheck = le_bail_check(options, data, messages, instrument);
+    run.result = find_cells(run.lines, settings);
     return kExitSuccess;
 }
 

@@ -17,6 +17,7 @@ struct NumberOption {
 constexpr NumberOption kNumbers[] = {
     {"--tolerance", 0.001, 1, false},  {"--impurities", 0, 10, true}, {"--zero-range", 0, 1, false},
     {"--max-volume", 1, 1e6, false},   {"--time-limit", 0, 1e6, false}, {"--cells", 1, 1000, true},
+    {"--check-cells", 0, 20, true},
 };
 
 void store(const std::string& name, double value, IndexingSettings& s)
@@ -31,6 +32,8 @@ void store(const std::string& name, double value, IndexingSettings& s)
         s.maxVolume = value;
     else if (name == "--time-limit")
         s.timeLimit = value;
+    else if (name == "--check-cells")
+        s.checked = static_cast<std::size_t>(value);
     else
         s.listed = static_cast<std::size_t>(value);
 }
@@ -102,7 +105,7 @@ std::string find_cell_options_problem(const FindCellOptions& o, bool structureFi
 {
     if (!o.findCell)
         return o.settingGiven ? "--peaks, --tolerance, --impurities, --zero-range, --max-volume, --systems, "
-                                "--time-limit and --cells need --find-cell"
+                                "--time-limit, --cells and --check-cells need --find-cell"
                               : std::string();
     if (identifying)
         return "--find-cell and --identify or --index are separate runs";

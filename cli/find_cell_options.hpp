@@ -13,10 +13,11 @@ namespace kalidos::batch {
 struct FindCellOptions {
     bool findCell = false;  // --find-cell: index the peaks of --observed or --peaks
     std::string peaksFile;  // --peaks: a peak-list file
-    IndexingSettings settings;  // --tolerance, --impurities, --zero-range, --max-volume, --systems, --time-limit, --cells
+    // --tolerance, --impurities, --zero-range, --max-volume, --systems, --time-limit, --cells, --check-cells
+    IndexingSettings settings;
     bool settingGiven = false;  // one of the options above was given
 
-    FindCellOptions() { settings.timeLimit = 300; }
+    FindCellOptions() { settings.timeLimit = 300, settings.checked = 3; }
     bool active() const { return findCell; }
 };
 

@@ -9,6 +9,7 @@ std::string usage_text()
        kalidos-batch --index DIR [--index-file FILE] [-j N]
        kalidos-batch --identify --observed FILE --index-file FILE --json OUT
        kalidos-batch --series MODE --refine STAGES --observed DIR --json OUT FILE...
+       kalidos-batch --find-cell --observed FILE [--json OUT]
 
 Simulates the powder diagram of one structure with the same readers, space-group
 interpreter, calculation, listings and writers as the KALIDOS window, without a window.
@@ -250,6 +251,18 @@ A library of structures and the phases of a measured diagram (X-rays)
                                    block, formula, group, fraction}] (largest first),
                                    rwp, unexplained [{two_theta, d, height, fwhm}],
                                    messages.
+
+Indexing (the cells of unknown phases)
+  --find-cell                      the cells that index the peaks of the one --observed
+                                   diagram (or of --peaks FILE, with --lambda or
+                                   --anode), best first (README: Indexing)
+  --tolerance DEG, --impurities N, --zero-range DEG, --max-volume A3, --systems LIST,
+  --time-limit S, --cells N        the search (0.03, 2, 0.1, from the lines, all, 300
+                                   seconds of processor time, 10 cells listed)
+  --check-cells N                  the N best cells (default 3; 0 none) fitted by Le
+                                   Bail to the diagram itself, with its radiation, range
+                                   and profile, and given that fit's rwp; a cell passes
+                                   the one above it only with an rwp below 0.8 of its
 
 Structure file
   --format cry|shelx|cel|lzy|cif   the format; by default it follows the extension

@@ -365,6 +365,22 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Free intensities fit the noise a little better with every reflection and free parameter a cell
+// adds, so a candidate passes the one above it only with a clearly lower Rwp: a lattice that misses
+// lines does far worse, while a supercell or a lower symmetry that calculates the same lines does
+// a few per cent better (found so on the measured fluorite, zincite and corundum).
+constexpr double kClearlyBetter = 0.8;
+
+bool fits_better(const FoundCell& x, const FoundCell& y)
+{
+    const double infinity = std::numeric_limits<double>::infinity();
+    return x.rwp.value_or(infinity) < kClearlyBetter * y.rwp.value_or(infinity);
+}
+
+}  // namespace
+
 void rerank_by_fit(std::vector<FoundCell>& cells, const WholePatternCheck& fit, std::size_t checked)
 {
     if (!fit)
@@ -372,10 +388,11 @@ void rerank_by_fit(std::vector<FoundCell>& cells, const WholePatternCheck& fit, 
     checked = std::min(cells.size(), checked);
     for (std::size_t i = 0; i < checked; ++i)
         cells[i].rwp = fit(cells[i]);
-    std::stable_sort(cells.begin(), cells.begin() + static_cast<long>(checked), [](const FoundCell& x, const FoundCell& y) {
-        const double infinity = std::numeric_limits<double>::infinity();
-        return x.rwp.value_or(infinity) < y.rwp.value_or(infinity);
-    });
+    // Insertion: each cell passes those above it that it fits better (the relation is not an order
+    // a sort may assume).
+    for (std::size_t i = 1; i < checked; ++i)
+        for (std::size_t j = i; j > 0 && fits_better(cells[j], cells[j - 1]); --j)
+            std::swap(cells[j], cells[j - 1]);
 }
 
 IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& settings)

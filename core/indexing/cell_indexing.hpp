@@ -78,7 +78,8 @@ double largest_useful_volume(LatticeSystem system, const IndexingLines& lines, c
 IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& settings);
 
 // The first `checked` cells given an Rwp by `fit` and ranked by it (a cell the fit could not make
-// after those it could), the rest left below them as they were. find_cells makes this call with the
+// after those it could; a cell passes the one above it only with an Rwp below 0.8 of its), the
+// rest left below them as they were. find_cells makes this call with the
 // settings' wholePatternCheck; a caller may make it again on a result with a fit of its own.
 void rerank_by_fit(std::vector<FoundCell>& cells, const WholePatternCheck& fit, std::size_t checked);
 

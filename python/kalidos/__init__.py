@@ -639,11 +639,13 @@ def identify(observed, index_file, elements=None, top=20, sensitivity=5, scan=1,
 
 
 def find_cell(observed=None, peaks=None, wavelength=None, tolerance=0.03, impurities=2, zero_range=0.1,
-              max_volume=None, systems=None, time_limit=300, cells=10, sensitivity=5, scan=1, data=None):
+              max_volume=None, systems=None, time_limit=300, cells=10, sensitivity=5, scan=1, check_cells=3,
+              data=None):
     """The unit cells that index a list of line positions, as kalidos-batch --find-cell finds them:
     a dict with peaks, settings, searches (one per crystal system) and cells, best first, each with
     a b c alpha beta gamma volume system centring extinction_symbol m20 fn zero unindexed reduced
-    (the Niggli cell) lines and rwp (null: no whole-pattern check is made yet); see
+    (the Niggli cell) lines and rwp (of the Le Bail fit of the check_cells best to `observed`; null
+    for a peak list); see
     kalidos-batch --help for the fields.
 
     The lines come from the measured diagram `observed` (its peak search, with `sensitivity`, and
@@ -659,7 +661,7 @@ def find_cell(observed=None, peaks=None, wavelength=None, tolerance=0.03, impuri
         raise ValueError("find_cell: give either observed or peaks")
     arguments = ["--find-cell", "--json", "-", "--tolerance", _number(tolerance), "--impurities", str(int(impurities)),
                  "--zero-range", _number(zero_range), "--time-limit", _number(time_limit), "--cells", str(int(cells)),
-                 "--sensitivity", _number(sensitivity), "--scan", str(int(scan))]
+                 "--sensitivity", _number(sensitivity), "--scan", str(int(scan)), "--check-cells", str(int(check_cells))]
     if wavelength is not None:
         arguments += _wavelength_arguments(wavelength, observed is not None)
     if max_volume is not None:

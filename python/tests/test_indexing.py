@@ -27,7 +27,7 @@ class Indexing(unittest.TestCase):
         self.assertEqual(best["system"], "hexagonal")
         self.assertAlmostEqual(best["a"], 3.25, delta=0.01)
         self.assertAlmostEqual(best["c"], 5.21, delta=0.01)
-        self.assertIsNone(best["rwp"])
+        self.assertLess(best["rwp"], 0.15)  # the short Le Bail fit of the cell to the diagram (0.10)
 
     def test_a_list_of_angles_as_a_peak_file(self):
         # The first lines of a cubic F cell of 5.4309 Å at 1.5406 Å, computed here.

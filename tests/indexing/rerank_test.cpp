@@ -32,6 +32,18 @@ TEST(Rerank, TheCheckedCellsFollowTheirRwpAndTheRestKeepTheirPlaces)
     EXPECT_FALSE(cells[3].rwp.has_value());
     rerank_by_fit(cells, WholePatternCheck{}, 3);  // no fit: nothing moves
     EXPECT_EQ(cells[0].volume, 300);
+
+    // A cell whose Rwp is only a little lower stays below (its extra reflections or freedom fit the
+    // noise); one clearly lower passes.
+    std::vector<FoundCell> pair(3);
+    pair[0].volume = 100, pair[1].volume = 103, pair[2].volume = 300;
+    const double rwp[] = {0.10, 0.099, 0.07};
+    rerank_by_fit(pair, [&](const FoundCell& cell) -> std::optional<double> {
+        return rwp[cell.volume == 100 ? 0 : cell.volume == 103 ? 1 : 2];
+    }, 3);
+    EXPECT_EQ(pair[0].volume, 300);
+    EXPECT_EQ(pair[1].volume, 100);
+    EXPECT_EQ(pair[2].volume, 103);
 }
 
 }  // namespace
