@@ -1,9 +1,9 @@
 // The diagram calculated again after one atom moved, as a refinement's trial step does it: after a
 // cycle's derivatives the refinement's model keeps each reflection and its sampled peak shape while
-// only atoms move, so that a new diagram is the structure factors times the kept shapes. Corundum, CuKα1, 10 to 100° in steps of
-// 0.02° (4501 points), as bench/recalculate_objcryst.py gives the peer the same case, on the
-// threads of a calculation and on one. The baseline of the same run is the program's whole
-// calculation of the structure.
+// only atoms move, so that a new diagram is the structure factors times the kept shapes. The tests'
+// corundum, CuKα1, 10 to 100° in steps of 0.02° (4501 points), the case bench/recalculate_objcryst.py
+// gives the peer, on the threads of a calculation and on one. The baseline of the same run is the
+// program's whole calculation of the structure.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -14,29 +14,10 @@
 #include "fitting/fit_points.hpp"
 #include "mixture/phase_calculation.hpp"
 #include "refinement/pattern_model.hpp"
+#include "refinement/refinement_structures.hpp"  // the tests' corundum
 
 namespace kalidos {
 namespace {
-
-// Corundum after its published structure (R -3 c, hexagonal axes).
-constexpr const char* kCorundumCif = R"(data_corundum
-_cell_length_a 4.7589
-_cell_length_b 4.7589
-_cell_length_c 12.991
-_cell_angle_alpha 90
-_cell_angle_beta 90
-_cell_angle_gamma 120
-_symmetry_space_group_name_H-M 'R -3 c'
-loop_
-_atom_site_label
-_atom_site_type_symbol
-_atom_site_fract_x
-_atom_site_fract_y
-_atom_site_fract_z
-_atom_site_B_iso_or_equiv
-Al1 Al 0 0 0.35216 0.25
-O1 O 0.30624 0 0.25 0.30
-)";
 
 class QuietMessages : public Messages {
 public:
@@ -50,7 +31,7 @@ std::unique_ptr<Workspace> calculate_corundum()
     const auto folder = std::filesystem::temp_directory_path() / "kalidos_recalculate_bench";
     std::filesystem::create_directories(folder);
     const auto file = folder / "corundum.cif";
-    std::ofstream(file) << kCorundumCif;
+    std::ofstream(file) << testing::kTrigonalCif;  // corundum
     auto main = make_workspace(folder.string());
     StructureModel& m = main->model;
     m.radiation = kXrays;

@@ -192,6 +192,19 @@ bool append_to_brief_listing(Workspace& workspace, const std::string& text, Stre
     return false;
 }
 
+namespace {
+
+// The refinement's listing appended to the workspace's fstr.out, and the CIFs and intensities asked for.
+bool write_refinement_files(Workspace& workspace, const BatchOptions& options, const RefinementRun& run,
+                            StreamMessages& messages)
+{
+    return append_to_brief_listing(workspace, "\n" + run.listing, messages) &&
+           (options.refine.cifFile.empty() || write_refined_cifs(options, run, messages)) &&
+           (options.refine.intensitiesFile.empty() || write_extracted_intensities(options, run, messages));
+}
+
+}  // namespace
+
 }  // namespace kalidos::batch
 
 namespace kalidos::batch {
@@ -203,14 +216,9 @@ int refine_structure(Workspace& workspace, const BatchOptions& options, StreamMe
     if (!refine_phases(options, phases, {name}, messages, run) || !calculate_refined(options, run, phases, messages))
         return kExitRefused;
     workspace.agreements = {refined_agreement(run, workspace.observed.slots[1])};
-    if (!report_agreements(workspace, workspace.agreements, messages) ||
-        !append_to_brief_listing(workspace, "\n" + run.listing, messages))
+    if (!report_agreements(workspace, workspace.agreements, messages))
         return kExitRefused;
-    if (!options.refine.cifFile.empty() && !write_refined_cifs(options, run, messages))
-        return kExitRefused;
-    if (!options.refine.intensitiesFile.empty() && !write_extracted_intensities(options, run, messages))
-        return kExitRefused;
-    return kExitSuccess;
+    return write_refinement_files(workspace, options, run, messages) ? kExitSuccess : kExitRefused;
 }
 
 int refine_cell_phases(Workspace& instrument, const BatchOptions& options, StreamMessages& messages,
@@ -221,13 +229,7 @@ int refine_cell_phases(Workspace& instrument, const BatchOptions& options, Strea
     // The first cell phase's refined model carries the refined instrument (zero, profile, asymmetry)
     // that --save-instrument writes.
     instrument.model = run.result.phases.front().refined;
-    if (!append_to_brief_listing(instrument, "\n" + run.listing, messages))
-        return kExitRefused;
-    if (!options.refine.cifFile.empty() && !write_refined_cifs(options, run, messages))
-        return kExitRefused;
-    if (!options.refine.intensitiesFile.empty() && !write_extracted_intensities(options, run, messages))
-        return kExitRefused;
-    return kExitSuccess;
+    return write_refinement_files(instrument, options, run, messages) ? kExitSuccess : kExitRefused;
 }
 
 }  // namespace kalidos::batch
