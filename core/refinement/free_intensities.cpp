@@ -211,7 +211,12 @@ bool PatternModel::repartition_downhill(const std::vector<double>& rows, int ite
             kept = free_intensities();
         }
     }
-    set_free_intensities(kept);
+    // The model's evaluation (its reflections' intensities, which the derivatives use) was made
+    // last with the weighted rule's |F|²: made again when the others are kept.
+    if (kept != free_intensities()) {
+        set_free_intensities(kept);
+        weighted_squares_at(rows);
+    }
     return best < squaresBefore;
 }
 
