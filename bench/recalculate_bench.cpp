@@ -15,16 +15,10 @@
 #include "mixture/phase_calculation.hpp"
 #include "refinement/pattern_model.hpp"
 #include "refinement/refinement_structures.hpp"  // the tests' corundum
+#include "ui/messages.hpp"  // for SilentMessages
 
 namespace kalidos {
 namespace {
-
-class QuietMessages : public Messages {
-public:
-    void warning(const std::string&) override {}
-    void beep() override {}
-    Answer ask(const std::string&) override { return Answer::No; }
-};
 
 std::unique_ptr<Workspace> calculate_corundum()
 {
@@ -41,7 +35,7 @@ std::unique_ptr<Workspace> calculate_corundum()
     m.typedWavelength = 1.5406;
     m.enteredTwoTheta1 = m.twoTheta1 = 10;
     m.enteredTwoTheta2 = m.twoTheta2 = 100;
-    QuietMessages messages;
+    SilentMessages messages;
     return calculate_phase_file(file, m, PhaseSettings{}, KALIDOS_DATA_DIR, messages);
 }
 

@@ -5,16 +5,10 @@
 #include "diagram_files/diagram_import.hpp"
 #include "diagram_files/diagram_readers.hpp"
 #include "diagram_files/measured_readers.hpp"
+#include "ui/messages.hpp"  // for SilentMessages
 
 namespace kalidos {
 namespace {
-
-class QuietMessages : public Messages {
-public:
-    void warning(const std::string&) override {}
-    void beep() override {}
-    Answer ask(const std::string&) override { return Answer::No; }
-};
 
 // The described kinds' readers by kind (1 .raw and .sim, 2 .rd, 4 .dat, 5 .cpi, 6 .cpd).
 bool read_described(int kind, RawScan& scan, Messages& messages)
@@ -35,7 +29,7 @@ bool read_described(int kind, RawScan& scan, Messages& messages)
 StatedRadiation stated_radiation(const std::string& fileName)
 {
     static const char* const kFormats[] = {"", "raw", "rd", "sim", "dat", "cpi", "cpd"};
-    QuietMessages quiet;
+    SilentMessages quiet;
     StatedRadiation stated;
     const int kind = described_diagram_kind(fileName);
     if (kind == 0) {

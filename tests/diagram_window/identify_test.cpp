@@ -1,6 +1,5 @@
 // The Identify window over a measured rock-salt diagram: a folder of example structures indexed,
 // rock salt found first, its lines drawn over the diagram, then added to the Phases window.
-#include "computation/calculation_driver.hpp"
 #include "diagram/phase_mixture.hpp"
 #include "diagram/tfidentify.hpp"
 #include "support/paths.hpp"
@@ -28,14 +27,7 @@ TEST_F(DiagramWindowTest, IdentifyFindsRockSaltDrawsItsLinesAndAddsItAsAPhase)
     workspace->model.dataDirectory = program_data_dir().string();
     open_window();
     window->mixture().set_data_directory(program_data_dir());
-    RecordingCalculationHost host;
-    recalcule(*workspace, host, messages);
-    const CalculatedPattern& pattern = workspace->results.pattern;
-    ASSERT_EQ(pattern.pointCount, kPatternPoints);
-    write_pattern_as_scan(pattern, dir / "rock_salt.cpi");
-    dialogs.answers = {app::ChosenFile{(dir / "rock_salt.cpi").string(), 4}};
-    trigger("CPIformatcpi1");
-    ASSERT_EQ(workspace->observed.count, 1) << ::testing::PrintToString(messages.warnings);
+    ASSERT_NO_FATAL_FAILURE(open_calculation_as_scan(dir));
 
     trigger("Identify1");
     app::Tfidentify& identify = window->identify_window();
@@ -60,6 +52,7 @@ TEST_F(DiagramWindowTest, IdentifyFindsRockSaltDrawsItsLinesAndAddsItAsAPhase)
     // Its lines over the diagram, the strongest reaching half the height above the baseline.
     const QColor sticks(200, 0, 160);
     table->setCurrentCell(0, 0);
+    const CalculatedPattern& pattern = workspace->results.pattern;
     const StickLine strongest = stick_lines(identify.entries()[identify.identification().candidates[0].entry], 1.5406,
                                             pattern.angles[0], pattern.angles[pattern.pointCount - 1], 0)
                                     .front();

@@ -1,6 +1,5 @@
 // The Index window over a measured rock-salt diagram: its peaks found, the face-centred cubic cell
 // first, its reflections drawn over the diagram, then used as a phase without atoms.
-#include "computation/calculation_driver.hpp"
 #include "diagram/phase_mixture.hpp"
 #include "diagram/tfidentify.hpp"
 #include "diagram/tfindex.hpp"
@@ -26,14 +25,7 @@ TEST_F(DiagramWindowTest, IndexFindsTheRockSaltCellDrawsItsLinesAndUsesItAsAPhas
     workspace->model.enteredTwoTheta1 = workspace->model.twoTheta1 = 20;
     workspace->model.enteredTwoTheta2 = workspace->model.twoTheta2 = 120;
     open_window();
-    RecordingCalculationHost host;
-    recalcule(*workspace, host, messages);
-    const CalculatedPattern& pattern = workspace->results.pattern;
-    ASSERT_EQ(pattern.pointCount, kPatternPoints);
-    write_pattern_as_scan(pattern, dir / "rock_salt.cpi");
-    dialogs.answers = {app::ChosenFile{(dir / "rock_salt.cpi").string(), 4}};
-    trigger("CPIformatcpi1");
-    ASSERT_EQ(workspace->observed.count, 1) << ::testing::PrintToString(messages.warnings);
+    ASSERT_NO_FATAL_FAILURE(open_calculation_as_scan(dir));
 
     trigger("Index1");
     app::Tfindex& index = window->index_window();

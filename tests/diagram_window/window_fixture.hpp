@@ -41,6 +41,9 @@ class DiagramWindowTest : public ::testing::Test {
     }
     QColor colour_at(QPoint p) const { return window->picture().pixelColor(p); }
     void trigger(const char* action);
+    // The workspace calculated, its pattern written into `dir` as the measured scan rock_salt.cpi and
+    // opened as the window's observed diagram, as a user would.
+    void open_calculation_as_scan(const std::filesystem::path& dir);
 
     std::unique_ptr<Workspace> workspace = make_empty_workspace();
     RecordingMessages messages;

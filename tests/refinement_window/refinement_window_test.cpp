@@ -82,13 +82,22 @@ class RefinementWindowTest : public ProgramFixture {
                 leaf->text(ParameterTree::Value).toDouble();
         return values;
     }
-    std::vector<std::string> batch_wavelength_arguments() const
+    // The batch runner's refinement of the same structure and diagram with the window's wavelengths and
+    // range and the options `refine`: the text of its JSON (empty, with a failure, when it refused).
+    std::string batch_refinement_json(const std::vector<std::string>& refine) const
     {
         const WavelengthSet& set = program->workspace().model.wavelengths;
         std::string mixture;
         for (int i = 1; i <= set.count; ++i)
             mixture += (i > 1 ? "," : "") + std::to_string(set.values[i]) + ":" + std::to_string(set.weights[i]);
-        return {"--mixture", mixture};
+        const CalculatedRange range = calculated_range(program->workspace());
+        std::vector<std::string> arguments{"--mixture", mixture, "--range", std::to_string(range.low),
+                                           std::to_string(range.high), "--observed", rd};
+        arguments.insert(arguments.end(), refine.begin(), refine.end());
+        arguments.insert(arguments.end(), {"--json", "r.json", cif});
+        const kalidos::testing::ProgramRun run = kalidos::testing::run_batch_program(arguments, dir);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return run.status == 0 ? kalidos::testing::read_text_file(dir / "r.json") : std::string();
     }
 
     const std::string cif = (realdata_dir() / "cif" / "amcsd_corundum_Sapphire.cif").string();
@@ -113,16 +122,9 @@ TEST_F(RefinementWindowTest, TwoStagesAgreeWithTheBatchRunnerAndTheDrawing)
     ASSERT_TRUE(window().result().has_value());
     const RefinementResult& result = *window().result();
 
-    std::vector<std::string> arguments = batch_wavelength_arguments();
-    const CalculatedRange range = calculated_range(program->workspace());
-    for (const std::string& a : {std::string("--range"), std::to_string(range.low), std::to_string(range.high),
-                                 std::string("--observed"), rd, std::string("--refine"), stages.toStdString(),
-                                 std::string("--export-xy"), std::string("c.xy"), std::string("--json"),
-                                 std::string("r.json"), cif})
-        arguments.push_back(a);
-    const kalidos::testing::ProgramRun run = kalidos::testing::run_batch_program(arguments, dir);
-    ASSERT_EQ(run.status, 0) << run.err;
-    const JsonDocument json(kalidos::testing::read_text_file(dir / "r.json"));
+    const std::string text = batch_refinement_json({"--refine", stages.toStdString(), "--export-xy", "c.xy"});
+    ASSERT_FALSE(text.empty());
+    const JsonDocument json(text);
     const sajson::value refinement = member(json.root(), "refinement");
     EXPECT_NEAR(result.rwp, number(refinement, "rwp"), 1e-6);
     const std::map<std::string, double> shown = shown_values();
@@ -374,16 +376,9 @@ TEST_F(RefinementWindowTest, LeBailBoxRefinesAsTheBatchRunnerDoes)
     press_and_wait("Refine");
     ASSERT_TRUE(window().result().has_value());
     window().grab().save(QString::fromStdString((dir / "lebail-window.png").string()));
-    std::vector<std::string> arguments = batch_wavelength_arguments();
-    const CalculatedRange range = calculated_range(program->workspace());
-    for (const std::string& a : {std::string("--range"), std::to_string(range.low), std::to_string(range.high),
-                                 std::string("--observed"), rd, std::string("--refine"), std::string("background"),
-                                 std::string("--le-bail"), std::string("1"), std::string("--json"),
-                                 std::string("r.json"), cif})
-        arguments.push_back(a);
-    const kalidos::testing::ProgramRun run = kalidos::testing::run_batch_program(arguments, dir);
-    ASSERT_EQ(run.status, 0) << run.err;
-    const JsonDocument json(kalidos::testing::read_text_file(dir / "r.json"));
+    const std::string text = batch_refinement_json({"--refine", "background", "--le-bail", "1"});
+    ASSERT_FALSE(text.empty());
+    const JsonDocument json(text);
     const sajson::value refinement = member(json.root(), "refinement");
     EXPECT_NEAR(window().result()->rwp, number(refinement, "rwp"), 1e-6);
 }
