@@ -140,6 +140,15 @@ PeakShape peak_shape(const StructureModel& m, double twoTheta, double lambda, do
     return shape;
 }
 
+double squared_width(const StructureModel& m, double twoTheta)
+{
+    if (m.profile.function == ProfileFunction::Seed)
+        return seed_half_width2(m, twoTheta);
+    double gaussian2 = 0, lorentzian = 0;
+    tch_widths(m, twoTheta, 1, gaussian2, lorentzian);  // the wavelength only adds a Lorentzian width
+    return gaussian2;
+}
+
 const char* peak_width_refusal(const StructureModel& m, double twoTheta)
 {
     if (m.profile.function == ProfileFunction::Seed) {

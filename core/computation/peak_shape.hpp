@@ -37,4 +37,8 @@ PeakShape peak_shape(const StructureModel& model, double twoTheta, double lambda
 // The refusal message for the peak at twoTheta, nullptr when its width is usable.
 const char* peak_width_refusal(const StructureModel& model, double twoTheta);
 
+// The squared width that must not be negative at twoTheta: the TCH profile's Gaussian FWHM², the
+// seed profile's half width²; U·tan²θ + V·tan θ + W and what the sample adds.
+double squared_width(const StructureModel& model, double twoTheta);
+
 }  // namespace kalidos

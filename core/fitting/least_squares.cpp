@@ -138,6 +138,8 @@ std::vector<char> undetermined(const Eigen::MatrixXd& normal, double tolerance)
 struct Normal {
     Eigen::MatrixXd matrix;
     Eigen::VectorXd vector;
+    Eigen::VectorXd edge;  // the model's edge over the free variables (empty: none), and its room
+    double room = 0;
 };
 
 Normal normal_of(const Fit& fit, const Eigen::MatrixXd& jacobian, const Eigen::VectorXd& model,
@@ -156,6 +158,21 @@ Normal normal_of(const Fit& fit, const Eigen::MatrixXd& jacobian, const Eigen::V
     return normal;
 }
 
+// A step that crosses the model's edge is the least-squares step on it instead: δ + A⁻¹g·μ with μ
+// such that g·δ = −room (A the damped matrix of the moving variables).
+void keep_within_edge(const Normal& normal, const Eigen::LLT<Eigen::MatrixXd>& llt,
+                      const std::vector<Eigen::Index>& moving, Eigen::VectorXd& step)
+{
+    const double reach = normal.edge.dot(step);
+    if (!(reach < -normal.room))
+        return;
+    const Eigen::VectorXd g = normal.edge(moving);
+    const Eigen::VectorXd ag = llt.solve(g);
+    const double curvature = g.dot(ag);
+    if (curvature > 0)
+        step(moving) += ag * ((-normal.room - reach) / curvature);
+}
+
 // Solves (N + λ diag N) δ = v for the variables not pinned, the pinned ones' δ given in `step`;
 // false when the damped matrix is not positive definite.
 bool damped_step(const Normal& normal, double damping, const std::vector<char>& pinned, Eigen::VectorXd& step)
@@ -172,6 +189,8 @@ bool damped_step(const Normal& normal, double damping, const std::vector<char>& 
     const Eigen::VectorXd rest = normal.vector(moving) - normal.matrix(moving, fixed) * given;
     const Eigen::VectorXd solved = llt.solve(rest);
     step(moving) = solved;
+    if (normal.edge.size() > 0)
+        keep_within_edge(normal, llt, moving, step);
     return step.allFinite();
 }
 
@@ -334,6 +353,18 @@ void note_held(const Fit& fit, const std::vector<char>& held, LeastSquaresResult
         }
 }
 
+void add_edge(Fit& fit, const std::vector<double>& values, const std::vector<Eigen::Index>& free, Normal& normal)
+{
+    std::vector<double> gradient;
+    double room = 0;
+    if (!fit.model.edge(values, gradient, room) || gradient.size() != fit.count() || !(room >= 0))
+        return;
+    normal.edge.resize(static_cast<Eigen::Index>(free.size()));
+    for (std::size_t k = 0; k < free.size(); ++k)
+        normal.edge(static_cast<Eigen::Index>(k)) = gradient[static_cast<std::size_t>(free[k])];
+    normal.room = room;
+}
+
 // The free variables' normal equations at `state`, holding any the data do not determine.
 Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::Index>& free, LeastSquaresResult& result)
 {
@@ -347,9 +378,9 @@ Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::In
             held[static_cast<std::size_t>(candidates[k])] = 1;
     note_held(fit, held, result);
     free = free_of(result.held);
-    if (free.size() == candidates.size())
-        return all;
-    return normal_of(fit, jacobian, state.model, free);
+    Normal normal = free.size() == candidates.size() ? std::move(all) : normal_of(fit, jacobian, state.model, free);
+    add_edge(fit, state.values, free, normal);
+    return normal;
 }
 
 // A shift below `tolerance` of its su, or at the rounding of its value (a fit without misfit has

@@ -50,6 +50,15 @@ public:
         (void)values;
         return false;
     }
+    // An edge of the region where the model can be calculated (a peak width that would vanish),
+    // near `values` and as a linear bound on the steps d: gradient·d ≥ −room, gradient over the
+    // variables. A step that would cross it is solved again on it, so that the fit slides along the
+    // edge instead of being damped to a halt where it met it. False when there is none.
+    virtual bool edge(std::span<const double> values, std::vector<double>& gradient, double& room)
+    {
+        (void)values, (void)gradient, (void)room;
+        return false;
+    }
 };
 
 // How a fit ended. Converged: every shift of the last cycle was a small share of its su. Stalled:

@@ -14,6 +14,9 @@ namespace {
 // cell may move them in.
 constexpr double kReflectionMargin = 5;
 constexpr int kWidthChecks = 64;  // angles of the range at which the widths must be positive
+// The squared width (deg²) the edge keeps: a Gaussian FWHM of 0.001°, negligible beside any
+// instrument's, and clear of the rounding at which a width of 0 is refused.
+constexpr double kWidthFloor = 1e-6;
 constexpr double kHalfDegree = 3.141592653589793 / 360;
 // The step over which a peak's height, position, width and η are differenced, relative to the
 // variable's value and at least kTermStep·kTermStepFloor: these are smooth functions of a few
@@ -24,6 +27,28 @@ constexpr double kTermStep = 1e-6, kTermStepFloor = 0.1;
 // The peak width must be positive at every angle of the range, not only where reflections lie now:
 // widths that vanish between them mean nothing, and the cell would move reflections there. The
 // Gaussian width² is quadratic in tan θ: besides a grid of angles its vertex is checked.
+// The least squared width over [low, high], on the grid of widths_positive and at the vertex, and
+// the angle where it is.
+std::pair<double, double> least_squared_width(const StructureModel& m, double low, double high)
+{
+    std::pair<double, double> least{INFINITY, low};
+    const auto at = [&](double twoTheta) {
+        const double w2 = squared_width(m, twoTheta);
+        if (w2 < least.first)
+            least = {w2, twoTheta};
+    };
+    for (int i = 0; i <= kWidthChecks; ++i)
+        at(low + (high - low) * i / kWidthChecks);
+    const bool tch = m.profile.function == ProfileFunction::Tch;
+    const double u = tch ? m.profile.gaussU : m.u, v = tch ? m.profile.gaussV : m.v;
+    if (u > 0) {
+        const double vertex = 2 * std::atan(-v / (2 * u)) / (2 * kHalfDegree);
+        if (vertex > low && vertex < high)
+            at(vertex);
+    }
+    return least;
+}
+
 bool widths_positive(const StructureModel& m, double low, double high)
 {
     for (int i = 0; i <= kWidthChecks; ++i)
@@ -270,6 +295,28 @@ std::vector<double> PatternModel::intensity_key(std::size_t p, const std::vector
             key.push_back(rows[r]);
     }
     return key;
+}
+
+bool PatternModel::edge(std::span<const double> values, std::vector<double>& gradient, double& room)
+{
+    apply_rows(row_values(values));
+    std::pair<double, double> least{INFINITY, 0};
+    for (const PhaseState& phase : phases_)
+        least = std::min(least, least_squared_width(*phase.model, widths_low(), widths_high()));
+    if (!std::isfinite(least.first))
+        return false;
+    const double t = std::tan(least.second * kHalfDegree);
+    gradient.assign(variables_.size(), 0.0);
+    bool any = false;
+    for (std::size_t j = 0; j < variables_.size(); ++j)
+        for (const auto& [row, coefficient] : moves_[j]) {
+            const Quantity q = table_.rows[static_cast<std::size_t>(row)].quantity;
+            const double slope = q == Quantity::WidthU ? t * t : q == Quantity::WidthV ? t : q == Quantity::WidthW ? 1 : 0;
+            gradient[j] += coefficient * slope;
+            any |= slope != 0;
+        }
+    room = std::max(0.0, least.first - kWidthFloor);
+    return any;
 }
 
 // The range of 2θ over which the widths must be positive: the reflections' range.

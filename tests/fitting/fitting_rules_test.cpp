@@ -110,6 +110,44 @@ TEST(LeastSquaresOutcome, SlowLinearApproachToTheMinimumIsConverged)
     EXPECT_GT(std::fabs(r.cycles.back().shifts[0]), 0.01 * r.su[0]);  // ended by the flat sum, not the shifts
 }
 
+// y = a·x + b·x², calculable only where a + b ≥ 0 (as a peak width must stay positive), fitted to
+// data whose unconstrained minimum lies beyond that edge: the fit ends at the least squares on the
+// edge, b = −a with a = Σ y(x − x²) / Σ (x − x²)², not where its steps first met it.
+class EndsAtAnEdge : public LeastSquaresModel {
+public:
+    bool evaluate(std::span<const double> v, std::span<double> model) override
+    {
+        if (v[0] + v[1] < 0)
+            return false;
+        for (std::size_t i = 0; i < model.size(); ++i)
+            model[i] = v[0] * x(i) + v[1] * x(i) * x(i);
+        return true;
+    }
+    bool edge(std::span<const double> v, std::vector<double>& gradient, double& room) override
+    {
+        gradient = {1, 1};
+        room = v[0] + v[1];
+        return true;
+    }
+    static double x(std::size_t i) { return 0.1 * static_cast<double>(i + 1); }
+};
+
+TEST(LeastSquaresOutcome, SlidesAlongTheEdgeOfTheModelToItsLeastSquares)
+{
+    std::vector<double> y(20), w(20, 1.0);
+    double along = 0, norm = 0;
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        const double x = EndsAtAnEdge::x(i);
+        y[i] = x - 2 * x * x + (i % 2 ? 0.05 : -0.05);
+        along += y[i] * (x - x * x), norm += (x - x * x) * (x - x * x);
+    }
+    EndsAtAnEdge model;
+    LeastSquaresResult r;
+    ASSERT_EQ(solve_least_squares(model, y, w, {{"a", 2}, {"b", 0}}, {}, r), "");
+    EXPECT_NEAR(r.values[0], along / norm, 1e-6);
+    EXPECT_NEAR(r.values[0] + r.values[1], 0, 1e-9);
+}
+
 TEST(ZeroSearch, BestOfTheScanFirstOfEqualsAndZeroWithoutAFit)
 {
     EXPECT_NEAR(best_zero_start([](double z) { return (z - 0.1) * (z - 0.1); }), 0.1, 1e-12);
