@@ -310,7 +310,7 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
         PhaseState& phase = phases_[p];
         std::vector<double> key = intensity_key(p, rows);
         if (key != phase.intensityKey || phase.intensities.reflections.empty()) {
-            phase.reflections.compute(*phase.model, phase.overallB, false, phase.intensities);
+            phase.reflections.compute(*phase.model, phase.overallB, false, phase.intensities, &phase.sums);
             phase.intensityKey = std::move(key);
             phase.slopesKey.clear();
         }
@@ -399,7 +399,7 @@ void PatternModel::derivatives(std::span<const double> values, std::span<const d
     });
     for (PhaseState& phase : phases_)
         if (atomVariables && phase.slopesKey != phase.intensityKey) {
-            phase.reflections.compute(*phase.model, phase.overallB, true, phase.intensities);
+            phase.reflections.compute(*phase.model, phase.overallB, true, phase.intensities, &phase.sums);
             phase.slopesKey = phase.intensityKey;
         }
     std::vector<std::vector<std::size_t>> structural(phases_.size());
@@ -445,11 +445,11 @@ bool PatternModel::terms_at(const std::vector<double>& rows, std::vector<std::ve
 {
     apply_rows(rows);
     for (std::size_t p = 0; p < phases_.size(); ++p) {
-        const PhaseState& phase = phases_[p];
+        PhaseState& phase = phases_[p];
         PhaseIntensities moved;
         const PhaseIntensities* in = &phase.intensities;
         if (intensity_key(p, rows) != phase.intensityKey) {
-            phase.reflections.compute(*phase.model, phase.overallB, false, moved);
+            phase.reflections.compute(*phase.model, phase.overallB, false, moved, &phase.sums);
             free_intensities_into(phase, moved);
             in = &moved;
         }

@@ -24,6 +24,7 @@ struct PhaseState {
     std::unique_ptr<StructureModel> model;  // the request's, with the values in place
     PhaseReflectionSet reflections;
     PhaseIntensities intensities;
+    AtomPhaseSums sums;  // the atoms' sums of the last intensities computed, for a cell moved alone
     std::vector<ProfileTerm> unitTerms;     // every reflection's terms at intensity 1
     std::vector<std::size_t> firstTerm;     // reflection k's terms: [firstTerm[k], firstTerm[k + 1])
     std::vector<double> curve;              // Σ intensity·profile at the points, before the scale

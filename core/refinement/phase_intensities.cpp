@@ -69,10 +69,38 @@ std::string PhaseReflectionSet::prepare(const StructureModel& model, double low,
     return {};
 }
 
-void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool slopes, PhaseIntensities& out) const
+namespace {
+
+std::vector<double> atom_places(const StructureModel& m)
+{
+    std::vector<double> places;
+    for (int n = 1; n <= m.atomCount; ++n)
+        places.insert(places.end(), {m.atomX[n], m.atomY[n], m.atomZ[n]});
+    return places;
+}
+
+}  // namespace
+
+void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool slopes, PhaseIntensities& out,
+                                 AtomPhaseSums* kept) const
 {
     const std::size_t count = forms_.size();
     const auto atoms = static_cast<std::size_t>(m.atomCount);
+    bool anisotropic = false;
+    for (int n = 1; n <= m.atomCount; ++n)
+        anisotropic |= uses_tensor(m, n);
+    const Complex* given = nullptr;
+    Complex* made = nullptr;
+    if (kept && !anisotropic) {
+        std::vector<double> places = atom_places(m);
+        if (places == kept->places && kept->g.size() == count * atoms) {
+            given = kept->g.data();
+        } else {
+            kept->places = std::move(places);
+            kept->g.assign(count * atoms, Complex{});
+            made = kept->g.data();
+        }
+    }
     out.reflections.assign(count, Reflection{});
     out.sSquared.assign(count, 0.0);
     out.factor.assign(count, 0.0);
@@ -95,7 +123,9 @@ void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool 
             out.sSquared[static_cast<std::size_t>(i)] = s * s;
             double* slope = slopes ? &out.slopes[static_cast<std::size_t>(i) * atoms * kAtomSlots] : nullptr;
             double squared = 0;
-            compute_form(m, static_cast<std::size_t>(i), s, slopes, squared, slope);
+            const std::size_t at = static_cast<std::size_t>(i) * atoms;
+            compute_form(m, static_cast<std::size_t>(i), s, slopes, squared, slope, given ? given + at : nullptr,
+                         made ? made + at : nullptr);
             const double factor = perCell * m.wavelengths.weights[f.pass] * f.multiplicity * lorentz_polarisation(m, theta) *
                                   preferred(f.h, f.k, f.l) * std::exp(-2 * overallB * s * s);
             r.intensity = factor * squared;
@@ -150,7 +180,7 @@ double squared_slope(Complex fPlus, Complex fMinus, Complex a, Complex dg)
 }  // namespace
 
 void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index, double s, bool slopes,
-                                      double& squared, double* slope) const
+                                      double& squared, double* slope, const Complex* given, Complex* made) const
 {
     const Form& f = forms_[index];
     const int hkl[3] = {f.h, f.k, f.l};
@@ -169,7 +199,13 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
                 uScale[q] = kTwoPiSquared * lengths[kPairs[q][0]] * lengths[kPairs[q][1]] * (q < 3 ? 1 : 2);
         }
         const auto at = static_cast<std::size_t>(n - 1);
-        sums[at] = atom_sums(m, n, hkl, tensor ? beta : nullptr, uScale, slopes);
+        if (given && !slopes) {
+            sums[at].g = given[at];
+        } else {
+            sums[at] = atom_sums(m, n, hkl, tensor ? beta : nullptr, uScale, slopes);
+            if (made)
+                made[at] = sums[at].g;
+        }
         Complex scattering(m.atomFermiLength[n], 0);
         if (!neutrons) {
             const ScatteringFactor x = atom_scattering_factor(m, m.atomElementIndex[n], f.pass, s);
