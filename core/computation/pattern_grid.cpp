@@ -233,21 +233,39 @@ SampledTerms::SampledTerms(const std::vector<ProfileTerm>& terms, std::span<cons
 
 Eigen::MatrixXd SampledTerms::columns(const Eigen::MatrixXd& weights) const
 {
-    if (near_.size() == 0)
-        return Eigen::MatrixXd::Zero(points_, weights.cols());
+    return transposed_columns(weights.transpose()).transpose();
+}
+
+Eigen::MatrixXd SampledTerms::transposed_columns(const Eigen::MatrixXd& weightsT) const
+{
     // Transposed (columns × points): each point adds whole columns of weightsT, contiguous in memory.
-    const Eigen::MatrixXd weightsT = weights.transpose();
-    Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(weights.cols(), points_);
+    Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(weightsT.rows(), points_);
+    if (near_.size() == 0)
+        return outT;
+    // Each width class's tails at its nodes for every column, the product made in blocks of nodes
+    // shared between the threads (each block by one thread, the same whatever their number).
+    constexpr Eigen::Index kNodeBlock = 128;
+    std::vector<Eigen::MatrixXd> atNodes(levels_.size());
+    for (std::size_t l = 0; l < levels_.size(); ++l) {
+        const Level& level = levels_[l];
+        const Eigen::MatrixXd picked = weightsT(Eigen::all, level.rows);
+        const Eigen::Index nodes = level.tails.cols();
+        atNodes[l].resize(weightsT.rows(), nodes);
+        parallel_items(static_cast<int>((nodes + kNodeBlock - 1) / kNodeBlock), [&](int block) {
+            const Eigen::Index first = block * kNodeBlock, width = std::min(kNodeBlock, nodes - first);
+            atNodes[l].middleCols(first, width).noalias() = picked * level.tails.middleCols(first, width);
+        });
+    }
     parallel_for(static_cast<int>(points_), [&](int begin, int end) {
-        for (Eigen::Index p = begin; p < end; ++p)
+        for (Eigen::Index p = begin; p < end; ++p) {
             for (Eigen::SparseMatrix<double>::InnerIterator e(near_, p); e; ++e)
                 outT.col(p) += e.value() * weightsT.col(e.index());
+            for (std::size_t l = 0; l < levels_.size(); ++l)
+                for (Eigen::SparseMatrix<double>::InnerIterator e(levels_[l].interpolation, p); e; ++e)
+                    outT.col(p) += e.value() * atNodes[l].col(e.index());
+        }
     });
-    for (const Level& level : levels_) {
-        const Eigen::MatrixXd atNodes = weightsT(Eigen::all, level.rows) * level.tails;
-        outT += atNodes * level.interpolation;
-    }
-    return outT.transpose();
+    return outT;
 }
 
 std::vector<double> SampledTerms::sum(std::span<const double> weights) const

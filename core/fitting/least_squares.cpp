@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "computation/parallel_for.hpp"
 #include "fitting/figures_of_merit.hpp"
 
 namespace kalidos {
@@ -136,19 +137,48 @@ struct Normal {
     Eigen::VectorXd vector;
 };
 
-Normal normal_of(const Fit& fit, const Eigen::MatrixXd& jacobian, const Eigen::VectorXd& model,
+// JᵀJ of the weighted columns `w`, summed over fixed blocks of its rows, which the threads share
+// when the product is large: each block's sum is made whole by one thread and the blocks are
+// added in order, so that the matrix does not depend on the number of threads.
+Eigen::MatrixXd normal_matrix(const Eigen::MatrixXd& w)
+{
+    constexpr Eigen::Index kBlockRows = 2048;
+    constexpr double kThreadedProduct = 1e7;  // multiplications
+    const Eigen::Index n = w.cols();
+    const auto blocks = static_cast<int>(std::max<Eigen::Index>(1, (w.rows() + kBlockRows - 1) / kBlockRows));
+    std::vector<Eigen::MatrixXd> parts(static_cast<std::size_t>(blocks));
+    const auto part = [&](int b) {
+        const Eigen::Index first = b * kBlockRows, rows = std::min(kBlockRows, w.rows() - first);
+        Eigen::MatrixXd& sum = parts[static_cast<std::size_t>(b)];
+        sum = Eigen::MatrixXd::Zero(n, n);
+        if (rows > 0)
+            sum.selfadjointView<Eigen::Lower>().rankUpdate(w.middleRows(first, rows).transpose());
+    };
+    if (static_cast<double>(w.rows()) * static_cast<double>(n * n) / 2 >= kThreadedProduct)
+        parallel_items(blocks, part);
+    else
+        for (int b = 0; b < blocks; ++b)
+            part(b);
+    Eigen::MatrixXd matrix = std::move(parts.front());
+    for (std::size_t b = 1; b < parts.size(); ++b)
+        matrix += parts[b];
+    return matrix.selfadjointView<Eigen::Lower>();
+}
+
+// The normal matrix and right-hand side of the free variables, in the order of `free`, from the
+// Jacobian with its rows weighted by √w.
+Normal normal_of(const Fit& fit, const Eigen::MatrixXd& weighted, const Eigen::VectorXd& model,
                  const std::vector<Eigen::Index>& free)
 {
-    const auto n = static_cast<Eigen::Index>(free.size());
-    Eigen::MatrixXd weighted(jacobian.rows(), n);
     const Eigen::VectorXd root = fit.weights.cwiseSqrt();
-    for (Eigen::Index k = 0; k < n; ++k)
-        weighted.col(k) = jacobian.col(free[static_cast<std::size_t>(k)]).cwiseProduct(root);
+    const bool all = static_cast<Eigen::Index>(free.size()) == weighted.cols();  // free is ascending
+    Eigen::MatrixXd picked;
+    if (!all)
+        picked = weighted(Eigen::all, free);
+    const Eigen::MatrixXd& w = all ? weighted : picked;
     Normal normal;
-    normal.matrix = Eigen::MatrixXd::Zero(n, n);
-    normal.matrix.selfadjointView<Eigen::Lower>().rankUpdate(weighted.transpose());
-    normal.matrix = normal.matrix.selfadjointView<Eigen::Lower>();
-    normal.vector = weighted.transpose() * (fit.observed - model).cwiseProduct(root);
+    normal.matrix = normal_matrix(w);
+    normal.vector = w.transpose() * (fit.observed - model).cwiseProduct(root);
     return normal;
 }
 
@@ -333,7 +363,8 @@ void note_held(const Fit& fit, const std::vector<char>& held, LeastSquaresResult
 // The free variables' normal equations at `state`, holding any the data do not determine.
 Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::Index>& free, LeastSquaresResult& result)
 {
-    const Eigen::MatrixXd jacobian = jacobian_at(fit, state.values, state.model);
+    Eigen::MatrixXd jacobian = jacobian_at(fit, state.values, state.model);
+    jacobian.array().colwise() *= fit.weights.cwiseSqrt().array();  // weighted once, in place
     Normal all = normal_of(fit, jacobian, state.model, free_of(result.held));
     std::vector<Eigen::Index> candidates = free_of(result.held);
     const std::vector<char> dependent = undetermined(all.matrix, tolerance);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "computation/cell_metric.hpp"
+#include "computation/parallel_for.hpp"
 #include "computation/peak_shape.hpp"
 #include "computation/peak_terms.hpp"
 
@@ -320,8 +321,17 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)
             perReflection.push_back(r.intensity);
-        phase.curve = same_terms(phase.unitTerms, phase.sampledTerms) ? phase.sampled.sum(perReflection)
-                                                                     : profile_at_points(phase, perReflection);
+        // The first terms, and terms met twice in a row, are sampled: the scales and background of
+        // a fit's start, and the trial steps of atoms, then cost products alone.
+        const bool sampled = same_terms(phase.unitTerms, phase.sampledTerms);
+        if (!sampled && (phase.sampledTerms.empty() || same_terms(phase.unitTerms, phase.lastTerms)))
+            sample_terms(phase);
+        if (sampled || same_terms(phase.unitTerms, phase.sampledTerms)) {
+            phase.curve = phase.sampled.sum(perReflection);
+        } else {
+            phase.curve = profile_at_points(phase, perReflection);
+            phase.lastTerms = phase.unitTerms;
+        }
         for (std::size_t i = 0; i < y.size(); ++i)
             y[i] += phase.scale * phase.curve[i];
     }
@@ -378,17 +388,25 @@ void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_
 {
     PhaseState& phase = phases_[p];
     const std::size_t reflections = phase.intensities.reflections.size();
-    Eigen::MatrixXd slopes(static_cast<Eigen::Index>(reflections), static_cast<Eigen::Index>(columns.size()));
+    Eigen::MatrixXd slopesT(static_cast<Eigen::Index>(columns.size()), static_cast<Eigen::Index>(reflections));
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const std::vector<double> s = reflection_slopes(columns[c], phase);
-        for (std::size_t k = 0; k < reflections; ++k)
-            slopes(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(c)) = s[k];
+        slopesT.row(static_cast<Eigen::Index>(c)) =
+            Eigen::Map<const Eigen::RowVectorXd>(s.data(), static_cast<Eigen::Index>(reflections));
     }
     if (!same_terms(phase.unitTerms, phase.sampledTerms))
         sample_terms(phase);
-    const Eigen::MatrixXd values = phase.sampled.columns(slopes);
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        jacobian.col(static_cast<Eigen::Index>(columns[c])) = phase.scale * values.col(static_cast<Eigen::Index>(c));
+    const Eigen::MatrixXd valuesT = phase.sampled.transposed_columns(slopesT);
+    // Copied over blocks of points, so that the blocks of both layouts stay in the cache.
+    constexpr int kBlock = 32;
+    const auto points = static_cast<int>(valuesT.cols());
+    parallel_for((points + kBlock - 1) / kBlock, [&](int begin, int end) {
+        for (int first = begin * kBlock; first < std::min(end * kBlock, points); first += kBlock)
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                for (int i = first; i < std::min(first + kBlock, points); ++i)
+                    jacobian(i, static_cast<Eigen::Index>(columns[c])) =
+                        phase.scale * valuesT(static_cast<Eigen::Index>(c), i);
+    });
 }
 
 void PatternModel::derivatives(std::span<const double> values, std::span<const double>, Eigen::MatrixXd& jacobian,

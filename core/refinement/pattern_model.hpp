@@ -32,6 +32,7 @@ struct PhaseState {
     // overall B or background move): an evaluation is then the intensities times the stored shapes.
     SampledTerms sampled;
     std::vector<ProfileTerm> sampledTerms;  // the unit terms `sampled` was made from
+    std::vector<ProfileTerm> lastTerms;     // the unit terms of the last evaluation not sampled
     double scale = 0;
     double overallB = 0;  // Å²
     // The values the intensities (and their slopes) were computed from: the same values give the

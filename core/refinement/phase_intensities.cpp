@@ -171,6 +171,30 @@ AtomSums atom_sums(const StructureModel& m, int n, const int hkl[3], const doubl
     return sums;
 }
 
+// The X-ray scattering factors of one reflection, each element's made once for all its atoms.
+class ElementFactors {
+public:
+    Complex factor(const StructureModel& m, int element, int pass, double s)
+    {
+        for (int i = 0; i < count_; ++i)
+            if (element_[i] == element)
+                return factor_[i];
+        const ScatteringFactor x = atom_scattering_factor(m, element, pass, s);
+        const Complex made(x.f, x.fSecond);
+        if (count_ < kKept) {
+            element_[count_] = element;
+            factor_[count_++] = made;
+        }
+        return made;
+    }
+
+private:
+    static constexpr int kKept = 8;  // elements looked up; beyond, each atom's is made again
+    int element_[kKept] = {};
+    Complex factor_[kKept];
+    int count_ = 0;
+};
+
 // d(|F+|² + |F−|²)/2 for the changes dF+ = a·dG and dF− = a·conj(dG).
 double squared_slope(Complex fPlus, Complex fMinus, Complex a, Complex dg)
 {
@@ -189,6 +213,7 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
     const double lengths[3] = {star.a, star.b, star.c};
     std::vector<AtomSums> sums(static_cast<std::size_t>(m.atomCount));
     std::vector<Complex> perOccupancy(sums.size());
+    ElementFactors elements;
     Complex fPlus, fMinus;
     for (int n = 1; n <= m.atomCount; ++n) {
         const bool tensor = uses_tensor(m, n);
@@ -207,10 +232,8 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
                 made[at] = sums[at].g;
         }
         Complex scattering(m.atomFermiLength[n], 0);
-        if (!neutrons) {
-            const ScatteringFactor x = atom_scattering_factor(m, m.atomElementIndex[n], f.pass, s);
-            scattering = Complex(x.f, x.fSecond);
-        }
+        if (!neutrons)
+            scattering = elements.factor(m, m.atomElementIndex[n], f.pass, s);
         perOccupancy[at] = siteFactor_[at] * (tensor ? 1.0 : std::exp(-m.atomB[n] * s * s)) * scattering;
         const Complex a = m.atomPopulation[n] * perOccupancy[at];
         fPlus += a * sums[at].g;
