@@ -488,17 +488,29 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
                             : FitOutcome::Stalled;
             break;
         }
-        if (model.refresh(state.values))
+        const bool refreshed = model.refresh(state.values);
+        if (refreshed)
             state.squares = weighted_squares(fit, state.values, state.model);
         r.weightedSquares = state.squares;
-        normal = linearise(fit, state, options.singularTolerance, free, r);
-        r.freeVariables = static_cast<int>(free.size());
-        fill_uncertainties(fit, normal, free, all_of(free), r);
+        // Shifts within the tolerance of the su of the step's own normal matrix (with the χ² of the
+        // values reached): the values are at the minimum, and the normal matrix there differs from
+        // that one by what so small a step changes, so its su stand and no Jacobian is made again.
+        // Not when the model itself changed after the step (free intensities partitioned again).
+        bool settled = !refreshed && shifts_converged(report_of(number, state, before, r), r.su, options.shiftTolerance);
+        if (settled) {
+            fill_uncertainties(fit, normal, free, all_of(free), r);
+            settled = shifts_converged(report_of(number, state, before, r), r.su, options.shiftTolerance);
+        }
+        if (!settled) {
+            normal = linearise(fit, state, options.singularTolerance, free, r);
+            r.freeVariables = static_cast<int>(free.size());
+            fill_uncertainties(fit, normal, free, all_of(free), r);
+        }
         r.cycles.push_back(report_of(number, state, before, r));
         const CycleReport& last = r.cycles.back();
         const double fall = squaresBefore - state.squares;
         flat = fall < kFlatFall * std::max(1.0, r.reducedChi2()) ? flat + 1 : 0;
-        if (shifts_converged(last, r.su, options.shiftTolerance) ||
+        if (settled || shifts_converged(last, r.su, options.shiftTolerance) ||
             fall <= options.relativeTolerance * squaresBefore)
             r.outcome = FitOutcome::Converged;
         else if (flat >= kFlatCycles && options.shiftTolerance > 0)  // a fit ended by the fall alone never stalls
