@@ -150,18 +150,28 @@ namespace {
 Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, std::span<const int> row,
                                         Eigen::Index rows, const std::vector<double>& grid)
 {
+    // The entries of fixed runs of terms, made by the threads and joined in the terms' order.
+    constexpr std::size_t kRun = 256;
+    std::vector<std::vector<Eigen::Triplet<double>>> runs((terms.size() + kRun - 1) / kRun);
+    parallel_for(static_cast<int>(runs.size() * kRun), [&](int begin, int end) {
+        for (std::size_t r = (static_cast<std::size_t>(begin) + kRun - 1) / kRun; r * kRun < static_cast<std::size_t>(end);
+             ++r)
+            for (std::size_t i = r * kRun; i < std::min(terms.size(), (r + 1) * kRun); ++i) {
+                const ProfileTerm& t = terms[i];
+                const double reach = kNearHalfWidths * t.halfWidth;
+                const auto low = std::lower_bound(grid.begin(), grid.end(), t.position - reach);
+                const auto high = std::upper_bound(low, grid.end(), t.position + reach);
+                for (auto p = low; p != high; ++p) {
+                    const double x = (*p - t.position) / t.halfWidth;
+                    if (x * x < kEdge2)
+                        runs[r].emplace_back(row[i], static_cast<int>(p - grid.begin()),
+                                             t.height * near_part(x * x, t.eta));
+                }
+            }
+    });
     std::vector<Eigen::Triplet<double>> entries;
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        const ProfileTerm& t = terms[i];
-        const double reach = kNearHalfWidths * t.halfWidth;
-        const auto low = std::lower_bound(grid.begin(), grid.end(), t.position - reach);
-        const auto high = std::upper_bound(low, grid.end(), t.position + reach);
-        for (auto p = low; p != high; ++p) {
-            const double x = (*p - t.position) / t.halfWidth;
-            if (x * x < kEdge2)
-                entries.emplace_back(row[i], static_cast<int>(p - grid.begin()), t.height * near_part(x * x, t.eta));
-        }
-    }
+    for (const auto& run : runs)
+        entries.insert(entries.end(), run.begin(), run.end());
     Eigen::SparseMatrix<double> near(rows, static_cast<Eigen::Index>(grid.size()));
     near.setFromTriplets(entries.begin(), entries.end());  // copies of one row are summed
     return near;
@@ -185,14 +195,16 @@ SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row,
     }
     const auto nodes = static_cast<Eigen::Index>(level.nodes.size());
     out.tails = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(out.rows.size()), nodes);
-    for (Eigen::Index i = 0; i < nodes; ++i) {
-        const double angle = start + static_cast<double>(i) * level.spacing;
-        for (const ProfileTerm* t : level.terms) {
-            const double x = (angle - t->position) / t->halfWidth;
-            out.tails(place[static_cast<std::size_t>(row[static_cast<std::size_t>(t - first)])], i) +=
-                t->eta * t->height * smooth_tail(x * x);
+    parallel_for(static_cast<int>(nodes), [&](int begin, int end) {
+        for (Eigen::Index i = begin; i < end; ++i) {
+            const double angle = start + static_cast<double>(i) * level.spacing;
+            for (const ProfileTerm* t : level.terms) {
+                const double x = (angle - t->position) / t->halfWidth;
+                out.tails(place[static_cast<std::size_t>(row[static_cast<std::size_t>(t - first)])], i) +=
+                    t->eta * t->height * smooth_tail(x * x);
+            }
         }
-    }
+    });
     const int last = static_cast<int>(nodes) - 2;
     std::vector<Eigen::Triplet<double>> entries;
     entries.reserve(2 * grid.size());
@@ -248,7 +260,14 @@ Eigen::MatrixXd SampledTerms::transposed_columns(const Eigen::MatrixXd& weightsT
     std::vector<Eigen::MatrixXd> atNodes(levels_.size());
     for (std::size_t l = 0; l < levels_.size(); ++l) {
         const Level& level = levels_[l];
-        const Eigen::MatrixXd picked = weightsT(Eigen::all, level.rows);
+        // (a level of every row, in order, takes the weights as they are)
+        bool every = static_cast<Eigen::Index>(level.rows.size()) == weightsT.cols();
+        for (std::size_t r = 0; every && r < level.rows.size(); ++r)
+            every = level.rows[r] == static_cast<Eigen::Index>(r);
+        Eigen::MatrixXd pickedRows;
+        if (!every)
+            pickedRows = weightsT(Eigen::all, level.rows);
+        const Eigen::MatrixXd& picked = every ? weightsT : pickedRows;
         const Eigen::Index nodes = level.tails.cols();
         atNodes[l].resize(weightsT.rows(), nodes);
         parallel_items(static_cast<int>((nodes + kNodeBlock - 1) / kNodeBlock), [&](int block) {
