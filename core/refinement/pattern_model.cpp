@@ -38,6 +38,26 @@ bool widths_positive(const StructureModel& m, double low, double high)
     return !(vertex > low && vertex < high) || !peak_width_refusal(m, vertex);
 }
 
+// What the widths' check depends on: the profile function and its width parameters.
+std::vector<double> width_key(const StructureModel& m)
+{
+    const ProfileSettings& p = m.profile;
+    return {static_cast<double>(p.function), m.u, m.v, m.w, p.gaussU, p.gaussV, p.gaussW, p.gaussP, p.lorentzX,
+            p.lorentzY, p.sizeNm, p.scherrerK, p.strainPercent, static_cast<double>(p.strainShape)};
+}
+
+// widths_positive, checked again only when the width parameters changed.
+bool widths_positive(PhaseState& phase, double low, double high)
+{
+    std::vector<double> key = width_key(*phase.model);
+    key.insert(key.end(), {low, high});
+    if (key != phase.widthsKey) {
+        phase.widthsOk = widths_positive(*phase.model, low, high);
+        phase.widthsKey = std::move(key);
+    }
+    return phase.widthsOk;
+}
+
 int slot_of(const ModelParameter& row)
 {
     switch (row.quantity) {
@@ -316,7 +336,7 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
             phase.slopesKey.clear();
         }
         free_intensities_into(phase, phase.intensities);
-        if (!widths_positive(*phase.model, widths_low(), widths_high()) || !build_terms(phase))
+        if (!widths_positive(phase, widths_low(), widths_high()) || !build_terms(phase))
             return false;
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)
@@ -471,7 +491,7 @@ bool PatternModel::terms_at(const std::vector<double>& rows, std::vector<std::ve
             free_intensities_into(phase, moved);
             in = &moved;
         }
-        if (!widths_positive(*phase.model, widths_low(), widths_high()) ||
+        if (!widths_positive(phase, widths_low(), widths_high()) ||
             !unit_terms(*phase.model, *in, terms[p], first[p]))
             return false;
         for (std::size_t k = 0; k + 1 < first[p].size(); ++k)

@@ -35,6 +35,9 @@ struct PhaseState {
     std::vector<ProfileTerm> lastTerms;     // the unit terms of the last evaluation not sampled
     double scale = 0;
     double overallB = 0;  // Å²
+    // Whether the widths are positive over the range, for the width parameters of widthsKey.
+    std::vector<double> widthsKey;
+    bool widthsOk = false;
     // The values the intensities (and their slopes) were computed from: the same values give the
     // same intensities, so a change of the profile alone does not compute them again.
     std::vector<double> intensityKey, slopesKey;

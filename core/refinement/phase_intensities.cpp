@@ -195,6 +195,29 @@ private:
     int count_ = 0;
 };
 
+// The Debye–Waller factors exp(−B·s²) of one reflection, each B's made once for all its atoms.
+class Dampings {
+public:
+    double factor(double b, double s)
+    {
+        for (int i = 0; i < count_; ++i)
+            if (b_[i] == b)
+                return factor_[i];
+        const double made = std::exp(-b * s * s);
+        if (count_ < kKept) {
+            b_[count_] = b;
+            factor_[count_++] = made;
+        }
+        return made;
+    }
+
+private:
+    static constexpr int kKept = 8;  // values of B looked up; beyond, each atom's is made again
+    double b_[kKept] = {};
+    double factor_[kKept] = {};
+    int count_ = 0;
+};
+
 // d(|F+|² + |F−|²)/2 for the changes dF+ = a·dG and dF− = a·conj(dG).
 double squared_slope(Complex fPlus, Complex fMinus, Complex a, Complex dg)
 {
@@ -214,6 +237,7 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
     std::vector<AtomSums> sums(static_cast<std::size_t>(m.atomCount));
     std::vector<Complex> perOccupancy(sums.size());
     ElementFactors elements;
+    Dampings dampings;
     Complex fPlus, fMinus;
     for (int n = 1; n <= m.atomCount; ++n) {
         const bool tensor = uses_tensor(m, n);
@@ -234,7 +258,7 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
         Complex scattering(m.atomFermiLength[n], 0);
         if (!neutrons)
             scattering = elements.factor(m, m.atomElementIndex[n], f.pass, s);
-        perOccupancy[at] = siteFactor_[at] * (tensor ? 1.0 : std::exp(-m.atomB[n] * s * s)) * scattering;
+        perOccupancy[at] = siteFactor_[at] * (tensor ? 1.0 : dampings.factor(m.atomB[n], s)) * scattering;
         const Complex a = m.atomPopulation[n] * perOccupancy[at];
         fPlus += a * sums[at].g;
         fMinus += a * std::conj(sums[at].g);
