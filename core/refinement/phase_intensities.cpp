@@ -171,50 +171,29 @@ AtomSums atom_sums(const StructureModel& m, int n, const int hkl[3], const doubl
     return sums;
 }
 
-// The X-ray scattering factors of one reflection, each element's made once for all its atoms.
-class ElementFactors {
+// Values of one reflection kept by their key (an element's scattering factor, a B's Debye–Waller
+// factor), each made once for all the atoms that share it; beyond kKept keys, made each time.
+template <class Key, class Value>
+class PerReflection {
 public:
-    Complex factor(const StructureModel& m, int element, int pass, double s)
+    template <class Make>
+    Value get(Key key, Make&& make)
     {
         for (int i = 0; i < count_; ++i)
-            if (element_[i] == element)
-                return factor_[i];
-        const ScatteringFactor x = atom_scattering_factor(m, element, pass, s);
-        const Complex made(x.f, x.fSecond);
+            if (key_[i] == key)
+                return value_[i];
+        const Value made = make();
         if (count_ < kKept) {
-            element_[count_] = element;
-            factor_[count_++] = made;
+            key_[count_] = key;
+            value_[count_++] = made;
         }
         return made;
     }
 
 private:
-    static constexpr int kKept = 8;  // elements looked up; beyond, each atom's is made again
-    int element_[kKept] = {};
-    Complex factor_[kKept];
-    int count_ = 0;
-};
-
-// The Debye–Waller factors exp(−B·s²) of one reflection, each B's made once for all its atoms.
-class Dampings {
-public:
-    double factor(double b, double s)
-    {
-        for (int i = 0; i < count_; ++i)
-            if (b_[i] == b)
-                return factor_[i];
-        const double made = std::exp(-b * s * s);
-        if (count_ < kKept) {
-            b_[count_] = b;
-            factor_[count_++] = made;
-        }
-        return made;
-    }
-
-private:
-    static constexpr int kKept = 8;  // values of B looked up; beyond, each atom's is made again
-    double b_[kKept] = {};
-    double factor_[kKept] = {};
+    static constexpr int kKept = 8;
+    Key key_[kKept] = {};
+    Value value_[kKept] = {};
     int count_ = 0;
 };
 
@@ -236,8 +215,8 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
     const double lengths[3] = {star.a, star.b, star.c};
     std::vector<AtomSums> sums(static_cast<std::size_t>(m.atomCount));
     std::vector<Complex> perOccupancy(sums.size());
-    ElementFactors elements;
-    Dampings dampings;
+    PerReflection<int, Complex> elements;
+    PerReflection<double, double> dampings;
     Complex fPlus, fMinus;
     for (int n = 1; n <= m.atomCount; ++n) {
         const bool tensor = uses_tensor(m, n);
@@ -257,8 +236,11 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
         }
         Complex scattering(m.atomFermiLength[n], 0);
         if (!neutrons)
-            scattering = elements.factor(m, m.atomElementIndex[n], f.pass, s);
-        perOccupancy[at] = siteFactor_[at] * (tensor ? 1.0 : dampings.factor(m.atomB[n], s)) * scattering;
+            scattering = elements.get(m.atomElementIndex[n], [&] {
+                const ScatteringFactor x = atom_scattering_factor(m, m.atomElementIndex[n], f.pass, s);
+                return Complex(x.f, x.fSecond);
+            });
+        perOccupancy[at] = siteFactor_[at] * (tensor ? 1.0 : dampings.get(m.atomB[n], [&] { return std::exp(-m.atomB[n] * s * s); })) * scattering;
         const Complex a = m.atomPopulation[n] * perOccupancy[at];
         fPlus += a * sums[at].g;
         fMinus += a * std::conj(sums[at].g);
