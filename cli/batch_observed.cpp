@@ -23,6 +23,21 @@ bool read_measured_diagram(Workspace& workspace, const std::string& fileName, in
     return add_measured_diagram(workspace, messages, std::move(diagram), scan - 1).status == ImportStatus::Added;
 }
 
+// A Rietveld file; one without its wavelength takes the run's first.
+bool read_rietveld_file(Workspace& workspace, Messages& messages, const std::string& fileName)
+{
+    const int kind = static_cast<int>(DiagramKind::Rietveld);
+    ImportResult result = lit_diagramme(workspace, messages, kind, fileName);
+    if (result.status == ImportStatus::WavelengthNeeded) {
+        ScanWavelengths given;
+        given.meanLambda = workspace.model.wavelengths.values[1];
+        given.ratio = 1;
+        given.anode = "?";
+        result = complete_rietveld_import(workspace, messages, given);
+    }
+    return result.status == ImportStatus::Added;
+}
+
 }  // namespace
 
 bool read_observed_diagram(Workspace& workspace, const std::string& fileName, int scan, StreamMessages& messages)
@@ -34,15 +49,21 @@ bool read_observed_diagram(Workspace& workspace, const std::string& fileName, in
     }
     if (kind == 0)
         return read_measured_diagram(workspace, fileName, scan, messages);
-    ImportResult result = lit_diagramme(workspace, messages, kind, fileName);
-    if (result.status == ImportStatus::WavelengthNeeded) {
-        ScanWavelengths given;
-        given.meanLambda = workspace.model.wavelengths.values[1];
-        given.ratio = 1;
-        given.anode = "?";
-        result = complete_rietveld_import(workspace, messages, given);
+    if (kind != static_cast<int>(DiagramKind::Rietveld))
+        return lit_diagramme(workspace, messages, kind, fileName).status == ImportStatus::Added;
+    // .dat is also the usual name of plain x-y columns: such a file is read as columns, and the
+    // Rietveld reader's refusal stands only when the columns cannot be read either.
+    DeferredMessages asRietveld(messages);
+    if (read_rietveld_file(workspace, asRietveld, fileName)) {
+        asRietveld.replay();
+        return true;
     }
-    return result.status == ImportStatus::Added;
+    MeasuredDiagram columns;
+    SilentMessages asColumns;
+    if (read_measured_file(fileName, columns, asColumns))
+        return read_measured_diagram(workspace, fileName, scan, messages);
+    asRietveld.replay();
+    return false;
 }
 
 bool read_measured_scan(const std::string& fileName, int scan, const std::filesystem::path& dataDirectory,

@@ -46,9 +46,23 @@ bool read_described(const std::string& path, int kind, MeasuredDiagram& diagram,
 
 bool read_any_diagram_file(const std::string& path, MeasuredDiagram& diagram, Messages& messages)
 {
-    if (const int kind = described_diagram_kind(path))
+    const int kind = described_diagram_kind(path);
+    if (kind == 0)
+        return read_measured_file(path, diagram, messages);
+    if (kind != static_cast<int>(DiagramKind::Rietveld))
         return read_described(path, kind, diagram, messages);
-    return read_measured_file(path, diagram, messages);
+    // .dat is also the usual name of plain x-y columns: such a file is read as columns, and the
+    // Rietveld reader's refusal stands only when the columns cannot be read either.
+    DeferredMessages asRietveld(messages);
+    if (read_described(path, kind, diagram, asRietveld)) {
+        asRietveld.replay();
+        return true;
+    }
+    SilentMessages asColumns;
+    if (read_measured_file(path, diagram, asColumns))
+        return true;
+    asRietveld.replay();
+    return false;
 }
 
 }  // namespace kalidos

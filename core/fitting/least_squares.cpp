@@ -19,6 +19,10 @@ constexpr double kSmallestDamping = 1e-3;  // where λ starts again after a Gaus
 // few of them in a row, with shifts still large, and the fit has stalled.
 constexpr double kFlatFall = 1e-2;
 constexpr int kFlatCycles = 3;
+// Shifts below this part of their su leave the values where the data put them: a fit whose sum no
+// longer falls has converged when its shifts are that small, even if they shrink only slowly (Gauss–
+// Newton's linear rate with large residuals, or weakly determined atoms, halves them each cycle).
+constexpr double kNegligibleShift = 0.1;
 constexpr double kRounding = 1e-10;  // relative
 
 struct Fit {
@@ -514,7 +518,9 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
             fall <= options.relativeTolerance * squaresBefore)
             r.outcome = FitOutcome::Converged;
         else if (flat >= kFlatCycles && options.shiftTolerance > 0)  // a fit ended by the fall alone never stalls
-            r.outcome = FitOutcome::Stalled;
+            r.outcome = shifts_converged(last, r.su, std::max(options.shiftTolerance, kNegligibleShift))
+                            ? FitOutcome::Converged
+                            : FitOutcome::Stalled;
         if (options.onCycle && !options.onCycle(last)) {
             r.outcome = FitOutcome::Stopped;
             break;

@@ -81,28 +81,6 @@ std::string computable_name(const std::string& name)
     return !name.empty() && name[0] == '-' ? trim(name.substr(1)) : name;
 }
 
-// Holds back the warnings of an attempt that may be superseded by a better one.
-class DeferredMessages : public Messages
-{
-  public:
-    explicit DeferredMessages(Messages& target) : target_(target) {}
-    void warning(const std::string& text) override { warnings_.push_back(text); }
-    void beep() override { ++beeps_; }
-    Answer ask(const std::string& text) override { return target_.ask(text); }
-    void replay()
-    {
-        for (int i = 0; i < beeps_; ++i)
-            target_.beep();
-        for (const std::string& text : warnings_)
-            target_.warning(text);
-    }
-
-  private:
-    Messages& target_;
-    std::vector<std::string> warnings_;
-    int beeps_ = 0;
-};
-
 // A CIF's own operators stay when the named group's differ or the name is in neither list.
 void keep_file_operators(StructureModel& model, const OperatorTableCopy& fileTable, const std::string& name,
                          const GroupLookup& lookup, Messages& messages)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kalidos {
 
@@ -26,6 +27,28 @@ public:
     void beep() override {}
     Answer ask(const std::string&) override { return Answer::No; }
     std::string last;
+};
+
+// Holds back the warnings of an attempt that may be superseded by a better one; questions go
+// through at once.
+class DeferredMessages : public Messages {
+public:
+    explicit DeferredMessages(Messages& target) : target_(target) {}
+    void warning(const std::string& text) override { warnings_.push_back(text); }
+    void beep() override { ++beeps_; }
+    Answer ask(const std::string& text) override { return target_.ask(text); }
+    void replay()
+    {
+        for (int i = 0; i < beeps_; ++i)
+            target_.beep();
+        for (const std::string& text : warnings_)
+            target_.warning(text);
+    }
+
+private:
+    Messages& target_;
+    std::vector<std::string> warnings_;
+    int beeps_ = 0;
 };
 
 // Beep, then the warning box: the usual way a refusal is reported.

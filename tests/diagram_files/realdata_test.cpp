@@ -11,6 +11,7 @@
 #include <xylib/xylib.h>
 #endif
 
+#include "diagram_files/any_diagram_file.hpp"
 #include "diagram_files/diagram_readers.hpp"
 #include "support/paths.hpp"
 #include "support/recording_messages.hpp"
@@ -155,6 +156,23 @@ TEST(RealFiles, OtherVariantsAndVendorsAreRefused)
         EXPECT_TRUE(r.error) << name;
         EXPECT_EQ(r.messages.warnings,
                   std::vector<std::string>{"Error while reading the wavelength in Rietvelf File"});
+    }
+    // Opened as diagrams of any kind, the .dat files of plain x-y columns are read as columns; the
+    // others keep the Rietveld reader's refusal.
+    for (const auto& [name, points] : {std::pair{"rietveld_dat/xy_fityk_nacl01.dat", 840u},
+                                       std::pair{"rietveld_dat/xy_fityk_SiC_Zn.dat", 4001u},
+                                       std::pair{"rietveld_dat/xylib_ILL_D1A5_LaNi2Mn3Dx.dat", 0u},
+                                       std::pair{"rietveld_dat/xylib_PSI_HRPT_NdNi4MgDx.dat", 0u}}) {
+        RecordingMessages messages;
+        MeasuredDiagram diagram;
+        const bool read = read_any_diagram_file((dir / name).string(), diagram, messages);
+        ASSERT_EQ(read, points > 0) << name;
+        if (read) {
+            EXPECT_TRUE(messages.warnings.empty()) << name;
+            EXPECT_EQ(diagram.scans.at(0).twoTheta.size(), points) << name;
+        } else {
+            EXPECT_EQ(messages.warnings, std::vector<std::string>{"Error while reading the wavelength in Rietvelf File"});
+        }
     }
 }
 

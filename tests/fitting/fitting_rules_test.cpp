@@ -126,6 +126,31 @@ TEST(LeastSquaresConvergence, SuOfTheLastStepAgreeWithThoseAtTheMinimum)
         ASSERT_GT(there.su[k], 0);
         EXPECT_NEAR(fit.su[k] / there.su[k], 1, 0.01) << k;
     }
+
+// y = exp(a·t) at t = 0…7 plus a residual orthogonal to the slope at a = 0.2 (so the minimum stays at
+// 0.2) and curved with the model: Gauss–Newton then nears 0.2 at a linear rate of 0.6, the sum
+// falling by less than counts long before the shifts are a hundredth of the su. That is a minimum
+// reached, not a stall.
+class Exponential : public LeastSquaresModel {
+public:
+    bool evaluate(std::span<const double> v, std::span<double> model) override
+    {
+        for (std::size_t i = 0; i < model.size(); ++i)
+            model[i] = std::exp(v[0] * static_cast<double>(i));
+        return true;
+    }
+};
+
+TEST(LeastSquaresOutcome, SlowLinearApproachToTheMinimumIsConverged)
+{
+    const std::vector<double> y{1.000000, -2.201014, -5.266545, -7.625021, -8.379887, -6.176337, 0.978887, 15.959732};
+    const std::vector<double> w(y.size(), 1.0);
+    Exponential model;
+    LeastSquaresResult r;
+    ASSERT_EQ(solve_least_squares(model, y, w, {{"a", 0.3}}, {}, r), "");
+    EXPECT_EQ(r.outcome, FitOutcome::Converged);
+    EXPECT_LT(std::fabs(r.values[0] - 0.2), 0.1 * r.su[0]);
+    EXPECT_GT(std::fabs(r.cycles.back().shifts[0]), 0.01 * r.su[0]);  // ended by the flat sum, not the shifts
 }
 
 TEST(ZeroSearch, BestOfTheScanFirstOfEqualsAndZeroWithoutAFit)
