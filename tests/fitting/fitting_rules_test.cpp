@@ -126,6 +126,7 @@ TEST(LeastSquaresConvergence, SuOfTheLastStepAgreeWithThoseAtTheMinimum)
         ASSERT_GT(there.su[k], 0);
         EXPECT_NEAR(fit.su[k] / there.su[k], 1, 0.01) << k;
     }
+}
 
 // y = exp(a·t) at t = 0…7 plus a residual orthogonal to the slope at a = 0.2 (so the minimum stays at
 // 0.2) and curved with the model: Gauss–Newton then nears 0.2 at a linear rate of 0.6, the sum
