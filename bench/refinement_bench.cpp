@@ -146,6 +146,16 @@ void BM_RefineOneCycle100AtomsP1(benchmark::State& state)
 }
 BENCHMARK(BM_RefineOneCycle100AtomsP1)->Unit(benchmark::kMillisecond);
 
+// The same with two cycles: less the one-cycle run, what one more cycle costs (without the start,
+// the linear fit of the scale and background, and the results' listing that every run pays once).
+void BM_RefineTwoCycles100AtomsP1(benchmark::State& state)
+{
+    Case c = p1_case();
+    c.request.cycles = 2;
+    run(state, c);
+}
+BENCHMARK(BM_RefineTwoCycles100AtomsP1)->Unit(benchmark::kMillisecond);
+
 // The baselines: the program's calculation of the same structures and ranges.
 void BM_CalculateFiveAtomsNeutrons(benchmark::State& state)
 {

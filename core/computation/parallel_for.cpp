@@ -127,4 +127,18 @@ void parallel_for(int count, const std::function<void(int begin, int end)>& body
         body(0, count);
 }
 
+void parallel_items(int count, const std::function<void(int item)>& body)
+{
+    if (count <= 0)
+        return;
+    const int threads = std::clamp(count, 1, computation_threads());
+    const auto run = [&](int begin, int end) {
+        for (int i = begin; i < end; ++i)
+            body(i);
+    };
+    const auto block_start = [&](int t) { return count * t / threads; };
+    if (threads == 1 || !worker_pool().run(threads, [&](int t) { run(block_start(t), block_start(t + 1)); }))
+        run(0, count);
+}
+
 }  // namespace kalidos

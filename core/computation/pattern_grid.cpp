@@ -150,18 +150,28 @@ namespace {
 Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, std::span<const int> row,
                                         Eigen::Index rows, const std::vector<double>& grid)
 {
+    // The entries of fixed runs of terms, made by the threads and joined in the terms' order.
+    constexpr std::size_t kRun = 256;
+    std::vector<std::vector<Eigen::Triplet<double>>> runs((terms.size() + kRun - 1) / kRun);
+    parallel_for(static_cast<int>(runs.size() * kRun), [&](int begin, int end) {
+        for (std::size_t r = (static_cast<std::size_t>(begin) + kRun - 1) / kRun; r * kRun < static_cast<std::size_t>(end);
+             ++r)
+            for (std::size_t i = r * kRun; i < std::min(terms.size(), (r + 1) * kRun); ++i) {
+                const ProfileTerm& t = terms[i];
+                const double reach = kNearHalfWidths * t.halfWidth;
+                const auto low = std::lower_bound(grid.begin(), grid.end(), t.position - reach);
+                const auto high = std::upper_bound(low, grid.end(), t.position + reach);
+                for (auto p = low; p != high; ++p) {
+                    const double x = (*p - t.position) / t.halfWidth;
+                    if (x * x < kEdge2)
+                        runs[r].emplace_back(row[i], static_cast<int>(p - grid.begin()),
+                                             t.height * near_part(x * x, t.eta));
+                }
+            }
+    });
     std::vector<Eigen::Triplet<double>> entries;
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        const ProfileTerm& t = terms[i];
-        const double reach = kNearHalfWidths * t.halfWidth;
-        const auto low = std::lower_bound(grid.begin(), grid.end(), t.position - reach);
-        const auto high = std::upper_bound(low, grid.end(), t.position + reach);
-        for (auto p = low; p != high; ++p) {
-            const double x = (*p - t.position) / t.halfWidth;
-            if (x * x < kEdge2)
-                entries.emplace_back(row[i], static_cast<int>(p - grid.begin()), t.height * near_part(x * x, t.eta));
-        }
-    }
+    for (const auto& run : runs)
+        entries.insert(entries.end(), run.begin(), run.end());
     Eigen::SparseMatrix<double> near(rows, static_cast<Eigen::Index>(grid.size()));
     near.setFromTriplets(entries.begin(), entries.end());  // copies of one row are summed
     return near;
@@ -185,14 +195,16 @@ SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row,
     }
     const auto nodes = static_cast<Eigen::Index>(level.nodes.size());
     out.tails = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(out.rows.size()), nodes);
-    for (Eigen::Index i = 0; i < nodes; ++i) {
-        const double angle = start + static_cast<double>(i) * level.spacing;
-        for (const ProfileTerm* t : level.terms) {
-            const double x = (angle - t->position) / t->halfWidth;
-            out.tails(place[static_cast<std::size_t>(row[static_cast<std::size_t>(t - first)])], i) +=
-                t->eta * t->height * smooth_tail(x * x);
+    parallel_for(static_cast<int>(nodes), [&](int begin, int end) {
+        for (Eigen::Index i = begin; i < end; ++i) {
+            const double angle = start + static_cast<double>(i) * level.spacing;
+            for (const ProfileTerm* t : level.terms) {
+                const double x = (angle - t->position) / t->halfWidth;
+                out.tails(place[static_cast<std::size_t>(row[static_cast<std::size_t>(t - first)])], i) +=
+                    t->eta * t->height * smooth_tail(x * x);
+            }
         }
-    }
+    });
     const int last = static_cast<int>(nodes) - 2;
     std::vector<Eigen::Triplet<double>> entries;
     entries.reserve(2 * grid.size());
@@ -233,21 +245,46 @@ SampledTerms::SampledTerms(const std::vector<ProfileTerm>& terms, std::span<cons
 
 Eigen::MatrixXd SampledTerms::columns(const Eigen::MatrixXd& weights) const
 {
-    if (near_.size() == 0)
-        return Eigen::MatrixXd::Zero(points_, weights.cols());
+    return transposed_columns(weights.transpose()).transpose();
+}
+
+Eigen::MatrixXd SampledTerms::transposed_columns(const Eigen::MatrixXd& weightsT) const
+{
     // Transposed (columns × points): each point adds whole columns of weightsT, contiguous in memory.
-    const Eigen::MatrixXd weightsT = weights.transpose();
-    Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(weights.cols(), points_);
+    Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(weightsT.rows(), points_);
+    if (near_.size() == 0)
+        return outT;
+    // Each width class's tails at its nodes for every column, the product made in blocks of nodes
+    // shared between the threads (each block by one thread, the same whatever their number).
+    constexpr Eigen::Index kNodeBlock = 128;
+    std::vector<Eigen::MatrixXd> atNodes(levels_.size());
+    for (std::size_t l = 0; l < levels_.size(); ++l) {
+        const Level& level = levels_[l];
+        // (a level of every row, in order, takes the weights as they are)
+        bool every = static_cast<Eigen::Index>(level.rows.size()) == weightsT.cols();
+        for (std::size_t r = 0; every && r < level.rows.size(); ++r)
+            every = level.rows[r] == static_cast<Eigen::Index>(r);
+        Eigen::MatrixXd pickedRows;
+        if (!every)
+            pickedRows = weightsT(Eigen::all, level.rows);
+        const Eigen::MatrixXd& picked = every ? weightsT : pickedRows;
+        const Eigen::Index nodes = level.tails.cols();
+        atNodes[l].resize(weightsT.rows(), nodes);
+        parallel_items(static_cast<int>((nodes + kNodeBlock - 1) / kNodeBlock), [&](int block) {
+            const Eigen::Index first = block * kNodeBlock, width = std::min(kNodeBlock, nodes - first);
+            atNodes[l].middleCols(first, width).noalias() = picked * level.tails.middleCols(first, width);
+        });
+    }
     parallel_for(static_cast<int>(points_), [&](int begin, int end) {
-        for (Eigen::Index p = begin; p < end; ++p)
+        for (Eigen::Index p = begin; p < end; ++p) {
             for (Eigen::SparseMatrix<double>::InnerIterator e(near_, p); e; ++e)
                 outT.col(p) += e.value() * weightsT.col(e.index());
+            for (std::size_t l = 0; l < levels_.size(); ++l)
+                for (Eigen::SparseMatrix<double>::InnerIterator e(levels_[l].interpolation, p); e; ++e)
+                    outT.col(p) += e.value() * atNodes[l].col(e.index());
+        }
     });
-    for (const Level& level : levels_) {
-        const Eigen::MatrixXd atNodes = weightsT(Eigen::all, level.rows) * level.tails;
-        outT += atNodes * level.interpolation;
-    }
-    return outT.transpose();
+    return outT;
 }
 
 std::vector<double> SampledTerms::sum(std::span<const double> weights) const
@@ -364,20 +401,25 @@ Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, c
             along.col(4 * m + 2) = c.halfWidth.col(n);
             along.col(4 * m + 3) = c.eta.col(n);
         }
-        Eigen::MatrixXd bases(4 * size, count);
-        parallel_for(count, [&](int begin, int end) {
-            for (int i = begin; i < end; ++i)
+        // Made in fixed blocks of nodes, each by one thread, so that the slopes at a block's nodes
+        // stay in the cache for their product.
+        constexpr int kNodeBlock = 64;
+        Eigen::MatrixXd nodes(directions, count);
+        parallel_items((count + kNodeBlock - 1) / kNodeBlock, [&](int block) {
+            const int first = block * kNodeBlock, width = std::min(kNodeBlock, count - first);
+            Eigen::MatrixXd bases(4 * size, width);
+            for (int b = 0; b < width; ++b)
                 for (Eigen::Index m = 0; m < size; ++m) {
                     const ProfileTerm& t = terms[members[static_cast<std::size_t>(m)]];
-                    const double x = (start + i * spacing - t.position) / t.halfWidth;
+                    const double x = (start + (first + b) * spacing - t.position) / t.halfWidth;
                     const PartSlopes s = tail_slopes(x * x, t.eta);
-                    bases(4 * m, i) = s.value;
-                    bases(4 * m + 1, i) = -2 * x / t.halfWidth * t.height * s.byX2;
-                    bases(4 * m + 2, i) = -2 * x * x / t.halfWidth * t.height * s.byX2;
-                    bases(4 * m + 3, i) = t.height * s.byEta;
+                    bases(4 * m, b) = s.value;
+                    bases(4 * m + 1, b) = -2 * x / t.halfWidth * t.height * s.byX2;
+                    bases(4 * m + 2, b) = -2 * x * x / t.halfWidth * t.height * s.byX2;
+                    bases(4 * m + 3, b) = t.height * s.byEta;
                 }
+            nodes.middleCols(first, width).noalias() = along * bases;
         });
-        const Eigen::MatrixXd nodes = along * bases;
         for (std::size_t j = 0; j < twoTheta.size(); ++j) {
             const double u = (twoTheta[j] - start) / spacing;
             const int i = std::clamp(static_cast<int>(std::floor(u)), 0, count - 2);

@@ -72,6 +72,9 @@ public:
                  const std::vector<double>& twoTheta);
     // Column c: the sum of every term with its height multiplied by weights(row, c).
     Eigen::MatrixXd columns(const Eigen::MatrixXd& weights) const;
+    // The same from the weights transposed (columns × rows), as rows (columns × points): the
+    // layout they are summed in.
+    Eigen::MatrixXd transposed_columns(const Eigen::MatrixXd& weightsT) const;
     // One such column.
     std::vector<double> sum(std::span<const double> weights) const;
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "computation/parallel_for.hpp"
 #include "fitting/figures_of_merit.hpp"
 
 namespace kalidos {
@@ -142,19 +143,48 @@ struct Normal {
     double room = 0;
 };
 
-Normal normal_of(const Fit& fit, const Eigen::MatrixXd& jacobian, const Eigen::VectorXd& model,
+// JᵀJ of the weighted columns `w`, summed over fixed blocks of its rows, which the threads share
+// when the product is large: each block's sum is made whole by one thread and the blocks are
+// added in order, so that the matrix does not depend on the number of threads.
+Eigen::MatrixXd normal_matrix(const Eigen::MatrixXd& w)
+{
+    constexpr Eigen::Index kBlockRows = 2048;
+    constexpr double kThreadedProduct = 1e7;  // multiplications
+    const Eigen::Index n = w.cols();
+    const auto blocks = static_cast<int>(std::max<Eigen::Index>(1, (w.rows() + kBlockRows - 1) / kBlockRows));
+    std::vector<Eigen::MatrixXd> parts(static_cast<std::size_t>(blocks));
+    const auto part = [&](int b) {
+        const Eigen::Index first = b * kBlockRows, rows = std::min(kBlockRows, w.rows() - first);
+        Eigen::MatrixXd& sum = parts[static_cast<std::size_t>(b)];
+        sum = Eigen::MatrixXd::Zero(n, n);
+        if (rows > 0)
+            sum.selfadjointView<Eigen::Lower>().rankUpdate(w.middleRows(first, rows).transpose());
+    };
+    if (static_cast<double>(w.rows()) * static_cast<double>(n * n) / 2 >= kThreadedProduct)
+        parallel_items(blocks, part);
+    else
+        for (int b = 0; b < blocks; ++b)
+            part(b);
+    Eigen::MatrixXd matrix = std::move(parts.front());
+    for (std::size_t b = 1; b < parts.size(); ++b)
+        matrix += parts[b];
+    return matrix.selfadjointView<Eigen::Lower>();
+}
+
+// The normal matrix and right-hand side of the free variables, in the order of `free`, from the
+// Jacobian with its rows weighted by √w.
+Normal normal_of(const Fit& fit, const Eigen::MatrixXd& weighted, const Eigen::VectorXd& model,
                  const std::vector<Eigen::Index>& free)
 {
-    const auto n = static_cast<Eigen::Index>(free.size());
-    Eigen::MatrixXd weighted(jacobian.rows(), n);
     const Eigen::VectorXd root = fit.weights.cwiseSqrt();
-    for (Eigen::Index k = 0; k < n; ++k)
-        weighted.col(k) = jacobian.col(free[static_cast<std::size_t>(k)]).cwiseProduct(root);
+    const bool all = static_cast<Eigen::Index>(free.size()) == weighted.cols();  // free is ascending
+    Eigen::MatrixXd picked;
+    if (!all)
+        picked = weighted(Eigen::all, free);
+    const Eigen::MatrixXd& w = all ? weighted : picked;
     Normal normal;
-    normal.matrix = Eigen::MatrixXd::Zero(n, n);
-    normal.matrix.selfadjointView<Eigen::Lower>().rankUpdate(weighted.transpose());
-    normal.matrix = normal.matrix.selfadjointView<Eigen::Lower>();
-    normal.vector = weighted.transpose() * (fit.observed - model).cwiseProduct(root);
+    normal.matrix = normal_matrix(w);
+    normal.vector = w.transpose() * (fit.observed - model).cwiseProduct(root);
     return normal;
 }
 
@@ -368,7 +398,8 @@ void add_edge(Fit& fit, const std::vector<double>& values, const std::vector<Eig
 // The free variables' normal equations at `state`, holding any the data do not determine.
 Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::Index>& free, LeastSquaresResult& result)
 {
-    const Eigen::MatrixXd jacobian = jacobian_at(fit, state.values, state.model);
+    Eigen::MatrixXd jacobian = jacobian_at(fit, state.values, state.model);
+    jacobian.array().colwise() *= fit.weights.cwiseSqrt().array();  // weighted once, in place
     Normal all = normal_of(fit, jacobian, state.model, free_of(result.held));
     std::vector<Eigen::Index> candidates = free_of(result.held);
     const std::vector<char> dependent = undetermined(all.matrix, tolerance);
@@ -492,17 +523,29 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
                             : FitOutcome::Stalled;
             break;
         }
-        if (model.refresh(state.values))
+        const bool refreshed = model.refresh(state.values);
+        if (refreshed)
             state.squares = weighted_squares(fit, state.values, state.model);
         r.weightedSquares = state.squares;
-        normal = linearise(fit, state, options.singularTolerance, free, r);
-        r.freeVariables = static_cast<int>(free.size());
-        fill_uncertainties(fit, normal, free, all_of(free), r);
+        // Shifts within the tolerance of the su of the step's own normal matrix (with the χ² of the
+        // values reached): the values are at the minimum, and the normal matrix there differs from
+        // that one by what so small a step changes, so its su stand and no Jacobian is made again.
+        // Not when the model itself changed after the step (free intensities partitioned again).
+        bool settled = !refreshed && shifts_converged(report_of(number, state, before, r), r.su, options.shiftTolerance);
+        if (settled) {
+            fill_uncertainties(fit, normal, free, all_of(free), r);
+            settled = shifts_converged(report_of(number, state, before, r), r.su, options.shiftTolerance);
+        }
+        if (!settled) {
+            normal = linearise(fit, state, options.singularTolerance, free, r);
+            r.freeVariables = static_cast<int>(free.size());
+            fill_uncertainties(fit, normal, free, all_of(free), r);
+        }
         r.cycles.push_back(report_of(number, state, before, r));
         const CycleReport& last = r.cycles.back();
         const double fall = squaresBefore - state.squares;
         flat = fall < kFlatFall * std::max(1.0, r.reducedChi2()) ? flat + 1 : 0;
-        if (shifts_converged(last, r.su, options.shiftTolerance) ||
+        if (settled || shifts_converged(last, r.su, options.shiftTolerance) ||
             fall <= options.relativeTolerance * squaresBefore)
             r.outcome = FitOutcome::Converged;
         else if (flat >= kFlatCycles && options.shiftTolerance > 0)  // a fit ended by the fall alone never stalls

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "computation/cell_metric.hpp"
+#include "computation/parallel_for.hpp"
 #include "computation/peak_shape.hpp"
 #include "computation/peak_terms.hpp"
 
@@ -60,6 +61,26 @@ bool widths_positive(const StructureModel& m, double low, double high)
         return true;
     const double vertex = 2 * std::atan(-v / (2 * u)) / (2 * kHalfDegree);
     return !(vertex > low && vertex < high) || !peak_width_refusal(m, vertex);
+}
+
+// What the widths' check depends on: the profile function and its width parameters.
+std::vector<double> width_key(const StructureModel& m)
+{
+    const ProfileSettings& p = m.profile;
+    return {static_cast<double>(p.function), m.u, m.v, m.w, p.gaussU, p.gaussV, p.gaussW, p.gaussP, p.lorentzX,
+            p.lorentzY, p.sizeNm, p.scherrerK, p.strainPercent, static_cast<double>(p.strainShape)};
+}
+
+// widths_positive, checked again only when the width parameters changed.
+bool widths_positive(PhaseState& phase, double low, double high)
+{
+    std::vector<double> key = width_key(*phase.model);
+    key.insert(key.end(), {low, high});
+    if (key != phase.widthsKey) {
+        phase.widthsOk = widths_positive(*phase.model, low, high);
+        phase.widthsKey = std::move(key);
+    }
+    return phase.widthsOk;
 }
 
 int slot_of(const ModelParameter& row)
@@ -357,18 +378,27 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
         PhaseState& phase = phases_[p];
         std::vector<double> key = intensity_key(p, rows);
         if (key != phase.intensityKey || phase.intensities.reflections.empty()) {
-            phase.reflections.compute(*phase.model, phase.overallB, false, phase.intensities);
+            phase.reflections.compute(*phase.model, phase.overallB, false, phase.intensities, &phase.sums);
             phase.intensityKey = std::move(key);
             phase.slopesKey.clear();
         }
         free_intensities_into(phase, phase.intensities);
-        if (!widths_positive(*phase.model, widths_low(), widths_high()) || !build_terms(phase))
+        if (!widths_positive(phase, widths_low(), widths_high()) || !build_terms(phase))
             return false;
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)
             perReflection.push_back(r.intensity);
-        phase.curve = same_terms(phase.unitTerms, phase.sampledTerms) ? phase.sampled.sum(perReflection)
-                                                                     : profile_at_points(phase, perReflection);
+        // The first terms, and terms met twice in a row, are sampled: the scales and background of
+        // a fit's start, and the trial steps of atoms, then cost products alone.
+        const bool sampled = same_terms(phase.unitTerms, phase.sampledTerms);
+        if (!sampled && (phase.sampledTerms.empty() || same_terms(phase.unitTerms, phase.lastTerms)))
+            sample_terms(phase);
+        if (sampled || same_terms(phase.unitTerms, phase.sampledTerms)) {
+            phase.curve = phase.sampled.sum(perReflection);
+        } else {
+            phase.curve = profile_at_points(phase, perReflection);
+            phase.lastTerms = phase.unitTerms;
+        }
         for (std::size_t i = 0; i < y.size(); ++i)
             y[i] += phase.scale * phase.curve[i];
     }
@@ -425,17 +455,25 @@ void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_
 {
     PhaseState& phase = phases_[p];
     const std::size_t reflections = phase.intensities.reflections.size();
-    Eigen::MatrixXd slopes(static_cast<Eigen::Index>(reflections), static_cast<Eigen::Index>(columns.size()));
+    Eigen::MatrixXd slopesT(static_cast<Eigen::Index>(columns.size()), static_cast<Eigen::Index>(reflections));
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const std::vector<double> s = reflection_slopes(columns[c], phase);
-        for (std::size_t k = 0; k < reflections; ++k)
-            slopes(static_cast<Eigen::Index>(k), static_cast<Eigen::Index>(c)) = s[k];
+        slopesT.row(static_cast<Eigen::Index>(c)) =
+            Eigen::Map<const Eigen::RowVectorXd>(s.data(), static_cast<Eigen::Index>(reflections));
     }
     if (!same_terms(phase.unitTerms, phase.sampledTerms))
         sample_terms(phase);
-    const Eigen::MatrixXd values = phase.sampled.columns(slopes);
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        jacobian.col(static_cast<Eigen::Index>(columns[c])) = phase.scale * values.col(static_cast<Eigen::Index>(c));
+    const Eigen::MatrixXd valuesT = phase.sampled.transposed_columns(slopesT);
+    // Copied over blocks of points, so that the blocks of both layouts stay in the cache.
+    constexpr int kBlock = 32;
+    const auto points = static_cast<int>(valuesT.cols());
+    parallel_for((points + kBlock - 1) / kBlock, [&](int begin, int end) {
+        for (int first = begin * kBlock; first < std::min(end * kBlock, points); first += kBlock)
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                for (int i = first; i < std::min(first + kBlock, points); ++i)
+                    jacobian(i, static_cast<Eigen::Index>(columns[c])) =
+                        phase.scale * valuesT(static_cast<Eigen::Index>(c), i);
+    });
 }
 
 void PatternModel::derivatives(std::span<const double> values, std::span<const double>, Eigen::MatrixXd& jacobian,
@@ -446,7 +484,7 @@ void PatternModel::derivatives(std::span<const double> values, std::span<const d
     });
     for (PhaseState& phase : phases_)
         if (atomVariables && phase.slopesKey != phase.intensityKey) {
-            phase.reflections.compute(*phase.model, phase.overallB, true, phase.intensities);
+            phase.reflections.compute(*phase.model, phase.overallB, true, phase.intensities, &phase.sums);
             phase.slopesKey = phase.intensityKey;
         }
     std::vector<std::vector<std::size_t>> structural(phases_.size());
@@ -492,15 +530,15 @@ bool PatternModel::terms_at(const std::vector<double>& rows, std::vector<std::ve
 {
     apply_rows(rows);
     for (std::size_t p = 0; p < phases_.size(); ++p) {
-        const PhaseState& phase = phases_[p];
+        PhaseState& phase = phases_[p];
         PhaseIntensities moved;
         const PhaseIntensities* in = &phase.intensities;
         if (intensity_key(p, rows) != phase.intensityKey) {
-            phase.reflections.compute(*phase.model, phase.overallB, false, moved);
+            phase.reflections.compute(*phase.model, phase.overallB, false, moved, &phase.sums);
             free_intensities_into(phase, moved);
             in = &moved;
         }
-        if (!widths_positive(*phase.model, widths_low(), widths_high()) ||
+        if (!widths_positive(phase, widths_low(), widths_high()) ||
             !unit_terms(*phase.model, *in, terms[p], first[p]))
             return false;
         for (std::size_t k = 0; k + 1 < first[p].size(); ++k)

@@ -24,6 +24,7 @@ struct PhaseState {
     std::unique_ptr<StructureModel> model;  // the request's, with the values in place
     PhaseReflectionSet reflections;
     PhaseIntensities intensities;
+    AtomPhaseSums sums;  // the atoms' sums of the last intensities computed, for a cell moved alone
     std::vector<ProfileTerm> unitTerms;     // every reflection's terms at intensity 1
     std::vector<std::size_t> firstTerm;     // reflection k's terms: [firstTerm[k], firstTerm[k + 1])
     std::vector<double> curve;              // Σ intensity·profile at the points, before the scale
@@ -31,8 +32,12 @@ struct PhaseState {
     // overall B or background move): an evaluation is then the intensities times the stored shapes.
     SampledTerms sampled;
     std::vector<ProfileTerm> sampledTerms;  // the unit terms `sampled` was made from
+    std::vector<ProfileTerm> lastTerms;     // the unit terms of the last evaluation not sampled
     double scale = 0;
     double overallB = 0;  // Å²
+    // Whether the widths are positive over the range, for the width parameters of widthsKey.
+    std::vector<double> widthsKey;
+    bool widthsOk = false;
     // The values the intensities (and their slopes) were computed from: the same values give the
     // same intensities, so a change of the profile alone does not compute them again.
     std::vector<double> intensityKey, slopesKey;

@@ -69,10 +69,38 @@ std::string PhaseReflectionSet::prepare(const StructureModel& model, double low,
     return {};
 }
 
-void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool slopes, PhaseIntensities& out) const
+namespace {
+
+std::vector<double> atom_places(const StructureModel& m)
+{
+    std::vector<double> places;
+    for (int n = 1; n <= m.atomCount; ++n)
+        places.insert(places.end(), {m.atomX[n], m.atomY[n], m.atomZ[n]});
+    return places;
+}
+
+}  // namespace
+
+void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool slopes, PhaseIntensities& out,
+                                 AtomPhaseSums* kept) const
 {
     const std::size_t count = forms_.size();
     const auto atoms = static_cast<std::size_t>(m.atomCount);
+    bool anisotropic = false;
+    for (int n = 1; n <= m.atomCount; ++n)
+        anisotropic |= uses_tensor(m, n);
+    const Complex* given = nullptr;
+    Complex* made = nullptr;
+    if (kept && !anisotropic) {
+        std::vector<double> places = atom_places(m);
+        if (places == kept->places && kept->g.size() == count * atoms) {
+            given = kept->g.data();
+        } else {
+            kept->places = std::move(places);
+            kept->g.assign(count * atoms, Complex{});
+            made = kept->g.data();
+        }
+    }
     out.reflections.assign(count, Reflection{});
     out.sSquared.assign(count, 0.0);
     out.factor.assign(count, 0.0);
@@ -95,7 +123,9 @@ void PhaseReflectionSet::compute(const StructureModel& m, double overallB, bool 
             out.sSquared[static_cast<std::size_t>(i)] = s * s;
             double* slope = slopes ? &out.slopes[static_cast<std::size_t>(i) * atoms * kAtomSlots] : nullptr;
             double squared = 0;
-            compute_form(m, static_cast<std::size_t>(i), s, slopes, squared, slope);
+            const std::size_t at = static_cast<std::size_t>(i) * atoms;
+            compute_form(m, static_cast<std::size_t>(i), s, slopes, squared, slope, given ? given + at : nullptr,
+                         made ? made + at : nullptr);
             const double factor = perCell * m.wavelengths.weights[f.pass] * f.multiplicity * lorentz_polarisation(m, theta) *
                                   preferred(f.h, f.k, f.l) * std::exp(-2 * overallB * s * s);
             r.intensity = factor * squared;
@@ -141,6 +171,32 @@ AtomSums atom_sums(const StructureModel& m, int n, const int hkl[3], const doubl
     return sums;
 }
 
+// Values of one reflection kept by their key (an element's scattering factor, a B's Debye–Waller
+// factor), each made once for all the atoms that share it; beyond kKept keys, made each time.
+template <class Key, class Value>
+class PerReflection {
+public:
+    template <class Make>
+    Value get(Key key, Make&& make)
+    {
+        for (int i = 0; i < count_; ++i)
+            if (key_[i] == key)
+                return value_[i];
+        const Value made = make();
+        if (count_ < kKept) {
+            key_[count_] = key;
+            value_[count_++] = made;
+        }
+        return made;
+    }
+
+private:
+    static constexpr int kKept = 8;
+    Key key_[kKept] = {};
+    Value value_[kKept] = {};
+    int count_ = 0;
+};
+
 // d(|F+|² + |F−|²)/2 for the changes dF+ = a·dG and dF− = a·conj(dG).
 double squared_slope(Complex fPlus, Complex fMinus, Complex a, Complex dg)
 {
@@ -150,7 +206,7 @@ double squared_slope(Complex fPlus, Complex fMinus, Complex a, Complex dg)
 }  // namespace
 
 void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index, double s, bool slopes,
-                                      double& squared, double* slope) const
+                                      double& squared, double* slope, const Complex* given, Complex* made) const
 {
     const Form& f = forms_[index];
     const int hkl[3] = {f.h, f.k, f.l};
@@ -159,6 +215,8 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
     const double lengths[3] = {star.a, star.b, star.c};
     std::vector<AtomSums> sums(static_cast<std::size_t>(m.atomCount));
     std::vector<Complex> perOccupancy(sums.size());
+    PerReflection<int, Complex> elements;
+    PerReflection<double, double> dampings;
     Complex fPlus, fMinus;
     for (int n = 1; n <= m.atomCount; ++n) {
         const bool tensor = uses_tensor(m, n);
@@ -169,13 +227,20 @@ void PhaseReflectionSet::compute_form(const StructureModel& m, std::size_t index
                 uScale[q] = kTwoPiSquared * lengths[kPairs[q][0]] * lengths[kPairs[q][1]] * (q < 3 ? 1 : 2);
         }
         const auto at = static_cast<std::size_t>(n - 1);
-        sums[at] = atom_sums(m, n, hkl, tensor ? beta : nullptr, uScale, slopes);
-        Complex scattering(m.atomFermiLength[n], 0);
-        if (!neutrons) {
-            const ScatteringFactor x = atom_scattering_factor(m, m.atomElementIndex[n], f.pass, s);
-            scattering = Complex(x.f, x.fSecond);
+        if (given && !slopes) {
+            sums[at].g = given[at];
+        } else {
+            sums[at] = atom_sums(m, n, hkl, tensor ? beta : nullptr, uScale, slopes);
+            if (made)
+                made[at] = sums[at].g;
         }
-        perOccupancy[at] = siteFactor_[at] * (tensor ? 1.0 : std::exp(-m.atomB[n] * s * s)) * scattering;
+        Complex scattering(m.atomFermiLength[n], 0);
+        if (!neutrons)
+            scattering = elements.get(m.atomElementIndex[n], [&] {
+                const ScatteringFactor x = atom_scattering_factor(m, m.atomElementIndex[n], f.pass, s);
+                return Complex(x.f, x.fSecond);
+            });
+        perOccupancy[at] = siteFactor_[at] * (tensor ? 1.0 : dampings.get(m.atomB[n], [&] { return std::exp(-m.atomB[n] * s * s); })) * scattering;
         const Complex a = m.atomPopulation[n] * perOccupancy[at];
         fPlus += a * sums[at].g;
         fMinus += a * std::conj(sums[at].g);

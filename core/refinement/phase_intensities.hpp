@@ -2,6 +2,7 @@
 // with their derivatives with respect to every atom's coordinates, B, occupancy and tensor.
 #pragma once
 
+#include <complex>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,15 @@ struct PhaseIntensities {
     std::vector<double> slopes;
 };
 
+// Every reflection's sum over the operators of each atom, G = Σ_j exp(2πi·h·(R_j·x + t_j)), kept
+// from one calculation for the next: without anisotropic atoms (whose damping within the sum depends
+// on the cell) they depend on the atoms' places alone, not on the cell, B, occupancies, overall B or
+// orientation, so that a change of those leaves out the operators' sines and cosines.
+struct AtomPhaseSums {
+    std::vector<double> places;                // every atom's x y z the sums were made at
+    std::vector<std::complex<double>> g;       // [reflection][atom − 1]
+};
+
 class PhaseReflectionSet {
 public:
     // The forms of every wavelength of the model (a complete calculation's) whose 2θ lies in
@@ -34,8 +44,10 @@ public:
     std::string prepare(const StructureModel& model, double low, double high);
 
     // The intensities for `model` (its cell, atoms, preferred orientation) with `overallB` (Å²);
-    // with `slopes` also the derivatives.
-    void compute(const StructureModel& model, double overallB, bool slopes, PhaseIntensities& out) const;
+    // with `slopes` also the derivatives. With `kept`, the atoms' sums are taken from it when they
+    // were made at the same places, and kept there otherwise (the same intensities either way).
+    void compute(const StructureModel& model, double overallB, bool slopes, PhaseIntensities& out,
+                 AtomPhaseSums* kept = nullptr) const;
 
     std::size_t size() const { return forms_.size(); }
 
@@ -45,8 +57,9 @@ public:
     const Form& form(std::size_t index) const { return forms_[index]; }
 
 private:
-    void compute_form(const StructureModel& model, std::size_t index, double s, bool slopes,
-                      double& squared, double* slope) const;
+    // `given`: the atoms' sums of this reflection to use; else made, and written to `made` if given.
+    void compute_form(const StructureModel& model, std::size_t index, double s, bool slopes, double& squared,
+                      double* slope, const std::complex<double>* given, std::complex<double>* made) const;
 
     std::vector<Form> forms_;
     std::vector<double> siteFactor_;  // per atom: images in the cell per operator of the table, times K

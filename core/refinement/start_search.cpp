@@ -74,19 +74,34 @@ double line_angle(double d, double lambda, double scale)
     return sine < 1 ? 2 * std::asin(sine) * kDegrees : NAN;
 }
 
-double line_shift(double shift, double twoTheta, bool displacement, double radiusMm)
-{
-    return displacement ? -2 * shift * std::cos(twoTheta / 2 / kDegrees) / radiusMm * kDegrees : shift;
-}
+// One phase's lines at one cell scale: their angles (those below 180°), the cosines of their θ a
+// displacement shifts them by, and their weights. Made once per scale, not once per shift tried.
+struct ScaledLines {
+    std::vector<double> angle, cosine, weight;
+};
 
-double phase_score(const StickPhase& phase, const SmoothedCurve& curve, double shift, double scale,
-                   bool displacement, double radiusMm)
+ScaledLines scaled_lines(const StickPhase& phase, double scale, bool displacement)
 {
-    double score = 0;
+    ScaledLines lines;
     for (std::size_t k = 0; k < phase.d.size(); ++k) {
         const double angle = line_angle(phase.d[k], phase.lambda[k], scale);
-        if (std::isfinite(angle))
-            score += phase.weight[k] * curve.at(angle + line_shift(shift, angle, displacement, radiusMm));
+        if (!std::isfinite(angle))
+            continue;
+        lines.angle.push_back(angle);
+        lines.cosine.push_back(displacement ? std::cos(angle / 2 / kDegrees) : 0.0);
+        lines.weight.push_back(phase.weight[k]);
+    }
+    return lines;
+}
+
+double phase_score(const ScaledLines& lines, const SmoothedCurve& curve, double shift, bool displacement,
+                   double radiusMm)
+{
+    double score = 0;
+    for (std::size_t k = 0; k < lines.angle.size(); ++k) {
+        // a displacement moves a line by −2·shift·cos θ/R radians
+        const double moved = displacement ? -2 * shift * lines.cosine[k] / radiusMm * kDegrees : shift;
+        score += lines.weight[k] * curve.at(lines.angle[k] + moved);
     }
     return score;
 }
@@ -120,18 +135,23 @@ std::vector<PositionMatch> match_positions(const std::vector<double>& twoTheta, 
     const double reach = displacement ? shiftReach / kDegrees * radiusMm / 2 : shiftReach;
     const int shifts = static_cast<int>(std::ceil(reach / shiftStep));
     std::vector<std::vector<double>> grids;
-    for (const StickPhase& phase : phases)
+    std::vector<std::vector<ScaledLines>> lines;  // per phase, per scale of its grid
+    for (const StickPhase& phase : phases) {
         grids.push_back(scale_grid(phase, cellReach, smoothing, twoTheta.back()));
+        lines.emplace_back();
+        for (const double s : grids.back())
+            lines.back().push_back(scaled_lines(phase, s, displacement));
+    }
     std::vector<PositionMatch> all;
     for (int i = -shifts; i <= shifts; ++i) {
         PositionMatch match;
         match.shift = i * shiftStep;
         for (std::size_t p = 0; p < phases.size(); ++p) {
             double best = -INFINITY, bestScale = 1;
-            for (const double s : grids[p]) {
-                const double score = phase_score(phases[p], curve, match.shift, s, displacement, radiusMm);
+            for (std::size_t g = 0; g < grids[p].size(); ++g) {
+                const double score = phase_score(lines[p][g], curve, match.shift, displacement, radiusMm);
                 if (score > best)
-                    best = score, bestScale = s;
+                    best = score, bestScale = grids[p][g];
             }
             match.cellScale.push_back(bestScale);
             match.score += best;

@@ -46,6 +46,39 @@ TEST(PatternGrid, EqualsTheLiteralSumWithinTheStatedBoundOnAnIrregularGrid)
     set_computation_threads(0);
 }
 
+// The columns of many weights and the slopes along many directions are made in blocks shared by
+// the threads: the same to the last bit with one thread or three, and a column of unit weights is
+// the plain sum (made another way: the tails summed at the nodes term by term).
+TEST(PatternGrid, ColumnsAndSlopesDoNotDependOnTheThreadsAndMatchThePlainSum)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> position(5, 125), width(0.01, 0.3), eta(0, 1), height(0.1, 100), unit(-1, 1);
+    std::vector<ProfileTerm> terms;
+    std::vector<int> row;
+    for (int i = 0; i < 600; ++i) {
+        terms.push_back({position(random), width(random), eta(random), height(random)});
+        row.push_back(i / 2);  // two terms a row, as the copies of one peak
+    }
+    const std::vector<double> grid = uniform_grid(10, 120, 0.01);
+    Eigen::MatrixXd weights = Eigen::MatrixXd::Ones(300, 3);
+    weights.rightCols(2) = Eigen::MatrixXd::NullaryExpr(300, 2, [&] { return unit(random); });
+    TermChanges changes;
+    for (Eigen::MatrixXd* m : {&changes.height, &changes.position, &changes.halfWidth, &changes.eta})
+        *m = Eigen::MatrixXd::NullaryExpr(600, 4, [&] { return unit(random); });
+    std::vector<Eigen::MatrixXd> columns, slopes;
+    for (const int threads : {1, 3}) {
+        set_computation_threads(threads);
+        columns.push_back(evaluate_profile_columns(terms, row, weights, grid));
+        slopes.push_back(evaluate_profile_slopes(terms, changes, grid));
+    }
+    set_computation_threads(0);
+    EXPECT_EQ(columns[0], columns[1]);
+    EXPECT_EQ(slopes[0], slopes[1]);
+    const std::vector<double> plain = evaluate_profile_terms(terms, grid);
+    for (std::size_t j = 0; j < grid.size(); ++j)
+        ASSERT_NEAR(columns[0](static_cast<Eigen::Index>(j), 0), plain[j], 1e-12 * std::max(1.0, plain[j])) << grid[j];
+}
+
 TEST(PatternGrid, AreaOfATermIsKeptTailsIncluded)
 {
     for (const double eta : {0.0, 0.5, 1.0}) {

@@ -84,6 +84,50 @@ TEST(LeastSquaresDifferences, OneSidedWhereTheModelEndsOrTheBoundIs)
     }
 }
 
+// A Gaussian peak (height, centre, width) whose Jacobians are counted through derivatives().
+class GaussianPeak : public LeastSquaresModel {
+public:
+    bool evaluate(std::span<const double> v, std::span<double> model) override
+    {
+        for (std::size_t i = 0; i < model.size(); ++i) {
+            const double x = (static_cast<double>(i) - v[1]) / v[2];
+            model[i] = v[0] * std::exp(-x * x);
+        }
+        return true;
+    }
+    void derivatives(std::span<const double>, std::span<const double>, Eigen::MatrixXd&, std::vector<char>&) override
+    {
+        ++jacobians;
+    }
+    int jacobians = 0;
+};
+
+// A fit whose last shifts are within the tolerance of their su keeps the su of that step's normal
+// matrix: they must stay within 1 % of those of a normal matrix made at the values reached.
+TEST(LeastSquaresConvergence, SuOfTheLastStepAgreeWithThoseAtTheMinimum)
+{
+    std::vector<double> y(40), w(40, 1.0);
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        const double x = (static_cast<double>(i) - 19.3) / 4.1;
+        y[i] = 50 * std::exp(-x * x) + (i % 3 == 0 ? 0.7 : i % 3 == 1 ? -0.4 : -0.3);
+    }
+    GaussianPeak model;
+    LeastSquaresResult fit;
+    ASSERT_EQ(solve_least_squares(model, y, w, {{"h", 40}, {"c", 18}, {"s", 5}}, {}, fit), "");
+    ASSERT_TRUE(fit.converged);
+    ASSERT_EQ(model.jacobians, static_cast<int>(fit.cycles.size()));  // the last was not made again
+    LeastSquaresOptions none;
+    none.maxCycles = 0;
+    LeastSquaresResult there;
+    ASSERT_EQ(solve_least_squares(model, y, w, {{"h", fit.values[0]}, {"c", fit.values[1]}, {"s", fit.values[2]}},
+                                  none, there),
+              "");
+    for (std::size_t k = 0; k < 3; ++k) {
+        ASSERT_GT(there.su[k], 0);
+        EXPECT_NEAR(fit.su[k] / there.su[k], 1, 0.01) << k;
+    }
+}
+
 // y = exp(a·t) at t = 0…7 plus a residual orthogonal to the slope at a = 0.2 (so the minimum stays at
 // 0.2) and curved with the model: Gauss–Newton then nears 0.2 at a linear rate of 0.6, the sum
 // falling by less than counts long before the shifts are a hundredth of the su. That is a minimum
