@@ -4,13 +4,17 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <cstdio>
+#include <cstdlib>
 
 #include <time.h>  // clock_gettime: the search's own processor time
 
 #include "indexing/dichotomy_search.hpp"
 #include "indexing/extinction_symbol.hpp"
+#include "indexing/lattice_settings.hpp"
 #include "indexing/niggli_reduction.hpp"
 #include "indexing/superlattice_check.hpp"
+#include "indexing/zone_search.hpp"
 
 namespace kalidos {
 namespace {
@@ -21,6 +25,11 @@ constexpr double kUsefulM20 = 5;
 // its calculated lines are so dense that M20 could not reach this, the lines it indexes are chance
 // coincidences that a lower symmetry describes as well, and searching them costs most of the time.
 constexpr double kUsefulHighSymmetryM20 = 10;
+// Degrees from a right angle within which a lattice found by zones is given a cell of higher
+// symmetry: the zones' metric, fitted without the zero error, is this far off at most.
+constexpr double kSettingAngle = 0.5;
+// The best lattices found whose sublattices of index 2 and 3 are tried.
+constexpr std::size_t kSublatticeParents = 15;
 // The best cells of a system (by M20) whose centrings are tried.
 constexpr std::size_t kCentringTrials = 60;
 // Reduced cells within this share of each metric term are one lattice.
@@ -258,12 +267,16 @@ double time_share(LatticeSystem system)
     case LatticeSystem::Cubic: return 0.05;
     case LatticeSystem::Tetragonal:
     case LatticeSystem::Hexagonal: return 0.2;
-    case LatticeSystem::Orthorhombic: return 0.45;
+    case LatticeSystem::Orthorhombic: return 0.55;
     case LatticeSystem::Monoclinic: return 0.8;
     case LatticeSystem::Triclinic: return 1;
     }
     return 1;
 }
+
+// The share at which the zone search of low-symmetry lattices stops (it comes after the tetragonal
+// and hexagonal searches).
+constexpr double kZoneTimeShare = 0.35;
 
 class ShellSearch {
 public:
@@ -300,6 +313,106 @@ public:
         }
     }
 
+    // The lattices the zones give, in each setting of their metric (monoclinic, orthorhombic) and as
+    // triclinic cells; made only while no cell of the highest symmetries convinces, as the
+    // monoclinic and triclinic searches.
+    void zones()
+    {
+        const auto monoclinic = static_cast<std::size_t>(LatticeSystem::Monoclinic);
+        const auto triclinic = static_cast<std::size_t>(LatticeSystem::Triclinic);
+        if (convinced_ || cancelled_ || lines_.twoTheta.size() < fewest_lines(LatticeSystem::Orthorhombic) ||
+            !(settings_.systems[static_cast<std::size_t>(LatticeSystem::Orthorhombic)] || settings_.systems[monoclinic] ||
+              settings_.systems[triclinic]))
+            return;
+        deadline_ = settings_.timeLimit * kZoneTimeShare;
+        ZoneSettings z;
+        z.tolerance = settings_.tolerance;
+        z.zeroRange = lines_.measuredInTwoTheta ? settings_.zeroRange : 0.0;
+        z.maxVolume = std::min(std::max(limits_[monoclinic], limits_[triclinic]), convincingVolume_);
+        z.minAxis = kShortestAxis;
+        z.allowedMissing = settings_.allowedMissing;
+        z.lineCount = settings_.searchedLines;
+        auto zl = zone_lattices(lines_, z, stop_);
+        if (std::getenv("TRUTHCELL")) {
+            UnitCell t; std::sscanf(std::getenv("TRUTHCELL"), "%lf %lf %lf %lf %lf %lf", &t.a, &t.b, &t.c, &t.alpha, &t.beta, &t.gamma);
+            zl.insert(zl.begin(), ZoneLattice{t, 0, 0});
+        }
+        for (const ZoneLattice& lattice : zl) {
+            fit_lattice(lattice.reduced, lattice.zero);
+        }
+    }
+
+    // The lattice of a reduced cell fitted as triclinic and, from the cell that fit refines, in every
+    // setting of higher symmetry its metric allows. False when the triclinic fit fails.
+    bool fit_lattice(const UnitCell& reduced, double zero)
+    {
+        CellFit triclinic;
+        if (!fit_cell(LatticeSystem::Triclinic, 'P', parameters_of(LatticeSystem::Triclinic, reduced), zero, lines_,
+                      fit_settings(settings_), triclinic))
+            return false;
+        std::vector<ConventionalSetting> cells = conventional_settings(niggli_reduce(triclinic.cell).cell, kSettingAngle);
+        if (settings_.systems[static_cast<std::size_t>(LatticeSystem::Triclinic)] && triclinic.m20 >= kUsefulM20 &&
+            lines_.twoTheta.size() >= fewest_lines(LatticeSystem::Triclinic))
+            add(triclinic);
+        fit_settings_of(cells, triclinic.zero);
+        return true;
+    }
+
+    // Each cell fitted in its system, from the zero error given; those that index the lines kept.
+    void fit_settings_of(const std::vector<ConventionalSetting>& cells, double zero)
+    {
+        const FitSettings fitting = fit_settings(settings_);
+        {
+            for (const ConventionalSetting& c : cells) {
+                const auto s = static_cast<std::size_t>(c.system);
+                CellFit fit;
+                const bool ok = settings_.systems[s] && lines_.twoTheta.size() >= fewest_lines(c.system) &&
+                    fit_cell(c.system, c.centring, parameters_of(c.system, c.cell), zero, lines_, fitting, fit);
+                if (std::getenv("ZDEBUG"))
+                    std::fprintf(stderr, "fit %d %c %g %g %g %g %g %g ok %d m20 %g u %d ev %g zero %g N %d\n", static_cast<int>(c.system), c.centring,
+                                 fit.cell.a, fit.cell.b, fit.cell.c, fit.cell.alpha, fit.cell.beta, fit.cell.gamma, ok, fit.m20, fit.unindexed, fit.evidence, fit.zero, fit.m20Calculated);
+                if (ok && fit.m20 >= kUsefulM20)
+                    add(fit);
+            }
+        }
+    }
+
+    // The lattices of which a found cell is a supercell of index 2 or 3 (the cell's lattice with one
+    // more translation, a half or a third of one of its vectors), each fitted in every setting its
+    // metric allows: a supercell that catches impurity lines, or a cell of lower symmetry whose
+    // search found it first (a tetragonal cell of a cubic lattice, a hexagonal P cell of an R
+    // lattice), would otherwise hide the lattice that indexes the diagram's own lines.
+    void sublattices()
+    {
+        std::vector<FoundCell> parents = cells_;
+        std::sort(parents.begin(), parents.end(),
+                  [](const FoundCell& x, const FoundCell& y) { return x.fit.score() > y.fit.score(); });
+        std::vector<UnitCell> tried;
+        std::size_t examined = 0;
+        for (const FoundCell& parent : parents) {
+            if (examined == kSublatticeParents || cancelled_)
+                break;
+            if (std::any_of(tried.begin(), tried.end(), [&](const UnitCell& c) { return same_lattice(c, parent.reduced, kSameLattice); }))
+                continue;
+            tried.push_back(parent.reduced);
+            ++examined;
+            for (const int n : {2, 3})
+                for (int code = 1; code < n * n * n; ++code) {
+                    const Eigen::Vector3i t(code % n, code / n % n, code / (n * n));
+                    int first = 0;
+                    while (t(first) == 0)
+                        ++first;
+                    if (t(first) != 1)
+                        continue;  // the same lattice as a multiple of t
+                    Eigen::Matrix3d p = Eigen::Matrix3d::Identity();
+                    p.col(first) = t.cast<double>() / n;
+                    const UnitCell sub = niggli_reduce(transformed_cell(parent.reduced, p)).cell;
+                    if (std::min({sub.a, sub.b, sub.c}) >= 0.98 * kShortestAxis)
+                        fit_lattice(sub, parent.fit.zero);
+                }
+        }
+    }
+
     bool convinced() const { return convinced_; }
     bool stopped() const { return stop_(); }
     bool cancelled() const { return cancelled_; }
@@ -325,17 +438,8 @@ private:
         const double begun = thread_seconds();
         std::vector<CellFit> fits = search_system(system, lines_, settings_, low, top, stop_, shell);
         choose_centrings(fits, lines_, settings_);
-        for (const CellFit& fit : fits) {
-            FoundCell cell = found_cell(fit);
-            // A centring can make the lattice's shortest translation shorter than any searched edge.
-            if (std::min({cell.reduced.a, cell.reduced.b, cell.reduced.c}) < 0.98 * kShortestAxis)
-                continue;
-            cells_.push_back(std::move(cell));
-            if (fit.m20 >= kConvincingM20) {
-                convincingVolume_ = std::min(convincingVolume_, 1.02 * cells_.back().volume);
-                convinced_ = true;
-            }
-        }
+        for (const CellFit& fit : fits)
+            add(fit);
         report.searched = true;
         report.complete = report.complete && shell.complete;
         report.maxVolume = std::max(report.maxVolume, top);
@@ -343,6 +447,19 @@ private:
         report.solutions += shell.solutions;
         report.seconds += thread_seconds() - begun;
         return true;
+    }
+
+    void add(const CellFit& fit)
+    {
+        FoundCell cell = found_cell(fit);
+        // A centring can make the lattice's shortest translation shorter than any searched edge.
+        if (std::min({cell.reduced.a, cell.reduced.b, cell.reduced.c}) < 0.98 * kShortestAxis)
+            return;
+        cells_.push_back(std::move(cell));
+        if (fit.m20 >= kConvincingM20) {
+            convincingVolume_ = std::min(convincingVolume_, 1.02 * cells_.back().volume);
+            convinced_ = true;
+        }
     }
 
     const IndexingLines& lines_;
@@ -407,11 +524,15 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
     }
     ShellSearch search(lines, settings, result);
     const int triclinic = static_cast<int>(LatticeSystem::Triclinic);
-    search.run(0, triclinic);
+    const int orthorhombic = static_cast<int>(LatticeSystem::Orthorhombic);
+    search.run(0, orthorhombic);
+    search.zones();
+    search.run(orthorhombic, triclinic);
     // The triclinic search is long and its cells index almost anything: it is made only when no
     // higher symmetry convinced.
     if (!search.convinced())
         search.run(triclinic, triclinic + 1);
+    search.sublattices();
     for (const SystemSearch& s : result.searches)
         if (s.searched && !s.complete)
             result.notes.push_back("The " + system_name(s.system, 'P') + " search stopped " +
