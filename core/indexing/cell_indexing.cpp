@@ -187,7 +187,11 @@ void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& line
                 // Two cells of one pattern (a metric coincidence such as a tetragonal c/a of √2):
                 // the higher symmetry stays above.
                 const bool samePattern = holds_every_line(angles[j], angles[i], tolerance);
+                // A cell of lower symmetry whose lattice the other's contains (a sublattice that
+                // systematic absences of the other's group make look enough) passes it only by its
+                // score, which weighs the terms it frees.
                 if (!holds_every_line(angles[i], angles[j], tolerance) ||
+                    parameter_count(cells[j].system()) > parameter_count(cells[i].system()) ||
                     (samePattern && parameter_count(cells[i].system()) <= parameter_count(cells[j].system())) ||
                     chance_of_extra_lines(cells[i].fit, angles[i], cells[j].fit, angles[j], lines, tolerance) <
                         kExtraLinesChance)
@@ -332,7 +336,9 @@ public:
         z.minAxis = kShortestAxis;
         z.allowedMissing = settings_.allowedMissing;
         z.lineCount = settings_.searchedLines;
+        const double t0 = thread_seconds();
         auto zl = zone_lattices(lines_, z, stop_);
+        const double t1 = thread_seconds();
         if (std::getenv("TRUTHCELL")) {
             UnitCell t; std::sscanf(std::getenv("TRUTHCELL"), "%lf %lf %lf %lf %lf %lf", &t.a, &t.b, &t.c, &t.alpha, &t.beta, &t.gamma);
             zl.insert(zl.begin(), ZoneLattice{t, 0, 0});
@@ -340,11 +346,13 @@ public:
         for (const ZoneLattice& lattice : zl) {
             fit_lattice(lattice.reduced, lattice.zero);
         }
+        if (std::getenv("ZDEBUG"))
+            std::fprintf(stderr, "TIME zones %g fits %g\n", t1 - t0, thread_seconds() - t1);
     }
 
     // The lattice of a reduced cell fitted as triclinic and, from the cell that fit refines, in every
     // setting of higher symmetry its metric allows. False when the triclinic fit fails.
-    bool fit_lattice(const UnitCell& reduced, double zero)
+    bool fit_lattice(const UnitCell& reduced, double zero, int mostParameters = kMaxParameters, double lowerM20 = 0)
     {
         CellFit triclinic;
         if (!fit_cell(LatticeSystem::Triclinic, 'P', parameters_of(LatticeSystem::Triclinic, reduced), zero, lines_,
@@ -352,14 +360,15 @@ public:
             return false;
         std::vector<ConventionalSetting> cells = conventional_settings(niggli_reduce(triclinic.cell).cell, kSettingAngle);
         if (settings_.systems[static_cast<std::size_t>(LatticeSystem::Triclinic)] && triclinic.m20 >= kUsefulM20 &&
-            lines_.twoTheta.size() >= fewest_lines(LatticeSystem::Triclinic))
+            lines_.twoTheta.size() >= fewest_lines(LatticeSystem::Triclinic) &&
+            (parameter_count(LatticeSystem::Triclinic) <= mostParameters || triclinic.m20 > lowerM20))
             add(triclinic);
-        fit_settings_of(cells, triclinic.zero);
+        fit_settings_of(cells, triclinic.zero, mostParameters, lowerM20);
         return true;
     }
 
     // Each cell fitted in its system, from the zero error given; those that index the lines kept.
-    void fit_settings_of(const std::vector<ConventionalSetting>& cells, double zero)
+    void fit_settings_of(const std::vector<ConventionalSetting>& cells, double zero, int mostParameters, double lowerM20)
     {
         const FitSettings fitting = fit_settings(settings_);
         {
@@ -371,7 +380,7 @@ public:
                 if (std::getenv("ZDEBUG"))
                     std::fprintf(stderr, "fit %d %c %g %g %g %g %g %g ok %d m20 %g u %d ev %g zero %g N %d\n", static_cast<int>(c.system), c.centring,
                                  fit.cell.a, fit.cell.b, fit.cell.c, fit.cell.alpha, fit.cell.beta, fit.cell.gamma, ok, fit.m20, fit.unindexed, fit.evidence, fit.zero, fit.m20Calculated);
-                if (ok && fit.m20 >= kUsefulM20)
+                if (ok && fit.m20 >= kUsefulM20 && (parameter_count(c.system) <= mostParameters || fit.m20 > lowerM20))
                     add(fit);
             }
         }
@@ -379,23 +388,32 @@ public:
 
     // The lattices of which a found cell is a supercell of index 2 or 3 (the cell's lattice with one
     // more translation, a half or a third of one of its vectors), each fitted in every setting its
-    // metric allows: a supercell that catches impurity lines, or a cell of lower symmetry whose
-    // search found it first (a tetragonal cell of a cubic lattice, a hexagonal P cell of an R
-    // lattice), would otherwise hide the lattice that indexes the diagram's own lines.
+    // metric allows of no lower symmetry than the cell's: a supercell that catches impurity lines,
+    // or a cell whose search found it first (a tetragonal cell of a cubic lattice, a hexagonal P
+    // cell of an R lattice), would otherwise hide the lattice that indexes the diagram's own lines.
+    // Lower symmetries are kept only with a higher M20 than the cell's: the absences of a group's
+    // glides and screws make a smaller cell of lower symmetry look enough, whose freer terms then
+    // catch a few lines more, but its split lines leave its M20 below the cell's.
     void sublattices()
     {
         std::vector<FoundCell> parents = cells_;
         std::sort(parents.begin(), parents.end(),
                   [](const FoundCell& x, const FoundCell& y) { return x.fit.score() > y.fit.score(); });
+        // Each sublattice once, with the fewest terms and the highest M20 of the cells it lies in.
+        struct Sublattice {
+            UnitCell reduced;
+            double zero = 0;
+            int parameters = 0;
+            double m20 = 0;
+        };
+        std::vector<Sublattice> subs;
         std::vector<UnitCell> tried;
-        std::size_t examined = 0;
         for (const FoundCell& parent : parents) {
-            if (examined == kSublatticeParents || cancelled_)
+            if (tried.size() == kSublatticeParents || cancelled_)
                 break;
             if (std::any_of(tried.begin(), tried.end(), [&](const UnitCell& c) { return same_lattice(c, parent.reduced, kSameLattice); }))
                 continue;
             tried.push_back(parent.reduced);
-            ++examined;
             for (const int n : {2, 3})
                 for (int code = 1; code < n * n * n; ++code) {
                     const Eigen::Vector3i t(code % n, code / n % n, code / (n * n));
@@ -407,10 +425,20 @@ public:
                     Eigen::Matrix3d p = Eigen::Matrix3d::Identity();
                     p.col(first) = t.cast<double>() / n;
                     const UnitCell sub = niggli_reduce(transformed_cell(parent.reduced, p)).cell;
-                    if (std::min({sub.a, sub.b, sub.c}) >= 0.98 * kShortestAxis)
-                        fit_lattice(sub, parent.fit.zero);
+                    if (std::min({sub.a, sub.b, sub.c}) < 0.98 * kShortestAxis)
+                        continue;
+                    const int terms = parameter_count(parent.system());
+                    const auto same = std::find_if(subs.begin(), subs.end(), [&](const Sublattice& x) {
+                        return same_lattice(x.reduced, sub, kSameLattice);
+                    });
+                    if (same == subs.end())
+                        subs.push_back({sub, parent.fit.zero, terms, parent.fit.m20});
+                    else
+                        same->parameters = std::min(same->parameters, terms), same->m20 = std::max(same->m20, parent.fit.m20);
                 }
         }
+        for (const Sublattice& sub : subs)
+            fit_lattice(sub.reduced, sub.zero, sub.parameters, sub.m20);
     }
 
     bool convinced() const { return convinced_; }
@@ -532,7 +560,10 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
     // higher symmetry convinced.
     if (!search.convinced())
         search.run(triclinic, triclinic + 1);
+    const double ts = thread_seconds();
     search.sublattices();
+    if (std::getenv("ZDEBUG"))
+        std::fprintf(stderr, "TIME sublattices %g\n", thread_seconds() - ts);
     for (const SystemSearch& s : result.searches)
         if (s.searched && !s.complete)
             result.notes.push_back("The " + system_name(s.system, 'P') + " search stopped " +
@@ -545,6 +576,12 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
     for (FoundCell& cell : result.cells)
         cell.extinctionSymbol = extinction_symbol(cell.fit, lines, settings.tolerance);
     rerank_by_fit(result.cells, settings.wholePatternCheck, settings.checked);
+    if (std::getenv("ZDEBUG"))
+        for (std::size_t i = 0; i < std::min<std::size_t>(5, result.cells.size()); ++i) {
+            const FoundCell& c = result.cells[i];
+            std::fprintf(stderr, "RESULT %s %c %g %g %g %g %g %g m20 %g u %d ev %g\n", c.system_name().c_str(), c.centring(), c.fit.cell.a,
+                         c.fit.cell.b, c.fit.cell.c, c.fit.cell.alpha, c.fit.cell.beta, c.fit.cell.gamma, c.fit.m20, c.fit.unindexed, c.fit.score());
+        }
     if (result.cells.empty())
         result.notes.push_back("No cell indexes the lines within the tolerance and the volume searched");
     return result;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 #include <cstdio>
 #include <cstdlib>
@@ -21,8 +22,9 @@ constexpr std::size_t kBasisLines = 12;
 constexpr int kVotedIndex = 3;
 // The largest index of a zone's vectors tried as the row two zones share.
 constexpr int kSharedRowIndex = 2;
-// A zone must index more lines than the three that make it, beyond chance (e⁻⁴ ≈ 2 %).
-constexpr double kLeastZoneSurprise = 4;
+// A zone must index more lines than the three that make it, beyond chance (e⁻² ≈ 14 %): the zones
+// of a small cell hold few of the first lines.
+constexpr double kLeastZoneSurprise = 2;
 // Lattices from the votes of each pair of zones.
 constexpr std::size_t kValuesPerPair = 3;
 
@@ -307,48 +309,52 @@ int lattice_indexed(const Eigen::Matrix3d& gStar, const Lines& l, double widen, 
     const int maxH = static_cast<int>(std::sqrt(l.qMax * g(0, 0))) + 1;
     const int maxK = static_cast<int>(std::sqrt(l.qMax * g(1, 1))) + 1;
     const int maxL = static_cast<int>(std::sqrt(l.qMax * g(2, 2))) + 1;
-    struct Reflection {
-        double q;
-        Eigen::Vector3i hkl;
-    };
-    thread_local std::vector<Reflection> all;
-    all.clear();
+    // Each reflection to the nearest line (the lines are sorted), no list of reflections made.
+    const std::size_t n = l.q.size();
+    thread_local std::vector<double> best, bestQ;
+    thread_local std::vector<int> near;
+    thread_local std::vector<Eigen::Vector3i> index;
+    best.assign(n, std::numeric_limits<double>::infinity());
+    bestQ.assign(n, 0);
+    near.assign(n, 0);
+    index.assign(n, Eigen::Vector3i::Zero());
+    const double reach = l.qMax * 1.01;
     for (int h = 0; h <= maxH; ++h)
-        for (int k = h == 0 ? 0 : -maxK; k <= maxK; ++k)
+        for (int k = h == 0 ? 0 : -maxK; k <= maxK; ++k) {
+            const Eigen::Vector3d hk(h, k, 0);
+            const double qhk = hk.dot(gStar * hk);
+            const double linear = 2 * (h * gStar(0, 2) + k * gStar(1, 2));
             for (int m = (h == 0 && k == 0) ? 1 : -maxL; m <= maxL; ++m) {
-                const Eigen::Vector3d v(h, k, m);
-                const double q = v.dot(gStar * v);
-                if (q <= l.qMax * 1.01)
-                    all.push_back({q, Eigen::Vector3i(h, k, m)});
+                const double q = qhk + m * (linear + m * gStar(2, 2));
+                if (q > reach)
+                    continue;
+                const std::size_t above = static_cast<std::size_t>(std::lower_bound(l.q.begin(), l.q.end(), q) - l.q.begin());
+                for (std::size_t j = above > 0 ? above - 1 : 0; j < std::min(above + 2, n); ++j) {
+                    const double d = std::fabs(q - l.q[j]);
+                    if (d > widen * l.window[j])
+                        continue;
+                    if (near[j] == 0 || std::fabs(q - bestQ[j]) > 1e-9 * q)
+                        ++near[j];
+                    if (d < best[j])
+                        best[j] = d, bestQ[j] = q, index[j] = Eigen::Vector3i(h, k, m);
+                }
             }
-    std::sort(all.begin(), all.end(), [](const Reflection& x, const Reflection& y) { return x.q < y.q; });
+        }
     if (hkl)
-        hkl->assign(l.q.size(), Eigen::Vector3i::Zero());
+        hkl->assign(n, Eigen::Vector3i::Zero());
     if (ambiguous)
-        ambiguous->assign(l.q.size(), 0);
+        ambiguous->assign(n, 0);
     int count = 0;
     double spread = 0;  // the lines' distances from their reflections, in windows
-    for (std::size_t j = 0; j < l.q.size(); ++j) {
-        const double w = widen * l.window[j];
-        const auto first = std::lower_bound(all.begin(), all.end(), l.q[j] - w,
-                                            [](const Reflection& r, double q) { return r.q < q; });
-        double best = w;
-        const Reflection* nearest = nullptr;
-        int near = 0;
-        for (auto c = first; c != all.end() && c->q <= l.q[j] + w; ++c) {
-            if (!nearest || std::fabs(c->q - nearest->q) > 1e-9 * c->q)
-                ++near;
-            if (std::fabs(c->q - l.q[j]) <= best)
-                best = std::fabs(c->q - l.q[j]), nearest = &*c;
-        }
-        if (!nearest)
+    for (std::size_t j = 0; j < n; ++j) {
+        if (near[j] == 0)
             continue;
         ++count;
-        spread += best / l.window[j];
+        spread += best[j] / l.window[j];
         if (hkl)
-            (*hkl)[j] = nearest->hkl;
+            (*hkl)[j] = index[j];
         if (ambiguous)
-            (*ambiguous)[j] = near > 1;
+            (*ambiguous)[j] = near[j] > 1;
     }
     // Lines at random lie half a window from the nearest reflection on average; those of the right
     // lattice nearer, as their errors allow. The share of the window the chance of a line is
@@ -410,6 +416,7 @@ void refine_lattice(Eigen::Matrix3d& gStar, Lines& l, double& zero, double toler
 struct Found {
     ZoneLattice lattice;
     double score = 0;
+    double volume = 0;
 };
 
 void search_at_zero(const IndexingLines& lines, const ZoneSettings& settings, double zero,
@@ -425,14 +432,16 @@ void search_at_zero(const IndexingLines& lines, const ZoneSettings& settings, do
     if (std::getenv("ZDEBUG")) {
         for (double q : every.q) std::fprintf(stderr, "%.6f ", q);
         std::fprintf(stderr, "\nzero %g zones %zu maxV %g\n", zero, zones.size(), settings.maxVolume);
-        for (std::size_t i = 0; i < std::min<std::size_t>(zones.size(), 8); ++i)
+        for (std::size_t i = 0; i < std::min<std::size_t>(zones.size(), 40); ++i)
             std::fprintf(stderr, "  zone %g %g %g score %g\n", zones[i].qa, zones[i].qb, zones[i].ab, zones[i].score);
     }
     const int needed = static_cast<int>(l.q.size()) - settings.allowedMissing;
     std::vector<std::vector<Row>> rows;
     for (const Zone& z : zones)
         rows.push_back(rows_of(z));
-    for (std::size_t i = 0; i < zones.size(); ++i)
+    // Each of the best zones joined with every other: the zones of a small cell hold few lines
+    // and rank low, but one good zone beside them makes the lattice.
+    for (std::size_t i = 0; i < std::min(zones.size(), settings.leadingZones); ++i)
         for (std::size_t k = i + 1; k < zones.size(); ++k) {
             if (stop && stop())
                 return;
@@ -452,7 +461,14 @@ void search_at_zero(const IndexingLines& lines, const ZoneSettings& settings, do
                             continue;
                         Lines moved = every;
                         double refinedZero = zero;
+                        const double v0 = 1 / std::sqrt(gStar.determinant());
+                        // Most trial lattices index few lines even loosely: not worth refining.
+                        if (lattice_indexed(gStar, l, 2, nullptr) < needed - 2)
+                            continue;
                         refine_lattice(gStar, moved, refinedZero, settings.tolerance, settings.zeroRange, unambiguousFirst);
+                        if (std::getenv("ZDEBUG") && std::fabs(v0 - 362) < 10)
+                            std::fprintf(stderr, "cand v0 %g -> v %g n %d\n", v0, 1 / std::sqrt(gStar.determinant()),
+                                         lattice_indexed(gStar, moved, 1, nullptr));
                         moved.q.resize(l.q.size());
                         moved.window.resize(l.q.size());
                         moved.qMax = l.qMax;
@@ -473,9 +489,9 @@ void search_at_zero(const IndexingLines& lines, const ZoneSettings& settings, do
                         double chance = 0;
                         for (std::size_t j = 0; j < l.q.size(); ++j)
                             chance += kPi * std::sqrt(l.q[j]) * v * 2 * l.window[j] * precision;
-                        Found f{{c, indexed, refinedZero}, surprise(indexed - 6, chance)};  // six make the lattice
+                        Found f{{c, indexed, refinedZero}, surprise(indexed - 6, chance), v};  // six make the lattice
                         const auto same = std::find_if(found.begin(), found.end(), [&](const Found& x) {
-                            return same_lattice(x.lattice.reduced, c, 3e-3);
+                            return std::fabs(x.volume - v) < 0.01 * v && same_lattice(x.lattice.reduced, c, 3e-3);
                         });
                         if (same == found.end())
                             found.push_back(f);
@@ -492,12 +508,13 @@ std::vector<ZoneLattice> zone_lattices(const IndexingLines& lines, const ZoneSet
                                        const std::function<bool()>& stop)
 {
     std::vector<Found> found;
-    // The zero error is tried in steps of the tolerance, so that the relations between lines hold
-    // within it at one of the trials.
-    const int steps = settings.zeroRange > 0 ? static_cast<int>(std::lround(settings.zeroRange / settings.tolerance)) : 0;
+    // The zero error is tried in steps of 1.5 tolerances, so that the relations between lines hold
+    // within about their windows at one of the trials; the lattices refine it.
+    const double stepSize = 1.5 * settings.tolerance;
+    const int steps = settings.zeroRange > 0 ? static_cast<int>(std::lround(settings.zeroRange / stepSize)) : 0;
     for (int s = 0; s <= 2 * steps; ++s) {
         const int step = (s + 1) / 2 * (s % 2 ? 1 : -1);  // 0, 1, -1, 2, -2 ...
-        search_at_zero(lines, settings, step * settings.tolerance, stop, found);
+        search_at_zero(lines, settings, step * stepSize, stop, found);
         if (stop && stop())
             break;
     }

@@ -24,7 +24,8 @@ struct ZoneSettings {
     double minAxis = 2.0;        // Å: no lattice has a shorter translation
     int allowedMissing = 2;      // of the searched lines
     std::size_t lineCount = 20;  // the first lines searched
-    std::size_t zones = 40;      // the best zones joined in pairs
+    std::size_t zones = 100;     // the best zones kept
+    std::size_t leadingZones = 12;  // the best of them, each joined with every other kept
     std::size_t lattices = 40;   // the lattices returned at most, best first
 };
 
