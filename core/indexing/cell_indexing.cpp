@@ -4,8 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <set>
-#include <cstdio>
-#include <cstdlib>
 
 #include <time.h>  // clock_gettime: the search's own processor time
 
@@ -336,18 +334,8 @@ public:
         z.minAxis = kShortestAxis;
         z.allowedMissing = settings_.allowedMissing;
         z.lineCount = settings_.searchedLines;
-        const double t0 = thread_seconds();
-        auto zl = zone_lattices(lines_, z, stop_);
-        const double t1 = thread_seconds();
-        if (std::getenv("TRUTHCELL")) {
-            UnitCell t; std::sscanf(std::getenv("TRUTHCELL"), "%lf %lf %lf %lf %lf %lf", &t.a, &t.b, &t.c, &t.alpha, &t.beta, &t.gamma);
-            zl.insert(zl.begin(), ZoneLattice{t, 0, 0});
-        }
-        for (const ZoneLattice& lattice : zl) {
+        for (const ZoneLattice& lattice : zone_lattices(lines_, z, stop_))
             fit_lattice(lattice.reduced, lattice.zero);
-        }
-        if (std::getenv("ZDEBUG"))
-            std::fprintf(stderr, "TIME zones %g fits %g\n", t1 - t0, thread_seconds() - t1);
     }
 
     // The lattice of a reduced cell fitted as triclinic and, from the cell that fit refines, in every
@@ -376,10 +364,7 @@ public:
                 const auto s = static_cast<std::size_t>(c.system);
                 CellFit fit;
                 const bool ok = settings_.systems[s] && lines_.twoTheta.size() >= fewest_lines(c.system) &&
-                    fit_cell(c.system, c.centring, parameters_of(c.system, c.cell), zero, lines_, fitting, fit);
-                if (std::getenv("ZDEBUG"))
-                    std::fprintf(stderr, "fit %d %c %g %g %g %g %g %g ok %d m20 %g u %d ev %g zero %g N %d\n", static_cast<int>(c.system), c.centring,
-                                 fit.cell.a, fit.cell.b, fit.cell.c, fit.cell.alpha, fit.cell.beta, fit.cell.gamma, ok, fit.m20, fit.unindexed, fit.evidence, fit.zero, fit.m20Calculated);
+                                fit_cell(c.system, c.centring, parameters_of(c.system, c.cell), zero, lines_, fitting, fit);
                 if (ok && fit.m20 >= kUsefulM20 && (parameter_count(c.system) <= mostParameters || fit.m20 > lowerM20))
                     add(fit);
             }
@@ -560,10 +545,7 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
     // higher symmetry convinced.
     if (!search.convinced())
         search.run(triclinic, triclinic + 1);
-    const double ts = thread_seconds();
     search.sublattices();
-    if (std::getenv("ZDEBUG"))
-        std::fprintf(stderr, "TIME sublattices %g\n", thread_seconds() - ts);
     for (const SystemSearch& s : result.searches)
         if (s.searched && !s.complete)
             result.notes.push_back("The " + system_name(s.system, 'P') + " search stopped " +
@@ -576,12 +558,6 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
     for (FoundCell& cell : result.cells)
         cell.extinctionSymbol = extinction_symbol(cell.fit, lines, settings.tolerance);
     rerank_by_fit(result.cells, settings.wholePatternCheck, settings.checked);
-    if (std::getenv("ZDEBUG"))
-        for (std::size_t i = 0; i < std::min<std::size_t>(5, result.cells.size()); ++i) {
-            const FoundCell& c = result.cells[i];
-            std::fprintf(stderr, "RESULT %s %c %g %g %g %g %g %g m20 %g u %d ev %g\n", c.system_name().c_str(), c.centring(), c.fit.cell.a,
-                         c.fit.cell.b, c.fit.cell.c, c.fit.cell.alpha, c.fit.cell.beta, c.fit.cell.gamma, c.fit.m20, c.fit.unindexed, c.fit.score());
-        }
     if (result.cells.empty())
         result.notes.push_back("No cell indexes the lines within the tolerance and the volume searched");
     return result;

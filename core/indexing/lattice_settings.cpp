@@ -2,6 +2,7 @@
 
 #include <Eigen/LU>  // for the determinant of a change of basis
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -44,19 +45,44 @@ std::vector<ConventionalSetting> conventional_settings(const UnitCell& reduced, 
     const auto equal = [&](double x, double y) { return std::fabs(std::sqrt(x) - std::sqrt(y)) <= most * std::sqrt(std::max(x, y)); };
     // Per system and unique axis: the fewest lattice points, then the shortest edges.
     std::map<std::tuple<int, int, int, int>, std::tuple<int, double, ConventionalSetting>> best;
-    Eigen::Matrix3i p;
-    for (int code = 0; code < 19683; ++code) {
-        int rest = code;
-        for (int e = 0; e < 9; ++e, rest /= 3)
-            p(e / 3, e % 3) = rest % 3 - 1;
-        Eigen::Matrix3d q = p.cast<double>();
-        const int points = static_cast<int>(std::lround(q.determinant()));
-        if (points < 1 || points > 4)
+    // The lattice vectors of indices −2..2 in the reduced basis: the edges of the conventional cells
+    // (an F cell's edges are sums of three reduced edges, which a reduced basis may stretch); the
+    // unique axis up to 3 (an R cell's c is the sum of its three rhombohedral edges, which a
+    // reduced basis of an acute rhombohedron writes with a 3).
+    std::vector<Eigen::Vector3d> vectors, axes;
+    for (int code = 0; code < 343; ++code) {
+        const Eigen::Vector3d v(code % 7 - 3, code / 7 % 7 - 3, code / 49 - 3);
+        if (v.isZero())
             continue;
+        if (v(0) > 0 || (v(0) == 0 && (v(1) > 0 || (v(1) == 0 && v(2) > 0))))
+            axes.push_back(v);  // one of ±v: the other sign comes from the other edges
+        if (v.cwiseAbs().maxCoeff() <= 2)
+            vectors.push_back(v);
+    }
+    const auto perpendicular = [&](const Eigen::Vector3d& u, const Eigen::Vector3d& v) {
+        return std::fabs(u.dot(g * v)) <= most * std::sqrt(u.dot(g * u) * v.dot(g * v));
+    };
+    std::vector<std::array<Eigen::Vector3d, 3>> bases;
+    for (const Eigen::Vector3d& c : axes) {
+        std::vector<Eigen::Vector3d> across;
+        for (const Eigen::Vector3d& v : vectors)
+            if (perpendicular(v, c))
+                across.push_back(v);
+        for (const Eigen::Vector3d& a : across)
+            for (const Eigen::Vector3d& b : across) {
+                Eigen::Matrix3d q;
+                q << a, b, c;
+                const double points = q.determinant();
+                if (points > 0.5 && points < 4.5)
+                    bases.push_back({a, b, c});
+            }
+    }
+    for (const auto& [a, b, c] : bases) {
+        Eigen::Matrix3d q;
+        q << a, b, c;
+        const int points = static_cast<int>(std::lround(q.determinant()));
         Eigen::Matrix3d m = q.transpose() * g * q;
         const auto cosine = [&](int i, int j) { return m(i, j) / std::sqrt(m(i, i) * m(j, j)); };
-        if (!(std::fabs(cosine(0, 2)) <= most && std::fabs(cosine(1, 2)) <= most))
-            continue;
         LatticeSystem system = LatticeSystem::Monoclinic;
         if (std::fabs(cosine(0, 1) + 0.5) <= most && equal(m(0, 0), m(1, 1)))
             system = LatticeSystem::Hexagonal;

@@ -1,6 +1,6 @@
-// The conventional cells of higher symmetry that a lattice's metric allows: the monoclinic and
-// orthorhombic cells (with their centrings) whose edges are sums of at most one of each reduced
-// edge, found as bases in which the metric has the zeros of the system.
+// The conventional cells of higher symmetry that a lattice's metric allows (monoclinic to cubic,
+// with their centrings), found as bases of short lattice vectors in which the metric has the
+// right angles, the equal edges and the 120° of the system.
 #pragma once
 
 #include <vector>
@@ -16,7 +16,8 @@ struct ConventionalSetting {
 };
 
 // The settings of the lattice of the Niggli cell `reduced` within `angleTolerance` (degrees) of
-// their right angles, one per system, centring and unique axis (the shortest such cell).
+// their angles (and edges within as much of their length), one per system and unique axis: the
+// one of fewest lattice points, then of the shortest edges.
 std::vector<ConventionalSetting> conventional_settings(const UnitCell& reduced, double angleTolerance);
 
 }  // namespace kalidos

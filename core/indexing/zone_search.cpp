@@ -7,8 +7,6 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <cstdio>
-#include <cstdlib>
 
 #include "indexing/niggli_reduction.hpp"
 
@@ -429,12 +427,6 @@ void search_at_zero(const IndexingLines& lines, const ZoneSettings& settings, do
     if (l.q.size() < 7)
         return;
     const std::vector<Zone> zones = find_zones(l, settings, stop);
-    if (std::getenv("ZDEBUG")) {
-        for (double q : every.q) std::fprintf(stderr, "%.6f ", q);
-        std::fprintf(stderr, "\nzero %g zones %zu maxV %g\n", zero, zones.size(), settings.maxVolume);
-        for (std::size_t i = 0; i < std::min<std::size_t>(zones.size(), 40); ++i)
-            std::fprintf(stderr, "  zone %g %g %g score %g\n", zones[i].qa, zones[i].qb, zones[i].ab, zones[i].score);
-    }
     const int needed = static_cast<int>(l.q.size()) - settings.allowedMissing;
     std::vector<std::vector<Row>> rows;
     for (const Zone& z : zones)
@@ -461,14 +453,10 @@ void search_at_zero(const IndexingLines& lines, const ZoneSettings& settings, do
                             continue;
                         Lines moved = every;
                         double refinedZero = zero;
-                        const double v0 = 1 / std::sqrt(gStar.determinant());
                         // Most trial lattices index few lines even loosely: not worth refining.
                         if (lattice_indexed(gStar, l, 2, nullptr) < needed - 2)
                             continue;
                         refine_lattice(gStar, moved, refinedZero, settings.tolerance, settings.zeroRange, unambiguousFirst);
-                        if (std::getenv("ZDEBUG") && std::fabs(v0 - 362) < 10)
-                            std::fprintf(stderr, "cand v0 %g -> v %g n %d\n", v0, 1 / std::sqrt(gStar.determinant()),
-                                         lattice_indexed(gStar, moved, 1, nullptr));
                         moved.q.resize(l.q.size());
                         moved.window.resize(l.q.size());
                         moved.qMax = l.qMax;
@@ -519,12 +507,6 @@ std::vector<ZoneLattice> zone_lattices(const IndexingLines& lines, const ZoneSet
             break;
     }
     std::sort(found.begin(), found.end(), [](const Found& x, const Found& y) { return x.score > y.score; });
-    if (std::getenv("ZDEBUG"))
-        for (std::size_t i = 0; i < std::min<std::size_t>(found.size(), 10); ++i) {
-            const UnitCell& c = found[i].lattice.reduced;
-            std::fprintf(stderr, "lattice %g %g %g %g %g %g n %d score %g zero %g\n", c.a, c.b, c.c, c.alpha, c.beta,
-                         c.gamma, found[i].lattice.indexed, found[i].score, found[i].lattice.zero);
-        }
     std::vector<ZoneLattice> result;
     for (std::size_t i = 0; i < std::min(found.size(), settings.lattices); ++i)
         result.push_back(found[i].lattice);
