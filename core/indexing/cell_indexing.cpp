@@ -23,8 +23,9 @@ constexpr double kUsefulM20 = 5;
 // its calculated lines are so dense that M20 could not reach this, the lines it indexes are chance
 // coincidences that a lower symmetry describes as well, and searching them costs most of the time.
 constexpr double kUsefulHighSymmetryM20 = 10;
-// Degrees from a right angle within which a lattice found by zones is given a cell of higher
-// symmetry: the zones' metric, fitted without the zero error, is this far off at most.
+// Degrees within which the angles of a lattice fitted as triclinic (from the zones, or a sublattice
+// of a cell found) give it a cell of higher symmetry: the six free terms fit the lines' errors,
+// which move the angles of a 20-line fit by a few tenths of a degree.
 constexpr double kSettingAngle = 0.5;
 // The best lattices found whose sublattices of index 2 and 3 are tried.
 constexpr std::size_t kSublatticeParents = 15;
@@ -303,8 +304,9 @@ public:
             while (end < last && searched_together(static_cast<LatticeSystem>(end), static_cast<LatticeSystem>(s)))
                 ++end;
             deadline_ = settings_.timeLimit * time_share(static_cast<LatticeSystem>(s));
-            const bool before = convinced_;
-            for (double low = 0, high = kFirstShell; !stopped() && !(convinced_ && !before); low = high, high *= 2) {
+            const int terms = parameter_count(static_cast<LatticeSystem>(s));
+            const bool before = convinced(terms);
+            for (double low = 0, high = kFirstShell; !stopped() && !(convinced(terms) && !before); low = high, high *= 2) {
                 bool any = false;
                 for (int t = s; t < end; ++t)
                     any = search(static_cast<LatticeSystem>(t), low, high) || any;
@@ -315,14 +317,14 @@ public:
         }
     }
 
-    // The lattices the zones give, in each setting of their metric (monoclinic, orthorhombic) and as
-    // triclinic cells; made only while no cell of the highest symmetries convinces, as the
-    // monoclinic and triclinic searches.
+    // The lattices the zones give, as triclinic cells and in each setting of higher symmetry their
+    // metric allows; made only while no cell of the highest symmetries convinces, as the monoclinic
+    // and triclinic searches.
     void zones()
     {
         const auto monoclinic = static_cast<std::size_t>(LatticeSystem::Monoclinic);
         const auto triclinic = static_cast<std::size_t>(LatticeSystem::Triclinic);
-        if (convinced_ || cancelled_ || lines_.twoTheta.size() < fewest_lines(LatticeSystem::Orthorhombic) ||
+        if (convinced() || cancelled_ || lines_.twoTheta.size() < fewest_lines(LatticeSystem::Orthorhombic) ||
             !(settings_.systems[static_cast<std::size_t>(LatticeSystem::Orthorhombic)] || settings_.systems[monoclinic] ||
               settings_.systems[triclinic]))
             return;
@@ -330,7 +332,7 @@ public:
         ZoneSettings z;
         z.tolerance = settings_.tolerance;
         z.zeroRange = lines_.measuredInTwoTheta ? settings_.zeroRange : 0.0;
-        z.maxVolume = std::min(std::max(limits_[monoclinic], limits_[triclinic]), convincingVolume_);
+        z.maxVolume = std::min(std::max(limits_[monoclinic], limits_[triclinic]), convincing_volume(kMaxParameters));
         z.minAxis = kShortestAxis;
         z.allowedMissing = settings_.allowedMissing;
         z.lineCount = settings_.searchedLines;
@@ -339,35 +341,33 @@ public:
     }
 
     // The lattice of a reduced cell fitted as triclinic and, from the cell that fit refines, in every
-    // setting of higher symmetry its metric allows. False when the triclinic fit fails.
-    bool fit_lattice(const UnitCell& reduced, double zero, int mostParameters = kMaxParameters, double lowerM20 = 0)
+    // setting of higher symmetry its metric allows; those of more than `mostParameters` terms kept
+    // only with an M20 above `lowerM20`.
+    void fit_lattice(const UnitCell& reduced, double zero, int mostParameters = kMaxParameters, double lowerM20 = 0)
     {
         CellFit triclinic;
         if (!fit_cell(LatticeSystem::Triclinic, 'P', parameters_of(LatticeSystem::Triclinic, reduced), zero, lines_,
                       fit_settings(settings_), triclinic))
-            return false;
+            return;
         std::vector<ConventionalSetting> cells = conventional_settings(niggli_reduce(triclinic.cell).cell, kSettingAngle);
         if (settings_.systems[static_cast<std::size_t>(LatticeSystem::Triclinic)] && triclinic.m20 >= kUsefulM20 &&
             lines_.twoTheta.size() >= fewest_lines(LatticeSystem::Triclinic) &&
             (parameter_count(LatticeSystem::Triclinic) <= mostParameters || triclinic.m20 > lowerM20))
             add(triclinic);
         fit_settings_of(cells, triclinic.zero, mostParameters, lowerM20);
-        return true;
     }
 
     // Each cell fitted in its system, from the zero error given; those that index the lines kept.
     void fit_settings_of(const std::vector<ConventionalSetting>& cells, double zero, int mostParameters, double lowerM20)
     {
         const FitSettings fitting = fit_settings(settings_);
-        {
-            for (const ConventionalSetting& c : cells) {
-                const auto s = static_cast<std::size_t>(c.system);
-                CellFit fit;
-                const bool ok = settings_.systems[s] && lines_.twoTheta.size() >= fewest_lines(c.system) &&
-                                fit_cell(c.system, c.centring, parameters_of(c.system, c.cell), zero, lines_, fitting, fit);
-                if (ok && fit.m20 >= kUsefulM20 && (parameter_count(c.system) <= mostParameters || fit.m20 > lowerM20))
-                    add(fit);
-            }
+        for (const ConventionalSetting& c : cells) {
+            const auto s = static_cast<std::size_t>(c.system);
+            CellFit fit;
+            const bool ok = settings_.systems[s] && lines_.twoTheta.size() >= fewest_lines(c.system) &&
+                            fit_cell(c.system, c.centring, parameters_of(c.system, c.cell), zero, lines_, fitting, fit);
+            if (ok && fit.m20 >= kUsefulM20 && (parameter_count(c.system) <= mostParameters || fit.m20 > lowerM20))
+                add(fit);
         }
     }
 
@@ -426,7 +426,12 @@ public:
             fit_lattice(sub.reduced, sub.zero, sub.parameters, sub.m20);
     }
 
-    bool convinced() const { return convinced_; }
+    // Whether a cell of at most `terms` free terms convinces, and the smallest volume of those that do.
+    bool convinced(int terms = kMaxParameters) const { return convincing_volume(terms) < kNoVolume; }
+    double convincing_volume(int terms) const
+    {
+        return *std::min_element(convincingVolume_.begin(), convincingVolume_.begin() + terms + 1);
+    }
     bool stopped() const { return stop_(); }
     bool cancelled() const { return cancelled_; }
     std::vector<FoundCell>& cells() { return cells_; }
@@ -440,9 +445,10 @@ private:
     bool search(LatticeSystem system, double low, double high)
     {
         const std::size_t s = static_cast<std::size_t>(system);
-        const double top = std::min({high, limits_[s], convincingVolume_});
+        const int terms = parameter_count(system);
+        const double top = std::min({high, limits_[s], convincing_volume(terms)});
         if (!settings_.systems[s] || low >= top || lines_.twoTheta.size() < fewest_lines(system) ||
-            (convinced_ && parameter_count(system) > kMostParametersOnceConvinced))
+            (convinced(terms) && terms > kMostParametersOnceConvinced))
             return false;
         if (settings_.progress)
             settings_.progress(system);
@@ -470,8 +476,8 @@ private:
             return;
         cells_.push_back(std::move(cell));
         if (fit.m20 >= kConvincingM20) {
-            convincingVolume_ = std::min(convincingVolume_, 1.02 * cells_.back().volume);
-            convinced_ = true;
+            double& v = convincingVolume_[static_cast<std::size_t>(parameter_count(fit.system))];
+            v = std::min(v, 1.02 * cells_.back().volume);
         }
     }
 
@@ -480,8 +486,15 @@ private:
     IndexingResult& result_;
     std::array<double, kLatticeSystems> limits_{};
     std::vector<FoundCell> cells_;
-    double convincingVolume_ = std::numeric_limits<double>::infinity();
-    bool convinced_ = false;
+    // Per number of free terms: the smallest volume of a convincing cell. A search is held to the
+    // cells no larger than those of as many terms or fewer that convince (the zones find cells of
+    // every system before the orthorhombic search, whose cells they must not cut).
+    static constexpr double kNoVolume = std::numeric_limits<double>::infinity();
+    std::array<double, kMaxParameters + 1> convincingVolume_ = [] {
+        std::array<double, kMaxParameters + 1> v{};
+        v.fill(kNoVolume);
+        return v;
+    }();
     const double start_ = thread_seconds();
     double deadline_ = 0;  // processor seconds from start_ at which the systems being searched stop
     mutable bool cancelled_ = false;
