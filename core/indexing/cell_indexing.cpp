@@ -9,8 +9,10 @@
 
 #include "indexing/dichotomy_search.hpp"
 #include "indexing/extinction_symbol.hpp"
+#include "indexing/lattice_settings.hpp"
 #include "indexing/niggli_reduction.hpp"
 #include "indexing/superlattice_check.hpp"
+#include "indexing/zone_search.hpp"
 
 namespace kalidos {
 namespace {
@@ -21,6 +23,12 @@ constexpr double kUsefulM20 = 5;
 // its calculated lines are so dense that M20 could not reach this, the lines it indexes are chance
 // coincidences that a lower symmetry describes as well, and searching them costs most of the time.
 constexpr double kUsefulHighSymmetryM20 = 10;
+// Degrees within which the angles of a lattice fitted as triclinic (from the zones, or a sublattice
+// of a cell found) give it a cell of higher symmetry: the six free terms fit the lines' errors,
+// which move the angles of a 20-line fit by a few tenths of a degree.
+constexpr double kSettingAngle = 0.5;
+// The best lattices found whose sublattices of index 2 and 3 are tried.
+constexpr std::size_t kSublatticeParents = 15;
 // The best cells of a system (by M20) whose centrings are tried.
 constexpr std::size_t kCentringTrials = 60;
 // Reduced cells within this share of each metric term are one lattice.
@@ -178,7 +186,11 @@ void rank_simpler_first(std::vector<FoundCell>& cells, const IndexingLines& line
                 // Two cells of one pattern (a metric coincidence such as a tetragonal c/a of √2):
                 // the higher symmetry stays above.
                 const bool samePattern = holds_every_line(angles[j], angles[i], tolerance);
+                // A cell of lower symmetry whose lattice the other's contains (a sublattice that
+                // systematic absences of the other's group make look enough) passes it only by its
+                // score, which weighs the terms it frees.
                 if (!holds_every_line(angles[i], angles[j], tolerance) ||
+                    parameter_count(cells[j].system()) > parameter_count(cells[i].system()) ||
                     (samePattern && parameter_count(cells[i].system()) <= parameter_count(cells[j].system())) ||
                     chance_of_extra_lines(cells[i].fit, angles[i], cells[j].fit, angles[j], lines, tolerance) <
                         kExtraLinesChance)
@@ -258,12 +270,16 @@ double time_share(LatticeSystem system)
     case LatticeSystem::Cubic: return 0.05;
     case LatticeSystem::Tetragonal:
     case LatticeSystem::Hexagonal: return 0.2;
-    case LatticeSystem::Orthorhombic: return 0.45;
+    case LatticeSystem::Orthorhombic: return 0.55;
     case LatticeSystem::Monoclinic: return 0.8;
     case LatticeSystem::Triclinic: return 1;
     }
     return 1;
 }
+
+// The share at which the zone search of low-symmetry lattices stops (it comes after the tetragonal
+// and hexagonal searches).
+constexpr double kZoneTimeShare = 0.35;
 
 class ShellSearch {
 public:
@@ -288,8 +304,9 @@ public:
             while (end < last && searched_together(static_cast<LatticeSystem>(end), static_cast<LatticeSystem>(s)))
                 ++end;
             deadline_ = settings_.timeLimit * time_share(static_cast<LatticeSystem>(s));
-            const bool before = convinced_;
-            for (double low = 0, high = kFirstShell; !stopped() && !(convinced_ && !before); low = high, high *= 2) {
+            const int terms = parameter_count(static_cast<LatticeSystem>(s));
+            const bool before = convinced(terms);
+            for (double low = 0, high = kFirstShell; !stopped() && !(convinced(terms) && !before); low = high, high *= 2) {
                 bool any = false;
                 for (int t = s; t < end; ++t)
                     any = search(static_cast<LatticeSystem>(t), low, high) || any;
@@ -300,7 +317,121 @@ public:
         }
     }
 
-    bool convinced() const { return convinced_; }
+    // The lattices the zones give, as triclinic cells and in each setting of higher symmetry their
+    // metric allows; made only while no cell of the highest symmetries convinces, as the monoclinic
+    // and triclinic searches.
+    void zones()
+    {
+        const auto monoclinic = static_cast<std::size_t>(LatticeSystem::Monoclinic);
+        const auto triclinic = static_cast<std::size_t>(LatticeSystem::Triclinic);
+        if (convinced() || cancelled_ || lines_.twoTheta.size() < fewest_lines(LatticeSystem::Orthorhombic) ||
+            !(settings_.systems[static_cast<std::size_t>(LatticeSystem::Orthorhombic)] || settings_.systems[monoclinic] ||
+              settings_.systems[triclinic]))
+            return;
+        deadline_ = settings_.timeLimit * kZoneTimeShare;
+        ZoneSettings z;
+        z.tolerance = settings_.tolerance;
+        z.zeroRange = lines_.measuredInTwoTheta ? settings_.zeroRange : 0.0;
+        z.maxVolume = std::min(std::max(limits_[monoclinic], limits_[triclinic]), convincing_volume(kMaxParameters));
+        z.minAxis = kShortestAxis;
+        z.allowedMissing = settings_.allowedMissing;
+        z.lineCount = settings_.searchedLines;
+        for (const ZoneLattice& lattice : zone_lattices(lines_, z, stop_))
+            fit_lattice(lattice.reduced, lattice.zero);
+    }
+
+    // The lattice of a reduced cell fitted as triclinic and, from the cell that fit refines, in every
+    // setting of higher symmetry its metric allows; those of more than `mostParameters` terms kept
+    // only with an M20 above `lowerM20`.
+    void fit_lattice(const UnitCell& reduced, double zero, int mostParameters = kMaxParameters, double lowerM20 = 0)
+    {
+        CellFit triclinic;
+        if (!fit_cell(LatticeSystem::Triclinic, 'P', parameters_of(LatticeSystem::Triclinic, reduced), zero, lines_,
+                      fit_settings(settings_), triclinic))
+            return;
+        std::vector<ConventionalSetting> cells = conventional_settings(niggli_reduce(triclinic.cell).cell, kSettingAngle);
+        if (settings_.systems[static_cast<std::size_t>(LatticeSystem::Triclinic)] && triclinic.m20 >= kUsefulM20 &&
+            lines_.twoTheta.size() >= fewest_lines(LatticeSystem::Triclinic) &&
+            (parameter_count(LatticeSystem::Triclinic) <= mostParameters || triclinic.m20 > lowerM20))
+            add(triclinic);
+        fit_settings_of(cells, triclinic.zero, mostParameters, lowerM20);
+    }
+
+    // Each cell fitted in its system, from the zero error given; those that index the lines kept.
+    void fit_settings_of(const std::vector<ConventionalSetting>& cells, double zero, int mostParameters, double lowerM20)
+    {
+        const FitSettings fitting = fit_settings(settings_);
+        for (const ConventionalSetting& c : cells) {
+            const auto s = static_cast<std::size_t>(c.system);
+            CellFit fit;
+            const bool ok = settings_.systems[s] && lines_.twoTheta.size() >= fewest_lines(c.system) &&
+                            fit_cell(c.system, c.centring, parameters_of(c.system, c.cell), zero, lines_, fitting, fit);
+            if (ok && fit.m20 >= kUsefulM20 && (parameter_count(c.system) <= mostParameters || fit.m20 > lowerM20))
+                add(fit);
+        }
+    }
+
+    // The lattices of which a found cell is a supercell of index 2 or 3 (the cell's lattice with one
+    // more translation, a half or a third of one of its vectors), each fitted in every setting its
+    // metric allows of no lower symmetry than the cell's: a supercell that catches impurity lines,
+    // or a cell whose search found it first (a tetragonal cell of a cubic lattice, a hexagonal P
+    // cell of an R lattice), would otherwise hide the lattice that indexes the diagram's own lines.
+    // Lower symmetries are kept only with a higher M20 than the cell's: the absences of a group's
+    // glides and screws make a smaller cell of lower symmetry look enough, whose freer terms then
+    // catch a few lines more, but its split lines leave its M20 below the cell's.
+    void sublattices()
+    {
+        std::vector<FoundCell> parents = cells_;
+        std::sort(parents.begin(), parents.end(),
+                  [](const FoundCell& x, const FoundCell& y) { return x.fit.score() > y.fit.score(); });
+        // Each sublattice once, with the fewest terms and the highest M20 of the cells it lies in.
+        struct Sublattice {
+            UnitCell reduced;
+            double zero = 0;
+            int parameters = 0;
+            double m20 = 0;
+        };
+        std::vector<Sublattice> subs;
+        std::vector<UnitCell> tried;
+        for (const FoundCell& parent : parents) {
+            if (tried.size() == kSublatticeParents || cancelled_)
+                break;
+            if (std::any_of(tried.begin(), tried.end(), [&](const UnitCell& c) { return same_lattice(c, parent.reduced, kSameLattice); }))
+                continue;
+            tried.push_back(parent.reduced);
+            for (const int n : {2, 3})
+                for (int code = 1; code < n * n * n; ++code) {
+                    const Eigen::Vector3i t(code % n, code / n % n, code / (n * n));
+                    int first = 0;
+                    while (t(first) == 0)
+                        ++first;
+                    if (t(first) != 1)
+                        continue;  // the same lattice as a multiple of t
+                    Eigen::Matrix3d p = Eigen::Matrix3d::Identity();
+                    p.col(first) = t.cast<double>() / n;
+                    const UnitCell sub = niggli_reduce(transformed_cell(parent.reduced, p)).cell;
+                    if (std::min({sub.a, sub.b, sub.c}) < 0.98 * kShortestAxis)
+                        continue;
+                    const int terms = parameter_count(parent.system());
+                    const auto same = std::find_if(subs.begin(), subs.end(), [&](const Sublattice& x) {
+                        return same_lattice(x.reduced, sub, kSameLattice);
+                    });
+                    if (same == subs.end())
+                        subs.push_back({sub, parent.fit.zero, terms, parent.fit.m20});
+                    else
+                        same->parameters = std::min(same->parameters, terms), same->m20 = std::max(same->m20, parent.fit.m20);
+                }
+        }
+        for (const Sublattice& sub : subs)
+            fit_lattice(sub.reduced, sub.zero, sub.parameters, sub.m20);
+    }
+
+    // Whether a cell of at most `terms` free terms convinces, and the smallest volume of those that do.
+    bool convinced(int terms = kMaxParameters) const { return convincing_volume(terms) < kNoVolume; }
+    double convincing_volume(int terms) const
+    {
+        return *std::min_element(convincingVolume_.begin(), convincingVolume_.begin() + terms + 1);
+    }
     bool stopped() const { return stop_(); }
     bool cancelled() const { return cancelled_; }
     std::vector<FoundCell>& cells() { return cells_; }
@@ -314,9 +445,10 @@ private:
     bool search(LatticeSystem system, double low, double high)
     {
         const std::size_t s = static_cast<std::size_t>(system);
-        const double top = std::min({high, limits_[s], convincingVolume_});
+        const int terms = parameter_count(system);
+        const double top = std::min({high, limits_[s], convincing_volume(terms)});
         if (!settings_.systems[s] || low >= top || lines_.twoTheta.size() < fewest_lines(system) ||
-            (convinced_ && parameter_count(system) > kMostParametersOnceConvinced))
+            (convinced(terms) && terms > kMostParametersOnceConvinced))
             return false;
         if (settings_.progress)
             settings_.progress(system);
@@ -325,17 +457,8 @@ private:
         const double begun = thread_seconds();
         std::vector<CellFit> fits = search_system(system, lines_, settings_, low, top, stop_, shell);
         choose_centrings(fits, lines_, settings_);
-        for (const CellFit& fit : fits) {
-            FoundCell cell = found_cell(fit);
-            // A centring can make the lattice's shortest translation shorter than any searched edge.
-            if (std::min({cell.reduced.a, cell.reduced.b, cell.reduced.c}) < 0.98 * kShortestAxis)
-                continue;
-            cells_.push_back(std::move(cell));
-            if (fit.m20 >= kConvincingM20) {
-                convincingVolume_ = std::min(convincingVolume_, 1.02 * cells_.back().volume);
-                convinced_ = true;
-            }
-        }
+        for (const CellFit& fit : fits)
+            add(fit);
         report.searched = true;
         report.complete = report.complete && shell.complete;
         report.maxVolume = std::max(report.maxVolume, top);
@@ -345,13 +468,33 @@ private:
         return true;
     }
 
+    void add(const CellFit& fit)
+    {
+        FoundCell cell = found_cell(fit);
+        // A centring can make the lattice's shortest translation shorter than any searched edge.
+        if (std::min({cell.reduced.a, cell.reduced.b, cell.reduced.c}) < 0.98 * kShortestAxis)
+            return;
+        cells_.push_back(std::move(cell));
+        if (fit.m20 >= kConvincingM20) {
+            double& v = convincingVolume_[static_cast<std::size_t>(parameter_count(fit.system))];
+            v = std::min(v, 1.02 * cells_.back().volume);
+        }
+    }
+
     const IndexingLines& lines_;
     const IndexingSettings& settings_;
     IndexingResult& result_;
     std::array<double, kLatticeSystems> limits_{};
     std::vector<FoundCell> cells_;
-    double convincingVolume_ = std::numeric_limits<double>::infinity();
-    bool convinced_ = false;
+    // Per number of free terms: the smallest volume of a convincing cell. A search is held to the
+    // cells no larger than those of as many terms or fewer that convince (the zones find cells of
+    // every system before the orthorhombic search, whose cells they must not cut).
+    static constexpr double kNoVolume = std::numeric_limits<double>::infinity();
+    std::array<double, kMaxParameters + 1> convincingVolume_ = [] {
+        std::array<double, kMaxParameters + 1> v{};
+        v.fill(kNoVolume);
+        return v;
+    }();
     const double start_ = thread_seconds();
     double deadline_ = 0;  // processor seconds from start_ at which the systems being searched stop
     mutable bool cancelled_ = false;
@@ -407,11 +550,15 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
     }
     ShellSearch search(lines, settings, result);
     const int triclinic = static_cast<int>(LatticeSystem::Triclinic);
-    search.run(0, triclinic);
+    const int orthorhombic = static_cast<int>(LatticeSystem::Orthorhombic);
+    search.run(0, orthorhombic);
+    search.zones();
+    search.run(orthorhombic, triclinic);
     // The triclinic search is long and its cells index almost anything: it is made only when no
     // higher symmetry convinced.
     if (!search.convinced())
         search.run(triclinic, triclinic + 1);
+    search.sublattices();
     for (const SystemSearch& s : result.searches)
         if (s.searched && !s.complete)
             result.notes.push_back("The " + system_name(s.system, 'P') + " search stopped " +
