@@ -162,6 +162,40 @@ std::vector<int> newly_released(const RefinementSession& session, const std::vec
     return any && earlier && added.size() < rows.size() ? added : std::vector<int>{};
 }
 
+bool shapes_intensities(Quantity q)
+{
+    switch (q) {
+    case Quantity::OverallB: case Quantity::Position: case Quantity::Biso: case Quantity::Occupancy:
+    case Quantity::Tensor: case Quantity::MarchDollase: case Quantity::CylinderMuR: case Quantity::PlateMuT:
+    case Quantity::RoughnessP: case Quantity::RoughnessQ:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A stage that releases what moves or shapes the peaks together with what sets their intensities
+// (atoms, B, orientation, absorption) first fits the peaks with the scales and background alone:
+// while the peaks are still misplaced or of the wrong width, the intensities' parameters take up
+// their misfit (a negative B for peaks too broad at high angles) and the fit settles in that valley.
+// Empty when the stage does not release both.
+std::vector<int> peaks_first(const RefinementSession& session, const std::vector<int>& rows,
+                             const std::vector<int>& before)
+{
+    std::vector<int> peaks;
+    bool newPeaks = false, newIntensities = false;
+    for (const int r : rows) {
+        const Quantity q = session.table.rows[static_cast<std::size_t>(r)].quantity;
+        const bool isNew = std::find(before.begin(), before.end(), r) == before.end();
+        const bool linear = q == Quantity::Scale || q == Quantity::Background || q == Quantity::Intensity;
+        newIntensities |= isNew && shapes_intensities(q);
+        newPeaks |= isNew && !linear && !shapes_intensities(q);
+        if (!(isNew && shapes_intensities(q)))
+            peaks.push_back(r);
+    }
+    return newPeaks && newIntensities ? peaks : std::vector<int>{};
+}
+
 // The axial divergence's S/L and H/L, both released in this stage by their group.
 struct AxialPair {
     int sl = -1, hl = -1;
@@ -239,6 +273,8 @@ public:
         options.initialDamping = damping;
         options.onCycle = [&](const CycleReport& report) { return report_cycle(report); };
         std::vector<int> added = newly_released(session_, rows, before);
+        if (std::vector<int> peaks = peaks_first(session_, added.empty() ? rows : added, before); !peaks.empty())
+            added = std::move(peaks);
         // S/L and H/L newly released move as one first (apart, near 0, one is pressed to 0 and the
         // pair crawls back for many cycles), then are split where that lowers the misfit.
         const AxialPair axial = fresh_axial_pair(session_.table, rows, fresh);
