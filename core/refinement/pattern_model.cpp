@@ -25,42 +25,40 @@ constexpr double kHalfDegree = 3.141592653589793 / 360;
 // changing in number within it, and rounding stays below 1e-8 of the slope.
 constexpr double kTermStep = 1e-6, kTermStepFloor = 0.1;
 
-// The peak width must be positive at every angle of the range, not only where reflections lie now:
-// widths that vanish between them mean nothing, and the cell would move reflections there. The
-// Gaussian width² is quadratic in tan θ: besides a grid of angles its vertex is checked.
-// The least squared width over [low, high], on the grid of widths_positive and at the vertex, and
-// the angle where it is.
-std::pair<double, double> least_squared_width(const StructureModel& m, double low, double high)
+// The angles at which a peak width is checked over [low, high]: a grid, and the vertex of the
+// Gaussian width², which is quadratic in tan θ.
+std::vector<double> width_check_angles(const StructureModel& m, double low, double high)
 {
-    std::pair<double, double> least{INFINITY, low};
-    const auto at = [&](double twoTheta) {
-        const double w2 = squared_width(m, twoTheta);
-        if (w2 < least.first)
-            least = {w2, twoTheta};
-    };
+    std::vector<double> angles;
     for (int i = 0; i <= kWidthChecks; ++i)
-        at(low + (high - low) * i / kWidthChecks);
+        angles.push_back(low + (high - low) * i / kWidthChecks);
     const bool tch = m.profile.function == ProfileFunction::Tch;
     const double u = tch ? m.profile.gaussU : m.u, v = tch ? m.profile.gaussV : m.v;
     if (u > 0) {
         const double vertex = 2 * std::atan(-v / (2 * u)) / (2 * kHalfDegree);
         if (vertex > low && vertex < high)
-            at(vertex);
+            angles.push_back(vertex);
     }
+    return angles;
+}
+
+// The least squared width over [low, high] at the checked angles, and the angle where it is.
+std::pair<double, double> least_squared_width(const StructureModel& m, double low, double high)
+{
+    std::pair<double, double> least{INFINITY, low};
+    for (const double twoTheta : width_check_angles(m, low, high))
+        if (const double w2 = squared_width(m, twoTheta); w2 < least.first)
+            least = {w2, twoTheta};
     return least;
 }
 
+// The peak width must be positive at every angle of the range, not only where reflections lie now:
+// widths that vanish between them mean nothing, and the cell would move reflections there.
 bool widths_positive(const StructureModel& m, double low, double high)
 {
-    for (int i = 0; i <= kWidthChecks; ++i)
-        if (peak_width_refusal(m, low + (high - low) * i / kWidthChecks))
-            return false;
-    const bool tch = m.profile.function == ProfileFunction::Tch;
-    const double u = tch ? m.profile.gaussU : m.u, v = tch ? m.profile.gaussV : m.v;
-    if (!(u > 0))
-        return true;
-    const double vertex = 2 * std::atan(-v / (2 * u)) / (2 * kHalfDegree);
-    return !(vertex > low && vertex < high) || !peak_width_refusal(m, vertex);
+    const std::vector<double> angles = width_check_angles(m, low, high);
+    return std::none_of(angles.begin(), angles.end(),
+                        [&](double twoTheta) { return peak_width_refusal(m, twoTheta) != nullptr; });
 }
 
 // What the widths' check depends on: the profile function and its width parameters.

@@ -131,6 +131,12 @@ std::string find_peak_positions(RefinementSession& session, const std::vector<in
     return {};
 }
 
+// The scales, the background and a Pawley phase's |F|²: they enter the model linearly.
+bool linear_quantity(Quantity q)
+{
+    return q == Quantity::Scale || q == Quantity::Background || q == Quantity::Intensity;
+}
+
 // The rows of `rows` a stage releases beyond those refined before, with the scales and background;
 // empty when it adds none or nothing was refined before.
 std::vector<int> newly_released(const RefinementSession& session, const std::vector<int>& rows,
@@ -141,7 +147,7 @@ std::vector<int> newly_released(const RefinementSession& session, const std::vec
     for (const int r : rows) {
         const Quantity q = session.table.rows[static_cast<std::size_t>(r)].quantity;
         const bool isNew = std::find(before.begin(), before.end(), r) == before.end();
-        const bool linear = q == Quantity::Scale || q == Quantity::Background || q == Quantity::Intensity;
+        const bool linear = linear_quantity(q);
         any |= isNew && !linear;
         asymmetry |= isNew && (q == Quantity::AxialSL || q == Quantity::AxialHL || q == Quantity::Transparency);
         if (isNew || linear)
@@ -156,13 +162,13 @@ std::vector<int> newly_released(const RefinementSession& session, const std::vec
             added.push_back(r);
     }
     const bool earlier = std::any_of(before.begin(), before.end(), [&](int r) {
-        const Quantity q = session.table.rows[static_cast<std::size_t>(r)].quantity;
-        return q != Quantity::Scale && q != Quantity::Background && q != Quantity::Intensity;
+        return !linear_quantity(session.table.rows[static_cast<std::size_t>(r)].quantity);
     });
     return any && earlier && added.size() < rows.size() ? added : std::vector<int>{};
 }
 
-bool shapes_intensities(Quantity q)
+// What sets the peaks' intensities without moving or shaping them.
+bool sets_intensities(Quantity q)
 {
     switch (q) {
     case Quantity::OverallB: case Quantity::Position: case Quantity::Biso: case Quantity::Occupancy:
@@ -187,10 +193,10 @@ std::vector<int> peaks_first(const RefinementSession& session, const std::vector
     for (const int r : rows) {
         const Quantity q = session.table.rows[static_cast<std::size_t>(r)].quantity;
         const bool isNew = std::find(before.begin(), before.end(), r) == before.end();
-        const bool linear = q == Quantity::Scale || q == Quantity::Background || q == Quantity::Intensity;
-        newIntensities |= isNew && shapes_intensities(q);
-        newPeaks |= isNew && !linear && !shapes_intensities(q);
-        if (!(isNew && shapes_intensities(q)))
+        const bool intensity = sets_intensities(q);
+        newIntensities |= isNew && intensity;
+        newPeaks |= isNew && !intensity && !linear_quantity(q);
+        if (!(isNew && intensity))
             peaks.push_back(r);
     }
     return newPeaks && newIntensities ? peaks : std::vector<int>{};

@@ -245,24 +245,7 @@ TEST(RefinementRealData, ZincBPositiveWhenReleasedWithThePeaks)
                                    messages));
     Experiment e = copper();
     e.low = 20, e.high = 100;
-    const auto zinc = calculated_cif("zinc", R"(data_zinc
-_cell_length_a 2.6649
-_cell_length_b 2.6649
-_cell_length_c 4.9468
-_cell_angle_alpha 90
-_cell_angle_beta 90
-_cell_angle_gamma 120
-_symmetry_space_group_name_H-M 'P 63/m m c'
-loop_
-_atom_site_label
-_atom_site_type_symbol
-_atom_site_fract_x
-_atom_site_fract_y
-_atom_site_fract_z
-_atom_site_B_iso_or_equiv
-Zn1 Zn 0.33333 0.66667 0.25 1.0
-)",
-                                     e);
+    const auto zinc = calculated_cif("zinc", kZincCif, e);
     ASSERT_TRUE(zinc);
     RefinementRequest request;
     request.observed = diagram.scans.at(0);

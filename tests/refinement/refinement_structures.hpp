@@ -104,6 +104,25 @@ Zn1 0.0090 0.0090 0.0120 0.0045 0 0
 Zn2 0.0100 0.0080 0.0110 0.0040 0 0
 )";
 
+// Zinc metal, hexagonal close packed.
+inline constexpr const char* kZincCif = R"(data_zinc
+_cell_length_a 2.6649
+_cell_length_b 2.6649
+_cell_length_c 4.9468
+_cell_angle_alpha 90
+_cell_angle_beta 90
+_cell_angle_gamma 120
+_symmetry_space_group_name_H-M 'P 63/m m c'
+loop_
+_atom_site_label
+_atom_site_type_symbol
+_atom_site_fract_x
+_atom_site_fract_y
+_atom_site_fract_z
+_atom_site_B_iso_or_equiv
+Zn1 Zn 0.33333 0.66667 0.25 1.0
+)";
+
 inline constexpr const char* kAnglesiteCif = R"(data_anglesite
 _cell_length_a 8.480
 _cell_length_b 5.398
