@@ -536,14 +536,24 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
             fill_uncertainties(fit, normal, free, all_of(free), r);
             settled = shifts_converged(report_of(number, state, before, r), r.su, options.shiftTolerance);
         }
-        if (!settled) {
+        const double fall = squaresBefore - state.squares;
+        // The last cycle allowed, still falling by more than the tolerances: the fit ends on its
+        // cycle limit, and its su are those of the normal matrix whose solution gave the last
+        // shifts, with the χ² of the values reached (least squares' convention for a cycle), rather
+        // than of a Jacobian made at values the fit will not move from. A fit that may end
+        // converged or stalled is linearised again, to judge that by the su at its end.
+        const bool onLimit = !settled && !refreshed && number == options.maxCycles &&
+                             fall > options.relativeTolerance * squaresBefore &&
+                             (flat + 1 < kFlatCycles || fall >= kFlatFall * std::max(1.0, r.reducedChi2()));
+        if (onLimit)
+            fill_uncertainties(fit, normal, free, all_of(free), r);
+        else if (!settled) {
             normal = linearise(fit, state, options.singularTolerance, free, r);
             r.freeVariables = static_cast<int>(free.size());
             fill_uncertainties(fit, normal, free, all_of(free), r);
         }
         r.cycles.push_back(report_of(number, state, before, r));
         const CycleReport& last = r.cycles.back();
-        const double fall = squaresBefore - state.squares;
         flat = fall < kFlatFall * std::max(1.0, r.reducedChi2()) ? flat + 1 : 0;
         if (settled || shifts_converged(last, r.su, options.shiftTolerance) ||
             fall <= options.relativeTolerance * squaresBefore)

@@ -128,6 +128,34 @@ TEST(LeastSquaresConvergence, SuOfTheLastStepAgreeWithThoseAtTheMinimum)
     }
 }
 
+// A fit that ends on its cycle limit gives the su of the normal matrix whose solution made the last
+// shifts (that of the start, after one cycle) with the χ² of the values reached: the start's own su
+// scaled by the square root of the χ² ratio, without another Jacobian.
+TEST(LeastSquaresConvergence, SuOfACycleLimitedFitComeFromItsLastStep)
+{
+    std::vector<double> y(40), w(40, 1.0);
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        const double x = (static_cast<double>(i) - 19.3) / 4.1;
+        y[i] = 50 * std::exp(-x * x) + (i % 3 == 0 ? 0.7 : i % 3 == 1 ? -0.4 : -0.3);
+    }
+    const std::vector<FreeVariable> start{{"h", 40}, {"c", 18}, {"s", 5}};
+    GaussianPeak model;
+    LeastSquaresOptions one;
+    one.maxCycles = 1;
+    LeastSquaresResult fit;
+    ASSERT_EQ(solve_least_squares(model, y, w, start, one, fit), "");
+    ASSERT_EQ(fit.outcome, FitOutcome::CycleLimit);
+    EXPECT_EQ(model.jacobians, 1);
+    LeastSquaresOptions none;
+    none.maxCycles = 0;
+    LeastSquaresResult there;
+    ASSERT_EQ(solve_least_squares(model, y, w, start, none, there), "");
+    const double ratio = std::sqrt(fit.weightedSquares / there.weightedSquares);
+    ASSERT_LT(ratio, 0.5);  // the cycle moved the values far enough for the χ² to tell
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_NEAR(fit.su[k], there.su[k] * ratio, 1e-12 * there.su[k]) << k;
+}
+
 // y = exp(a·t) at t = 0…7 plus a residual orthogonal to the slope at a = 0.2 (so the minimum stays at
 // 0.2) and curved with the model: Gauss–Newton then nears 0.2 at a linear rate of 0.6, the sum
 // falling by less than counts long before the shifts are a hundredth of the su. That is a minimum
