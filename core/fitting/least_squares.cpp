@@ -141,6 +141,7 @@ struct Normal {
     Eigen::VectorXd vector;
     Eigen::VectorXd edge;  // the model's edge over the free variables (empty: none), and its room
     double room = 0;
+    Eigen::MatrixXd inverse;  // of the whole matrix, made when first asked for
 };
 
 // JᵀJ of the weighted columns `w`, summed over fixed blocks of its rows, which the threads share
@@ -277,7 +278,7 @@ struct State {
 
 // The covariance of the free variables (inverse normal matrix × reduced χ²), spread into all rows.
 // `kept` are the positions in `free` of the variables it covers: those off their bounds.
-void fill_uncertainties(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
+void fill_uncertainties(const Fit& fit, Normal& normal, const std::vector<Eigen::Index>& free,
                         const std::vector<Eigen::Index>& kept, LeastSquaresResult& result)
 {
     const auto n = static_cast<Eigen::Index>(fit.count());
@@ -285,7 +286,12 @@ void fill_uncertainties(const Fit& fit, const Normal& normal, const std::vector<
     result.su.assign(fit.count(), 0.0);
     if (kept.empty())
         return;
-    const Eigen::MatrixXd inverse = normal.matrix(kept, kept).inverse();
+    // The whole matrix's inverse is kept: the su of a step's own matrix are asked for again with
+    // the χ² of the values it reached.
+    const bool whole = static_cast<Eigen::Index>(kept.size()) == normal.matrix.rows();
+    if (whole && normal.inverse.rows() != normal.matrix.rows())
+        normal.inverse = normal.matrix.inverse();
+    const Eigen::MatrixXd inverse = whole ? normal.inverse : Eigen::MatrixXd(normal.matrix(kept, kept).inverse());
     const double chi2 = result.reducedChi2();
     for (std::size_t i = 0; i < kept.size(); ++i)
         for (std::size_t j = 0; j < kept.size(); ++j)
@@ -603,7 +609,7 @@ std::vector<double> predicted_uncertainties(LeastSquaresModel& model, std::span<
     LeastSquaresResult r;
     r.held.assign(variables.size(), 0);
     std::vector<Eigen::Index> free;
-    const Normal normal = linearise(fit, state, options.singularTolerance, free, r);
+    Normal normal = linearise(fit, state, options.singularTolerance, free, r);
     r.points = 2, r.freeVariables = 1, r.weightedSquares = 1;  // reduced χ² of 1
     fill_uncertainties(fit, normal, free, all_of(free), r);
     for (std::size_t k = 0; k < r.su.size(); ++k)

@@ -409,9 +409,12 @@ std::vector<std::vector<ExtractedReflection>> extracted_reflections(const Patter
     for (std::size_t p = 0; p < model.phases().size(); ++p) {
         const PhaseState& phase = model.phases()[p];
         const StructureModel& m = *phase.model;
-        PhaseIntensities structure;
-        if (m.atomCount > 0)
-            phase.reflections.compute(m, phase.overallB, false, structure);
+        // The structure's |F|² beside what the fit gives: those of the model's last evaluation for a
+        // Rietveld phase (the same arithmetic from the same values), made for one of free intensities.
+        PhaseIntensities made;
+        if (m.atomCount > 0 && phase.method != IntensityMethod::Structure)
+            phase.reflections.compute(m, phase.overallB, false, made);
+        const PhaseIntensities& structure = phase.method == IntensityMethod::Structure ? phase.intensities : made;
         std::map<HklKey, ShareSums> sums;
         std::vector<int> membersOfGroup(phase.squared.size(), 0);
         for (std::size_t k = 0; k < phase.group.size(); ++k) {
