@@ -135,12 +135,17 @@ std::vector<char> undetermined(const Eigen::MatrixXd& normal, double tolerance)
     return held;
 }
 
+// A linear bound on the steps of the free variables: gradient·d ≥ −room.
+struct Edge {
+    Eigen::VectorXd gradient;
+    double room = 0;
+};
+
 // The normal matrix and right-hand side of the free variables, in the order of `free`.
 struct Normal {
     Eigen::MatrixXd matrix;
     Eigen::VectorXd vector;
-    Eigen::VectorXd edge;  // the model's edge over the free variables (empty: none), and its room
-    double room = 0;
+    std::vector<Edge> edges;  // the model's edge met where the fit stands (empty: none)
     Eigen::MatrixXd inverse;  // of the whole matrix, made when first asked for
 };
 
@@ -189,19 +194,53 @@ Normal normal_of(const Fit& fit, const Eigen::MatrixXd& weighted, const Eigen::V
     return normal;
 }
 
-// A step that crosses the model's edge is the least-squares step on it instead: δ + A⁻¹g·μ with μ
-// such that g·δ = −room (A the damped matrix of the moving variables).
-void keep_within_edge(const Normal& normal, const Eigen::LLT<Eigen::MatrixXd>& llt,
-                      const std::vector<Eigen::Index>& moving, Eigen::VectorXd& step)
+// A step that crosses edges is the least-squares step on them instead: δ + A⁻¹Gᵀμ, μ ≥ 0, with
+// G(δ + A⁻¹Gᵀμ) = −room on the edges it rests on (A the damped matrix of the moving variables, G
+// their gradients over those). The edge crossed most is added to those it rests on, one that would
+// pull the step back from its edge (μ < 0) let go, until the step crosses none (an active set).
+void keep_within_edges(const std::vector<Edge>& edges, const Eigen::LLT<Eigen::MatrixXd>& llt,
+                       const std::vector<Eigen::Index>& moving, const std::vector<Eigen::Index>& fixed,
+                       Eigen::VectorXd& step)
 {
-    const double reach = normal.edge.dot(step);
-    if (!(reach < -normal.room))
-        return;
-    const Eigen::VectorXd g = normal.edge(moving);
-    const Eigen::VectorXd ag = llt.solve(g);
-    const double curvature = g.dot(ag);
-    if (curvature > 0)
-        step(moving) += ag * ((-normal.room - reach) / curvature);
+    const Eigen::VectorXd unbound = step(moving);
+    std::vector<std::size_t> on;
+    const std::size_t rounds = 4 * edges.size() + 4;
+    for (std::size_t round = 0; round < rounds; ++round) {
+        std::size_t worst = edges.size();
+        double crossing = 0;
+        for (std::size_t e = 0; e < edges.size(); ++e) {
+            const double over = -edges[e].room - edges[e].gradient.dot(step);
+            if (over > crossing && std::find(on.begin(), on.end(), e) == on.end())
+                worst = e, crossing = over;
+        }
+        if (worst == edges.size())
+            return;
+        on.push_back(worst);
+        for (;;) {
+            const auto k = static_cast<Eigen::Index>(on.size());
+            Eigen::MatrixXd g(k, static_cast<Eigen::Index>(moving.size()));
+            Eigen::VectorXd target(k);
+            for (Eigen::Index i = 0; i < k; ++i) {
+                const Edge& edge = edges[on[static_cast<std::size_t>(i)]];
+                g.row(i) = edge.gradient(moving).transpose();
+                target(i) = -edge.room - edge.gradient(fixed).dot(step(fixed)) - g.row(i).dot(unbound);
+            }
+            const Eigen::MatrixXd ag = llt.solve(g.transpose());
+            const Eigen::LDLT<Eigen::MatrixXd> ldlt(g * ag);
+            if (ldlt.info() != Eigen::Success || !(ldlt.vectorD().minCoeff() > 0)) {
+                on.pop_back();  // an edge the others already hold the step to
+                break;
+            }
+            const Eigen::VectorXd mu = ldlt.solve(target);
+            Eigen::Index slack = 0;
+            if (mu.minCoeff(&slack) < 0 && k > 1) {
+                on.erase(on.begin() + slack);
+                continue;
+            }
+            step(moving) = unbound + ag * mu.cwiseMax(0.0);
+            break;
+        }
+    }
 }
 
 // Solves (N + λ diag N) δ = v for the variables not pinned, the pinned ones' δ given in `step`;
@@ -220,8 +259,8 @@ bool damped_step(const Normal& normal, double damping, const std::vector<char>& 
     const Eigen::VectorXd rest = normal.vector(moving) - normal.matrix(moving, fixed) * given;
     const Eigen::VectorXd solved = llt.solve(rest);
     step(moving) = solved;
-    if (normal.edge.size() > 0)
-        keep_within_edge(normal, llt, moving, step);
+    if (!normal.edges.empty())
+        keep_within_edges(normal.edges, llt, moving, fixed, step);
     return step.allFinite();
 }
 
@@ -346,14 +385,51 @@ void fill_correlations(const Fit& fit, double reported, LeastSquaresResult& resu
         }
 }
 
+// The edge the model meets where it is nearest its edge at `toward`, over the free variables; false
+// when it has none there.
+bool edge_toward(Fit& fit, const std::vector<double>& values, const std::vector<double>& toward,
+                 const std::vector<Eigen::Index>& free, Edge& edge)
+{
+    std::vector<double> gradient;
+    double room = 0;
+    if (!fit.model.edge(values, toward, gradient, room) || gradient.size() != fit.count() || !(room >= 0))
+        return false;
+    edge.gradient.resize(static_cast<Eigen::Index>(free.size()));
+    for (std::size_t k = 0; k < free.size(); ++k)
+        edge.gradient(static_cast<Eigen::Index>(k)) = gradient[static_cast<std::size_t>(free[k])];
+    edge.room = room;
+    return edge.gradient.squaredNorm() > 0;
+}
+
+// The damped step, solved again on each edge of the model that its end meets (the edge's bound
+// where the model at the end is nearest it) until the end stays within them: along a curved edge
+// the bound where the fit stands is only the tangent, and a step along it leaves the region.
+bool step_within_edges(Fit& fit, Normal& normal, const std::vector<Eigen::Index>& free,
+                       const std::vector<double>& values, double damping, Eigen::VectorXd& step)
+{
+    constexpr int kMostEdges = 6;
+    const std::size_t met = normal.edges.size();
+    bool ok = bounded_step(fit, normal, free, values, damping, step);
+    for (int more = 0; ok && !normal.edges.empty() && more < kMostEdges; ++more) {
+        Edge edge;
+        if (!edge_toward(fit, values, moved(fit, values, free, step), free, edge) ||
+            !(edge.gradient.dot(step) < -edge.room))
+            break;
+        normal.edges.push_back(std::move(edge));
+        ok = bounded_step(fit, normal, free, values, damping, step);
+    }
+    normal.edges.resize(met);
+    return ok;
+}
+
 // One cycle: the step of the free variables that lowers Σ w r², damped as much as it takes.
 // False when no damping finds a lower sum (the values are at a minimum within rounding).
-bool cycle(Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free, State& state)
+bool cycle(Fit& fit, Normal& normal, const std::vector<Eigen::Index>& free, State& state)
 {
     double damping = state.damping;
     for (;;) {
         Eigen::VectorXd step;
-        if (bounded_step(fit, normal, free, state.values, damping, step)) {
+        if (step_within_edges(fit, normal, free, state.values, damping, step)) {
             State trial{moved(fit, state.values, free, step), {}, 0, damping};
             trial.squares = weighted_squares(fit, trial.values, trial.model);
             if (trial.squares <= state.squares) {
@@ -389,18 +465,6 @@ void note_held(const Fit& fit, const std::vector<char>& held, LeastSquaresResult
         }
 }
 
-void add_edge(Fit& fit, const std::vector<double>& values, const std::vector<Eigen::Index>& free, Normal& normal)
-{
-    std::vector<double> gradient;
-    double room = 0;
-    if (!fit.model.edge(values, gradient, room) || gradient.size() != fit.count() || !(room >= 0))
-        return;
-    normal.edge.resize(static_cast<Eigen::Index>(free.size()));
-    for (std::size_t k = 0; k < free.size(); ++k)
-        normal.edge(static_cast<Eigen::Index>(k)) = gradient[static_cast<std::size_t>(free[k])];
-    normal.room = room;
-}
-
 // The free variables' normal equations at `state`, holding any the data do not determine.
 Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::Index>& free, LeastSquaresResult& result)
 {
@@ -416,7 +480,8 @@ Normal linearise(Fit& fit, State& state, double tolerance, std::vector<Eigen::In
     note_held(fit, held, result);
     free = free_of(result.held);
     Normal normal = free.size() == candidates.size() ? std::move(all) : normal_of(fit, jacobian, state.model, free);
-    add_edge(fit, state.values, free, normal);
+    if (Edge edge; edge_toward(fit, state.values, state.values, free, edge))
+        normal.edges.push_back(std::move(edge));
     return normal;
 }
 

@@ -50,13 +50,16 @@ public:
         (void)values;
         return false;
     }
-    // An edge of the region where the model can be calculated (a peak width that would vanish),
-    // near `values` and as a linear bound on the steps d: gradient·d ≥ −room, gradient over the
-    // variables. A step that would cross it is solved again on it, so that the fit slides along the
-    // edge instead of being damped to a halt where it met it. False when there is none.
-    virtual bool edge(std::span<const double> values, std::vector<double>& gradient, double& room)
+    // An edge of the region where the model can be calculated (a peak width that would vanish), as a
+    // linear bound on the steps d from `values`: gradient·d ≥ −room, gradient over the variables.
+    // Where the edge is curved (the angle of the least width moves with the widths), the bound is the
+    // one met where the model at `toward` is nearest its edge: a step towards `toward` that crosses
+    // it is solved again on it, and again on the next bound its new end meets, so that the fit slides
+    // along the edge instead of being damped to a halt where it met it. False when there is none.
+    virtual bool edge(std::span<const double> values, std::span<const double> toward, std::vector<double>& gradient,
+                      double& room)
     {
-        (void)values, (void)gradient, (void)room;
+        (void)values, (void)toward, (void)gradient, (void)room;
         return false;
     }
 };

@@ -359,6 +359,52 @@ std::string add_occupancy_sums(const RefinementRequest& request, ParameterTable&
     return {};
 }
 
+// Whether two sites are one: the same place within rounding, modulo a lattice translation.
+bool same_site(const StructureModel& m, int a, int b)
+{
+    const double d[3] = {m.atomX[a] - m.atomX[b], m.atomY[a] - m.atomY[b], m.atomZ[a] - m.atomZ[b]};
+    return std::all_of(std::begin(d), std::end(d), [](double x) { return std::fabs(x - std::round(x)) < 1e-4; });
+}
+
+// Row `r` follows row `master` one for one, when neither is fixed, tied or in a constraint already.
+void follow(ParameterTable& t, int r, int master, std::set<int>& used)
+{
+    ModelParameter& row = t.rows[static_cast<std::size_t>(r)];
+    const ModelParameter& lead = t.rows[static_cast<std::size_t>(master)];
+    if (row.fixed || lead.fixed || !row.ties.empty() || !lead.ties.empty() || used.count(r) || used.count(master))
+        return;
+    row.info.start = row.info.value = lead.info.value;
+    row.ties = {Tie{master, 1}};
+    row.info.constraint = "= " + lead.info.name + " (one site)";
+    used.insert(r);
+}
+
+// Atoms that share a site (a mixed occupation) have one place and one B: refined apart, the pair is
+// singular and one B runs off with what the other should carry. Each follows the site's first atom,
+// unless a constraint of the request names it.
+void tie_shared_sites(const RefinementRequest& request, ParameterTable& t, std::set<int>& used)
+{
+    for (std::size_t p = 0; p < request.phases.size(); ++p) {
+        const StructureModel& m = request.phases[p].model;
+        const std::vector<std::string> names = atom_names(m);
+        const std::string prefix = phase_prefix(static_cast<int>(p));
+        for (int n = 2; n <= m.atomCount; ++n) {
+            int first = 1;
+            while (first < n && !same_site(m, first, n))
+                ++first;
+            if (first == n)
+                continue;
+            const std::string& atom = names[static_cast<std::size_t>(n - 1)];
+            const std::string& lead = names[static_cast<std::size_t>(first - 1)];
+            for (const char* parameter : {"x", "y", "z", "B"}) {
+                const int r = t.find(prefix + parameter + ":" + atom), master = t.find(prefix + parameter + ":" + lead);
+                if (r >= 0 && master >= 0)
+                    follow(t, r, master, used);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<int> linear_rows(const ParameterTable& table)
@@ -435,6 +481,8 @@ std::string build_parameter_table(const RefinementRequest& request, ParameterTab
     std::string why = add_shared_b(request, table, used);
     if (why.empty())
         why = add_occupancy_sums(request, table, used);
+    if (why.empty())
+        tie_shared_sites(request, table, used);
     return why;
 }
 

@@ -316,26 +316,33 @@ std::vector<double> PatternModel::intensity_key(std::size_t p, const std::vector
     return key;
 }
 
-bool PatternModel::edge(std::span<const double> values, std::vector<double>& gradient, double& room)
+bool PatternModel::edge(std::span<const double> values, std::span<const double> toward, std::vector<double>& gradient,
+                        double& room)
 {
-    apply_rows(row_values(values));
+    apply_rows(row_values(toward));
     std::pair<double, double> least{INFINITY, 0};
-    for (const PhaseState& phase : phases_)
-        least = std::min(least, least_squared_width(*phase.model, widths_low(), widths_high()));
-    if (!std::isfinite(least.first))
+    int nearest = -1;
+    for (std::size_t p = 0; p < phases_.size(); ++p)
+        if (const auto w = least_squared_width(*phases_[p].model, widths_low(), widths_high()); w < least)
+            least = w, nearest = static_cast<int>(p);
+    if (nearest < 0 || !std::isfinite(least.first))
         return false;
+    apply_rows(row_values(values));
     const double t = std::tan(least.second * kHalfDegree);
     gradient.assign(variables_.size(), 0.0);
     bool any = false;
     for (std::size_t j = 0; j < variables_.size(); ++j)
         for (const auto& [row, coefficient] : moves_[j]) {
-            const Quantity q = table_.rows[static_cast<std::size_t>(row)].quantity;
+            const ModelParameter& moved = table_.rows[static_cast<std::size_t>(row)];
+            if (moved.info.phase >= 0 && moved.info.phase != nearest)
+                continue;
+            const Quantity q = moved.quantity;
             const double slope = q == Quantity::WidthU ? t * t : q == Quantity::WidthV ? t : q == Quantity::WidthW ? 1 : 0;
             gradient[j] += coefficient * slope;
             any |= slope != 0;
         }
-    room = std::max(0.0, least.first - kWidthFloor);
-    return any;
+    room = std::max(0.0, squared_width(*phases_[static_cast<std::size_t>(nearest)].model, least.second) - kWidthFloor);
+    return any && std::isfinite(room);
 }
 
 // The range of 2θ over which the widths must be positive: the reflections' range.

@@ -78,8 +78,10 @@ public:
     // values (free_intensities.cpp).
     bool refresh(std::span<const double> values) override;
     // Where the least squared peak width of the range (the Gaussian FWHM² of TCH, the seed
-    // profile's half width²) would reach 0: its slopes along U, V and W at that angle.
-    bool edge(std::span<const double> values, std::vector<double>& gradient, double& room) override;
+    // profile's half width²) at `toward` lies, the phase and angle; its slopes there along U, V and W
+    // (exact: at one angle the squared width is linear in them) and its room at `values`.
+    bool edge(std::span<const double> values, std::span<const double> toward, std::vector<double>& gradient,
+              double& room) override;
     // `iterations` partitions at the table's row values `rows`: I_k ← I_k·Σ_i f_i c_k(i)(yo_i − yb_i)
     // / Σ_i f_i c_k(i)(yc_i − yb_i), c_k(i) reflection k's calculated counts at point i, shared by its
     // group; the Le Bail phases', or with `pawley` also the Pawley phases'. By the Share rule

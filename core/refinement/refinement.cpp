@@ -455,10 +455,13 @@ std::string run_stage(RefinementSession& session, std::size_t s, const Refinemen
         give_start_values(session.table, fresh, true);
         if (!(why = run.passes(rows, before, kRetryDamping, fit)).empty())
             return why;
-        if (!fit.stopped && !(left = rows_on_guard(session, rows)).empty()) {
+        // Held, the others may take another out of the region in turn: each is held until none leaves.
+        const std::vector<int> first = left;
+        while (!fit.stopped && !(left = rows_on_guard(session, rows)).empty()) {
             diverged = true;
-            stage.notes.push_back(names_of(session.table, left) +
-                                  " left the physical region again and is held at its previous value");
+            const bool again = std::any_of(left.begin(), left.end(), [&](int r) { return std::count(first.begin(), first.end(), r); });
+            stage.notes.push_back(names_of(session.table, left) + " left the physical region" + (again ? " again" : "") +
+                                  " and is held at its previous value");
             start.restore(session);
             give_start_values(session.table, fresh, true);
             hold_rows(session, left, previous, rows);

@@ -195,7 +195,7 @@ public:
             model[i] = v[0] * x(i) + v[1] * x(i) * x(i);
         return true;
     }
-    bool edge(std::span<const double> v, std::vector<double>& gradient, double& room) override
+    bool edge(std::span<const double> v, std::span<const double>, std::vector<double>& gradient, double& room) override
     {
         gradient = {1, 1};
         room = v[0] + v[1];

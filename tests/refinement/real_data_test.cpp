@@ -233,10 +233,13 @@ TEST(RefinementRealData, AnglesiteNeutronSameMinimumWhateverTheStageOrderOrZero)
     }
 }
 
-// Zinc (with some SiC, left out) on a copper tube: released in one stage with the peaks' parameters,
-// B took up the misfit of peaks still too broad and settled at −0.7 Å² (χ² 11 % above the stages'
-// minimum). The peaks fitted first, it ends where the stages do.
-TEST(RefinementRealData, ZincBPositiveWhenReleasedWithThePeaks)
+// Zinc (with some SiC, left out) on a copper tube, whose best peaks have no Gaussian width left: the
+// profile's minimum lies on the edge where the Gaussian width vanishes at one angle, an edge that
+// curves as that angle moves. Every order of stages reaches it (the orders ended 2 % apart when steps
+// along the edge's tangent left the region and were damped to a crawl). Released in one stage with
+// the peaks' parameters, B took up the misfit of peaks still too broad and settled at −0.7 Å²; the
+// peaks fitted first, it ends where the stages do.
+TEST(RefinementRealData, ZincSameMinimumOnTheWidthsEdgeWhateverTheStageOrder)
 {
     KALIDOS_REQUIRE_REALDATA();
     RecordingMessages messages;
@@ -251,18 +254,19 @@ TEST(RefinementRealData, ZincBPositiveWhenReleasedWithThePeaks)
     request.observed = diagram.scans.at(0);
     request.low = 20, request.high = 100;
     request.backgroundOrder = 6;
-    request.cycles = 50;
     request.phases = {{"zinc", zinc->model}};
-    double chi2[2] = {};
-    int k = 0;
-    for (const std::string staging : {"scale,background;zero,cell,profile;biso", "scale,background;zero,cell,profile,biso"}) {
+    std::vector<double> chi2;
+    for (const std::string staging : {"scale,background;zero,cell,profile;biso", "scale,background;zero,cell,profile,biso",
+                                      "scale,background;profile;zero,cell;biso"}) {
         request.stages = stages_of(staging);
         RefinementResult result;
         ASSERT_EQ(refine(request, result), "");
+        EXPECT_TRUE(result.stages.back().converged) << staging;
         EXPECT_GT(result.find("0::B:Zn1")->value, 0.5) << staging;
-        chi2[k++] = result.chi2;
+        chi2.push_back(result.chi2);
     }
-    EXPECT_NEAR(chi2[1], chi2[0], 0.01 * chi2[0]);
+    for (const double c : chi2)
+        EXPECT_NEAR(c, chi2.front(), 1e-3 * chi2.front());
 }
 
 // Pearson's r of the extracted |F|² of the reflections no other overlaps with the atoms' |F|².
