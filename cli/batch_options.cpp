@@ -217,6 +217,7 @@ bool Parser::option(const std::string& name)
     } else if (name == "--range") {
         if (take_number(name, o.twoTheta1))
             take_number(name, o.twoTheta2);
+        o.rangeGiven = true;
     } else if (name == "--uvw") {
         if (take_number(name, o.u) && take_number(name, o.v))
             take_number(name, o.w);

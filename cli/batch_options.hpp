@@ -51,6 +51,7 @@ struct BatchOptions {
     std::string instrumentFile, saveInstrumentFile;
 
     double twoTheta1 = 10, twoTheta2 = 50;  // degrees
+    bool rangeGiven = false;                // --range
     double u = 0.001, v = 0, w = 0.005;
     std::string anomalous;  // "", "brcow" or "sasaki"
     SampleSettings sample;  // --preferred, --isotropic

@@ -9,6 +9,7 @@
 #include "comparison/calculated_points.hpp"
 #include "computation/listing_files.hpp"
 #include "diagram_files/save_target.hpp"
+#include "readers/profile_lines.hpp"  // for setting_number
 #include "refinement/cell_phase.hpp"
 #include "refinement_output/extracted_intensities.hpp"
 #include "refinement_output/refined_cif.hpp"
@@ -53,6 +54,20 @@ std::string request_of(const BatchOptions& options, const std::vector<Workspace*
     return {};
 }
 
+// A range left to its default (the calculation's) may leave out much of a measured diagram: said.
+void note_range_left_out(const RefinementRequest& request, StreamMessages& messages)
+{
+    const std::vector<double>& x = request.observed.twoTheta;
+    if (x.empty())
+        return;
+    const auto [low, high] = std::minmax_element(x.begin(), x.end());
+    const double margin = 0.5;  // degrees: a point or two beyond the range is no loss
+    if (*low < request.low - margin || *high > request.high + margin)
+        messages.note("The refinement covers " + setting_number(request.low) + "–" + setting_number(request.high) +
+                      "° of the diagram's " + setting_number(*low) + "–" + setting_number(*high) +
+                      "° (the calculation's range): --range chooses another");
+}
+
 }  // namespace
 
 RefinementRequest refinement_settings(const BatchOptions& options)
@@ -84,6 +99,8 @@ bool refine_phases(const BatchOptions& options, const std::vector<Workspace*>& p
         messages.note(why);
         return false;
     }
+    if (!options.rangeGiven)
+        note_range_left_out(request, messages);
     std::vector<CycleRecord> cycles;
     why = refine(request, run.result, [&cycles](const RefinementResult& now) { cycles.push_back(cycle_record(now)); });
     if (!why.empty()) {

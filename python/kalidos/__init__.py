@@ -232,7 +232,8 @@ def batch_arguments(wavelength=None, two_theta=(10, 50), radiation="xray", synch
         arguments.append("--neutron")
     if synchrotron is not None:
         arguments += ["--synchrotron", _number(synchrotron)]
-    arguments += ["--range", _number(two_theta[0]), _number(two_theta[1])]
+    if two_theta is not None:  # None: the program's own range (10 to 50°), said where it leaves out a diagram
+        arguments += ["--range", _number(two_theta[0]), _number(two_theta[1])]
     if uvw is not None:
         arguments += ["--uvw"] + [_number(x) for x in uvw]
     if anomalous:
@@ -494,7 +495,8 @@ def refine(structures, observed, refine=(("scale", "background"),), cycles=None,
         variables (--pawley); their reflections come back in phases[i]["reflections"] with
         h, k, l, d, two_theta, f2 and f2_su (--write-intensities: also as a file, .hkl HKLF 4 or
         a CIF with a _refln loop). The other keywords are calculate's (wavelength, two_theta,
-        profile, size, ...: the starting model).
+        profile, size, ...: the starting model); two_theta is the range refined, the program's 10 to
+        50° when not given, with a message where that leaves out part of the diagram.
     cell_phases: phases known by their cell alone (a cell from find_cell), after the structures, each
         "a b c alpha beta gamma [group]" or (a, b, c, alpha, beta, gamma[, group]); Le Bail unless
         pawley names them (--cell-phase). `structures` may then be empty ([] or None).
@@ -503,6 +505,7 @@ def refine(structures, observed, refine=(("scale", "background"),), cycles=None,
     """
     several = isinstance(structures, (list, tuple)) or structures is None
     read, read_messages = _read_all(list(structures or []) if several else [structures], data)
+    settings.setdefault("two_theta", None)  # as kalidos-batch without --range
     arguments = batch_arguments(observed=[observed], background=background, refine=refine, cycles=cycles,
                                 share_b=share_b, occupancy_sum=occupancy_sum, le_bail=le_bail, pawley=pawley,
                                 write_intensities=write_intensities, structures=len(read), cell_phases=cell_phases,

@@ -58,6 +58,7 @@ TEST(BatchRefinement, PerturbedRutileRefinesBackToTheValuesOfItsDiagram)
     }
     const sajson::value cell = member(member(refinement, "phases").get_array_element(0), "cell");
     EXPECT_EQ(number(cell, "b"), number(cell, "a"));  // tetragonal: b is a
+    EXPECT_EQ(run.out.find("The refinement covers"), std::string::npos);  // --range 20 130 takes the whole diagram
     const std::string cif = read_text_file(dir / "refined.cif");
     EXPECT_NE(cif.find("_pd_proc_ls_prof_wR_factor"), std::string::npos);
     const std::string listing = read_text_file(dir / "fstr.out");
@@ -69,6 +70,13 @@ TEST(BatchRefinement, PerturbedRutileRefinesBackToTheValuesOfItsDiagram)
     ASSERT_EQ(again.status, 0) << again.err;
     const JsonDocument reread(again.out);
     EXPECT_NEAR(number(member(reread.root(), "cell"), "a"), number(cell, "a"), 1e-4);
+
+    // Without --range the calculation's range, which leaves out most of the diagram: said.
+    const ProgramRun unranged = run_batch_program({"--observed", "measured.xy", "--refine", "scale", "start.cif"}, dir);
+    EXPECT_NE(unranged.err.find("The refinement covers 10–50° of the diagram's 20–130° (the calculation's range): "
+                                "--range chooses another"),
+              std::string::npos)
+        << unranged.err;
 }
 
 TEST(BatchRefinement, MixtureFractionsFromTheRefinedScalesAndRefusals)
