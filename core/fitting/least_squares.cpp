@@ -21,8 +21,9 @@ constexpr double kFlatFall = 1e-2;
 constexpr int kFlatCycles = 3;
 // Shifts below this part of their su leave the values where the data put them: a fit whose sum no
 // longer falls has converged when its shifts are that small, even if they shrink only slowly (Gauss–
-// Newton's linear rate with large residuals, or weakly determined atoms, halves them each cycle).
-constexpr double kNegligibleShift = 0.1;
+// Newton's linear rate with large residuals, or weakly determined atoms, halves them each cycle) or
+// wander within a flat valley (slopes made by differences, at the rounding of the sum).
+constexpr double kNegligibleShift = 0.2;
 constexpr double kRounding = 1e-10;  // relative
 
 struct Fit {
