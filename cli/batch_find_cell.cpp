@@ -8,33 +8,21 @@
 #include "batch_calculation.hpp"  // for the exit statuses and the experiment
 #include "refinement/cell_phase.hpp"
 #include "batch_observed.hpp"
-#include "batch_radiation.hpp"  // for anode_item_index
 #include "diagram_files/peak_list_reader.hpp"
 #include "find_cell_json.hpp"
 #include "indexing/observed_lines.hpp"
-#include "wavelengths/anode_lines.hpp"
 
 namespace kalidos::batch {
 namespace {
 
 namespace fs = std::filesystem;
 
-// λ of --lambda, of --anode's line, or of the first line of --mixture; 0 when none was given.
-double given_wavelength(const BatchOptions& options)
-{
-    if (options.lambda)
-        return *options.lambda;
-    if (!options.mixture.empty())
-        return options.mixture.front().lambda;
-    const int item = options.anode.empty() ? -1 : anode_item_index(options.anode);
-    return item > kMultipleWavelengthsItem ? anode_line_table()[static_cast<std::size_t>(item)].lambda : 0.0;
-}
-
 bool peaks_of_diagram(const BatchOptions& options, const fs::path& data, StreamMessages& messages, PeakList& peaks)
 {
     MeasuredScan scan;
     MeasuredWavelengths wavelengths;
-    if (!read_measured_scan(options.observed.front(), options.scan, data, messages, scan, wavelengths))
+    if (!read_measured_scan(options.observed.front(), options.scan, data, chosen_wavelengths(options), messages, scan,
+                            wavelengths))
         return false;
     PeakSearchSettings search;
     search.sensitivity = options.identification.sensitivity;
@@ -112,7 +100,7 @@ int index_peaks(const BatchOptions& options, const fs::path& data, StreamMessage
     if (!find_cell_peaks(options, data, messages, run.peaks))
         return kExitRefused;
     std::string error;
-    if (!indexing_lines(run.peaks, given_wavelength(options), run.lines, error)) {
+    if (!indexing_lines(run.peaks, given_wavelengths(options).lambda1, run.lines, error)) {
         messages.note((options.indexing.peaksFile.empty() ? options.observed.front() : options.indexing.peaksFile) +
                       ": " + error);
         return kExitRefused;

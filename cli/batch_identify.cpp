@@ -97,7 +97,8 @@ int identify_diagram(const BatchOptions& options, const fs::path& data, StreamMe
     settings.elements = parse_element_filter(o.elements, error).value_or(ElementFilter{});
     MeasuredScan scan;
     MeasuredWavelengths wavelengths;
-    if (!read_measured_scan(options.observed.front(), options.scan, data, messages, scan, wavelengths))
+    if (!read_measured_scan(options.observed.front(), options.scan, data, chosen_wavelengths(options), messages, scan,
+                            wavelengths))
         return kExitRefused;
     std::vector<LibraryEntry> entries;
     try {

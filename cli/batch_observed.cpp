@@ -1,15 +1,32 @@
 #include "batch_observed.hpp"
 
 #include "batch_calculation.hpp"  // for make_memory_workspace
+#include "batch_radiation.hpp"    // for anode_item_index
 
 #include "diagram_files/diagram_import.hpp"
 #include "diagram_files/measured_import.hpp"
 #include "diagram_files/measured_readers.hpp"
 #include "readers/reader_text.hpp"  // for file_name_only
+#include "readers/profile_lines.hpp"  // for setting_number
+#include "wavelengths/anode_lines.hpp"
 
 namespace kalidos::batch {
 
 namespace {
+
+// The run's first wavelength; without one (a search of the diagram's peaks alone), the Kα1 line of
+// the anode the file names without its lines ("Anode: Cu"), said.
+double run_or_anode_wavelength(const Workspace& workspace, const MeasuredDiagram& diagram, StreamMessages& messages)
+{
+    const double run = workspace.model.wavelengths.values[1];
+    const int item = diagram.wavelengths.anode.empty() ? -1 : anode_item_index(diagram.wavelengths.anode + "Ka1");
+    if (run > 0 || item <= kMultipleWavelengthsItem)
+        return run;
+    const double line = anode_line_table()[static_cast<std::size_t>(item)].lambda;
+    messages.note(file_name_only(diagram.fileName) + " names its anode, " + diagram.wavelengths.anode +
+                  ", without its lines: Kα1 " + setting_number(line) + " Å is taken (--lambda, --anode or --mixture choose another)");
+    return line;
+}
 
 // Any other format, recognised by its content; a file without wavelength takes the run's first.
 bool read_measured_diagram(Workspace& workspace, const std::string& fileName, int scan, StreamMessages& messages)
@@ -19,7 +36,7 @@ bool read_measured_diagram(Workspace& workspace, const std::string& fileName, in
         return false;
     diagram->fileName = fileName;
     if (!diagram->wavelengths.stated())
-        give_wavelengths(*diagram, {workspace.model.wavelengths.values[1], 0, 0, 1, "?"});
+        give_wavelengths(*diagram, {run_or_anode_wavelength(workspace, *diagram, messages), 0, 0, 1, "?"});
     return add_measured_diagram(workspace, messages, std::move(diagram), scan - 1).status == ImportStatus::Added;
 }
 
@@ -66,8 +83,32 @@ bool read_observed_diagram(Workspace& workspace, const std::string& fileName, in
     return false;
 }
 
+MeasuredWavelengths given_wavelengths(const BatchOptions& options)
+{
+    MeasuredWavelengths given;
+    if (options.lambda) {
+        given.lambda1 = *options.lambda;
+    } else if (!options.mixture.empty()) {
+        given.lambda1 = options.mixture.front().lambda;
+        if (options.mixture.size() > 1 && options.mixture.front().intensity > 0) {
+            given.lambda2 = options.mixture[1].lambda;
+            given.ratio = options.mixture[1].intensity / options.mixture.front().intensity;
+        }
+    } else if (const int item = options.anode.empty() ? -1 : anode_item_index(options.anode);
+               item > kMultipleWavelengthsItem) {
+        given.lambda1 = anode_line_table()[static_cast<std::size_t>(item)].lambda;
+    }
+    return given;
+}
+
+MeasuredWavelengths chosen_wavelengths(const BatchOptions& options)
+{
+    return options.radiationGiven ? given_wavelengths(options) : MeasuredWavelengths{};
+}
+
 bool read_measured_scan(const std::string& fileName, int scan, const std::filesystem::path& dataDirectory,
-                        StreamMessages& messages, MeasuredScan& points, MeasuredWavelengths& wavelengths)
+                        const MeasuredWavelengths& given, StreamMessages& messages, MeasuredScan& points,
+                        MeasuredWavelengths& wavelengths)
 {
     std::unique_ptr<Workspace> workspace = make_memory_workspace();
     workspace->model.dataDirectory = dataDirectory.string();
@@ -79,11 +120,11 @@ bool read_measured_scan(const std::string& fileName, int scan, const std::filesy
         return false;
     }
     points = slot.measured->scans.at(static_cast<std::size_t>(slot.scan));
-    wavelengths = slot.measured->wavelengths;
+    wavelengths = given.stated() ? given : slot.measured->wavelengths;
     if (!wavelengths.stated())
         wavelengths.lambda1 = slot.lambda;
     if (!(wavelengths.lambda1 > 0)) {
-        messages.note(fileName + ": the file states no wavelength");
+        messages.note(fileName + ": the file states no wavelength: give it with --lambda, --anode or --mixture");
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "batch_options.hpp"
 #include "model/workspace.hpp"
 #include "stream_messages.hpp"
 
@@ -16,10 +17,17 @@ namespace kalidos::batch {
 // file; a file with fewer scans is refused.
 bool read_observed_diagram(Workspace& workspace, const std::string& fileName, int scan, StreamMessages& messages);
 
+// The wavelengths --lambda, --anode (its line; CuKa1's without any of them) or --mixture (its first
+// two lines and their ratio) give.
+MeasuredWavelengths given_wavelengths(const BatchOptions& options);
+// The same when one of those options was given, else none (the file's own are then taken).
+MeasuredWavelengths chosen_wavelengths(const BatchOptions& options);
+
 // The points and wavelengths of scan `scan` of a diagram file, read as --observed reads it, for a
-// search of its peaks. False (told) when the file is refused, keeps no points of its own or states
-// no wavelength.
+// search of its peaks: `given`'s wavelengths when stated, else the file's. False (told) when the
+// file is refused, keeps no points of its own or has no wavelength.
 bool read_measured_scan(const std::string& fileName, int scan, const std::filesystem::path& dataDirectory,
-                        StreamMessages& messages, MeasuredScan& points, MeasuredWavelengths& wavelengths);
+                        const MeasuredWavelengths& given, StreamMessages& messages, MeasuredScan& points,
+                        MeasuredWavelengths& wavelengths);
 
 }  // namespace kalidos::batch

@@ -49,6 +49,24 @@ class Indexing(unittest.TestCase):
         with self.assertRaises(ValueError):
             kalidos.find_cell()
 
+    def test_a_diagram_that_states_no_wavelength_takes_the_one_given(self):
+        # Gaussian lines of the same cell (FWHM 0.1°) on a flat background, as bare x y columns.
+        angles = [2 * math.degrees(math.asin(1.5406 * math.sqrt(h * h + k * k + l * l) / (2 * 5.4309)))
+                  for h, k, l in [(1, 1, 1), (2, 2, 0), (3, 1, 1), (4, 0, 0), (3, 3, 1), (4, 2, 2), (5, 1, 1)]]
+        with tempfile.TemporaryDirectory() as folder:
+            diagram = os.path.join(folder, "bare.xy")
+            with open(diagram, "w") as out:
+                for i in range(3501):
+                    x = 20 + 0.02 * i
+                    y = 50 + sum(1000 * math.exp(-4 * math.log(2) * ((x - t) / 0.1) ** 2) for t in angles)
+                    out.write("%.2f %.3f\n" % (x, y))
+            with self.assertRaises(kalidos.KalidosError) as refused:
+                kalidos.find_cell(observed=diagram, systems=["cubic"])
+            self.assertIn("states no wavelength", str(refused.exception))
+            found = kalidos.find_cell(observed=diagram, wavelength=1.5406, systems=["cubic"])
+        self.assertEqual((found["cells"][0]["system"], found["cells"][0]["centring"]), ("cubic", "F"))
+        self.assertAlmostEqual(found["cells"][0]["a"], 5.4309, delta=0.002)
+
 
 if __name__ == "__main__":
     unittest.main()
