@@ -254,8 +254,9 @@ A library of structures and the phases of a measured diagram (X-rays)
 
 Indexing (the cells of unknown phases)
   --find-cell                      the cells that index the peaks of the one --observed
-                                   diagram (or of --peaks FILE, with --lambda or
-                                   --anode), best first (README: Indexing)
+                                   diagram (at its wavelength, or that of --lambda,
+                                   --anode or --mixture), or of --peaks FILE (with
+                                   --lambda or --anode), best first (README: Indexing)
   --tolerance DEG, --impurities N, --zero-range DEG, --max-volume A3, --systems LIST,
   --time-limit S, --cells N        the search (0.03, 2, 0.1, from the lines, all, 300
                                    seconds of processor time, 10 cells listed)
