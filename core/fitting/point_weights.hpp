@@ -15,9 +15,10 @@ enum class WeightSource {
 
 WeightSource weight_source(const MeasuredScan& scan);
 
-// One weight per point of `scan`. A count below 1 weighs as 1 count, so empty and
-// background-subtracted (negative) points keep a finite weight; counts per second with a
-// stated counting time t weigh t²/max(cps·t, 1).
+// One weight per point of `scan`. A count below 1 weighs as 1 count, so empty points keep a finite
+// weight; counts per second with a stated counting time t weigh t²/max(cps·t, 1). Counts with a
+// background taken off (below 0 at one point in a hundred or more) weigh at most as the diagram's
+// own point-to-point scatter.
 std::vector<double> point_weights(const MeasuredScan& scan);
 
 // The weights of the reported figures (Rwp, Rexp, χ²), as they are conventionally defined so that

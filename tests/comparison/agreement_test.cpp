@@ -143,5 +143,25 @@ TEST(Agreement, WeightsFollowWhatTheFileStates)
     EXPECT_EQ(point_weights(scan), (std::vector<double>{0.25, 4, 0, 0}));
 }
 
+// Counts with a background of 400 taken off: the points near 0 scatter by √400, and weigh so,
+// not as the single count their value would say (which drove a fit's scale to nothing).
+TEST(Agreement, BackgroundSubtractedCountsWeighByTheirScatter)
+{
+    MeasuredScan scan;
+    scan.unit = "cps";
+    scan.countingTime = 4;  // 400 counts = 100 cps over 4 s
+    std::mt19937 random(11);
+    for (int i = 0; i < 2000; ++i) {
+        const double peak = i % 200 < 10 ? 4000.0 : 0.0;
+        scan.intensity.push_back((std::poisson_distribution<int>(400 + peak)(random) - 400) / 4.0);
+    }
+    const std::vector<double> w = point_weights(scan);
+    for (std::size_t i = 0; i < w.size(); ++i)
+        if (scan.intensity[i] < 10) {  // the background's points: σ² = 400 counts = 25 cps²
+            EXPECT_NEAR(w[i], 1 / 25.0, 0.15 / 25) << i;
+        }
+    EXPECT_NEAR(w[5], 16 / (4 * scan.intensity[5]), 1e-12);  // a peak's points by their counts
+}
+
 }  // namespace
 }  // namespace kalidos
