@@ -78,7 +78,9 @@ the phases of one sample)
                                    group of one phase as P::group (P from 0: "1::cell");
                                    or single parameters by name (below). Each point weighs
                                    w = 1/sigma^2, sigma the file's own or
-                                   sqrt(max(y_obs, 1)), and the figures use these weights
+                                   sqrt(max(y_obs, 1)) (counts with a background taken
+                                   off: at least their point-to-point scatter), and the
+                                   figures use these weights
   --cycles N                       at most N cycles per stage and attempt (default 20);
                                    a stage converges when every shift is below 0.01 of
                                    its su, stalls when chi2 no longer falls while the
