@@ -74,5 +74,9 @@ bool fit_cell(LatticeSystem system, char centring, const FormParameters& paramet
 // given. False when those lines do not determine them.
 bool solve_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
                  const IndexingLines& lines, double zeroLimit, FormParameters& parameters, double& zero);
+// The same with a weight per line (of every line, those not marked in `use` ignored).
+bool solve_weighted_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
+                          const std::vector<double>& weightOfLine, const IndexingLines& lines, double zeroLimit,
+                          FormParameters& parameters, double& zero);
 
 }  // namespace kalidos
