@@ -130,13 +130,15 @@ double largest_distance(LatticeSystem system, const std::vector<Hkl>& hkl, const
     return largest;
 }
 
-// The terms and zero that make the largest distance of the lines marked in `use` from their
-// reflections smallest (Lawson's reweighted least squares: each line's weight grows with its
-// distance until the largest distances are equal); the largest distance reached.
+// The terms and zero that bring the largest distance of the lines marked in `use` from their
+// reflections within `enough`, or as far down as a few rounds of Lawson's reweighted least squares
+// go (each line's weight grows with its distance until the largest distances are equal); the
+// largest distance reached.
 double fit_largest_distance(LatticeSystem system, const std::vector<Hkl>& hkl, const std::vector<char>& use,
-                            const IndexingLines& lines, double zeroLimit, FormParameters& parameters, double& zero)
+                            const IndexingLines& lines, double zeroLimit, double enough, FormParameters& parameters,
+                            double& zero)
 {
-    constexpr int kRounds = 25;
+    constexpr int kRounds = 12;
     std::vector<double> weight(hkl.size(), 1.0), distance;
     double best = largest_distance(system, hkl, use, lines, parameters, zero, distance);
     FormParameters p = parameters;
@@ -147,6 +149,8 @@ double fit_largest_distance(LatticeSystem system, const std::vector<Hkl>& hkl, c
         const double largest = largest_distance(system, hkl, use, lines, p, z, distance);
         if (largest < best)
             best = largest, parameters = p, zero = z;
+        if (best <= enough)
+            break;
         double sum = 0;
         for (std::size_t i = 0; i < hkl.size(); ++i)
             if (use[i])
@@ -314,16 +318,11 @@ bool place_within_tolerance(LatticeSystem system, char centring, std::vector<Cal
                             const IndexingLines& lines, const FitSettings& settings, double zeroLimit, CellFit& fit)
 {
     const std::vector<int> near = nearest_lines(calculated, lines, fit.zero, 2 * settings.tolerance);
-    std::vector<std::size_t> tried;
-    int beyondReach = 0;
-    for (std::size_t i = 0; i < near.size(); ++i)
-        if (!fit.indexed[i]) {
-            if (near[i] >= 0)
-                tried.push_back(i);
-            else if (i < settings.searchedLines)
-                ++beyondReach;
-        }
-    if (beyondReach > settings.allowedMissing || tried.empty())
+    std::vector<std::size_t> tried;  // the searched lines only: the others do not decide
+    for (std::size_t i = 0; i < std::min(near.size(), settings.searchedLines); ++i)
+        if (!fit.indexed[i] && near[i] >= 0)
+            tried.push_back(i);
+    if (fit.unindexedSearched - static_cast<int>(tried.size()) > settings.allowedMissing)
         return false;
     const auto distance_of = [&](std::size_t i) {
         return std::fabs(two_theta_of_q(calculated[static_cast<std::size_t>(near[i])].q, lines.wavelength) -
@@ -342,7 +341,8 @@ bool place_within_tolerance(LatticeSystem system, char centring, std::vector<Cal
         trialUse[i] = 1;
         FormParameters p = parameters;
         double z = zero;
-        if (fit_largest_distance(system, trialHkl, trialUse, lines, zeroLimit, p, z) <= settings.tolerance)
+        if (fit_largest_distance(system, trialHkl, trialUse, lines, zeroLimit, settings.tolerance, p, z) <=
+            settings.tolerance)
             hkl = std::move(trialHkl), use = std::move(trialUse), parameters = p, zero = z, moved = true;
     }
     if (!moved)
