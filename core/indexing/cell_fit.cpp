@@ -310,16 +310,17 @@ namespace {
 
 // The tolerance bounds each line's distance from its reflection, while the least squares place the
 // cell at the centre of the lines' errors: one line of the searched ones just beyond the tolerance
-// there (a scatter of a third of the tolerance puts one line in 400 beyond it) leaves a cell
-// unindexed that places every line within the tolerance. The lines unindexed that lie within twice
-// the tolerance of a reflection are taken, nearest first, each kept when the cell and zero of the
-// smallest largest distance place it and the others within the tolerance.
+// there (a scatter of a third of the tolerance puts about one line in 370 beyond it) would reject a
+// cell that places every line within the tolerance. The searched lines left unindexed that lie
+// within twice the tolerance of a reflection are taken, nearest first, each kept when the cell and
+// zero of the smallest largest distance place it and the others within the tolerance.
 bool place_within_tolerance(LatticeSystem system, char centring, std::vector<CalculatedLine>& calculated,
-                            const IndexingLines& lines, const FitSettings& settings, double zeroLimit, CellFit& fit)
+                            const IndexingLines& lines, const FitSettings& settings, double zeroLimit,
+                            std::size_t lineCount, CellFit& fit)
 {
     const std::vector<int> near = nearest_lines(calculated, lines, fit.zero, 2 * settings.tolerance);
-    std::vector<std::size_t> tried;  // the searched lines only: the others do not decide
-    for (std::size_t i = 0; i < std::min(near.size(), settings.searchedLines); ++i)
+    std::vector<std::size_t> tried;
+    for (std::size_t i = 0; i < std::min(near.size(), lineCount); ++i)
         if (!fit.indexed[i] && near[i] >= 0)
             tried.push_back(i);
     if (fit.unindexedSearched - static_cast<int>(tried.size()) > settings.allowedMissing)
@@ -381,13 +382,35 @@ bool fit_cell(LatticeSystem system, char centring, const FormParameters& paramet
             return false;
     }
     if (fit.unindexedSearched > settings.allowedMissing &&
-        !place_within_tolerance(system, centring, calculated, lines, settings, zeroLimit, fit))
+        // the searched lines only: the others do not decide
+        !place_within_tolerance(system, centring, calculated, lines, settings, zeroLimit, settings.searchedLines, fit))
         return false;
     fit.cell = cell_of_terms(terms_of(system, fit.parameters));
     if (!(fit.cell.a > 0))
         return false;
     fit.freeParameters = parameter_count(system) + (zeroLimit > 0 ? 1 : 0);
     measure_figures(calculated, lines, fit);
+    return true;
+}
+
+bool place_unindexed_lines(const IndexingLines& lines, const FitSettings& settings, CellFit& fit)
+{
+    if (fit.unindexed == 0)
+        return false;
+    const double zeroLimit = lines.measuredInTwoTheta ? settings.zeroRange : 0.0;
+    const double qMax = q_of_two_theta(lines.twoTheta.back() - fit.zero + 2 * settings.tolerance, lines.wavelength);
+    std::vector<CalculatedLine> calculated = calculated_lines(fit.system, terms_of(fit.system, fit.parameters), fit.centring, qMax);
+    CellFit placed = fit;
+    if (calculated.empty() ||
+        !place_within_tolerance(fit.system, fit.centring, calculated, lines, settings, zeroLimit, lines.twoTheta.size(),
+                                placed) ||
+        placed.unindexed >= fit.unindexed)
+        return false;
+    placed.cell = cell_of_terms(terms_of(placed.system, placed.parameters));
+    if (!(placed.cell.a > 0))
+        return false;
+    measure_figures(calculated, lines, placed);
+    fit = std::move(placed);
     return true;
 }
 
