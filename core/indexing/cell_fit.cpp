@@ -410,6 +410,10 @@ bool place_unindexed_lines(const IndexingLines& lines, const FitSettings& settin
     if (!(placed.cell.a > 0))
         return false;
     measure_figures(calculated, lines, placed);
+    // A line gained by stretching the cell to the tolerance's edge (an impurity near a reflection)
+    // spreads the errors of the others: the cell's evidence decides.
+    if (placed.score() <= fit.score())
+        return false;
     fit = std::move(placed);
     return true;
 }

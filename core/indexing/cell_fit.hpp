@@ -72,7 +72,8 @@ bool fit_cell(LatticeSystem system, char centring, const FormParameters& paramet
 // A fitted cell's unindexed lines (every one, searched or not) that lie within twice the tolerance
 // of a reflection, each indexed when a cell and zero of the smallest largest distance place it and
 // the lines indexed within the tolerance (the least squares' centre may leave a line just beyond
-// it); the cell and its figures then follow. False, `fit` unchanged, when no line is gained.
+// it); the cell and its figures then follow. False, `fit` unchanged, when no line is gained or the
+// lines gained lower the cell's evidence (its score).
 bool place_unindexed_lines(const IndexingLines& lines, const FitSettings& settings, CellFit& fit);
 
 // The least-squares step alone: the terms, and the zero error within ±zeroLimit (0: held), that
