@@ -113,6 +113,56 @@ bool index_lines(const std::vector<CalculatedLine>& calculated, const IndexingLi
     return changed;
 }
 
+// The largest distance in 2θ of the lines marked in `use` from the reflections of their indices.
+double largest_distance(LatticeSystem system, const std::vector<Hkl>& hkl, const std::vector<char>& use,
+                        const IndexingLines& lines, const FormParameters& parameters, double zero,
+                        std::vector<double>& distance)
+{
+    const FormTerms terms = terms_of(system, parameters);
+    double largest = 0;
+    distance.assign(hkl.size(), 0.0);
+    for (std::size_t i = 0; i < hkl.size(); ++i)
+        if (use[i]) {
+            const double t = two_theta_of_q(q_of(terms, hkl[i].h, hkl[i].k, hkl[i].l), lines.wavelength);
+            distance[i] = t < 180 ? std::fabs(lines.twoTheta[i] - zero - t) : 180.0;
+            largest = std::max(largest, distance[i]);
+        }
+    return largest;
+}
+
+// The terms and zero that bring the largest distance of the lines marked in `use` from their
+// reflections within `enough`, or as far down as a few rounds of Lawson's reweighted least squares
+// go (each line's weight grows with its distance until the largest distances are equal); the
+// largest distance reached.
+double fit_largest_distance(LatticeSystem system, const std::vector<Hkl>& hkl, const std::vector<char>& use,
+                            const IndexingLines& lines, double zeroLimit, double enough, FormParameters& parameters,
+                            double& zero)
+{
+    constexpr int kRounds = 12;
+    std::vector<double> weight(hkl.size(), 1.0), distance;
+    double best = largest_distance(system, hkl, use, lines, parameters, zero, distance);
+    FormParameters p = parameters;
+    double z = zero;
+    for (int round = 0; round < kRounds; ++round) {
+        if (!solve_weighted_terms(system, hkl, use, weight, lines, zeroLimit, p, z))
+            break;
+        const double largest = largest_distance(system, hkl, use, lines, p, z, distance);
+        if (largest < best)
+            best = largest, parameters = p, zero = z;
+        if (best <= enough)
+            break;
+        double sum = 0;
+        for (std::size_t i = 0; i < hkl.size(); ++i)
+            if (use[i])
+                weight[i] *= std::max(distance[i], 1e-6 * largest), sum += weight[i];
+        if (!(sum > 0))
+            break;
+        for (double& w : weight)
+            w *= static_cast<double>(hkl.size()) / sum;
+    }
+    return best;
+}
+
 }  // namespace
 
 std::vector<CalculatedLine> calculated_lines(LatticeSystem system, const FormTerms& terms, char centring, double qMax)
@@ -215,14 +265,22 @@ private:
 bool solve_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
                  const IndexingLines& lines, double zeroLimit, FormParameters& parameters, double& zero)
 {
+    return solve_weighted_terms(system, hklOfLine, use, {}, lines, zeroLimit, parameters, zero);
+}
+
+bool solve_weighted_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
+                          const std::vector<double>& weightOfLine, const IndexingLines& lines, double zeroLimit,
+                          FormParameters& parameters, double& zero)
+{
     const int terms = parameter_count(system);
     const bool refineZero = zeroLimit > 0;
     std::vector<Coefficients> f;
-    std::vector<double> observed;
+    std::vector<double> observed, weights;
     for (std::size_t i = 0; i < hklOfLine.size(); ++i)
         if (use[i]) {
             f.push_back(form_coefficients(system, hklOfLine[i].h, hklOfLine[i].k, hklOfLine[i].l));
             observed.push_back(lines.twoTheta[i]);
+            weights.push_back(weightOfLine.empty() ? 1.0 : weightOfLine[i]);
         }
     std::vector<FreeVariable> variables;
     for (int j = 0; j < terms; ++j) {
@@ -232,7 +290,6 @@ bool solve_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const 
     if (refineZero)
         variables.push_back({"zero", std::clamp(zero, -zeroLimit, zeroLimit), 1e-4, -zeroLimit, zeroLimit});
     LinePositions model(std::move(f), terms, refineZero, zero, lines.wavelength);
-    const std::vector<double> weights(observed.size(), 1.0);
     LeastSquaresOptions options;
     options.maxCycles = kMostCycles;
     options.initialDamping = 0;  // the problem is all but linear: Gauss–Newton's first step is the answer
@@ -248,6 +305,60 @@ bool solve_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const 
         zero = result.values.back();
     return true;
 }
+
+namespace {
+
+// The tolerance bounds each line's distance from its reflection, while the least squares place the
+// cell at the centre of the lines' errors: one line of the searched ones just beyond the tolerance
+// there (a scatter of a third of the tolerance puts about one line in 370 beyond it) would reject a
+// cell that places every line within the tolerance. The searched lines left unindexed that lie
+// within twice the tolerance of a reflection are taken, nearest first, each kept when the cell and
+// zero of the smallest largest distance place it and the others within the tolerance.
+bool place_within_tolerance(LatticeSystem system, char centring, std::vector<CalculatedLine>& calculated,
+                            const IndexingLines& lines, const FitSettings& settings, double zeroLimit,
+                            std::size_t lineCount, CellFit& fit)
+{
+    const std::vector<int> near = nearest_lines(calculated, lines, fit.zero, 2 * settings.tolerance);
+    std::vector<std::size_t> tried;
+    for (std::size_t i = 0; i < std::min(near.size(), lineCount); ++i)
+        if (!fit.indexed[i] && near[i] >= 0)
+            tried.push_back(i);
+    if (fit.unindexedSearched - static_cast<int>(tried.size()) > settings.allowedMissing)
+        return false;
+    const auto distance_of = [&](std::size_t i) {
+        return std::fabs(two_theta_of_q(calculated[static_cast<std::size_t>(near[i])].q, lines.wavelength) -
+                         (lines.twoTheta[i] - fit.zero));
+    };
+    std::sort(tried.begin(), tried.end(), [&](std::size_t x, std::size_t y) { return distance_of(x) < distance_of(y); });
+    std::vector<Hkl> hkl = fit.hkl;
+    std::vector<char> use = fit.indexed;
+    FormParameters parameters = fit.parameters;
+    double zero = fit.zero;
+    bool moved = false;
+    for (const std::size_t i : tried) {
+        std::vector<Hkl> trialHkl = hkl;
+        std::vector<char> trialUse = use;
+        trialHkl[i] = calculated[static_cast<std::size_t>(near[i])].hkl;
+        trialUse[i] = 1;
+        FormParameters p = parameters;
+        double z = zero;
+        if (fit_largest_distance(system, trialHkl, trialUse, lines, zeroLimit, settings.tolerance, p, z) <=
+            settings.tolerance)
+            hkl = std::move(trialHkl), use = std::move(trialUse), parameters = p, zero = z, moved = true;
+    }
+    if (!moved)
+        return false;
+    fit.parameters = parameters;
+    fit.zero = zero;
+    const double qMax = q_of_two_theta(lines.twoTheta.back() - fit.zero + 2 * settings.tolerance, lines.wavelength);
+    calculated = calculated_lines(system, terms_of(system, fit.parameters), centring, qMax);
+    if (calculated.empty())
+        return false;
+    index_lines(calculated, lines, settings, fit);
+    return fit.unindexedSearched <= settings.allowedMissing;
+}
+
+}  // namespace
 
 bool fit_cell(LatticeSystem system, char centring, const FormParameters& parameters, double zero,
               const IndexingLines& lines, const FitSettings& settings, CellFit& fit)
@@ -270,13 +381,40 @@ bool fit_cell(LatticeSystem system, char centring, const FormParameters& paramet
         if (!solve_terms(system, fit.hkl, fit.indexed, lines, zeroLimit, fit.parameters, fit.zero))
             return false;
     }
-    if (fit.unindexedSearched > settings.allowedMissing)
+    if (fit.unindexedSearched > settings.allowedMissing &&
+        // the searched lines only: the others do not decide
+        !place_within_tolerance(system, centring, calculated, lines, settings, zeroLimit, settings.searchedLines, fit))
         return false;
     fit.cell = cell_of_terms(terms_of(system, fit.parameters));
     if (!(fit.cell.a > 0))
         return false;
     fit.freeParameters = parameter_count(system) + (zeroLimit > 0 ? 1 : 0);
     measure_figures(calculated, lines, fit);
+    return true;
+}
+
+bool place_unindexed_lines(const IndexingLines& lines, const FitSettings& settings, CellFit& fit)
+{
+    if (fit.unindexed == 0)
+        return false;
+    const double zeroLimit = lines.measuredInTwoTheta ? settings.zeroRange : 0.0;
+    const double qMax = q_of_two_theta(lines.twoTheta.back() - fit.zero + 2 * settings.tolerance, lines.wavelength);
+    std::vector<CalculatedLine> calculated = calculated_lines(fit.system, terms_of(fit.system, fit.parameters), fit.centring, qMax);
+    CellFit placed = fit;
+    if (calculated.empty() ||
+        !place_within_tolerance(fit.system, fit.centring, calculated, lines, settings, zeroLimit, lines.twoTheta.size(),
+                                placed) ||
+        placed.unindexed >= fit.unindexed)
+        return false;
+    placed.cell = cell_of_terms(terms_of(placed.system, placed.parameters));
+    if (!(placed.cell.a > 0))
+        return false;
+    measure_figures(calculated, lines, placed);
+    // A line gained by stretching the cell to the tolerance's edge (an impurity near a reflection)
+    // spreads the errors of the others: the cell's evidence decides.
+    if (placed.score() <= fit.score())
+        return false;
+    fit = std::move(placed);
     return true;
 }
 

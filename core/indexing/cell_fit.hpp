@@ -69,10 +69,21 @@ inline constexpr double kImpurityOdds = 0.02;
 bool fit_cell(LatticeSystem system, char centring, const FormParameters& parameters, double zero,
               const IndexingLines& lines, const FitSettings& settings, CellFit& fit);
 
+// A fitted cell's unindexed lines (every one, searched or not) that lie within twice the tolerance
+// of a reflection, each indexed when a cell and zero of the smallest largest distance place it and
+// the lines indexed within the tolerance (the least squares' centre may leave a line just beyond
+// it); the cell and its figures then follow. False, `fit` unchanged, when no line is gained or the
+// lines gained lower the cell's evidence (its score).
+bool place_unindexed_lines(const IndexingLines& lines, const FitSettings& settings, CellFit& fit);
+
 // The least-squares step alone: the terms, and the zero error within ±zeroLimit (0: held), that
 // best place the lines marked in `use` in 2θ on the forms of their indices, refined from the values
 // given. False when those lines do not determine them.
 bool solve_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
                  const IndexingLines& lines, double zeroLimit, FormParameters& parameters, double& zero);
+// The same with a weight per line (of every line, those not marked in `use` ignored).
+bool solve_weighted_terms(LatticeSystem system, const std::vector<Hkl>& hklOfLine, const std::vector<char>& use,
+                          const std::vector<double>& weightOfLine, const IndexingLines& lines, double zeroLimit,
+                          FormParameters& parameters, double& zero);
 
 }  // namespace kalidos

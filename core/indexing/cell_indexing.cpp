@@ -565,6 +565,14 @@ IndexingResult find_cells(const IndexingLines& lines, const IndexingSettings& se
                                    (search.cancelled() ? "when asked" : "at its share of the time limit") +
                                    ": it is incomplete");
     result.cells = one_per_lattice(std::move(search.cells()));
+    // Each kept cell's unindexed lines placed within the tolerance where some cell of the lattice
+    // does so: a line the least squares leave just beyond it would count against the cell as an
+    // impurity.
+    for (FoundCell& cell : result.cells)
+        if (place_unindexed_lines(lines, fit_settings(settings), cell.fit))
+            cell = found_cell(cell.fit);
+    std::stable_sort(result.cells.begin(), result.cells.end(),
+                     [](const FoundCell& x, const FoundCell& y) { return x.fit.score() > y.fit.score(); });
     rank_simpler_first(result.cells, lines, settings.tolerance);
     if (result.cells.size() > settings.listed)
         result.cells.resize(settings.listed);

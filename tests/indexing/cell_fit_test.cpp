@@ -110,5 +110,33 @@ TEST(CellFit, CentringCountsOnlyTheLinesItAllows)
     EXPECT_FALSE(faceCentred.indexed[0]);
 }
 
+// The tolerance bounds every line's distance: when a cell and zero place each line within it, the
+// fit finds them though the least squares' centre leaves a line beyond it; when none does, the
+// line stays unindexed.
+TEST(CellFit, ALineWithinTheToleranceOfSomeCellIsNotLostToTheLeastSquares)
+{
+    const std::vector<int> s = {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 16, 17, 18, 19, 20, 21, 22, 24, 25};
+    FitSettings settings;
+    settings.zeroRange = 0.1;
+    // Every line 0.02° low but one in the middle: their spread (0.055°, then 0.065°) against the
+    // tolerance's two sides (0.06°).
+    for (const double outlier : {0.035, 0.045}) {
+        IndexingLines lines;
+        lines.wavelength = kLambda;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            lines.twoTheta.push_back(two_theta_of(s[i], 4.0) + (i == 10 ? outlier : -0.02));
+            lines.intensity.push_back(1);
+        }
+        CellFit fit;
+        const bool placed = fit_cell(LatticeSystem::Cubic, 'P', {1 / 16.0}, 0, lines, settings, fit);
+        EXPECT_EQ(placed, outlier < 0.04) << outlier;
+        if (!placed)
+            continue;
+        EXPECT_EQ(fit.unindexed, 0);
+        for (std::size_t i = 0; i < s.size(); ++i)
+            EXPECT_LE(std::fabs(lines.twoTheta[i] - fit.zero - fit.twoThetaCalculated[i]), settings.tolerance) << i;
+    }
+}
+
 }  // namespace
 }  // namespace kalidos
