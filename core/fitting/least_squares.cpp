@@ -204,14 +204,17 @@ void keep_within_edges(const std::vector<Edge>& edges, const Eigen::LLT<Eigen::M
                        Eigen::VectorXd& step)
 {
     const Eigen::VectorXd unbound = step(moving);
-    std::vector<std::size_t> on;
+    std::vector<std::size_t> on, redundant;
+    const auto listed = [](const std::vector<std::size_t>& list, std::size_t e) {
+        return std::find(list.begin(), list.end(), e) != list.end();
+    };
     const std::size_t rounds = 4 * edges.size() + 4;
     for (std::size_t round = 0; round < rounds; ++round) {
         std::size_t worst = edges.size();
         double crossing = 0;
         for (std::size_t e = 0; e < edges.size(); ++e) {
             const double over = -edges[e].room - edges[e].gradient.dot(step);
-            if (over > crossing && std::find(on.begin(), on.end(), e) == on.end())
+            if (over > crossing && !listed(on, e) && !listed(redundant, e))
                 worst = e, crossing = over;
         }
         if (worst == edges.size())
@@ -229,7 +232,8 @@ void keep_within_edges(const std::vector<Edge>& edges, const Eigen::LLT<Eigen::M
             const Eigen::MatrixXd ag = llt.solve(g.transpose());
             const Eigen::LDLT<Eigen::MatrixXd> ldlt(g * ag);
             if (ldlt.info() != Eigen::Success || !(ldlt.vectorD().minCoeff() > 0)) {
-                on.pop_back();  // an edge the others already hold the step to
+                redundant.push_back(on.back());  // an edge the others already hold the step to
+                on.pop_back();
                 break;
             }
             const Eigen::VectorXd mu = ldlt.solve(target);
@@ -501,12 +505,13 @@ bool shifts_converged(const CycleReport& cycle, const std::vector<double>& su, d
     return true;
 }
 
-// Whether the undamped step from `values` moves every variable by less than `tolerance` of its su.
-bool step_is_small(const Fit& fit, const Normal& normal, const std::vector<Eigen::Index>& free,
+// Whether the undamped step from `values`, within the edges, moves every variable by less than
+// `tolerance` of its su.
+bool step_is_small(Fit& fit, Normal& normal, const std::vector<Eigen::Index>& free,
                    const std::vector<double>& values, const std::vector<double>& su, double tolerance)
 {
     Eigen::VectorXd step;
-    if (!bounded_step(fit, normal, free, values, 0, step))
+    if (!step_within_edges(fit, normal, free, values, 0, step))
         return false;
     for (std::size_t k = 0; k < free.size(); ++k) {
         const auto v = static_cast<std::size_t>(free[k]);
@@ -589,10 +594,11 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
         const std::vector<double> before = state.values;
         const double squaresBefore = state.squares;
         if (!cycle(fit, normal, free, state)) {
-            // No step lowers Σ w r²: at its minimum within rounding when the undamped step is small.
-            r.outcome = step_is_small(fit, normal, free, state.values, r.su, options.shiftTolerance)
-                            ? FitOutcome::Converged
-                            : FitOutcome::Stalled;
+            // No step lowers Σ w r²: at its minimum within rounding when the undamped step is
+            // negligible (the sum's rounding hides a step of a few hundredths of an su).
+            const double negligible = options.shiftTolerance > 0 ? std::max(options.shiftTolerance, kNegligibleShift) : 0;
+            r.outcome = step_is_small(fit, normal, free, state.values, r.su, negligible) ? FitOutcome::Converged
+                                                                                        : FitOutcome::Stalled;
             break;
         }
         const bool refreshed = model.refresh(state.values);

@@ -366,22 +366,22 @@ bool same_site(const StructureModel& m, int a, int b)
     return std::all_of(std::begin(d), std::end(d), [](double x) { return std::fabs(x - std::round(x)) < 1e-4; });
 }
 
-// Row `r` follows row `master` one for one, when neither is fixed, tied or in a constraint already.
+// Row `r` moves with row `master` one for one (from its own value: the calculation it starts from
+// is the file's), when neither is fixed, tied or in a constraint already.
 void follow(ParameterTable& t, int r, int master, std::set<int>& used)
 {
     ModelParameter& row = t.rows[static_cast<std::size_t>(r)];
     const ModelParameter& lead = t.rows[static_cast<std::size_t>(master)];
     if (row.fixed || lead.fixed || !row.ties.empty() || !lead.ties.empty() || used.count(r) || used.count(master))
         return;
-    row.info.start = row.info.value = lead.info.value;
     row.ties = {Tie{master, 1}};
-    row.info.constraint = "= " + lead.info.name + " (one site)";
+    row.info.constraint = "moves with " + lead.info.name + " (one site)";
     used.insert(r);
 }
 
-// Atoms that share a site (a mixed occupation) have one place and one B: refined apart, the pair is
-// singular and one B runs off with what the other should carry. Each follows the site's first atom,
-// unless a constraint of the request names it.
+// Atoms that share a site (a mixed occupation) move as one place and one B: refined apart, the pair
+// is singular and one B runs off with what the other should carry. Each moves with the site's first
+// atom, unless a constraint of the request names it.
 void tie_shared_sites(const RefinementRequest& request, ParameterTable& t, std::set<int>& used)
 {
     for (std::size_t p = 0; p < request.phases.size(); ++p) {

@@ -69,11 +69,11 @@ TEST(RefinementConstraints, SitesAndLatticesLeaveTheirOwnParametersFree)
                        {{"0::x:Al1", fixed}, {"0::z:Al1", ""}, {"0::x:O1", ""}, {"0::y:O1", fixed}});
     expect_constraints(parameters_of(*calculated_cif("monoclinic", kMonoclinicCif, e)),
                        {{"0::beta", ""}, {"0::alpha", lattice}, {"0::y:Ba1", fixed}, {"0::y:O3", ""}});
-    // Two atoms sharing a site (a mixed occupation): one place and one B, the first atom's.
+    // Two atoms sharing a site (a mixed occupation) move as one place and one B, with the first atom.
     const std::string mixed = std::string(kCubicCif) + "Se1 Se 0.3851 0.3851 1.3851 0.7 0.2\n";
     expect_constraints(parameters_of(*calculated_cif("mixed", mixed, e)),
-                       {{"0::x:Se1", "= 0::x:S1 (one site)"}, {"0::y:Se1", "= 0::x:Se1"},
-                        {"0::B:Se1", "= 0::B:S1 (one site)"}, {"0::B:S1", ""}, {"0::occ:Se1", ""}});
+                       {{"0::x:Se1", "moves with 0::x:S1 (one site)"}, {"0::y:Se1", "= 0::x:Se1"},
+                        {"0::B:Se1", "moves with 0::B:S1 (one site)"}, {"0::B:S1", ""}, {"0::occ:Se1", ""}});
 }
 
 TEST(RefinementConstraints, BadRequestsAreRefusedAndChangeNothing)
