@@ -63,9 +63,9 @@ void note_range_left_out(const RefinementRequest& request, StreamMessages& messa
     const auto [low, high] = std::minmax_element(x.begin(), x.end());
     const double margin = 0.5;  // degrees: a point or two beyond the range is no loss
     if (*low < request.low - margin || *high > request.high + margin)
-        messages.note("The refinement covers " + setting_number(request.low) + "–" + setting_number(request.high) +
-                      "° of the diagram's " + setting_number(*low) + "–" + setting_number(*high) +
-                      "° (the calculation's range): --range chooses another");
+        messages.note("The refinement covers the calculation's range, " + setting_number(request.low) + "–" +
+                      setting_number(request.high) + "°, of the diagram's " + setting_number(*low) + "–" +
+                      setting_number(*high) + "°: --range chooses another");
 }
 
 }  // namespace

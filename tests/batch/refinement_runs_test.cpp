@@ -73,7 +73,7 @@ TEST(BatchRefinement, PerturbedRutileRefinesBackToTheValuesOfItsDiagram)
 
     // Without --range the calculation's range, which leaves out most of the diagram: said.
     const ProgramRun unranged = run_batch_program({"--observed", "measured.xy", "--refine", "scale", "start.cif"}, dir);
-    EXPECT_NE(unranged.err.find("The refinement covers 10–50° of the diagram's 20–130° (the calculation's range): "
+    EXPECT_NE(unranged.err.find("The refinement covers the calculation's range, 10–50°, of the diagram's 20–130°: "
                                 "--range chooses another"),
               std::string::npos)
         << unranged.err;
