@@ -72,6 +72,24 @@ void tch_widths(const StructureModel& m, double twoTheta, double lambda, double&
     lorentzian = s.lorentzX * t + s.lorentzY / c + size_fwhm(s, twoTheta, lambda) + (lorentzStrain ? strain : 0);
 }
 
+const char* seed_refusal(double halfWidth2)
+{
+    if (halfWidth2 < 0 || halfWidth2 == 0 || std::isnan(halfWidth2))
+        return halfWidth2 == 0 ? "Bad u,v,w values (angular width = 0!)" : "Bad u,v,w values (angular width < 0!)";
+    return nullptr;
+}
+
+// The size width is the only one that depends on the wavelength, and it is positive when the size
+// is: the refusal is the same whatever wavelength the widths were computed with.
+const char* tch_refusal(const ProfileSettings& s, double gaussian2, double lorentzian)
+{
+    if (!(gaussian2 >= 0))
+        return "Bad U, V, W, P values (Gaussian width² < 0!)";
+    if (gaussian2 == 0 && lorentzian <= 0 && s.sizeNm <= 0)
+        return "Bad profile values (angular width = 0!)";
+    return nullptr;
+}
+
 PeakShape seed_shape(const StructureModel& m, double twoTheta, double lambda, double intensity)
 {
     const double halfWidth = std::sqrt(seed_half_width2(m, twoTheta));
@@ -121,23 +139,35 @@ double size_fwhm(const ProfileSettings& s, double twoTheta, double lambda)
 
 double strain_fwhm(const ProfileSettings& s, double twoTheta)
 {
+    if (s.strainPercent == 0)
+        return 0;  // as the product would be at any angle below 180°, without its tangent
     return 4 * s.strainPercent / 100 * std::tan(twoTheta * kHalfDegree) * kDegrees;
 }
 
 PeakShape peak_shape(const StructureModel& m, double twoTheta, double lambda, double intensity)
 {
-    if (m.profile.function == ProfileFunction::Seed)
-        return seed_shape(m, twoTheta, lambda, intensity);
+    PeakShape shape;
+    checked_peak_shape(m, twoTheta, lambda, intensity, shape);
+    return shape;
+}
+
+const char* checked_peak_shape(const StructureModel& m, double twoTheta, double lambda, double intensity,
+                               PeakShape& shape)
+{
+    if (m.profile.function == ProfileFunction::Seed) {
+        shape = seed_shape(m, twoTheta, lambda, intensity);
+        return seed_refusal(seed_half_width2(m, twoTheta));
+    }
     double gaussian2 = 0, lorentzian = 0;
     tch_widths(m, twoTheta, lambda, gaussian2, lorentzian);
-    PeakShape shape{twoTheta + peak_shift(m.profile, twoTheta), 0, 0, 0, 0};
+    shape = PeakShape{twoTheta + peak_shift(m.profile, twoTheta), 0, 0, 0, 0};
     if (!(gaussian2 >= 0))
-        return shape;
+        return tch_refusal(m.profile, gaussian2, lorentzian);
     shape.fwhm = tch_fwhm(std::sqrt(gaussian2), lorentzian);
     shape.eta = tch_eta(lorentzian, shape.fwhm);
     shape.heightEta = height_share(shape.eta);
     shape.height = shape.fwhm > 0 ? height_for_area(intensity, shape.fwhm / 2, shape.heightEta) : 0;
-    return shape;
+    return tch_refusal(m.profile, gaussian2, lorentzian);
 }
 
 double squared_width(const StructureModel& m, double twoTheta)
@@ -151,19 +181,11 @@ double squared_width(const StructureModel& m, double twoTheta)
 
 const char* peak_width_refusal(const StructureModel& m, double twoTheta)
 {
-    if (m.profile.function == ProfileFunction::Seed) {
-        const double c = seed_half_width2(m, twoTheta);
-        if (c < 0 || c == 0 || std::isnan(c))
-            return c == 0 ? "Bad u,v,w values (angular width = 0!)" : "Bad u,v,w values (angular width < 0!)";
-        return nullptr;
-    }
+    if (m.profile.function == ProfileFunction::Seed)
+        return seed_refusal(seed_half_width2(m, twoTheta));
     double gaussian2 = 0, lorentzian = 0;
     tch_widths(m, twoTheta, 1, gaussian2, lorentzian);  // the wavelength only adds a positive width
-    if (!(gaussian2 >= 0))
-        return "Bad U, V, W, P values (Gaussian width² < 0!)";
-    if (gaussian2 == 0 && lorentzian <= 0 && m.profile.sizeNm <= 0)
-        return "Bad profile values (angular width = 0!)";
-    return nullptr;
+    return tch_refusal(m.profile, gaussian2, lorentzian);
 }
 
 }  // namespace kalidos

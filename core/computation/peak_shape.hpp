@@ -34,6 +34,11 @@ double strain_fwhm(const ProfileSettings& settings, double twoTheta);
 // A width that is not positive gives fwhm ≤ 0 or NaN: the caller refuses the run.
 PeakShape peak_shape(const StructureModel& model, double twoTheta, double lambda, double intensity);
 
+// The same, with the refusal message of peak_width_refusal at that angle (nullptr when the width is
+// usable), from one computation of the widths.
+const char* checked_peak_shape(const StructureModel& model, double twoTheta, double lambda, double intensity,
+                               PeakShape& shape);
+
 // The refusal message for the peak at twoTheta, nullptr when its width is usable.
 const char* peak_width_refusal(const StructureModel& model, double twoTheta);
 

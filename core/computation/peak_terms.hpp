@@ -20,4 +20,9 @@ std::vector<ProfileTerm> profile_terms(const Workspace& workspace);
 // The same for any reflections drawn with the profile settings of `model`.
 std::vector<ProfileTerm> profile_terms_of(const StructureModel& model, std::span<const Reflection> reflections);
 
+// Appends one reflection's terms (`copies` is scratch space); false, appending nothing, when its
+// width is refused.
+bool append_profile_terms(const StructureModel& model, const Reflection& reflection, std::vector<ProfileTerm>& terms,
+                          std::vector<ProfileTerm>& copies);
+
 }  // namespace kalidos

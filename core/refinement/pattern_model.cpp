@@ -144,19 +144,17 @@ bool unit_terms(const StructureModel& m, const PhaseIntensities& in, std::vector
 {
     terms.clear();
     first.clear();
+    std::vector<ProfileTerm> copies;
     for (const Reflection& r : in.reflections) {
         first.push_back(terms.size());
         if (!(r.twoTheta > 0))
             continue;
-        if (peak_width_refusal(m, r.twoTheta))
-            return false;
         Reflection unit = r;
         unit.intensity = 1;
-        for (const ProfileTerm& t : profile_terms_of(m, std::span<const Reflection>(&unit, 1))) {
-            if (!usable(t))
-                return false;
-            terms.push_back(t);
-        }
+        if (!append_profile_terms(m, unit, terms, copies))
+            return false;
+        if (!std::all_of(terms.begin() + static_cast<long>(first.back()), terms.end(), usable))
+            return false;
     }
     first.push_back(terms.size());
     return true;
