@@ -177,6 +177,25 @@ Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, s
     return near;
 }
 
+// The linear interpolation from `nodes` nodes `spacing` apart from `start` onto the points (nodes × points).
+Eigen::SparseMatrix<double> interpolation_onto(Eigen::Index nodes, double start, double spacing,
+                                               const std::vector<double>& grid)
+{
+    const int last = static_cast<int>(nodes) - 2;
+    std::vector<Eigen::Triplet<double>> entries;
+    entries.reserve(2 * grid.size());
+    for (std::size_t j = 0; j < grid.size(); ++j) {
+        const double u = (grid[j] - start) / spacing;
+        const int i = std::clamp(static_cast<int>(std::floor(u)), 0, last);
+        const double f = u - i;
+        entries.emplace_back(i, static_cast<int>(j), 1 - f);
+        entries.emplace_back(i + 1, static_cast<int>(j), f);
+    }
+    Eigen::SparseMatrix<double> interpolation(nodes, static_cast<Eigen::Index>(grid.size()));
+    interpolation.setFromTriplets(entries.begin(), entries.end());
+    return interpolation;
+}
+
 // Each width class's tails on its coarse grid (its rows × nodes) and the linear interpolation from
 // its nodes onto the points (nodes × points).
 SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row, const ProfileTerm* first,
@@ -205,18 +224,9 @@ SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row,
             }
         }
     });
-    const int last = static_cast<int>(nodes) - 2;
-    std::vector<Eigen::Triplet<double>> entries;
-    entries.reserve(2 * grid.size());
-    for (std::size_t j = 0; j < grid.size(); ++j) {
-        const double u = (grid[j] - start) / level.spacing;
-        const int i = std::clamp(static_cast<int>(std::floor(u)), 0, last);
-        const double f = u - i;
-        entries.emplace_back(i, static_cast<int>(j), 1 - f);
-        entries.emplace_back(i + 1, static_cast<int>(j), f);
-    }
-    out.interpolation.resize(nodes, static_cast<Eigen::Index>(grid.size()));
-    out.interpolation.setFromTriplets(entries.begin(), entries.end());
+    out.interpolation = interpolation_onto(nodes, start, level.spacing, grid);
+    out.start = start;
+    out.spacing = level.spacing;
     return out;
 }
 
@@ -224,7 +234,7 @@ SampledTerms::Level tail_level(const TailLevel& level, std::span<const int> row,
 
 SampledTerms::SampledTerms(const std::vector<ProfileTerm>& terms, std::span<const int> row, Eigen::Index rows,
                            const std::vector<double>& twoTheta)
-    : points_(static_cast<Eigen::Index>(twoTheta.size()))
+    : points_(static_cast<Eigen::Index>(twoTheta.size())), twoTheta_(twoTheta)
 {
     if (twoTheta.empty() || terms.empty())
         return;
@@ -248,7 +258,7 @@ Eigen::MatrixXd SampledTerms::columns(const Eigen::MatrixXd& weights) const
     return transposed_columns(weights.transpose()).transpose();
 }
 
-Eigen::MatrixXd SampledTerms::transposed_columns(const Eigen::MatrixXd& weightsT) const
+Eigen::MatrixXd SampledTerms::transposed_columns(const Eigen::MatrixXd& weightsT, int coarserTails) const
 {
     // Transposed (columns × points): each point adds whole columns of weightsT, contiguous in memory.
     Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(weightsT.rows(), points_);
@@ -258,6 +268,7 @@ Eigen::MatrixXd SampledTerms::transposed_columns(const Eigen::MatrixXd& weightsT
     // shared between the threads (each block by one thread, the same whatever their number).
     constexpr Eigen::Index kNodeBlock = 128;
     std::vector<Eigen::MatrixXd> atNodes(levels_.size());
+    std::vector<Eigen::SparseMatrix<double>> coarse(levels_.size());
     for (std::size_t l = 0; l < levels_.size(); ++l) {
         const Level& level = levels_[l];
         // (a level of every row, in order, takes the weights as they are)
@@ -268,20 +279,28 @@ Eigen::MatrixXd SampledTerms::transposed_columns(const Eigen::MatrixXd& weightsT
         if (!every)
             pickedRows = weightsT(Eigen::all, level.rows);
         const Eigen::MatrixXd& picked = every ? weightsT : pickedRows;
-        const Eigen::Index nodes = level.tails.cols();
+        // Every stride-th node: the grid of a level `coarserTails` lower, where there is one.
+        const Eigen::Index stride = std::min(Eigen::Index{1} << std::max(coarserTails, 0), (level.tails.cols() - 1) / 2);
+        const Eigen::Index nodes = (level.tails.cols() - 1) / std::max<Eigen::Index>(stride, 1) + 1;
+        const Eigen::Map<const Eigen::MatrixXd, 0, Eigen::OuterStride<>> tails(
+            level.tails.data(), level.tails.rows(), nodes, Eigen::OuterStride<>(std::max<Eigen::Index>(stride, 1) * level.tails.rows()));
         atNodes[l].resize(weightsT.rows(), nodes);
         parallel_items(static_cast<int>((nodes + kNodeBlock - 1) / kNodeBlock), [&](int block) {
             const Eigen::Index first = block * kNodeBlock, width = std::min(kNodeBlock, nodes - first);
-            atNodes[l].middleCols(first, width).noalias() = picked * level.tails.middleCols(first, width);
+            atNodes[l].middleCols(first, width).noalias() = picked * tails.middleCols(first, width);
         });
+        if (nodes != level.tails.cols())
+            coarse[l] = interpolation_onto(nodes, level.start, level.spacing * static_cast<double>(stride), twoTheta_);
     }
     parallel_for(static_cast<int>(points_), [&](int begin, int end) {
         for (Eigen::Index p = begin; p < end; ++p) {
             for (Eigen::SparseMatrix<double>::InnerIterator e(near_, p); e; ++e)
                 outT.col(p) += e.value() * weightsT.col(e.index());
-            for (std::size_t l = 0; l < levels_.size(); ++l)
-                for (Eigen::SparseMatrix<double>::InnerIterator e(levels_[l].interpolation, p); e; ++e)
+            for (std::size_t l = 0; l < levels_.size(); ++l) {
+                const Eigen::SparseMatrix<double>& onto = coarse[l].size() ? coarse[l] : levels_[l].interpolation;
+                for (Eigen::SparseMatrix<double>::InnerIterator e(onto, p); e; ++e)
                     outT.col(p) += e.value() * atNodes[l].col(e.index());
+            }
         }
     });
     return outT;
@@ -353,7 +372,7 @@ void add_part_slopes(const ProfileTerm& t, std::size_t index, double angle, cons
 }  // namespace
 
 Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, const TermChanges& changes,
-                                        const std::vector<double>& twoTheta)
+                                        const std::vector<double>& twoTheta, int coarserTails)
 {
     const Eigen::Index directions = changes.height.cols();
     Eigen::MatrixXd outT = Eigen::MatrixXd::Zero(directions, static_cast<Eigen::Index>(twoTheta.size()));
@@ -382,7 +401,8 @@ Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, c
     std::map<int, std::vector<std::size_t>> levels;
     for (std::size_t n = 0; n < terms.size(); ++n)
         if (terms[n].eta != 0 || !c.eta.col(static_cast<Eigen::Index>(n)).isZero(0))
-            levels[range > 0 ? level_of(terms[n], range, maxLevel) : 1].push_back(n);
+            levels[range > 0 ? std::max(1, level_of(terms[n], range, maxLevel) - std::max(coarserTails, 0)) : 1]
+                .push_back(n);
     for (const auto& [k, members] : levels) {
         if (!(range > 0)) {
             for (const std::size_t n : members)

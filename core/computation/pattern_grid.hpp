@@ -39,6 +39,15 @@ double height_share(double areaShare);
 inline constexpr double kNearHalfWidths = 20;
 inline constexpr double kCoarseStepHalfWidths = kNearHalfWidths / 8;
 
+// The slopes a least-squares fit is linearised with need not be those of the evaluation to the last
+// digit: an error of 1e-3 in a column changes its su by about as much and the step towards the
+// minimum by less, while the minimum itself is the evaluation's. Their tails may be interpolated
+// from grids this many levels coarser (each level doubles the nodes' spacing), which makes the tails
+// of many columns, the larger part of their cost, 2^levels times cheaper. One level (nodes at most
+// 2·kCoarseStepHalfWidths apart) leaves a column within 1e-3 of its largest value. (With two, the
+// su of correlated widths came out half as large where a fit ended in a flat valley.)
+inline constexpr int kFitSlopeTailLevels = 1;
+
 // Sum of every term at each of `twoTheta` (ascending, degrees). Terms are added in their order at
 // every point; the result does not depend on the number of threads.
 std::vector<double> evaluate_profile_terms(const std::vector<ProfileTerm>& terms, const std::vector<double>& twoTheta);
@@ -59,8 +68,10 @@ struct TermChanges {
 // Column c: the derivative of the terms' sum along direction c, with the near parts and the tails
 // differentiated as evaluate_profile_terms makes them (the same windows and coarse grids), so that it
 // is the slope of that evaluation itself.
+// With `coarserTails` > 0 the tails are interpolated from grids that many levels coarser (see
+// kFitSlopeTailLevels): no longer the evaluation's own slope, but cheaper.
 Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, const TermChanges& changes,
-                                        const std::vector<double>& twoTheta);
+                                        const std::vector<double>& twoTheta, int coarserTails = 0);
 
 // Terms sampled once at the points, row by row (terms may share a row: the copies of one peak), so
 // that sums with other heights per row cost products alone: the near parts as a sparse matrix and
@@ -74,7 +85,9 @@ public:
     Eigen::MatrixXd columns(const Eigen::MatrixXd& weights) const;
     // The same from the weights transposed (columns × rows), as rows (columns × points): the
     // layout they are summed in.
-    Eigen::MatrixXd transposed_columns(const Eigen::MatrixXd& weightsT) const;
+    // With `coarserTails` > 0 the tails are interpolated from every 2^coarserTails-th node of their
+    // grids (see kFitSlopeTailLevels).
+    Eigen::MatrixXd transposed_columns(const Eigen::MatrixXd& weightsT, int coarserTails = 0) const;
     // One such column.
     std::vector<double> sum(std::span<const double> weights) const;
 
@@ -82,10 +95,12 @@ public:
         std::vector<Eigen::Index> rows;             // the rows whose terms are of this width class
         Eigen::MatrixXd tails;                      // those rows × nodes
         Eigen::SparseMatrix<double> interpolation;  // nodes × points
+        double start = 0, spacing = 1;              // of the nodes
     };
 
 private:
     Eigen::Index points_ = 0;
+    std::vector<double> twoTheta_;  // the points
     Eigen::SparseMatrix<double> near_;  // rows × points
     std::vector<Level> levels_;
 };

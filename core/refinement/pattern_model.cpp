@@ -466,7 +466,7 @@ void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_
     }
     if (!same_terms(phase.unitTerms, phase.sampledTerms))
         sample_terms(phase);
-    const Eigen::MatrixXd valuesT = phase.sampled.transposed_columns(slopesT);
+    const Eigen::MatrixXd valuesT = phase.sampled.transposed_columns(slopesT, slopeTailLevels_);
     // Copied over blocks of points, so that the blocks of both layouts stay in the cache.
     constexpr int kBlock = 32;
     const auto points = static_cast<int>(valuesT.cols());
@@ -607,7 +607,7 @@ void PatternModel::shape_columns(std::span<const double> values, const std::vect
     Eigen::MatrixXd sum = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(points_.size()),
                                                 static_cast<Eigen::Index>(columns.size()));
     for (std::size_t p = 0; p < phases; ++p)
-        sum += phases_[p].scale * evaluate_profile_slopes(now[p], changes[p], points_.twoTheta);
+        sum += phases_[p].scale * evaluate_profile_slopes(now[p], changes[p], points_.twoTheta, slopeTailLevels_);
     for (std::size_t c = 0; c < columns.size(); ++c)
         if (given[c]) {
             jacobian.col(static_cast<Eigen::Index>(columns[c])) = sum.col(static_cast<Eigen::Index>(c));
