@@ -22,7 +22,8 @@ constexpr double kHalfDegree = 3.141592653589793 / 360;
 // The step over which a peak's height, position, width and η are differenced, relative to the
 // variable's value and at least kTermStep·kTermStepFloor: these are smooth functions of a few
 // arithmetic operations, so a step far below the solver's keeps the axial-divergence copies from
-// changing in number within it, and rounding stays below 1e-8 of the slope.
+// changing in number within it, and a one-sided difference is within about 1e-6 of the slope
+// (rounding below 1e-8 of it), far closer than a fit's linearisation needs.
 constexpr double kTermStep = 1e-6, kTermStepFloor = 0.1;
 
 // The angles at which a peak width is checked over [low, high]: a grid, and the vertex of the
@@ -576,31 +577,42 @@ void PatternModel::shape_columns(std::span<const double> values, const std::vect
             *m = Eigen::MatrixXd::Zero(terms, count);
     }
     std::vector<char> given(columns.size(), 1);
-    std::vector<std::vector<ProfileTerm>> above(phases), below(phases);
-    std::vector<std::vector<std::size_t>> firstAbove(phases), firstBelow(phases);
+    // One side's terms against those at the values themselves: the other side only where that one
+    // has no model (a width at its edge) or a peak changes its number of terms there.
+    std::vector<std::vector<ProfileTerm>> base(phases), moved(phases);
+    std::vector<std::vector<std::size_t>> firstBase(phases), firstMoved(phases);
+    const auto same_count = [&](const std::vector<std::vector<std::size_t>>& first) {
+        for (std::size_t p = 0; p < phases; ++p)
+            if (first[p] != phases_[p].firstTerm)
+                return false;
+        return true;
+    };
+    const bool baseOk = terms_at(rows, base, firstBase) && same_count(firstBase);
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const std::size_t j = columns[c];
         const double h = kTermStep * std::max(kTermStepFloor, std::fabs(values[j]));
-        std::vector<double> moved(values.begin(), values.end());
-        moved[j] = values[j] + h;
-        bool ok = h > 0 && terms_at(row_values(moved), above, firstAbove);
-        moved[j] = values[j] - h;
-        ok = ok && terms_at(row_values(moved), below, firstBelow);
-        for (std::size_t p = 0; ok && p < phases; ++p)
-            ok = firstAbove[p] == phases_[p].firstTerm && firstBelow[p] == phases_[p].firstTerm;
-        if (!ok) {
+        std::vector<double> at(values.begin(), values.end());
+        double step = 0;
+        for (const double side : {h, -h}) {
+            at[j] = values[j] + side;
+            if (baseOk && h > 0 && terms_at(row_values(at), moved, firstMoved) && same_count(firstMoved)) {
+                step = side;
+                break;
+            }
+        }
+        if (step == 0) {
             given[c] = 0;
             continue;
         }
         const auto column = static_cast<Eigen::Index>(c);
         for (std::size_t p = 0; p < phases; ++p)
             for (std::size_t t = 0; t < now[p].size(); ++t) {
-                const ProfileTerm &a = above[p][t], &b = below[p][t];
+                const ProfileTerm &a = moved[p][t], &b = base[p][t];
                 const auto i = static_cast<Eigen::Index>(t);
-                changes[p].height(i, column) = (a.height - b.height) / (2 * h);
-                changes[p].position(i, column) = (a.position - b.position) / (2 * h);
-                changes[p].halfWidth(i, column) = (a.halfWidth - b.halfWidth) / (2 * h);
-                changes[p].eta(i, column) = (a.eta - b.eta) / (2 * h);
+                changes[p].height(i, column) = (a.height - b.height) / step;
+                changes[p].position(i, column) = (a.position - b.position) / step;
+                changes[p].halfWidth(i, column) = (a.halfWidth - b.halfWidth) / step;
+                changes[p].eta(i, column) = (a.eta - b.eta) / step;
             }
     }
     apply_rows(rows);  // the models back at the values they were evaluated at
