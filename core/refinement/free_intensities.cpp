@@ -417,19 +417,26 @@ std::vector<std::vector<ExtractedReflection>> extracted_reflections(const Patter
         const PhaseIntensities& structure = phase.method == IntensityMethod::Structure ? phase.intensities : made;
         std::map<HklKey, ShareSums> sums;
         std::vector<int> membersOfGroup(phase.squared.size(), 0);
+        const auto counted = [&](std::size_t k) {
+            return k < phase.group.size() && phase.inRange[static_cast<std::size_t>(phase.group[k])] &&
+                   phase.intensities.factor[k] > 0 && phase.firstTerm[k] != phase.firstTerm[k + 1];
+        };
+        // Each reflection's counts per unit |F|² at the points.
+        const std::vector<ReflectionShare> units = reflection_shares(
+            phase, [&](std::size_t k) { return counted(k) ? phase.scale * phase.intensities.factor[k] : 0.0; },
+            points.twoTheta);
         for (std::size_t k = 0; k < phase.group.size(); ++k) {
             const Reflection& r = phase.intensities.reflections[k];
             const auto g = static_cast<std::size_t>(phase.group[k]);
-            if (!phase.inRange[g] || !(phase.intensities.factor[k] > 0) || phase.firstTerm[k] == phase.firstTerm[k + 1])
+            if (!counted(k))
                 continue;
             const auto [entry, added] = sums.emplace(key_of(r), ShareSums{});
             ShareSums& s = entry->second;
             membersOfGroup[g] += added;
             if (s.first == SIZE_MAX || phase.reflections.form(k).pass < phase.reflections.form(s.first).pass)
                 s.first = k;
-            // Counts per unit |F|² at each point, and what they claim of the net observed counts.
-            const ReflectionShare unit =
-                reflection_share(phase, k, phase.scale * phase.intensities.factor[k], points.twoTheta);
+            // What the counts per unit |F|² claim of the net observed counts.
+            const ReflectionShare& unit = units[k];
             const double modelF2 = r.intensity / phase.intensities.factor[k];
             for (std::size_t j = 0; j < unit.values.size(); ++j) {
                 const std::size_t i = unit.first + j;

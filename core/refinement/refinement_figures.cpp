@@ -5,6 +5,8 @@
 #include <map>
 #include <tuple>
 
+#include "computation/parallel_for.hpp"
+
 namespace kalidos {
 
 ReflectionShare reflection_share(const PhaseState& phase, std::size_t k, double height, const std::vector<double>& grid)
@@ -29,17 +31,37 @@ ReflectionShare reflection_share(const PhaseState& phase, std::size_t k, double 
     return out;
 }
 
+std::vector<ReflectionShare> reflection_shares(const PhaseState& phase, const std::function<double(std::size_t)>& height,
+                                               const std::vector<double>& grid)
+{
+    std::vector<ReflectionShare> shares(phase.firstTerm.empty() ? 0 : phase.firstTerm.size() - 1);
+    parallel_for(static_cast<int>(shares.size()), [&](int begin, int end) {
+        for (auto k = static_cast<std::size_t>(begin); k < static_cast<std::size_t>(end); ++k)
+            if (const double h = height(k); h != 0)
+                shares[k] = reflection_share(phase, k, h, grid);
+    });
+    return shares;
+}
+
 double bragg_r(const PatternModel& model, std::size_t p, std::span<const double> calculated)
 {
     const FitPoints& points = model.points();
     const PhaseState& phase = model.phases()[p];
     const std::vector<double> background = model.background();
     std::map<std::tuple<int, int, int>, std::pair<double, double>> sums;  // (obs, calc) per (h k l)
+    const auto counted = [&](std::size_t k) {
+        const Reflection& r = phase.intensities.reflections[k];
+        return phase.firstTerm[k] != phase.firstTerm[k + 1] && r.intensity > 0;
+    };
+    const std::vector<ReflectionShare> shares = reflection_shares(
+        phase,
+        [&](std::size_t k) { return counted(k) ? phase.intensities.reflections[k].intensity * phase.scale : 0.0; },
+        points.twoTheta);
     for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k) {
         const Reflection& r = phase.intensities.reflections[k];
-        if (phase.firstTerm[k] == phase.firstTerm[k + 1] || !(r.intensity > 0))
+        if (!counted(k))
             continue;
-        const ReflectionShare found = reflection_share(phase, k, r.intensity * phase.scale, points.twoTheta);
+        const ReflectionShare& found = shares[k];
         if (found.values.empty())
             continue;
         const std::vector<double>& share = found.values;
