@@ -372,17 +372,16 @@ std::vector<std::string> search_start(RefinementSession& session, const StartSea
     const ParameterTable before = session.table;
     double best = fitted_squares(session);
     SearchState chosen = start;
+    ParameterTable chosenTable = session.table;  // with its scales and background fitted
     for (const PositionMatch& match : matches) {
         const SearchState trial = state_of(session, start, match);
         session.table = before;
         apply_state(session, shiftRow, trial);
         const double squares = fitted_squares(session);
         if (squares < best)
-            best = squares, chosen = trial;
+            best = squares, chosen = trial, chosenTable = session.table;
     }
-    session.table = before;
-    apply_state(session, shiftRow, chosen);
-    fitted_squares(session);
+    session.table = std::move(chosenTable);
     if (const std::string moved = moves_text(session, scope, start, chosen); !moved.empty())
         notes.push_back("Start found by matching the peaks: " + moved);
     return notes;
