@@ -146,34 +146,78 @@ namespace {
 // The columns are made transposed (columns × points): each point then adds whole rows of weights,
 // contiguous in memory, instead of gathering them one column at a time.
 
-// The near parts as a sparse matrix of rows × points.
+// The near parts as a sparse matrix of rows × points, made column by column: a point's entries are
+// its terms' in their order, the copies of one row (adjacent there) summed in that order.
 Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, std::span<const int> row,
                                         Eigen::Index rows, const std::vector<double>& grid)
 {
-    // The entries of fixed runs of terms, made by the threads and joined in the terms' order.
-    constexpr std::size_t kRun = 256;
-    std::vector<std::vector<Eigen::Triplet<double>>> runs((terms.size() + kRun - 1) / kRun);
-    parallel_for(static_cast<int>(runs.size() * kRun), [&](int begin, int end) {
-        for (std::size_t r = (static_cast<std::size_t>(begin) + kRun - 1) / kRun; r * kRun < static_cast<std::size_t>(end);
-             ++r)
-            for (std::size_t i = r * kRun; i < std::min(terms.size(), (r + 1) * kRun); ++i) {
-                const ProfileTerm& t = terms[i];
-                const double reach = kNearHalfWidths * t.halfWidth;
-                const auto low = std::lower_bound(grid.begin(), grid.end(), t.position - reach);
-                const auto high = std::upper_bound(low, grid.end(), t.position + reach);
-                for (auto p = low; p != high; ++p) {
-                    const double x = (*p - t.position) / t.halfWidth;
-                    if (x * x < kEdge2)
-                        runs[r].emplace_back(row[i], static_cast<int>(p - grid.begin()),
-                                             t.height * near_part(x * x, t.eta));
+    // Fixed runs of points, each made by one thread: its points' entries, point by point.
+    constexpr int kRun = 1024;
+    struct Run {
+        std::vector<int> count, rows;
+        std::vector<double> values;
+    };
+    const auto points = static_cast<int>(grid.size());
+    std::vector<Run> runs(static_cast<std::size_t>((points + kRun - 1) / kRun));
+    parallel_items(static_cast<int>(runs.size()), [&](int r) {
+        const int begin = r * kRun, end = std::min(points, begin + kRun);
+        const auto first = grid.begin() + begin, last = grid.begin() + end;
+        std::vector<int> point, entryRow, lastEntry(static_cast<std::size_t>(end - begin), -1);
+        std::vector<double> value;
+        for (std::size_t i = 0; i < terms.size(); ++i) {
+            const ProfileTerm& t = terms[i];
+            const double reach = kNearHalfWidths * t.halfWidth;
+            const auto low = std::lower_bound(first, last, t.position - reach);
+            const auto high = std::upper_bound(low, last, t.position + reach);
+            for (auto p = low; p != high; ++p) {
+                const double x = (*p - t.position) / t.halfWidth;
+                if (!(x * x < kEdge2))
+                    continue;
+                const double v = t.height * near_part(x * x, t.eta);
+                int& previous = lastEntry[static_cast<std::size_t>(p - first)];
+                if (previous >= 0 && entryRow[static_cast<std::size_t>(previous)] == row[i]) {
+                    value[static_cast<std::size_t>(previous)] += v;
+                    continue;
                 }
+                previous = static_cast<int>(value.size());
+                point.push_back(static_cast<int>(p - first));
+                entryRow.push_back(row[i]);
+                value.push_back(v);
             }
+        }
+        Run& out = runs[static_cast<std::size_t>(r)];
+        out.count.assign(static_cast<std::size_t>(end - begin), 0);
+        for (const int p : point)
+            ++out.count[static_cast<std::size_t>(p)];
+        std::vector<int> place(out.count.size() + 1, 0);
+        for (std::size_t p = 0; p < out.count.size(); ++p)
+            place[p + 1] = place[p] + out.count[p];
+        out.rows.resize(value.size());
+        out.values.resize(value.size());
+        for (std::size_t e = 0; e < value.size(); ++e) {
+            const int at = place[static_cast<std::size_t>(point[e])]++;
+            out.rows[static_cast<std::size_t>(at)] = entryRow[e];
+            out.values[static_cast<std::size_t>(at)] = value[e];
+        }
     });
-    std::vector<Eigen::Triplet<double>> entries;
-    for (const auto& run : runs)
-        entries.insert(entries.end(), run.begin(), run.end());
-    Eigen::SparseMatrix<double> near(rows, static_cast<Eigen::Index>(grid.size()));
-    near.setFromTriplets(entries.begin(), entries.end());  // copies of one row are summed
+    Eigen::SparseMatrix<double> near(rows, points);
+    std::size_t entries = 0;
+    for (const Run& run : runs)
+        entries += run.values.size();
+    near.resizeNonZeros(static_cast<Eigen::Index>(entries));
+    int* outer = near.outerIndexPtr();
+    outer[0] = 0;
+    std::size_t at = 0;
+    int column = 0;
+    for (const Run& run : runs) {
+        for (const int count : run.count) {
+            outer[column + 1] = outer[column] + count;
+            ++column;
+        }
+        std::copy(run.rows.begin(), run.rows.end(), near.innerIndexPtr() + at);
+        std::copy(run.values.begin(), run.values.end(), near.valuePtr() + at);
+        at += run.values.size();
+    }
     return near;
 }
 

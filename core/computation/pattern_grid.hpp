@@ -73,9 +73,10 @@ struct TermChanges {
 Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, const TermChanges& changes,
                                         const std::vector<double>& twoTheta, int coarserTails = 0);
 
-// Terms sampled once at the points, row by row (terms may share a row: the copies of one peak), so
-// that sums with other heights per row cost products alone: the near parts as a sparse matrix and
-// each width class's tails on its coarse grid, made as evaluate_profile_terms makes them.
+// Terms sampled once at the points, row by row (terms may share a row: the copies of one peak, which
+// follow each other, so that the rows never decrease along the terms), so that sums with other
+// heights per row cost products alone: the near parts as a sparse matrix and each width class's tails
+// on its coarse grid, made as evaluate_profile_terms makes them.
 class SampledTerms {
 public:
     SampledTerms() = default;
