@@ -42,11 +42,14 @@ inline constexpr double kCoarseStepHalfWidths = kNearHalfWidths / 8;
 // The slopes a least-squares fit is linearised with need not be those of the evaluation to the last
 // digit: an error of 1e-3 in a column changes its su by about as much and the step towards the
 // minimum by less, while the minimum itself is the evaluation's. Their tails may be interpolated
-// from grids this many levels coarser (each level doubles the nodes' spacing), which makes the tails
-// of many columns, the larger part of their cost, 2^levels times cheaper. One level (nodes at most
-// 2·kCoarseStepHalfWidths apart) leaves a column within 1e-3 of its largest value. (With two, the
-// su of correlated widths came out half as large where a fit ended in a flat valley.)
+// from grids some levels coarser (each level doubles the nodes' spacing), which makes the tails of
+// many columns, the larger part of their cost, 2^levels times cheaper. A peak's slopes (along its
+// position, width, η) from one level coarser are within 1e-3 of a column's largest value; the
+// intensities' columns, whose tails are the profile's own and smoother, from two within 3e-4.
+// (With two levels for the peaks' slopes, the su of correlated widths came out half as large where
+// a fit ended in a flat valley.)
 inline constexpr int kFitSlopeTailLevels = 1;
+inline constexpr int kFitIntensityTailLevels = 2;
 
 // Sum of every term at each of `twoTheta` (ascending, degrees). Terms are added in their order at
 // every point; the result does not depend on the number of threads.
@@ -87,7 +90,7 @@ public:
     // The same from the weights transposed (columns × rows), as rows (columns × points): the
     // layout they are summed in.
     // With `coarserTails` > 0 the tails are interpolated from every 2^coarserTails-th node of their
-    // grids (see kFitSlopeTailLevels).
+    // grids (see kFitIntensityTailLevels).
     Eigen::MatrixXd transposed_columns(const Eigen::MatrixXd& weightsT, int coarserTails = 0) const;
     // One such column.
     std::vector<double> sum(std::span<const double> weights) const;

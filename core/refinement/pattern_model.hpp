@@ -62,9 +62,10 @@ public:
     void set_variables(const std::vector<int>& rows);
     const std::vector<int>& variables() const { return variables_; }
 
-    // How many levels coarser than the evaluation's the tails of the derivatives' columns are
-    // interpolated from (kFitSlopeTailLevels unless set; 0 gives the evaluation's own slopes).
-    void set_slope_tail_levels(int levels) { slopeTailLevels_ = levels; }
+    // Whether the derivatives' columns take their tails from coarser grids than the evaluation's, as
+    // a fit's linearisation may (kFitSlopeTailLevels, kFitIntensityTailLevels; the default), or are
+    // the evaluation's own slopes.
+    void set_coarse_slope_tails(bool coarse) { coarseSlopeTails_ = coarse; }
 
     // Every row's value for the variables' values.
     std::vector<double> row_values(std::span<const double> values) const;
@@ -140,7 +141,7 @@ private:
     std::vector<double> backgroundCoefficients_;
     mutable std::vector<double> backgroundCache_, backgroundCacheKey_;  // background() at those coefficients
     std::vector<int> variables_;
-    int slopeTailLevels_ = kFitSlopeTailLevels;
+    bool coarseSlopeTails_ = true;
     std::vector<std::vector<std::pair<int, double>>> moves_;
     bool partitionEachCycle_ = false;
 };
