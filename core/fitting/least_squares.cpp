@@ -24,6 +24,9 @@ constexpr int kFlatCycles = 3;
 // Newton's linear rate with large residuals, or weakly determined atoms, halves them each cycle) or
 // wander within a flat valley (slopes made by differences, at the rounding of the sum).
 constexpr double kNegligibleShift = 0.2;
+// A step of this part of its su after an undamped cycle is the rounding of a linear model's exact
+// step, not a move.
+constexpr double kRoundingShift = 1e-6;
 constexpr double kRounding = 1e-10;  // relative
 
 struct Fit {
@@ -591,6 +594,13 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
     int flat = 0;  // cycles in a row that lowered Σ w r² by nothing that counts
     r.outcome = FitOutcome::CycleLimit;
     for (int number = 1; number <= options.maxCycles && !free.empty(); ++number) {
+        // After an undamped cycle, a step of a millionth of the su at the values reached (the
+        // normal matrix made there) is the rounding of a linear model's exact step: trying it would
+        // only meet the rounding of Σ w r², damped again and again.
+        if (number > 1 && state.damping == 0 && step_is_small(fit, normal, free, state.values, r.su, kRoundingShift)) {
+            r.outcome = FitOutcome::Converged;
+            break;
+        }
         const std::vector<double> before = state.values;
         const double squaresBefore = state.squares;
         if (!cycle(fit, normal, free, state)) {
