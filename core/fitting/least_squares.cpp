@@ -592,6 +592,7 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
     r.freeVariables = static_cast<int>(free.size());
     fill_uncertainties(fit, normal, free, all_of(free), r);
     int flat = 0;  // cycles in a row that lowered Σ w r² by nothing that counts
+    bool precise = false;  // the model's precise derivatives asked for
     r.outcome = FitOutcome::CycleLimit;
     for (int number = 1; number <= options.maxCycles && !free.empty(); ++number) {
         // After an undamped cycle, a step of a millionth of the su at the values reached (the
@@ -603,7 +604,20 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
         }
         const std::vector<double> before = state.values;
         const double squaresBefore = state.squares;
-        if (!cycle(fit, normal, free, state)) {
+        bool moved = cycle(fit, normal, free, state);
+        if (!moved && !precise) {
+            // Near the minimum, approximate slopes leave a gradient of their own where the true one
+            // vanishes, and no step along it lowers Σ w r²: the model's precise slopes decide, at the
+            // values reached (the trial steps evaluated the model elsewhere).
+            precise = true;
+            model.precise_derivatives(true);
+            state.squares = weighted_squares(fit, state.values, state.model);
+            normal = linearise(fit, state, options.singularTolerance, free, r);
+            r.freeVariables = static_cast<int>(free.size());
+            fill_uncertainties(fit, normal, free, all_of(free), r);
+            moved = !free.empty() && cycle(fit, normal, free, state);
+        }
+        if (!moved) {
             // No step lowers Σ w r²: at its minimum within rounding when the undamped step is
             // negligible (the sum's rounding hides a step of a few hundredths of an su).
             const double negligible = options.shiftTolerance > 0 ? std::max(options.shiftTolerance, kNegligibleShift) : 0;
@@ -625,6 +639,10 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
             settled = shifts_converged(report_of(number, state, before, r), r.su, options.shiftTolerance);
         }
         const double fall = squaresBefore - state.squares;
+        if (fall < kFlatFall * std::max(1.0, r.reducedChi2()) && !precise) {
+            precise = true;  // a flat valley: its steps depend on the slopes' last digits
+            model.precise_derivatives(true);
+        }
         // The last cycle allowed, still falling by more than the tolerances: the fit ends on its
         // cycle limit, and its su are those of the normal matrix whose solution gave the last
         // shifts, with the χ² of the values reached (least squares' convention for a cycle), rather
@@ -674,6 +692,7 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
     }
     r.values = state.values;
     fill_correlations(fit, options.reportedCorrelation, r);
+    model.precise_derivatives(false);
     result = std::move(r);
     return {};
 }

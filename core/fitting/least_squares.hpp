@@ -42,6 +42,11 @@ public:
     {
         (void)values, (void)model, (void)jacobian, (void)analytic;
     }
+    // A model may give derivatives that are approximate where that is much cheaper (a linearisation
+    // needs them to a part in a thousand, not to the last digit). Asked for precise ones once a fit
+    // reaches a flat valley, where the steps of strongly correlated variables depend on the slopes'
+    // last digits, and released when the fit ends.
+    virtual void precise_derivatives(bool precise) { (void)precise; }
     // Called after each accepted cycle, at its values, before the model is linearised there again:
     // a model with quantities of its own that follow the fit (intensities taken from the observed
     // diagram) brings them up to date. True when that changed the model's values at the points.

@@ -468,7 +468,7 @@ void PatternModel::structure_columns(std::size_t p, const std::vector<std::size_
     if (!same_terms(phase.unitTerms, phase.sampledTerms))
         sample_terms(phase);
     const Eigen::MatrixXd valuesT =
-        phase.sampled.transposed_columns(slopesT, coarseSlopeTails_ ? kFitIntensityTailLevels : 0);
+        phase.sampled.transposed_columns(slopesT, coarse_tails() ? kFitIntensityTailLevels : 0);
     // Copied over blocks of points, so that the blocks of both layouts stay in the cache.
     constexpr int kBlock = 32;
     const auto points = static_cast<int>(valuesT.cols());
@@ -619,7 +619,7 @@ void PatternModel::shape_columns(std::span<const double> values, const std::vect
     apply_rows(rows);  // the models back at the values they were evaluated at
     Eigen::MatrixXd sum = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(points_.size()),
                                                 static_cast<Eigen::Index>(columns.size()));
-    const int coarser = coarseSlopeTails_ ? kFitSlopeTailLevels : 0;
+    const int coarser = coarse_tails() ? kFitSlopeTailLevels : 0;
     for (std::size_t p = 0; p < phases; ++p)
         sum += phases_[p].scale * evaluate_profile_slopes(now[p], changes[p], points_.twoTheta, coarser);
     for (std::size_t c = 0; c < columns.size(); ++c)

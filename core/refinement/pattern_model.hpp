@@ -66,6 +66,7 @@ public:
     // a fit's linearisation may (kFitSlopeTailLevels, kFitIntensityTailLevels; the default), or are
     // the evaluation's own slopes.
     void set_coarse_slope_tails(bool coarse) { coarseSlopeTails_ = coarse; }
+    void precise_derivatives(bool precise) override { precise_ = precise; }
 
     // Every row's value for the variables' values.
     std::vector<double> row_values(std::span<const double> values) const;
@@ -115,6 +116,7 @@ public:
 
 private:
     void apply_rows(const std::vector<double>& rows);
+    bool coarse_tails() const { return coarseSlopeTails_ && !precise_; }
     std::vector<double> intensity_key(std::size_t phase, const std::vector<double>& rows) const;
     bool build_terms(PhaseState& phase) const;
     std::vector<double> profile_at_points(const PhaseState& phase, const std::vector<double>& perReflection) const;
@@ -142,6 +144,7 @@ private:
     mutable std::vector<double> backgroundCache_, backgroundCacheKey_;  // background() at those coefficients
     std::vector<int> variables_;
     bool coarseSlopeTails_ = true;
+    bool precise_ = false;  // asked for by the fit, whatever coarseSlopeTails_ says
     std::vector<std::vector<std::pair<int, double>>> moves_;
     bool partitionEachCycle_ = false;
 };
