@@ -128,6 +128,47 @@ TEST(LeastSquaresConvergence, SuOfTheLastStepAgreeWithThoseAtTheMinimum)
     }
 }
 
+// A Gaussian whose slope along its centre is given with the wrong sign unless precise slopes are
+// asked for: its approximate steps cannot bring the centre down to the minimum.
+class RoughSlopes : public GaussianPeak {
+public:
+    void derivatives(std::span<const double> v, std::span<const double>, Eigen::MatrixXd& jacobian,
+                     std::vector<char>& analytic) override
+    {
+        for (Eigen::Index i = 0; i < jacobian.rows(); ++i) {
+            const double x = (static_cast<double>(i) - v[1]) / v[2], g = std::exp(-x * x);
+            jacobian(i, 0) = g;
+            jacobian(i, 1) = (precise ? 2 : -2) * v[0] * g * x / v[2];
+            jacobian(i, 2) = 2 * v[0] * g * x * x / v[2];
+        }
+        analytic.assign(3, 1);
+    }
+    void precise_derivatives(bool on) override { precise = on, asked |= on; }
+    bool precise = false, asked = false;
+};
+
+// Where no step along the approximate slopes lowers Σ w r², the fit asks for the precise ones and
+// ends at the minimum that a fit with true slopes finds; the model is left approximate again.
+TEST(LeastSquaresConvergence, PreciseSlopesWhereApproximateOnesCannotGoDown)
+{
+    std::vector<double> y(40), w(40, 1.0);
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        const double x = (static_cast<double>(i) - 19.3) / 4.1;
+        y[i] = 50 * std::exp(-x * x) + (i % 3 == 0 ? 0.7 : i % 3 == 1 ? -0.4 : -0.3);
+    }
+    GaussianPeak exact;
+    LeastSquaresResult truth;
+    ASSERT_EQ(solve_least_squares(exact, y, w, {{"h", 40}, {"c", 18}, {"s", 5}}, {}, truth), "");
+    RoughSlopes rough;
+    LeastSquaresResult fit;
+    ASSERT_EQ(solve_least_squares(rough, y, w, {{"h", 40}, {"c", 18}, {"s", 5}}, {}, fit), "");
+    EXPECT_TRUE(rough.asked);
+    EXPECT_FALSE(rough.precise);
+    EXPECT_TRUE(fit.converged);
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_NEAR(fit.values[k], truth.values[k], 0.02 * truth.su[k]) << k;
+}
+
 // A fit that ends on its cycle limit gives the su of the normal matrix whose solution made the last
 // shifts (that of the start, after one cycle) with the χ² of the values reached: the start's own su
 // scaled by the square root of the χ² ratio, without another Jacobian.
