@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "computation/parallel_for.hpp"
 #include "computation/peak_shape.hpp"
 #include "peaks/peak_search.hpp"
 #include "peaks/resolution_estimate.hpp"
@@ -142,10 +143,11 @@ std::vector<PositionMatch> match_positions(const std::vector<double>& twoTheta, 
         for (const double s : grids.back())
             lines.back().push_back(scaled_lines(phase, s, displacement));
     }
-    std::vector<PositionMatch> all;
-    for (int i = -shifts; i <= shifts; ++i) {
-        PositionMatch match;
-        match.shift = i * shiftStep;
+    // Each shift's best scales, the shifts shared between the threads.
+    std::vector<PositionMatch> all(static_cast<std::size_t>(2 * shifts + 1));
+    parallel_items(static_cast<int>(all.size()), [&](int n) {
+        PositionMatch& match = all[static_cast<std::size_t>(n)];
+        match.shift = (n - shifts) * shiftStep;
         for (std::size_t p = 0; p < phases.size(); ++p) {
             double best = -INFINITY, bestScale = 1;
             for (std::size_t g = 0; g < grids[p].size(); ++g) {
@@ -156,8 +158,7 @@ std::vector<PositionMatch> match_positions(const std::vector<double>& twoTheta, 
             match.cellScale.push_back(bestScale);
             match.score += best;
         }
-        all.push_back(std::move(match));
-    }
+    });
     // Each local maximum of the score along the shift, best first.
     std::vector<PositionMatch> maxima;
     for (std::size_t i = 0; i < all.size(); ++i) {
