@@ -43,11 +43,13 @@ inline constexpr double kCoarseStepHalfWidths = kNearHalfWidths / 8;
 // digit: an error of 1e-3 in a column changes its su by about as much and the step towards the
 // minimum by less, while the minimum itself is the evaluation's. Their tails may be interpolated
 // from grids some levels coarser (each level doubles the nodes' spacing), which makes the tails of
-// many columns, the larger part of their cost, 2^levels times cheaper. A peak's slopes (along its
-// position, width, η) from one level coarser are within 1e-3 of a column's largest value; the
-// intensities' columns, whose tails are the profile's own and smoother, from two within 3e-4.
-// (With two levels for the peaks' slopes, the su of correlated widths came out half as large where
-// a fit ended in a flat valley.)
+// many columns, the larger part of their cost, 2^levels times cheaper. From one level coarser a
+// peak's slopes (along its position, width, η) are within 1e-3 of a column's largest value; from
+// two, the intensities' columns (whose tails are the profile's own, and smoother) within 3e-4. Where
+// χ² stops falling a fit asks for the exact slopes (LeastSquaresModel::precise_derivatives): in a
+// flat valley the steps and su of correlated widths depend on the slopes' last digits. (Two levels
+// for the peaks' slopes, 3e-3, let PbSO4's everything-at-once refinement converge 1e-4 above its
+// minimum in χ².)
 inline constexpr int kFitSlopeTailLevels = 1;
 inline constexpr int kFitIntensityTailLevels = 2;
 
