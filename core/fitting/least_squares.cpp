@@ -533,6 +533,7 @@ CycleReport report_of(int number, const State& state, const std::vector<double>&
     report.damping = state.damping;
     report.freeVariables = r.freeVariables;
     report.values = state.values;
+    report.model.assign(state.model.data(), state.model.data() + state.model.size());
     report.su = r.su;
     report.shifts.resize(before.size());
     for (std::size_t k = 0; k < before.size(); ++k)

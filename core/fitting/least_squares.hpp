@@ -85,6 +85,7 @@ struct CycleReport {
     int freeVariables = 0;           // the variables the data determine (not held) after the cycle
     double damping = 0;              // the Marquardt λ of the accepted step
     std::vector<double> values, shifts, su;  // per variable, in the order given
+    std::vector<double> model;               // at every point, at `values`
 };
 
 struct VariableCorrelation {

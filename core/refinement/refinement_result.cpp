@@ -72,8 +72,11 @@ double RefinementSession::chi2(int parameters)
 
 CycleFigures RefinementSession::cycle_figures(const CycleReport& cycle)
 {
-    std::vector<double> y(points.size());
-    model->evaluate_rows(model->row_values(cycle.values), y);
+    std::vector<double> y = cycle.model;  // the fit's own model at the cycle's values
+    if (y.size() != points.size()) {
+        y.assign(points.size(), 0.0);
+        model->evaluate_rows(model->row_values(cycle.values), y);
+    }
     const Figures f = figures_of_merit(points.observed, y, points.figureWeight, cycle.freeVariables);
     return CycleFigures{cycle.cycle, f.rp, f.rwp, f.chi2};
 }
