@@ -392,6 +392,14 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
         std::vector<double> perReflection;
         for (const Reflection& r : phase.intensities.reflections)
             perReflection.push_back(r.intensity);
+        // The same terms with the same heights: the curve is the one made last (a step of the
+        // scales and background alone).
+        if (phase.curve.size() == y.size() && perReflection == phase.curveHeights &&
+            same_terms(phase.unitTerms, phase.curveTerms)) {
+            for (std::size_t i = 0; i < y.size(); ++i)
+                y[i] += phase.scale * phase.curve[i];
+            continue;
+        }
         // The first terms, and terms met twice in a row, are sampled: the scales and background of
         // a fit's start, and the trial steps of atoms, then cost products alone.
         const bool sampled = same_terms(phase.unitTerms, phase.sampledTerms);
@@ -403,6 +411,8 @@ bool PatternModel::evaluate_rows(const std::vector<double>& rows, std::span<doub
             phase.curve = profile_at_points(phase, perReflection);
             phase.lastTerms = phase.unitTerms;
         }
+        phase.curveTerms = phase.unitTerms;
+        phase.curveHeights = std::move(perReflection);
         for (std::size_t i = 0; i < y.size(); ++i)
             y[i] += phase.scale * phase.curve[i];
     }

@@ -28,6 +28,8 @@ struct PhaseState {
     std::vector<ProfileTerm> unitTerms;     // every reflection's terms at intensity 1
     std::vector<std::size_t> firstTerm;     // reflection k's terms: [firstTerm[k], firstTerm[k + 1])
     std::vector<double> curve;              // Σ intensity·profile at the points, before the scale
+    std::vector<ProfileTerm> curveTerms;    // the unit terms and
+    std::vector<double> curveHeights;       // the reflections' intensities `curve` was made from
     // The unit terms sampled at the points, kept while the peaks do not change (only atoms, scales,
     // overall B or background move): an evaluation is then the intensities times the stored shapes.
     SampledTerms sampled;
