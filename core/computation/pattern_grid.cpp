@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include <Eigen/SparseCore>  // for the near parts of many columns
 
@@ -33,6 +34,15 @@ inline double near_part(double x2, double eta)
     return eta * (1 / (1 + x2) - (kCap - kCurvature * x2)) + (1 - eta) * std::exp2(-x2);
 }
 
+// The points of [first, last) (ascending) within a term's near window.
+template <class Point>
+std::pair<Point, Point> near_window(const ProfileTerm& t, Point first, Point last)
+{
+    const double reach = kNearHalfWidths * t.halfWidth;
+    const Point low = std::lower_bound(first, last, t.position - reach);
+    return {low, std::upper_bound(low, last, t.position + reach)};
+}
+
 // Points [begin, end) receive the near part of every term whose window reaches them.
 void add_near_parts(const std::vector<ProfileTerm>& terms, const std::vector<double>& grid, std::vector<double>& out,
                     int begin, int end)
@@ -40,9 +50,7 @@ void add_near_parts(const std::vector<ProfileTerm>& terms, const std::vector<dou
     const auto first = grid.begin() + begin;
     const auto last = grid.begin() + end;
     for (const ProfileTerm& t : terms) {
-        const double reach = kNearHalfWidths * t.halfWidth;
-        const auto low = std::lower_bound(first, last, t.position - reach);
-        const auto high = std::upper_bound(low, last, t.position + reach);
+        const auto [low, high] = near_window(t, first, last);
         for (auto p = low; p != high; ++p) {
             const double x = (*p - t.position) / t.halfWidth;
             const double x2 = x * x;
@@ -166,9 +174,7 @@ Eigen::SparseMatrix<double> near_matrix(const std::vector<ProfileTerm>& terms, s
         std::vector<double> value;
         for (std::size_t i = 0; i < terms.size(); ++i) {
             const ProfileTerm& t = terms[i];
-            const double reach = kNearHalfWidths * t.halfWidth;
-            const auto low = std::lower_bound(first, last, t.position - reach);
-            const auto high = std::upper_bound(low, last, t.position + reach);
+            const auto [low, high] = near_window(t, first, last);
             for (auto p = low; p != high; ++p) {
                 const double x = (*p - t.position) / t.halfWidth;
                 if (!(x * x < kEdge2))
@@ -428,9 +434,7 @@ Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, c
         const auto first = twoTheta.begin() + begin, last = twoTheta.begin() + end;
         for (std::size_t n = 0; n < terms.size(); ++n) {
             const ProfileTerm& t = terms[n];
-            const double reach = kNearHalfWidths * t.halfWidth;
-            const auto low = std::lower_bound(first, last, t.position - reach);
-            const auto high = std::upper_bound(low, last, t.position + reach);
+            const auto [low, high] = near_window(t, first, last);
             for (auto p = low; p != high; ++p) {
                 const double x = (*p - t.position) / t.halfWidth;
                 if (x * x < kEdge2)
