@@ -330,24 +330,28 @@ Eigen::MatrixXd SampledTerms::transposed_columns(const Eigen::MatrixXd& weightsT
             pickedRows = weightsT(Eigen::all, level.rows);
         const Eigen::MatrixXd& picked = every ? weightsT : pickedRows;
         // Every stride-th node: the grid of a level `coarserTails` lower, where there is one.
-        const Eigen::Index stride = std::min(Eigen::Index{1} << std::max(coarserTails, 0), (level.tails.cols() - 1) / 2);
+        const Eigen::Index stride =
+            std::min(Eigen::Index{1} << std::max(coarserTails, 0), (level.tails.cols() - 1) / 2);
         const Eigen::Index nodes = (level.tails.cols() - 1) / std::max<Eigen::Index>(stride, 1) + 1;
         const Eigen::Map<const Eigen::MatrixXd, 0, Eigen::OuterStride<>> tails(
-            level.tails.data(), level.tails.rows(), nodes, Eigen::OuterStride<>(std::max<Eigen::Index>(stride, 1) * level.tails.rows()));
+            level.tails.data(), level.tails.rows(), nodes,
+            Eigen::OuterStride<>(std::max<Eigen::Index>(stride, 1) * level.tails.rows()));
         atNodes[l].resize(weightsT.rows(), nodes);
         parallel_items(static_cast<int>((nodes + kNodeBlock - 1) / kNodeBlock), [&](int block) {
             const Eigen::Index first = block * kNodeBlock, width = std::min(kNodeBlock, nodes - first);
             atNodes[l].middleCols(first, width).noalias() = picked * tails.middleCols(first, width);
         });
         if (nodes != level.tails.cols())
-            coarse[l] = interpolation_onto(nodes, level.start, level.spacing * static_cast<double>(stride), twoTheta_);
+            coarse[l] = interpolation_onto(nodes, level.start, level.spacing * static_cast<double>(stride),
+                                           twoTheta_);
     }
     parallel_for(static_cast<int>(points_), [&](int begin, int end) {
         for (Eigen::Index p = begin; p < end; ++p) {
             for (Eigen::SparseMatrix<double>::InnerIterator e(near_, p); e; ++e)
                 outT.col(p) += e.value() * weightsT.col(e.index());
             for (std::size_t l = 0; l < levels_.size(); ++l) {
-                const Eigen::SparseMatrix<double>& onto = coarse[l].size() ? coarse[l] : levels_[l].interpolation;
+                const Eigen::SparseMatrix<double>& onto =
+                    coarse[l].size() ? coarse[l] : levels_[l].interpolation;
                 for (Eigen::SparseMatrix<double>::InnerIterator e(onto, p); e; ++e)
                     outT.col(p) += e.value() * atNodes[l].col(e.index());
             }
@@ -449,7 +453,8 @@ Eigen::MatrixXd evaluate_profile_slopes(const std::vector<ProfileTerm>& terms, c
     std::map<int, std::vector<std::size_t>> levels;
     for (std::size_t n = 0; n < terms.size(); ++n)
         if (terms[n].eta != 0 || !c.eta.col(static_cast<Eigen::Index>(n)).isZero(0))
-            levels[range > 0 ? std::max(1, level_of(terms[n], range, maxLevel) - std::max(coarserTails, 0)) : 1]
+            levels[range > 0 ? std::max(1, level_of(terms[n], range, maxLevel) - std::max(coarserTails, 0))
+                             : 1]
                 .push_back(n);
     for (const auto& [k, members] : levels) {
         if (!(range > 0)) {

@@ -75,7 +75,8 @@ void tch_widths(const StructureModel& m, double twoTheta, double lambda, double&
 const char* seed_refusal(double halfWidth2)
 {
     if (halfWidth2 < 0 || halfWidth2 == 0 || std::isnan(halfWidth2))
-        return halfWidth2 == 0 ? "Bad u,v,w values (angular width = 0!)" : "Bad u,v,w values (angular width < 0!)";
+        return halfWidth2 == 0 ? "Bad u,v,w values (angular width = 0!)"
+                               : "Bad u,v,w values (angular width < 0!)";
     return nullptr;
 }
 

@@ -22,7 +22,7 @@ std::vector<ProfileTerm> profile_terms_of(const StructureModel& model, std::span
 
 // Appends one reflection's terms (`copies` is scratch space); false, appending nothing, when its
 // width is refused.
-bool append_profile_terms(const StructureModel& model, const Reflection& reflection, std::vector<ProfileTerm>& terms,
-                          std::vector<ProfileTerm>& copies);
+bool append_profile_terms(const StructureModel& model, const Reflection& reflection,
+                          std::vector<ProfileTerm>& terms, std::vector<ProfileTerm>& copies);
 
 }  // namespace kalidos

@@ -599,7 +599,8 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
         // After an undamped cycle, a step of a millionth of the su at the values reached (the
         // normal matrix made there) is the rounding of a linear model's exact step: trying it would
         // only meet the rounding of Σ w r², damped again and again.
-        if (number > 1 && state.damping == 0 && step_is_small(fit, normal, free, state.values, r.su, kRoundingShift)) {
+        if (number > 1 && state.damping == 0 &&
+            step_is_small(fit, normal, free, state.values, r.su, kRoundingShift)) {
             r.outcome = FitOutcome::Converged;
             break;
         }

@@ -423,7 +423,8 @@ std::vector<std::vector<ExtractedReflection>> extracted_reflections(const Patter
         };
         // Each reflection's counts per unit |F|² at the points.
         const std::vector<ReflectionShare> units = reflection_shares(
-            phase, [&](std::size_t k) { return counted(k) ? phase.scale * phase.intensities.factor[k] : 0.0; },
+            phase,
+            [&](std::size_t k) { return counted(k) ? phase.scale * phase.intensities.factor[k] : 0.0; },
             points.twoTheta);
         for (std::size_t k = 0; k < phase.group.size(); ++k) {
             const Reflection& r = phase.intensities.reflections[k];

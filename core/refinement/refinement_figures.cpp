@@ -31,7 +31,8 @@ ReflectionShare reflection_share(const PhaseState& phase, std::size_t k, double 
     return out;
 }
 
-std::vector<ReflectionShare> reflection_shares(const PhaseState& phase, const std::function<double(std::size_t)>& height,
+std::vector<ReflectionShare> reflection_shares(const PhaseState& phase,
+                                               const std::function<double(std::size_t)>& height,
                                                const std::vector<double>& grid)
 {
     std::vector<ReflectionShare> shares(phase.firstTerm.empty() ? 0 : phase.firstTerm.size() - 1);
@@ -55,7 +56,9 @@ double bragg_r(const PatternModel& model, std::size_t p, std::span<const double>
     };
     const std::vector<ReflectionShare> shares = reflection_shares(
         phase,
-        [&](std::size_t k) { return counted(k) ? phase.intensities.reflections[k].intensity * phase.scale : 0.0; },
+        [&](std::size_t k) {
+            return counted(k) ? phase.intensities.reflections[k].intensity * phase.scale : 0.0;
+        },
         points.twoTheta);
     for (std::size_t k = 0; k + 1 < phase.firstTerm.size(); ++k) {
         const Reflection& r = phase.intensities.reflections[k];

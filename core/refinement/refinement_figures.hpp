@@ -20,7 +20,8 @@ ReflectionShare reflection_share(const PhaseState& phase, std::size_t k, double 
 
 // The shares of every reflection k for which height(k) is not 0 (the others empty), made by the
 // calculation's threads: each share as reflection_share makes it.
-std::vector<ReflectionShare> reflection_shares(const PhaseState& phase, const std::function<double(std::size_t)>& height,
+std::vector<ReflectionShare> reflection_shares(const PhaseState& phase,
+                                               const std::function<double(std::size_t)>& height,
                                                const std::vector<double>& grid);
 
 // R_Bragg of phase p: Σ|I_obs − I_calc| / Σ I_obs over its reflections (both wavelengths of a
