@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fitting/median.hpp"
+
 namespace kalidos {
 
 WeightSource weight_source(const MeasuredScan& scan)
@@ -31,14 +33,10 @@ double least_variance(const MeasuredScan& scan, double time)
     std::vector<double> steps;
     for (std::size_t i = 1; i < y.size(); ++i)
         steps.push_back((y[i] - y[i - 1]) * time);
-    const auto middle = [](std::vector<double>& v) {
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-        return v[v.size() / 2];
-    };
-    const double centre = middle(steps);
+    const double centre = median(steps);
     for (double& d : steps)
         d = std::fabs(d - centre);
-    const double spread = 1.4826 * middle(steps);  // the standard deviation of normal differences
+    const double spread = 1.4826 * median(steps);  // the standard deviation of normal differences
     return std::max(1.0, spread * spread / 2);
 }
 

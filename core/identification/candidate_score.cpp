@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fitting/median.hpp"
+
 namespace kalidos {
 namespace {
 
@@ -15,14 +17,6 @@ constexpr double kToleranceWidths = 0.4;  // of the peak's FWHM
 // Lines fainter than this share of the strongest are left out: a diagram would need a dynamic
 // range of 10⁴ above its noise to show them.
 constexpr double kFaintestLine = 1e-4;
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
-}
 
 // The peak nearest `twoTheta`, or -1 when none lies within `reach`.
 int nearest_peak(const std::vector<FoundPeak>& peaks, double twoTheta, double reach)

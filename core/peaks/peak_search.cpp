@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numeric>
 
+#include "fitting/median.hpp"
+
 namespace kalidos {
 namespace {
 
@@ -36,14 +38,6 @@ Points sorted_points(const MeasuredScan& scan)
     std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
     p.step = std::max(1e-6, steps[steps.size() / 2]);
     return p;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
 }
 
 // Savitzky-Golay weights of the quadratic over 2m+1 points, for the centre value.

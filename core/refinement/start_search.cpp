@@ -6,6 +6,7 @@
 
 #include "computation/parallel_for.hpp"
 #include "computation/peak_shape.hpp"
+#include "fitting/median.hpp"
 #include "peaks/peak_search.hpp"
 #include "peaks/resolution_estimate.hpp"
 
@@ -263,14 +264,6 @@ MeasuredWavelengths wavelengths_of(const StructureModel& m)
         w.ratio = m.wavelengths.weights[2] / m.wavelengths.weights[1];
     }
     return w;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
-    return values[values.size() / 2];
 }
 
 // The observed peaks' widths over the model's at the same angles (median), 0 when unknown.
