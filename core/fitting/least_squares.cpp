@@ -589,9 +589,14 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
     r.held.assign(variables.size(), 0);
     r.startWeightedSquares = r.weightedSquares = state.squares;
     std::vector<Eigen::Index> free;
-    Normal normal = linearise(fit, state, options.singularTolerance, free, r);
-    r.freeVariables = static_cast<int>(free.size());
-    fill_uncertainties(fit, normal, free, all_of(free), r);
+    Normal normal;
+    // The normal equations made at the values reached, and their su.
+    const auto linearise_here = [&] {
+        normal = linearise(fit, state, options.singularTolerance, free, r);
+        r.freeVariables = static_cast<int>(free.size());
+        fill_uncertainties(fit, normal, free, all_of(free), r);
+    };
+    linearise_here();
     int flat = 0;  // cycles in a row that lowered Σ w r² by nothing that counts
     bool precise = false;  // the model's precise derivatives asked for
     r.outcome = FitOutcome::CycleLimit;
@@ -614,9 +619,7 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
             precise = true;
             model.precise_derivatives(true);
             state.squares = weighted_squares(fit, state.values, state.model);
-            normal = linearise(fit, state, options.singularTolerance, free, r);
-            r.freeVariables = static_cast<int>(free.size());
-            fill_uncertainties(fit, normal, free, all_of(free), r);
+            linearise_here();
             moved = !free.empty() && cycle(fit, normal, free, state);
         }
         if (!moved) {
@@ -641,7 +644,8 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
             settled = shifts_converged(report_of(number, state, before, r), r.su, options.shiftTolerance);
         }
         const double fall = squaresBefore - state.squares;
-        if (fall < kFlatFall * std::max(1.0, r.reducedChi2()) && !precise) {
+        const bool fellByNothing = fall < kFlatFall * std::max(1.0, r.reducedChi2());
+        if (fellByNothing && !precise) {
             precise = true;  // a flat valley: its steps depend on the slopes' last digits
             model.precise_derivatives(true);
         }
@@ -652,14 +656,11 @@ std::string solve_least_squares(LeastSquaresModel& model, std::span<const double
         // converged or stalled is linearised again, to judge that by the su at its end.
         const bool onLimit = !settled && !refreshed && number == options.maxCycles &&
                              fall > options.relativeTolerance * squaresBefore &&
-                             (flat + 1 < kFlatCycles || fall >= kFlatFall * std::max(1.0, r.reducedChi2()));
+                             (flat + 1 < kFlatCycles || !fellByNothing);
         if (onLimit)
             fill_uncertainties(fit, normal, free, all_of(free), r);
-        else if (!settled) {
-            normal = linearise(fit, state, options.singularTolerance, free, r);
-            r.freeVariables = static_cast<int>(free.size());
-            fill_uncertainties(fit, normal, free, all_of(free), r);
-        }
+        else if (!settled)
+            linearise_here();
         r.cycles.push_back(report_of(number, state, before, r));
         const CycleReport& last = r.cycles.back();
         flat = fall < kFlatFall * std::max(1.0, r.reducedChi2()) ? flat + 1 : 0;
